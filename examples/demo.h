@@ -1,0 +1,32 @@
+// The demo's sections, each showing one part of the library at work.
+#ifndef ZURBASE_EXAMPLES_DEMO_H
+#define ZURBASE_EXAMPLES_DEMO_H
+
+#include <cstdio>
+#include <vector>
+
+#include "zurcore/zurcore.h"
+
+namespace demo {
+
+// Typed access to an entry of the loaded library's table.
+template <class Fn>
+Fn entry(int slot) {
+  return reinterpret_cast<Fn>(apiTbl[slot]);
+}
+
+// A print hook that prefixes every output line with "hook| ", showing that
+// the library's text can be routed anywhere.
+int prefixingHook(Env *env, const char *format, ApiWord w0, ApiWord w1, ApiWord w2, ApiWord w3,
+                  ApiWord w4, ApiWord w5, ApiWord w6, ApiWord w7, ApiWord w8, ApiWord w9);
+
+// The embedded default message: a short BER encoding.
+const std::vector<unsigned char> &defaultEncoding();
+
+void heading(const char *title);
+
+void showHexDump(const std::vector<unsigned char> &octets);
+
+}  // namespace demo
+
+#endif

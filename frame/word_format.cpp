@@ -1,0 +1,391 @@
+#include "frame/word_format.h"
+
+#include <cinttypes>
+#include <cstdint>
+#include <cstring>
+
+namespace zur {
+namespace {
+
+// Reads the argument words in order; words past the tenth read as 0.
+class WordReader {
+ public:
+  explicit WordReader(const ApiWord *words) : words_(words) {}
+  ApiWord next() { return index_ < kPrintWords ? words_[index_++] : 0; }
+  std::uint64_t next64() {
+    if constexpr (sizeof(ApiWord) >= 8) {
+      return next();
+    } else {
+      std::uint64_t low = next();
+      std::uint64_t high = next();
+      return low | (high << 32);
+    }
+  }
+  double nextDouble() {
+    std::uint64_t bits = next64();
+    double d;
+    std::memcpy(&d, &bits, sizeof d);
+    return d;
+  }
+
+ private:
+  const ApiWord *words_;
+  int index_ = 0;
+};
+
+// Bounded output into a caller's buffer, counting what would be written.
+class BufferSink {
+ public:
+  BufferSink(char *buf, std::size_t cap) : buf_(buf), cap_(cap) {}
+  void put(const char *s, std::size_t n) {
+    if (used_ + 1 < cap_) {
+      std::size_t room = cap_ - 1 - used_;
+      std::memcpy(buf_ + used_, s, n < room ? n : room);
+    }
+    used_ += n;
+  }
+  void fill(char c, std::size_t n) {
+    if (used_ + 1 < cap_) {
+      std::size_t room = cap_ - 1 - used_;
+      std::memset(buf_ + used_, c, n < room ? n : room);
+    }
+    used_ += n;
+  }
+  int finish() {
+    if (cap_ > 0) buf_[used_ < cap_ ? used_ : cap_ - 1] = '\0';
+    return static_cast<int>(used_);
+  }
+
+ private:
+  char *buf_;
+  std::size_t cap_;
+  std::size_t used_ = 0;
+};
+
+// Stream output gathered in a stack buffer, so a short text is one fwrite.
+class StreamSink {
+ public:
+  explicit StreamSink(std::FILE *stream) : stream_(stream) {}
+  void put(const char *s, std::size_t n) {
+    if (n > sizeof chunk_ - len_) {
+      flush();
+      if (n > sizeof chunk_) {
+        write(s, n);
+        return;
+      }
+    }
+    std::memcpy(chunk_ + len_, s, n);
+    len_ += n;
+  }
+  void fill(char c, std::size_t n) {
+    while (n > 0) {
+      if (len_ == sizeof chunk_) flush();
+      std::size_t k = sizeof chunk_ - len_;
+      if (k > n) k = n;
+      std::memset(chunk_ + len_, c, k);
+      len_ += k;
+      n -= k;
+    }
+  }
+  int finish() {
+    flush();
+    return failed_ ? -1 : static_cast<int>(total_);
+  }
+
+ private:
+  void flush() {
+    write(chunk_, len_);
+    len_ = 0;
+  }
+  void write(const char *s, std::size_t n) {
+    if (n == 0) return;
+    if (std::fwrite(s, 1, n, stream_) != n) failed_ = true;
+    total_ += n;
+  }
+  std::FILE *stream_;
+  char chunk_[512];
+  std::size_t len_ = 0;
+  std::size_t total_ = 0;
+  bool failed_ = false;
+};
+
+enum class Length { None, Char, Short, Long, LongLong, Size, LongDouble };
+
+struct Spec {
+  char flags[6];
+  int flagCount = 0;
+  bool leftAlign = false;
+  int width = -1;
+  int precision = -1;
+  Length length = Length::None;
+  char conversion = 0;
+};
+
+bool isFlag(char c) { return c == '-' || c == '+' || c == ' ' || c == '#' || c == '0'; }
+
+// Builds "%<flags><width>.<precision>" into out; returns its length.
+std::size_t specPrefix(const Spec &spec, char *out, bool withWidth) {
+  std::size_t n = 0;
+  out[n++] = '%';
+  for (int i = 0; i < spec.flagCount; ++i) out[n++] = spec.flags[i];
+  if (withWidth && spec.width >= 0) n += std::snprintf(out + n, 16, "%d", spec.width);
+  if (spec.precision >= 0) n += std::snprintf(out + n, 16, ".%d", spec.precision);
+  return n;
+}
+
+template <class Sink>
+void putPadded(Sink &sink, const Spec &spec, const char *s, std::size_t n) {
+  std::size_t pad = spec.width > 0 && static_cast<std::size_t>(spec.width) > n
+                        ? static_cast<std::size_t>(spec.width) - n
+                        : 0;
+  if (!spec.leftAlign) sink.fill(' ', pad);
+  sink.put(s, n);
+  if (spec.leftAlign) sink.fill(' ', pad);
+}
+
+// Hands one numeric conversion to the C library. The text is first made with
+// the width; when that does not fit the local buffer, it is made without the
+// width and padded here (digits never exceed the buffer for precision < 400).
+template <class Sink, class T>
+void putNumber(Sink &sink, const Spec &spec, const char *conv, T value) {
+  char fmt[64];
+  char text[512];
+  std::size_t n = specPrefix(spec, fmt, true);
+  std::strcpy(fmt + n, conv);
+  int len = std::snprintf(text, sizeof text, fmt, value);
+  if (len < 0) return;
+  if (static_cast<std::size_t>(len) < sizeof text) {
+    sink.put(text, static_cast<std::size_t>(len));
+    return;
+  }
+  n = specPrefix(spec, fmt, false);
+  std::strcpy(fmt + n, conv);
+  len = std::snprintf(text, sizeof text, fmt, value);
+  if (len < 0) return;
+  std::size_t shown = static_cast<std::size_t>(len) < sizeof text ? len : sizeof text - 1;
+  putPadded(sink, spec, text, shown);
+}
+
+template <class Sink>
+void putSigned(Sink &sink, const Spec &spec, WordReader &args) {
+  switch (spec.length) {
+    case Length::LongLong:
+      putNumber(sink, spec, PRId64, static_cast<std::int64_t>(args.next64()));
+      return;
+    case Length::Long:
+      putNumber(sink, spec, "ld", static_cast<long>(args.next()));
+      return;
+    case Length::Size:
+      putNumber(sink, spec, "td", static_cast<std::ptrdiff_t>(args.next()));
+      return;
+    case Length::Short:
+      putNumber(sink, spec, "d", static_cast<int>(static_cast<short>(args.next())));
+      return;
+    case Length::Char:
+      putNumber(sink, spec, "d", static_cast<int>(static_cast<signed char>(args.next())));
+      return;
+    default:
+      putNumber(sink, spec, "d", static_cast<int>(args.next()));
+      return;
+  }
+}
+
+template <class Sink>
+void putUnsigned(Sink &sink, const Spec &spec, WordReader &args) {
+  const char c = spec.conversion;
+  const char *c64 = c == 'u' ? PRIu64 : c == 'o' ? PRIo64 : c == 'x' ? PRIx64 : PRIX64;
+  char plain[3] = {c, 0, 0};
+  char withL[3] = {'l', c, 0};
+  switch (spec.length) {
+    case Length::LongLong:
+      putNumber(sink, spec, c64, static_cast<std::uint64_t>(args.next64()));
+      return;
+    case Length::Long:
+      putNumber(sink, spec, withL, static_cast<unsigned long>(args.next()));
+      return;
+    case Length::Size:
+      putNumber(sink, spec, "zu", static_cast<std::size_t>(args.next()));
+      return;
+    case Length::Short:
+      putNumber(sink, spec, plain,
+                static_cast<unsigned>(static_cast<unsigned short>(args.next())));
+      return;
+    case Length::Char:
+      putNumber(sink, spec, plain,
+                static_cast<unsigned>(static_cast<unsigned char>(args.next())));
+      return;
+    default:
+      putNumber(sink, spec, plain, static_cast<unsigned>(args.next()));
+      return;
+  }
+}
+
+template <class Sink>
+void putString(Sink &sink, const Spec &spec, const char *s) {
+  if (s == nullptr) s = "(null)";
+  std::size_t n = spec.precision >= 0 ? strnlen(s, static_cast<std::size_t>(spec.precision))
+                                      : std::strlen(s);
+  putPadded(sink, spec, s, n);
+}
+
+template <class Sink>
+void putChar(Sink &sink, const Spec &spec, int c) {
+  char ch = static_cast<char>(c);
+  putPadded(sink, spec, &ch, 1);
+}
+
+// Reads a decimal number or '*' at p; returns the value, or -1 for none.
+int readCount(const char *&p, WordReader &args, bool &fromArgs) {
+  fromArgs = false;
+  if (*p == '*') {
+    ++p;
+    fromArgs = true;
+    return static_cast<int>(args.next());
+  }
+  if (*p < '0' || *p > '9') return -1;
+  int v = 0;
+  while (*p >= '0' && *p <= '9') {
+    if (v < 100000000) v = v * 10 + (*p - '0');
+    ++p;
+  }
+  return v;
+}
+
+Length readLength(const char *&p) {
+  switch (*p) {
+    case 'h':
+      if (p[1] == 'h') {
+        p += 2;
+        return Length::Char;
+      }
+      ++p;
+      return Length::Short;
+    case 'l':
+      if (p[1] == 'l') {
+        p += 2;
+        return Length::LongLong;
+      }
+      ++p;
+      return Length::Long;
+    case 'I':
+      if (p[1] == '6' && p[2] == '4') {
+        p += 3;
+        return Length::LongLong;
+      }
+      if (p[1] == '3' && p[2] == '2') {
+        p += 3;
+        return Length::None;
+      }
+      ++p;
+      return Length::Size;
+    case 'q':
+    case 'j':
+      ++p;
+      return Length::LongLong;
+    case 'z':
+    case 't':
+      ++p;
+      return Length::Size;
+    case 'L':
+      ++p;
+      return Length::LongDouble;
+    default:
+      return Length::None;
+  }
+}
+
+template <class Sink>
+void format(Sink &sink, const char *p, const ApiWord *words) {
+  WordReader args(words);
+  while (*p != '\0') {
+    const char *run = p;
+    while (*p != '\0' && *p != '%') ++p;
+    if (p != run) sink.put(run, static_cast<std::size_t>(p - run));
+    if (*p == '\0') break;
+
+    const char *start = p++;
+    Spec spec;
+    while (isFlag(*p)) {
+      if (*p == '-') spec.leftAlign = true;
+      if (spec.flagCount < static_cast<int>(sizeof spec.flags)) spec.flags[spec.flagCount++] = *p;
+      ++p;
+    }
+    bool starred = false;
+    spec.width = readCount(p, args, starred);
+    if (starred && spec.width < 0) {
+      // A negative '*' width means left alignment, as in printf.
+      spec.leftAlign = true;
+      spec.width = spec.width == INT32_MIN ? 0 : -spec.width;
+      if (spec.flagCount < static_cast<int>(sizeof spec.flags)) spec.flags[spec.flagCount++] = '-';
+    }
+    if (*p == '.') {
+      ++p;
+      spec.precision = readCount(p, args, starred);
+      if (spec.precision < 0 && !starred) spec.precision = 0;
+    }
+    spec.length = readLength(p);
+    spec.conversion = *p;
+    if (*p != '\0') ++p;
+
+    switch (spec.conversion) {
+      case 'd':
+      case 'i':
+        putSigned(sink, spec, args);
+        break;
+      case 'u':
+      case 'o':
+      case 'x':
+      case 'X':
+        putUnsigned(sink, spec, args);
+        break;
+      case 'c':
+        putChar(sink, spec, static_cast<int>(args.next()));
+        break;
+      case 's':
+        putString(sink, spec, reinterpret_cast<const char *>(args.next()));
+        break;
+      case 'p':
+        putNumber(sink, spec, "p", reinterpret_cast<void *>(args.next()));
+        break;
+      case 'e':
+      case 'E':
+      case 'f':
+      case 'F':
+      case 'g':
+      case 'G':
+      case 'a':
+      case 'A': {
+        char conv[2] = {spec.conversion, 0};
+        putNumber(sink, spec, conv, args.nextDouble());
+        break;
+      }
+      case '%':
+        sink.put("%", 1);
+        break;
+      case 'n':
+        // Writing through an argument word is never honoured.
+        args.next();
+        break;
+      default:
+        // Not a conversion: the text stands as it was written.
+        sink.put(start, static_cast<std::size_t>(p - start));
+        break;
+    }
+  }
+}
+
+}  // namespace
+
+int formatWords(char *buf, std::size_t cap, const char *fmt, const ApiWord *words) {
+  BufferSink sink(buf, cap);
+  if (fmt != nullptr) format(sink, fmt, words);
+  return sink.finish();
+}
+
+int formatWordsTo(std::FILE *stream, const char *fmt, const ApiWord *words) {
+  StreamSink sink(stream);
+  if (fmt != nullptr) format(sink, fmt, words);
+  return sink.finish();
+}
+
+}  // namespace zur

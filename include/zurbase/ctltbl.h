@@ -1,0 +1,155 @@
+/* zurbase: the compiler-generated control table that describes the
+   application's types, as the value printer reads it. */
+#ifndef ZURBASE_CTLTBL_H
+#define ZURBASE_CTLTBL_H
+
+#include "zurbase/types.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* CtlTbl.flags bits. */
+#define CTL_ENUM_AS_INDEX 0x2u
+#define CTL_NO_LINK_PER 0x4u
+#define CTL_NO_LINK_BER 0x8u
+
+typedef struct TypeDesc {
+  int32_t maxLen;
+  uint32_t reserved4;
+  uint32_t reserved8;
+  const char *name;     /* null: "<anonymous>" */
+  uint32_t size;
+  int32_t count;
+  uint16_t lenSize;
+  uint16_t dataOffset;
+  uint16_t typeFlags;
+  uint16_t ref;
+  uint32_t kind;
+  uint32_t reserved36;
+} TypeDesc;
+ZURBASE_ASSERT_OFFSET(TypeDesc, maxLen, 0);
+ZURBASE_ASSERT_OFFSET(TypeDesc, name, 12);
+ZURBASE_ASSERT_OFFSET(TypeDesc, size, 16);
+ZURBASE_ASSERT_OFFSET(TypeDesc, count, 20);
+ZURBASE_ASSERT_OFFSET(TypeDesc, lenSize, 24);
+ZURBASE_ASSERT_OFFSET(TypeDesc, dataOffset, 26);
+ZURBASE_ASSERT_OFFSET(TypeDesc, typeFlags, 28);
+ZURBASE_ASSERT_OFFSET(TypeDesc, ref, 30);
+ZURBASE_ASSERT_OFFSET(TypeDesc, kind, 32);
+ZURBASE_ASSERT_SIZE(TypeDesc, 40);
+
+/* TypeDesc.typeFlags bits. */
+#define TYPE_BY_POINTER 0x1u
+#define TYPE_MAY_DEFER 0x2u
+
+typedef struct FieldDesc {
+  uint32_t offset;
+  uint16_t type;
+  int16_t presenceBit;
+  uint16_t nameIdx;
+  uint8_t fieldFlags;
+  uint8_t reserved11;
+} FieldDesc;
+ZURBASE_ASSERT_OFFSET(FieldDesc, type, 4);
+ZURBASE_ASSERT_OFFSET(FieldDesc, presenceBit, 6);
+ZURBASE_ASSERT_OFFSET(FieldDesc, nameIdx, 8);
+ZURBASE_ASSERT_OFFSET(FieldDesc, fieldFlags, 10);
+ZURBASE_STATIC_ASSERT(sizeof(FieldDesc) == 12, "sizeof FieldDesc");
+
+/* FieldDesc.fieldFlags bits. */
+#define FIELD_OPTIONAL 0x1u
+#define FIELD_NAMED 0x2u
+#define FIELD_DEFAULT 0x8u
+
+struct CtlTbl {
+  uint8_t reserved0[10];
+  uint16_t flags;
+  uint16_t pduCount;
+  uint16_t reserved14;
+  const uint16_t *pduTypes;
+  const TypeDesc *types;
+  const FieldDesc *fields;
+  const ApiWord *infoTable;
+};
+ZURBASE_ASSERT_OFFSET(CtlTbl, flags, 10);
+ZURBASE_ASSERT_OFFSET(CtlTbl, pduCount, 12);
+ZURBASE_ASSERT_OFFSET(CtlTbl, pduTypes, 16);
+ZURBASE_ASSERT_OFFSET(CtlTbl, types, 20);
+ZURBASE_ASSERT_OFFSET(CtlTbl, fields, 24);
+ZURBASE_ASSERT_OFFSET(CtlTbl, infoTable, 28);
+ZURBASE_ASSERT_SIZE(CtlTbl, 32);
+
+/* Kind codes of TypeDesc.kind. */
+enum TypeKind {
+  KIND_INTEGER = 0,
+  KIND_BITS_IN_INT = 1,
+  KIND_BITS_FIXED = 2,
+  KIND_BITS_PTR = 3,
+  KIND_BITS_INLINE = 4,
+  KIND_NULL = 5,
+  KIND_ENUMERATED = 6,
+  KIND_REAL = 7,
+  KIND_BOOLEAN = 8,
+  KIND_OCTETS_INLINE = 9,
+  KIND_OCTETS_PTR = 10,
+  KIND_SEQUENCE = 11,
+  KIND_SET = 12,
+  KIND_CHOICE = 13,
+  KIND_SEQOF_ARRAY = 14,
+  KIND_SEQOF_LIST = 15,
+  KIND_SEQOF_PTR_ARRAY = 16,
+  KIND_SETOF_ARRAY = 17,
+  KIND_SETOF_LIST = 18,
+  KIND_SETOF_PTR_ARRAY = 19,
+  KIND_OCTETS_PTR2 = 20,
+  KIND_OCTETS_INLINE2 = 21,
+  KIND_CHARS_FIXED = 22,
+  KIND_CHARS_INLINE = 23,
+  KIND_CHARS_NUL = 24,
+  KIND_CHARS_PTR = 25,
+  KIND_OID_ARRAY = 26,
+  KIND_OID_LIST = 27,
+  KIND_OID_PTR = 28,
+  KIND_UTC_TIME = 29,
+  KIND_GENERALIZED_TIME = 30,
+  KIND_SEG_OCTETS_PTR = 31,
+  KIND_SEG_OCTETS_INLINE = 32,
+  KIND_SEG_BITS_PTR = 33,
+  KIND_SEG_BITS_INLINE = 34,
+  KIND_SEG_CHARS_INLINE = 35,
+  KIND_SEG_CHARS_NUL = 36,
+  KIND_SEG_CHARS_PTR = 37,
+  KIND_SEG2_OCTETS_PTR = 38,
+  KIND_SEG2_OCTETS_INLINE = 39,
+  KIND_SEG2_BITS_PTR = 40,
+  KIND_SEG2_BITS_INLINE = 41,
+  KIND_SEG2_CHARS_INLINE = 42,
+  KIND_SEG2_CHARS_NUL = 43,
+  KIND_SEG2_CHARS_PTR = 44,
+  KIND_SEG_OCTETS_PTR_B = 45,
+  KIND_SEG2_OCTETS_PTR_B = 46,
+  KIND_SEQOF_LIST2 = 47,
+  KIND_SETOF_LIST2 = 48,
+  KIND_UNREAD49 = 49,
+  KIND_UNREAD50 = 50,
+  KIND_ENCODED = 51,
+  KIND_UNREAD52 = 52,
+  KIND_BMP_STRING = 53,
+  KIND_UNIVERSAL_STRING = 54,
+  KIND_UNSIGNED = 55,
+  KIND_SEQUENCE_EXT = 56,
+  KIND_SET_EXT = 57,
+  KIND_ENUMERATED_UNSIGNED = 58,
+  KIND_REAL_TEXT = 59,
+  KIND_MIXED_REAL = 60,
+  KIND_UNREAD61 = 61,
+  KIND_OCTETS_PTR3 = 62,
+  KIND_OID_ENCODED = 63
+};
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

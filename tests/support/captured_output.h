@@ -1,0 +1,37 @@
+// Test support: text that reaches standard output or a print hook.
+#ifndef ZURBASE_TESTS_CAPTURED_OUTPUT_H
+#define ZURBASE_TESTS_CAPTURED_OUTPUT_H
+
+#include <string>
+
+#include "zurbase/zurbase.h"
+
+namespace zurtest {
+
+// Redirects the process's standard output to a file while alive.
+class StdoutCapture {
+ public:
+  StdoutCapture();
+  ~StdoutCapture();
+  StdoutCapture(const StdoutCapture &) = delete;
+  StdoutCapture &operator=(const StdoutCapture &) = delete;
+  // Ends the capture (once) and returns what was written.
+  std::string text();
+
+ private:
+  int savedFd_ = -1;
+  std::string path_;
+  std::string text_;
+  bool done_ = false;
+};
+
+// A print hook that formats its ten words and appends the text to hookText().
+int appendingHook(Env *env, const char *format, ApiWord w0, ApiWord w1, ApiWord w2, ApiWord w3,
+                  ApiWord w4, ApiWord w5, ApiWord w6, ApiWord w7, ApiWord w8, ApiWord w9);
+std::string &hookText();
+// Number of appendingHook calls since the last reset.
+int &hookCalls();
+
+}  // namespace zurtest
+
+#endif

@@ -1,0 +1,52 @@
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "zurcore/core_env.h"
+
+namespace zurcore {
+namespace {
+
+void *memAlloc(uint32_t size) { return std::malloc(size == 0 ? 1 : size); }
+void memFree(void *block) { std::free(block); }
+
+}  // namespace
+}  // namespace zurcore
+
+using zurcore::core;
+using zurcore::CoreEnv;
+
+extern "C" ZURCORE_EXPORT Env *zurcoreCreateEnv(const ApiWord *apiTbl) {
+  auto *c = static_cast<CoreEnv *>(std::calloc(1, sizeof(CoreEnv)));
+  if (c == nullptr) return nullptr;
+  c->apiTbl = apiTbl;
+  c->env.memAlloc = zurcore::memAlloc;
+  c->env.memFree = zurcore::memFree;
+  zurcore::initServices(c->services);
+  c->env.services = &c->services;
+  c->berCodec = zurcore::builtinBerCodec();
+  c->haveBer = c->berCodec.encode != nullptr || c->berCodec.decode != nullptr;
+  return &c->env;
+}
+
+extern "C" ZURCORE_EXPORT void zurcoreDestroyEnv(Env *env) { std::free(core(env)); }
+
+extern "C" ZURCORE_EXPORT const ApiWord *zurcoreApiTbl(Env *env) { return core(env)->apiTbl; }
+
+extern "C" ZURCORE_EXPORT void zurcoreSetCodecs(Env *env, const CodecEntry *ber, const CodecEntry *per) {
+  CoreEnv *c = core(env);
+  c->haveBer = ber != nullptr;
+  c->berCodec = ber != nullptr ? *ber : CodecEntry{};
+  c->havePer = per != nullptr;
+  c->perCodec = per != nullptr ? *per : CodecEntry{};
+}
+
+extern "C" ZURCORE_EXPORT void zurcoreSetPrintHook(Env *env, PrintHookFn hook) {
+  CoreEnv *c = core(env);
+  c->hooks.print = hook;
+  env->hooks = hook != nullptr ? &c->hooks : nullptr;
+}
+
+extern "C" ZURCORE_EXPORT void zurcoreLastServiceCall(Env *env, ZurcoreServiceCall *out) {
+  *out = core(env)->lastCall;
+}
