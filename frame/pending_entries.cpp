@@ -14,7 +14,6 @@ int reportNotImplemented(Env *env, const char *name) {
 }
 
 int apiSetEncodingRules(Env *env, int32_t) { return reportNotImplemented(env, "apiSetEncodingRules"); }
-int apiGetEncodingRules(Env *env) { return reportNotImplemented(env, "apiGetEncodingRules"); }
 int apiEncodeDirect(Env *env, int32_t, void *, void **, int32_t *, const CtlTbl *, uint32_t, char *) {
   return reportNotImplemented(env, "apiEncodeDirect");
 }
@@ -29,36 +28,12 @@ int apiDecodeWithMsg(Env *env, int32_t *, void **, int32_t *, void **, uint32_t 
                      uint32_t, char *) {
   return reportNotImplemented(env, "apiDecodeWithMsg");
 }
-int apiSetDecodeBufLen(Env *env, uint32_t) { return reportNotImplemented(env, "apiSetDecodeBufLen"); }
-int apiGetDecodeBufLen(Env *env) { return reportNotImplemented(env, "apiGetDecodeBufLen"); }
-int apiSetEncodingFlags(Env *env, uint32_t) { return reportNotImplemented(env, "apiSetEncodingFlags"); }
-int apiSetFlags(Env *env, uint32_t) { return reportNotImplemented(env, "apiSetFlags"); }
-int apiGetEncodingFlags(Env *env) { return reportNotImplemented(env, "apiGetEncodingFlags"); }
-int apiSetDecodingFlags(Env *env, uint32_t) { return reportNotImplemented(env, "apiSetDecodingFlags"); }
-int apiGetDecodingFlags(Env *env) { return reportNotImplemented(env, "apiGetDecodingFlags"); }
 char *apiGetErrorMsg(Env *env) {
   reportNotImplemented(env, "apiGetErrorMsg");
   return nullptr;
 }
 int apiEncode(Env *env, int32_t, void *, EncBuf *) { return reportNotImplemented(env, "apiEncode"); }
 int apiDecode(Env *env, int32_t *, EncBuf *, void **) { return reportNotImplemented(env, "apiDecode"); }
-int apiService16(Env *env, ApiWord, ApiWord) { return reportNotImplemented(env, "apiService16"); }
-int apiService31(Env *env, ApiWord) { return reportNotImplemented(env, "apiService31"); }
-ApiWord apiGetWorkValue(Env *env) {
-  reportNotImplemented(env, "apiGetWorkValue");
-  return 0;
-}
-ApiWord apiMakeDeferredHandle(Env *env, int32_t, ApiWord) {
-  reportNotImplemented(env, "apiMakeDeferredHandle");
-  return 0;
-}
-ApiWord apiGetDeferredLocator(Env *env, ApiWord) {
-  reportNotImplemented(env, "apiGetDeferredLocator");
-  return 0;
-}
-int apiDeferredKind(Env *env, void *) { return reportNotImplemented(env, "apiDeferredKind"); }
-int apiService35(Env *env) { return reportNotImplemented(env, "apiService35"); }
-int apiService37(Env *env, ApiWord) { return reportNotImplemented(env, "apiService37"); }
 
 int apiPrintPdu(Env *env, int32_t, void *) { return reportNotImplemented(env, "apiPrintPdu"); }
 

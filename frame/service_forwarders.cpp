@@ -1,0 +1,52 @@
+// Entry points that only pass their arguments on to the run-time's services.
+// A null Env or services table cannot be forwarded: status results answer 6,
+// handles and locators 0.
+#include "frame/entry_points.h"
+
+namespace zur {
+namespace {
+
+constexpr int kNullStatus = 6;
+
+SvcTbl *servicesOf(Env *env) { return env != nullptr ? env->services : nullptr; }
+
+}  // namespace
+
+int apiService16(Env *env, ApiWord a, ApiWord b) {
+  SvcTbl *s = servicesOf(env);
+  return s != nullptr ? s->service16(env, a, b, env->ctlTbl) : kNullStatus;
+}
+
+int apiService31(Env *env, ApiWord w) {
+  SvcTbl *s = servicesOf(env);
+  return s != nullptr ? s->service31(env, w) : kNullStatus;
+}
+
+ApiWord apiMakeDeferredHandle(Env *env, int32_t kind, ApiWord locator) {
+  SvcTbl *s = servicesOf(env);
+  return s != nullptr ? s->makeDeferredHandle(env, kind, locator) : 0;
+}
+
+ApiWord apiGetDeferredLocator(Env *env, ApiWord handle) {
+  SvcTbl *s = servicesOf(env);
+  return s != nullptr ? s->getDeferredLocator(env, handle) : 0;
+}
+
+int apiDeferredKind(Env *env, void *data) {
+  SvcTbl *s = servicesOf(env);
+  return s != nullptr ? s->deferredKind(env, data) : kNullStatus;
+}
+
+int apiService35(Env *env) {
+  SvcTbl *s = servicesOf(env);
+  return s != nullptr ? s->service35(env) : kNullStatus;
+}
+
+int apiService37(Env *env, ApiWord w) {
+  SvcTbl *s = servicesOf(env);
+  return s != nullptr ? s->service37(env, w) : kNullStatus;
+}
+
+ApiWord apiGetWorkValue(Env *env) { return env != nullptr ? env->workArea.workValue : 0; }
+
+}  // namespace zur
