@@ -3,6 +3,8 @@
 #ifndef ZURBASE_CTLTBL_H
 #define ZURBASE_CTLTBL_H
 
+#include <string.h>
+
 #include "zurbase/types.h"
 
 #ifdef __cplusplus
@@ -147,6 +149,96 @@ enum TypeKind {
   KIND_OCTETS_PTR3 = 62,
   KIND_OID_ENCODED = 63
 };
+
+
+/* Lookups that the value printer makes in a control table. */
+
+#define CTL_ANONYMOUS "<anonymous>"
+
+/* Type of PDU number n, 1 <= n <= pduCount. */
+static inline const TypeDesc *ctlPduType(const CtlTbl *ctl, int32_t n) {
+  return &ctl->types[ctl->pduTypes[n - 1]];
+}
+
+static inline const TypeDesc *ctlType(const CtlTbl *ctl, uint16_t index) {
+  return &ctl->types[index];
+}
+
+/* Component i (from 0) of a SEQUENCE, SET or CHOICE type. */
+static inline const FieldDesc *ctlComponent(const CtlTbl *ctl, const TypeDesc *t, int32_t i) {
+  return &ctl->fields[t->ref + i];
+}
+
+/* Element type of a SEQUENCE OF or SET OF type. */
+static inline const TypeDesc *ctlElementType(const CtlTbl *ctl, const TypeDesc *t) {
+  return &ctl->types[t->ref];
+}
+
+static inline const char *ctlComponentName(const CtlTbl *ctl, const FieldDesc *c) {
+  return (c->fieldFlags & FIELD_NAMED) != 0 ? (const char *)ctl->infoTable[c->nameIdx]
+                                            : CTL_ANONYMOUS;
+}
+
+static inline const char *ctlTypeName(const TypeDesc *t) {
+  return t->name != NULL ? t->name : CTL_ANONYMOUS;
+}
+
+/* An ENUMERATED value stored as an index becomes the enumerator's value when
+   the table says so and the index lies inside the type's pair; any other
+   value stands as stored. */
+static inline int64_t ctlMapEnum(const CtlTbl *ctl, const TypeDesc *t, int64_t v) {
+  if (t->ref == 0 || (ctl->flags & CTL_ENUM_AS_INDEX) == 0 || v < 0 || v >= 0x100000000LL)
+    return v;
+  const ApiWord *pair = &ctl->infoTable[t->ref];
+  if ((uint64_t)v >= (uint32_t)pair[0]) return v;
+  return ((const int32_t *)pair[1])[v];
+}
+
+/* Bit bitNo of a presence mask `width` bytes wide; bit 0 is the most
+   significant. Masks up to 4 bytes are integers in machine order, wider
+   ones byte strings. */
+static inline uint8_t ctlMaskBit(const unsigned char *mask, int bitNo, uint16_t width) {
+  if (bitNo < 0) return 0;
+  if (width > 4) return (uint8_t)((mask[bitNo / 8] >> (7 - bitNo % 8)) & 1);
+  uint32_t v;
+  if (width < 2) {
+    v = mask[0];
+  } else if (width < 4) {
+    uint16_t h;
+    memcpy(&h, mask, 2);
+    v = h;
+  } else {
+    memcpy(&v, mask, 4);
+  }
+  return (uint8_t)((v >> (8 * width - 1 - bitNo)) & 1);
+}
+
+/* Presence of component c in the SEQUENCE or SET value at s: tested only for
+   components that may be absent, by the mask bit, or for a negative bit
+   number by the address held at the component's place. */
+static inline int ctlComponentPresent(const FieldDesc *c, const unsigned char *s,
+                                      uint16_t maskWidth, const unsigned char *component) {
+  if ((c->fieldFlags & (FIELD_OPTIONAL | FIELD_DEFAULT)) == 0) return 1;
+  if (c->presenceBit >= 0) return ctlMaskBit(s, c->presenceBit, maskWidth);
+  ApiWord held;
+  memcpy(&held, component, sizeof held);
+  return held != 0;
+}
+
+/* Size of the link words that begin each node of a list or segment value,
+   0 for every kind that is not a chain of nodes. */
+static inline uint32_t ctlLinkSize(const TypeDesc *t) {
+  switch (t->kind) {
+    case 15: case 18: case 27: case 31: case 32: case 33: case 34:
+    case 35: case 36: case 37: case 45:
+      return t->size;
+    case 38: case 39: case 40: case 41: case 42: case 43: case 44:
+    case 46: case 47: case 48:
+      return 2 * t->size;
+    default:
+      return 0;
+  }
+}
 
 #ifdef __cplusplus
 }

@@ -1,0 +1,44 @@
+// Leaf formatters: the text of one simple value, written through apiPrint.
+#ifndef ZURBASE_PRINTER_LEAF_FORMAT_H
+#define ZURBASE_PRINTER_LEAF_FORMAT_H
+
+#include <cstdint>
+
+#include "zurbase/env.h"
+#include "zurbase/values.h"
+
+namespace zur {
+
+// New line, indented two spaces per step; the indentation becomes
+// printDepth - back unless that is negative.
+void printNewline(Env *env, int back);
+
+// prefix, the first count octets (at most printLimit) as "%02X", then the
+// suffix, marked with " ..." when octets were left out.
+void printHexOctets(Env *env, const char *prefix, const unsigned char *octets, int count,
+                    const char *suffix);
+
+// count unsigned numbers of width bytes each, each after a blank.
+void printNumberList(Env *env, const void *elements, uint16_t count, int16_t width);
+
+// OBJECT IDENTIFIER contents octets, through the sibling's converter.
+void printObjectId(Env *env, const unsigned char *contents, uint32_t length);
+
+void printGeneralizedTime(Env *env, const TimeValue *t);
+void printUTCTime(Env *env, const TimeValue *t);
+
+// REAL as { mantissa, 10, exponent }.
+void printBinaryReal(Env *env, double x);
+
+// The text in double quotes; a null text prints "NULL" in quotes.
+void printQuotedString(Env *env, const char *s);
+
+void printMixedReal(Env *env, const MixedReal *r);
+
+// Announces data kept in a temporary file (kind 1) or behind a socket
+// (kind 2) and replaces the handle word with a fresh handle for it.
+void printDeferredValue(Env *env, ApiWord *handle, int kind);
+
+}  // namespace zur
+
+#endif

@@ -1,0 +1,46 @@
+// Line breaks, hexadecimal octets, number lists and quoted texts.
+#include <cstdint>
+#include <cstring>
+
+#include "frame/print.h"
+#include "printer/leaf_format.h"
+
+namespace zur {
+
+void printNewline(Env *env, int back) {
+  WorkArea &w = env->workArea;
+  int32_t d = w.printDepth - back;
+  if (d >= 0) w.printIndent = d;
+  apiPrint(env, "\n%*s", 2 * w.printIndent, "");
+}
+
+void printHexOctets(Env *env, const char *prefix, const unsigned char *octets, int count,
+                    const char *suffix) {
+  int n = env->printLimit != 0 && static_cast<int64_t>(env->printLimit) < count
+              ? static_cast<int>(env->printLimit)
+              : count;
+  if (prefix != nullptr) apiPrint(env, "%s", prefix);
+  for (int i = 0; i < n; ++i) apiPrint(env, "%02X", static_cast<unsigned>(octets[i]));
+  if (suffix != nullptr) apiPrint(env, n < count ? " ...%s" : "%s", suffix);
+}
+
+// Every width from 1 to 8 is read as an unsigned integer of exactly that
+// many bytes in machine order, of which the low 32 bits are printed (" %lu"
+// for width 8, as for the other widths " %u"); any other width prints nothing.
+void printNumberList(Env *env, const void *elements, uint16_t count, int16_t width) {
+  if (width < 1 || width > 8) return;
+  auto *p = static_cast<const unsigned char *>(elements);
+  const char *format = width == 8 ? " %lu" : " %u";
+  const auto w = static_cast<std::size_t>(width);
+  for (unsigned i = 0; i < count; ++i, p += w) {
+    uint32_t low = 0;
+    std::memcpy(&low, p, w < sizeof low ? w : sizeof low);
+    apiPrint(env, format, low);
+  }
+}
+
+void printQuotedString(Env *env, const char *s) {
+  apiPrint(env, "\"%s\"", s != nullptr ? s : "NULL");
+}
+
+}  // namespace zur

@@ -1,0 +1,212 @@
+// The type walker: cursor handling, pointer following, the kind dispatch and
+// the constructed, numeric and other scalar kinds.
+#include <cstring>
+
+#include "frame/print.h"
+#include "printer/leaf_format.h"
+#include "printer/value_access.h"
+#include "printer/walk_frame.h"
+
+namespace zur {
+namespace {
+
+unsigned char *valueAddress(const PrintCursor &c) {
+  return reinterpret_cast<unsigned char *>(reinterpret_cast<uintptr_t>(c.base) + c.offset);
+}
+
+void *remap(Env *env, void *fromRef, void *toRef, uint32_t size) {
+  return env->services->remapValue(env, fromRef, toRef, size);
+}
+
+void printSequence(WalkFrame &f, uint8_t inList) {
+  const TypeDesc &t = *f.t;
+  Env *env = f.env;
+  if (inList == 0) printNewline(env, 1);
+  PrintCursor &own = f.fillOwn();
+  const char *separator = "{";
+  for (int32_t i = 0; i < t.count; ++i) {
+    const FieldDesc *c = ctlComponent(f.ctl, &t, i);
+    if (!ctlComponentPresent(c, f.s, t.lenSize, valueAddress(own) + c->offset)) continue;
+    apiPrint(env, separator);
+    separator = ",";
+    printNewline(env, 0);
+    apiPrint(env, "%s ", ctlComponentName(f.ctl, c));
+    own.offset += c->offset;
+    printValue(f.ctl, ctlType(f.ctl, c->type), &own, 0);
+    own.offset -= c->offset;
+  }
+  if (separator[0] == '{') apiPrint(env, "{");
+  printNewline(env, 1);
+  apiPrint(env, "}");
+}
+
+// A selector outside 1..count names no alternative: nothing is printed.
+void printChoice(WalkFrame &f) {
+  const TypeDesc &t = *f.t;
+  auto sel = static_cast<int32_t>(loadInt(f.s, t.lenSize));
+  if (sel < 1 || sel > t.count) return;
+  const FieldDesc *c = ctlComponent(f.ctl, &t, sel - 1);
+  apiPrint(f.env, "%s : ", ctlComponentName(f.ctl, c));
+  PrintCursor &own = f.fillOwn();
+  own.offset += c->offset;
+  printValue(f.ctl, ctlType(f.ctl, c->type), &own, 0);
+}
+
+void printSequenceOf(WalkFrame &f, uint32_t linkSize, uint8_t inList) {
+  const TypeDesc &t = *f.t;
+  Env *env = f.env;
+  const TypeDesc *element = ctlElementType(f.ctl, &t);
+  if (inList == 0) printNewline(env, 1);
+  const char *separator = "{";
+  if (linkSize != 0) {
+    PrintCursor &cur = *f.current;
+    while (followLink(&cur, t.dataOffset + static_cast<uint32_t>(t.count))) {
+      f.moved = true;
+      apiPrint(env, separator);
+      separator = ",";
+      printNewline(env, 0);
+      cur.offset += t.dataOffset;
+      printValue(f.ctl, element, &cur, 1);
+      cur.offset -= t.dataOffset;
+    }
+  } else {
+    auto n = static_cast<int32_t>(loadUInt(f.s, t.lenSize));
+    PrintCursor &cur = f.fillOwn();
+    cur.offset += t.dataOffset;
+    f.current = &cur;
+    if (t.kind == KIND_SEQOF_PTR_ARRAY || t.kind == KIND_SETOF_PTR_ARRAY) {
+      if (followLink(&cur, t.size))
+        f.moved = true;
+      else
+        n = 0;
+    }
+    for (int32_t i = 0; i < n; ++i) {
+      apiPrint(env, separator);
+      separator = ",";
+      printNewline(env, 0);
+      printValue(f.ctl, element, &cur, 1);
+      cur.offset += static_cast<uint32_t>(t.count);
+    }
+  }
+  if (separator[0] == '{') apiPrint(env, "{");
+  printNewline(env, 1);
+  apiPrint(env, "}");
+}
+
+void printReal(WalkFrame &f) {
+  double x;
+  if (f.t->size > 4) {
+    std::memcpy(&x, f.s, sizeof x);
+  } else {
+    float v;
+    std::memcpy(&v, f.s, sizeof v);
+    x = v;
+  }
+  printBinaryReal(f.env, x);
+}
+
+void dispatch(WalkFrame &f, uint32_t linkSize, uint8_t inList) {
+  const TypeDesc &t = *f.t;
+  Env *env = f.env;
+  switch (t.kind) {
+    case KIND_SEQUENCE:
+    case KIND_SET:
+    case KIND_SEQUENCE_EXT:
+    case KIND_SET_EXT:
+      printSequence(f, inList);
+      return;
+    case KIND_CHOICE:
+      printChoice(f);
+      return;
+    case KIND_SEQOF_ARRAY:
+    case KIND_SEQOF_LIST:
+    case KIND_SEQOF_PTR_ARRAY:
+    case KIND_SETOF_ARRAY:
+    case KIND_SETOF_LIST:
+    case KIND_SETOF_PTR_ARRAY:
+    case KIND_SEQOF_LIST2:
+    case KIND_SETOF_LIST2:
+      printSequenceOf(f, linkSize, inList);
+      return;
+    case KIND_INTEGER:
+      apiPrint(env, "%I64d", loadInt(f.s, t.lenSize));
+      return;
+    case KIND_ENUMERATED:
+      apiPrint(env, "%I64d", ctlMapEnum(f.ctl, &t, loadInt(f.s, t.lenSize)));
+      return;
+    case KIND_UNSIGNED:
+      apiPrint(env, "%I64u", loadUInt(f.s, t.lenSize));
+      return;
+    case KIND_ENUMERATED_UNSIGNED:
+      apiPrint(env, "%I64u",
+               static_cast<uint64_t>(
+                   ctlMapEnum(f.ctl, &t, static_cast<int64_t>(loadUInt(f.s, t.lenSize)))));
+      return;
+    case KIND_NULL:
+      apiPrint(env, "NULL");
+      return;
+    case KIND_BOOLEAN:
+      apiPrint(env, "%s", *f.s != 0 ? "TRUE" : "FALSE");
+      return;
+    case KIND_REAL:
+      printReal(f);
+      return;
+    case KIND_REAL_TEXT:
+      printQuotedString(env, reinterpret_cast<const char *>(f.s));
+      return;
+    case KIND_MIXED_REAL:
+      printMixedReal(env, reinterpret_cast<const MixedReal *>(f.s));
+      return;
+    case KIND_UTC_TIME:
+      printUTCTime(env, reinterpret_cast<const TimeValue *>(f.s));
+      return;
+    case KIND_GENERALIZED_TIME:
+      printGeneralizedTime(env, reinterpret_cast<const TimeValue *>(f.s));
+      return;
+    case KIND_UNREAD49:
+    case KIND_UNREAD50:
+    case KIND_UNREAD52:
+    case KIND_UNREAD61:
+      return;
+    default:
+      if (t.kind <= KIND_OID_ENCODED) printStringValue(f);
+      return;
+  }
+}
+
+}  // namespace
+
+void printValue(const CtlTbl *ctl, const TypeDesc *td, PrintCursor *cursor, uint8_t inList) {
+  Env *env = cursor->env;
+  const uint32_t linkSize = listLinkSize(td);
+  WalkFrame f{ctl, td, env, cursor, cursor, {}, false, nullptr, inList};
+  ++env->workArea.printDepth;
+
+  if ((td->typeFlags & TYPE_BY_POINTER) != 0) {
+    void *p = loadAddress(valueAddress(*cursor));
+    f.own.env = cursor->env;
+    f.own.blockRef = p;
+    f.own.offset = 0;
+    if (p != nullptr) {
+      f.moved = true;
+      f.own.blockSize = td->size;
+      f.own.base = static_cast<unsigned char *>(remap(env, cursor->blockRef, p, td->size));
+    } else {
+      f.own.base = nullptr;
+    }
+    f.current = &f.own;
+  } else if (linkSize != 0) {
+    f.own = *cursor;
+    f.current = &f.own;
+  }
+
+  f.s = valueAddress(*f.current);
+  if (f.s != nullptr) dispatch(f, linkSize, inList);
+
+  if (f.moved)
+    cursor->base = static_cast<unsigned char *>(
+        remap(env, f.own.blockRef, cursor->blockRef, cursor->blockSize));
+  --env->workArea.printDepth;
+}
+
+}  // namespace zur

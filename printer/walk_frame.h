@@ -1,0 +1,35 @@
+// The state of one printValue call, shared by the walker and the handlers of
+// the string-like kinds.
+#ifndef ZURBASE_PRINTER_WALK_FRAME_H
+#define ZURBASE_PRINTER_WALK_FRAME_H
+
+#include "printer/print_cursor.h"
+
+namespace zur {
+
+struct WalkFrame {
+  const CtlTbl *ctl;
+  const TypeDesc *t;
+  Env *env;
+  PrintCursor *caller;
+  PrintCursor *current;  // the caller's cursor or `own`
+  PrintCursor own;       // the private cursor
+  bool moved;            // `own` left the caller's block
+  unsigned char *s;      // the value's address on entry
+  uint8_t inList;        // the value is an element of a SEQUENCE OF or SET OF
+
+  // The private cursor, first copied from the current one unless it has
+  // already moved to another block.
+  PrintCursor &fillOwn() {
+    if (!moved) own = *current;
+    return own;
+  }
+};
+
+// Prints the value of a string, bit string, segmented string, OBJECT
+// IDENTIFIER or encoded-value kind.
+void printStringValue(WalkFrame &f);
+
+}  // namespace zur
+
+#endif
