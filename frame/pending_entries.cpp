@@ -13,8 +13,6 @@ int reportNotImplemented(Env *env, const char *name) {
   return -1;
 }
 
-int apiPrintPdu(Env *env, int32_t, void *) { return reportNotImplemented(env, "apiPrintPdu"); }
-
 void apiTraceEncoding(Env *env, const TraceRec *, ApiWord) {
   reportNotImplemented(env, "apiTraceEncoding");
 }
