@@ -34,7 +34,7 @@ bool isCallers(const RegRecord *record, ApiWord processId, ApiWord threadId) {
 
 }  // namespace
 
-int editRegList(Env *value, RegRecord *record, RegRecord **head) {
+int editRegList(Env *value, RegRecord *record, RegRecord **head) noexcept {
   const ApiWord processId = platform::currentProcessId();
   const ApiWord threadId = platform::currentThreadId();
   if (value != nullptr) {
@@ -57,7 +57,7 @@ int editRegList(Env *value, RegRecord *record, RegRecord **head) {
   return 1;
 }
 
-int updateRegistration(Env *value, RegRecord *record, RegRecord **head) {
+int updateRegistration(Env *value, RegRecord *record, RegRecord **head) noexcept {
   platform::NamedMutex mutex;
   if (!mutex.open(kRegListMutexName)) return 0;
   if (mutex.wait(kRegListWaitMs) != platform::MutexWait::Acquired) {
@@ -70,7 +70,7 @@ int updateRegistration(Env *value, RegRecord *record, RegRecord **head) {
   return released && closed ? 1 : 0;
 }
 
-Env *registeredEnv(RegRecord *const *head) {
+Env *registeredEnv(RegRecord *const *head) noexcept {
   const ApiWord processId = platform::currentProcessId();
   const ApiWord threadId = platform::currentThreadId();
   for (RegRecord *r = loadLink(*head); r != nullptr; r = loadLink(r->next))
@@ -78,7 +78,7 @@ Env *registeredEnv(RegRecord *const *head) {
   return nullptr;
 }
 
-void unlinkRecord(RegRecord *record, RegRecord **head) {
+void unlinkRecord(RegRecord *record, RegRecord **head) noexcept {
   for (RegRecord *r = *head; r != nullptr; r = r->next) {
     if (r == record) {
       unlink(r);

@@ -29,19 +29,19 @@ inline constexpr unsigned kRegListWaitMs = 5000;
 // Without locking: a non-null value registers the calling thread with it in
 // *record, at the front of the list; a null value removes the calling
 // thread's newest record (record is not used). Returns 1.
-int editRegList(Env *value, RegRecord *record, RegRecord **head);
+int editRegList(Env *value, RegRecord *record, RegRecord **head) noexcept;
 
 // The same change under the mutex, waited for at most 5000 ms. Returns 1
 // when it was made, 0 when the mutex could not be created, acquired (time-out,
 // abandoned, failure), released or closed.
-int updateRegistration(Env *value, RegRecord *record, RegRecord **head);
+int updateRegistration(Env *value, RegRecord *record, RegRecord **head) noexcept;
 
 // The Env registered for the calling thread (its newest record), or null.
 // Takes no lock and is async-signal-safe.
-Env *registeredEnv(RegRecord *const *head);
+Env *registeredEnv(RegRecord *const *head) noexcept;
 
 // Takes record out of the list, without locking, when it is still in it.
-void unlinkRecord(RegRecord *record, RegRecord **head);
+void unlinkRecord(RegRecord *record, RegRecord **head) noexcept;
 
 }  // namespace zur
 

@@ -1,25 +1,30 @@
 // Counting overlapping guarded prints, so that the process-wide handler stays
 // in place until the last of them ends.
-#include <mutex>
-
 #include "platform/fault_trap.h"
 
 namespace zur::platform {
 namespace {
 
-std::mutex countLock;
 int guardedPrints = 0;
+
+class CountHold {
+ public:
+  CountHold() { detail::lockCount(); }
+  ~CountHold() { detail::unlockCount(); }
+  CountHold(const CountHold &) = delete;
+  CountHold &operator=(const CountHold &) = delete;
+};
 
 }  // namespace
 
-void installFaultHandler(FaultHandler handler) {
+void installFaultHandler(FaultHandler handler) noexcept {
   detail::prepareThread();
-  const std::lock_guard hold(countLock);
+  const CountHold hold;
   if (guardedPrints++ == 0) detail::installHandlers(handler);
 }
 
-void restoreFaultHandler() {
-  const std::lock_guard hold(countLock);
+void restoreFaultHandler() noexcept {
+  const CountHold hold;
   if (--guardedPrints == 0) detail::restoreHandlers();
 }
 

@@ -30,23 +30,27 @@ using FaultHandler = void (*)(int signal);
 // SIGBUS). On Windows it is the C run-time's SIGSEGV handler and, so that it
 // sees every access violation on every thread, also a vectored exception
 // handler.
-void installFaultHandler(FaultHandler handler);
-void restoreFaultHandler();
+void installFaultHandler(FaultHandler handler) noexcept;
+void restoreFaultHandler() noexcept;
 
 // Called by a handler that finds no print to leave: the violation then takes
 // the course it would have taken without the handler.
-void passOnFault(int signal);
+void passOnFault(int signal) noexcept;
 
 // Returns to the jump point kept in *buffer (a JumpBuffer), where
 // ZUR_SET_JUMP_POINT then yields value.
-[[noreturn]] void jumpToPoint(void *buffer, int value);
+[[noreturn]] void jumpToPoint(void *buffer, int value) noexcept;
 
 namespace detail {
 // Per platform: the process-wide part of installing and restoring, and what
 // each guarded thread needs.
-void installHandlers(FaultHandler handler);
-void restoreHandlers();
-void prepareThread();
+void installHandlers(FaultHandler handler) noexcept;
+void restoreHandlers() noexcept;
+void prepareThread() noexcept;
+// The lock around the count of guarded prints (the system's own, so that the
+// shipped library needs no threads library of the toolchain).
+void lockCount() noexcept;
+void unlockCount() noexcept;
 }  // namespace detail
 
 }  // namespace zur::platform

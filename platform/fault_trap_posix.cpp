@@ -1,5 +1,6 @@
 // POSIX: sigaction for SIGSEGV and SIGBUS on a per-thread alternate stack,
 // and siglongjmp back to the jump point with the mask it kept.
+#include <pthread.h>
 #include <signal.h>
 
 #include <memory>
@@ -11,6 +12,7 @@ namespace {
 
 constexpr std::size_t kAltStackSize = 64 * 1024;
 
+pthread_mutex_t countLock = PTHREAD_MUTEX_INITIALIZER;
 struct sigaction previousSegv;
 struct sigaction previousBus;
 
@@ -46,9 +48,11 @@ thread_local AltStack altStack;
 
 namespace detail {
 
-void prepareThread() { altStack.ensure(); }
+void prepareThread() noexcept { altStack.ensure(); }
+void lockCount() noexcept { pthread_mutex_lock(&countLock); }
+void unlockCount() noexcept { pthread_mutex_unlock(&countLock); }
 
-void installHandlers(FaultHandler handler) {
+void installHandlers(FaultHandler handler) noexcept {
   struct sigaction action {};
   action.sa_handler = handler;
   sigemptyset(&action.sa_mask);
@@ -57,18 +61,18 @@ void installHandlers(FaultHandler handler) {
   sigaction(SIGBUS, &action, &previousBus);
 }
 
-void restoreHandlers() {
+void restoreHandlers() noexcept {
   sigaction(SIGSEGV, &previousSegv, nullptr);
   sigaction(SIGBUS, &previousBus, nullptr);
 }
 
 }  // namespace detail
 
-void passOnFault(int signal) {
+void passOnFault(int signal) noexcept {
   sigaction(signal, signal == SIGBUS ? &previousBus : &previousSegv, nullptr);
 }
 
-void jumpToPoint(void *buffer, int value) {
+void jumpToPoint(void *buffer, int value) noexcept {
   siglongjmp(*static_cast<JumpBuffer *>(buffer), value);
 }
 

@@ -13,6 +13,7 @@
 namespace zur::platform {
 namespace {
 
+SRWLOCK countLock = SRWLOCK_INIT;
 std::atomic<FaultHandler> activeHandler{nullptr};
 void (*previousSignal)(int) = SIG_DFL;
 void *vectoredHandler = nullptr;
@@ -28,15 +29,17 @@ LONG CALLBACK onException(EXCEPTION_POINTERS *info) {
 
 namespace detail {
 
-void prepareThread() {}
+void prepareThread() noexcept {}
+void lockCount() noexcept { AcquireSRWLockExclusive(&countLock); }
+void unlockCount() noexcept { ReleaseSRWLockExclusive(&countLock); }
 
-void installHandlers(FaultHandler handler) {
+void installHandlers(FaultHandler handler) noexcept {
   activeHandler.store(handler);
   previousSignal = std::signal(SIGSEGV, handler);
   vectoredHandler = AddVectoredExceptionHandler(1, onException);
 }
 
-void restoreHandlers() {
+void restoreHandlers() noexcept {
   if (vectoredHandler != nullptr) RemoveVectoredExceptionHandler(vectoredHandler);
   vectoredHandler = nullptr;
   std::signal(SIGSEGV, previousSignal);
@@ -47,8 +50,8 @@ void restoreHandlers() {
 
 // The run-time has already put the default back, and the vectored handler
 // passes the exception on.
-void passOnFault(int) {}
+void passOnFault(int) noexcept {}
 
-void jumpToPoint(void *buffer, int value) { longjmp(*static_cast<JumpBuffer *>(buffer), value); }
+void jumpToPoint(void *buffer, int value) noexcept { longjmp(*static_cast<JumpBuffer *>(buffer), value); }
 
 }  // namespace zur::platform

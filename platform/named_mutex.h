@@ -24,11 +24,11 @@ class NamedMutex {
   NamedMutex &operator=(const NamedMutex &) = delete;
 
   // Creates the mutex or opens the existing one, without taking it.
-  bool open(const char *name);
-  MutexWait wait(std::uint32_t milliseconds);
-  bool release();
+  bool open(const char *name) noexcept;
+  MutexWait wait(std::uint32_t milliseconds) noexcept;
+  bool release() noexcept;
   // Gives up this handle (the mutex itself lives on while others use it).
-  bool close();
+  bool close() noexcept;
 
  private:
   void *native_ = nullptr;

@@ -78,7 +78,7 @@ timespec deadlineAfter(std::uint32_t milliseconds) {
 
 NamedMutex::~NamedMutex() { close(); }
 
-bool NamedMutex::open(const char *name) {
+bool NamedMutex::open(const char *name) noexcept {
   close();
   char objectName[128];
   std::snprintf(objectName, sizeof objectName, "/%s%s", name, kObjectSuffix);
@@ -100,7 +100,7 @@ bool NamedMutex::open(const char *name) {
   return true;
 }
 
-MutexWait NamedMutex::wait(std::uint32_t milliseconds) {
+MutexWait NamedMutex::wait(std::uint32_t milliseconds) noexcept {
   pthread_mutex_t *mutex = &shared(native_)->mutex;
   const timespec deadline = deadlineAfter(milliseconds);
   switch (pthread_mutex_clocklock(mutex, CLOCK_MONOTONIC, &deadline)) {
@@ -119,9 +119,9 @@ MutexWait NamedMutex::wait(std::uint32_t milliseconds) {
   }
 }
 
-bool NamedMutex::release() { return pthread_mutex_unlock(&shared(native_)->mutex) == 0; }
+bool NamedMutex::release() noexcept { return pthread_mutex_unlock(&shared(native_)->mutex) == 0; }
 
-bool NamedMutex::close() {
+bool NamedMutex::close() noexcept {
   if (native_ == nullptr) return true;
   const bool unmapped = munmap(native_, sizeof(SharedMutex)) == 0;
   native_ = nullptr;

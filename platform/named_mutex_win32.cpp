@@ -7,13 +7,13 @@ namespace zur::platform {
 
 NamedMutex::~NamedMutex() { close(); }
 
-bool NamedMutex::open(const char *name) {
+bool NamedMutex::open(const char *name) noexcept {
   close();
   native_ = CreateMutexA(nullptr, FALSE, name);
   return native_ != nullptr;
 }
 
-MutexWait NamedMutex::wait(std::uint32_t milliseconds) {
+MutexWait NamedMutex::wait(std::uint32_t milliseconds) noexcept {
   switch (WaitForSingleObject(static_cast<HANDLE>(native_), milliseconds)) {
     case WAIT_OBJECT_0:
       return MutexWait::Acquired;
@@ -28,9 +28,9 @@ MutexWait NamedMutex::wait(std::uint32_t milliseconds) {
   }
 }
 
-bool NamedMutex::release() { return ReleaseMutex(static_cast<HANDLE>(native_)) != 0; }
+bool NamedMutex::release() noexcept { return ReleaseMutex(static_cast<HANDLE>(native_)) != 0; }
 
-bool NamedMutex::close() {
+bool NamedMutex::close() noexcept {
   if (native_ == nullptr) return true;
   const bool closed = CloseHandle(static_cast<HANDLE>(native_)) != 0;
   native_ = nullptr;

@@ -7,8 +7,8 @@
 
 namespace zur::platform {
 
-ApiWord currentProcessId();
-ApiWord currentThreadId();
+ApiWord currentProcessId() noexcept;
+ApiWord currentThreadId() noexcept;
 
 }  // namespace zur::platform
 

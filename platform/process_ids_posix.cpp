@@ -4,7 +4,7 @@
 
 namespace zur::platform {
 
-ApiWord currentProcessId() { return static_cast<ApiWord>(getpid()); }
-ApiWord currentThreadId() { return static_cast<ApiWord>(gettid()); }
+ApiWord currentProcessId() noexcept { return static_cast<ApiWord>(getpid()); }
+ApiWord currentThreadId() noexcept { return static_cast<ApiWord>(gettid()); }
 
 }  // namespace zur::platform

@@ -4,7 +4,7 @@
 
 namespace zur::platform {
 
-ApiWord currentProcessId() { return static_cast<ApiWord>(GetCurrentProcessId()); }
-ApiWord currentThreadId() { return static_cast<ApiWord>(GetCurrentThreadId()); }
+ApiWord currentProcessId() noexcept { return static_cast<ApiWord>(GetCurrentProcessId()); }
+ApiWord currentThreadId() noexcept { return static_cast<ApiWord>(GetCurrentThreadId()); }
 
 }  // namespace zur::platform
