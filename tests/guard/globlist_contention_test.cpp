@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
+#include <optional>
 #include <thread>
 
 #include "frame/entry_points.h"
@@ -18,6 +20,17 @@ using Clock = std::chrono::steady_clock;
 long msSince(Clock::time_point start) {
   return static_cast<long>(
       std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
+}
+
+// Runs once inside the next mapValue call, which then maps as usual.
+std::function<void()> duringMap;
+void *mapThenAct(Env *, void *value, uint32_t) {
+  if (duringMap) {
+    const std::function<void()> act = std::move(duringMap);
+    duringMap = nullptr;
+    act();
+  }
+  return value;
 }
 
 class GloblistContention : public testing::Test {
@@ -51,25 +64,47 @@ class GloblistContention : public testing::Test {
   }
 };
 
-TEST_F(GloblistContention, AHolderPastTheTimeLimitMakesThePrintReturn19WithNothingPrinted) {
-  GloblistHolder holder = GloblistHolder::holdFor(6500);
-
+TEST_F(GloblistContention, AHolderPastTheTimeLimitMakesEnteringAndRemovingFailWith19) {
+  // The holder takes the mutex while this thread's print runs, after its
+  // record went in; a second thread then tries to enter its own print.
+  std::optional<GloblistHolder> holder;
+  int entered = -1;
+  long enteringWaited = 0;
+  std::string enteringText = "unset";
   int lockedUpdate = -1;
   zur::RegRecord spare{};
   zur::RegRecord *spareHead = nullptr;
-  std::thread direct([&] { lockedUpdate = zur::updateRegistration(env.get(), &spare, &spareHead); });
+  std::thread entering, direct;
+  env->services->mapValue = mapThenAct;
+  duringMap = [&] {
+    holder.emplace(GloblistHolder::holdFor(6500));
+    entering = std::thread([&] {
+      TestEnv second;
+      zurcoreSetPrintHook(second.get(), threadTextHook);
+      second->ctlTbl = &sampleTable();
+      const Clock::time_point start = Clock::now();
+      entered = zur::apiPrintPdu(second.get(), PDU_REC, &rec);
+      enteringWaited = msSince(start);
+      enteringText = threadText();
+    });
+    direct = std::thread([&] { lockedUpdate = zur::updateRegistration(env.get(), &spare, &spareHead); });
+  };
 
   const Clock::time_point start = Clock::now();
   EXPECT_EQ(print(), 19);
-  const long waited = msSince(start);
-  EXPECT_GE(waited, 4900);
-  EXPECT_EQ(threadText(), "");
-  expectListAsBefore();
-  EXPECT_EQ(currentSegvHandler(), handlerBefore);
-
+  const long removingWaited = msSince(start);
+  EXPECT_GE(removingWaited, 4900);
+  EXPECT_EQ(threadText(), recText(5, "zurbase"));
+  entering.join();
   direct.join();
+  EXPECT_EQ(entered, 19);
+  EXPECT_GE(enteringWaited, 4900);
+  EXPECT_EQ(enteringText, "");
   EXPECT_EQ(lockedUpdate, 0);
   EXPECT_EQ(spareHead, nullptr);
+  // Neither print's record stays behind.
+  expectListAsBefore();
+  EXPECT_EQ(currentSegvHandler(), handlerBefore);
 
   // Without registration the print does not wait for the mutex.
   TestEnv unguarded;
@@ -82,10 +117,11 @@ TEST_F(GloblistContention, AHolderPastTheTimeLimitMakesThePrintReturn19WithNothi
   EXPECT_LT(msSince(quick), 1000);
   EXPECT_EQ(threadText(), recText(5, "zurbase"));
 
-  EXPECT_EQ(holder.join(), 0);
+  EXPECT_EQ(holder->join(), 0);
   EXPECT_EQ(print(), 0);
   EXPECT_EQ(threadText(), recText(5, "zurbase"));
-  std::printf("[ figures  ] waited %ld ms for the held mutex\n", waited);
+  std::printf("[ figures  ] waited %ld ms entering, %ld ms removing\n", enteringWaited,
+              removingWaited);
 }
 
 TEST_F(GloblistContention, AHolderThatDiedHoldingItMakesOnePrintReturn19ThenItIsUsable) {
