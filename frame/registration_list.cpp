@@ -15,7 +15,8 @@ namespace {
 // link words are read and written atomically, and a record is complete
 // before it becomes reachable.
 RegRecord *loadLink(RegRecord *const &word) {
-  return std::atomic_ref<RegRecord *>(const_cast<RegRecord *&>(word)).load(std::memory_order_acquire);
+  return std::atomic_ref<RegRecord *>(const_cast<RegRecord *&>(word))
+      .load(std::memory_order_acquire);
 }
 
 void storeLink(RegRecord *&word, RegRecord *value) {

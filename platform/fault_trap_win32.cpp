@@ -52,6 +52,8 @@ void restoreHandlers() noexcept {
 // passes the exception on.
 void passOnFault(int) noexcept {}
 
-void jumpToPoint(void *buffer, int value) noexcept { longjmp(*static_cast<JumpBuffer *>(buffer), value); }
+void jumpToPoint(void *buffer, int value) noexcept {
+  longjmp(*static_cast<JumpBuffer *>(buffer), value);
+}
 
 }  // namespace zur::platform

@@ -88,8 +88,9 @@ bool NamedMutex::open(const char *name) noexcept {
   bool sized = fstat(fd, &info) == 0;
   if (sized && info.st_size < static_cast<off_t>(sizeof(SharedMutex)))
     sized = ftruncate(fd, sizeof(SharedMutex)) == 0;
-  void *mapped = sized ? mmap(nullptr, sizeof(SharedMutex), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0)
-                       : MAP_FAILED;
+  void *mapped = sized
+                     ? mmap(nullptr, sizeof(SharedMutex), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0)
+                     : MAP_FAILED;
   ::close(fd);
   if (mapped == MAP_FAILED) return false;
   if (!awaitSetup(static_cast<SharedMutex *>(mapped))) {

@@ -87,7 +87,8 @@ TEST_F(GloblistContention, AHolderPastTheTimeLimitMakesEnteringAndRemovingFailWi
       enteringWaited = msSince(start);
       enteringText = threadText();
     });
-    direct = std::thread([&] { lockedUpdate = zur::updateRegistration(env.get(), &spare, &spareHead); });
+    direct =
+        std::thread([&] { lockedUpdate = zur::updateRegistration(env.get(), &spare, &spareHead); });
   };
 
   const Clock::time_point start = Clock::now();

@@ -67,8 +67,8 @@ long &threadHookCalls() {
   return calls;
 }
 
-int countingHook(Env *, const char *, ApiWord, ApiWord, ApiWord, ApiWord, ApiWord, ApiWord,
-                 ApiWord, ApiWord, ApiWord, ApiWord) {
+int countingHook(Env *, const char *, ApiWord, ApiWord, ApiWord, ApiWord, ApiWord, ApiWord, ApiWord,
+                 ApiWord, ApiWord, ApiWord) {
   ++threadHookCalls();
   return 0;
 }
@@ -85,16 +85,17 @@ void (*currentSegvHandler())(int) {
 #endif
 }
 
-Worker::Worker() : thread_([this] {
-  std::unique_lock hold(lock_);
-  for (;;) {
-    changed_.wait(hold, [this] { return stop_ || task_; });
-    if (!task_) return;
-    task_();
-    task_ = nullptr;
-    changed_.notify_all();
-  }
-}) {}
+Worker::Worker()
+    : thread_([this] {
+        std::unique_lock hold(lock_);
+        for (;;) {
+          changed_.wait(hold, [this] { return stop_ || task_; });
+          if (!task_) return;
+          task_();
+          task_ = nullptr;
+          changed_.notify_all();
+        }
+      }) {}
 
 Worker::~Worker() {
   {
