@@ -27,6 +27,9 @@ void heading(const char *title);
 
 void showHexDump(const std::vector<unsigned char> &octets);
 
+// Decoded values printed in value notation.
+void showValues();
+
 }  // namespace demo
 
 #endif
