@@ -1,0 +1,131 @@
+// The named mutex on POSIX: a robust, process-shared pthread mutex in a
+// shared-memory object named after the mutex. A holder that dies leaves the
+// mutex "owner died", which the next waiter sees as abandoned.
+#include <fcntl.h>
+#include <pthread.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+
+#include "platform/named_mutex.h"
+#include "zurbase/types.h"
+
+namespace zur::platform {
+namespace {
+
+enum SetupState : std::uint32_t { FRESH = 0, SETTING_UP = 1, READY = 2 };
+
+struct SharedMutex {
+  std::atomic<std::uint32_t> state;  // zero-filled when the object is created
+  pthread_mutex_t mutex;
+};
+static_assert(std::atomic<std::uint32_t>::is_always_lock_free);
+
+// 32-bit and 64-bit programs lay pthread_mutex_t out differently, so each
+// word size has an object of its own.
+constexpr const char *kObjectSuffix = ZURBASE_WORD32 ? "-32" : "";
+constexpr int kSetupWaitMs = 1000;
+
+SharedMutex *shared(void *native) { return static_cast<SharedMutex *>(native); }
+
+bool initialise(SharedMutex *m) {
+  pthread_mutexattr_t attr;
+  if (pthread_mutexattr_init(&attr) != 0) return false;
+  const bool made = pthread_mutexattr_setpshared(&attr, PTHREAD_PROCESS_SHARED) == 0 &&
+                    pthread_mutexattr_setrobust(&attr, PTHREAD_MUTEX_ROBUST) == 0 &&
+                    pthread_mutex_init(&m->mutex, &attr) == 0;
+  pthread_mutexattr_destroy(&attr);
+  return made;
+}
+
+// The first opener sets the mutex up; the others wait until it is ready.
+bool awaitSetup(SharedMutex *m) {
+  std::uint32_t expected = FRESH;
+  if (m->state.compare_exchange_strong(expected, SETTING_UP)) {
+    if (!initialise(m)) {
+      m->state.store(FRESH);
+      return false;
+    }
+    m->state.store(READY);
+    return true;
+  }
+  const timespec pause{0, 1000 * 1000};
+  for (int waited = 0; m->state.load() != READY; ++waited) {
+    if (waited == kSetupWaitMs) return false;
+    nanosleep(&pause, nullptr);
+  }
+  return true;
+}
+
+timespec deadlineAfter(std::uint32_t milliseconds) {
+  timespec t;
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  t.tv_sec += milliseconds / 1000;
+  t.tv_nsec += static_cast<long>(milliseconds % 1000) * 1000 * 1000;
+  if (t.tv_nsec >= 1000 * 1000 * 1000) {
+    t.tv_sec += 1;
+    t.tv_nsec -= 1000 * 1000 * 1000;
+  }
+  return t;
+}
+
+}  // namespace
+
+NamedMutex::~NamedMutex() { close(); }
+
+bool NamedMutex::open(const char *name) {
+  close();
+  char objectName[128];
+  std::snprintf(objectName, sizeof objectName, "/%s%s", name, kObjectSuffix);
+  const int fd = shm_open(objectName, O_RDWR | O_CREAT, 0666);
+  if (fd < 0) return false;
+  struct stat info;
+  bool sized = fstat(fd, &info) == 0;
+  if (sized && info.st_size < static_cast<off_t>(sizeof(SharedMutex)))
+    sized = ftruncate(fd, sizeof(SharedMutex)) == 0;
+  void *mapped = sized ? mmap(nullptr, sizeof(SharedMutex), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0)
+                       : MAP_FAILED;
+  ::close(fd);
+  if (mapped == MAP_FAILED) return false;
+  if (!awaitSetup(static_cast<SharedMutex *>(mapped))) {
+    munmap(mapped, sizeof(SharedMutex));
+    return false;
+  }
+  native_ = mapped;
+  return true;
+}
+
+MutexWait NamedMutex::wait(std::uint32_t milliseconds) {
+  pthread_mutex_t *mutex = &shared(native_)->mutex;
+  const timespec deadline = deadlineAfter(milliseconds);
+  switch (pthread_mutex_clocklock(mutex, CLOCK_MONOTONIC, &deadline)) {
+    case 0:
+      return MutexWait::Acquired;
+    case EOWNERDEAD: {
+      // This thread now holds it; mark it usable again and hand it on.
+      const bool recovered = pthread_mutex_consistent(mutex) == 0;
+      const bool released = pthread_mutex_unlock(mutex) == 0;
+      return recovered && released ? MutexWait::Abandoned : MutexWait::Failed;
+    }
+    case ETIMEDOUT:
+      return MutexWait::TimedOut;
+    default:
+      return MutexWait::Failed;
+  }
+}
+
+bool NamedMutex::release() { return pthread_mutex_unlock(&shared(native_)->mutex) == 0; }
+
+bool NamedMutex::close() {
+  if (native_ == nullptr) return true;
+  const bool unmapped = munmap(native_, sizeof(SharedMutex)) == 0;
+  native_ = nullptr;
+  return unmapped;
+}
+
+}  // namespace zur::platform
