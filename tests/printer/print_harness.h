@@ -1,11 +1,14 @@
-// Test support for the printer: prints values the way the print driver does
-// and returns the text that reached the print hook.
+// Test support for the printer: prints values through the walker or the
+// print driver and returns the text that reached the print hook.
 #ifndef ZURBASE_TESTS_PRINTER_PRINT_HARNESS_H
 #define ZURBASE_TESTS_PRINTER_PRINT_HARNESS_H
 
 #include <string>
 
+#include <gtest/gtest.h>
+
 #include "printer/print_cursor.h"
+#include "printer/print_driver.h"
 #include "tests/support/captured_output.h"
 #include "tests/support/ctl_builder.h"
 #include "tests/support/test_env.h"
@@ -28,14 +31,12 @@ inline std::string walk(TestEnv &env, const CtlTbl *ctl, const TypeDesc *t, void
   return hookText();
 }
 
-// Header, value and final new line, as a complete print of PDU n.
+// A complete print of PDU n through the print driver: header, value and
+// final new line.
 inline std::string printPdu(TestEnv &env, const CtlTbl *ctl, int n, void *v) {
-  const TypeDesc *t = ctlPduType(ctl, n);
   env.captureWithHook();
-  zur::PrintCursor root = rootCursor(env.get(), t, v);
-  std::string header = "value " + std::string(ctlTypeName(t)) + " ::= ";
-  zur::printValue(ctl, t, &root, 0);
-  return header + hookText() + "\n";
+  EXPECT_EQ(zur::printPdu(env.get(), n, v, ctl), 0);
+  return hookText();
 }
 
 }  // namespace zurtest
