@@ -37,14 +37,25 @@ class WordReader {
   int index_ = 0;
 };
 
+// Most pieces of printed text are a few characters long: those are copied
+// in line rather than through a library call.
+inline void copySmall(char *dst, const char *src, std::size_t n) {
+  if (n > 8) {
+    std::memcpy(dst, src, n);
+    return;
+  }
+  for (std::size_t i = 0; i < n; ++i) dst[i] = src[i];
+}
+
 // Bounded output into a caller's buffer, counting what would be written.
 class BufferSink {
  public:
   BufferSink(char *buf, std::size_t cap) : buf_(buf), cap_(cap) {}
   void put(const char *s, std::size_t n) {
-    if (used_ + 1 < cap_) {
-      std::size_t room = cap_ - 1 - used_;
-      std::memcpy(buf_ + used_, s, n < room ? n : room);
+    if (used_ + n < cap_) {
+      copySmall(buf_ + used_, s, n);
+    } else if (used_ + 1 < cap_) {
+      std::memcpy(buf_ + used_, s, cap_ - 1 - used_);
     }
     used_ += n;
   }
@@ -339,7 +350,7 @@ Length readLength(const char *&p) {
 }
 
 // The conversions that printed values are made of, written without parsing
-// a specification: "%s", "%c", "%d", "%u", "%02X", "%I64d" and "%I64u". On a
+// a specification: "%s", "%*s", "%c", "%d", "%u", "%02X", "%I64d" and "%I64u". On a
 // match p is moved past the conversion.
 template <class Sink>
 bool putCommonConversion(Sink &sink, const char *&p, WordReader &args) {
@@ -382,6 +393,23 @@ bool putCommonConversion(Sink &sink, const char *&p, WordReader &args) {
         const char pair[2] = {kHex[v >> 4], kHex[v & 0xF]};
         sink.put(pair, 2);
         p += 3;
+        return true;
+      }
+      return false;
+    case '*':
+      if (p[1] == 's') {
+        auto width = static_cast<int>(args.next());
+        const char *s = reinterpret_cast<const char *>(args.next());
+        if (s == nullptr) s = "(null)";
+        const std::size_t n = std::strlen(s);
+        const std::size_t pad =
+            width > 0 && static_cast<std::size_t>(width) > n ? static_cast<std::size_t>(width) - n
+                                                             : 0;
+        if (width >= 0) sink.fill(' ', pad);
+        sink.put(s, n);
+        if (width < 0 && static_cast<std::size_t>(-static_cast<int64_t>(width)) > n)
+          sink.fill(' ', static_cast<std::size_t>(-static_cast<int64_t>(width)) - n);
+        p += 2;
         return true;
       }
       return false;

@@ -20,10 +20,10 @@ std::string format(const char *fmt, std::initializer_list<ApiWord> args) {
   return buf;
 }
 
-template <class T>
-std::string printfText(const char *fmt, T v) {
+template <class... T>
+std::string printfText(const char *fmt, T... v) {
   char buf[256];
-  std::snprintf(buf, sizeof buf, fmt, v);
+  std::snprintf(buf, sizeof buf, fmt, v...);
   return buf;
 }
 
@@ -52,6 +52,19 @@ TEST(FormatterFastPaths, SixtyFourBitWordsAndOctets) {
   // in its place.
   EXPECT_EQ(format("%02X %d", {0x1FF, 9}), "1FF 9");
   EXPECT_EQ(format("%s-%c-%s", {reinterpret_cast<ApiWord>("ab"), 'x', 0}), "ab-x-(null)");
+}
+
+TEST(FormatterFastPaths, StarWidthStringsMatchPrintf) {
+  const auto text = reinterpret_cast<ApiWord>("ab");
+  const auto empty = reinterpret_cast<ApiWord>("");
+  for (int width : {0, 1, 2, 5, -1, -5}) {
+    EXPECT_EQ(format("\n%*s|", {static_cast<ApiWord>(static_cast<unsigned>(width)), text}),
+              "\n" + printfText("%*s|", width, "ab"))
+        << width;
+    EXPECT_EQ(format("%*s|", {static_cast<ApiWord>(static_cast<unsigned>(width)), empty}),
+              printfText("%*s|", width, ""))
+        << width;
+  }
 }
 
 }  // namespace
