@@ -30,6 +30,9 @@ void showHexDump(const std::vector<unsigned char> &octets);
 // apiSetEncodingRules, apiEncode, apiDecode with a linked codec; a failure report.
 void showCodecs();
 
+// Decoded values printed in value notation.
+void showValues();
+
 // apiPrintPdu on a good value and on one with a bad pointer, which returns 14.
 void showFaultSafePrint();
 

@@ -5,6 +5,7 @@ int main() {
   std::printf("zurbase demo: %d entry points in apiTbl\n", API_SLOT_COUNT);
   demo::showHexDump(demo::defaultEncoding());
   demo::showCodecs();
+  demo::showValues();
   demo::showFaultSafePrint();
   return 0;
 }

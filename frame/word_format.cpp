@@ -1,8 +1,10 @@
 #include "frame/word_format.h"
 
+#include <charconv>
 #include <cinttypes>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 namespace zur {
 namespace {
@@ -12,6 +14,8 @@ class WordReader {
  public:
   explicit WordReader(const ApiWord *words) : words_(words) {}
   ApiWord next() { return index_ < kPrintWords ? words_[index_++] : 0; }
+  // Gives back the word that next() just read.
+  void unread() { --index_; }
   std::uint64_t next64() {
     if constexpr (sizeof(ApiWord) >= 8) {
       return next();
@@ -33,14 +37,25 @@ class WordReader {
   int index_ = 0;
 };
 
+// Most pieces of printed text are a few characters long: those are copied
+// in line rather than through a library call.
+inline void copySmall(char *dst, const char *src, std::size_t n) {
+  if (n > 8) {
+    std::memcpy(dst, src, n);
+    return;
+  }
+  for (std::size_t i = 0; i < n; ++i) dst[i] = src[i];
+}
+
 // Bounded output into a caller's buffer, counting what would be written.
 class BufferSink {
  public:
   BufferSink(char *buf, std::size_t cap) : buf_(buf), cap_(cap) {}
   void put(const char *s, std::size_t n) {
-    if (used_ + 1 < cap_) {
-      std::size_t room = cap_ - 1 - used_;
-      std::memcpy(buf_ + used_, s, n < room ? n : room);
+    if (used_ + n < cap_) {
+      copySmall(buf_ + used_, s, n);
+    } else if (used_ + 1 < cap_) {
+      std::memcpy(buf_ + used_, s, cap_ - 1 - used_);
     }
     used_ += n;
   }
@@ -143,11 +158,51 @@ void putPadded(Sink &sink, const Spec &spec, const char *s, std::size_t n) {
   if (spec.leftAlign) sink.fill(' ', pad);
 }
 
+bool onlyPaddingFlags(const Spec &spec) {
+  for (int i = 0; i < spec.flagCount; ++i)
+    if (spec.flags[i] != '0' && spec.flags[i] != '-') return false;
+  return true;
+}
+
+// Integers without precision and without the '+', ' ' and '#' flags are
+// written here: the values the printers emit most, at no C-library cost.
+template <class Sink, class T>
+void putInteger(Sink &sink, const Spec &spec, T value) {
+  const char c = spec.conversion;
+  const int base = c == 'x' || c == 'X' ? 16 : c == 'o' ? 8 : 10;
+  char digits[72];
+  char *end = std::to_chars(digits, digits + sizeof digits, value, base).ptr;
+  if (c == 'X')
+    for (char *q = digits; q != end; ++q)
+      if (*q >= 'a' && *q <= 'f') *q = static_cast<char>(*q - 'a' + 'A');
+  auto n = static_cast<std::size_t>(end - digits);
+  // Without '-', the only flag left is '0'.
+  const bool zeroPad = !spec.leftAlign && spec.flagCount > 0 && spec.width > 0 &&
+                       static_cast<std::size_t>(spec.width) > n;
+  if (!zeroPad) {
+    putPadded(sink, spec, digits, n);
+    return;
+  }
+  const char *d = digits;
+  if (*d == '-') {
+    sink.put(d, 1);
+    ++d;
+  }
+  sink.fill('0', static_cast<std::size_t>(spec.width) - n);
+  sink.put(d, static_cast<std::size_t>(end - d));
+}
+
 // Hands one numeric conversion to the C library. The text is first made with
 // the width; when that does not fit the local buffer, it is made without the
 // width and padded here (digits never exceed the buffer for precision < 400).
 template <class Sink, class T>
 void putNumber(Sink &sink, const Spec &spec, const char *conv, T value) {
+  if constexpr (std::is_integral_v<T>) {
+    if (spec.precision < 0 && onlyPaddingFlags(spec) && spec.width < 400) {
+      putInteger(sink, spec, value);
+      return;
+    }
+  }
   char fmt[64];
   char text[512];
   std::size_t n = specPrefix(spec, fmt, true);
@@ -294,6 +349,87 @@ Length readLength(const char *&p) {
   }
 }
 
+// The conversions that printed values are made of, written without parsing
+// a specification: "%s", "%*s", "%c", "%d", "%u", "%02X", "%I64d" and "%I64u". On a
+// match p is moved past the conversion.
+template <class Sink>
+bool putCommonConversion(Sink &sink, const char *&p, WordReader &args) {
+  char digits[24];
+  switch (p[0]) {
+    case 's': {
+      const char *s = reinterpret_cast<const char *>(args.next());
+      if (s == nullptr) s = "(null)";
+      sink.put(s, std::strlen(s));
+      p += 1;
+      return true;
+    }
+    case 'c': {
+      const char c = static_cast<char>(args.next());
+      sink.put(&c, 1);
+      p += 1;
+      return true;
+    }
+    case 'd': {
+      char *end = std::to_chars(digits, digits + sizeof digits, static_cast<int>(args.next())).ptr;
+      sink.put(digits, static_cast<std::size_t>(end - digits));
+      p += 1;
+      return true;
+    }
+    case 'u': {
+      char *end =
+          std::to_chars(digits, digits + sizeof digits, static_cast<unsigned>(args.next())).ptr;
+      sink.put(digits, static_cast<std::size_t>(end - digits));
+      p += 1;
+      return true;
+    }
+    case '0':
+      if (p[1] == '2' && p[2] == 'X') {
+        static constexpr char kHex[] = "0123456789ABCDEF";
+        const auto v = static_cast<unsigned>(args.next());
+        if (v > 0xFF) {
+          args.unread();
+          return false;
+        }
+        const char pair[2] = {kHex[v >> 4], kHex[v & 0xF]};
+        sink.put(pair, 2);
+        p += 3;
+        return true;
+      }
+      return false;
+    case '*':
+      if (p[1] == 's') {
+        auto width = static_cast<int>(args.next());
+        const char *s = reinterpret_cast<const char *>(args.next());
+        if (s == nullptr) s = "(null)";
+        const std::size_t n = std::strlen(s);
+        const std::size_t pad =
+            width > 0 && static_cast<std::size_t>(width) > n ? static_cast<std::size_t>(width) - n
+                                                             : 0;
+        if (width >= 0) sink.fill(' ', pad);
+        sink.put(s, n);
+        if (width < 0 && static_cast<std::size_t>(-static_cast<int64_t>(width)) > n)
+          sink.fill(' ', static_cast<std::size_t>(-static_cast<int64_t>(width)) - n);
+        p += 2;
+        return true;
+      }
+      return false;
+    case 'I':
+      if (p[1] == '6' && p[2] == '4' && (p[3] == 'd' || p[3] == 'u')) {
+        const std::uint64_t v = args.next64();
+        char *end = p[3] == 'd' ? std::to_chars(digits, digits + sizeof digits,
+                                                static_cast<std::int64_t>(v))
+                                      .ptr
+                                : std::to_chars(digits, digits + sizeof digits, v).ptr;
+        sink.put(digits, static_cast<std::size_t>(end - digits));
+        p += 4;
+        return true;
+      }
+      return false;
+    default:
+      return false;
+  }
+}
+
 template <class Sink>
 void format(Sink &sink, const char *p, const ApiWord *words) {
   WordReader args(words);
@@ -304,6 +440,7 @@ void format(Sink &sink, const char *p, const ApiWord *words) {
     if (*p == '\0') break;
 
     const char *start = p++;
+    if (putCommonConversion(sink, p, args)) continue;
     Spec spec;
     while (isFlag(*p)) {
       if (*p == '-') spec.leftAlign = true;

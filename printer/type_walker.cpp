@@ -18,10 +18,10 @@ void *remap(Env *env, void *fromRef, void *toRef, uint32_t size) {
   return env->services->remapValue(env, fromRef, toRef, size);
 }
 
-void printSequence(WalkFrame &f, uint8_t inList) {
+void printSequence(WalkFrame &f) {
   const TypeDesc &t = *f.t;
   Env *env = f.env;
-  if (inList == 0) printNewline(env, 1);
+  if (f.inList == 0) printNewline(env, 1);
   PrintCursor &own = f.fillOwn();
   const char *separator = "{";
   for (int32_t i = 0; i < t.count; ++i) {
@@ -52,11 +52,11 @@ void printChoice(WalkFrame &f) {
   printValue(f.ctl, ctlType(f.ctl, c->type), &own, 0);
 }
 
-void printSequenceOf(WalkFrame &f, uint32_t linkSize, uint8_t inList) {
+void printSequenceOf(WalkFrame &f, uint32_t linkSize) {
   const TypeDesc &t = *f.t;
   Env *env = f.env;
   const TypeDesc *element = ctlElementType(f.ctl, &t);
-  if (inList == 0) printNewline(env, 1);
+  if (f.inList == 0) printNewline(env, 1);
   const char *separator = "{";
   if (linkSize != 0) {
     PrintCursor &cur = *f.current;
@@ -105,7 +105,7 @@ void printReal(WalkFrame &f) {
   printBinaryReal(f.env, x);
 }
 
-void dispatch(WalkFrame &f, uint32_t linkSize, uint8_t inList) {
+void dispatch(WalkFrame &f, uint32_t linkSize) {
   const TypeDesc &t = *f.t;
   Env *env = f.env;
   switch (t.kind) {
@@ -113,7 +113,7 @@ void dispatch(WalkFrame &f, uint32_t linkSize, uint8_t inList) {
     case KIND_SET:
     case KIND_SEQUENCE_EXT:
     case KIND_SET_EXT:
-      printSequence(f, inList);
+      printSequence(f);
       return;
     case KIND_CHOICE:
       printChoice(f);
@@ -126,7 +126,7 @@ void dispatch(WalkFrame &f, uint32_t linkSize, uint8_t inList) {
     case KIND_SETOF_PTR_ARRAY:
     case KIND_SEQOF_LIST2:
     case KIND_SETOF_LIST2:
-      printSequenceOf(f, linkSize, inList);
+      printSequenceOf(f, linkSize);
       return;
     case KIND_INTEGER:
       apiPrint(env, "%I64d", loadInt(f.s, t.lenSize));
@@ -201,7 +201,7 @@ void printValue(const CtlTbl *ctl, const TypeDesc *td, PrintCursor *cursor, uint
   }
 
   f.s = valueAddress(*f.current);
-  if (f.s != nullptr) dispatch(f, linkSize, inList);
+  if (f.s != nullptr) dispatch(f, linkSize);
 
   if (f.moved)
     cursor->base = static_cast<unsigned char *>(

@@ -1,0 +1,87 @@
+// Printing one large value in value notation: to a file through the
+// standard-output path, and through a print hook that appends to a buffer.
+#include <benchmark/benchmark.h>
+
+#include "bench/output_sinks.h"
+#include "bench/zur_value.h"
+#include "frame/print.h"
+#include "printer/print_cursor.h"
+#include "zurcore/zurcore.h"
+
+namespace bench {
+namespace {
+
+TextBuffer hookBuffer(64u << 20);
+long hookCalls = 0;
+
+// Formats straight into the buffer's free space; only a text longer than
+// that space is formatted a second time after the buffer has grown.
+int bufferHook(Env *, const char *format, ApiWord w0, ApiWord w1, ApiWord w2, ApiWord w3,
+               ApiWord w4, ApiWord w5, ApiWord w6, ApiWord w7, ApiWord w8, ApiWord w9) {
+  const ApiWord words[zur::kPrintWords] = {w0, w1, w2, w3, w4, w5, w6, w7, w8, w9};
+  ++hookCalls;
+  int n = zur::formatWords(hookBuffer.tail(1), hookBuffer.room(), format, words);
+  if (n < 0) return n;
+  if (static_cast<std::size_t>(n) >= hookBuffer.room())
+    n = zur::formatWords(hookBuffer.tail(static_cast<std::size_t>(n) + 1), hookBuffer.room(),
+                         format, words);
+  hookBuffer.commit(static_cast<std::size_t>(n));
+  return n;
+}
+
+// What the print driver does around the walker.
+void printRecords(Env *env, ZurRecords *value) {
+  const CtlTbl &ctl = zurBenchTable();
+  const TypeDesc *t = ctlPduType(&ctl, kRecordsPdu);
+  env->workArea.printDepth = 0;
+  env->workArea.printIndent = 0;
+  zur::apiPrint(env, "value %s ::= ", ctlTypeName(t));
+  zur::PrintCursor root{env, reinterpret_cast<unsigned char *>(value), value, 0, t->size};
+  zur::printValue(&ctl, t, &root, 0);
+  zur::apiPrint(env, "\n");
+}
+
+void report(benchmark::State &state, double bytesPerPrint) {
+  state.SetBytesProcessed(static_cast<int64_t>(bytesPerPrint * state.iterations()));
+  state.counters["elements"] = kElements;
+  state.counters["per_element"] = benchmark::Counter(
+      kElements, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+void ZurPrintToStdoutFile(benchmark::State &state) {
+  ZurValue value;
+  Env *env = zurcoreCreateEnv(apiTbl);
+  double bytes = 0;
+  {
+    StdoutToFile redirect("zur_print_output.txt");
+    for (auto _ : state) {
+      long before = redirect.written();
+      printRecords(env, value.root());
+      bytes = static_cast<double>(redirect.written() - before);
+    }
+  }
+  zurcoreDestroyEnv(env);
+  report(state, bytes);
+}
+BENCHMARK(ZurPrintToStdoutFile)->Unit(benchmark::kMillisecond);
+
+void ZurPrintToHookBuffer(benchmark::State &state) {
+  ZurValue value;
+  Env *env = zurcoreCreateEnv(apiTbl);
+  zurcoreSetPrintHook(env, bufferHook);
+  for (auto _ : state) {
+    hookBuffer.clear();
+    hookCalls = 0;
+    printRecords(env, value.root());
+    benchmark::DoNotOptimize(hookBuffer.data());
+  }
+  zurcoreDestroyEnv(env);
+  report(state, static_cast<double>(hookBuffer.size()));
+  state.counters["calls_per_element"] = static_cast<double>(hookCalls) / kElements;
+}
+BENCHMARK(ZurPrintToHookBuffer)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace bench
+
+BENCHMARK_MAIN();

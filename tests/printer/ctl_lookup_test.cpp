@@ -1,0 +1,72 @@
+// The lookups the printer makes in a control table.
+#include <gtest/gtest.h>
+
+#include "tests/support/ctl_builder.h"
+
+namespace zurtest {
+namespace {
+
+TEST(CtlLookup, NamesOfTypesAndComponents) {
+  CtlBuilder b;
+  uint16_t integer = b.integer(4, nullptr);
+  uint16_t s = b.sequence("S", {field("named", integer), field(nullptr, integer)});
+  int first = b.pdu(integer);
+  int second = b.pdu(s);
+  const CtlTbl *ctl = b.table();
+  EXPECT_EQ(ctlPduType(ctl, first), b.type(integer));
+  EXPECT_EQ(ctlPduType(ctl, second), b.type(s));
+  EXPECT_STREQ(ctlTypeName(b.type(integer)), "<anonymous>");
+  EXPECT_STREQ(ctlTypeName(b.type(s)), "S");
+  const FieldDesc *c0 = ctlComponent(ctl, b.type(s), 0);
+  FieldDesc c1 = *ctlComponent(ctl, b.type(s), 1);
+  EXPECT_STREQ(ctlComponentName(ctl, c0), "named");
+  c1.nameIdx = c0->nameIdx;  // a name index without the flag is not read
+  EXPECT_STREQ(ctlComponentName(ctl, &c1), "<anonymous>");
+}
+
+TEST(CtlLookup, EnumerationPairs) {
+  CtlBuilder b;
+  uint16_t e = b.enumerated(4, {0, 5, -1});
+  const CtlTbl *ctl = b.table(CTL_ENUM_AS_INDEX);
+  const TypeDesc *t = b.type(e);
+  EXPECT_EQ(ctlMapEnum(ctl, t, 1), 5);
+  EXPECT_EQ(ctlMapEnum(ctl, t, 2), -1);
+  EXPECT_EQ(ctlMapEnum(ctl, t, 3), 3);
+  EXPECT_EQ(ctlMapEnum(ctl, t, -2), -2);
+  EXPECT_EQ(ctlMapEnum(ctl, t, 0x100000001LL), 0x100000001LL);
+  ctl = b.table(0);
+  EXPECT_EQ(ctlMapEnum(ctl, t, 1), 1);
+}
+
+TEST(CtlLookup, PresenceOfComponents) {
+  const unsigned char mask[4] = {0x00, 0x80};  // the integer 0x8000
+  FieldDesc c{};
+  c.presenceBit = 15;
+  EXPECT_EQ(ctlComponentPresent(&c, mask, 2, nullptr), 1);  // not optional: present
+  c.fieldFlags = FIELD_OPTIONAL;
+  EXPECT_EQ(ctlComponentPresent(&c, mask, 2, nullptr), 0);
+  c.presenceBit = 0;
+  EXPECT_EQ(ctlComponentPresent(&c, mask, 2, nullptr), 1);
+  c.fieldFlags = FIELD_DEFAULT;
+  const unsigned char wide[5] = {0x00, 0x40};
+  c.presenceBit = 9;
+  EXPECT_EQ(ctlComponentPresent(&c, wide, 5, nullptr), 1);
+  c.presenceBit = -1;
+  int target = 0;
+  int *held = &target;
+  EXPECT_EQ(ctlComponentPresent(&c, mask, 2, reinterpret_cast<unsigned char *>(&held)), 1);
+  held = nullptr;
+  EXPECT_EQ(ctlComponentPresent(&c, mask, 2, reinterpret_cast<unsigned char *>(&held)), 0);
+}
+
+TEST(CtlLookup, SegmentLengthFieldsFollowTheLinkWords) {
+  TypeDesc t{};
+  t.size = 4;
+  t.kind = KIND_SEG2_BITS_INLINE;
+  EXPECT_EQ(ctlLinkSize(&t), 8u);
+  t.kind = KIND_SEG_OCTETS_PTR_B;
+  EXPECT_EQ(ctlLinkSize(&t), 4u);
+}
+
+}  // namespace
+}  // namespace zurtest
