@@ -37,10 +37,6 @@ int apiDecode(Env *env, int32_t *, EncBuf *, void **) { return reportNotImplemen
 
 int apiPrintPdu(Env *env, int32_t, void *) { return reportNotImplemented(env, "apiPrintPdu"); }
 
-void apiTraceEncoding(Env *env, const TraceRec *, ApiWord) {
-  reportNotImplemented(env, "apiTraceEncoding");
-}
-
 int apiTracePrint(Env *env, const char *, ApiWord, ApiWord, ApiWord, ApiWord, ApiWord, ApiWord,
                   ApiWord, ApiWord, ApiWord, ApiWord) {
   return reportNotImplemented(env, "apiTracePrint");
