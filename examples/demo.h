@@ -27,6 +27,9 @@ void heading(const char *title);
 
 void showHexDump(const std::vector<unsigned char> &octets);
 
+// apiSetEncodingRules, apiEncode, apiDecode with a linked codec; a failure report.
+void showCodecs();
+
 }  // namespace demo
 
 #endif

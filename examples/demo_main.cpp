@@ -4,5 +4,6 @@
 int main() {
   std::printf("zurbase demo: %d entry points in apiTbl\n", API_SLOT_COUNT);
   demo::showHexDump(demo::defaultEncoding());
+  demo::showCodecs();
   return 0;
 }

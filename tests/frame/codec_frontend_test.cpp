@@ -1,0 +1,299 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "frame/entry_points.h"
+#include "tests/support/test_env.h"
+
+namespace {
+
+// A codec that records how it was called.
+struct Call {
+  char codec = 0;  // 'A' or 'B'
+  char op = 0;     // 'e' or 'd'
+  int32_t pdu = 0;
+  void *value = nullptr;
+  void **ptrWord = nullptr;
+  int32_t *lenWord = nullptr;
+  void **outRef = nullptr;
+  uint32_t *outLen = nullptr;
+  const CtlTbl *ctl = nullptr;
+  uint32_t flags = 0;
+  char *msgBuf = nullptr;
+  int calls = 0;
+};
+Call last;
+
+template <char Codec>
+int recordEncode(Env *, int32_t pdu, void *value, void **outPtr, int32_t *outLen,
+                 const CtlTbl *ctl, uint32_t flags, char *msgBuf) {
+  last = {Codec, 'e', pdu, value, outPtr, outLen, nullptr, nullptr, ctl, flags, msgBuf, last.calls + 1};
+  if (msgBuf != nullptr) std::strcpy(msgBuf, "Ecodec says no.\n");
+  return 55;
+}
+
+template <char Codec>
+int recordDecode(Env *, int32_t *pdu, void **inPtr, int32_t *inLen, void **outRef,
+                 uint32_t *outLen, const CtlTbl *ctl, uint32_t flags, char *msgBuf) {
+  last = {Codec, 'd', pdu != nullptr ? *pdu : -1, nullptr, inPtr, inLen, outRef, outLen,
+          ctl, flags, msgBuf, last.calls + 1};
+  return 0;
+}
+
+const CodecEntry codecA{recordEncode<'A'>, recordDecode<'A'>};
+const CodecEntry codecB{recordEncode<'B'>, recordDecode<'B'>};
+
+class FrontEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    last = {};
+    zurcoreSetCodecs(env.get(), &codecA, &codecB);
+    env->ctlTbl = &ctl;
+  }
+  void select(int rules) { ASSERT_EQ(zur::apiSetEncodingRules(env.get(), rules), 0); }
+  zurtest::TestEnv env;
+  CtlTbl ctl{};
+  int value = 7;
+};
+
+TEST_F(FrontEnd, RulesPickCodecAForBerAndDerAndCodecBForPer) {
+  for (int rules : {0, 1, 2, 4}) {
+    select(rules);
+    EncBuf out{0, nullptr};
+    EXPECT_EQ(zur::apiEncode(env.get(), 3, &value, &out), 55);
+    EXPECT_EQ(last.codec, rules == 1 || rules == 2 ? 'B' : 'A') << rules;
+    EXPECT_EQ(last.op, 'e');
+  }
+}
+
+TEST_F(FrontEnd, EncodeMasksFlagsAndAddsCallerAreaBit) {
+  select(0);
+  env->encFlags = 0xFFFFFFFF;
+  EncBuf out{0, nullptr};
+  zur::apiEncode(env.get(), 3, &value, &out);
+  EXPECT_EQ(last.flags, 0xbb2u);
+  EXPECT_EQ(last.pdu, 3);
+  EXPECT_EQ(last.value, &value);
+  EXPECT_EQ(last.ptrWord, &out.value);
+  EXPECT_EQ(last.lenWord, &out.length);
+  EXPECT_EQ(last.ctl, &ctl);
+  EXPECT_EQ(last.msgBuf, env->msgBuf);
+  env->encFlags = 0x1 | 0x4 | 0x8 | 0x40 | 0x400;
+  char area[16];
+  out.value = area;
+  zur::apiEncode(env.get(), 3, &value, &out);
+  EXPECT_EQ(last.flags, 0x4u);
+}
+
+TEST_F(FrontEnd, DirectCallsPassFlagsAndArgumentsUnchanged) {
+  select(4);
+  void *p = nullptr;
+  int32_t n = 0;
+  char own[100];
+  EXPECT_EQ(zur::apiEncodeDirect(env.get(), 9, &value, &p, &n, nullptr, 0xFFFFFFFF, own), 55);
+  EXPECT_EQ(last.flags, 0xFFFFFFFFu);
+  EXPECT_EQ(last.ctl, nullptr);
+  EXPECT_EQ(last.msgBuf, own);
+}
+
+TEST_F(FrontEnd, DecodeMasksFlagsAndHandsTheAreaLengthByAddress) {
+  select(1);
+  env->decFlags = 0xFFFFFFFF;
+  unsigned char input[] = {0x02, 0x01, 0x05};
+  EncBuf in{3, input};
+  void *out = nullptr;
+  int32_t pdu = 4;
+  EXPECT_EQ(zur::apiDecode(env.get(), &pdu, &in, &out), 0);
+  EXPECT_EQ(last.codec, 'B');
+  EXPECT_EQ(last.flags, 0xe12u);
+  EXPECT_EQ(last.pdu, 4);
+  EXPECT_EQ(last.ptrWord, &in.value);
+  EXPECT_EQ(last.lenWord, &in.length);
+  EXPECT_EQ(last.outRef, &out);
+  EXPECT_EQ(last.outLen, &env->decodeBufLen);
+  char area[64];
+  out = area;
+  env->decodeBufLen = sizeof area;
+  zur::apiDecode(env.get(), &pdu, &in, &out);
+  EXPECT_EQ(last.flags, 0xe16u);
+}
+
+TEST_F(FrontEnd, MissingArgumentsReportRow4WithCode6) {
+  select(0);
+  EncBuf out{0, nullptr};
+  EXPECT_EQ(zur::apiEncode(env.get(), 1, nullptr, &out), 6);
+  EXPECT_STREQ(env->msgBuf, "E0006S: Unexpected NULL pointer as argument to encoder/decoder.\n");
+  EXPECT_EQ(zur::apiEncode(env.get(), 1, &value, nullptr), 6);
+  void *outRef = nullptr;
+  EncBuf empty{0, nullptr};
+  EXPECT_EQ(zur::apiDecode(env.get(), nullptr, &empty, &outRef), 6);
+  EXPECT_EQ(env->msgBuf[0], 'D');
+  EXPECT_EQ(zur::apiDecode(env.get(), nullptr, nullptr, &outRef), 6);
+  unsigned char input[] = {0x05, 0x00};
+  EncBuf in{2, input};
+  EXPECT_EQ(zur::apiDecode(env.get(), nullptr, &in, nullptr), 6);
+  EXPECT_EQ(last.calls, 0);
+}
+
+TEST_F(FrontEnd, CallerAreaWithoutLengthIsRefusedBeforeAnyCodecLookup) {
+  select(3);  // unknown rules: a lookup would report row 46 instead
+  unsigned char input[] = {0x05, 0x00};
+  EncBuf in{2, input};
+  char area[8];
+  void *out = area;
+  env->decodeBufLen = 0;
+  EXPECT_EQ(zur::apiDecode(env.get(), nullptr, &in, &out), 6);
+  EXPECT_STREQ(env->msgBuf, "D0006S: Unexpected NULL pointer as argument to encoder/decoder.\n");
+}
+
+TEST_F(FrontEnd, UnknownRulesAreStoredAndRefusedAtTheNextCall) {
+  select(3);
+  EXPECT_EQ(zur::apiGetEncodingRules(env.get()), 3);
+  EncBuf out{0, nullptr};
+  EXPECT_EQ(zur::apiEncode(env.get(), 1, &value, &out), 22);
+  EXPECT_STREQ(env->msgBuf,
+               "E0100S: Unknown encoding rules were requested, use BER/DER/PER only..\n");
+  EXPECT_EQ(last.calls, 0);
+}
+
+TEST_F(FrontEnd, MissingCodecIsReportedWithTheRulesName) {
+  zurcoreSetCodecs(env.get(), nullptr, nullptr);
+  struct Case {
+    int rules;
+    const char *name;
+  };
+  for (Case c : {Case{0, "'BER'"}, Case{4, "'DER'"}, Case{2, "'PER'"}}) {
+    select(c.rules);
+    EncBuf out{0, nullptr};
+    EXPECT_EQ(zur::apiEncode(env.get(), 1, &value, &out), 23);
+    EXPECT_EQ(std::string(env->msgBuf),
+              std::string("E0103S: The requested encoding rules were not linked: ") + c.name + ".\n");
+  }
+  const CodecEntry encodeOnly{recordEncode<'A'>, nullptr};
+  zurcoreSetCodecs(env.get(), &encodeOnly, nullptr);
+  select(0);
+  unsigned char input[] = {0x05, 0x00};
+  EncBuf in{2, input};
+  void *out = nullptr;
+  EXPECT_EQ(zur::apiDecode(env.get(), nullptr, &in, &out), 23);
+  EXPECT_STREQ(env->msgBuf, "D0103S: The requested encoding rules were not linked: 'BER'.\n");
+}
+
+TEST_F(FrontEnd, ControlTableFlagsStopLinking) {
+  env->codecA = nullptr;
+  env->codecB = nullptr;
+  ctl.flags = CTL_NO_LINK_BER;
+  select(0);
+  EXPECT_EQ(env->codecA, nullptr);
+  select(1);
+  EXPECT_NE(env->codecB, nullptr);
+  env->codecB = nullptr;
+  ctl.flags = CTL_NO_LINK_PER;
+  select(2);
+  EXPECT_EQ(env->codecB, nullptr);
+  select(4);
+  EXPECT_NE(env->codecA, nullptr);
+  env->codecA = nullptr;
+  env->ctlTbl = nullptr;  // no control table: the flags read as 0
+  select(0);
+  EXPECT_NE(env->codecA, nullptr);
+}
+
+TEST_F(FrontEnd, SelectingRulesClearsTheWholeWorkArea) {
+  std::memset(&env->workArea, 0xAB, sizeof env->workArea);
+  select(7);
+  const auto *bytes = reinterpret_cast<const unsigned char *>(&env->workArea);
+  for (std::size_t i = 0; i < sizeof env->workArea; ++i) ASSERT_EQ(bytes[i], 0) << i;
+}
+
+TEST_F(FrontEnd, MessageWrappersCopyTheCallersBufferBack) {
+  select(0);
+  std::strcpy(env->msgBuf, "untouched");
+  char own[100] = "old text";
+  void *p = nullptr;
+  int32_t n = 0;
+  EXPECT_EQ(zur::apiEncodeWithMsg(env.get(), 1, &value, &p, &n, &ctl, 0, own), 55);
+  EXPECT_EQ(last.msgBuf, own);
+  EXPECT_STREQ(env->msgBuf, "Ecodec says no.\n");
+  std::strcpy(own, "kept after success");
+  unsigned char input[] = {0x05, 0x00};
+  void *in = input;
+  int32_t inLen = 2;
+  void *out = nullptr;
+  uint32_t outLen = 0;
+  EXPECT_EQ(zur::apiDecodeWithMsg(env.get(), nullptr, &in, &inLen, &out, &outLen, &ctl, 0, own), 0);
+  EXPECT_STREQ(env->msgBuf, "kept after success");
+  EXPECT_EQ(zur::apiDecodeWithMsg(env.get(), nullptr, &in, &inLen, &out, &outLen, &ctl, 0, nullptr), 0);
+  EXPECT_EQ(last.msgBuf, env->msgBuf);
+  EXPECT_EQ(zur::apiEncodeWithMsg(env.get(), 1, &value, &p, &n, &ctl, 0, env->msgBuf), 55);
+  EXPECT_EQ(zur::apiEncodeWithMsg(nullptr, 1, &value, &p, &n, &ctl, 0, own), 6);
+  EXPECT_EQ(zur::apiDecodeWithMsg(nullptr, nullptr, &in, &inLen, &out, &outLen, &ctl, 0, own), 6);
+}
+
+TEST(Settings, NullEnvAnswers6ForSettersAndMinus1ForGetters) {
+  EXPECT_EQ(zur::apiSetEncodingRules(nullptr, 0), 6);
+  EXPECT_EQ(zur::apiSetDecodeBufLen(nullptr, 1), 6);
+  EXPECT_EQ(zur::apiSetEncodingFlags(nullptr, 1), 6);
+  EXPECT_EQ(zur::apiSetDecodingFlags(nullptr, 1), 6);
+  EXPECT_EQ(zur::apiSetFlags(nullptr, 1), 6);
+  EXPECT_EQ(zur::apiGetEncodingRules(nullptr), -1);
+  EXPECT_EQ(zur::apiGetDecodeBufLen(nullptr), -1);
+  EXPECT_EQ(zur::apiGetEncodingFlags(nullptr), -1);
+  EXPECT_EQ(zur::apiGetDecodingFlags(nullptr), -1);
+  EXPECT_EQ(zur::apiEncode(nullptr, 1, nullptr, nullptr), 6);
+  EXPECT_EQ(zur::apiDecode(nullptr, nullptr, nullptr, nullptr), 6);
+  EXPECT_EQ(zur::apiEncodeDirect(nullptr, 1, nullptr, nullptr, nullptr, nullptr, 0, nullptr), 22);
+}
+
+TEST(Settings, SettersAndGettersRoundTrip) {
+  zurtest::TestEnv env;
+  EXPECT_EQ(zur::apiSetFlags(env.get(), 0x812), 0);
+  EXPECT_EQ(zur::apiGetEncodingFlags(env.get()), 0x812);
+  EXPECT_EQ(zur::apiGetDecodingFlags(env.get()), 0x812);
+  zur::apiSetEncodingFlags(env.get(), 0x20);
+  zur::apiSetDecodingFlags(env.get(), 0x400);
+  EXPECT_EQ(zur::apiGetEncodingFlags(env.get()), 0x20);
+  EXPECT_EQ(zur::apiGetDecodingFlags(env.get()), 0x400);
+  zur::apiSetDecodeBufLen(env.get(), 4096);
+  EXPECT_EQ(zur::apiGetDecodeBufLen(env.get()), 4096);
+  env->workArea.workValue = 0x5A5A;
+  EXPECT_EQ(zur::apiGetWorkValue(env.get()), 0x5A5Au);
+}
+
+TEST(Forwarders, PassArgumentsAndTheCurrentControlTable) {
+  zurtest::TestEnv env;
+  CtlTbl first{}, second{};
+  env->ctlTbl = &first;
+  EXPECT_EQ(zur::apiService16(env.get(), 40, 2), 42);
+  ZurcoreServiceCall call{};
+  zurcoreLastServiceCall(env.get(), &call);
+  EXPECT_EQ(call.ctl, &first);
+  env->ctlTbl = &second;
+  zur::apiService16(env.get(), 1, 1);
+  zurcoreLastServiceCall(env.get(), &call);
+  EXPECT_EQ(call.ctl, &second);
+  EXPECT_EQ(zur::apiService31(env.get(), 8), 16);
+  EXPECT_EQ(zur::apiService37(env.get(), 5), ~5);
+  EXPECT_EQ(zur::apiService35(env.get()), 5);
+  ApiWord h = zur::apiMakeDeferredHandle(env.get(), 2, 31337);
+  EXPECT_EQ(zur::apiGetDeferredLocator(env.get(), h), 31337u);
+  EXPECT_EQ(zur::apiDeferredKind(env.get(), reinterpret_cast<void *>(h)), 2);
+}
+
+TEST(Forwarders, NullEnvOrServicesNeverCrash) {
+  zurtest::TestEnv env;
+  env->services = nullptr;
+  for (Env *e : {static_cast<Env *>(nullptr), env.get()}) {
+    EXPECT_EQ(zur::apiService16(e, 1, 2), 6);
+    EXPECT_EQ(zur::apiService31(e, 1), 6);
+    EXPECT_EQ(zur::apiService35(e), 6);
+    EXPECT_EQ(zur::apiService37(e, 1), 6);
+    EXPECT_EQ(zur::apiDeferredKind(e, nullptr), 6);
+    EXPECT_EQ(zur::apiMakeDeferredHandle(e, 1, 2), 0u);
+    EXPECT_EQ(zur::apiGetDeferredLocator(e, 1), 0u);
+  }
+  EXPECT_EQ(zur::apiGetWorkValue(nullptr), 0u);
+}
+
+}  // namespace
