@@ -30,6 +30,10 @@ void showHexDump(const std::vector<unsigned char> &octets);
 // apiSetEncodingRules, apiEncode, apiDecode with a linked codec; a failure report.
 void showCodecs();
 
+// Hex dump and BER trace of the file at path (DER, BER or PEM), or of the
+// personnel record of X.690 when path is null.
+void showTrace(const char *path);
+
 }  // namespace demo
 
 #endif

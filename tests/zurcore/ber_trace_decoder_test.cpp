@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "examples/personnel_encoding.h"
 #include "frame/sibling.h"
 #include "tests/support/captured_output.h"
 #include "tests/support/test_env.h"
@@ -36,30 +37,9 @@ Decoded decode(const Octets &in, uint32_t flags = 0, int32_t rules = 0) {
   return {status, zurtest::hookText(), env->msgBuf, length};
 }
 
-Octets text(const char *s) { return Octets(s, s + std::char_traits<char>::length(s)); }
-
-Octets concat(std::initializer_list<Octets> parts) {
-  Octets all;
-  for (const Octets &p : parts) all.insert(all.end(), p.begin(), p.end());
-  return all;
-}
-
-// The personnel record of X.690 Annex A.
-Octets personnelRecord() {
-  return concat({{0x60, 0x81, 0x85, 0x61, 0x10, 0x1A, 0x04}, text("John"), {0x1A, 0x01},
-                 text("P"), {0x1A, 0x05}, text("Smith"), {0xA0, 0x0A, 0x1A, 0x08},
-                 text("Director"), {0x42, 0x01, 0x33, 0xA1, 0x0A, 0x43, 0x08}, text("19710917"),
-                 {0xA2, 0x12, 0x61, 0x10, 0x1A, 0x04}, text("Mary"), {0x1A, 0x01}, text("T"),
-                 {0x1A, 0x05}, text("Smith"), {0xA3, 0x42, 0x31, 0x1F, 0x61, 0x11, 0x1A, 0x05},
-                 text("Ralph"), {0x1A, 0x01}, text("T"), {0x1A, 0x05}, text("Smith"),
-                 {0xA0, 0x0A, 0x43, 0x08}, text("19571111"),
-                 {0x31, 0x1F, 0x61, 0x11, 0x1A, 0x05}, text("Susan"), {0x1A, 0x01}, text("B"),
-                 {0x1A, 0x05}, text("Jones"), {0xA0, 0x0A, 0x43, 0x08}, text("19590717")});
-}
-
 TEST(BerTraceDecoder, PersonnelRecordTree) {
-  const Octets in = personnelRecord();
-  ASSERT_EQ(in.size(), 136u);
+  const auto record = demo::personnelEncoding();
+  const Octets in(record.begin(), record.end());
   Decoded d = decode(in);
   EXPECT_EQ(d.status, 0);
   EXPECT_EQ(d.lengthLeft, 0);
