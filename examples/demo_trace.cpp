@@ -58,7 +58,7 @@ bool readEncoding(const char *path, std::vector<unsigned char> &octets) {
 void traceEncoding(const char *title, std::vector<unsigned char> octets) {
   Env *env = zurcoreCreateEnv(apiTbl);
   heading(title);
-  std::printf("%zu octets:\n", octets.size());
+  std::printf("%ld octets:\n", static_cast<long>(octets.size()));
   std::fflush(stdout);
   entry<ApiPrintHexFn>(SLOT_PRINT_HEX)(env, octets.data(), static_cast<int32_t>(octets.size()));
   std::printf("\ntrace:\n");

@@ -44,6 +44,7 @@ constexpr DecodeRow kRows[] = {
     {62, "0011S: Unexpected NULL pointer in input", 11, false},
     {7, "0008S: Out of memory; bytes requested: ", 8, false},
 };
+static_assert(std::size(kRows) == OUT_OF_MEMORY + 1, "one row per failure");
 
 // Writes the row as the library does: 'D', the text, its argument, ".\n".
 int reportRow(char *msgBuf, Failure failure, long argument, char *copy, std::size_t copySize) {
@@ -237,8 +238,8 @@ class Walker {
   // the row's code.
   int fail(Failure failure, long argument = 0) {
     char text[kTextRoom];
-    int n = std::snprintf(text, sizeof text, "not parsed: %zu octets from offset %zu:",
-                          size_ - pos_, pos_);
+    int n = std::snprintf(text, sizeof text, "not parsed: %ld octets from offset %ld:",
+                          static_cast<long>(size_ - pos_), static_cast<long>(pos_));
     for (std::size_t k = pos_; k < size_ && k < pos_ + 8 && n < 140; ++k)
       n += std::snprintf(text + n, sizeof text - n, " %02X", in_[k]);
     std::snprintf(text + n, sizeof text - n, "%s\n", size_ - pos_ > 8 ? " ..." : "");
