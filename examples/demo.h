@@ -31,8 +31,9 @@ void showHexDump(const std::vector<unsigned char> &octets);
 void showCodecs();
 
 // Hex dump and BER trace of the file at path (DER, BER or PEM), or of the
-// personnel record of X.690 when path is null.
-void showTrace(const char *path);
+// personnel record of X.690 when path is null; false when the file cannot
+// be read.
+bool showTrace(const char *path);
 
 }  // namespace demo
 

@@ -5,6 +5,6 @@ int main(int argc, char **argv) {
   std::printf("zurbase demo: %d entry points in apiTbl\n", API_SLOT_COUNT);
   demo::showHexDump(demo::defaultEncoding());
   demo::showCodecs();
-  demo::showTrace(argc > 1 ? argv[1] : nullptr);
+  if (!demo::showTrace(argc > 1 ? argv[1] : nullptr)) return 1;
   return 0;
 }

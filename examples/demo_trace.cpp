@@ -77,19 +77,20 @@ void traceEncoding(const char *title, std::vector<unsigned char> octets) {
 
 }  // namespace
 
-void showTrace(const char *path) {
+bool showTrace(const char *path) {
   if (path == nullptr) {
     std::span<const unsigned char> record = personnelEncoding();
     traceEncoding("BER trace of the X.690 personnel record",
                   std::vector<unsigned char>(record.begin(), record.end()));
-    return;
+    return true;
   }
   std::vector<unsigned char> octets;
   if (!readEncoding(path, octets)) {
     std::fprintf(stderr, "demo: cannot read %s\n", path);
-    return;
+    return false;
   }
   traceEncoding((std::string("BER trace of ") + path).c_str(), std::move(octets));
+  return true;
 }
 
 }  // namespace demo
