@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "examples/personnel_encoding.h"
+#include "frame/entry_points.h"
 #include "frame/sibling.h"
 #include "tests/support/captured_output.h"
 #include "tests/support/test_env.h"
@@ -207,6 +208,35 @@ TEST(BerTraceDecoder, TraceFollowsTheRulesInForce) {
   EXPECT_EQ(per.status, 0);
   EXPECT_EQ(per.trace, "#1 INTEGER\n");
   EXPECT_EQ(decode(in, 0, 3).trace, "");
+}
+
+TEST(BerTraceDecoder, ThroughTheFrontEnds) {
+  zurtest::TestEnv env;
+  env.captureWithHook();
+  ASSERT_EQ(zur::apiSetEncodingRules(env.get(), 4), 0);
+  ASSERT_EQ(zur::apiSetFlags(env.get(), 0x2), 0);
+  unsigned char octets[] = {0x31, 0x03, 0x01, 0x01, 0x00, 0x04, 0x80};
+  EncBuf in{sizeof octets, octets};
+  void *decoded = nullptr;
+  EXPECT_EQ(zur::apiDecode(env.get(), nullptr, &in, &decoded), 5);
+  EXPECT_EQ(zurtest::hookText(),
+            "#1 SET: tag = [UNIVERSAL 17] constructed; length = 3\n"
+            "  #1 BOOLEAN: tag = [UNIVERSAL 1] primitive; length = 1\n"
+            "not parsed: 2 octets from offset 5: 04 80\n"
+            "D0051S: Found primitive encoding with indefinite length.\n");
+  EXPECT_STREQ(zur::apiGetErrorMsg(env.get()),
+               "D0051S: Found primitive encoding with indefinite length.\n");
+  EXPECT_EQ(in.length, static_cast<int32_t>(sizeof octets));
+
+  zurtest::hookText().clear();
+  in.length = 5;
+  EXPECT_EQ(zur::apiDecode(env.get(), nullptr, &in, &decoded), 0);
+  EXPECT_EQ(in.length, 0);
+  EXPECT_EQ(in.value, octets + 5);
+  EXPECT_EQ(decoded, nullptr);  // no values are decoded
+  EXPECT_EQ(zurtest::hookText(),
+            "#1 SET: tag = [UNIVERSAL 17] constructed; length = 3\n"
+            "  #1 BOOLEAN: tag = [UNIVERSAL 1] primitive; length = 1\n");
 }
 
 }  // namespace
