@@ -36,6 +36,11 @@ void showValues();
 // apiPrintPdu on a good value and on one with a bad pointer, which returns 14.
 void showFaultSafePrint();
 
+// Hex dump and BER trace of the file at path (DER, BER or PEM), or of the
+// personnel record of X.690 when path is null; false when the file cannot
+// be read.
+bool showTrace(const char *path);
+
 }  // namespace demo
 
 #endif

@@ -13,10 +13,6 @@ int reportNotImplemented(Env *env, const char *name) {
   return -1;
 }
 
-void apiTraceEncoding(Env *env, const TraceRec *, ApiWord) {
-  reportNotImplemented(env, "apiTraceEncoding");
-}
-
 int apiTracePrint(Env *env, const char *, ApiWord, ApiWord, ApiWord, ApiWord, ApiWord, ApiWord,
                   ApiWord, ApiWord, ApiWord, ApiWord) {
   return reportNotImplemented(env, "apiTracePrint");

@@ -1,0 +1,58 @@
+// apiTraceEncoding: turns one codec event into trace text.
+#include <span>
+
+#include "enctrace/trace_lines.h"
+#include "frame/entry_points.h"
+#include "frame/print.h"
+
+namespace zur {
+namespace {
+
+// One end-of-contents line per depth, each indented two blanks per level.
+void traceEoc(Env *env, const TraceRec *rec) {
+  const auto *depths = static_cast<const int32_t *>(rec->tags);
+  for (int32_t j = 0; j < rec->tagCount; ++j) apiPrint(env, "%*s\n", 2 * depths[j] + 3, "EOC");
+}
+
+void traceComponent(Env *env, const TraceRec *rec) {
+  switch (env->encRules) {
+    case 0:
+    case 4:
+      traceBer(env, rec);
+      break;
+    case 1:
+    case 2:
+      tracePer(env, rec);
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace
+
+void apiTraceEncoding(Env *env, const TraceRec *rec, ApiWord) {
+  switch (rec->eventKind) {
+    case TRACE_EOC:
+      traceEoc(env, rec);
+      break;
+    case TRACE_COMPONENT:
+    case TRACE_COMPONENT2:
+      traceComponent(env, rec);
+      break;
+    case TRACE_TEXT:
+      apiPrint(env, "%s", rec->text);
+      break;
+    default:
+      break;
+  }
+}
+
+void printComponentName(Env *env, const TraceRec *rec) {
+  if (rec->fieldName != nullptr)
+    apiPrint(env, "%s ", rec->fieldName);
+  else if (showsIndex(rec))
+    apiPrint(env, "#%d ", rec->index);
+}
+
+}  // namespace zur
