@@ -349,9 +349,9 @@ Length readLength(const char *&p) {
   }
 }
 
-// The conversions that printed values are made of, written without parsing
-// a specification: "%s", "%*s", "%c", "%d", "%u", "%02X", "%I64d" and "%I64u". On a
-// match p is moved past the conversion.
+// The conversions that printed values are made of, written without the
+// general flag and width parsing: "%s", "%*s", "%c", "%d", "%u", "%02X",
+// "%I64d" and "%I64u". On a match p is moved past the conversion.
 template <class Sink>
 bool putCommonConversion(Sink &sink, const char *&p, WordReader &args) {
   char digits[24];
