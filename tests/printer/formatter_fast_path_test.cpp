@@ -2,7 +2,7 @@
 // formatter without the C library; they must read as printf writes them.
 #include <gtest/gtest.h>
 
-#include <cinttypes>
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -13,8 +13,7 @@ namespace {
 
 std::string format(const char *fmt, std::initializer_list<ApiWord> args) {
   ApiWord words[kPrintWords] = {};
-  int i = 0;
-  for (ApiWord w : args) words[i++] = w;
+  std::copy(args.begin(), args.end(), words);
   char buf[256];
   formatWords(buf, sizeof buf, fmt, words);
   return buf;
@@ -27,14 +26,13 @@ std::string printfText(const char *fmt, T... v) {
   return buf;
 }
 
+ApiWord word(int v) { return static_cast<ApiWord>(static_cast<unsigned>(v)); }
+
 TEST(FormatterFastPaths, IntegersMatchPrintf) {
-  const int ints[] = {0, 7, -7, 255, -350000, 2147483647, -2147483647 - 1};
-  const char *formats[] = {"%d", "%5d", "%-5d|", "%05d", "%-05d|", "%02X", "%x", "%08X",
-                           "%u", "%3u",  "%o",    "%i",   "%1d",    "%02d"};
-  for (int v : ints)
-    for (const char *f : formats)
-      EXPECT_EQ(format(f, {static_cast<ApiWord>(static_cast<unsigned>(v))}), printfText(f, v))
-          << f << " " << v;
+  for (int v : {0, 7, -7, 255, -350000, 2147483647, -2147483647 - 1})
+    for (const char *f : {"%d", "%5d", "%-5d|", "%05d", "%-05d|", "%02X", "%x", "%08X", "%u", "%3u",
+                          "%o", "%i", "%1d", "%02d"})
+      EXPECT_EQ(format(f, {word(v)}), printfText(f, v)) << f << " " << v;
 }
 
 TEST(FormatterFastPaths, SixtyFourBitWordsAndOctets) {
@@ -55,13 +53,11 @@ TEST(FormatterFastPaths, SixtyFourBitWordsAndOctets) {
 }
 
 TEST(FormatterFastPaths, StarWidthStringsMatchPrintf) {
-  const auto text = reinterpret_cast<ApiWord>("ab");
-  const auto empty = reinterpret_cast<ApiWord>("");
   for (int width : {0, 1, 2, 5, -1, -5}) {
-    EXPECT_EQ(format("\n%*s|", {static_cast<ApiWord>(static_cast<unsigned>(width)), text}),
+    EXPECT_EQ(format("\n%*s|", {word(width), reinterpret_cast<ApiWord>("ab")}),
               "\n" + printfText("%*s|", width, "ab"))
         << width;
-    EXPECT_EQ(format("%*s|", {static_cast<ApiWord>(static_cast<unsigned>(width)), empty}),
+    EXPECT_EQ(format("%*s|", {word(width), reinterpret_cast<ApiWord>("")}),
               printfText("%*s|", width, ""))
         << width;
   }
