@@ -5,102 +5,68 @@
 namespace {
 
 using zurtest::traceText;
-using zurtest::TraceEvent;
 
-TraceEvent perEvent(int32_t item, int32_t value) {
-  TraceEvent e;
-  e.rec.eventKind = TRACE_COMPONENT;
-  e.rec.perItem = item;
-  e.rec.perValue = value;
-  e.rec.fragment = -1;
-  return e;
+TEST(PerLines, EveryItemForm) {
+  const struct {
+    const char *name;
+    zurtest::Rec rec;
+    const char *want;
+    int32_t rules = 1;
+  } cases[] = {
+      {"total length ignores every name part",
+       {.field = "f", .caption = "T", .depth = 3, .perItem = PER_TOTAL_LENGTH, .perValue = 19,
+        .text = "x"},
+       "Total PDV length = 2.3\n"},
+      {"length not encoded",
+       {.field = "data", .caption = "OCTET STRING", .perItem = PER_LENGTH, .perValue = 16},
+       "data OCTET STRING [length (not encoded) = 2.0]\n"},
+      {"length with fragment",
+       {.field = "data", .caption = "OCTET STRING", .perItem = PER_LENGTH,
+        .perValue = 8 * 1000 + 7, .encoded = 1, .fragment = 2},
+       "data OCTET STRING [length = 1000.7 fragment = 2]\n"},
+      {"fragment 0 shows",
+       {.field = "data", .caption = "OCTET STRING", .perItem = PER_LENGTH, .encoded = 1,
+        .fragment = 0},
+       "data OCTET STRING [length = 0.0 fragment = 0]\n"},
+      {"negative bits truncate toward zero", {.perItem = PER_LENGTH, .perValue = -9, .encoded = 1},
+       " [length = -1.-1]\n"},
+      {"negative bits under an octet", {.perItem = PER_LENGTH, .perValue = -2, .encoded = 1},
+       " [length = 0.-2]\n"},
+      {"negative total", {.perItem = PER_TOTAL_LENGTH, .perValue = -17},
+       "Total PDV length = -2.-1\n"},
+      {"count not encoded", {.index = 2, .perItem = PER_COUNT, .perValue = 3},
+       "#2  [count (not encoded) = 3]\n"},
+      {"count", {.index = 2, .perItem = PER_COUNT, .perValue = 3, .encoded = 1},
+       "#2  [count = 3]\n"},
+      {"index", {.label = "choice", .perItem = PER_INDEX, .perValue = 1}, "choice  [index = 1]\n"},
+      {"a field count always shows as not encoded",
+       {.caption = "SEQUENCE", .perItem = PER_FIELD_COUNT, .perValue = 4, .encoded = 1},
+       "SEQUENCE [fieldcount (not encoded) = 4]\n"},
+      {"not encoded", {.field = "opt", .perItem = PER_NOT_ENCODED}, "opt  [not encoded]\n"},
+      {"not encoded, value -1", {.field = "opt", .perItem = PER_NOT_ENCODED, .perValue = -1},
+       "opt \n"},
+      {"unknown item", {.caption = "T", .perItem = 6, .perValue = 5}, "T\n"},
+      {"extra text", {.caption = "C", .perItem = PER_INDEX, .text = "more"},
+       "C [index = 0]\n  more\n"},
+      {"indented; no number beside an identifier",
+       {.field = "n", .caption = "C", .index = 7, .depth = 2, .perItem = PER_INDEX, .text = "more"},
+       "    n C [index = 0]\n      more\n"},
+      {"noIndex hides the number; tags are never read",
+       {.index = 4, .noIndex = 1, .perItem = PER_INDEX, .perValue = 9, .tagCount = 5},
+       " [index = 9]\n", 2},
+  };
+  for (const auto &c : cases) EXPECT_EQ(traceText(c.rec, c.rules), c.want) << c.name;
+  for (int32_t item : {0, 1, 2, 4, 6})
+    EXPECT_EQ(traceText({.caption = "T", .perItem = item, .perValue = -1}, 1),
+              "T [encode/decode error]\n")
+        << "item " << item;
 }
 
-std::string per(const TraceEvent &e) { return traceText(e.rec, 1); }
-
-TEST(PerLines, TotalLengthIgnoresEveryNamePart) {
-  TraceEvent e = perEvent(PER_TOTAL_LENGTH, 19);
-  e.rec.fieldName = "f";
-  e.rec.caption = "T";
-  e.rec.depth = 3;
-  e.setText("x");
-  EXPECT_EQ(per(e), "Total PDV length = 2.3\n");
-  EXPECT_EQ(zurtest::seenFormats(), std::vector<std::string>{"Total PDV length = %ld.%ld\n"});
-}
-
-TEST(PerLines, LengthItemShowsOctetsAndBits) {
-  TraceEvent e = perEvent(PER_LENGTH, 16);
-  e.rec.fieldName = "data";
-  e.rec.caption = "OCTET STRING";
-  EXPECT_EQ(per(e), "data OCTET STRING [length (not encoded) = 2.0]\n");
-  e.rec.encoded = 1;
-  e.rec.fragment = 2;
-  e.rec.perValue = 8 * 1000 + 7;
-  EXPECT_EQ(per(e), "data OCTET STRING [length = 1000.7 fragment = 2]\n");
-  e.rec.fragment = 0;
-  e.rec.perValue = 0;
-  EXPECT_EQ(per(e), "data OCTET STRING [length = 0.0 fragment = 0]\n");
-}
-
-TEST(PerLines, NegativeBitCountsTruncateTowardZero) {
-  TraceEvent e = perEvent(PER_LENGTH, -9);
-  e.rec.encoded = 1;
-  EXPECT_EQ(per(e), " [length = -1.-1]\n");
-  e.rec.perValue = -2;
-  EXPECT_EQ(per(e), " [length = 0.-2]\n");
-  TraceEvent total = perEvent(PER_TOTAL_LENGTH, -17);
-  EXPECT_EQ(per(total), "Total PDV length = -2.-1\n");
-}
-
-TEST(PerLines, CountIndexAndFieldCountItems) {
-  TraceEvent e = perEvent(PER_COUNT, 3);
-  e.rec.index = 2;
-  EXPECT_EQ(per(e), "#2  [count (not encoded) = 3]\n");
-  e.rec.encoded = 1;
-  EXPECT_EQ(per(e), "#2  [count = 3]\n");
-  TraceEvent index = perEvent(PER_INDEX, 1);
-  index.rec.label = "choice";
-  EXPECT_EQ(per(index), "choice  [index = 1]\n");
-  TraceEvent fields = perEvent(PER_FIELD_COUNT, 4);
-  fields.rec.encoded = 1;  // a field count always shows as not encoded
-  fields.rec.caption = "SEQUENCE";
-  EXPECT_EQ(per(fields), "SEQUENCE [fieldcount (not encoded) = 4]\n");
-}
-
-TEST(PerLines, NotEncodedAndErrorMarks) {
-  TraceEvent e = perEvent(PER_NOT_ENCODED, 0);
-  e.rec.fieldName = "opt";
-  EXPECT_EQ(per(e), "opt  [not encoded]\n");
-  e.rec.perValue = -1;
-  EXPECT_EQ(per(e), "opt \n");
-  for (int32_t item : {0, 1, 2, 4, 6}) {
-    TraceEvent bad = perEvent(item, -1);
-    bad.rec.caption = "T";
-    EXPECT_EQ(per(bad), "T [encode/decode error]\n") << "item " << item;
-  }
-  TraceEvent other = perEvent(6, 5);
-  other.rec.caption = "T";
-  EXPECT_EQ(per(other), "T\n");
-}
-
-TEST(PerLines, IndentationAndExtraText) {
-  TraceEvent e = perEvent(PER_INDEX, 0);
-  e.rec.caption = "C";
-  e.setText("more");
-  EXPECT_EQ(per(e), "C [index = 0]\n  more\n");
-  e.rec.depth = 2;
-  e.rec.fieldName = "n";
-  e.rec.index = 7;  // not shown beside an identifier
-  EXPECT_EQ(per(e), "    n C [index = 0]\n      more\n");
+TEST(PerLines, Formats) {
+  traceText({.caption = "C", .depth = 2, .perItem = PER_INDEX}, 1);
   EXPECT_EQ(zurtest::seenFormats().front(), "%*s");
-}
-
-TEST(PerLines, NumberHiddenByNoIndexAndNoTags) {
-  TraceEvent e = perEvent(PER_INDEX, 9);
-  e.rec.index = 4;
-  e.rec.noIndex = 1;
-  e.rec.tagCount = 5;  // a PER line never reads the tags
-  EXPECT_EQ(traceText(e.rec, 2), " [index = 9]\n");
+  traceText({.field = "f", .depth = 3, .perItem = PER_TOTAL_LENGTH, .perValue = 19}, 1);
+  EXPECT_EQ(zurtest::seenFormats(), std::vector<std::string>{"Total PDV length = %ld.%ld\n"});
 }
 
 }  // namespace

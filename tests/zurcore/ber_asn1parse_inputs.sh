@@ -4,15 +4,13 @@
 # BER) CMS signed message, into <dir>.
 set -euo pipefail
 dir=$1
-here=$(cd "$(dirname "$0")" && pwd)
-rm -rf "$dir"
-mkdir -p "$dir"
+rm -rf "$dir" && mkdir -p "$dir"
 certs=(/usr/share/ca-certificates/mozilla/*.crt)
 [ ${#certs[@]} -ge 3 ] || { echo "fewer than three certificates found" >&2; exit 1; }
 for i in 0 $(( ${#certs[@]} / 2 )) $(( ${#certs[@]} - 1 )); do
   openssl x509 -in "${certs[$i]}" -outform DER -out "$dir/cert$i.der"
 done
-"$here/../data/make_crl.sh" "$dir/crl" 40 >/dev/null
+"$(dirname "$0")/../data/make_crl.sh" "$dir/crl" 40 >/dev/null
 cp "$dir/crl/crl.der" "$dir/crl.der"
 # One line of content: asn1parse shows it as text.
 printf 'zurbase trace: indefinite lengths' > "$dir/crl/content.txt"
@@ -21,4 +19,3 @@ openssl cms -sign -stream -nodetach -in "$dir/crl/content.txt" -signer "$dir/crl
 for f in "$dir"/*.der "$dir"/*.ber; do
   openssl asn1parse -inform DER -in "$f" > "$f.asn1parse"
 done
-ls "$dir"/*.der "$dir"/*.ber
