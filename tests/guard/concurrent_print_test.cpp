@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
 #include <thread>
 #include <vector>
@@ -8,7 +7,6 @@
 #include "frame/entry_points.h"
 #include "frame/registration_list.h"
 #include "tests/guard/guard_support.h"
-#include "tests/guard/sample_table.h"
 #include "tests/support/test_env.h"
 
 namespace {
@@ -16,46 +14,36 @@ namespace {
 using namespace zurtest;
 
 struct Tally {
-  long good = 0;
-  long faulted = 0;
-  long wrong = 0;
+  long good = 0, faulted = 0, wrong = 0;
 };
 
 // One printing thread: every third print meets a bad address, either inside
 // the value or as the root pointer.
 Tally printRepeatedly(int thread, std::chrono::steady_clock::time_point until) {
-  Tally tally;
   TestEnv env;
-  zurcoreSetPrintHook(env.get(), threadTextHook);
-  env->ctlTbl = &sampleTable();
+  useSample(env.get());
   const std::string name = "thread " + std::to_string(thread);
   RecValue good{0, thread, name.c_str()};
   RecValue badInside{0, -thread, reinterpret_cast<const char *>(0x10)};
   RecValue *badRoot = reinterpret_cast<RecValue *>(0x20);
+  const struct {
+    int32_t pdu;
+    void *value;
+    int code;
+    std::string text;
+  } rounds[] = {{PDU_REC, &good, 0, recText(thread, name)},
+                {PDU_REC, &badInside, 14, recTextBeforeB(-thread)},
+                {PDU_REC_REF, &badRoot, 14, "value Rec ::= \n{\n  a "}};
+  Tally tally;
   for (int i = 0; i < 20 || std::chrono::steady_clock::now() < until; ++i) {
+    const int step = (i + thread) % 6;
+    const auto &round = rounds[step == 0 ? 1 : step == 3 ? 2 : 0];
     threadText().clear();
-    switch ((i + thread) % 6) {
-      case 0:
-        if (zur::apiPrintPdu(env.get(), PDU_REC, &badInside) == 14 &&
-            threadText() == recTextBeforeB(-thread))
-          ++tally.faulted;
-        else
-          ++tally.wrong;
-        break;
-      case 3:
-        if (zur::apiPrintPdu(env.get(), PDU_REC_REF, &badRoot) == 14 &&
-            threadText() == "value Rec ::= \n{\n  a ")
-          ++tally.faulted;
-        else
-          ++tally.wrong;
-        break;
-      default:
-        if (zur::apiPrintPdu(env.get(), PDU_REC, &good) == 0 &&
-            threadText() == recText(thread, name))
-          ++tally.good;
-        else
-          ++tally.wrong;
-    }
+    if (zur::apiPrintPdu(env.get(), round.pdu, round.value) != round.code ||
+        threadText() != round.text)
+      ++tally.wrong;
+    else
+      ++(round.code == 0 ? tally.good : tally.faulted);
   }
   return tally;
 }

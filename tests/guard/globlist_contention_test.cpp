@@ -4,12 +4,12 @@
 #include <functional>
 #include <optional>
 #include <thread>
+#include <utility>
 
 #include "frame/entry_points.h"
 #include "frame/registration_list.h"
 #include "platform/named_mutex.h"
 #include "tests/guard/guard_support.h"
-#include "tests/guard/sample_table.h"
 #include "tests/support/test_env.h"
 
 namespace {
@@ -25,11 +25,7 @@ long msSince(Clock::time_point start) {
 // Runs once inside the next mapValue call, which then maps as usual.
 std::function<void()> duringMap;
 void *mapThenAct(Env *, void *value, uint32_t) {
-  if (duringMap) {
-    const std::function<void()> act = std::move(duringMap);
-    duringMap = nullptr;
-    act();
-  }
+  if (const std::function<void()> act = std::exchange(duringMap, nullptr)) act();
   return value;
 }
 
@@ -43,8 +39,7 @@ class GloblistContention : public testing::Test {
   void (*handlerBefore)(int) = currentSegvHandler();
 
   void SetUp() override {
-    zurcoreSetPrintHook(env.get(), threadTextHook);
-    env->ctlTbl = &sampleTable();
+    useSample(env.get());
     other.run([&] { zur::editRegList(env.get(), &otherRecord, &zur::regListHead); });
   }
   void TearDown() override {
@@ -77,11 +72,10 @@ TEST_F(GloblistContention, AHolderPastTheTimeLimitMakesEnteringAndRemovingFailWi
   std::thread entering, direct;
   env->services->mapValue = mapThenAct;
   duringMap = [&] {
-    holder.emplace(GloblistHolder::holdFor(6500));
+    holder.emplace(6500);
     entering = std::thread([&] {
       TestEnv second;
-      zurcoreSetPrintHook(second.get(), threadTextHook);
-      second->ctlTbl = &sampleTable();
+      useSample(second.get());
       const Clock::time_point start = Clock::now();
       entered = zur::apiPrintPdu(second.get(), PDU_REC, &rec);
       enteringWaited = msSince(start);
@@ -109,8 +103,7 @@ TEST_F(GloblistContention, AHolderPastTheTimeLimitMakesEnteringAndRemovingFailWi
 
   // Without registration the print does not wait for the mutex.
   TestEnv unguarded;
-  zurcoreSetPrintHook(unguarded.get(), threadTextHook);
-  unguarded->ctlTbl = &sampleTable();
+  useSample(unguarded.get());
   unguarded->decFlags |= ZURBASE_FLAG_NO_PRINT_GUARD;
   threadText().clear();
   const Clock::time_point quick = Clock::now();
@@ -132,8 +125,7 @@ TEST_F(GloblistContention, AHolderThatDiedHoldingItMakesOnePrintReturn19ThenItIs
   // users of the library would, so that the holder's end abandons it.
   zur::platform::NamedMutex keepAlive;
   ASSERT_TRUE(keepAlive.open(zur::kRegListMutexName));
-  GloblistHolder holder = GloblistHolder::abandon();
-  EXPECT_EQ(holder.join(), 0);
+  EXPECT_EQ(GloblistHolder(-1).join(), 0);
 
   const Clock::time_point start = Clock::now();
   EXPECT_EQ(print(), 19);

@@ -1,29 +1,48 @@
-// Shared pieces of the guarded-print tests: per-thread output capture, a
-// thread that runs work on request, and a second process that holds
-// "globlist".
+// Shared pieces of the guarded-print tests: a small hand-laid control table,
+// per-thread output capture, a thread that runs work on request, and a second
+// process that holds "globlist".
 #ifndef ZURBASE_TESTS_GUARD_GUARD_SUPPORT_H
 #define ZURBASE_TESTS_GUARD_GUARD_SUPPORT_H
 
 #include <condition_variable>
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 
-#include "zurbase/zurbase.h"
+#include "zurcore/zurcore.h"
 
 namespace zurtest {
 
-// A print hook that appends the text to threadText() of the printing thread.
-int threadTextHook(Env *env, const char *format, ApiWord w0, ApiWord w1, ApiWord w2, ApiWord w3,
-                   ApiWord w4, ApiWord w5, ApiWord w6, ApiWord w7, ApiWord w8, ApiWord w9);
-std::string &threadText();
+// Rec ::= SEQUENCE { a INTEGER, b IA5String } with b held through a pointer.
+struct RecValue {
+  std::uint8_t mask;
+  std::int32_t a;
+  const char *b;
+};
 
-// A print hook that only counts its calls on this thread: it touches no heap,
-// so a print may be left from anywhere below it.
-int countingHook(Env *env, const char *format, ApiWord w0, ApiWord w1, ApiWord w2, ApiWord w3,
-                 ApiWord w4, ApiWord w5, ApiWord w6, ApiWord w7, ApiWord w8, ApiWord w9);
+// PDU numbers of sampleTable().
+enum SamplePdu {
+  PDU_REC = 1,        // Rec
+  PDU_ANONYMOUS = 2,  // an INTEGER type without a name
+  PDU_NEST = 3,       // Nest ::= CHOICE { x Nest }: nests without end
+  PDU_REC_REF = 4     // Rec held through a pointer
+};
+
+const CtlTbl &sampleTable();
+
+// What a complete print of a Rec value gives, and what is printed before b.
+std::string recText(std::int32_t a, const std::string &b);
+std::string recTextBeforeB(std::int32_t a);
+
+// Points env at sampleTable() and its output at threadText() of the printing
+// thread; with countOnly, its hook only counts its calls in threadHookCalls():
+// that touches no heap, so a print may be left from anywhere below it.
+void useSample(Env *env, bool countOnly = false);
+std::string &threadText();
 long &threadHookCalls();
 
 // The SIGSEGV handler in place now.
@@ -33,39 +52,49 @@ void (*currentSegvHandler())(int);
 // that records registered on it keep its thread id.
 class Worker {
  public:
-  Worker();
-  ~Worker();
-  Worker(const Worker &) = delete;
-  Worker &operator=(const Worker &) = delete;
-  void run(const std::function<void()> &task);
+  ~Worker() {
+    run(nullptr);
+    thread_.join();
+  }
+  // Runs task on the thread and waits for it; a null task ends the thread.
+  void run(std::function<void()> task) {
+    std::unique_lock hold(lock_);
+    task_ = std::move(task);
+    posted_ = true;
+    changed_.notify_all();
+    changed_.wait(hold, [this] { return !posted_; });
+  }
 
  private:
   std::mutex lock_;
   std::condition_variable changed_;
   std::function<void()> task_;
-  bool stop_ = false;
-  std::thread thread_;
+  bool posted_ = false;
+  std::thread thread_{[this] {
+    for (bool more = true; more;) {
+      std::unique_lock hold(lock_);
+      changed_.wait(hold, [this] { return posted_; });
+      if ((more = task_ != nullptr)) task_();
+      posted_ = false;
+      changed_.notify_all();
+    }
+  }};
 };
 
 // Another process that takes "globlist"; it exists once the mutex is held.
+// It holds it for holdMs, then releases it and ends; with holdMs < 0 it ends
+// while holding it, leaving it abandoned.
 class GloblistHolder {
  public:
-  // Holds the mutex for `milliseconds`, then releases it and ends.
-  static GloblistHolder holdFor(int milliseconds);
-  // Ends while holding the mutex, leaving it abandoned.
-  static GloblistHolder abandon();
-  ~GloblistHolder();
-  GloblistHolder(GloblistHolder &&other) noexcept;
+  explicit GloblistHolder(int holdMs);
+  ~GloblistHolder() { join(); }
   GloblistHolder(const GloblistHolder &) = delete;
   GloblistHolder &operator=(const GloblistHolder &) = delete;
-  // The process's exit code.
-  int join();
+  int join();  // the process's exit code
 
  private:
-  GloblistHolder() = default;
-  void start(const std::string &mode);
   std::intptr_t process_ = 0;
-  bool joined_ = true;
+  std::optional<int> exitCode_;
 };
 
 // In the holder process: runs the mode named by the arguments and gives the

@@ -9,22 +9,18 @@
 #include "frame/print_guard.h"
 #include "frame/registration_list.h"
 #include "tests/guard/guard_support.h"
-#include "tests/guard/sample_table.h"
 #include "tests/support/test_env.h"
 
 namespace {
 
 using namespace zurtest;
 
-void *const kBadAddress = reinterpret_cast<void *>(0x10);
-
 // What the services saw while the print ran.
 struct Seen {
   void *mapAddress = nullptr;
   uint32_t mapSize = 0;
   int unmapCalls = 0;
-  int32_t depthAtMap = -1;
-  int32_t indentAtMap = -1;
+  int32_t depthAtMap = -1, indentAtMap = -1;
   Env *registered = nullptr;
   void (*handler)(int) = nullptr;
   int exitRow = 0;
@@ -53,19 +49,23 @@ class PrintDriverTest : public testing::Test {
  protected:
   TestEnv env;
   void (*handlerBefore)(int) = currentSegvHandler();
+  RecValue rec{0, 5, "zurbase"};
 
   void SetUp() override {
     seen = Seen{};
-    zurcoreSetPrintHook(env.get(), threadTextHook);
-    env->ctlTbl = &sampleTable();
+    useSample(env.get());
     env->services->mapValue = spyMap;
     env->services->unmapValue = spyUnmap;
-    threadText().clear();
   }
 
   int print(int32_t pdu, void *value) {
     threadText().clear();
     return zur::apiPrintPdu(env.get(), pdu, value);
+  }
+
+  void expectPrint(int32_t pdu, void *value, int code, const std::string &text) {
+    EXPECT_EQ(print(pdu, value), code) << "PDU " << pdu;
+    EXPECT_EQ(threadText(), text) << "PDU " << pdu;
   }
 
   void expectNothingLeftBehind() {
@@ -74,36 +74,30 @@ class PrintDriverTest : public testing::Test {
   }
 };
 
-TEST_F(PrintDriverTest, ACompletePrintIsHeaderValueAndOneNewLine) {
-  RecValue rec{0, 5, "zurbase"};
+TEST_F(PrintDriverTest, ACompletePrintIsGuardedOnlyWhileItRuns) {
   auto printPdu = reinterpret_cast<ApiPrintPduFn>(apiTbl[SLOT_PRINT_PDU]);
+  threadText().clear();
   EXPECT_EQ(printPdu(env.get(), PDU_REC, &rec), 0);
   EXPECT_EQ(threadText(), recText(5, "zurbase"));
-  EXPECT_EQ(seen.unmapCalls, 1);
-  EXPECT_EQ(env->workArea.printDepth, 0);
-  expectNothingLeftBehind();
-}
-
-TEST_F(PrintDriverTest, TheLastPduAndATypeWithoutName) {
-  int32_t number = -42;
-  EXPECT_EQ(print(PDU_ANONYMOUS, &number), 0);
-  EXPECT_EQ(threadText(), "value <anonymous> ::= -42\n");
-  RecValue rec{0, 7, "x"};
-  RecValue *held = &rec;
-  EXPECT_EQ(print(PDU_REC_REF, &held), 0);
-  EXPECT_EQ(threadText(), recText(7, "x"));
-}
-
-TEST_F(PrintDriverTest, TheRootCursorCoversTheValueOrTheAddressWordThatHoldsIt) {
-  RecValue rec{0, 1, "y"};
-  ASSERT_EQ(print(PDU_REC, &rec), 0);
   EXPECT_EQ(seen.mapAddress, &rec);
   EXPECT_EQ(seen.mapSize, sizeof(RecValue));
-  RecValue *held = &rec;
-  ASSERT_EQ(print(PDU_REC_REF, &held), 0);
+  EXPECT_EQ(seen.unmapCalls, 1);
+  EXPECT_EQ(seen.registered, env.get());
+  EXPECT_EQ(seen.handler, zur::segvHandler);
+  EXPECT_EQ(seen.depthAtMap, 0);
+  EXPECT_EQ(env->workArea.printDepth, 0);
+  expectNothingLeftBehind();
+
+  // A root held through a pointer: the root cursor covers the address word.
+  RecValue other{0, 7, "x"};
+  RecValue *held = &other;
+  expectPrint(PDU_REC_REF, &held, 0, recText(7, "x"));
   EXPECT_EQ(seen.mapAddress, &held);
   EXPECT_EQ(seen.mapSize, sizeof(ApiWord));
   EXPECT_EQ(seen.unmapCalls, 2);
+  // The last PDU is a type without a name.
+  int32_t number = -42;
+  expectPrint(PDU_ANONYMOUS, &number, 0, "value <anonymous> ::= -42\n");
 }
 
 TEST_F(PrintDriverTest, BadArgumentsGive6WithoutOutputOrChange) {
@@ -111,7 +105,6 @@ TEST_F(PrintDriverTest, BadArgumentsGive6WithoutOutputOrChange) {
   env->workArea.printIndent = 3;
   env->workArea.abortJump = sentinelExit;
   env->workArea.abortJmpBuf = &seen;
-  RecValue rec{0, 5, "zurbase"};
   for (int32_t pdu : {0, -1, -2147483647 - 1, sampleTable().pduCount + 1})
     EXPECT_EQ(print(pdu, &rec), 6) << "PDU " << pdu;
   EXPECT_EQ(print(PDU_REC, nullptr), 6);
@@ -128,87 +121,47 @@ TEST_F(PrintDriverTest, BadArgumentsGive6WithoutOutputOrChange) {
   EXPECT_EQ(seen.mapAddress, nullptr);
 }
 
-TEST_F(PrintDriverTest, AGuardedPrintRegistersTheThreadAndInstallsTheHandlerOnlyWhileItRuns) {
-  RecValue rec{0, 5, "zurbase"};
-  ASSERT_EQ(print(PDU_REC, &rec), 0);
-  EXPECT_EQ(seen.registered, env.get());
-  EXPECT_EQ(seen.handler, zur::segvHandler);
-  EXPECT_EQ(seen.depthAtMap, 0);
-  expectNothingLeftBehind();
-}
-
 TEST_F(PrintDriverTest, Bit0x200SkipsRegistrationAndHandlerButKeepsTheExit) {
   env->decFlags |= ZURBASE_FLAG_NO_PRINT_GUARD;
-  RecValue rec{0, 5, "zurbase"};
-  ASSERT_EQ(print(PDU_REC, &rec), 0);
-  EXPECT_EQ(threadText(), recText(5, "zurbase"));
+  expectPrint(PDU_REC, &rec, 0, recText(5, "zurbase"));
   EXPECT_EQ(seen.registered, nullptr);
   EXPECT_EQ(seen.handler, handlerBefore);
   seen.exitRow = 7;
   env->services->remapValue = leavingRemap;
-  EXPECT_EQ(print(PDU_REC, &rec), zur::errorCode(7));
-  EXPECT_EQ(threadText(), recTextBeforeB(5));
+  expectPrint(PDU_REC, &rec, zur::errorCode(7), recTextBeforeB(5));
   expectNothingLeftBehind();
 }
 
 TEST_F(PrintDriverTest, AMemoryViolationGives14AndKeepsWhatWasPrinted) {
-  RecValue bad{0, 5, static_cast<const char *>(kBadAddress)};
-  EXPECT_EQ(print(PDU_REC, &bad), 14);
-  EXPECT_EQ(threadText(), recTextBeforeB(5));
+  RecValue bad{0, 5, reinterpret_cast<const char *>(0x10)};
+  expectPrint(PDU_REC, &bad, 14, recTextBeforeB(5));
   EXPECT_EQ(seen.unmapCalls, 0);
   expectNothingLeftBehind();
   // The next violation on this thread is caught as well.
-  RecValue *badRoot = static_cast<RecValue *>(kBadAddress);
-  EXPECT_EQ(print(PDU_REC_REF, &badRoot), 14);
-  EXPECT_EQ(threadText(), "value Rec ::= \n{\n  a ");
+  RecValue *badRoot = reinterpret_cast<RecValue *>(0x10);
+  expectPrint(PDU_REC_REF, &badRoot, 14, "value Rec ::= \n{\n  a ");
   RecValue good{0, 6, "ok"};
-  EXPECT_EQ(print(PDU_REC, &good), 0);
-  EXPECT_EQ(threadText(), recText(6, "ok"));
+  expectPrint(PDU_REC, &good, 0, recText(6, "ok"));
   expectNothingLeftBehind();
 }
 
-TEST_F(PrintDriverTest, AMemoryViolationOnAnotherThreadIsCaughtThere) {
-  int result = -1;
-  std::string text;
-  std::thread([&] {
-    TestEnv own;
-    zurcoreSetPrintHook(own.get(), threadTextHook);
-    own->ctlTbl = &sampleTable();
-    RecValue bad{0, 8, static_cast<const char *>(kBadAddress)};
-    result = zur::apiPrintPdu(own.get(), PDU_REC, &bad);
-    text = threadText();
-  }).join();
-  EXPECT_EQ(result, 14);
-  EXPECT_EQ(text, recTextBeforeB(8));
-  expectNothingLeftBehind();
-}
-
-TEST_F(PrintDriverTest, AServiceThatLeavesWithARowGivesThatRowsCode) {
+TEST_F(PrintDriverTest, AServiceLeavingWithARowGivesItsCodeAndTheNextPrintStartsAtZero) {
+  const auto remapBefore = env->services->remapValue;
   env->services->remapValue = leavingRemap;
-  RecValue rec{0, 5, "zurbase"};
   for (int row : {1, 7, 46, 48, 111}) {
     seen.exitRow = row;
-    EXPECT_EQ(print(PDU_REC, &rec), zur::errorCode(row)) << "row " << row;
-    EXPECT_EQ(threadText(), recTextBeforeB(5));
+    SCOPED_TRACE("row " + std::to_string(row));
+    expectPrint(PDU_REC, &rec, zur::errorCode(row), recTextBeforeB(5));
     expectNothingLeftBehind();
   }
   seen.exitRow = 7;
   EXPECT_EQ(print(PDU_REC, &rec), 8);
-}
-
-TEST_F(PrintDriverTest, AfterAPrintWasLeftTheNextStartsWithDepthAndIndentAtZero) {
-  env->services->remapValue = leavingRemap;
-  seen.exitRow = 7;
-  RecValue rec{0, 5, "zurbase"};
-  ASSERT_EQ(print(PDU_REC, &rec), 8);
   EXPECT_GT(env->workArea.printDepth, 0);
   EXPECT_GT(env->workArea.printIndent, 0);
-  TestEnv fresh;
-  env->services->remapValue = fresh->services->remapValue;
-  ASSERT_EQ(print(PDU_REC, &rec), 0);
+  env->services->remapValue = remapBefore;
+  expectPrint(PDU_REC, &rec, 0, recText(5, "zurbase"));
   EXPECT_EQ(seen.depthAtMap, 0);
   EXPECT_EQ(seen.indentAtMap, 0);
-  EXPECT_EQ(threadText(), recText(5, "zurbase"));
   EXPECT_EQ(env->workArea.printDepth, 0);
 }
 
@@ -218,8 +171,7 @@ TEST_F(PrintDriverTest, AStackOverflowInsideAPrintGives14) {
   long hookCalls = 0;
   std::thread([&] {
     TestEnv own;
-    zurcoreSetPrintHook(own.get(), countingHook);
-    own->ctlTbl = &sampleTable();
+    useSample(own.get(), true);
     int32_t firstAlternative = 1;
     result = zur::apiPrintPdu(own.get(), PDU_NEST, &firstAlternative);
     hookCalls = threadHookCalls();

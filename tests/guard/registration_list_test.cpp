@@ -2,13 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+
 #include "platform/process_ids.h"
 #include "tests/guard/guard_support.h"
 
 namespace {
 
 using zur::RegRecord;
-using zurtest::Worker;
 
 // Distinct Env addresses; the list never reads through them.
 Env *envNo(int n) { return reinterpret_cast<Env *>(static_cast<ApiWord>(0x1000 * n)); }
@@ -17,33 +18,38 @@ class RegistrationListTest : public testing::Test {
  protected:
   RegRecord *head = nullptr;
   RegRecord records[3] = {};
-  Worker workers[3];
+  zurtest::Worker workers[3];
 
-  void registerOn(int i, bool locked) {
-    workers[i].run([&, i] {
-      const int made = locked ? zur::updateRegistration(envNo(i + 1), &records[i], &head)
-                              : zur::editRegList(envNo(i + 1), &records[i], &head);
-      EXPECT_EQ(made, 1);
+  // On worker i: registers records[i] with envNo(i + 1), or removes the
+  // worker's newest record; under the mutex when locked.
+  void edit(int i, bool add, bool locked) {
+    workers[i].run([&, i, add, locked] {
+      Env *value = add ? envNo(i + 1) : nullptr;
+      RegRecord *record = add ? &records[i] : nullptr;
+      EXPECT_EQ(locked ? zur::updateRegistration(value, record, &head)
+                       : zur::editRegList(value, record, &head),
+                1);
     });
   }
-  void removeOn(int i, bool locked) {
-    workers[i].run([&] {
-      const int made = locked ? zur::updateRegistration(nullptr, nullptr, &head)
-                              : zur::editRegList(nullptr, nullptr, &head);
-      EXPECT_EQ(made, 1);
-    });
+  void registerAll() {
+    for (int i = 0; i < 3; ++i) edit(i, true, false);
+  }
+  // The list holds exactly these records, newest first, each backLink being
+  // the address of the word that points to its record.
+  void expectList(std::initializer_list<RegRecord *> order) {
+    RegRecord **link = &head;
+    for (RegRecord *r : order) {
+      ASSERT_EQ(*link, r);
+      EXPECT_EQ(r->backLink, link);
+      link = &r->next;
+    }
+    EXPECT_EQ(*link, nullptr);
   }
 };
 
 TEST_F(RegistrationListTest, NewestGoesFirstWithIdsValueAndBackLinks) {
-  for (int i = 0; i < 3; ++i) registerOn(i, false);
-  ASSERT_EQ(head, &records[2]);
-  EXPECT_EQ(records[2].next, &records[1]);
-  EXPECT_EQ(records[1].next, &records[0]);
-  EXPECT_EQ(records[0].next, nullptr);
-  EXPECT_EQ(records[2].backLink, &head);
-  EXPECT_EQ(records[1].backLink, &records[2].next);
-  EXPECT_EQ(records[0].backLink, &records[1].next);
+  registerAll();
+  expectList({&records[2], &records[1], &records[0]});
   for (int i = 0; i < 3; ++i) {
     EXPECT_EQ(records[i].value, envNo(i + 1));
     EXPECT_EQ(records[i].processId, zur::platform::currentProcessId());
@@ -52,71 +58,53 @@ TEST_F(RegistrationListTest, NewestGoesFirstWithIdsValueAndBackLinks) {
   EXPECT_NE(records[0].threadId, records[1].threadId);
 }
 
-TEST_F(RegistrationListTest, RemovingTheMiddleKeepsBothNeighboursLinked) {
-  for (int i = 0; i < 3; ++i) registerOn(i, false);
-  removeOn(1, false);
-  ASSERT_EQ(head, &records[2]);
-  EXPECT_EQ(records[2].next, &records[0]);
-  EXPECT_EQ(records[0].backLink, &records[2].next);
-  EXPECT_EQ(records[2].backLink, &head);
-  EXPECT_EQ(records[0].next, nullptr);
+TEST_F(RegistrationListTest, RemovingAnyRecordKeepsTheOthersLinked) {
+  registerAll();
+  edit(1, false, false);  // the middle
+  expectList({&records[2], &records[0]});
+  edit(0, false, false);  // the oldest
+  expectList({&records[2]});
+  edit(2, false, false);  // the only one
+  expectList({});
+  registerAll();
+  edit(2, false, false);  // the newest
+  expectList({&records[1], &records[0]});
 }
 
-TEST_F(RegistrationListTest, RemovingTheNewestAndTheOldest) {
-  for (int i = 0; i < 3; ++i) registerOn(i, false);
-  removeOn(2, false);
-  ASSERT_EQ(head, &records[1]);
-  EXPECT_EQ(records[1].backLink, &head);
-  removeOn(0, false);
-  EXPECT_EQ(records[1].next, nullptr);
-  EXPECT_EQ(head, &records[1]);
-}
-
-TEST_F(RegistrationListTest, TwoThreadsRemovedInRegistrationOrderUnderTheMutexLeaveItEmpty) {
-  registerOn(0, true);
-  registerOn(1, true);
-  removeOn(0, true);
-  ASSERT_EQ(head, &records[1]);
-  EXPECT_EQ(records[1].backLink, &head);
-  removeOn(1, true);
-  EXPECT_EQ(head, nullptr);
-}
-
-TEST_F(RegistrationListTest, RemovingWithoutARecordOfTheCallerChangesNothing) {
-  registerOn(0, false);
-  RegRecord before = records[0];
-  removeOn(1, true);
-  EXPECT_EQ(head, &records[0]);
-  EXPECT_EQ(records[0].next, before.next);
-  EXPECT_EQ(records[0].backLink, before.backLink);
+TEST_F(RegistrationListTest, UnderTheMutexEachThreadRemovesOnlyItsOwnRecord) {
+  edit(0, true, true);
+  edit(1, false, true);  // worker 1 has no record: nothing changes
+  expectList({&records[0]});
+  edit(1, true, true);
+  edit(0, false, true);
+  expectList({&records[1]});
+  edit(1, false, true);
+  expectList({});
 }
 
 TEST_F(RegistrationListTest, AThreadThatNestsFindsAndRemovesItsNewestRecordFirst) {
   RegRecord outer{}, inner{};
   ASSERT_EQ(zur::editRegList(envNo(7), &outer, &head), 1);
-  registerOn(0, false);
+  edit(0, true, false);
   ASSERT_EQ(zur::editRegList(envNo(8), &inner, &head), 1);
   EXPECT_EQ(zur::registeredEnv(&head), envNo(8));
   zur::editRegList(nullptr, nullptr, &head);
   EXPECT_EQ(zur::registeredEnv(&head), envNo(7));
-  EXPECT_EQ(head, &records[0]);
-  EXPECT_EQ(records[0].next, &outer);
+  expectList({&records[0], &outer});
   zur::editRegList(nullptr, nullptr, &head);
   EXPECT_EQ(zur::registeredEnv(&head), nullptr);
   workers[0].run([&] { EXPECT_EQ(zur::registeredEnv(&head), envNo(1)); });
 }
 
 TEST_F(RegistrationListTest, UnlinkTakesOutExactlyThatRecordAndIgnoresOthers) {
-  for (int i = 0; i < 3; ++i) registerOn(i, false);
+  registerAll();
   RegRecord stranger{};
   zur::unlinkRecord(&stranger, &head);
-  EXPECT_EQ(head, &records[2]);
+  expectList({&records[2], &records[1], &records[0]});
   zur::unlinkRecord(&records[1], &head);
-  EXPECT_EQ(records[2].next, &records[0]);
-  EXPECT_EQ(records[0].backLink, &records[2].next);
+  expectList({&records[2], &records[0]});
   zur::unlinkRecord(&records[2], &head);
-  EXPECT_EQ(head, &records[0]);
-  EXPECT_EQ(records[0].backLink, &head);
+  expectList({&records[0]});
 }
 
 }  // namespace

@@ -1,47 +1,27 @@
-#include "tests/guard/sample_table.h"
-
 #include <cstddef>
+
+#include "tests/guard/guard_support.h"
 
 namespace zurtest {
 namespace {
 
 enum TypeIndex : std::uint16_t { T_REC, T_INTEGER, T_TEXT, T_ANONYMOUS, T_NEST, T_REC_REF };
 
-constexpr TypeDesc type(const char *name, uint32_t kind, uint32_t size, int32_t count,
-                        uint16_t lenSize, uint16_t typeFlags, uint16_t ref) {
-  TypeDesc t{};
-  t.name = name;
-  t.kind = kind;
-  t.size = size;
-  t.count = count;
-  t.lenSize = lenSize;
-  t.typeFlags = typeFlags;
-  t.ref = ref;
-  return t;
-}
-
-constexpr FieldDesc field(uint32_t offset, uint16_t typeIndex, uint16_t nameIdx) {
-  FieldDesc f{};
-  f.offset = offset;
-  f.type = typeIndex;
-  f.nameIdx = nameIdx;
-  f.fieldFlags = FIELD_NAMED;
-  return f;
-}
-
+// maxLen, -, -, name, size, count, lenSize, dataOffset, typeFlags, ref, kind, -
 const TypeDesc kTypes[] = {
-    type("Rec", KIND_SEQUENCE, sizeof(RecValue), 2, 1, 0, 0),
-    type("INTEGER", KIND_INTEGER, 4, 0, 4, 0, 0),
-    type("IA5String", KIND_CHARS_NUL, 64, 0, 0, TYPE_BY_POINTER, 0),
-    type(nullptr, KIND_INTEGER, 4, 0, 4, 0, 0),
-    type("Nest", KIND_CHOICE, 4, 1, 4, 0, 2),
-    type("Rec", KIND_SEQUENCE, sizeof(RecValue), 2, 1, TYPE_BY_POINTER, 0),
+    {0, 0, 0, "Rec", sizeof(RecValue), 2, 1, 0, 0, 0, KIND_SEQUENCE, 0},
+    {0, 0, 0, "INTEGER", 4, 0, 4, 0, 0, 0, KIND_INTEGER, 0},
+    {0, 0, 0, "IA5String", 64, 0, 0, 0, TYPE_BY_POINTER, 0, KIND_CHARS_NUL, 0},
+    {0, 0, 0, nullptr, 4, 0, 4, 0, 0, 0, KIND_INTEGER, 0},
+    {0, 0, 0, "Nest", 4, 1, 4, 0, 0, 2, KIND_CHOICE, 0},
+    {0, 0, 0, "Rec", sizeof(RecValue), 2, 1, 0, TYPE_BY_POINTER, 0, KIND_SEQUENCE, 0},
 };
 
+// offset, type, presenceBit, nameIdx, fieldFlags, -
 const FieldDesc kFields[] = {
-    field(offsetof(RecValue, a), T_INTEGER, 0),
-    field(offsetof(RecValue, b), T_TEXT, 1),
-    field(0, T_NEST, 2),
+    {offsetof(RecValue, a), T_INTEGER, 0, 0, FIELD_NAMED, 0},
+    {offsetof(RecValue, b), T_TEXT, 0, 1, FIELD_NAMED, 0},
+    {0, T_NEST, 0, 2, FIELD_NAMED, 0},
 };
 
 const std::uint16_t kPduTypes[] = {T_REC, T_ANONYMOUS, T_NEST, T_REC_REF};
@@ -49,17 +29,7 @@ const std::uint16_t kPduTypes[] = {T_REC, T_ANONYMOUS, T_NEST, T_REC_REF};
 const ApiWord kInfo[] = {reinterpret_cast<ApiWord>("a"), reinterpret_cast<ApiWord>("b"),
                          reinterpret_cast<ApiWord>("x")};
 
-CtlTbl makeTable() {
-  CtlTbl table{};
-  table.pduCount = 4;
-  table.pduTypes = kPduTypes;
-  table.types = kTypes;
-  table.fields = kFields;
-  table.infoTable = kInfo;
-  return table;
-}
-
-const CtlTbl kTable = makeTable();
+const CtlTbl kTable{{}, 0, 4, 0, kPduTypes, kTypes, kFields, kInfo};
 
 }  // namespace
 
