@@ -124,6 +124,11 @@ constexpr ErrEntry kTable[kErrorRows] = {
 
 std::span<const ErrEntry, kErrorRows> errorTable() { return std::span<const ErrEntry, kErrorRows>(kTable); }
 
-int32_t errorCode(int row) { return kTable[row].code; }
+// A service may leave a print with any row; one outside the table is
+// answered with the code of row 106, "This error cannot happen".
+int32_t errorCode(int row) {
+  constexpr int kCannotHappen = 106;
+  return kTable[row >= 0 && row < kErrorRows ? row : kCannotHappen].code;
+}
 
 }  // namespace zur

@@ -45,6 +45,7 @@ TEST(ErrorReport, LibraryRowsHaveTheirCodes) {
   EXPECT_EQ(zur::errorCode(zur::ROW_SERIALIZATION), 19);
   EXPECT_EQ(zur::errorCode(zur::ROW_UNKNOWN_RULES), 22);
   EXPECT_EQ(zur::errorCode(zur::ROW_RULES_NOT_LINKED), 23);
+  for (int outside : {-1, zur::kErrorRows, 100000}) EXPECT_EQ(zur::errorCode(outside), 18);
 }
 
 TEST(ErrorReport, PrintingFollowsBit2OfTheFlagsOfItsDirection) {
