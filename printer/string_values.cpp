@@ -73,14 +73,15 @@ void printArcList(WalkFrame &f) {
 void printArcsByAddress(WalkFrame &f) {
   const TypeDesc &t = *f.t;
   apiPrint(f.env, "{");
-  auto count = static_cast<uint16_t>(loadInt(f.s, 2));
+  // The count is signed; the block size asked for wraps as an unsigned size.
+  auto count = static_cast<int32_t>(loadInt(f.s, 2));
   PrintCursor &own = f.fillOwn();
   own.offset += t.dataOffset;
-  if (followLink(&own, static_cast<uint32_t>(t.lenSize) * count))
+  if (followLink(&own, static_cast<uint32_t>(t.lenSize * count)))
     f.moved = true;
   else
     count = 0;
-  printNumberList(f.env, own.base, count, static_cast<int16_t>(t.lenSize));
+  printNumberList(f.env, own.base, static_cast<uint16_t>(count), static_cast<int16_t>(t.lenSize));
   apiPrint(f.env, " }");
 }
 
