@@ -6,9 +6,8 @@
 
 namespace zur {
 
-void segvHandler(int signal) {
+void segvHandler(int) {
   if (Env *env = registeredEnv(&regListHead)) abortPrint(env, ROW_MEMORY_VIOLATION, 0);
-  platform::passOnFault(signal);
 }
 
 void abortPrint(Env *env, int32_t row, ApiWord) {

@@ -7,8 +7,8 @@
 
 namespace zur {
 
-// Leaves the faulting thread's print with row 9. When the thread is not
-// printing, the violation goes on as if the handler were not there.
+// Leaves the faulting thread's print with row 9; returns when the thread is
+// not printing.
 void segvHandler(int signal);
 
 // Jumps to the jump point that env's abortJmpBuf points to; the jump point

@@ -11,6 +11,22 @@ RegRecord *regListHead = nullptr;
 
 namespace {
 
+// Threads of this process edit the list one at a time, also when a record
+// whose removal failed is unlinked without the machine-wide mutex. Edits are
+// a few pointer writes, so a spin lock suffices and needs no threads library.
+std::atomic_flag listEdit = ATOMIC_FLAG_INIT;
+
+class ListEditLock {
+ public:
+  ListEditLock() {
+    while (listEdit.test_and_set(std::memory_order_acquire)) {
+    }
+  }
+  ~ListEditLock() { listEdit.clear(std::memory_order_release); }
+  ListEditLock(const ListEditLock &) = delete;
+  ListEditLock &operator=(const ListEditLock &) = delete;
+};
+
 // The handler walks the list on another thread than the one editing it, so
 // link words are read and written atomically, and a record is complete
 // before it becomes reachable.
@@ -65,7 +81,10 @@ int updateRegistration(Env *value, RegRecord *record, RegRecord **head) noexcept
     mutex.close();
     return 0;
   }
-  editRegList(value, record, head);
+  {
+    const ListEditLock edit;
+    editRegList(value, record, head);
+  }
   const bool released = mutex.release();
   const bool closed = mutex.close();
   return released && closed ? 1 : 0;
@@ -80,6 +99,7 @@ Env *registeredEnv(RegRecord *const *head) noexcept {
 }
 
 void unlinkRecord(RegRecord *record, RegRecord **head) noexcept {
+  const ListEditLock edit;
   for (RegRecord *r = *head; r != nullptr; r = r->next) {
     if (r == record) {
       unlink(r);

@@ -23,7 +23,9 @@ inline constexpr int kMemoryViolation = 11;
 using FaultHandler = void (*)(int signal);
 
 // Makes `handler` receive the memory violations of the calling thread until
-// the matching restoreFaultHandler. The handler is process-wide: the first of
+// the matching restoreFaultHandler. When the handler returns (the thread is
+// not printing), the violation takes the course it would have taken without
+// it. The handler is process-wide: the first of
 // several overlapping guarded prints installs it, keeping what was there
 // before, and the last one puts that back. On POSIX the handler runs on an
 // alternate stack, so that a stack overflow reaches it too (SIGSEGV and
@@ -32,10 +34,6 @@ using FaultHandler = void (*)(int signal);
 // handler.
 void installFaultHandler(FaultHandler handler) noexcept;
 void restoreFaultHandler() noexcept;
-
-// Called by a handler that finds no print to leave: the violation then takes
-// the course it would have taken without the handler.
-void passOnFault(int signal) noexcept;
 
 // Returns to the jump point kept in *buffer (a JumpBuffer), where
 // ZUR_SET_JUMP_POINT then yields value.

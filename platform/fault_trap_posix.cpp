@@ -15,6 +15,33 @@ constexpr std::size_t kAltStackSize = 64 * 1024;
 pthread_mutex_t countLock = PTHREAD_MUTEX_INITIALIZER;
 struct sigaction previousSegv;
 struct sigaction previousBus;
+FaultHandler activeHandler = nullptr;
+
+// A violation on a thread that is not printing takes the course it would
+// have taken without the library: the previous handler runs, or the default
+// action ends the process. The disposition of the whole process is left
+// alone, so that threads that are printing stay protected.
+void forwardToPrevious(int signal, siginfo_t *info, void *context) {
+  const struct sigaction &previous = signal == SIGBUS ? previousBus : previousSegv;
+  if ((previous.sa_flags & SA_SIGINFO) != 0) {
+    previous.sa_sigaction(signal, info, context);
+    return;
+  }
+  if (previous.sa_handler == SIG_IGN && info->si_code <= 0) return;  // sent, and ignored
+  if (previous.sa_handler == SIG_DFL || previous.sa_handler == SIG_IGN) {
+    struct sigaction fallback {};
+    fallback.sa_handler = SIG_DFL;
+    sigaction(signal, &fallback, nullptr);
+    raise(signal);  // delivered when this handler returns
+    return;
+  }
+  previous.sa_handler(signal);
+}
+
+void onFault(int signal, siginfo_t *info, void *context) {
+  activeHandler(signal);  // leaves by a jump when this thread is printing
+  forwardToPrevious(signal, info, context);
+}
 
 // The thread's alternate signal stack, made at its first guarded print and
 // given up when the thread ends. A thread that has one of its own keeps it.
@@ -53,10 +80,11 @@ void lockCount() noexcept { pthread_mutex_lock(&countLock); }
 void unlockCount() noexcept { pthread_mutex_unlock(&countLock); }
 
 void installHandlers(FaultHandler handler) noexcept {
+  activeHandler = handler;
   struct sigaction action {};
-  action.sa_handler = handler;
+  action.sa_sigaction = onFault;
   sigemptyset(&action.sa_mask);
-  action.sa_flags = SA_ONSTACK;
+  action.sa_flags = SA_ONSTACK | SA_SIGINFO;
   sigaction(SIGSEGV, &action, &previousSegv);
   sigaction(SIGBUS, &action, &previousBus);
 }
@@ -67,10 +95,6 @@ void restoreHandlers() noexcept {
 }
 
 }  // namespace detail
-
-void passOnFault(int signal) noexcept {
-  sigaction(signal, signal == SIGBUS ? &previousBus : &previousSegv, nullptr);
-}
 
 void jumpToPoint(void *buffer, int value) noexcept {
   siglongjmp(*static_cast<JumpBuffer *>(buffer), value);

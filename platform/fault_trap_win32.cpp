@@ -48,10 +48,6 @@ void restoreHandlers() noexcept {
 
 }  // namespace detail
 
-// The run-time has already put the default back, and the vectored handler
-// passes the exception on.
-void passOnFault(int) noexcept {}
-
 void jumpToPoint(void *buffer, int value) noexcept {
   longjmp(*static_cast<JumpBuffer *>(buffer), value);
 }

@@ -84,6 +84,10 @@ bool NamedMutex::open(const char *name) noexcept {
   std::snprintf(objectName, sizeof objectName, "/%s%s", name, kObjectSuffix);
   const int fd = shm_open(objectName, O_RDWR | O_CREAT, 0666);
   if (fd < 0) return false;
+  // The mutex is machine-wide: every user's processes must be able to take it,
+  // whatever the creator's umask. Only the owner can change the mode; for
+  // everyone else it is already set.
+  fchmod(fd, 0666);
   struct stat info;
   bool sized = fstat(fd, &info) == 0;
   if (sized && info.st_size < static_cast<off_t>(sizeof(SharedMutex)))

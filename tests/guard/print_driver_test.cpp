@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <csignal>
+#include <csetjmp>
 #include <thread>
 
 #include "frame/entry_points.h"
@@ -83,7 +86,7 @@ TEST_F(PrintDriverTest, ACompletePrintIsGuardedOnlyWhileItRuns) {
   EXPECT_EQ(seen.mapSize, sizeof(RecValue));
   EXPECT_EQ(seen.unmapCalls, 1);
   EXPECT_EQ(seen.registered, env.get());
-  EXPECT_EQ(seen.handler, zur::segvHandler);
+  EXPECT_NE(seen.handler, handlerBefore);  // the library's handler, during the print only
   EXPECT_EQ(seen.depthAtMap, 0);
   EXPECT_EQ(env->workArea.printDepth, 0);
   expectNothingLeftBehind();
@@ -164,6 +167,49 @@ TEST_F(PrintDriverTest, AServiceLeavingWithARowGivesItsCodeAndTheNextPrintStarts
   EXPECT_EQ(seen.indentAtMap, 0);
   EXPECT_EQ(env->workArea.printDepth, 0);
 }
+
+#ifndef _WIN32
+// An application with a SIGSEGV handler of its own that recovers.
+std::atomic<int> stage{0};  // 1: a print is under way; 2: another thread faulted
+std::atomic<int> applicationCalls{0};
+thread_local sigjmp_buf applicationJump;
+
+void applicationHandler(int, siginfo_t *, void *) {
+  ++applicationCalls;
+  siglongjmp(applicationJump, 1);
+}
+
+void *mapOnceOtherThreadFaulted(Env *, void *value, uint32_t) {
+  stage = 1;
+  while (stage.load() != 2) {
+  }
+  return value;
+}
+
+TEST_F(PrintDriverTest, AFaultOutsideAnyPrintReachesTheApplicationWhilePrintsStayGuarded) {
+  struct sigaction application {}, before{};
+  application.sa_sigaction = applicationHandler;
+  application.sa_flags = SA_SIGINFO;
+  sigemptyset(&application.sa_mask);
+  sigaction(SIGSEGV, &application, &before);
+  env->services->mapValue = mapOnceOtherThreadFaulted;
+  stage = 0;
+  applicationCalls = 0;
+  RecValue broken{0, 3, reinterpret_cast<const char *>(0x10)};
+  int result = -1;
+  std::thread printing([&] { result = zur::apiPrintPdu(env.get(), PDU_REC, &broken); });
+  while (stage.load() != 1) {
+  }
+  volatile std::uintptr_t nowhere = 0x10;
+  if (sigsetjmp(applicationJump, 1) == 0) *reinterpret_cast<volatile int *>(nowhere) = 1;
+  stage = 2;
+  printing.join();
+  sigaction(SIGSEGV, &before, nullptr);
+  EXPECT_EQ(applicationCalls.load(), 1);
+  EXPECT_EQ(result, 14);
+  EXPECT_EQ(zur::regListHead, nullptr);
+}
+#endif
 
 #if !defined(_WIN32) && !defined(__SANITIZE_ADDRESS__)
 TEST_F(PrintDriverTest, AStackOverflowInsideAPrintGives14) {
