@@ -31,8 +31,8 @@ typedef uintptr_t ApiWord;
   ZURBASE_STATIC_ASSERT(offsetof(T, f) == (off), #T "." #f " offset")
 #define ZURBASE_ASSERT_SIZE(T, n) ZURBASE_STATIC_ASSERT(sizeof(T) == (n), "sizeof " #T)
 #else
-#define ZURBASE_ASSERT_OFFSET(T, f, off)
-#define ZURBASE_ASSERT_SIZE(T, n)
+#define ZURBASE_ASSERT_OFFSET(T, f, off) ZURBASE_STATIC_ASSERT(1, "64-bit natural layout")
+#define ZURBASE_ASSERT_SIZE(T, n) ZURBASE_STATIC_ASSERT(1, "64-bit natural layout")
 #endif
 
 typedef struct Env Env;

@@ -8,6 +8,8 @@
 #include "frame/sibling.h"
 #include "zurbase/zurbase.h"
 
+extern "C" std::size_t zurbaseEnvSizeSeenFromC(void);
+
 namespace {
 
 struct Field {
@@ -72,6 +74,7 @@ TEST(Layout, SharedRecordsHaveTheirDocumentedOffsetsOn32BitTargets) {
 }
 
 TEST(Layout, FixedSizeAreasHoldOnEveryTarget) {
+  EXPECT_EQ(zurbaseEnvSizeSeenFromC(), sizeof(Env));  // C and C++ see one layout
   EXPECT_EQ(sizeof(WorkArea), 768u);
   EXPECT_EQ(offsetof(WorkArea, printDepth), 0u);
   EXPECT_EQ(offsetof(WorkArea, printIndent), 4u);
