@@ -1,10 +1,11 @@
-#include "frame/pending_entries.h"
-
+// Entry points whose subsystem is not built yet answer through here: the
+// caller gets a message in Env.msgBuf and on standard error, never silence.
 #include <cstdio>
 
 #include "frame/entry_points.h"
 
 namespace zur {
+namespace {
 
 int reportNotImplemented(Env *env, const char *name) {
   if (env != nullptr)
@@ -12,6 +13,8 @@ int reportNotImplemented(Env *env, const char *name) {
   std::fprintf(stderr, "zurbase: %s is not implemented yet\n", name);
   return -1;
 }
+
+}  // namespace
 
 int apiTracePrint(Env *env, const char *, ApiWord, ApiWord, ApiWord, ApiWord, ApiWord, ApiWord,
                   ApiWord, ApiWord, ApiWord, ApiWord) {
