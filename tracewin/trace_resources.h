@@ -8,6 +8,7 @@
 #include <array>
 
 #include "platform/window_resources.h"
+#include "tracewin/trace_about.h"
 
 namespace zur::tracewin {
 
@@ -45,9 +46,9 @@ inline constexpr std::array<platform::MenuRes, 1> kMenus{{
 }};
 
 inline constexpr std::array<platform::DialogControlRes, 4> kAboutControls{{
-    {"STATIC", "Trace Info Window", kNoId, 0x50020001, 0, 5, 144, 8},
-    {"STATIC", "zurbase", kNoId, 0x50020001, 0, 14, 144, 8},
-    {"STATIC", "Version 1.0", kNoId, 0x50020001, 0, 34, 144, 8},
+    {"STATIC", ZURBASE_ABOUT_LINE1, kNoId, 0x50020001, 0, 5, 144, 8},
+    {"STATIC", ZURBASE_ABOUT_LINE2, kNoId, 0x50020001, 0, 14, 144, 8},
+    {"STATIC", ZURBASE_ABOUT_LINE3, kNoId, 0x50020001, 0, 34, 144, 8},
     {"BUTTON", "OK", 1, 0x50030001, 53, 59, 32, 14},
 }};
 
