@@ -16,15 +16,6 @@ int reportNotImplemented(Env *env, const char *name) {
 
 }  // namespace
 
-int apiTracePrint(Env *env, const char *, ApiWord, ApiWord, ApiWord, ApiWord, ApiWord, ApiWord,
-                  ApiWord, ApiWord, ApiWord, ApiWord) {
-  return reportNotImplemented(env, "apiTracePrint");
-}
-int apiReadTraceLine(Env *env, void *, FILE *, char *, LineBlock *, int32_t) {
-  return reportNotImplemented(env, "apiReadTraceLine");
-}
-void apiResetTrace(Env *env) { reportNotImplemented(env, "apiResetTrace"); }
 void apiSaveTrace(Env *env, void *, const char *) { reportNotImplemented(env, "apiSaveTrace"); }
-int apiOpenTraceWindow(Env *env) { return reportNotImplemented(env, "apiOpenTraceWindow"); }
 
 }  // namespace zur

@@ -253,13 +253,20 @@ LRESULT WINAPI DefWindowProcA(HWND wnd, UINT msg, WPARAM, LPARAM) {
 }
 
 LONG_PTR WINAPI SetWindowLongPtrA(HWND wnd, int index, LONG_PTR value) {
-  if (live(wnd) == nullptr || index != GWLP_USERDATA) return 0;
-  return std::exchange(wnd->userData, value);
+  if (live(wnd) == nullptr) return 0;
+  if (index == GWLP_WNDPROC)
+    return reinterpret_cast<LONG_PTR>(std::exchange(wnd->proc, reinterpret_cast<WNDPROC>(value)));
+  return index == GWLP_USERDATA ? std::exchange(wnd->userData, value) : 0;
 }
 
 LONG_PTR WINAPI GetWindowLongPtrA(HWND wnd, int index) {
-  if (live(wnd) == nullptr || index != GWLP_USERDATA) return 0;
-  return wnd->userData;
+  if (live(wnd) == nullptr) return 0;
+  if (index == GWLP_WNDPROC) return reinterpret_cast<LONG_PTR>(wnd->proc);
+  return index == GWLP_USERDATA ? wnd->userData : 0;
+}
+
+LRESULT WINAPI CallWindowProcA(WNDPROC proc, HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  return proc(wnd, msg, wParam, lParam);
 }
 
 LRESULT WINAPI SendMessageA(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -210,6 +210,7 @@ struct CREATESTRUCTA {
 
 // Windows, classes and painting.
 #define GWLP_USERDATA (-21)
+#define GWLP_WNDPROC (-4)
 #define CW_USEDEFAULT ((int)0x80000000)
 #define SW_HIDE 0
 #define SW_SHOW 5
@@ -237,6 +238,7 @@ HWND WINAPI SetFocus(HWND wnd);
 LRESULT WINAPI DefWindowProcA(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LONG_PTR WINAPI SetWindowLongPtrA(HWND wnd, int index, LONG_PTR value);
 LONG_PTR WINAPI GetWindowLongPtrA(HWND wnd, int index);
+LRESULT WINAPI CallWindowProcA(WNDPROC proc, HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 LRESULT WINAPI SendMessageA(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
 BOOL WINAPI PostMessageA(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);

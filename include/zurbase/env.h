@@ -117,6 +117,12 @@ typedef struct TraceStore {
 } TraceStore;
 ZURBASE_ASSERT_SIZE(TraceStore, 44);
 
+/* Results of apiOpenTraceWindow besides 0. */
+enum TraceOpenStatus {
+  TRACE_OPEN_EXISTS = 24,       /* a window or store exists, or no window could be made */
+  TRACE_OPEN_NO_TEMP_FILE = 27  /* the window exists, without a store */
+};
+
 /* The printer's non-local exit: never returns. */
 typedef void (*AbortJumpFn)(Env *env, int32_t row, ApiWord unused);
 

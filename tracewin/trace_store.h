@@ -1,0 +1,23 @@
+// The trace store's process-wide state and its limits, shared by the store
+// and the trace window.
+#ifndef ZURBASE_TRACEWIN_TRACE_STORE_H
+#define ZURBASE_TRACEWIN_TRACE_STORE_H
+
+#include "zurbase/env.h"
+
+namespace zur::tracewin {
+
+// Size of the buffer a line is read back into (apiReadTraceLine's output).
+inline constexpr int kLineBufferSize = 1024;
+// Length of the blank line the window draws for an empty line.
+inline constexpr int kBlankLineLength = 1024;
+
+// The Env most recently passed to apiOpenTraceWindow; the window's calls
+// into the store use it.
+Env *currentTraceEnv();
+// kBlankLineLength spaces (not terminated), filled when the trace is opened.
+const char *traceBlankLine();
+
+}  // namespace zur::tracewin
+
+#endif
