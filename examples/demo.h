@@ -32,6 +32,8 @@ void showCodecs();
 
 // Decoded values printed in value notation.
 void showValues();
+// The X.690 personnel record in value notation, through the Env's output.
+void printPersonnelRecord(Env *env);
 
 // apiPrintPdu on a good value and on one with a bad pointer, which returns 14.
 void showFaultSafePrint();
@@ -40,6 +42,11 @@ void showFaultSafePrint();
 // personnel record of X.690 when path is null; false when the file cannot
 // be read.
 bool showTrace(const char *path);
+
+// The personnel record and its BER trace printed into the trace window's
+// store through apiTracePrint as the print hook, then (where the window is
+// headless) every stored line read back and shown. The exit status.
+int showWindowTrace();
 
 }  // namespace demo
 

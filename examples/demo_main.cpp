@@ -1,7 +1,10 @@
 // zurbase demo: an application's view of the library.
+#include <cstring>
+
 #include "examples/demo.h"
 
 int main(int argc, char **argv) {
+  if (argc > 1 && std::strcmp(argv[1], "--window") == 0) return demo::showWindowTrace();
   std::printf("zurbase demo: %d entry points in apiTbl\n", API_SLOT_COUNT);
   demo::showHexDump(demo::defaultEncoding());
   demo::showCodecs();

@@ -36,13 +36,18 @@ void printPdu(Env *env, int32_t pdu, void *value) {
 
 }  // namespace
 
+void printPersonnelRecord(Env *env) {
+  env->ctlTbl = &personnelTable();
+  PersonnelExample personnel;
+  printPdu(env, PDU_PERSONNEL_RECORD, &personnel.record);
+}
+
 void showValues() {
   Env *env = zurcoreCreateEnv(apiTbl);
   env->ctlTbl = &personnelTable();
 
   heading("a personnel record in value notation");
-  PersonnelExample personnel;
-  printPdu(env, PDU_PERSONNEL_RECORD, &personnel.record);
+  printPersonnelRecord(env);
 
   heading("reals, identifiers, times, bits, segments and deferred data");
   static const unsigned char oid[] = {0x2B, 0x06, 0x01, 0x04, 0x01, 0x82, 0x37};

@@ -95,7 +95,10 @@ bool addEntry(Env *env, std::int32_t offset) {
     return true;
   }
   if (kLinesPerBlock * (ts.lastBlockNo + 1) <= ts.lineCount) {
-    LineBlock *block = newBlock(env, ts.lastBlock, static_cast<std::int16_t>(ts.lastBlockNo + 1));
+    // Block numbers are 16-bit: past the last one the index is full.
+    LineBlock *block = ts.lastBlockNo < INT16_MAX
+                           ? newBlock(env, ts.lastBlock, static_cast<std::int16_t>(ts.lastBlockNo + 1))
+                           : nullptr;
     if (block == nullptr) {
       showError(wnd, kNoMemory);
       return false;

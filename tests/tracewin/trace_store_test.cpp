@@ -229,6 +229,18 @@ TEST_F(TraceStoreTest, FailingAllocationShowsBoxAndKeepsStoredLines) {
   }
 }
 
+TEST_F(TraceStoreTest, IndexEndsAtTheLastBlockNumber) {
+  print("a\n");
+  TraceStore saved = store();
+  store().lastBlockNo = INT16_MAX;
+  store().lineCount = ZURBASE_LINES_PER_BLOCK * (INT16_MAX + 1);
+  EXPECT_EQ(print("b\n"), -1);
+  EXPECT_EQ(store().lastBlock, saved.lastBlock);
+  EXPECT_EQ(store().lineCount, ZURBASE_LINES_PER_BLOCK * (INT16_MAX + 1));
+  EXPECT_EQ(boxes_.boxes(), std::vector<Box>{kError("Unable To Alocate a Memory Block")});
+  store() = saved;
+}
+
 TEST_F(TraceStoreTest, NoTemporaryFileOnOpenOrReset) {
   FailingCrt tmpfile(&zur::platform::CrtFiles::tmpfile, noTmpfile);
   FailingCrt tmpnam(&zur::platform::CrtFiles::tmpnam, noTmpnam);
