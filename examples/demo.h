@@ -45,8 +45,16 @@ bool showTrace(const char *path);
 
 // The personnel record and its BER trace printed into the trace window's
 // store through apiTracePrint as the print hook, then (where the window is
-// headless) every stored line read back and shown. The exit status.
-int showWindowTrace();
+// headless) every stored line read back and shown; then the user's part at
+// the window (actAtWindow), saving to saveAs when it is given. The exit
+// status.
+int showWindowTrace(const char *saveAs);
+
+// Saves the trace through the window's save command under saveAs (when
+// given) and closes the window, answering its dialog and message boxes; the
+// headless window's canvas is printed first. Without saveAs the real window
+// stays until the user closes it. The exit status.
+int actAtWindow(Env *env, const char *saveAs);
 
 }  // namespace demo
 

@@ -4,7 +4,10 @@
 #include "examples/demo.h"
 
 int main(int argc, char **argv) {
-  if (argc > 1 && std::strcmp(argv[1], "--window") == 0) return demo::showWindowTrace();
+  if (argc > 1 && std::strcmp(argv[1], "--window") == 0) {
+    const bool save = argc > 3 && std::strcmp(argv[2], "--save") == 0;
+    return demo::showWindowTrace(save ? argv[3] : nullptr);
+  }
   std::printf("zurbase demo: %d entry points in apiTbl\n", API_SLOT_COUNT);
   demo::showHexDump(demo::defaultEncoding());
   demo::showCodecs();

@@ -4,7 +4,7 @@
 
 namespace demo {
 
-int showWindowTrace() {
+int showWindowTrace(const char *saveAs) {
   Env *env = zurcoreCreateEnv(apiTbl);
   if (env == nullptr) return 1;
   int rc = entry<ApiOpenTraceWindowFn>(SLOT_OPEN_TRACE_WINDOW)(env);
@@ -34,7 +34,7 @@ int showWindowTrace() {
     std::printf("%4d  %s\n", static_cast<int>(i), line);
   }
 #endif
-  return 0;
+  return actAtWindow(env, saveAs);
 }
 
 }  // namespace demo
