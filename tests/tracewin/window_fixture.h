@@ -26,16 +26,16 @@ class TraceWindowTest : public ::testing::Test {
   }
   void TearDown() override {
     if (IsWindow(wnd)) DestroyWindow(wnd);
+    // A window that indexed no line leaves its store behind when destroyed;
+    // the reset without a window releases it.
+    if (env->trace.tmpFile != nullptr) zur::apiResetTrace(env.get());
     zur::platform::crtFiles = zur::platform::kSystemCrtFiles;
     zur::headless::resetControl();
   }
 
-  // A fresh window on an empty store, for the next case of a table. A window
-  // that never indexed a line leaves its store file behind; the reset
-  // without a window removes it.
+  // A fresh window on an empty store, for the next case of a table.
   void reopen() {
     TearDown();
-    zur::apiResetTrace(env.get());
     SetUp();
   }
 
