@@ -32,6 +32,11 @@ struct TraceView {
 
 extern TraceView traceView;
 
+// A fresh view for a window about to be created: it binds at its first pump
+// to the store of the Env that opened it, never to an earlier Env's store,
+// which may be released by then.
+void resetTraceView();
+
 INT_PTR CALLBACK aboutDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK enterDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
 

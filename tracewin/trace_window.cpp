@@ -225,10 +225,7 @@ void onClose(HWND wnd) {
 }
 
 void onCreate(HWND wnd, LPARAM lParam) {
-  // Each window starts from a fresh view, so a window opened after an earlier
-  // one was destroyed binds to the store of the Env that opened it.
   TraceView &v = traceView;
-  v = TraceView{};
   v.instance = reinterpret_cast<const CREATESTRUCTA *>(lParam)->hInstance;
   HDC dc = GetDC(wnd);
   TEXTMETRICA tm{};
@@ -245,8 +242,6 @@ void onDestroy(HWND wnd) {
   UnregisterClassA(kTraceClassName, v.instance);
   currentTraceEnv()->trace.traceWnd = nullptr;
   SendMessageA(wnd, WM_COMMAND, kCmdReset, 0);
-  // The store this view was bound to may be released with its Env now.
-  v = TraceView{};
 }
 
 LRESULT onCommand(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -264,6 +259,8 @@ LRESULT onCommand(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 }  // namespace
+
+void resetTraceView() { traceView = TraceView{}; }
 
 void setFileMenuGrey(HWND wnd, const int *positions, int count, bool grey) {
   HMENU file = GetSubMenu(GetMenu(wnd), kFileMenuPos);

@@ -1,5 +1,6 @@
 #include "tracewin/trace_resources.h"
 #include "tracewin/trace_store.h"
+#include "tracewin/trace_view.h"
 #include "tracewin/trace_window.h"
 
 namespace zur::tracewin {
@@ -21,6 +22,7 @@ ATOM registerTraceClass(HINSTANCE instance, HMENU *menu) {
 }
 
 int createTraceWindow(HINSTANCE instance, int showState, HMENU menu) {
+  resetTraceView();
   HWND wnd = CreateWindowExA(0, kTraceClassName, kTraceWindowTitle, WS_OVERLAPPEDWINDOW | WS_VISIBLE,
                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
                              menu, instance, nullptr);
