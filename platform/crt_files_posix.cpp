@@ -1,8 +1,9 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "platform/crt_files.h"
 
@@ -23,10 +24,16 @@ char *shortTempName(char *name) {
   return name;
 }
 
-long seekTo(int fd, long offset, int origin) { return static_cast<long>(::lseek(fd, offset, origin)); }
+long seekTo(int fd, long offset, int origin) {
+  return static_cast<long>(::lseek(fd, offset, origin));
+}
 long tellOf(int fd) { return static_cast<long>(::lseek(fd, 0, SEEK_CUR)); }
-int writeTo(int fd, const void *data, unsigned count) { return static_cast<int>(::write(fd, data, count)); }
-int readFrom(int fd, void *data, unsigned count) { return static_cast<int>(::read(fd, data, count)); }
+int writeTo(int fd, const void *data, unsigned count) {
+  return static_cast<int>(::write(fd, data, count));
+}
+int readFrom(int fd, void *data, unsigned count) {
+  return static_cast<int>(::read(fd, data, count));
+}
 long lengthOf(int fd) {
   struct stat st;
   return ::fstat(fd, &st) == 0 ? static_cast<long>(st.st_size) : -1;
@@ -36,9 +43,9 @@ int removeName(const char *name) { return ::unlink(name); }
 
 }  // namespace
 
-const CrtFiles kSystemCrtFiles{std::tmpfile, shortTempName, std::fopen, std::fclose, fileNumber,
-                               seekTo,       tellOf,        writeTo,    readFrom,    lengthOf,
-                               removeName};
+const CrtFiles kSystemCrtFiles{std::tmpfile, shortTempName, std::fopen, std::fclose,
+                               fileNumber,   seekTo,        tellOf,     writeTo,
+                               readFrom,     lengthOf,      removeName};
 CrtFiles crtFiles = kSystemCrtFiles;
 
 }  // namespace zur::platform

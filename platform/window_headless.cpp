@@ -3,12 +3,13 @@
 // queue, scroll bars, a menu and a canvas of text cells. It runs on the one
 // thread that owns the trace window, like the window itself, and keeps no
 // more than that window needs.
+#include <strings.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <deque>
 #include <memory>
-#include <strings.h>
 #include <utility>
 #include <vector>
 
@@ -121,8 +122,7 @@ void destroyMenuTree(HMENU menu) {
 
 HMENU__::Item *menuItem(HMENU menu, UINT item, UINT flags) {
   if (liveMenu(menu) == nullptr) return nullptr;
-  if (flags & MF_BYPOSITION)
-    return item < menu->items.size() ? &menu->items[item] : nullptr;
+  if (flags & MF_BYPOSITION) return item < menu->items.size() ? &menu->items[item] : nullptr;
   for (auto &entry : menu->items) {
     if (!(entry.state & MF_POPUP) && !(entry.state & MF_SEPARATOR) && entry.id == item)
       return &entry;
@@ -191,8 +191,9 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
   w->text = windowName != nullptr ? windowName : "";
   w->visible = (style & WS_VISIBLE) != 0;
   fitCanvas(w);
-  CREATESTRUCTA create{param,  instance, menu,      parent,    w->height, w->width, 0, 0,
-                       static_cast<LONG>(style), windowName, className, exStyle};
+  CREATESTRUCTA create{
+      param,      instance,  menu,   parent, w->height, w->width, 0, 0, static_cast<LONG>(style),
+      windowName, className, exStyle};
   if (w->proc(w, WM_CREATE, 0, reinterpret_cast<LPARAM>(&create)) == -1) {
     DestroyWindow(w);
     return nullptr;
@@ -310,7 +311,9 @@ BOOL WINAPI PeekMessageA(LPMSG msg, HWND wnd, UINT, UINT, UINT remove) {
 
 BOOL WINAPI TranslateMessage(const MSG *) { return FALSE; }
 
-LRESULT WINAPI DispatchMessageA(const MSG *msg) { return SendMessageA(msg->hwnd, msg->message, msg->wParam, msg->lParam); }
+LRESULT WINAPI DispatchMessageA(const MSG *msg) {
+  return SendMessageA(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+}
 
 BOOL WINAPI InvalidateRect(HWND wnd, const RECT *, BOOL) {
   if (live(wnd) == nullptr) return FALSE;
@@ -392,7 +395,8 @@ BOOL WINAPI ScrollWindow(HWND wnd, int dx, int dy, const RECT *, const RECT *) {
     int cols = static_cast<int>(dst.size());
     for (int c = 0; c < cols; ++c) {
       int fc = c - dc;
-      if (fc >= 0 && fc < cols) dst[static_cast<std::size_t>(c)] = src[static_cast<std::size_t>(fc)];
+      if (fc >= 0 && fc < cols)
+        dst[static_cast<std::size_t>(c)] = src[static_cast<std::size_t>(fc)];
     }
   }
   wnd->invalid = true;
@@ -575,7 +579,8 @@ LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT msg, WPARAM wParam,
     case WM_GETTEXT: {
       int n = std::min(static_cast<int>(control->text.size()), static_cast<int>(wParam) - 1);
       if (n < 0) return 0;
-      std::memcpy(reinterpret_cast<char *>(lParam), control->text.data(), static_cast<std::size_t>(n));
+      std::memcpy(reinterpret_cast<char *>(lParam), control->text.data(),
+                  static_cast<std::size_t>(n));
       reinterpret_cast<char *>(lParam)[n] = '\0';
       return n;
     }
@@ -585,8 +590,8 @@ LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT msg, WPARAM wParam,
 }
 
 UINT WINAPI GetDlgItemTextA(HWND dialog, int id, LPSTR text, int max) {
-  return static_cast<UINT>(
-      SendDlgItemMessageA(dialog, id, WM_GETTEXT, static_cast<WPARAM>(max), reinterpret_cast<LPARAM>(text)));
+  return static_cast<UINT>(SendDlgItemMessageA(dialog, id, WM_GETTEXT, static_cast<WPARAM>(max),
+                                               reinterpret_cast<LPARAM>(text)));
 }
 
 namespace zur::headless {

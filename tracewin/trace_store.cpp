@@ -2,6 +2,8 @@
 // temporary file, and an index of 200-line blocks records where each line
 // starts and how long it is. All file access is at descriptor level, so what
 // is written is at once visible to a read-back.
+#include "tracewin/trace_store.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -11,7 +13,6 @@
 #include "platform/crt_files.h"
 #include "platform/window_system.h"
 #include "tracewin/trace_resources.h"
-#include "tracewin/trace_store.h"
 #include "tracewin/trace_window.h"
 
 namespace zur {
@@ -66,8 +67,10 @@ LineBlock *newBlock(Env *env, LineBlock *prev, std::int16_t blockNo) {
   std::memset(block, 0, sizeof *block);
   block->prevBlock = prev;
   block->blockNo = blockNo;
-  block->offsets = static_cast<std::int32_t *>(env->memAlloc(kLinesPerBlock * sizeof(std::int32_t)));
-  block->lengths = static_cast<std::int16_t *>(env->memAlloc(kLinesPerBlock * sizeof(std::int16_t)));
+  block->offsets =
+      static_cast<std::int32_t *>(env->memAlloc(kLinesPerBlock * sizeof(std::int32_t)));
+  block->lengths =
+      static_cast<std::int16_t *>(env->memAlloc(kLinesPerBlock * sizeof(std::int16_t)));
   if (block->offsets == nullptr || block->lengths == nullptr) {
     freeBlock(env, block);
     return nullptr;
@@ -96,9 +99,10 @@ bool addEntry(Env *env, std::int32_t offset) {
   }
   if (kLinesPerBlock * (ts.lastBlockNo + 1) <= ts.lineCount) {
     // Block numbers are 16-bit: past the last one the index is full.
-    LineBlock *block = ts.lastBlockNo < INT16_MAX
-                           ? newBlock(env, ts.lastBlock, static_cast<std::int16_t>(ts.lastBlockNo + 1))
-                           : nullptr;
+    LineBlock *block =
+        ts.lastBlockNo < INT16_MAX
+            ? newBlock(env, ts.lastBlock, static_cast<std::int16_t>(ts.lastBlockNo + 1))
+            : nullptr;
     if (block == nullptr) {
       showError(wnd, kNoMemory);
       return false;

@@ -23,9 +23,9 @@ ATOM registerTraceClass(HINSTANCE instance, HMENU *menu) {
 
 int createTraceWindow(HINSTANCE instance, int showState, HMENU menu) {
   resetTraceView();
-  HWND wnd = CreateWindowExA(0, kTraceClassName, kTraceWindowTitle, WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
-                             menu, instance, nullptr);
+  HWND wnd = CreateWindowExA(0, kTraceClassName, kTraceWindowTitle,
+                             WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, nullptr, menu, instance, nullptr);
   if (wnd == nullptr) return 0;
   SetWindowLongPtrA(wnd, GWLP_USERDATA, 0);
   SetFocus(wnd);

@@ -33,9 +33,8 @@ UINT iconStyle(HWND box) {
     LPCSTR id;
     UINT style;
   };
-  static const Icon icons[] = {{IDI_HAND, MB_ICONHAND},
-                               {IDI_QUESTION, MB_ICONQUESTION},
-                               {IDI_ASTERISK, MB_ICONASTERISK}};
+  static const Icon icons[] = {
+      {IDI_HAND, MB_ICONHAND}, {IDI_QUESTION, MB_ICONQUESTION}, {IDI_ASTERISK, MB_ICONASTERISK}};
   for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
        child = GetWindow(child, GW_HWNDNEXT)) {
     auto icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
@@ -125,8 +124,8 @@ int TraceStoreTest::print(const char *format, ApiWord word) {
 std::string TraceStoreTest::readLine(int n, int *result) {
   char buffer[1024];
   std::memset(buffer, '#', sizeof buffer);
-  int got = zur::apiReadTraceLine(env_.get(), window(), store().tmpFile, buffer,
-                                  store().firstBlock, n);
+  int got =
+      zur::apiReadTraceLine(env_.get(), window(), store().tmpFile, buffer, store().firstBlock, n);
   if (result != nullptr) *result = got;
   EXPECT_NE(std::memchr(buffer, '\0', sizeof buffer), nullptr) << "line " << n << " unterminated";
   return std::string(buffer, strnlen(buffer, sizeof buffer));
@@ -134,7 +133,8 @@ std::string TraceStoreTest::readLine(int n, int *result) {
 
 std::pair<int, int> TraceStoreTest::entry(int n) {
   LineBlock *block = store().firstBlock;
-  while (block != nullptr && block->blockNo != n / ZURBASE_LINES_PER_BLOCK) block = block->nextBlock;
+  while (block != nullptr && block->blockNo != n / ZURBASE_LINES_PER_BLOCK)
+    block = block->nextBlock;
   if (block == nullptr) return {-1, -1};
   int i = n % ZURBASE_LINES_PER_BLOCK;
   return {block->offsets[i], block->lengths[i]};
