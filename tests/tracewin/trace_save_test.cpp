@@ -14,7 +14,8 @@ namespace zurtest {
 namespace {
 
 constexpr int kSave = 101;
-constexpr const char *kName = "zt_saved.txt", *kOk = "Info|File zt_saved.txt Was Successfully Written|64";
+constexpr const char *kName = "zt_saved.txt";
+constexpr const char *kOk = "Info|File zt_saved.txt Was Successfully Written|64";
 
 std::optional<std::string> takeFile(const char *name) {
   std::ifstream in(name, std::ios::binary);
@@ -26,6 +27,9 @@ std::optional<std::string> takeFile(const char *name) {
 }
 
 void *noMemory(uint32_t) { return nullptr; }
+FILE *noFile(const char *, const char *) { return nullptr; }
+int failRead(int, void *, unsigned) { return -1; }
+int failWrite(int, const void *, unsigned) { return -1; }
 
 TEST_F(TraceWindowTest, SaveCommandOutcomes) {
   using zur::platform::crtFiles;
@@ -43,11 +47,11 @@ TEST_F(TraceWindowTest, SaveCommandOutcomes) {
       {"unfinished", kName, kName, nullptr, std::nullopt, {"Warning|No Trace Info Available|0"}},
       {"a\n", kName, kName, [this] { env->memAlloc = noMemory; }, std::nullopt,
        {"Error|Cannot Allocate Memory|16"}},
-      {"a\n", kName, kName, [] { crtFiles.fopen = [](const char *, const char *) -> FILE * { return nullptr; }; },
-       std::nullopt, {"Error|Cannot Open Output File: zt_saved.txt|16"}},
-      {"a\n", kName, kName, [] { crtFiles.read = [](int, void *, unsigned) { return -1; }; }, "",
+      {"a\n", kName, kName, [] { crtFiles.fopen = noFile; }, std::nullopt,
+       {"Error|Cannot Open Output File: zt_saved.txt|16"}},
+      {"a\n", kName, kName, [] { crtFiles.read = failRead; }, "",
        {"Error|Cannot Read Tracing Info Temporary File|16"}},
-      {"a\n", kName, kName, [] { crtFiles.write = [](int, const void *, unsigned) { return -1; }; }, "",
+      {"a\n", kName, kName, [] { crtFiles.write = failWrite; }, "",
        {"Error|Cannot Write Output File: zt_saved.txt|16"}},
   };
   for (const Case &c : cases) {

@@ -36,23 +36,27 @@ TEST_F(TraceWindowTest, ScrollsByBarsAndKeys) {
     std::vector<std::pair<UINT, WPARAM>> messages;
     int vertPos, horzPos;
   };
-  const WPARAM right = VK_RIGHT;
+  using M = std::vector<std::pair<UINT, WPARAM>>;
+  const UINT key = WM_KEYDOWN, vs = WM_VSCROLL, hs = WM_HSCROLL;
+  const auto thumb = [](int code, int pos) { return MAKEWPARAM(code, pos); };
   const Case cases[] = {
-      {50, 10, {{WM_VSCROLL, SB_PAGEDOWN}}, 1, 0},  // client shorter than a line
-      {50, 400, {{WM_KEYDOWN, VK_NEXT}, {WM_KEYDOWN, VK_DOWN}, {WM_KEYDOWN, VK_UP}}, 25, 0},
-      {2000, 400, {{WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 10)}, {WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 1000)}}, 1000, 0},
-      {65560, 400, {{WM_VSCROLL, SB_BOTTOM}, {WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 65530)}, {WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 4)}}, 65540, 0},
-      {50, 400, {{WM_KEYDOWN, VK_END}}, 50, 0},  // the line count: no line shown
-      {50, 400, {{WM_HSCROLL, SB_LINERIGHT}, {WM_HSCROLL, SB_LINERIGHT}, {WM_HSCROLL, SB_LINELEFT}}, 0, 1},
-      {50, 400, {{WM_KEYDOWN, right}, {WM_KEYDOWN, right}, {WM_KEYDOWN, VK_LEFT}}, 0, 8},
-      {50, 400, std::vector<std::pair<UINT, WPARAM>>(7, {WM_KEYDOWN, right}), 0, 47},  // longest line
-      {50, 400, {{WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 5)}, {WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 3)}}, 0, 3},
+      {50, 10, M{{vs, SB_PAGEDOWN}}, 1, 0},  // client shorter than a line
+      {50, 400, M{{key, VK_NEXT}, {key, VK_DOWN}, {key, VK_UP}}, 25, 0},
+      {2000, 400, M{{vs, thumb(SB_THUMBTRACK, 10)}, {vs, thumb(SB_THUMBTRACK, 1000)}}, 1000, 0},
+      {65560, 400,  // the thumb's 16 bits wrap past 65535
+       M{{vs, SB_BOTTOM}, {vs, thumb(SB_THUMBTRACK, 65530)}, {vs, thumb(SB_THUMBTRACK, 4)}},
+       65540, 0},
+      {50, 400, M{{key, VK_END}}, 50, 0},  // the line count: no line shown
+      {50, 400, M{{hs, SB_LINERIGHT}, {hs, SB_LINERIGHT}, {hs, SB_LINELEFT}}, 0, 1},
+      {50, 400, M{{key, VK_RIGHT}, {key, VK_RIGHT}, {key, VK_LEFT}}, 0, 8},
+      {50, 400, M(7, {key, VK_RIGHT}), 0, 47},  // stops at the longest line drawn
+      {50, 400, M{{hs, thumb(SB_THUMBTRACK, 5)}, {hs, thumb(SB_THUMBPOSITION, 3)}}, 0, 3},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.messages.size() + 10 * c.lines);
     reopen();
     zur::headless::resizeClient(wnd, 640, c.clientHeight);
-    printLines(c.lines, std::string(40, 'x') + "line ");  // lines 10 to 24: 47 characters
+    printLines(c.lines, std::string(40, 'x') + "line ");  // lines 10 to 24: 47 wide
     for (const auto &[msg, wParam] : c.messages) SendMessageA(wnd, msg, wParam, 0);
     EXPECT_EQ(GetScrollPos(wnd, SB_VERT), c.vertPos);
     EXPECT_EQ(GetScrollPos(wnd, SB_HORZ), c.horzPos);
@@ -72,7 +76,8 @@ TEST_F(TraceWindowTest, QuitWhileLinesArriveIsRefusedAndAQuitAfterTheRunDestroys
   printLines(1, "more ");  // its pump dispatches the quit
   EXPECT_EQ(boxes(), (std::vector<std::string>{
                          "Warning|Do You Really Want To Exit?|36",
-                         "Info|Encoder/Decoder Appears To Be Running.  Please Wait Until It Exits...|64"}));
+                         "Info|Encoder/Decoder Appears To Be Running.  Please Wait Until It "
+                         "Exits...|64"}));
   EXPECT_EQ(zur::headless::beepCount(), 1);
   ASSERT_TRUE(IsWindow(wnd));
   SendMessageA(wnd, WM_PAINT, 0, 0);  // the repaint finds no new line

@@ -32,7 +32,8 @@ BOOL CALLBACK collectText(HWND child, LPARAM) {
 LRESULT CALLBACK playUser(int code, WPARAM wParam, LPARAM lParam) {
   auto dialog = reinterpret_cast<HWND>(wParam);
   char cls[16] = "", caption[128] = "";
-  if (code == HCBT_ACTIVATE && GetClassNameA(dialog, cls, sizeof cls) && std::string(cls) == "#32770") {
+  if (code == HCBT_ACTIVATE && GetClassNameA(dialog, cls, sizeof cls) &&
+      std::string(cls) == "#32770") {
     GetWindowTextA(dialog, caption, sizeof caption);
     shown.push_back(caption);
     EnumChildWindows(dialog, collectText, 0);
@@ -78,9 +79,9 @@ bool screenshot(HWND wnd, const char *path) {
   uint32_t a = 1, b = 0;
   for (size_t at = 0; at < raw.size(); at += 65535) {
     const size_t n = std::min<size_t>(65535, raw.size() - at);
-    z.insert(z.end(), {static_cast<unsigned char>(at + n == raw.size()), static_cast<unsigned char>(n),
-                       static_cast<unsigned char>(n >> 8), static_cast<unsigned char>(~n),
-                       static_cast<unsigned char>(~n >> 8)});
+    z.insert(z.end(), {static_cast<unsigned char>(at + n == raw.size()),
+                       static_cast<unsigned char>(n), static_cast<unsigned char>(n >> 8),
+                       static_cast<unsigned char>(~n), static_cast<unsigned char>(~n >> 8)});
     z.insert(z.end(), raw.begin() + at, raw.begin() + at + n);
   }
   for (unsigned char c : raw) a = (a + c) % 65521, b = (b + a) % 65521;
@@ -89,8 +90,10 @@ bool screenshot(HWND wnd, const char *path) {
   bigEndian(header, w);
   bigEndian(header, h);
   header.insert(header.end(), {8, 2, 0, 0, 0});  // 8-bit RGB
-  for (const auto &[type, data] : {std::pair<const char *, std::vector<unsigned char>>{"IHDR", header},
-                                   {"IDAT", z}, {"IEND", {}}}) {
+  for (const auto &[type, data] :
+       {std::pair<const char *, std::vector<unsigned char>>{"IHDR", header},
+        {"IDAT", z},
+        {"IEND", {}}}) {
     bigEndian(png, static_cast<uint32_t>(data.size()));
     std::vector<unsigned char> body(type, type + 4);
     body.insert(body.end(), data.begin(), data.end());
@@ -102,7 +105,8 @@ bool screenshot(HWND wnd, const char *path) {
     png.insert(png.end(), body.begin(), body.end());
     bigEndian(png, ~crc);
   }
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char *>(png.data()), png.size());
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char *>(png.data()), png.size());
   for (size_t i = 3; i < raw.size(); ++i)
     if (i % (w * 3 + 1) != 0 && raw[i] != raw[1]) return true;
   return false;
@@ -129,10 +133,12 @@ TEST(RealTraceWindow, ShowsFillsScrollsSavesAndCloses) {
   for (int pos = 0; pos < GetMenuItemCount(file); ++pos) {
     text[0] = '\0';
     GetMenuStringA(file, pos, text, sizeof text, MF_BYPOSITION);
-    menu += "|" + std::string(text) + " " + std::to_string(static_cast<int>(GetMenuItemID(file, pos)));
+    menu +=
+        "|" + std::string(text) + " " + std::to_string(static_cast<int>(GetMenuItemID(file, pos)));
   }
-  EXPECT_EQ(menu, "&Fichier|&Enregistrer sous... 101|&R\xE9initialiser 102| 0|&Quitter 105| 0|"
-                  "\xC0 pr&opos de Trace... 103");
+  EXPECT_EQ(menu,
+            "&Fichier|&Enregistrer sous... 101|&R\xE9initialiser 102| 0|&Quitter 105| 0|"
+            "\xC0 pr&opos de Trace... 103");
 
   // Filled through the print hook, as the demo does, then scrolled.
   zurcoreSetPrintHook(env, entry<ApiTracePrintFn>(SLOT_TRACE_PRINT));
@@ -145,8 +151,10 @@ TEST(RealTraceWindow, ShowsFillsScrollsSavesAndCloses) {
     UINT msg;
     WPARAM wParam;
     int bar, pos;
-  } steps[] = {{WM_KEYDOWN, VK_END, SB_VERT, lines}, {WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 40), SB_VERT, 40},
-               {WM_KEYDOWN, VK_HOME, SB_VERT, 0}, {WM_KEYDOWN, VK_RIGHT, SB_HORZ, 8},
+  } steps[] = {{WM_KEYDOWN, VK_END, SB_VERT, lines},
+               {WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 40), SB_VERT, 40},
+               {WM_KEYDOWN, VK_HOME, SB_VERT, 0},
+               {WM_KEYDOWN, VK_RIGHT, SB_HORZ, 8},
                {WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0), SB_HORZ, 0}};
   for (const auto &s : steps) {
     SendMessageA(wnd, s.msg, s.wParam, 0);
@@ -161,7 +169,8 @@ TEST(RealTraceWindow, ShowsFillsScrollsSavesAndCloses) {
   ASSERT_EQ(shown.size(), 2u);
   EXPECT_EQ(shown[0], "|&Nom de fichier\xA0:||OK|Annuler|limit 15");
   EXPECT_EQ(shown[1].substr(0, 5), "Info|");
-  EXPECT_NE(shown[1].find("|File zt_wine_save.tx Was Successfully Written"), std::string::npos) << shown[1];
+  EXPECT_NE(shown[1].find("|File zt_wine_save.tx Was Successfully Written"), std::string::npos)
+      << shown[1];
   std::ifstream in("zt_wine_save.tx", std::ios::binary);
   const std::string saved((std::istreambuf_iterator<char>(in)), {});
   in.close();
@@ -169,7 +178,8 @@ TEST(RealTraceWindow, ShowsFillsScrollsSavesAndCloses) {
   std::string expected;
   for (int i = 0; i < lines; ++i) {
     char line[1024];
-    entry<ApiReadTraceLineFn>(SLOT_READ_TRACE_LINE)(env, wnd, env->trace.tmpFile, line, env->trace.firstBlock, i);
+    entry<ApiReadTraceLineFn>(SLOT_READ_TRACE_LINE)(env, wnd, env->trace.tmpFile, line,
+                                                    env->trace.firstBlock, i);
     expected += line + std::string("\r\n");
   }
   EXPECT_EQ(saved, expected);
