@@ -40,11 +40,13 @@ void printSequence(WalkFrame &f) {
   apiPrint(env, "}");
 }
 
-// A selector outside 1..count names no alternative: nothing is printed.
+// Compilers may leave count 0 for a CHOICE; then the selector is trusted with
+// no upper bound and a record beyond the table faults into the driver's guard.
+// A positive count bounds it: a selector outside 1..count prints nothing.
 void printChoice(WalkFrame &f) {
   const TypeDesc &t = *f.t;
   auto sel = static_cast<int32_t>(loadInt(f.s, t.lenSize));
-  if (sel < 1 || sel > t.count) return;
+  if (sel < 1 || (t.count > 0 && sel > t.count)) return;
   const FieldDesc *c = ctlComponent(f.ctl, &t, sel - 1);
   apiPrint(f.env, "%s : ", ctlComponentName(f.ctl, c));
   PrintCursor &own = f.fillOwn();
