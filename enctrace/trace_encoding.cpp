@@ -16,12 +16,12 @@ void traceEoc(Env *env, const TraceRec *rec) {
 
 void traceComponent(Env *env, const TraceRec *rec) {
   switch (env->encRules) {
-    case 0:
-    case 4:
+    case RULES_BER:
+    case RULES_DER:
       traceBer(env, rec);
       break;
-    case 1:
-    case 2:
+    case RULES_PER:
+    case RULES_PER_ALIGNED:
       tracePer(env, rec);
       break;
     default:

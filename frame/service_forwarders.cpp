@@ -1,12 +1,11 @@
 // Entry points that only pass their arguments on to the run-time's services.
-// A null Env or services table cannot be forwarded: status results answer 6,
-// handles and locators 0.
+// A null Env or services table cannot be forwarded: status results answer the
+// bad-argument status, handles and locators 0.
 #include "frame/entry_points.h"
+#include "zurbase/status.h"
 
 namespace zur {
 namespace {
-
-constexpr int kNullStatus = 6;
 
 SvcTbl *servicesOf(Env *env) { return env != nullptr ? env->services : nullptr; }
 
@@ -14,12 +13,12 @@ SvcTbl *servicesOf(Env *env) { return env != nullptr ? env->services : nullptr; 
 
 int apiService16(Env *env, ApiWord a, ApiWord b) {
   SvcTbl *s = servicesOf(env);
-  return s != nullptr ? s->service16(env, a, b, env->ctlTbl) : kNullStatus;
+  return s != nullptr ? s->service16(env, a, b, env->ctlTbl) : ZURBASE_STATUS_BAD_ARGUMENT;
 }
 
 int apiService31(Env *env, ApiWord w) {
   SvcTbl *s = servicesOf(env);
-  return s != nullptr ? s->service31(env, w) : kNullStatus;
+  return s != nullptr ? s->service31(env, w) : ZURBASE_STATUS_BAD_ARGUMENT;
 }
 
 ApiWord apiMakeDeferredHandle(Env *env, int32_t kind, ApiWord locator) {
@@ -34,17 +33,17 @@ ApiWord apiGetDeferredLocator(Env *env, ApiWord handle) {
 
 int apiDeferredKind(Env *env, void *data) {
   SvcTbl *s = servicesOf(env);
-  return s != nullptr ? s->deferredKind(env, data) : kNullStatus;
+  return s != nullptr ? s->deferredKind(env, data) : ZURBASE_STATUS_BAD_ARGUMENT;
 }
 
 int apiService35(Env *env) {
   SvcTbl *s = servicesOf(env);
-  return s != nullptr ? s->service35(env) : kNullStatus;
+  return s != nullptr ? s->service35(env) : ZURBASE_STATUS_BAD_ARGUMENT;
 }
 
 int apiService37(Env *env, ApiWord w) {
   SvcTbl *s = servicesOf(env);
-  return s != nullptr ? s->service37(env, w) : kNullStatus;
+  return s != nullptr ? s->service37(env, w) : ZURBASE_STATUS_BAD_ARGUMENT;
 }
 
 ApiWord apiGetWorkValue(Env *env) { return env != nullptr ? env->workArea.workValue : 0; }

@@ -7,11 +7,10 @@
 #include "frame/registration_list.h"
 #include "platform/fault_trap.h"
 #include "printer/print_cursor.h"
+#include "zurbase/status.h"
 
 namespace zur {
 namespace {
-
-constexpr int kBadArgument = 6;
 
 bool argumentsValid(const Env *env, int32_t pduNum, const void *value, const CtlTbl *ctl) {
   return ctl != nullptr && pduNum >= 1 && pduNum <= ctl->pduCount && value != nullptr &&
@@ -42,7 +41,7 @@ void printRoot(Env *env, int32_t pduNum, void *value, const CtlTbl *ctl) {
 }  // namespace
 
 int printPdu(Env *env, int32_t pduNum, void *value, const CtlTbl *ctl) {
-  if (!argumentsValid(env, pduNum, value, ctl)) return kBadArgument;
+  if (!argumentsValid(env, pduNum, value, ctl)) return ZURBASE_STATUS_BAD_ARGUMENT;
   WorkArea &work = env->workArea;
   clearPrinterState(work);
   // Read once: the handler kept and the record entered must be the ones undone.
@@ -75,7 +74,7 @@ int printPdu(Env *env, int32_t pduNum, void *value, const CtlTbl *ctl) {
 }
 
 int apiPrintPdu(Env *env, int32_t pduNum, void *value) {
-  if (env == nullptr) return kBadArgument;
+  if (env == nullptr) return ZURBASE_STATUS_BAD_ARGUMENT;
   return printPdu(env, pduNum, value, env->ctlTbl);
 }
 

@@ -20,12 +20,6 @@ const unsigned char *bigEndianBytes(unsigned char *dst, const void *src, uint16_
   return dst;
 }
 
-uint32_t countLinks(const void *first) {
-  uint32_t n = 0;
-  for (const void *node = first; node != nullptr; node = loadAddress(node)) ++n;
-  return n;
-}
-
 bool followLink(PrintCursor *cursor, uint32_t size) {
   void *link = loadAddress(cursor->base + cursor->offset);
   if (link == nullptr) return false;

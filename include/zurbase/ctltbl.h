@@ -22,6 +22,12 @@ typedef struct TypeDesc {
   uint32_t reserved8;
   const char *name;     /* null: "<anonymous>" */
   uint32_t size;
+  /* By kind: SEQUENCE and SET (11, 12, 56, 57) the number of components;
+     CHOICE (13) the number of alternatives, or 0 or less when the compiler
+     leaves it out (the selector is then not bounded above); SEQUENCE OF and
+     SET OF arrays (14, 16, 17, 19) the distance in bytes between elements;
+     lists (15, 18, 47, 48) and the arc list (27) the size of the element or
+     arc in a node. Not read for other kinds. */
   int32_t count;
   uint16_t lenSize;
   uint16_t dataOffset;
@@ -229,11 +235,28 @@ static inline int ctlComponentPresent(const FieldDesc *c, const unsigned char *s
    0 for every kind that is not a chain of nodes. */
 static inline uint32_t ctlLinkSize(const TypeDesc *t) {
   switch (t->kind) {
-    case 15: case 18: case 27: case 31: case 32: case 33: case 34:
-    case 35: case 36: case 37: case 45:
+    case KIND_SEQOF_LIST:
+    case KIND_SETOF_LIST:
+    case KIND_OID_LIST:
+    case KIND_SEG_OCTETS_PTR:
+    case KIND_SEG_OCTETS_INLINE:
+    case KIND_SEG_BITS_PTR:
+    case KIND_SEG_BITS_INLINE:
+    case KIND_SEG_CHARS_INLINE:
+    case KIND_SEG_CHARS_NUL:
+    case KIND_SEG_CHARS_PTR:
+    case KIND_SEG_OCTETS_PTR_B:
       return t->size;
-    case 38: case 39: case 40: case 41: case 42: case 43: case 44:
-    case 46: case 47: case 48:
+    case KIND_SEG2_OCTETS_PTR:
+    case KIND_SEG2_OCTETS_INLINE:
+    case KIND_SEG2_BITS_PTR:
+    case KIND_SEG2_BITS_INLINE:
+    case KIND_SEG2_CHARS_INLINE:
+    case KIND_SEG2_CHARS_NUL:
+    case KIND_SEG2_CHARS_PTR:
+    case KIND_SEG2_OCTETS_PTR_B:
+    case KIND_SEQOF_LIST2:
+    case KIND_SETOF_LIST2:
       return 2 * t->size;
     default:
       return 0;
