@@ -13,7 +13,7 @@ std::string hexOf(const std::vector<unsigned char> &data, int *calls = nullptr) 
   zurtest::TestEnv env;
   env.captureWithHook();
   zur::apiPrintHex(env.get(), data.data(), static_cast<int32_t>(data.size()));
-  if (calls != nullptr) *calls = zurtest::hookCalls();
+  if (calls != nullptr) *calls = static_cast<int>(zurtest::hookCalls());
   return zurtest::hookText();
 }
 

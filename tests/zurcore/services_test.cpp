@@ -17,15 +17,6 @@ TEST(StandIn, NewEnvHasAllocatorsServicesAndEmptyMessage) {
   env->memFree(block);
 }
 
-TEST(StandIn, MappingServicesReturnTheAddressGiven) {
-  zurtest::TestEnv env;
-  int a = 1, b = 2;
-  SvcTbl *s = env->services;
-  EXPECT_EQ(s->mapValue(env.get(), &a, 4), &a);
-  EXPECT_EQ(s->remapValue(env.get(), &a, &b, 4), &b);
-  s->unmapValue(env.get(), &a);
-}
-
 TEST(StandIn, DeferredHandlesRoundTripAndAreRecognisedAsData) {
   zurtest::TestEnv env;
   SvcTbl *s = env->services;
@@ -45,20 +36,6 @@ TEST(StandIn, DeferredHandlesRoundTripAndAreRecognisedAsData) {
   EXPECT_EQ(s->deferredKind(env.get(), &plain), 0);
   EXPECT_EQ(s->getDeferredLocator(env.get(), reinterpret_cast<ApiWord>(&plain)), 0u);
   EXPECT_EQ(s->makeDeferredHandle(env.get(), 0, 1), 0u);
-}
-
-TEST(StandIn, ForwardedOperationsHaveTheirDocumentedResults) {
-  zurtest::TestEnv env;
-  SvcTbl *s = env->services;
-  CtlTbl ctl{};
-  EXPECT_EQ(s->service16(env.get(), 40, 2, &ctl), 42);
-  ZurcoreServiceCall call{};
-  zurcoreLastServiceCall(env.get(), &call);
-  EXPECT_EQ(call.op, 16);
-  EXPECT_EQ(call.ctl, &ctl);
-  EXPECT_EQ(s->service31(env.get(), 21), 42);
-  EXPECT_EQ(s->service37(env.get(), 0), -1);
-  EXPECT_EQ(s->service35(env.get()), 4);
 }
 
 int fakeEncode(Env *, int32_t, void *, void **, int32_t *, const CtlTbl *, uint32_t, char *) {
