@@ -2,8 +2,8 @@
 #include <span>
 
 #include "enctrace/trace_lines.h"
-#include "frame/entry_points.h"
 #include "frame/print.h"
+#include "library/entry_points.h"
 
 namespace zur {
 namespace {

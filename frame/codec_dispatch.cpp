@@ -2,8 +2,8 @@
 // and the wrappers that default the message buffer to Env.msgBuf.
 #include <cstring>
 
-#include "frame/entry_points.h"
 #include "frame/error_table.h"
+#include "library/entry_points.h"
 #include "zurbase/status.h"
 
 namespace zur {

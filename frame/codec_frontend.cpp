@@ -1,6 +1,6 @@
 // Encode and decode with the settings held in Env.
-#include "frame/entry_points.h"
 #include "frame/error_table.h"
+#include "library/entry_points.h"
 #include "zurbase/status.h"
 
 namespace zur {

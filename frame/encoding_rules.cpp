@@ -2,8 +2,8 @@
 // run-time to link the codec of those rules.
 #include <cstring>
 
-#include "frame/entry_points.h"
 #include "frame/sibling.h"
+#include "library/entry_points.h"
 #include "zurbase/ctltbl.h"
 #include "zurbase/status.h"
 

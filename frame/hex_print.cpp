@@ -1,4 +1,4 @@
-#include "frame/entry_points.h"
+#include "library/entry_points.h"
 #include "frame/print.h"
 
 namespace zur {

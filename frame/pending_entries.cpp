@@ -2,7 +2,7 @@
 // caller gets a message in Env.msgBuf and on standard error, never silence.
 #include <cstdio>
 
-#include "frame/entry_points.h"
+#include "library/entry_points.h"
 
 namespace zur {
 namespace {

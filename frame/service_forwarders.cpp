@@ -1,7 +1,7 @@
 // Entry points that only pass their arguments on to the run-time's services.
 // A null Env or services table cannot be forwarded: status results answer the
 // bad-argument status, handles and locators 0.
-#include "frame/entry_points.h"
+#include "library/entry_points.h"
 #include "zurbase/status.h"
 
 namespace zur {

@@ -1,5 +1,5 @@
 // Getters and setters of the settings that steer encoding and decoding.
-#include "frame/entry_points.h"
+#include "library/entry_points.h"
 #include "zurbase/status.h"
 
 namespace zur {

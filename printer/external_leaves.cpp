@@ -2,9 +2,9 @@
 // contents, and deferred data kept in a temporary file or behind a socket.
 #include <cstring>
 
-#include "frame/entry_points.h"
 #include "frame/print.h"
 #include "frame/sibling.h"
+#include "library/entry_points.h"
 #include "printer/leaf_format.h"
 
 namespace zur {

@@ -1,12 +1,10 @@
 #include "printer/print_driver.h"
 
-#include "frame/entry_points.h"
 #include "frame/error_table.h"
 #include "frame/print.h"
-#include "frame/print_guard.h"
-#include "frame/registration_list.h"
-#include "platform/fault_trap.h"
+#include "library/entry_points.h"
 #include "printer/print_cursor.h"
+#include "printer/print_guard.h"
 #include "zurbase/status.h"
 
 namespace zur {
@@ -42,35 +40,10 @@ void printRoot(Env *env, int32_t pduNum, void *value, const CtlTbl *ctl) {
 
 int printPdu(Env *env, int32_t pduNum, void *value, const CtlTbl *ctl) {
   if (!argumentsValid(env, pduNum, value, ctl)) return ZURBASE_STATUS_BAD_ARGUMENT;
-  WorkArea &work = env->workArea;
-  clearPrinterState(work);
-  // Read once: the handler kept and the record entered must be the ones undone.
-  const bool guarded = (env->decFlags & ZURBASE_FLAG_NO_PRINT_GUARD) == 0;
-  if (guarded) platform::installFaultHandler(segvHandler);
-
-  RegRecord record{};
-  platform::JumpBuffer jumpPoint;
-  work.abortJmpBuf = &jumpPoint;
-  work.abortJump = abortPrint;
-  const int row = ZUR_SET_JUMP_POINT(jumpPoint);
-  if (row == 0) {
-    if (guarded && updateRegistration(env, &record, &regListHead) == 0)
-      abortPrint(env, ROW_SERIALIZATION, 0);
-    printRoot(env, pduNum, value, ctl);
-    if (guarded && updateRegistration(nullptr, &record, &regListHead) == 0)
-      abortPrint(env, ROW_SERIALIZATION, 0);
-    if (guarded) platform::restoreFaultHandler();
-    return 0;
-  }
-
-  if (guarded && row != ROW_SERIALIZATION &&
-      updateRegistration(nullptr, &record, &regListHead) == 0)
-    abortPrint(env, ROW_SERIALIZATION, 0);
-  // The record dies with this frame: a removal that failed must not leave it
-  // reachable.
-  if (guarded && row == ROW_SERIALIZATION) unlinkRecord(&record, &regListHead);
-  if (guarded) platform::restoreFaultHandler();
-  return errorCode(row);
+  clearPrinterState(env->workArea);
+  auto print = [&] { printRoot(env, pduNum, value, ctl); };
+  const int row = runGuarded(env, print);
+  return row == 0 ? ZURBASE_STATUS_OK : errorCode(row);
 }
 
 int apiPrintPdu(Env *env, int32_t pduNum, void *value) {

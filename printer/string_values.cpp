@@ -1,8 +1,8 @@
 // Bit, octet and character strings, OBJECT IDENTIFIER and encoded values.
 #include <cstring>
 
-#include "frame/entry_points.h"
 #include "frame/print.h"
+#include "library/entry_points.h"
 #include "printer/leaf_format.h"
 #include "printer/string_support.h"
 #include "printer/value_access.h"

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "frame/entry_points.h"
+#include "library/entry_points.h"
 
 namespace {
 

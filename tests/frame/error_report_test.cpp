@@ -4,8 +4,8 @@
 #include <fstream>
 #include <string>
 
-#include "frame/entry_points.h"
 #include "frame/error_table.h"
+#include "library/entry_points.h"
 #include "tests/support/captured_output.h"
 #include "tests/support/test_env.h"
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/entry_points.h"
+#include "library/entry_points.h"
 #include "tests/support/captured_output.h"
 #include "tests/support/test_env.h"
 

@@ -4,8 +4,8 @@
 #include <thread>
 #include <vector>
 
-#include "frame/entry_points.h"
-#include "frame/registration_list.h"
+#include "library/entry_points.h"
+#include "printer/registration_list.h"
 #include "tests/guard/guard_support.h"
 #include "tests/support/captured_output.h"
 #include "tests/support/test_env.h"

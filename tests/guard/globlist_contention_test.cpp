@@ -6,9 +6,9 @@
 #include <thread>
 #include <utility>
 
-#include "frame/entry_points.h"
-#include "frame/registration_list.h"
+#include "library/entry_points.h"
 #include "platform/named_mutex.h"
+#include "printer/registration_list.h"
 #include "tests/guard/guard_support.h"
 #include "tests/support/captured_output.h"
 #include "tests/support/test_env.h"

@@ -7,10 +7,9 @@
 #include <csetjmp>
 #include <thread>
 
-#include "frame/entry_points.h"
 #include "frame/error_table.h"
-#include "frame/print_guard.h"
-#include "frame/registration_list.h"
+#include "library/entry_points.h"
+#include "printer/registration_list.h"
 #include "tests/guard/guard_support.h"
 #include "tests/support/captured_output.h"
 #include "tests/support/test_env.h"
