@@ -24,8 +24,8 @@ void clearPrinterState(WorkArea &work) {
 
 // Header, walker, new line: the part of a print that can be left at any point.
 void printRoot(Env *env, int32_t pduNum, void *value, const CtlTbl *ctl) {
-  const TypeDesc *td = &ctl->types[ctl->pduTypes[pduNum - 1]];
-  apiPrint(env, "value %s ::= ", td->name != nullptr ? td->name : "<anonymous>");
+  const TypeDesc *td = ctlPduType(ctl, pduNum);
+  apiPrint(env, "value %s ::= ", ctlTypeName(td));
   // A PDU held through a pointer is reached through the address word at value.
   const uint32_t rootSize =
       (td->typeFlags & TYPE_BY_POINTER) != 0 ? uint32_t{sizeof(ApiWord)} : td->size;
