@@ -39,6 +39,7 @@ install(FILES ${PROJECT_BINARY_DIR}/zurbaseConfig.cmake ${PROJECT_BINARY_DIR}/zu
 # can be installed or moved anywhere.
 file(RELATIVE_PATH ZURBASE_PC_TO_PREFIX ${CMAKE_INSTALL_FULL_LIBDIR}/pkgconfig
      ${CMAKE_INSTALL_PREFIX})
+string(REGEX REPLACE "/$" "" ZURBASE_PC_TO_PREFIX "${ZURBASE_PC_TO_PREFIX}")
 foreach(pc zurbase zurcore)
   configure_file(${CMAKE_CURRENT_LIST_DIR}/${pc}.pc.in ${PROJECT_BINARY_DIR}/${pc}.pc @ONLY)
   install(FILES ${PROJECT_BINARY_DIR}/${pc}.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
