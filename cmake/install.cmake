@@ -5,13 +5,6 @@ include(CMakePackageConfigHelpers)
 
 set(ZURBASE_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/zurbase)
 
-# The start glue of the static library, as its own archive that the package
-# links whole: nothing refers to the load-time constructor that fills apiTbl.
-add_library(zurbase_start_archive STATIC $<TARGET_OBJECTS:zurbase_start>)
-set_target_properties(zurbase_start_archive PROPERTIES OUTPUT_NAME zurbase_start EXPORT_NAME start)
-target_link_libraries(zurbase_static INTERFACE
-  "$<INSTALL_INTERFACE:$<LINK_LIBRARY:WHOLE_ARCHIVE,zurbase::start>>")
-
 set_target_properties(zurformat PROPERTIES EXPORT_NAME format)
 install(TARGETS zurbase zurcore zurformat zurbase_static zurcore_static zurbase_start_archive
         EXPORT zurbaseTargets

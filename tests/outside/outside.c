@@ -48,7 +48,7 @@ static int expect(const char *what, const char *want) {
   return 1;
 }
 
-int main(void) {
+int main(int argc, char **argv) {
   const ApiWord names[] = {(ApiWord) "a", (ApiWord) "b"};
   const CtlTbl table = {{0}, 0, 1, 0, pduTypes, types, fields, names};
   RecValue value = {0, 42, "outside"};
@@ -83,6 +83,6 @@ int main(void) {
   failures += expect("apiPrintHex", "30030201 05\n");
 
   zurcoreDestroyEnv(env);
-  if (failures == 0) printf("outside program: ok\n");
+  if (failures == 0) printf("%s: ok\n", argc > 0 ? argv[0] : "outside");
   return failures == 0 ? 0 : 1;
 }
