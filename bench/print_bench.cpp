@@ -6,7 +6,7 @@
 #include "bench/zur_value.h"
 #include "frame/print.h"
 #include "printer/print_cursor.h"
-#include "zurcore/zurcore.h"
+#include "zurbase/zurcore.h"
 
 namespace bench {
 namespace {

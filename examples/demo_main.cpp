@@ -1,5 +1,5 @@
 // zurbase demo: an application's view of the library.
-#include "examples/demo.h"
+#include "demo.h"
 
 int main(int argc, char **argv) {
   std::printf("zurbase demo: %d entry points in apiTbl\n", API_SLOT_COUNT);

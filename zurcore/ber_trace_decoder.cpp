@@ -6,7 +6,7 @@
 #include <new>
 #include <vector>
 
-#include "zurcore/core_env.h"
+#include "core_env.h"
 
 namespace zurcore {
 namespace {

@@ -8,7 +8,7 @@
 #include "library/entry_points.h"
 #include "frame/sibling.h"
 #include "frame/word_format.h"
-#include "zurcore/zurcore.h"
+#include "zurbase/zurcore.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <thread>
 #include <utility>
 
-#include "zurcore/zurcore.h"
+#include "zurbase/zurcore.h"
 
 namespace zurtest {
 
