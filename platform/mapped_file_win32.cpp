@@ -10,7 +10,11 @@
 namespace zur::platform {
 namespace {
 
+// The reasons users meet most read as on the other targets; the rest are
+// the system's own words.
 std::string systemReason(DWORD code) {
+  if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return "No such file or directory";
+  if (code == ERROR_ACCESS_DENIED) return "Permission denied";
   char text[256];
   DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                            code, 0, text, sizeof text, nullptr);
