@@ -1,5 +1,5 @@
 // Read-only mappings of whole input files, for tools that trace inputs of
-// any size without copying them.
+// any size without copying them, and the standard streams such tools use.
 #ifndef ZURBASE_PLATFORM_MAPPED_FILE_H
 #define ZURBASE_PLATFORM_MAPPED_FILE_H
 
@@ -28,6 +28,11 @@ void unmapFile(MappedFile &file);
 
 // Puts standard input in binary mode where the system has a text mode.
 void setBinaryStandardInput();
+
+// Lets a single-threaded program write standard output without taking its
+// lock on every call, where the C library allows it: a trace is written in
+// millions of small pieces.
+void unlockStandardOutput();
 
 }  // namespace zur::platform
 

@@ -1,9 +1,17 @@
+// Sizes and offsets of 64 bits on 32-bit systems too, so that a file too
+// large to map is measured and refused, not failed on open.
+#define _FILE_OFFSET_BITS 64
+
 #include <fcntl.h>
+#ifdef __GLIBC__
+#include <stdio_ext.h>
+#endif
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdint>
 #include <cstring>
 
@@ -64,5 +72,11 @@ void unmapFile(MappedFile &file) {
 }
 
 void setBinaryStandardInput() {}
+
+void unlockStandardOutput() {
+#ifdef __GLIBC__
+  __fsetlocking(stdout, FSETLOCKING_BYCALLER);
+#endif
+}
 
 }  // namespace zur::platform

@@ -78,4 +78,7 @@ void unmapFile(MappedFile &file) {
 
 void setBinaryStandardInput() { _setmode(_fileno(stdin), _O_BINARY); }
 
+// The Windows C run-time has no switch that turns a stream's locking off.
+void unlockStandardOutput() {}
+
 }  // namespace zur::platform

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # zurtrace's exit statuses, messages and bounded output, on inputs made here.
 # Usage: zurtrace_cases.sh <work dir> [emulator...] <zurtrace>
+# ZURTRACE_POINTER_SIZE (default 8) is the target's pointer size in octets.
 set -euo pipefail
 dir=$1
 shift
@@ -86,6 +87,19 @@ expect "hex lines" grep -Eqx '3082[0-9A-F]{4}( [0-9A-F]{8}){7}' <(head -n 1 out.
 check "one file missing of three" 2 'zurtrace: missing\.der: .*' cert0.der missing.der cert1.der
 expect "the others traced" test "$(grep -c '^#1 SEQUENCE' out.txt)" -eq 2
 check "malformed beside well formed" 1 "$(printf "$malformed" one.der 0)" cert0.der one.der
+# An OCTET STRING of 4 GiB + 3 octets in a sparse file: traced on 64-bit
+# targets, refused where the address space cannot hold it.
+printf '\x04\x85\x01\x00\x00\x00\x03' > huge.der
+truncate -s $((7 + 4294967299)) huge.der
+if [ "${ZURTRACE_POINTER_SIZE:-8}" = 8 ]; then
+  check "4 GiB + 10 octets" 0 "" huge.der
+  expect "whole length shown" \
+    grep -qx '#1 OCTET STRING: tag = \[UNIVERSAL 4\] primitive; length = 4294967299' out.txt
+else
+  check "4 GiB + 10 octets refused" 2 \
+    'zurtrace: huge\.der: 4294967306 octets do not fit the address space of this 32-bit program' huge.der
+fi
+rm huge.der
 check "help" 0 "" --help
 expect "usage first" grep -q '^usage: zurtrace \[options\] \[FILE\.\.\.\]$' <(head -n 1 out.txt)
 check "-h" 0 "" -h

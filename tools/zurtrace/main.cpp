@@ -223,5 +223,6 @@ int main(int argc, char **argv) {
   // The trace leaves in many small pieces; a large buffer keeps writes few.
   static char buffer[1 << 16];
   std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
+  zur::platform::unlockStandardOutput();
   return zurtrace::run(argc, argv);
 }
