@@ -6,7 +6,9 @@
 # included; the values of BOOLEAN, INTEGER, ENUMERATED, OBJECT IDENTIFIER,
 # the plain character strings and the times must agree with what asn1parse
 # shows for them. Elements that zurtrace finds encapsulated in an OCTET
-# STRING or BIT STRING are its own: asn1parse does not look inside.
+# STRING or BIT STRING are its own: asn1parse does not look inside; dumpasn1
+# does, and every element's depth and length, encapsulated ones included,
+# must agree with it.
 # Usage: zurtrace_asn1parse.sh <zurtrace> <work dir>
 set -euo pipefail
 zurtrace=$(realpath "$1")
@@ -150,6 +152,25 @@ for f in *.der *.ber *.p12; do
     status=1
   else
     echo "ok   $f: $result"
+  fi
+done
+
+# dumpasn1 lines "<offset> <length|NDEF>: <2 blanks a level>NAME", and ours,
+# to "depth length"; EOC octets are not elements to dumpasn1.
+for f in *.der *.ber *.p12; do
+  # dumpasn1's exit status counts its own remarks, such as times past 2038.
+  { dumpasn1 -z "$f" 2>/dev/null || true; } | awk '/^ *[0-9]+ +([0-9]+|NDEF): / {
+    c = index($0, ":"); split(substr($0, 1, c - 1), head, " ")
+    print (match(substr($0, c + 1), /[^ ]/) - 2) / 2, head[2] == "NDEF" ? "indef" : head[2] }' \
+    > "$f.dumpasn1"
+  awk '{ indent = match($0, /[^ ]/) - 1; text = substr($0, indent + 1)
+         if (text ~ /^#[0-9]+ .*tag = \[/) print indent / 2, substr(text, index(text, "length = ") + 9) }' \
+    "$f.zurtrace" > "$f.tree"
+  if [ -s "$f.tree" ] && cmp -s "$f.tree" "$f.dumpasn1"; then
+    echo "ok   $f: $(wc -l < "$f.tree") elements as dumpasn1 shows them"
+  else
+    echo "FAIL $f against dumpasn1: $(diff "$f.tree" "$f.dumpasn1" | head -n 3 | tr '\n' ' ')"
+    status=1
   fi
 done
 exit $status
