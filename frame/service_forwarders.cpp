@@ -2,13 +2,19 @@
 // A null Env or services table cannot be forwarded: status results answer 6,
 // handles and locators 0.
 #include "frame/entry_points.h"
+#include "frame/print.h"
 
 namespace zur {
 namespace {
 
 constexpr int kNullStatus = 6;
 
-SvcTbl *servicesOf(Env *env) { return env != nullptr ? env->services : nullptr; }
+// Standard-output text printed so far goes ahead of whatever the service
+// writes itself.
+SvcTbl *servicesOf(Env *env) {
+  flushOutput();
+  return env != nullptr ? env->services : nullptr;
+}
 
 }  // namespace
 

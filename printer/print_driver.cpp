@@ -32,10 +32,12 @@ void printRoot(Env *env, int32_t pduNum, void *value, const CtlTbl *ctl) {
   // A PDU held through a pointer is reached through the address word at value.
   const uint32_t rootSize =
       (td->typeFlags & TYPE_BY_POINTER) != 0 ? uint32_t{sizeof(ApiWord)} : td->size;
+  flushOutput();
   PrintCursor root{env, static_cast<unsigned char *>(env->services->mapValue(env, value, rootSize)),
                    value, 0, rootSize};
   printValue(ctl, td, &root, 0);
   apiPrint(env, "\n");
+  flushOutput();
   env->services->unmapValue(env, value);
 }
 
@@ -43,6 +45,7 @@ void printRoot(Env *env, int32_t pduNum, void *value, const CtlTbl *ctl) {
 
 int printPdu(Env *env, int32_t pduNum, void *value, const CtlTbl *ctl) {
   if (!argumentsValid(env, pduNum, value, ctl)) return kBadArgument;
+  OutputScope output;
   WorkArea &work = env->workArea;
   clearPrinterState(work);
   // Read once: the handler kept and the record entered must be the ones undone.
@@ -64,6 +67,7 @@ int printPdu(Env *env, int32_t pduNum, void *value, const CtlTbl *ctl) {
     return 0;
   }
 
+  output.resume();
   if (guarded && row != ROW_SERIALIZATION &&
       updateRegistration(nullptr, &record, &regListHead) == 0)
     abortPrint(env, ROW_SERIALIZATION, 0);
