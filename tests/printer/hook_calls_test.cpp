@@ -15,6 +15,7 @@
 #include "frame/entry_points.h"
 #include "frame/sibling.h"
 #include "printer/print_driver.h"
+#include "tests/support/captured_output.h"
 #include "tests/support/test_env.h"
 #include "zurcore/zurcore.h"
 
@@ -71,16 +72,14 @@ demo::VisibleStr text(const char *s) {
   return demo::VisibleStr{static_cast<uint32_t>(std::strlen(s)), s};
 }
 
-std::string recordAll() {
-  calls.clear();
-  TestEnv env;
-  zurcoreSetPrintHook(env.get(), recordingHook);
+// Two PDUs, a hex dump and a BER trace, through whatever env prints to.
+void printAll(Env *env) {
   demo::ChildNode child{nullptr, {{text("Ralph"), text("T"), text("Smith")}, text("19571111")}};
   demo::PersonnelRecord r{0x80,   {text("John"), text("P"), text("Smith")}, text("Director"),
                           51,     text("19710917"), {text("Mary"), text("T"), text("Smith")},
                           &child};
   const CtlTbl *ctl = &demo::personnelTable();
-  EXPECT_EQ(zur::printPdu(env.get(), demo::PDU_PERSONNEL_RECORD, &r, ctl), 0);
+  EXPECT_EQ(zur::printPdu(env, demo::PDU_PERSONNEL_RECORD, &r, ctl), 0);
   static const unsigned char oid[] = {0x2B, 0x06, 0x01};
   static const uint16_t label[] = {'Z', 0x00FC};
   demo::TextSegment note{nullptr, 2, "ok"};
@@ -98,17 +97,24 @@ std::string recordAll() {
   m.rawFrames = &frame1;
   m.notes = &note;
   m.label = demo::WideChars{2, label};
-  EXPECT_EQ(zur::printPdu(env.get(), demo::PDU_MEASUREMENT, &m, ctl), 0);
+  EXPECT_EQ(zur::printPdu(env, demo::PDU_MEASUREMENT, &m, ctl), 0);
 
   const auto record = demo::personnelEncoding();
-  zur::apiPrintHex(env.get(), record.data(), static_cast<int32_t>(record.size()));
+  zur::apiPrintHex(env, record.data(), static_cast<int32_t>(record.size()));
 
-  zurcoreLinkBer(env.get());
+  zurcoreLinkBer(env);
   void *data = const_cast<unsigned char *>(record.data());
   auto length = static_cast<int32_t>(record.size());
-  EXPECT_EQ(env->codecA->decode(env.get(), nullptr, &data, &length, nullptr, nullptr, nullptr, 0,
+  EXPECT_EQ(env->codecA->decode(env, nullptr, &data, &length, nullptr, nullptr, nullptr, 0,
                                 env->msgBuf),
             0);
+}
+
+std::string recordAll() {
+  calls.clear();
+  TestEnv env;
+  zurcoreSetPrintHook(env.get(), recordingHook);
+  printAll(env.get());
   return calls;
 }
 
@@ -121,6 +127,32 @@ TEST(HookCalls, SameFormatsAndWordsAsTheReference) {
   std::stringstream want;
   want << in.rdbuf();
   EXPECT_EQ(got, want.str());
+}
+
+// Standard output gets the text the hook calls make, also when a print is
+// left by a fault inside a call: a call's text is all or nothing on both.
+TEST(HookCalls, StandardOutputGetsTheSameText) {
+  demo::PersonnelRecord broken{};
+  broken.presence = 0;
+  broken.name.givenName = demo::VisibleStr{4, reinterpret_cast<const char *>(0x10)};
+  TestEnv env;
+  for (bool hooked : {true, false}) {
+    if (hooked) env.captureWithHook();
+    zurcoreSetPrintHook(env.get(), hooked ? appendingHook : nullptr);
+    StdoutCapture out;
+    printAll(env.get());
+    EXPECT_EQ(zur::printPdu(env.get(), demo::PDU_PERSONNEL_RECORD, &broken,
+                            &demo::personnelTable()),
+              14);
+    std::string text = out.text();
+    if (hooked) {
+      EXPECT_EQ(text, "");
+      continue;
+    }
+    EXPECT_EQ(text, hookText());
+    const std::string cut = "value PersonnelRecord ::= \n{\n  name \n  {\n    givenName ";
+    EXPECT_EQ(text.substr(text.size() - cut.size()), cut);
+  }
 }
 
 }  // namespace
