@@ -4,7 +4,7 @@
 
 namespace zur {
 
-constinit thread_local OutputScope *currentOutput = nullptr;
+ZURBASE_TLS_FAST constinit thread_local OutputScope *currentOutput = nullptr;
 
 OutputScope::OutputScope() noexcept : outer_(currentOutput) {
   // Text of the caller's entry point comes first.

@@ -75,7 +75,16 @@ class OutputScope {
   char data_[kSize];
 };
 
-extern constinit thread_local OutputScope *currentOutput;
+// On ELF targets the pointer lives in the static TLS block: one instruction
+// to reach it, where a shared object's default model calls __tls_get_addr on
+// every print. Eight bytes fit the space the loader keeps for objects loaded
+// later.
+#if defined(__ELF__)
+#define ZURBASE_TLS_FAST [[gnu::tls_model("initial-exec")]]
+#else
+#define ZURBASE_TLS_FAST
+#endif
+ZURBASE_TLS_FAST extern constinit thread_local OutputScope *currentOutput;
 
 // Hands buffered standard-output text on; called before the library calls
 // out of itself while an entry point runs.
@@ -327,13 +336,18 @@ inline std::size_t putText(OutputScope &out, const char *s, std::size_t n) {
 // Text, one conversion, text: every field is a constant at the call site.
 [[gnu::always_inline]] inline int appendSingle(OutputScope &out, const PrintFormat &f,
                                                const ApiWord *w) {
-  out.beginCall();
+  // Only a conversion that reads the caller's text can fault, and only text
+  // before it can be left behind.
+  const bool readsText = f.conversion == Piece::Str || f.conversion == Piece::PadStr ||
+                         f.conversion == Piece::PrecStr;
+  const bool marked = readsText && f.headLen != 0;
+  if (marked) out.beginCall();
   std::size_t total = std::size_t{f.headLen} + f.tailLen;
   if (f.headLen != 0) out.put(f.text, f.headLen);
   int k = 0;
   total += putConversion(out, f.conversion, f.width, w, k);
   if (f.tailLen != 0) out.put(f.text + f.tailPos, f.tailLen);
-  out.endCall();
+  if (marked) out.endCall();
   return static_cast<int>(total);
 }
 

@@ -511,12 +511,82 @@ void format(Sink &sink, const char *p, const ApiWord *words) {
   }
 }
 
-}  // namespace
+constexpr char kBlanks[] =
+    "                                                                "
+    "                                                                ";
+constexpr std::size_t kMaxBlanks = sizeof kBlanks - 1;
 
-int formatWords(char *buf, std::size_t cap, const char *fmt, const ApiWord *words) {
+// The whole formats that printed values are mostly made of: a short literal,
+// "%02X", "%c", "%s", "%s " and the indentation "\n%*s" with an empty text.
+// Gives the length written, or -1 to leave the format to the general path
+// (also whenever the text might not fit).
+int formatWhole(char *buf, std::size_t cap, const char *fmt, const ApiWord *words) {
+  if (fmt[0] != '%' && fmt[0] != '\n') {
+    std::size_t n = 0;
+    while (n < 16 && fmt[n] != '\0' && fmt[n] != '%') ++n;
+    if (fmt[n] != '\0' || n >= cap) return -1;
+    copySmall(buf, fmt, n);
+    buf[n] = '\0';
+    return static_cast<int>(n);
+  }
+  if (cap < 4) return -1;
+  if (fmt[0] == '\n') {
+    if (fmt[1] != '%' || fmt[2] != '*' || fmt[3] != 's' || fmt[4] != '\0') return -1;
+    const auto *text = reinterpret_cast<const char *>(words[1]);
+    const auto width = static_cast<int>(words[0]);
+    if (text == nullptr || text[0] != '\0' || width < 0 ||
+        static_cast<std::size_t>(width) > kMaxBlanks || static_cast<std::size_t>(width) + 1 >= cap)
+      return -1;
+    buf[0] = '\n';
+    std::memcpy(buf + 1, kBlanks, static_cast<std::size_t>(width));
+    buf[width + 1] = '\0';
+    return width + 1;
+  }
+  switch (fmt[1]) {
+    case '0':
+      if (fmt[2] != '2' || fmt[3] != 'X' || fmt[4] != '\0' || words[0] > 0xFF) return -1;
+      buf[0] = "0123456789ABCDEF"[words[0] >> 4];
+      buf[1] = "0123456789ABCDEF"[words[0] & 0xF];
+      buf[2] = '\0';
+      return 2;
+    case 'c':
+      if (fmt[2] != '\0') return -1;
+      buf[0] = static_cast<char>(words[0]);
+      buf[1] = '\0';
+      return 1;
+    case 's': {
+      if (fmt[2] != '\0' && (fmt[2] != ' ' || fmt[3] != '\0')) return -1;
+      const auto *text = reinterpret_cast<const char *>(words[0]);
+      if (text == nullptr) return -1;
+      const std::size_t n = std::strlen(text);
+      const std::size_t blank = fmt[2] == ' ' ? 1 : 0;
+      if (n + blank >= cap) return -1;
+      copySmall(buf, text, n);
+      if (blank != 0) buf[n] = ' ';
+      buf[n + blank] = '\0';
+      return static_cast<int>(n + blank);
+    }
+    default:
+      return -1;
+  }
+}
+
+// Kept out of line so that the whole formats pay for no more than they use.
+[[gnu::noinline]] int formatParsed(char *buf, std::size_t cap, const char *fmt,
+                                   const ApiWord *words) {
   BufferSink sink(buf, cap);
   if (fmt != nullptr) format(sink, fmt, words);
   return sink.finish();
+}
+
+}  // namespace
+
+int formatWords(char *buf, std::size_t cap, const char *fmt, const ApiWord *words) {
+  if (fmt != nullptr) {
+    const int n = formatWhole(buf, cap, fmt, words);
+    if (n >= 0) return n;
+  }
+  return formatParsed(buf, cap, fmt, words);
 }
 
 int formatWordsTo(std::FILE *stream, const char *fmt, const ApiWord *words) {
