@@ -517,10 +517,23 @@ constexpr char kBlanks[] =
 constexpr std::size_t kMaxBlanks = sizeof kBlanks - 1;
 
 // The whole formats that printed values are mostly made of: a short literal,
-// "%02X", "%c", "%s", "%s " and the indentation "\n%*s" with an empty text.
+// "%02X", "%c", "%d", "%I64d", "%I64u", "%s", "%s ", "\"%.*s\"" and the
+// indentation "\n%*s" with an empty text.
 // Gives the length written, or -1 to leave the format to the general path
 // (also whenever the text might not fit).
 int formatWhole(char *buf, std::size_t cap, const char *fmt, const ApiWord *words) {
+  if (fmt[0] == '"' && std::strcmp(fmt + 1, "%.*s\"") == 0) {
+    const auto *text = reinterpret_cast<const char *>(words[1]);
+    const auto precision = static_cast<int>(words[0]);
+    if (text == nullptr || precision < 0) return -1;
+    const std::size_t n = strnlen(text, static_cast<std::size_t>(precision));
+    if (n + 2 >= cap) return -1;
+    buf[0] = '"';
+    copySmall(buf + 1, text, n);
+    buf[n + 1] = '"';
+    buf[n + 2] = '\0';
+    return static_cast<int>(n + 2);
+  }
   if (fmt[0] != '%' && fmt[0] != '\n') {
     std::size_t n = 0;
     while (n < 16 && fmt[n] != '\0' && fmt[n] != '%') ++n;
@@ -549,6 +562,22 @@ int formatWhole(char *buf, std::size_t cap, const char *fmt, const ApiWord *word
       buf[1] = "0123456789ABCDEF"[words[0] & 0xF];
       buf[2] = '\0';
       return 2;
+    case 'I':
+    case 'd': {
+      // "%d", "%I64d" and "%I64u": at most 20 digits and a sign.
+      const bool wide = fmt[1] == 'I';
+      if (cap < 22 || (wide ? fmt[2] != '6' || fmt[3] != '4' || (fmt[4] != 'd' && fmt[4] != 'u') ||
+                                  fmt[5] != '\0'
+                            : fmt[2] != '\0'))
+        return -1;
+      WordReader args(words);
+      char *end = !wide ? std::to_chars(buf, buf + 21, static_cast<int>(args.next())).ptr
+                  : fmt[4] == 'd'
+                      ? std::to_chars(buf, buf + 21, static_cast<std::int64_t>(args.next64())).ptr
+                      : std::to_chars(buf, buf + 21, args.next64()).ptr;
+      *end = '\0';
+      return static_cast<int>(end - buf);
+    }
     case 'c':
       if (fmt[2] != '\0') return -1;
       buf[0] = static_cast<char>(words[0]);
