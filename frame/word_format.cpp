@@ -516,91 +516,8 @@ constexpr char kBlanks[] =
     "                                                                ";
 constexpr std::size_t kMaxBlanks = sizeof kBlanks - 1;
 
-// The whole formats that printed values are mostly made of: a short literal,
-// "%02X", "%c", "%d", "%I64d", "%I64u", "%s", "%s ", "\"%.*s\"" and the
-// indentation "\n%*s" with an empty text.
-// Gives the length written, or -1 to leave the format to the general path
-// (also whenever the text might not fit).
-int formatWhole(char *buf, std::size_t cap, const char *fmt, const ApiWord *words) {
-  if (fmt[0] == '"' && std::strcmp(fmt + 1, "%.*s\"") == 0) {
-    const auto *text = reinterpret_cast<const char *>(words[1]);
-    const auto precision = static_cast<int>(words[0]);
-    if (text == nullptr || precision < 0) return -1;
-    const std::size_t n = strnlen(text, static_cast<std::size_t>(precision));
-    if (n + 2 >= cap) return -1;
-    buf[0] = '"';
-    copySmall(buf + 1, text, n);
-    buf[n + 1] = '"';
-    buf[n + 2] = '\0';
-    return static_cast<int>(n + 2);
-  }
-  if (fmt[0] != '%' && fmt[0] != '\n') {
-    std::size_t n = 0;
-    while (n < 16 && fmt[n] != '\0' && fmt[n] != '%') ++n;
-    if (fmt[n] != '\0' || n >= cap) return -1;
-    copySmall(buf, fmt, n);
-    buf[n] = '\0';
-    return static_cast<int>(n);
-  }
-  if (cap < 4) return -1;
-  if (fmt[0] == '\n') {
-    if (fmt[1] != '%' || fmt[2] != '*' || fmt[3] != 's' || fmt[4] != '\0') return -1;
-    const auto *text = reinterpret_cast<const char *>(words[1]);
-    const auto width = static_cast<int>(words[0]);
-    if (text == nullptr || text[0] != '\0' || width < 0 ||
-        static_cast<std::size_t>(width) > kMaxBlanks || static_cast<std::size_t>(width) + 1 >= cap)
-      return -1;
-    buf[0] = '\n';
-    std::memcpy(buf + 1, kBlanks, static_cast<std::size_t>(width));
-    buf[width + 1] = '\0';
-    return width + 1;
-  }
-  switch (fmt[1]) {
-    case '0':
-      if (fmt[2] != '2' || fmt[3] != 'X' || fmt[4] != '\0' || words[0] > 0xFF) return -1;
-      buf[0] = "0123456789ABCDEF"[words[0] >> 4];
-      buf[1] = "0123456789ABCDEF"[words[0] & 0xF];
-      buf[2] = '\0';
-      return 2;
-    case 'I':
-    case 'd': {
-      // "%d", "%I64d" and "%I64u": at most 20 digits and a sign.
-      const bool wide = fmt[1] == 'I';
-      if (cap < 22 || (wide ? fmt[2] != '6' || fmt[3] != '4' || (fmt[4] != 'd' && fmt[4] != 'u') ||
-                                  fmt[5] != '\0'
-                            : fmt[2] != '\0'))
-        return -1;
-      WordReader args(words);
-      char *end = !wide ? std::to_chars(buf, buf + 21, static_cast<int>(args.next())).ptr
-                  : fmt[4] == 'd'
-                      ? std::to_chars(buf, buf + 21, static_cast<std::int64_t>(args.next64())).ptr
-                      : std::to_chars(buf, buf + 21, args.next64()).ptr;
-      *end = '\0';
-      return static_cast<int>(end - buf);
-    }
-    case 'c':
-      if (fmt[2] != '\0') return -1;
-      buf[0] = static_cast<char>(words[0]);
-      buf[1] = '\0';
-      return 1;
-    case 's': {
-      if (fmt[2] != '\0' && (fmt[2] != ' ' || fmt[3] != '\0')) return -1;
-      const auto *text = reinterpret_cast<const char *>(words[0]);
-      if (text == nullptr) return -1;
-      const std::size_t n = std::strlen(text);
-      const std::size_t blank = fmt[2] == ' ' ? 1 : 0;
-      if (n + blank >= cap) return -1;
-      copySmall(buf, text, n);
-      if (blank != 0) buf[n] = ' ';
-      buf[n + blank] = '\0';
-      return static_cast<int>(n + blank);
-    }
-    default:
-      return -1;
-  }
-}
-
-// Kept out of line so that the whole formats pay for no more than they use.
+// Kept out of line: the general path for whatever the whole formats below
+// do not take.
 [[gnu::noinline]] int formatParsed(char *buf, std::size_t cap, const char *fmt,
                                    const ApiWord *words) {
   BufferSink sink(buf, cap);
@@ -608,14 +525,129 @@ int formatWhole(char *buf, std::size_t cap, const char *fmt, const ApiWord *word
   return sink.finish();
 }
 
+// The whole formats that printed values are mostly made of, one function
+// each, entered by a tail call from formatWords so that each pays only for
+// itself. Each hands the format to formatParsed when it is not exactly its
+// own or the text might not fit (a format opening with a new line or a quote
+// may still be a literal).
+
+// A literal of up to 16 characters without a conversion.
+[[gnu::noinline]] int formatLiteral(char *buf, std::size_t cap, const char *fmt,
+                                    const ApiWord *words) {
+  std::size_t n = 0;
+  while (n < 16 && fmt[n] != '\0' && fmt[n] != '%') ++n;
+  if (fmt[n] != '\0' || n >= cap) return formatParsed(buf, cap, fmt, words);
+  copySmall(buf, fmt, n);
+  buf[n] = '\0';
+  return static_cast<int>(n);
+}
+
+// "\n%*s" with an empty text: the indentation of value notation.
+[[gnu::noinline]] int formatIndent(char *buf, std::size_t cap, const char *fmt,
+                                   const ApiWord *words) {
+  const auto *text = reinterpret_cast<const char *>(words[1]);
+  const auto width = static_cast<int>(words[0]);
+  if (fmt[1] != '%' || fmt[2] != '*' || fmt[3] != 's' || fmt[4] != '\0' || text == nullptr ||
+      text[0] != '\0' || width < 0 || static_cast<std::size_t>(width) > kMaxBlanks ||
+      static_cast<std::size_t>(width) + 1 >= cap)
+    return formatLiteral(buf, cap, fmt, words);
+  buf[0] = '\n';
+  std::memcpy(buf + 1, kBlanks, static_cast<std::size_t>(width));
+  buf[width + 1] = '\0';
+  return width + 1;
+}
+
+// "\"%.*s\"": a quoted string of at most the given length.
+[[gnu::noinline]] int formatQuoted(char *buf, std::size_t cap, const char *fmt,
+                                   const ApiWord *words) {
+  const auto *text = reinterpret_cast<const char *>(words[1]);
+  const auto precision = static_cast<int>(words[0]);
+  if (std::strcmp(fmt + 1, "%.*s\"") != 0 || text == nullptr || precision < 0)
+    return formatLiteral(buf, cap, fmt, words);
+  const std::size_t n = strnlen(text, static_cast<std::size_t>(precision));
+  if (n + 2 >= cap) return formatParsed(buf, cap, fmt, words);
+  buf[0] = '"';
+  copySmall(buf + 1, text, n);
+  buf[n + 1] = '"';
+  buf[n + 2] = '\0';
+  return static_cast<int>(n + 2);
+}
+
+// "%02X" of one octet and "%c".
+[[gnu::noinline]] int formatOctetOrChar(char *buf, std::size_t cap, const char *fmt,
+                                        const ApiWord *words) {
+  if (cap >= 3 && fmt[1] == '0' && fmt[2] == '2' && fmt[3] == 'X' && fmt[4] == '\0' &&
+      words[0] <= 0xFF) {
+    buf[0] = "0123456789ABCDEF"[words[0] >> 4];
+    buf[1] = "0123456789ABCDEF"[words[0] & 0xF];
+    buf[2] = '\0';
+    return 2;
+  }
+  if (cap >= 2 && fmt[1] == 'c' && fmt[2] == '\0') {
+    buf[0] = static_cast<char>(words[0]);
+    buf[1] = '\0';
+    return 1;
+  }
+  return formatParsed(buf, cap, fmt, words);
+}
+
+// "%s" and "%s ".
+[[gnu::noinline]] int formatString(char *buf, std::size_t cap, const char *fmt,
+                                   const ApiWord *words) {
+  const auto *text = reinterpret_cast<const char *>(words[0]);
+  if ((fmt[2] != '\0' && (fmt[2] != ' ' || fmt[3] != '\0')) || text == nullptr)
+    return formatParsed(buf, cap, fmt, words);
+  const std::size_t n = std::strlen(text);
+  const std::size_t blank = fmt[2] == ' ' ? 1 : 0;
+  if (n + blank >= cap) return formatParsed(buf, cap, fmt, words);
+  copySmall(buf, text, n);
+  if (blank != 0) buf[n] = ' ';
+  buf[n + blank] = '\0';
+  return static_cast<int>(n + blank);
+}
+
+// "%d", "%I64d" and "%I64u": at most 20 digits and a sign.
+[[gnu::noinline]] int formatNumber(char *buf, std::size_t cap, const char *fmt,
+                                   const ApiWord *words) {
+  const bool wide = fmt[1] == 'I';
+  if (cap < 22 || (wide ? fmt[2] != '6' || fmt[3] != '4' || (fmt[4] != 'd' && fmt[4] != 'u') ||
+                              fmt[5] != '\0'
+                        : fmt[2] != '\0'))
+    return formatParsed(buf, cap, fmt, words);
+  WordReader args(words);
+  char *end = !wide ? std::to_chars(buf, buf + 21, static_cast<int>(args.next())).ptr
+              : fmt[4] == 'd'
+                  ? std::to_chars(buf, buf + 21, static_cast<std::int64_t>(args.next64())).ptr
+                  : std::to_chars(buf, buf + 21, args.next64()).ptr;
+  *end = '\0';
+  return static_cast<int>(end - buf);
+}
+
 }  // namespace
 
 int formatWords(char *buf, std::size_t cap, const char *fmt, const ApiWord *words) {
-  if (fmt != nullptr) {
-    const int n = formatWhole(buf, cap, fmt, words);
-    if (n >= 0) return n;
+  if (fmt == nullptr) return formatParsed(buf, cap, fmt, words);
+  switch (fmt[0]) {
+    case '\n':
+      return formatIndent(buf, cap, fmt, words);
+    case '"':
+      return formatQuoted(buf, cap, fmt, words);
+    case '%':
+      switch (fmt[1]) {
+        case '0':
+        case 'c':
+          return formatOctetOrChar(buf, cap, fmt, words);
+        case 's':
+          return formatString(buf, cap, fmt, words);
+        case 'd':
+        case 'I':
+          return formatNumber(buf, cap, fmt, words);
+        default:
+          return formatParsed(buf, cap, fmt, words);
+      }
+    default:
+      return formatLiteral(buf, cap, fmt, words);
   }
-  return formatParsed(buf, cap, fmt, words);
 }
 
 int formatWordsTo(std::FILE *stream, const char *fmt, const ApiWord *words) {
