@@ -32,6 +32,7 @@ void traceComponent(Env *env, const TraceRec *rec) {
 }  // namespace
 
 void apiTraceEncoding(Env *env, const TraceRec *rec, ApiWord) {
+  OutputScope output;
   switch (rec->eventKind) {
     case TRACE_EOC:
       traceEoc(env, rec);

@@ -20,6 +20,7 @@ bool isOsakBufferList(const void *data) {
 }  // namespace
 
 void apiPrintHex(Env *env, const void *data, int32_t length) {
+  OutputScope output;
   if (isOsakBufferList(data)) {
     apiPrint(env, "Warning: Sorry, cannot print in hex from OSAK buffers\n");
     return;

@@ -2,12 +2,18 @@
 // A null Env or services table cannot be forwarded: status results answer the
 // bad-argument status, handles and locators 0.
 #include "library/entry_points.h"
+#include "frame/print.h"
 #include "zurbase/status.h"
 
 namespace zur {
 namespace {
 
-SvcTbl *servicesOf(Env *env) { return env != nullptr ? env->services : nullptr; }
+// Standard-output text printed so far goes ahead of whatever the service
+// writes itself.
+SvcTbl *servicesOf(Env *env) {
+  flushOutput();
+  return env != nullptr ? env->services : nullptr;
+}
 
 }  // namespace
 

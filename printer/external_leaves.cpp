@@ -14,6 +14,7 @@ void printObjectId(Env *env, const unsigned char *contents, uint32_t length) {
   in.length = static_cast<uint16_t>(length);
   in.octets = contents;
   OidOutput out{};
+  flushOutput();
   int r = zurcoreOidToText(env, &in, &out);
   if (r != OID_COMPLETE && r != OID_INCOMPLETE) {
     printHexOctets(env, "'", contents, static_cast<int>(length), "'H");
@@ -21,6 +22,7 @@ void printObjectId(Env *env, const unsigned char *contents, uint32_t length) {
     apiPrint(env, "%s", out.text);
     if (r == OID_INCOMPLETE) apiPrint(env, "... }");
   }
+  flushOutput();
   if (out.text != nullptr) env->memFree(out.text);
 }
 

@@ -29,10 +29,12 @@ void printRoot(Env *env, int32_t pduNum, void *value, const CtlTbl *ctl) {
   // A PDU held through a pointer is reached through the address word at value.
   const uint32_t rootSize =
       (td->typeFlags & TYPE_BY_POINTER) != 0 ? uint32_t{sizeof(ApiWord)} : td->size;
+  flushOutput();
   PrintCursor root{env, static_cast<unsigned char *>(env->services->mapValue(env, value, rootSize)),
                    value, 0, rootSize};
   printValue(ctl, td, &root, 0);
   apiPrint(env, "\n");
+  flushOutput();
   env->services->unmapValue(env, value);
 }
 
@@ -40,9 +42,11 @@ void printRoot(Env *env, int32_t pduNum, void *value, const CtlTbl *ctl) {
 
 int printPdu(Env *env, int32_t pduNum, void *value, const CtlTbl *ctl) {
   if (!argumentsValid(env, pduNum, value, ctl)) return ZURBASE_STATUS_BAD_ARGUMENT;
+  OutputScope output;
   clearPrinterState(env->workArea);
   auto print = [&] { printRoot(env, pduNum, value, ctl); };
   const int row = runGuarded(env, print);
+  if (row != 0) output.resume();
   return row == 0 ? ZURBASE_STATUS_OK : errorCode(row);
 }
 

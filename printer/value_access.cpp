@@ -1,5 +1,7 @@
 #include "printer/value_access.h"
 
+#include "frame/print.h"
+
 namespace zur {
 
 void storeBigEndian(unsigned char *dst, const void *src, int16_t width) {
@@ -24,6 +26,7 @@ bool followLink(PrintCursor *cursor, uint32_t size) {
   void *link = loadAddress(cursor->base + cursor->offset);
   if (link == nullptr) return false;
   Env *env = cursor->env;
+  flushOutput();
   cursor->base = static_cast<unsigned char *>(
       env->services->remapValue(env, cursor->blockRef, link, size));
   cursor->offset = 0;
