@@ -2,11 +2,13 @@
 // standard-output path, and through a print hook that appends to a buffer.
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
+
 #include "bench/output_sinks.h"
 #include "bench/zur_value.h"
 #include "frame/print.h"
-#include "printer/print_cursor.h"
-#include "zurcore/zurcore.h"
+#include "printer/print_driver.h"
+#include "zurbase/zurcore.h"
 
 namespace bench {
 namespace {
@@ -29,16 +31,9 @@ int bufferHook(Env *, const char *format, ApiWord w0, ApiWord w1, ApiWord w2, Ap
   return n;
 }
 
-// What the print driver does around the walker.
+// A whole print through the driver, as an application makes it.
 void printRecords(Env *env, ZurRecords *value) {
-  const CtlTbl &ctl = zurBenchTable();
-  const TypeDesc *t = ctlPduType(&ctl, kRecordsPdu);
-  env->workArea.printDepth = 0;
-  env->workArea.printIndent = 0;
-  zur::apiPrint(env, "value %s ::= ", ctlTypeName(t));
-  zur::PrintCursor root{env, reinterpret_cast<unsigned char *>(value), value, 0, t->size};
-  zur::printValue(&ctl, t, &root, 0);
-  zur::apiPrint(env, "\n");
+  if (zur::printPdu(env, kRecordsPdu, value, &zurBenchTable()) != 0) std::abort();
 }
 
 void report(benchmark::State &state, double bytesPerPrint) {

@@ -8,8 +8,8 @@
 #include <ctime>
 #include <string>
 
-#include "frame/entry_points.h"
-#include "zurcore/zurcore.h"
+#include "library/entry_points.h"
+#include "zurbase/zurcore.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 #include <span>
 
 #include "enctrace/trace_lines.h"
-#include "frame/entry_points.h"
 #include "frame/print.h"
+#include "library/entry_points.h"
 
 namespace zur {
 namespace {
@@ -16,12 +16,12 @@ void traceEoc(Env *env, const TraceRec *rec) {
 
 void traceComponent(Env *env, const TraceRec *rec) {
   switch (env->encRules) {
-    case 0:
-    case 4:
+    case RULES_BER:
+    case RULES_DER:
       traceBer(env, rec);
       break;
-    case 1:
-    case 2:
+    case RULES_PER:
+    case RULES_PER_ALIGNED:
       tracePer(env, rec);
       break;
     default:
@@ -32,6 +32,7 @@ void traceComponent(Env *env, const TraceRec *rec) {
 }  // namespace
 
 void apiTraceEncoding(Env *env, const TraceRec *rec, ApiWord) {
+  OutputScope output;
   switch (rec->eventKind) {
     case TRACE_EOC:
       traceEoc(env, rec);

@@ -7,7 +7,7 @@ namespace zur {
 namespace {
 
 // Truncating signed division, so -9 bits show as -1.-1.
-void printBits(Env *env, const char *format, int32_t bits) {
+void printBits(Env *env, PrintFormat format, int32_t bits) {
   apiPrint(env, format, bits / 8, bits % 8);
 }
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "zurcore/zurcore.h"
+#include "zurbase/zurcore.h"
 
 namespace demo {
 

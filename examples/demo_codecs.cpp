@@ -3,7 +3,7 @@
 // sees it.
 #include <cstring>
 
-#include "examples/demo.h"
+#include "demo.h"
 
 namespace demo {
 namespace {

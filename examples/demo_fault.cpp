@@ -1,6 +1,6 @@
 #include <cstddef>
 
-#include "examples/demo.h"
+#include "demo.h"
 
 namespace demo {
 

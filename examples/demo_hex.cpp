@@ -1,7 +1,7 @@
 #include <cstring>
 
-#include "examples/demo.h"
-#include "frame/word_format.h"
+#include "demo.h"
+#include "zurbase/format.h"
 
 namespace demo {
 
@@ -13,7 +13,7 @@ int prefixingHook(Env *, const char *format, ApiWord w0, ApiWord w1, ApiWord w2,
                   ApiWord w4, ApiWord w5, ApiWord w6, ApiWord w7, ApiWord w8, ApiWord w9) {
   const ApiWord words[10] = {w0, w1, w2, w3, w4, w5, w6, w7, w8, w9};
   char text[2048];
-  int n = zur::formatWords(text, sizeof text, format, words);
+  int n = zurFormatWords(text, sizeof text, format, words);
   for (const char *p = text; *p != '\0'; ++p) {
     if (atLineStart) std::fputs("hook| ", stdout);
     std::fputc(*p, stdout);

@@ -1,7 +1,7 @@
 // zurbase demo: an application's view of the library.
 #include <cstring>
 
-#include "examples/demo.h"
+#include "demo.h"
 
 int main(int argc, char **argv) {
   if (argc > 1 && std::strcmp(argv[1], "--window") == 0) {

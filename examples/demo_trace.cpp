@@ -6,8 +6,8 @@
 #include <iterator>
 #include <string>
 
-#include "examples/demo.h"
-#include "examples/personnel_encoding.h"
+#include "demo.h"
+#include "personnel_encoding.h"
 
 namespace demo {
 namespace {

@@ -1,6 +1,6 @@
 // Demo section: decoded values printed in value notation through apiPrintPdu.
-#include "examples/demo.h"
-#include "examples/personnel_values.h"
+#include "demo.h"
+#include "personnel_values.h"
 
 namespace demo {
 namespace {

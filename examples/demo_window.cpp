@@ -1,6 +1,6 @@
 // Demo section: the trace window's store as the print hook's destination.
-#include "examples/demo.h"
-#include "examples/personnel_encoding.h"
+#include "demo.h"
+#include "personnel_encoding.h"
 
 namespace demo {
 

@@ -6,7 +6,7 @@
 // user closes it; the headless window's canvas is printed instead.
 #include <string>
 
-#include "examples/demo.h"
+#include "demo.h"
 
 #ifdef _WIN32
 #include <windows.h>

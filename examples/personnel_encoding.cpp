@@ -1,4 +1,4 @@
-#include "examples/personnel_encoding.h"
+#include "personnel_encoding.h"
 
 namespace demo {
 

@@ -19,7 +19,7 @@
 //     archive OCTET STRING OPTIONAL (may be deferred) }
 #include <cstddef>
 
-#include "examples/personnel_values.h"
+#include "personnel_values.h"
 
 namespace demo {
 namespace {

@@ -2,13 +2,12 @@
 // and the wrappers that default the message buffer to Env.msgBuf.
 #include <cstring>
 
-#include "frame/entry_points.h"
 #include "frame/error_table.h"
+#include "library/entry_points.h"
+#include "zurbase/status.h"
 
 namespace zur {
 namespace {
-
-constexpr int kNullEnv = 6;
 
 struct RulesCodec {
   CodecEntry *codec;
@@ -61,7 +60,7 @@ int apiDecodeDirect(Env *env, int32_t *pduArg, void **inPtr, int32_t *inLen, voi
 
 int apiEncodeWithMsg(Env *env, int32_t pduNum, void *value, void **outPtr, int32_t *outLen,
                      const CtlTbl *ctl, uint32_t flags, char *msgBuf) {
-  if (env == nullptr) return kNullEnv;
+  if (env == nullptr) return ZURBASE_STATUS_BAD_ARGUMENT;
   int r = apiEncodeDirect(env, pduNum, value, outPtr, outLen, ctl, flags,
                           msgBuf != nullptr ? msgBuf : env->msgBuf);
   copyBack(env, msgBuf);
@@ -70,7 +69,7 @@ int apiEncodeWithMsg(Env *env, int32_t pduNum, void *value, void **outPtr, int32
 
 int apiDecodeWithMsg(Env *env, int32_t *pduArg, void **inPtr, int32_t *inLen, void **outRef,
                      uint32_t *outLen, const CtlTbl *ctl, uint32_t flags, char *msgBuf) {
-  if (env == nullptr) return kNullEnv;
+  if (env == nullptr) return ZURBASE_STATUS_BAD_ARGUMENT;
   int r = apiDecodeDirect(env, pduArg, inPtr, inLen, outRef, outLen, ctl, flags,
                           msgBuf != nullptr ? msgBuf : env->msgBuf);
   copyBack(env, msgBuf);

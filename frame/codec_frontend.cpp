@@ -1,16 +1,12 @@
 // Encode and decode with the settings held in Env.
-#include "frame/entry_points.h"
 #include "frame/error_table.h"
+#include "library/entry_points.h"
+#include "zurbase/status.h"
 
 namespace zur {
-namespace {
-
-constexpr int kNullEnv = 6;
-
-}  // namespace
 
 int apiEncode(Env *env, int32_t pduNum, void *value, EncBuf *out) {
-  if (env == nullptr) return kNullEnv;
+  if (env == nullptr) return ZURBASE_STATUS_BAD_ARGUMENT;
   if (value == nullptr || out == nullptr)
     return apiReportError(env, env->msgBuf, ROW_NULL_ARGUMENT, 'E', nullptr);
   uint32_t flags = env->encFlags & ZURBASE_ENC_FLAG_MASK;
@@ -20,7 +16,7 @@ int apiEncode(Env *env, int32_t pduNum, void *value, EncBuf *out) {
 }
 
 int apiDecode(Env *env, int32_t *pduArg, EncBuf *in, void **outRef) {
-  if (env == nullptr) return kNullEnv;
+  if (env == nullptr) return ZURBASE_STATUS_BAD_ARGUMENT;
   if (in == nullptr || outRef == nullptr || in->value == nullptr)
     return apiReportError(env, env->msgBuf, ROW_NULL_ARGUMENT, 'D', nullptr);
   uint32_t flags = env->decFlags & ZURBASE_DEC_FLAG_MASK;

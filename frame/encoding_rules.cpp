@@ -2,15 +2,16 @@
 // run-time to link the codec of those rules.
 #include <cstring>
 
-#include "frame/entry_points.h"
 #include "frame/sibling.h"
+#include "library/entry_points.h"
 #include "zurbase/ctltbl.h"
+#include "zurbase/status.h"
 
 namespace zur {
 
 // Without a control table the flags read as 0, so the codec is linked.
 int apiSetEncodingRules(Env *env, int32_t rules) {
-  if (env == nullptr) return 6;
+  if (env == nullptr) return ZURBASE_STATUS_BAD_ARGUMENT;
   std::memset(&env->workArea, 0, sizeof env->workArea);
   const uint16_t ctlFlags = env->ctlTbl != nullptr ? env->ctlTbl->flags : 0;
   switch (rules) {
@@ -26,7 +27,7 @@ int apiSetEncodingRules(Env *env, int32_t rules) {
       break;
   }
   env->encRules = rules;
-  return 0;
+  return ZURBASE_STATUS_OK;
 }
 
 }  // namespace zur

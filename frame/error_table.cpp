@@ -2,6 +2,8 @@
 // are what callers and the printer's exit pass; the table is constant data.
 #include "frame/error_table.h"
 
+#include "zurbase/status.h"
+
 namespace zur {
 namespace {
 
@@ -120,6 +122,13 @@ constexpr ErrEntry kTable[kErrorRows] = {
     {"X999I: Hindmost message", 0, 0x20},  // 111
 };
 
+// The named status codes are the codes of the rows that raise them.
+static_assert(kTable[ROW_NULL_ARGUMENT].code == ZURBASE_STATUS_BAD_ARGUMENT);
+static_assert(kTable[ROW_MEMORY_VIOLATION].code == ZURBASE_STATUS_MEMORY_VIOLATION);
+static_assert(kTable[ROW_SERIALIZATION].code == ZURBASE_STATUS_SERIALIZATION);
+static_assert(kTable[ROW_UNKNOWN_RULES].code == ZURBASE_STATUS_UNKNOWN_RULES);
+static_assert(kTable[ROW_RULES_NOT_LINKED].code == ZURBASE_STATUS_RULES_NOT_LINKED);
+
 }  // namespace
 
 std::span<const ErrEntry, kErrorRows> errorTable() { return std::span<const ErrEntry, kErrorRows>(kTable); }
@@ -127,8 +136,7 @@ std::span<const ErrEntry, kErrorRows> errorTable() { return std::span<const ErrE
 // A service may leave a print with any row; one outside the table is
 // answered with the code of row 106, "This error cannot happen".
 int32_t errorCode(int row) {
-  constexpr int kCannotHappen = 106;
-  return kTable[row >= 0 && row < kErrorRows ? row : kCannotHappen].code;
+  return kTable[row >= 0 && row < kErrorRows ? row : ROW_CANNOT_HAPPEN].code;
 }
 
 }  // namespace zur

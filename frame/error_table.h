@@ -25,7 +25,8 @@ enum ErrRow {
   ROW_MEMORY_VIOLATION = 9,
   ROW_SERIALIZATION = 13,
   ROW_UNKNOWN_RULES = 46,
-  ROW_RULES_NOT_LINKED = 48
+  ROW_RULES_NOT_LINKED = 48,
+  ROW_CANNOT_HAPPEN = 106
 };
 
 std::span<const ErrEntry, kErrorRows> errorTable();

@@ -1,4 +1,4 @@
-#include "frame/entry_points.h"
+#include "library/entry_points.h"
 #include "frame/print.h"
 
 namespace zur {
@@ -20,6 +20,7 @@ bool isOsakBufferList(const void *data) {
 }  // namespace
 
 void apiPrintHex(Env *env, const void *data, int32_t length) {
+  OutputScope output;
   if (isOsakBufferList(data)) {
     apiPrint(env, "Warning: Sorry, cannot print in hex from OSAK buffers\n");
     return;

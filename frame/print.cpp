@@ -4,12 +4,95 @@
 
 namespace zur {
 
-int printWords(Env *env, const char *format, const ApiWord *w) {
-  if (env->hooks != nullptr && env->hooks->print != nullptr)
-    return env->hooks->print(env, format, w[0], w[1], w[2], w[3], w[4], w[5], w[6], w[7], w[8],
-                             w[9]);
-  if (env->hookOnly == 0) return formatWordsTo(stdout, format, w);
-  return 0;
+ZURBASE_TLS_FAST constinit thread_local OutputScope *currentOutput = nullptr;
+
+OutputScope::OutputScope() noexcept : outer_(currentOutput) {
+  // Text of the caller's entry point comes first.
+  if (outer_ != nullptr) outer_->flush();
+  currentOutput = this;
+}
+
+OutputScope::~OutputScope() {
+  flush();
+  currentOutput = outer_;
+}
+
+void OutputScope::resume() noexcept {
+  if (callStart_ != kNoCall) len_ = callStart_;
+  callStart_ = kNoCall;
+  currentOutput = this;
+  flush();
+}
+
+void OutputScope::flush() noexcept {
+  if (len_ == 0) return;
+  std::fwrite(data_, 1, len_, stdout);
+  len_ = 0;
+  // What a call had written so far is out now: keep its remainder.
+  if (callStart_ != kNoCall) callStart_ = 0;
+}
+
+void OutputScope::putLarge(const char *s, std::size_t n) noexcept {
+  flush();
+  if (n <= kSize) {
+    std::memcpy(data_, s, n);
+    len_ = n;
+  } else {
+    std::fwrite(s, 1, n, stdout);
+  }
+}
+
+void OutputScope::fill(char c, std::size_t n) {
+  while (n > 0) {
+    if (len_ == kSize) flush();
+    const std::size_t k = n < kSize - len_ ? n : kSize - len_;
+    std::memset(data_ + len_, c, k);
+    len_ += k;
+    n -= k;
+  }
+}
+
+namespace detail {
+
+int appendSeveral(OutputScope &out, const PrintFormat &f, const ApiWord *w) {
+  // Characters a conversion takes in the format, after its '%'.
+  static constexpr unsigned char kChars[] = {0, 1, 1, 1, 1, 2, 2, 3, 4, 4, 2, 3};
+  std::size_t total = 0;
+  int k = 0;
+  std::uint32_t pieces = f.pieces;
+  std::uint32_t widths = f.widths;
+  out.beginCall();
+  for (const char *p = f.text; *p != '\0';) {
+    const char *run = p;
+    while (*p != '\0' && *p != '%') ++p;
+    total += putText(out, run, static_cast<std::size_t>(p - run));
+    if (*p == '\0') break;
+    const auto piece = static_cast<Piece>(pieces & 0xF);
+    const int width = static_cast<int>(widths & 0xF);
+    total += putConversion(out, piece, width, w, k);
+    p += 1 + kChars[static_cast<int>(piece)] + (width != 0 ? 2 : 0);
+    pieces >>= 4;
+    widths >>= 4;
+  }
+  out.endCall();
+  return static_cast<int>(total);
+}
+
+}  // namespace detail
+
+int printParsed(OutputScope *out, const char *format, const ApiWord *words) {
+  if (out == nullptr) return formatWordsTo(stdout, format, words);
+  int n = formatWords(out->reserve(0), out->room(), format, words);
+  if (n < 0) return n;
+  if (static_cast<std::size_t>(n) >= out->room()) {
+    if (static_cast<std::size_t>(n) >= OutputScope::kSize) {
+      out->flush();
+      return formatWordsTo(stdout, format, words);
+    }
+    n = formatWords(out->reserve(static_cast<std::size_t>(n) + 1), out->room(), format, words);
+  }
+  out->commit(static_cast<std::size_t>(n));
+  return n;
 }
 
 }  // namespace zur

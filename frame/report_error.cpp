@@ -2,9 +2,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "frame/entry_points.h"
 #include "frame/error_table.h"
 #include "frame/print.h"
+#include "library/entry_points.h"
 
 namespace zur {
 namespace {

@@ -1,17 +1,16 @@
 // Getters and setters of the settings that steer encoding and decoding.
-#include "frame/entry_points.h"
+#include "library/entry_points.h"
+#include "zurbase/status.h"
 
 namespace zur {
 namespace {
 
-constexpr int kNullEnv = 6;
-
 int get(Env *env, auto field) { return env != nullptr ? static_cast<int>(env->*field) : -1; }
 
 int set(Env *env, auto field, uint32_t value) {
-  if (env == nullptr) return kNullEnv;
+  if (env == nullptr) return ZURBASE_STATUS_BAD_ARGUMENT;
   env->*field = value;
-  return 0;
+  return ZURBASE_STATUS_OK;
 }
 
 }  // namespace
@@ -26,7 +25,7 @@ int apiSetEncodingFlags(Env *env, uint32_t flags) { return set(env, &Env::encFla
 int apiSetDecodingFlags(Env *env, uint32_t flags) { return set(env, &Env::decFlags, flags); }
 
 int apiSetFlags(Env *env, uint32_t flags) {
-  if (env == nullptr) return kNullEnv;
+  if (env == nullptr) return ZURBASE_STATUS_BAD_ARGUMENT;
   env->encFlags = flags;
   env->decFlags = flags;
   return 0;

@@ -126,49 +126,49 @@ class StreamSink {
 
 enum class Length { None, Char, Short, Long, LongLong, Size, LongDouble };
 
-struct Spec {
+struct Conversion {
   char flags[6];
   int flagCount = 0;
   bool leftAlign = false;
   int width = -1;
   int precision = -1;
   Length length = Length::None;
-  char conversion = 0;
+  char letter = 0;  // the conversion letter: d, u, x, s, ...
 };
 
 bool isFlag(char c) { return c == '-' || c == '+' || c == ' ' || c == '#' || c == '0'; }
 
 // Builds "%<flags><width>.<precision>" into out; returns its length.
-std::size_t specPrefix(const Spec &spec, char *out, bool withWidth) {
+std::size_t conversionPrefix(const Conversion &conv, char *out, bool withWidth) {
   std::size_t n = 0;
   out[n++] = '%';
-  for (int i = 0; i < spec.flagCount; ++i) out[n++] = spec.flags[i];
-  if (withWidth && spec.width >= 0) n += std::snprintf(out + n, 16, "%d", spec.width);
-  if (spec.precision >= 0) n += std::snprintf(out + n, 16, ".%d", spec.precision);
+  for (int i = 0; i < conv.flagCount; ++i) out[n++] = conv.flags[i];
+  if (withWidth && conv.width >= 0) n += std::snprintf(out + n, 16, "%d", conv.width);
+  if (conv.precision >= 0) n += std::snprintf(out + n, 16, ".%d", conv.precision);
   return n;
 }
 
 template <class Sink>
-void putPadded(Sink &sink, const Spec &spec, const char *s, std::size_t n) {
-  std::size_t pad = spec.width > 0 && static_cast<std::size_t>(spec.width) > n
-                        ? static_cast<std::size_t>(spec.width) - n
+void putPadded(Sink &sink, const Conversion &conv, const char *s, std::size_t n) {
+  std::size_t pad = conv.width > 0 && static_cast<std::size_t>(conv.width) > n
+                        ? static_cast<std::size_t>(conv.width) - n
                         : 0;
-  if (!spec.leftAlign) sink.fill(' ', pad);
+  if (!conv.leftAlign) sink.fill(' ', pad);
   sink.put(s, n);
-  if (spec.leftAlign) sink.fill(' ', pad);
+  if (conv.leftAlign) sink.fill(' ', pad);
 }
 
-bool onlyPaddingFlags(const Spec &spec) {
-  for (int i = 0; i < spec.flagCount; ++i)
-    if (spec.flags[i] != '0' && spec.flags[i] != '-') return false;
+bool onlyPaddingFlags(const Conversion &conv) {
+  for (int i = 0; i < conv.flagCount; ++i)
+    if (conv.flags[i] != '0' && conv.flags[i] != '-') return false;
   return true;
 }
 
 // Integers without precision and without the '+', ' ' and '#' flags are
 // written here: the values the printers emit most, at no C-library cost.
 template <class Sink, class T>
-void putInteger(Sink &sink, const Spec &spec, T value) {
-  const char c = spec.conversion;
+void putInteger(Sink &sink, const Conversion &conv, T value) {
+  const char c = conv.letter;
   const int base = c == 'x' || c == 'X' ? 16 : c == 'o' ? 8 : 10;
   char digits[72];
   char *end = std::to_chars(digits, digits + sizeof digits, value, base).ptr;
@@ -177,10 +177,10 @@ void putInteger(Sink &sink, const Spec &spec, T value) {
       if (*q >= 'a' && *q <= 'f') *q = static_cast<char>(*q - 'a' + 'A');
   auto n = static_cast<std::size_t>(end - digits);
   // Without '-', the only flag left is '0'.
-  const bool zeroPad = !spec.leftAlign && spec.flagCount > 0 && spec.width > 0 &&
-                       static_cast<std::size_t>(spec.width) > n;
+  const bool zeroPad = !conv.leftAlign && conv.flagCount > 0 && conv.width > 0 &&
+                       static_cast<std::size_t>(conv.width) > n;
   if (!zeroPad) {
-    putPadded(sink, spec, digits, n);
+    putPadded(sink, conv, digits, n);
     return;
   }
   const char *d = digits;
@@ -188,7 +188,7 @@ void putInteger(Sink &sink, const Spec &spec, T value) {
     sink.put(d, 1);
     ++d;
   }
-  sink.fill('0', static_cast<std::size_t>(spec.width) - n);
+  sink.fill('0', static_cast<std::size_t>(conv.width) - n);
   sink.put(d, static_cast<std::size_t>(end - d));
 }
 
@@ -196,97 +196,97 @@ void putInteger(Sink &sink, const Spec &spec, T value) {
 // the width; when that does not fit the local buffer, it is made without the
 // width and padded here (digits never exceed the buffer for precision < 400).
 template <class Sink, class T>
-void putNumber(Sink &sink, const Spec &spec, const char *conv, T value) {
+void putNumber(Sink &sink, const Conversion &conv, const char *letters, T value) {
   if constexpr (std::is_integral_v<T>) {
-    if (spec.precision < 0 && onlyPaddingFlags(spec) && spec.width < 400) {
-      putInteger(sink, spec, value);
+    if (conv.precision < 0 && onlyPaddingFlags(conv) && conv.width < 400) {
+      putInteger(sink, conv, value);
       return;
     }
   }
   char fmt[64];
   char text[512];
-  std::size_t n = specPrefix(spec, fmt, true);
-  std::strcpy(fmt + n, conv);
+  std::size_t n = conversionPrefix(conv, fmt, true);
+  std::strcpy(fmt + n, letters);
   int len = std::snprintf(text, sizeof text, fmt, value);
   if (len < 0) return;
   if (static_cast<std::size_t>(len) < sizeof text) {
     sink.put(text, static_cast<std::size_t>(len));
     return;
   }
-  n = specPrefix(spec, fmt, false);
-  std::strcpy(fmt + n, conv);
+  n = conversionPrefix(conv, fmt, false);
+  std::strcpy(fmt + n, letters);
   len = std::snprintf(text, sizeof text, fmt, value);
   if (len < 0) return;
   std::size_t shown = static_cast<std::size_t>(len) < sizeof text ? len : sizeof text - 1;
-  putPadded(sink, spec, text, shown);
+  putPadded(sink, conv, text, shown);
 }
 
 template <class Sink>
-void putSigned(Sink &sink, const Spec &spec, WordReader &args) {
-  switch (spec.length) {
+void putSigned(Sink &sink, const Conversion &conv, WordReader &args) {
+  switch (conv.length) {
     case Length::LongLong:
-      putNumber(sink, spec, PRId64, static_cast<std::int64_t>(args.next64()));
+      putNumber(sink, conv, PRId64, static_cast<std::int64_t>(args.next64()));
       return;
     case Length::Long:
-      putNumber(sink, spec, "ld", static_cast<long>(args.next()));
+      putNumber(sink, conv, "ld", static_cast<long>(args.next()));
       return;
     case Length::Size:
-      putNumber(sink, spec, "td", static_cast<std::ptrdiff_t>(args.next()));
+      putNumber(sink, conv, "td", static_cast<std::ptrdiff_t>(args.next()));
       return;
     case Length::Short:
-      putNumber(sink, spec, "d", static_cast<int>(static_cast<short>(args.next())));
+      putNumber(sink, conv, "d", static_cast<int>(static_cast<short>(args.next())));
       return;
     case Length::Char:
-      putNumber(sink, spec, "d", static_cast<int>(static_cast<signed char>(args.next())));
+      putNumber(sink, conv, "d", static_cast<int>(static_cast<signed char>(args.next())));
       return;
     default:
-      putNumber(sink, spec, "d", static_cast<int>(args.next()));
+      putNumber(sink, conv, "d", static_cast<int>(args.next()));
       return;
   }
 }
 
 template <class Sink>
-void putUnsigned(Sink &sink, const Spec &spec, WordReader &args) {
-  const char c = spec.conversion;
+void putUnsigned(Sink &sink, const Conversion &conv, WordReader &args) {
+  const char c = conv.letter;
   const char *c64 = c == 'u' ? PRIu64 : c == 'o' ? PRIo64 : c == 'x' ? PRIx64 : PRIX64;
   char plain[3] = {c, 0, 0};
   char withL[3] = {'l', c, 0};
-  switch (spec.length) {
+  switch (conv.length) {
     case Length::LongLong:
-      putNumber(sink, spec, c64, static_cast<std::uint64_t>(args.next64()));
+      putNumber(sink, conv, c64, static_cast<std::uint64_t>(args.next64()));
       return;
     case Length::Long:
-      putNumber(sink, spec, withL, static_cast<unsigned long>(args.next()));
+      putNumber(sink, conv, withL, static_cast<unsigned long>(args.next()));
       return;
     case Length::Size:
-      putNumber(sink, spec, "zu", static_cast<std::size_t>(args.next()));
+      putNumber(sink, conv, "zu", static_cast<std::size_t>(args.next()));
       return;
     case Length::Short:
-      putNumber(sink, spec, plain,
+      putNumber(sink, conv, plain,
                 static_cast<unsigned>(static_cast<unsigned short>(args.next())));
       return;
     case Length::Char:
-      putNumber(sink, spec, plain,
+      putNumber(sink, conv, plain,
                 static_cast<unsigned>(static_cast<unsigned char>(args.next())));
       return;
     default:
-      putNumber(sink, spec, plain, static_cast<unsigned>(args.next()));
+      putNumber(sink, conv, plain, static_cast<unsigned>(args.next()));
       return;
   }
 }
 
 template <class Sink>
-void putString(Sink &sink, const Spec &spec, const char *s) {
+void putString(Sink &sink, const Conversion &conv, const char *s) {
   if (s == nullptr) s = "(null)";
-  std::size_t n = spec.precision >= 0 ? strnlen(s, static_cast<std::size_t>(spec.precision))
+  std::size_t n = conv.precision >= 0 ? strnlen(s, static_cast<std::size_t>(conv.precision))
                                       : std::strlen(s);
-  putPadded(sink, spec, s, n);
+  putPadded(sink, conv, s, n);
 }
 
 template <class Sink>
-void putChar(Sink &sink, const Spec &spec, int c) {
+void putChar(Sink &sink, const Conversion &conv, int c) {
   char ch = static_cast<char>(c);
-  putPadded(sink, spec, &ch, 1);
+  putPadded(sink, conv, &ch, 1);
 }
 
 // Reads a decimal number or '*' at p; returns the value, or -1 for none.
@@ -441,48 +441,48 @@ void format(Sink &sink, const char *p, const ApiWord *words) {
 
     const char *start = p++;
     if (putCommonConversion(sink, p, args)) continue;
-    Spec spec;
+    Conversion conv;
     while (isFlag(*p)) {
-      if (*p == '-') spec.leftAlign = true;
-      if (spec.flagCount < static_cast<int>(sizeof spec.flags)) spec.flags[spec.flagCount++] = *p;
+      if (*p == '-') conv.leftAlign = true;
+      if (conv.flagCount < static_cast<int>(sizeof conv.flags)) conv.flags[conv.flagCount++] = *p;
       ++p;
     }
     bool starred = false;
-    spec.width = readCount(p, args, starred);
-    if (starred && spec.width < 0) {
+    conv.width = readCount(p, args, starred);
+    if (starred && conv.width < 0) {
       // A negative '*' width means left alignment, as in printf.
-      spec.leftAlign = true;
-      spec.width = spec.width == INT32_MIN ? 0 : -spec.width;
-      if (spec.flagCount < static_cast<int>(sizeof spec.flags)) spec.flags[spec.flagCount++] = '-';
+      conv.leftAlign = true;
+      conv.width = conv.width == INT32_MIN ? 0 : -conv.width;
+      if (conv.flagCount < static_cast<int>(sizeof conv.flags)) conv.flags[conv.flagCount++] = '-';
     }
     if (*p == '.') {
       ++p;
-      spec.precision = readCount(p, args, starred);
-      if (spec.precision < 0 && !starred) spec.precision = 0;
+      conv.precision = readCount(p, args, starred);
+      if (conv.precision < 0 && !starred) conv.precision = 0;
     }
-    spec.length = readLength(p);
-    spec.conversion = *p;
+    conv.length = readLength(p);
+    conv.letter = *p;
     if (*p != '\0') ++p;
 
-    switch (spec.conversion) {
+    switch (conv.letter) {
       case 'd':
       case 'i':
-        putSigned(sink, spec, args);
+        putSigned(sink, conv, args);
         break;
       case 'u':
       case 'o':
       case 'x':
       case 'X':
-        putUnsigned(sink, spec, args);
+        putUnsigned(sink, conv, args);
         break;
       case 'c':
-        putChar(sink, spec, static_cast<int>(args.next()));
+        putChar(sink, conv, static_cast<int>(args.next()));
         break;
       case 's':
-        putString(sink, spec, reinterpret_cast<const char *>(args.next()));
+        putString(sink, conv, reinterpret_cast<const char *>(args.next()));
         break;
       case 'p':
-        putNumber(sink, spec, "p", reinterpret_cast<void *>(args.next()));
+        putNumber(sink, conv, "p", reinterpret_cast<void *>(args.next()));
         break;
       case 'e':
       case 'E':
@@ -492,8 +492,8 @@ void format(Sink &sink, const char *p, const ApiWord *words) {
       case 'G':
       case 'a':
       case 'A': {
-        char conv[2] = {spec.conversion, 0};
-        putNumber(sink, spec, conv, args.nextDouble());
+        char letters[2] = {conv.letter, 0};
+        putNumber(sink, conv, letters, args.nextDouble());
         break;
       }
       case '%':
@@ -511,12 +511,143 @@ void format(Sink &sink, const char *p, const ApiWord *words) {
   }
 }
 
-}  // namespace
+constexpr char kBlanks[] =
+    "                                                                "
+    "                                                                ";
+constexpr std::size_t kMaxBlanks = sizeof kBlanks - 1;
 
-int formatWords(char *buf, std::size_t cap, const char *fmt, const ApiWord *words) {
+// Kept out of line: the general path for whatever the whole formats below
+// do not take.
+[[gnu::noinline]] int formatParsed(char *buf, std::size_t cap, const char *fmt,
+                                   const ApiWord *words) {
   BufferSink sink(buf, cap);
   if (fmt != nullptr) format(sink, fmt, words);
   return sink.finish();
+}
+
+// The whole formats that printed values are mostly made of, one function
+// each, entered by a tail call from formatWords so that each pays only for
+// itself. Each hands the format to formatParsed when it is not exactly its
+// own or the text might not fit (a format opening with a new line or a quote
+// may still be a literal).
+
+// A literal of up to 16 characters without a conversion.
+[[gnu::noinline]] int formatLiteral(char *buf, std::size_t cap, const char *fmt,
+                                    const ApiWord *words) {
+  std::size_t n = 0;
+  while (n < 16 && fmt[n] != '\0' && fmt[n] != '%') ++n;
+  if (fmt[n] != '\0' || n >= cap) return formatParsed(buf, cap, fmt, words);
+  copySmall(buf, fmt, n);
+  buf[n] = '\0';
+  return static_cast<int>(n);
+}
+
+// "\n%*s" with an empty text: the indentation of value notation.
+[[gnu::noinline]] int formatIndent(char *buf, std::size_t cap, const char *fmt,
+                                   const ApiWord *words) {
+  const auto *text = reinterpret_cast<const char *>(words[1]);
+  const auto width = static_cast<int>(words[0]);
+  if (fmt[1] != '%' || fmt[2] != '*' || fmt[3] != 's' || fmt[4] != '\0' || text == nullptr ||
+      text[0] != '\0' || width < 0 || static_cast<std::size_t>(width) > kMaxBlanks ||
+      static_cast<std::size_t>(width) + 1 >= cap)
+    return formatLiteral(buf, cap, fmt, words);
+  buf[0] = '\n';
+  std::memcpy(buf + 1, kBlanks, static_cast<std::size_t>(width));
+  buf[width + 1] = '\0';
+  return width + 1;
+}
+
+// "\"%.*s\"": a quoted string of at most the given length.
+[[gnu::noinline]] int formatQuoted(char *buf, std::size_t cap, const char *fmt,
+                                   const ApiWord *words) {
+  const auto *text = reinterpret_cast<const char *>(words[1]);
+  const auto precision = static_cast<int>(words[0]);
+  if (std::strcmp(fmt + 1, "%.*s\"") != 0 || text == nullptr || precision < 0)
+    return formatLiteral(buf, cap, fmt, words);
+  const std::size_t n = strnlen(text, static_cast<std::size_t>(precision));
+  if (n + 2 >= cap) return formatParsed(buf, cap, fmt, words);
+  buf[0] = '"';
+  copySmall(buf + 1, text, n);
+  buf[n + 1] = '"';
+  buf[n + 2] = '\0';
+  return static_cast<int>(n + 2);
+}
+
+// "%02X" of one octet and "%c".
+[[gnu::noinline]] int formatOctetOrChar(char *buf, std::size_t cap, const char *fmt,
+                                        const ApiWord *words) {
+  if (cap >= 3 && fmt[1] == '0' && fmt[2] == '2' && fmt[3] == 'X' && fmt[4] == '\0' &&
+      words[0] <= 0xFF) {
+    buf[0] = "0123456789ABCDEF"[words[0] >> 4];
+    buf[1] = "0123456789ABCDEF"[words[0] & 0xF];
+    buf[2] = '\0';
+    return 2;
+  }
+  if (cap >= 2 && fmt[1] == 'c' && fmt[2] == '\0') {
+    buf[0] = static_cast<char>(words[0]);
+    buf[1] = '\0';
+    return 1;
+  }
+  return formatParsed(buf, cap, fmt, words);
+}
+
+// "%s" and "%s ".
+[[gnu::noinline]] int formatString(char *buf, std::size_t cap, const char *fmt,
+                                   const ApiWord *words) {
+  const auto *text = reinterpret_cast<const char *>(words[0]);
+  if ((fmt[2] != '\0' && (fmt[2] != ' ' || fmt[3] != '\0')) || text == nullptr)
+    return formatParsed(buf, cap, fmt, words);
+  const std::size_t n = std::strlen(text);
+  const std::size_t blank = fmt[2] == ' ' ? 1 : 0;
+  if (n + blank >= cap) return formatParsed(buf, cap, fmt, words);
+  copySmall(buf, text, n);
+  if (blank != 0) buf[n] = ' ';
+  buf[n + blank] = '\0';
+  return static_cast<int>(n + blank);
+}
+
+// "%d", "%I64d" and "%I64u": at most 20 digits and a sign.
+[[gnu::noinline]] int formatNumber(char *buf, std::size_t cap, const char *fmt,
+                                   const ApiWord *words) {
+  const bool wide = fmt[1] == 'I';
+  if (cap < 22 || (wide ? fmt[2] != '6' || fmt[3] != '4' || (fmt[4] != 'd' && fmt[4] != 'u') ||
+                              fmt[5] != '\0'
+                        : fmt[2] != '\0'))
+    return formatParsed(buf, cap, fmt, words);
+  WordReader args(words);
+  char *end = !wide ? std::to_chars(buf, buf + 21, static_cast<int>(args.next())).ptr
+              : fmt[4] == 'd'
+                  ? std::to_chars(buf, buf + 21, static_cast<std::int64_t>(args.next64())).ptr
+                  : std::to_chars(buf, buf + 21, args.next64()).ptr;
+  *end = '\0';
+  return static_cast<int>(end - buf);
+}
+
+}  // namespace
+
+int formatWords(char *buf, std::size_t cap, const char *fmt, const ApiWord *words) {
+  if (fmt == nullptr) return formatParsed(buf, cap, fmt, words);
+  switch (fmt[0]) {
+    case '\n':
+      return formatIndent(buf, cap, fmt, words);
+    case '"':
+      return formatQuoted(buf, cap, fmt, words);
+    case '%':
+      switch (fmt[1]) {
+        case '0':
+        case 'c':
+          return formatOctetOrChar(buf, cap, fmt, words);
+        case 's':
+          return formatString(buf, cap, fmt, words);
+        case 'd':
+        case 'I':
+          return formatNumber(buf, cap, fmt, words);
+        default:
+          return formatParsed(buf, cap, fmt, words);
+      }
+    default:
+      return formatLiteral(buf, cap, fmt, words);
+  }
 }
 
 int formatWordsTo(std::FILE *stream, const char *fmt, const ApiWord *words) {

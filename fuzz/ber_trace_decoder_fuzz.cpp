@@ -6,9 +6,8 @@
 #include <cstring>
 #include <vector>
 
-#include "frame/sibling.h"
-#include "frame/word_format.h"
-#include "zurcore/zurcore.h"
+#include "zurbase/format.h"
+#include "zurbase/zurcore.h"
 
 namespace {
 
@@ -16,7 +15,7 @@ int formattingHook(Env *, const char *format, ApiWord w0, ApiWord w1, ApiWord w2
                    ApiWord w4, ApiWord w5, ApiWord w6, ApiWord w7, ApiWord w8, ApiWord w9) {
   const ApiWord words[10] = {w0, w1, w2, w3, w4, w5, w6, w7, w8, w9};
   char text[256];
-  return zur::formatWords(text, sizeof text, format, words);
+  return zurFormatWords(text, sizeof text, format, words);
 }
 
 }  // namespace

@@ -17,9 +17,6 @@ using JumpBuffer = sigjmp_buf;
 #define ZUR_SET_JUMP_POINT(buffer) sigsetjmp(buffer, 1)
 #endif
 
-// The signal number of a memory violation.
-inline constexpr int kMemoryViolation = 11;
-
 using FaultHandler = void (*)(int signal);
 
 // Makes `handler` receive the memory violations of the calling thread until

@@ -1,6 +1,6 @@
 // Where no DllMain runs (shared objects on POSIX, statically linked
 // programs), the table is filled once at load, as a process attach would.
-#include "frame/entry_points.h"
+#include "library/entry_points.h"
 
 namespace {
 

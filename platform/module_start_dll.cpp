@@ -2,7 +2,7 @@
 // start routine through DllMain.
 #include <windows.h>
 
-#include "frame/entry_points.h"
+#include "library/entry_points.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
   return zur::zurbaseStart(static_cast<int>(reason));

@@ -1,6 +1,9 @@
 // The named mutex on POSIX: a robust, process-shared pthread mutex in a
-// shared-memory object named after the mutex. A holder that dies leaves the
-// mutex "owner died", which the next waiter sees as abandoned.
+// shared-memory object named after the mutex and the user. A holder that dies
+// leaves the mutex "owner died", which the next waiter sees as abandoned.
+// One object per user, readable and writable by that user only, is the
+// counterpart of a Win32 session's namespace: no other user can overwrite or
+// hold the mutex of this user's processes.
 #include <fcntl.h>
 #include <pthread.h>
 #include <sys/mman.h>
@@ -32,6 +35,14 @@ constexpr const char *kObjectSuffix = ZURBASE_WORD32 ? "-32" : "";
 constexpr int kSetupWaitMs = 1000;
 
 SharedMutex *shared(void *native) { return static_cast<SharedMutex *>(native); }
+
+// Only an object that this user owns, that no one else may open, and that is
+// new (empty) or holds exactly one SharedMutex is used; anything else was
+// made by someone else or by something else and is refused.
+bool trustworthy(const struct stat &info) {
+  return info.st_uid == geteuid() && (info.st_mode & 077) == 0 &&
+         (info.st_size == 0 || info.st_size == static_cast<off_t>(sizeof(SharedMutex)));
+}
 
 bool initialise(SharedMutex *m) {
   pthread_mutexattr_t attr;
@@ -76,22 +87,23 @@ timespec deadlineAfter(std::uint32_t milliseconds) {
 
 }  // namespace
 
+bool userObjectName(char *buffer, std::size_t size, const char *name) noexcept {
+  const int n = std::snprintf(buffer, size, "/%s-u%lu%s", name,
+                              static_cast<unsigned long>(geteuid()), kObjectSuffix);
+  return n > 0 && static_cast<std::size_t>(n) < size;
+}
+
 NamedMutex::~NamedMutex() { close(); }
 
 bool NamedMutex::open(const char *name) noexcept {
   close();
   char objectName[128];
-  std::snprintf(objectName, sizeof objectName, "/%s%s", name, kObjectSuffix);
-  const int fd = shm_open(objectName, O_RDWR | O_CREAT, 0666);
+  if (!userObjectName(objectName, sizeof objectName, name)) return false;
+  const int fd = shm_open(objectName, O_RDWR | O_CREAT, 0600);
   if (fd < 0) return false;
-  // The mutex is machine-wide: every user's processes must be able to take it,
-  // whatever the creator's umask. Only the owner can change the mode; for
-  // everyone else it is already set.
-  fchmod(fd, 0666);
   struct stat info;
-  bool sized = fstat(fd, &info) == 0;
-  if (sized && info.st_size < static_cast<off_t>(sizeof(SharedMutex)))
-    sized = ftruncate(fd, sizeof(SharedMutex)) == 0;
+  bool sized = fstat(fd, &info) == 0 && trustworthy(info);
+  if (sized && info.st_size == 0) sized = ftruncate(fd, sizeof(SharedMutex)) == 0;
   void *mapped = sized
                      ? mmap(nullptr, sizeof(SharedMutex), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0)
                      : MAP_FAILED;

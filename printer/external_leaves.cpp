@@ -2,9 +2,9 @@
 // contents, and deferred data kept in a temporary file or behind a socket.
 #include <cstring>
 
-#include "frame/entry_points.h"
 #include "frame/print.h"
 #include "frame/sibling.h"
+#include "library/entry_points.h"
 #include "printer/leaf_format.h"
 
 namespace zur {
@@ -14,6 +14,7 @@ void printObjectId(Env *env, const unsigned char *contents, uint32_t length) {
   in.length = static_cast<uint16_t>(length);
   in.octets = contents;
   OidOutput out{};
+  flushOutput();
   int r = zurcoreOidToText(env, &in, &out);
   if (r != OID_COMPLETE && r != OID_INCOMPLETE) {
     printHexOctets(env, "'", contents, static_cast<int>(length), "'H");
@@ -21,6 +22,7 @@ void printObjectId(Env *env, const unsigned char *contents, uint32_t length) {
     apiPrint(env, "%s", out.text);
     if (r == OID_INCOMPLETE) apiPrint(env, "... }");
   }
+  flushOutput();
   if (out.text != nullptr) env->memFree(out.text);
 }
 

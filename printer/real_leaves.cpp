@@ -14,7 +14,10 @@ void printBinaryReal(Env *env, double x) {
     return;
   }
   if (std::isinf(x)) {
-    apiPrint(env, x > 0 ? "PLUS-INFINITY" : "MINUS-INFINITY");
+    if (x > 0)
+      apiPrint(env, "PLUS-INFINITY");
+    else
+      apiPrint(env, "MINUS-INFINITY");
     return;
   }
   double e = std::floor(std::log10(std::fabs(x)));

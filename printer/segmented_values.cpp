@@ -89,6 +89,7 @@ void printAddressedSegments(WalkFrame &f, Unit unit, uint32_t linkSize, uint32_t
     }
     if (next == nullptr) return;
     printNewline(env, 0);
+    flushOutput();
     own.base = static_cast<unsigned char *>(
         env->services->remapValue(env, own.blockRef, next, nodeSize));
     own.blockRef = next;

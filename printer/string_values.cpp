@@ -1,8 +1,8 @@
 // Bit, octet and character strings, OBJECT IDENTIFIER and encoded values.
 #include <cstring>
 
-#include "frame/entry_points.h"
 #include "frame/print.h"
+#include "library/entry_points.h"
 #include "printer/leaf_format.h"
 #include "printer/string_support.h"
 #include "printer/value_access.h"
@@ -34,12 +34,14 @@ void printWideChars(WalkFrame &f, uint32_t w) {
   const uint32_t full = n;
   if (limitBelow(env, n)) n = env->printLimit;
   n -= n % w;
+  flushOutput();
   auto *block = static_cast<unsigned char *>(env->memAlloc(n));
   if (block == nullptr) return;
   unsigned char buf[4];
   for (uint32_t i = 0; i < n; i += w)
     std::memcpy(block + i, bigEndianBytes(buf, data + i, static_cast<uint16_t>(w)), w);
   printHexOctets(env, "'", block, static_cast<int>(n), full > n ? "...'H" : "'H");
+  flushOutput();
   env->memFree(block);
 }
 

@@ -21,7 +21,11 @@ void printHexOctets(Env *env, const char *prefix, const unsigned char *octets, i
               : count;
   if (prefix != nullptr) apiPrint(env, "%s", prefix);
   for (int i = 0; i < n; ++i) apiPrint(env, "%02X", static_cast<unsigned>(octets[i]));
-  if (suffix != nullptr) apiPrint(env, n < count ? " ...%s" : "%s", suffix);
+  if (suffix == nullptr) return;
+  if (n < count)
+    apiPrint(env, " ...%s", suffix);
+  else
+    apiPrint(env, "%s", suffix);
 }
 
 // Every width from 1 to 8 is read as an unsigned integer of exactly that
@@ -30,7 +34,7 @@ void printHexOctets(Env *env, const char *prefix, const unsigned char *octets, i
 void printNumberList(Env *env, const void *elements, uint16_t count, int16_t width) {
   if (width < 1 || width > 8) return;
   auto *p = static_cast<const unsigned char *>(elements);
-  const char *format = width == 8 ? " %lu" : " %u";
+  const PrintFormat format = width == 8 ? PrintFormat(" %lu") : PrintFormat(" %u");
   const auto w = static_cast<std::size_t>(width);
   for (unsigned i = 0; i < count; ++i, p += w) {
     uint32_t low = 0;

@@ -15,7 +15,17 @@ unsigned char *valueAddress(const PrintCursor &c) {
 }
 
 void *remap(Env *env, void *fromRef, void *toRef, uint32_t size) {
+  flushOutput();
   return env->services->remapValue(env, fromRef, toRef, size);
+}
+
+// "{" before the first component or element, "," before each further one.
+void printSeparator(Env *env, bool &first) {
+  if (first)
+    apiPrint(env, "{");
+  else
+    apiPrint(env, ",");
+  first = false;
 }
 
 void printSequence(WalkFrame &f) {
@@ -23,28 +33,29 @@ void printSequence(WalkFrame &f) {
   Env *env = f.env;
   if (f.inList == 0) printNewline(env, 1);
   PrintCursor &own = f.fillOwn();
-  const char *separator = "{";
+  bool first = true;
   for (int32_t i = 0; i < t.count; ++i) {
     const FieldDesc *c = ctlComponent(f.ctl, &t, i);
     if (!ctlComponentPresent(c, f.s, t.lenSize, valueAddress(own) + c->offset)) continue;
-    apiPrint(env, separator);
-    separator = ",";
+    printSeparator(env, first);
     printNewline(env, 0);
     apiPrint(env, "%s ", ctlComponentName(f.ctl, c));
     own.offset += c->offset;
     printValue(f.ctl, ctlType(f.ctl, c->type), &own, 0);
     own.offset -= c->offset;
   }
-  if (separator[0] == '{') apiPrint(env, "{");
+  if (first) apiPrint(env, "{");
   printNewline(env, 1);
   apiPrint(env, "}");
 }
 
-// A selector outside 1..count names no alternative: nothing is printed.
+// Compilers may leave count 0 for a CHOICE; then the selector is trusted with
+// no upper bound and a record beyond the table faults into the driver's guard.
+// A positive count bounds it: a selector outside 1..count prints nothing.
 void printChoice(WalkFrame &f) {
   const TypeDesc &t = *f.t;
   auto sel = static_cast<int32_t>(loadInt(f.s, t.lenSize));
-  if (sel < 1 || sel > t.count) return;
+  if (sel < 1 || (t.count > 0 && sel > t.count)) return;
   const FieldDesc *c = ctlComponent(f.ctl, &t, sel - 1);
   apiPrint(f.env, "%s : ", ctlComponentName(f.ctl, c));
   PrintCursor &own = f.fillOwn();
@@ -57,13 +68,12 @@ void printSequenceOf(WalkFrame &f, uint32_t linkSize) {
   Env *env = f.env;
   const TypeDesc *element = ctlElementType(f.ctl, &t);
   if (f.inList == 0) printNewline(env, 1);
-  const char *separator = "{";
+  bool first = true;
   if (linkSize != 0) {
     PrintCursor &cur = *f.current;
     while (followLink(&cur, t.dataOffset + static_cast<uint32_t>(t.count))) {
       f.moved = true;
-      apiPrint(env, separator);
-      separator = ",";
+      printSeparator(env, first);
       printNewline(env, 0);
       cur.offset += t.dataOffset;
       printValue(f.ctl, element, &cur, 1);
@@ -81,14 +91,13 @@ void printSequenceOf(WalkFrame &f, uint32_t linkSize) {
         n = 0;
     }
     for (int32_t i = 0; i < n; ++i) {
-      apiPrint(env, separator);
-      separator = ",";
+      printSeparator(env, first);
       printNewline(env, 0);
       printValue(f.ctl, element, &cur, 1);
       cur.offset += static_cast<uint32_t>(t.count);
     }
   }
-  if (separator[0] == '{') apiPrint(env, "{");
+  if (first) apiPrint(env, "{");
   printNewline(env, 1);
   apiPrint(env, "}");
 }

@@ -1,5 +1,7 @@
 #include "printer/value_access.h"
 
+#include "frame/print.h"
+
 namespace zur {
 
 void storeBigEndian(unsigned char *dst, const void *src, int16_t width) {
@@ -20,16 +22,11 @@ const unsigned char *bigEndianBytes(unsigned char *dst, const void *src, uint16_
   return dst;
 }
 
-uint32_t countLinks(const void *first) {
-  uint32_t n = 0;
-  for (const void *node = first; node != nullptr; node = loadAddress(node)) ++n;
-  return n;
-}
-
 bool followLink(PrintCursor *cursor, uint32_t size) {
   void *link = loadAddress(cursor->base + cursor->offset);
   if (link == nullptr) return false;
   Env *env = cursor->env;
+  flushOutput();
   cursor->base = static_cast<unsigned char *>(
       env->services->remapValue(env, cursor->blockRef, link, size));
   cursor->offset = 0;

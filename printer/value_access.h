@@ -1,5 +1,5 @@
 // Reading decoded values: integers of the widths the control table names,
-// presence bits, big-endian copies, and the links of list values.
+// big-endian copies, and the links of list values.
 #ifndef ZURBASE_PRINTER_VALUE_ACCESS_H
 #define ZURBASE_PRINTER_VALUE_ACCESS_H
 
@@ -55,11 +55,6 @@ inline int64_t loadInt(const void *p, unsigned width) {
   return v;
 }
 
-// Bit bitNo of a mask `width` bytes wide, bit 0 the most significant one.
-inline uint8_t getBit(const void *mask, int bitNo, uint16_t width) {
-  return ctlMaskBit(static_cast<const unsigned char *>(mask), bitNo, width);
-}
-
 // Writes the low 32 bits of the width-byte integer at src into dst[0..width),
 // most significant byte first.
 void storeBigEndian(unsigned char *dst, const void *src, int16_t width);
@@ -71,9 +66,6 @@ const unsigned char *bigEndianBytes(unsigned char *dst, const void *src, uint16_
 // Size of the link words at the head of each node of a list or segment value;
 // 0 for types whose value is not a chain of nodes.
 inline uint32_t listLinkSize(const TypeDesc *td) { return ctlLinkSize(td); }
-
-// Number of nodes in a chain whose nodes begin with the next node's address.
-uint32_t countLinks(const void *first);
 
 // Moves the cursor to the block that the address at its position points to;
 // false, with the cursor unchanged, when that address is null.

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "frame/entry_points.h"
+#include "library/entry_points.h"
 #include "platform/crt_files.h"
 #include "tracewin/trace_resources.h"
 #include "tracewin/trace_store.h"

@@ -8,12 +8,13 @@
 #include <cstdint>
 #include <cstring>
 
-#include "frame/entry_points.h"
+#include "library/entry_points.h"
 #include "frame/word_format.h"
 #include "platform/crt_files.h"
 #include "platform/window_system.h"
 #include "tracewin/trace_resources.h"
 #include "tracewin/trace_window.h"
+#include "zurbase/status.h"
 
 namespace zur {
 namespace tracewin {
@@ -196,20 +197,20 @@ const char *traceBlankLine() { return blankLine; }
 using namespace tracewin;
 
 int apiOpenTraceWindow(Env *env) {
-  if (env == nullptr) return TRACE_OPEN_EXISTS;
+  if (env == nullptr) return ZURBASE_STATUS_TRACE_EXISTS;
   currentEnv = env;
   TraceStore &ts = env->trace;
-  if (ts.traceWnd != nullptr || ts.tmpFile != nullptr) return TRACE_OPEN_EXISTS;
+  if (ts.traceWnd != nullptr || ts.tmpFile != nullptr) return ZURBASE_STATUS_TRACE_EXISTS;
   std::memset(blankLine, ' ', sizeof blankLine);
   HINSTANCE instance = GetModuleHandleA(kModuleName);
   HMENU menu = nullptr;
   registerTraceClass(instance, &menu);
-  if (!createTraceWindow(instance, SW_SHOW, menu)) return TRACE_OPEN_EXISTS;
+  if (!createTraceWindow(instance, SW_SHOW, menu)) return ZURBASE_STATUS_TRACE_EXISTS;
   ts.tmpFile = openStoreFile(ts);
   if (ts.tmpFile == nullptr) {
     showError(windowOf(ts), kNoTempFile);
     ValidateRect(windowOf(ts), nullptr);
-    return TRACE_OPEN_NO_TEMP_FILE;
+    return ZURBASE_STATUS_NO_TEMP_FILE;
   }
   return 0;
 }

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "frame/entry_points.h"
+#include "library/entry_points.h"
 #include "tracewin/trace_resources.h"
 #include "tracewin/trace_store.h"
 #include "tracewin/trace_view.h"

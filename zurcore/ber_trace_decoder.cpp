@@ -1,12 +1,15 @@
 // The stand-in's BER decoder: it decodes no values, it walks the TLVs of its
 // input and reports every element to apiTraceEncoding, so that the library
-// can be seen tracing real encodings.
+// can be seen tracing real encodings. As a codec it traces tags and lengths;
+// for a tool (zurcoreTraceBer) it also shows contents, looks inside
+// encapsulated DER, follows truncated elements and takes 64-bit lengths.
 #include <cstdio>
 #include <cstring>
 #include <new>
 #include <vector>
 
-#include "zurcore/core_env.h"
+#include "ber_value_text.h"
+#include "core_env.h"
 
 namespace zurcore {
 namespace {
@@ -60,7 +63,9 @@ int reportRow(char *msgBuf, Failure failure, long argument, char *copy, std::siz
 // Tag numbers must fit the 14 bits of TagLen.tag.
 constexpr uint32_t kMaxTagNumber = 0x3FFF;
 constexpr uint32_t kDecodeFlagPrintErrors = 0x2;
-constexpr std::size_t kTextRoom = 160;
+constexpr std::size_t kTextRoom = kValueTextRoom + 512;
+// Encapsulated DER is looked for no deeper than this inside one string.
+constexpr std::size_t kMaxEncapsulatedNesting = 64;
 // BER events carry no PER item; under PER rules they print the names only.
 constexpr int32_t kNoPerItem = -1;
 
@@ -85,12 +90,22 @@ struct TraceEvent {
   char room[kTextRoom];
 };
 
+// What a walk does beyond tracing tags and lengths.
+struct WalkOptions {
+  bool values = false;          // primitive contents as extra text
+  bool encapsulated = false;    // trace DER inside OCTET STRING and BIT STRING
+  bool enterTruncated = false;  // trace a constructed element cut short as far as it goes
+  bool longLengths = false;     // up to 8 length octets; lengths past INT32_MAX
+  int32_t maxDepth = INT32_MAX;
+};
+
 // One constructed element whose contents are being walked.
 struct Level {
   std::size_t end;  // end of the contents, or of the enclosing contents when indefinite
   bool indefinite;
   int32_t depth;    // depth of the elements inside
   int32_t children;
+  bool truncated;   // the element claimed more than `end` leaves it
 };
 
 struct Header {
@@ -98,20 +113,26 @@ struct Header {
   bool constructed;
   uint32_t number;
   bool definite;
-  uint32_t length;
+  uint64_t length;
   std::size_t size;  // octets of tag and length
 };
 
+const char *const kClassNames[] = {"UNIVERSAL ", "APPLICATION ", "", "PRIVATE "};
+
 class Walker {
  public:
-  Walker(Env *env, const unsigned char *in, std::size_t size, uint32_t flags, char *msgBuf)
-      : env_(env), in_(in), size_(size), flags_(flags), msgBuf_(msgBuf),
+  Walker(Env *env, const unsigned char *in, std::size_t size, uint32_t flags, char *msgBuf,
+         const WalkOptions &options)
+      : env_(env), in_(in), size_(size), flags_(flags), msgBuf_(msgBuf), options_(options),
         trace_(reinterpret_cast<ApiTraceEncodingFn>(zurcoreApiTbl(env)[SLOT_TRACE_ENCODING])) {}
+
+  // Where the walk stopped: the end, or the offset of its fault.
+  std::size_t position() const { return pos_; }
 
   // Walks every top-level element; returns 0 or the code of a decoding row.
   int run() {
     if (size_ == 0) return fail(PREMATURE_END);
-    levels_.push_back(Level{size_, false, 0, 0});
+    levels_.push_back(Level{size_, false, 0, 0, false});
     while (!levels_.empty()) {
       int status = step();
       if (status != 0) return status;
@@ -132,6 +153,7 @@ class Walker {
       }
       if (pos_ >= level.end) return fail(level.end == size_ ? PREMATURE_END : EXPECTED_EOC);
     } else if (pos_ == level.end) {
+      if (level.truncated) return fail(overrun(level.end));
       levels_.pop_back();
       return 0;
     }
@@ -141,17 +163,122 @@ class Walker {
     int status = readHeader(level.end, h);
     if (status != 0) return status;
     const std::size_t contents = pos_ + h.size;
-    if (h.definite && h.length > level.end - contents) return fail(overrun(level.end));
+    const bool truncated = h.definite && h.length > level.end - contents;
+    if (truncated && !(h.constructed && options_.enterTruncated)) return fail(overrun(level.end));
     if (!h.definite && !h.constructed) return fail(PRIMITIVE_INDEFINITE);
 
-    emitElement(h, level.depth, ++level.children);
-    pos_ = contents;
-    if (!h.constructed)
-      pos_ += h.length;
-    else if (h.definite)
-      levels_.push_back(Level{contents + h.length, false, level.depth + 1, 0});
-    else
-      levels_.push_back(Level{level.end, true, level.depth + 1, 0});
+    const int32_t depth = level.depth;
+    const int32_t index = ++level.children;
+    if (depth > options_.maxDepth)
+      return truncated ? fail(overrun(level.end)) : skipPastDepthLimit(h, level.end);
+    const std::size_t end = !h.definite || truncated
+                                ? level.end
+                                : contents + static_cast<std::size_t>(h.length);
+    // `level` is not used below: pushing may move it.
+    const std::size_t inner = h.constructed ? contents : encapsulatedStart(h, contents, end);
+    emitElement(h, depth, index, inner == 0 ? in_ + contents : nullptr);
+    if (inner != 0) {
+      pos_ = inner;
+      levels_.push_back(Level{end, !h.definite, depth + 1, 0, truncated});
+    } else {
+      pos_ = end;
+    }
+    return 0;
+  }
+
+  // Where the DER inside an OCTET STRING or BIT STRING starts; 0 when the
+  // contents are not one complete DER element, or not looked into.
+  std::size_t encapsulatedStart(const Header &h, std::size_t contents, std::size_t end) const {
+    if (!options_.encapsulated || h.tagClass != 0) return 0;
+    std::size_t start = contents;
+    if (h.number == 3) {
+      if (contents == end || in_[contents] != 0) return 0;  // bits left unused: not octets
+      ++start;
+    } else if (h.number != 4) {
+      return 0;
+    }
+    return isOneDerElement(start, end) ? start : 0;
+  }
+
+  // A single universal element of a known type filling [p, end) exactly,
+  // with definite, minimal lengths all the way down: what dumpasn1 and
+  // people take for an encapsulated encoding.
+  bool isOneDerElement(std::size_t p, const std::size_t end) const {
+    if (p == end || (in_[p] & 0xC0) != 0 || universalName(in_[p] & 0x1F) == nullptr) return false;
+    std::size_t ends[kMaxEncapsulatedNesting];
+    std::size_t open = 0;
+    std::size_t limit = end;
+    for (bool top = true;; top = false) {
+      while (p == limit) {
+        if (open == 0) return !top;
+        limit = ends[--open];
+      }
+      const unsigned char first = in_[p++];
+      if (first == 0) return false;
+      if ((first & 0x1F) == 0x1F) {
+        if (p == limit || in_[p] == 0x80) return false;
+        uint32_t number = 0;
+        do {
+          if (p == limit || number > kMaxTagNumber) return false;
+          number = (number << 7) | (in_[p] & 0x7F);
+        } while ((in_[p++] & 0x80) != 0);
+        if (number < 0x1F || number > kMaxTagNumber) return false;
+      }
+      if (p == limit) return false;
+      const unsigned char lead = in_[p++];
+      uint64_t length = lead;
+      if (lead >= 0x80) {
+        const std::size_t count = lead & 0x7F;
+        if (count == 0 || count > 8 || count > limit - p || in_[p] == 0) return false;
+        length = 0;
+        for (std::size_t k = 0; k < count; ++k) length = (length << 8) | in_[p++];
+        if (length < 0x80) return false;
+      }
+      if (length > limit - p || (top && length != limit - p)) return false;
+      if ((first & 0x20) == 0) {
+        p += static_cast<std::size_t>(length);
+        continue;
+      }
+      if (open == kMaxEncapsulatedNesting) return false;
+      ends[open++] = limit;
+      limit = p + static_cast<std::size_t>(length);
+    }
+  }
+
+  // Elements past the depth limit are not traced: the first is reported,
+  // and each is stepped over, an indefinite one by counting to its EOC.
+  int skipPastDepthLimit(const Header &h, std::size_t limit) {
+    if (!depthReported_) {
+      depthReported_ = true;
+      char text[kTextRoom];
+      std::snprintf(text, sizeof text,
+                    "%*sdepth limit %ld passed at offset %llu: contents not traced\n",
+                    2 * options_.maxDepth + 2, "", static_cast<long>(options_.maxDepth),
+                    static_cast<unsigned long long>(pos_));
+      emitText(text);
+    }
+    pos_ += h.size;
+    if (h.definite) {
+      pos_ += static_cast<std::size_t>(h.length);
+      return 0;
+    }
+    for (uint64_t open = 1; open != 0;) {
+      if (pos_ + 1 < limit && in_[pos_] == 0) {
+        if (in_[pos_ + 1] != 0) return fail(NON_STANDARD_EOC);
+        pos_ += 2;
+        --open;
+        continue;
+      }
+      if (pos_ >= limit) return fail(limit == size_ ? PREMATURE_END : EXPECTED_EOC);
+      Header inner{};
+      int status = readHeader(limit, inner);
+      if (status != 0) return status;
+      const std::size_t contents = pos_ + inner.size;
+      if (!inner.definite && !inner.constructed) return fail(PRIMITIVE_INDEFINITE);
+      if (inner.definite && inner.length > limit - contents) return fail(overrun(limit));
+      pos_ = contents + static_cast<std::size_t>(inner.length);
+      if (!inner.definite) ++open;
+    }
     return 0;
   }
 
@@ -184,12 +311,12 @@ class Walker {
     h.length = lead;
     if (lead > 0x80) {
       const std::size_t count = lead & 0x7F;
-      if (count > 4) return fail(LENGTH_TOO_LONG);
+      if (count > (options_.longLengths ? 8u : 4u)) return fail(LENGTH_TOO_LONG);
       if (count > limit - p) return fail(overrun(limit));
       uint64_t length = 0;
       for (std::size_t k = 0; k < count; ++k) length = (length << 8) | in_[p++];
-      if (length > INT32_MAX) return fail(LENGTH_TOO_LONG);
-      h.length = static_cast<uint32_t>(length);
+      if (length > (options_.longLengths ? UINT64_MAX : INT32_MAX)) return fail(LENGTH_TOO_LONG);
+      h.length = length;
     } else if (lead == 0x80) {
       h.length = 0;
     }
@@ -197,13 +324,18 @@ class Walker {
     return 0;
   }
 
-  void emitElement(const Header &h, int32_t depth, int32_t index) {
+  // One element's line; `contents`, when given, are shown as its value.
+  void emitElement(const Header &h, int32_t depth, int32_t index, const unsigned char *contents) {
+    TraceRec &rec = event_.rec;
+    rec = TraceRec{};
+    if (options_.values && contents != nullptr && !h.constructed)
+      valueText(env_, h.tagClass == 0, h.number, contents, h.length,
+                reinterpret_cast<char *>(&event_) + offsetof(TraceRec, text));
+    if (h.length > INT32_MAX) return emitLongElement(h, depth, index);
     TagLen tag{};
     tag.length = static_cast<int32_t>(h.length);
     tag.tag = static_cast<uint16_t>((h.tagClass << 14) | h.number);
     tag.lenFlags = h.definite ? TAGLEN_DEFINITE : 0;
-    TraceRec &rec = event_.rec;
-    rec = TraceRec{};
     rec.eventKind = TRACE_COMPONENT;
     rec.caption = h.tagClass == 0 ? universalName(h.number) : nullptr;
     rec.tagCount = 1;
@@ -213,6 +345,21 @@ class Walker {
     rec.depth = depth;
     rec.formFlags = h.constructed ? 0 : TRACE_PRIMITIVE;
     trace_(env_, &rec, 0);
+  }
+
+  // TagLen holds lengths up to INT32_MAX: a longer element's line, the same
+  // as the library prints for the others, goes as free text.
+  void emitLongElement(const Header &h, int32_t depth, int32_t index) {
+    const char *caption = h.tagClass == 0 ? universalName(h.number) : nullptr;
+    const char *value = reinterpret_cast<char *>(&event_) + offsetof(TraceRec, text);
+    char line[kTextRoom];
+    std::snprintf(line, sizeof line, "%*s#%ld %s: tag = [%s%lu] %s; length = %llu%s%*s%s\n",
+                  2 * depth, "", static_cast<long>(index), caption != nullptr ? caption : "",
+                  kClassNames[h.tagClass], static_cast<unsigned long>(h.number),
+                  h.constructed ? "constructed" : "primitive",
+                  static_cast<unsigned long long>(h.length), value[0] != '\0' ? "\n" : "",
+                  value[0] != '\0' ? 2 * depth + 2 : 0, "", value);
+    emitText(line);
   }
 
   void emitEoc(int32_t depth) {
@@ -238,8 +385,9 @@ class Walker {
   // the row's code.
   int fail(Failure failure, long argument = 0) {
     char text[kTextRoom];
-    int n = std::snprintf(text, sizeof text, "not parsed: %ld octets from offset %ld:",
-                          static_cast<long>(size_ - pos_), static_cast<long>(pos_));
+    int n = std::snprintf(text, sizeof text, "not parsed: %llu octets from offset %llu:",
+                          static_cast<unsigned long long>(size_ - pos_),
+                          static_cast<unsigned long long>(pos_));
     for (std::size_t k = pos_; k < size_ && k < pos_ + 8 && n < 140; ++k)
       n += std::snprintf(text + n, sizeof text - n, " %02X", in_[k]);
     std::snprintf(text + n, sizeof text - n, "%s\n", size_ - pos_ > 8 ? " ..." : "");
@@ -256,8 +404,10 @@ class Walker {
   std::size_t size_;
   uint32_t flags_;
   char *msgBuf_;
+  WalkOptions options_;
   ApiTraceEncodingFn trace_;
   std::size_t pos_ = 0;
+  bool depthReported_ = false;
   std::vector<Level> levels_;
   TraceEvent event_{};
 };
@@ -268,7 +418,7 @@ int decodeTrace(Env *env, int32_t *, void **inPtr, int32_t *inLen, void **, uint
   if (inPtr == nullptr || *inPtr == nullptr || inLen == nullptr || *inLen < 0)
     return reportRow(msgBuf, NULL_INPUT, 0, message, sizeof message);
   Walker walker(env, static_cast<const unsigned char *>(*inPtr), static_cast<std::size_t>(*inLen),
-                flags, msgBuf);
+                flags, msgBuf, WalkOptions{});
   int status;
   try {
     status = walker.run();
@@ -291,3 +441,28 @@ const CodecEntry &builtinBerCodec() {
 }
 
 }  // namespace zurcore
+
+extern "C" ZURCORE_EXPORT int zurcoreTraceBer(Env *env, const void *data, uint64_t size,
+                                              const ZurcoreTraceOptions *options,
+                                              uint64_t *faultOffset) {
+  using namespace zurcore;
+  char message[kTextRoom];
+  *faultOffset = 0;
+  if (data == nullptr && size != 0)
+    return reportRow(env->msgBuf, NULL_INPUT, 0, message, sizeof message);
+  if (size > SIZE_MAX) return reportRow(env->msgBuf, OUT_OF_MEMORY, 0, message, sizeof message);
+  WalkOptions walk;
+  walk.values = options->values != 0;
+  walk.encapsulated = walk.enterTruncated = walk.longLengths = true;
+  walk.maxDepth = options->maxDepth > 0 ? options->maxDepth : INT32_MAX;
+  Walker walker(env, static_cast<const unsigned char *>(data), static_cast<std::size_t>(size),
+                kDecodeFlagPrintErrors, env->msgBuf, walk);
+  try {
+    const int status = walker.run();
+    *faultOffset = walker.position();
+    return status;
+  } catch (const std::bad_alloc &) {
+    *faultOffset = walker.position();
+    return reportRow(env->msgBuf, OUT_OF_MEMORY, 0, message, sizeof message);
+  }
+}

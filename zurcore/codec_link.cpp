@@ -1,7 +1,6 @@
 // Linking the codec of the selected rules: the stand-in copies the codec
 // registered for those rules into the Env.
-#include "frame/sibling.h"
-#include "zurcore/core_env.h"
+#include "core_env.h"
 
 using zurcore::core;
 

@@ -5,7 +5,7 @@
 
 #include <type_traits>
 
-#include "zurcore/zurcore.h"
+#include "zurbase/zurcore.h"
 
 namespace zurcore {
 

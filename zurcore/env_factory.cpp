@@ -2,7 +2,7 @@
 #include <cstring>
 #include <new>
 
-#include "zurcore/core_env.h"
+#include "core_env.h"
 
 namespace zurcore {
 namespace {

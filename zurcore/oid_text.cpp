@@ -3,8 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "frame/sibling.h"
-#include "zurcore/zurcore.h"
+#include "zurbase/zurcore.h"
 
 namespace zurcore {
 namespace {

@@ -2,7 +2,7 @@
 // mapping services hand back the address they are given.
 #include <span>
 
-#include "zurcore/core_env.h"
+#include "core_env.h"
 
 namespace zurcore {
 namespace {

@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "examples/personnel_encoding.h"
-#include "frame/entry_points.h"
+#include "library/entry_points.h"
 #include "frame/sibling.h"
 #include "frame/word_format.h"
-#include "zurcore/zurcore.h"
+#include "zurbase/zurcore.h"
 
 namespace {
 

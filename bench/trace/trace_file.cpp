@@ -7,7 +7,7 @@
 #include <iterator>
 #include <vector>
 
-#include "zurcore/zurcore.h"
+#include "zurbase/zurcore.h"
 
 namespace {
 

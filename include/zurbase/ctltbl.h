@@ -16,18 +16,32 @@ extern "C" {
 #define CTL_NO_LINK_PER 0x4u
 #define CTL_NO_LINK_BER 0x8u
 
+/* One type of the application's specification (40 bytes). */
 typedef struct TypeDesc {
-  int32_t maxLen;
+  int32_t maxLen;       /* bits (kinds 1, 2), characters (22), most octets or -1 (63) */
   uint32_t reserved4;
   uint32_t reserved8;
   const char *name;     /* null: "<anonymous>" */
-  uint32_t size;
+  uint32_t size;        /* bytes of the value where its parent holds it; float or
+                           double for kind 7 (4 or less: float); width of the
+                           holding integer for kind 1; one link word for lists */
+  /* count, by kind: SEQUENCE and SET (11, 12, 56, 57) the number of components;
+     CHOICE (13) the number of alternatives, or 0 or less when the compiler
+     leaves it out (the selector is then not bounded above); SEQUENCE OF and
+     SET OF arrays (14, 16, 17, 19) the distance in bytes between elements;
+     lists (15, 18, 47, 48) and the arc list (27) the size of the element or
+     arc in a node. Not read for other kinds. */
   int32_t count;
-  uint16_t lenSize;
-  uint16_t dataOffset;
-  uint16_t typeFlags;
-  uint16_t ref;
-  uint32_t kind;
+  uint16_t lenSize;     /* width (1, 2, 4, 8) of the leading integer: the value,
+                           selector, presence mask, length or count; arc width
+                           for kinds 26 to 28 */
+  uint16_t dataOffset;  /* offset of the data (or of its address) in the value or
+                           list node */
+  uint16_t typeFlags;   /* TYPE_BY_POINTER, TYPE_MAY_DEFER */
+  uint16_t ref;         /* first component in fields (SEQUENCE, SET, CHOICE),
+                           element type (SEQUENCE OF, SET OF), enumeration pair
+                           in infoTable (kinds 6, 58; 0: none) */
+  uint32_t kind;        /* enum TypeKind */
   uint32_t reserved36;
 } TypeDesc;
 ZURBASE_ASSERT_OFFSET(TypeDesc, maxLen, 0);
@@ -45,12 +59,15 @@ ZURBASE_ASSERT_SIZE(TypeDesc, 40);
 #define TYPE_BY_POINTER 0x1u
 #define TYPE_MAY_DEFER 0x2u
 
+/* One component of a SEQUENCE, SET or CHOICE type (12 bytes). */
 typedef struct FieldDesc {
-  uint32_t offset;
-  uint16_t type;
-  int16_t presenceBit;
-  uint16_t nameIdx;
-  uint8_t fieldFlags;
+  uint32_t offset;      /* offset of the component inside the parent value */
+  uint16_t type;        /* type index of the component */
+  int16_t presenceBit;  /* bit in the parent's presence mask, 0 = most significant;
+                           negative: present when the address word at offset is
+                           non-zero */
+  uint16_t nameIdx;     /* infoTable index of the component's name */
+  uint8_t fieldFlags;   /* FIELD_OPTIONAL, FIELD_NAMED, FIELD_DEFAULT */
   uint8_t reserved11;
 } FieldDesc;
 ZURBASE_ASSERT_OFFSET(FieldDesc, type, 4);
@@ -64,15 +81,17 @@ ZURBASE_STATIC_ASSERT(sizeof(FieldDesc) == 12, "sizeof FieldDesc");
 #define FIELD_NAMED 0x2u
 #define FIELD_DEFAULT 0x8u
 
+/* The control table header: the application's PDUs and types. */
 struct CtlTbl {
   uint8_t reserved0[10];
-  uint16_t flags;
-  uint16_t pduCount;
+  uint16_t flags;            /* CTL_ENUM_AS_INDEX, CTL_NO_LINK_PER, CTL_NO_LINK_BER */
+  uint16_t pduCount;         /* PDU numbers run from 1 to pduCount */
   uint16_t reserved14;
-  const uint16_t *pduTypes;
-  const TypeDesc *types;
-  const FieldDesc *fields;
-  const ApiWord *infoTable;
+  const uint16_t *pduTypes;  /* type index of each PDU, PDU n at n - 1 */
+  const TypeDesc *types;     /* type descriptors by type index */
+  const FieldDesc *fields;   /* component records by component index */
+  const ApiWord *infoTable;  /* component name addresses and enumeration pairs
+                                (count, address of int32_t values) */
 };
 ZURBASE_ASSERT_OFFSET(CtlTbl, flags, 10);
 ZURBASE_ASSERT_OFFSET(CtlTbl, pduCount, 12);
@@ -229,11 +248,28 @@ static inline int ctlComponentPresent(const FieldDesc *c, const unsigned char *s
    0 for every kind that is not a chain of nodes. */
 static inline uint32_t ctlLinkSize(const TypeDesc *t) {
   switch (t->kind) {
-    case 15: case 18: case 27: case 31: case 32: case 33: case 34:
-    case 35: case 36: case 37: case 45:
+    case KIND_SEQOF_LIST:
+    case KIND_SETOF_LIST:
+    case KIND_OID_LIST:
+    case KIND_SEG_OCTETS_PTR:
+    case KIND_SEG_OCTETS_INLINE:
+    case KIND_SEG_BITS_PTR:
+    case KIND_SEG_BITS_INLINE:
+    case KIND_SEG_CHARS_INLINE:
+    case KIND_SEG_CHARS_NUL:
+    case KIND_SEG_CHARS_PTR:
+    case KIND_SEG_OCTETS_PTR_B:
       return t->size;
-    case 38: case 39: case 40: case 41: case 42: case 43: case 44:
-    case 46: case 47: case 48:
+    case KIND_SEG2_OCTETS_PTR:
+    case KIND_SEG2_OCTETS_INLINE:
+    case KIND_SEG2_BITS_PTR:
+    case KIND_SEG2_BITS_INLINE:
+    case KIND_SEG2_CHARS_INLINE:
+    case KIND_SEG2_CHARS_NUL:
+    case KIND_SEG2_CHARS_PTR:
+    case KIND_SEG2_OCTETS_PTR_B:
+    case KIND_SEQOF_LIST2:
+    case KIND_SETOF_LIST2:
       return 2 * t->size;
     default:
       return 0;

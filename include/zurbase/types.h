@@ -10,7 +10,8 @@ extern "C" {
 #endif
 
 /* One argument word: an unsigned integer as wide as an address. On the
-   32-bit targets every shared record has its documented byte layout. */
+   32-bit targets every shared record has the 32-bit layout, asserted field
+   by field below each record. */
 typedef uintptr_t ApiWord;
 
 #if UINTPTR_MAX == 0xffffffffu

@@ -8,16 +8,17 @@
 extern "C" {
 #endif
 
+/* UTCTime (kind 29) and GeneralizedTime (kind 30) as the decoder stores them. */
 typedef struct TimeValue {
-  int16_t year;
+  int16_t year;     /* at least four digits printed (two for UTCTime) */
   int16_t month;
   int16_t day;
   int16_t hour;
   int16_t minute;
   int16_t second;
-  int16_t millisec;
-  int16_t mindiff;
-  int8_t utc;
+  int16_t millisec; /* thousandths of the second; GeneralizedTime only */
+  int16_t mindiff;  /* difference from UTC in minutes; 0 when none */
+  int8_t utc;       /* non-zero: the time is UTC ("Z"); GeneralizedTime only */
 } TimeValue;
 ZURBASE_ASSERT_OFFSET(TimeValue, mindiff, 14);
 ZURBASE_ASSERT_OFFSET(TimeValue, utc, 16);
@@ -26,10 +27,10 @@ ZURBASE_ASSERT_OFFSET(TimeValue, utc, 16);
    follows the form word directly, on every target. */
 #pragma pack(push, 4)
 typedef struct MixedReal {
-  int32_t form;
+  int32_t form;         /* 0: binary, 1: decimal text */
   union {
-    double binary;
-    const char *text;
+    double binary;      /* form 0: the IEEE double */
+    const char *text;   /* form 1: NUL-terminated decimal text */
   } value;
 } MixedReal;
 #pragma pack(pop)
@@ -38,9 +39,9 @@ ZURBASE_ASSERT_SIZE(MixedReal, 12);
 
 /* Encoded value (kind 51). */
 typedef struct EncodedValue {
-  ApiWord reserved;
-  ApiWord length;
-  const unsigned char *octets;
+  ApiWord reserved;             /* not read */
+  ApiWord length;               /* number of octets */
+  const unsigned char *octets;  /* the encoding, printed in hexadecimal */
 } EncodedValue;
 ZURBASE_ASSERT_SIZE(EncodedValue, 12);
 

@@ -3,6 +3,7 @@
 #define ZURBASE_ZURBASE_H
 
 #include "zurbase/types.h"
+#include "zurbase/status.h"
 #include "zurbase/env.h"
 #include "zurbase/ctltbl.h"
 #include "zurbase/values.h"

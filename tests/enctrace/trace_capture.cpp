@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "frame/entry_points.h"
+#include "library/entry_points.h"
 #include "tests/support/captured_output.h"
 #include "tests/support/test_env.h"
 

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "frame/entry_points.h"
+#include "library/entry_points.h"
 #include "tests/support/test_env.h"
 
 namespace {

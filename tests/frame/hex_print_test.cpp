@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/entry_points.h"
+#include "library/entry_points.h"
 #include "tests/support/captured_output.h"
 #include "tests/support/test_env.h"
 
@@ -13,7 +13,7 @@ std::string hexOf(const std::vector<unsigned char> &data, int *calls = nullptr) 
   zurtest::TestEnv env;
   env.captureWithHook();
   zur::apiPrintHex(env.get(), data.data(), static_cast<int32_t>(data.size()));
-  if (calls != nullptr) *calls = zurtest::hookCalls();
+  if (calls != nullptr) *calls = static_cast<int>(zurtest::hookCalls());
   return zurtest::hookText();
 }
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <thread>
 
-#include "zurcore/zurcore.h"
+#include "zurbase/zurcore.h"
 
 #ifdef _WIN32
 #include <windows.h>

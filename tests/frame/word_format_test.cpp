@@ -1,149 +1,210 @@
-// The formatter agrees with the C library for the conversions the library
-// and its hooks use, with arguments packed into words as apiPrint packs them.
+// The ten-word formatter, into a buffer and onto a stream, and apiPrint's
+// compiled standard-output path agree with the C library for the
+// conversions the library and its hooks use, with the arguments packed into
+// words as apiPrint packs them.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cinttypes>
 #include <cstdio>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "frame/print.h"
+#include "tests/support/captured_output.h"
+#include "tests/support/test_env.h"
 
 namespace {
 
+using Words = std::array<ApiWord, zur::kPrintWords>;
+
+struct Case {
+  std::string format;
+  Words words;
+  std::string want;
+};
+
 template <class... A>
-std::string viaWords(const char *fmt, A... args) {
-  ApiWord words[zur::kPrintWords] = {};
+Words packed(A... args) {
+  Words words{};
   [[maybe_unused]] int n = 0;
-  (zur::detail::pack(words, n, args), ...);
+  (zur::detail::pack(words.data(), n, args), ...);
+  return words;
+}
+
+// fmt given to the formatter, libcFmt (its spelling for the C library) to
+// snprintf, with the same arguments.
+template <class... A>
+Case like(const char *fmt, const char *libcFmt, A... args) {
   char buf[2048];
-  int len = zur::formatWords(buf, sizeof buf, fmt, words);
-  EXPECT_EQ(static_cast<std::size_t>(len), std::string(buf).size()) << fmt;
-  return buf;
+  std::snprintf(buf, sizeof buf, libcFmt, args...);
+  return {fmt, packed(args...), buf};
 }
 
 template <class... A>
-std::string viaLibc(const char *fmt, A... args) {
-  char buf[2048];
-  std::snprintf(buf, sizeof buf, fmt, args...);
-  return buf;
+Case same(const char *fmt, A... args) {
+  return like(fmt, fmt, args...);
 }
 
-#define SAME(fmt, ...) EXPECT_EQ(viaWords(fmt, __VA_ARGS__), viaLibc(fmt, __VA_ARGS__)) << fmt
+ApiWord text(const char *s) { return reinterpret_cast<ApiWord>(s); }
 
-TEST(WordFormat, IntegersMatchTheCLibrary) {
-  for (int v : {0, 1, -1, 42, -42, 2147483647, -2147483647 - 1}) {
-    SAME("%d", v);
-    SAME("[%5d]", v);
-    SAME("[%-6i|", v);
-    SAME("%+d", v);
-    SAME("% d", v);
-    SAME("%05d", v);
-    SAME("%.3d", v);
-    SAME("%u", static_cast<unsigned>(v));
-    SAME("%x %X", static_cast<unsigned>(v), static_cast<unsigned>(v));
-    SAME("%#o", static_cast<unsigned>(v));
-    SAME("%#x", static_cast<unsigned>(v));
-    SAME("%ld", static_cast<long>(v));
-    SAME("%lu", static_cast<unsigned long>(static_cast<unsigned>(v)));
-    SAME("%hd", static_cast<short>(v));
-    SAME("%hu", static_cast<unsigned short>(v));
-    SAME("%hhd", static_cast<signed char>(v));
-    SAME("%02X", static_cast<unsigned>(v & 0xFF));
+std::vector<Case> cases() {
+  std::vector<Case> all;
+  for (int v : {0, 1, -1, 7, -7, 42, 255, -350000, 2147483647, -2147483647 - 1}) {
+    for (const char *f : {"%d", "[%5d]", "[%-6i|", "%+d", "% d", "%05d", "%-05d|", "%.3d", "%1d",
+                          "%02d", "%i"})
+      all.push_back(same(f, v));
+    const auto u = static_cast<unsigned>(v);
+    for (const char *f : {"%u", "%3u", "%x %X", "%#o", "%#x", "%o", "%08X", "%02X"})
+      all.push_back(same(f, u, u));
+    all.push_back(same("%ld", static_cast<long>(v)));
+    all.push_back(same("%lu", static_cast<unsigned long>(u)));
+    all.push_back(same("%hd", static_cast<short>(v)));
+    all.push_back(same("%hu", static_cast<unsigned short>(v)));
+    all.push_back(same("%hhd", static_cast<signed char>(v)));
   }
-}
-
-TEST(WordFormat, SixtyFourBitIntegersPrintWithI64AndLl) {
   for (long long v : {0LL, -1LL, 9223372036854775807LL, -9223372036854775807LL - 1,
                       0x1122334455667788LL, 4294967296LL}) {
-    EXPECT_EQ(viaWords("%I64d", v), viaLibc("%" PRId64, static_cast<int64_t>(v)));
-    EXPECT_EQ(viaWords("%I64u", static_cast<unsigned long long>(v)),
-              viaLibc("%" PRIu64, static_cast<uint64_t>(v)));
-    EXPECT_EQ(viaWords("<%20I64d>", v), viaLibc("<%20" PRId64 ">", static_cast<int64_t>(v)));
-    SAME("%lld", v);
-    SAME("%llx", static_cast<unsigned long long>(v));
+    all.push_back(like("%I64d", "%" PRId64, static_cast<int64_t>(v)));
+    all.push_back(like("%I64u", "%" PRIu64, static_cast<uint64_t>(v)));
+    all.push_back(like("<%20I64d>", "<%20" PRId64 ">", static_cast<int64_t>(v)));
+    all.push_back(like("%I64d|%d", "%" PRId64 "|%d", static_cast<int64_t>(v), 5));
+    all.push_back(same("%lld", v));
+    all.push_back(same("%llx", static_cast<unsigned long long>(v)));
   }
-  EXPECT_EQ(viaWords("%I64u", 18446744073709551615ULL), "18446744073709551615");
-}
-
-TEST(WordFormat, DoublesMatchTheCLibrary) {
   for (double d : {0.0, -0.0, 1.5, -2.25, 3.14159265358979, 1e-300, 1e300, 12345.678, 1e-5}) {
-    SAME("%f", d);
-    SAME("%.3lf", d);
-    SAME("%e", d);
-    SAME("%E", d);
-    SAME("%g", d);
-    SAME("%G", d);
-    SAME("%10.2f|", d);
-    SAME("%-12.4e|", d);
+    for (const char *f : {"%f", "%.3lf", "%e", "%E", "%g", "%G", "%10.2f|", "%-12.4e|"})
+      all.push_back(same(f, d));
   }
-  SAME("{ %.3lf, 10, %d }", 1.2345678, 4);
-}
-
-TEST(WordFormat, StringsWidthsAndPrecisionsFromWords) {
-  SAME("%s", "abc");
-  SAME("[%8s]", "abc");
-  SAME("[%-8s]", "abc");
-  SAME("[%.2s]", "abcdef");
-  SAME("\n%*s", 6, "");
-  SAME("\n%*s", 0, "");
-  SAME("[%*s]", -5, "ab");
-  SAME("\"%.*s\"", 3, "abcdef");
-  SAME("\"%.*s ...\"", 2, "abcdef");
-  SAME("\"%*s\"", 9, "tmp.name");
-  SAME("[%*.*s]", 7, 2, "abcdef");
-  SAME("%c%c%c", 'a', 10, ' ');
-  SAME("[%3c]", 'z');
-  SAME("100%% %s", "sure");
-}
-
-TEST(WordFormat, MixedArgumentsUseAllTenWords) {
+  all.push_back(same("{ %.3lf, 10, %d }", 1.2345678, 4));
+  for (int width : {0, 1, 2, 5, 6, -1, -5}) {
+    all.push_back(same("\n%*s", width, ""));
+    all.push_back(same("\n%*s|", width, "ab"));
+    all.push_back(same("[%*s]", width, "ab"));
+    all.push_back(same("%*s\n", width, "EOC"));
+  }
+  for (const char *s : {"", "abc", "abcdefghijklmnopq"}) {
+    for (const char *f : {"%s", "%s ", "[%8s]", "[%-8s]", "[%.2s]", "\"%.*s\"", "\"%.*s ...\""})
+      all.push_back(std::string(f).find('*') != std::string::npos ? same(f, 3, s) : same(f, s));
+  }
+  all.push_back(same("\"%*s\"", 9, "tmp.name"));
+  all.push_back(same("[%*.*s]", 7, 2, "abcdef"));
+  all.push_back(same("%c%c%c", 'a', 10, ' '));
+  all.push_back(same("[%3c]", 'z'));
+  all.push_back(same("100%% %s", "sure"));
+  all.push_back(same("{"));
+  all.push_back(same("tag = [%s%d] %s; length = ", "UNIVERSAL ", 2, "primitive"));
   // Four doubles and two ints fill ten words on 32-bit targets.
-  SAME("%f %d %f %d %f %f", 1.0, 2, 3.5, 4, 5.25, 6.125);
-  EXPECT_EQ(viaWords("%I64d %s %I64u %c", -5LL, "x", 7ULL, 'q'),
-            viaLibc("%" PRId64 " %s %" PRIu64 " %c", int64_t{-5}, "x", uint64_t{7}, 'q'));
-  SAME("%d %d %d %d %d %d %d %d %d %d", 1, 2, 3, 4, 5, 6, 7, 8, 9, 10);
+  all.push_back(same("%f %d %f %d %f %f", 1.0, 2, 3.5, 4, 5.25, 6.125));
+  all.push_back(like("%I64d %s %I64u %c", "%" PRId64 " %s %" PRIu64 " %c", int64_t{-5}, "x",
+                     uint64_t{7}, 'q'));
+  all.push_back(same("%d %d %d %d %d %d %d %d %d %d", 1, 2, 3, 4, 5, 6, 7, 8, 9, 10));
+  all.push_back(same("[%700d]", 12));
+  all.push_back(same("[%-650.3f]", 2.5));
+  all.push_back(same("%*s|", 600, ""));
+  // Above one octet "%02X" is wider, and the next word is read in its place.
+  all.push_back(same("%02X %d", 0x1FFu, 9));
+  // What the C library leaves undefined stays readable.
+  all.push_back({"%s-%c-%s", {text("ab"), 'x', 0}, "ab-x-(null)"});
+  all.push_back({"trailing %", {}, "trailing %"});
+  all.push_back({"%y and %d", {5}, "%y and 5"});
+  all.push_back({"%d %d", {1}, "1 0"});  // words not given read as 0
+  return all;
+}
+
+std::string throughStream(const Case &c) {
+  std::FILE *f = std::tmpfile();
+  if (f == nullptr) return "(no tmpfile)";
+  const int n = zur::formatWordsTo(f, c.format.c_str(), c.words.data());
+  std::rewind(f);
+  std::string got(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
+  const std::size_t read = std::fread(got.data(), 1, got.size(), f);
+  std::fclose(f);
+  got.resize(read);
+  return got;
+}
+
+TEST(WordFormat, AgreesWithTheCLibraryInABufferAndOnAStream) {
+  for (const Case &c : cases()) {
+    char buf[2048];
+    const int n = zur::formatWords(buf, sizeof buf, c.format.c_str(), c.words.data());
+    EXPECT_EQ(buf, c.want) << c.format;
+    EXPECT_EQ(n, static_cast<int>(c.want.size())) << c.format;
+    EXPECT_EQ(throughStream(c), c.want) << c.format;
+  }
+}
+
+TEST(WordFormat, BufferIsBoundedAndTheFullLengthReported) {
+  const Words words{text("abcdefgh")};
+  char buf[5];
+  EXPECT_EQ(zur::formatWords(buf, sizeof buf, "<%s>", words.data()), 10);
+  EXPECT_STREQ(buf, "<abc");
+  EXPECT_EQ(zur::formatWords(buf, 0, "<%s>", words.data()), 10);
+  for (const char *fmt : {"%s", "%s ", "{}}", "\n%*s"}) {
+    const Words indent{3, text("")};
+    const Words &w = fmt[0] == '\n' ? indent : words;
+    EXPECT_EQ(zur::formatWords(buf, 3, fmt, w.data()), zur::formatWords(nullptr, 0, fmt, w.data()));
+    EXPECT_EQ(std::string(buf).size(), 2u) << fmt;
+  }
 }
 
 TEST(WordFormat, WordsArePackedLowWordFirst) {
-  ApiWord words[zur::kPrintWords] = {};
-  [[maybe_unused]] int n = 0;
-  zur::detail::pack(words, n, 0x1122334455667788LL);
-  zur::detail::pack(words, n, -3);
+  const Words words = packed(0x1122334455667788LL, -3);
   if (sizeof(ApiWord) == 4) {
-    ASSERT_EQ(n, 3);
     EXPECT_EQ(words[0], 0x55667788u);
     EXPECT_EQ(words[1], 0x11223344u);
     EXPECT_EQ(words[2], 0xFFFFFFFDu);
   } else {
-    ASSERT_EQ(n, 2);
     EXPECT_EQ(words[0], static_cast<ApiWord>(0x1122334455667788LL));
     EXPECT_EQ(static_cast<int>(words[1]), -3);
   }
 }
 
-TEST(WordFormat, OddFormatsStayReadable) {
-  EXPECT_EQ(viaWords("%s", static_cast<const char *>(nullptr)), "(null)");
-  EXPECT_EQ(viaWords("trailing %"), "trailing %");
-  EXPECT_EQ(viaWords("%y and %d", 5), "%y and 5");
-  EXPECT_EQ(viaWords("%d %d", 1), "1 0");  // words not given read as 0
-}
+// apiPrint resolves literal formats at compile time; on standard output they
+// must give what the formatter gives for the same words.
+#define COMPILED(fmt, ...) \
+  {[](Env *e) { zur::apiPrint(e, fmt, __VA_ARGS__); }, same(fmt, __VA_ARGS__)}
+#define COMPILED_LIKE(fmt, libcFmt, ...) \
+  {[](Env *e) { zur::apiPrint(e, fmt, __VA_ARGS__); }, like(fmt, libcFmt, __VA_ARGS__)}
 
-TEST(WordFormat, BufferIsBoundedAndTheFullLengthReported) {
-  ApiWord words[zur::kPrintWords] = {reinterpret_cast<ApiWord>("abcdefgh")};
-  char buf[5];
-  EXPECT_EQ(zur::formatWords(buf, sizeof buf, "<%s>", words), 10);
-  EXPECT_STREQ(buf, "<abc");
-  EXPECT_EQ(zur::formatWords(buf, 0, "<%s>", words), 10);
-  std::string wide(600, ' ');
-  char big[1200];
-  ApiWord widthWord[zur::kPrintWords] = {600, reinterpret_cast<ApiWord>("")};
-  EXPECT_EQ(zur::formatWords(big, sizeof big, "%*s|", widthWord), 601);
-  EXPECT_EQ(std::string(big), wide + "|");
-}
-
-TEST(WordFormat, LongNumericWidthsArePaddedExactly) {
-  SAME("[%700d]", 12);
-  SAME("[%-650.3f]", 2.5);
+TEST(PrintFormat, CompiledFormatsPrintAsTheFormatter) {
+  const std::vector<std::pair<std::function<void(Env *)>, Case>> table = {
+      COMPILED("%05d", -42),
+      COMPILED("%04d%02d%02d%02d%02d%02d.%03d", 2026, 12, 6, 2, 45, 1, 125),
+      COMPILED("%c%02d%02d", '-', 1, 30),
+      COMPILED("%02X", 0xABu),
+      COMPILED("%02X", 0x1FFu),
+      COMPILED("[%*s]", -5, "ab"),
+      COMPILED("\n%*s", 6, ""),
+      COMPILED("%*s\n", 7, "EOC"),
+      COMPILED("\n%*s%s", 4, "", "text"),
+      COMPILED("\"%.*s\"", 3, "abcdef"),
+      COMPILED("%.*s|", -1, "abc"),
+      COMPILED("value %s ::= ", "Rec"),
+      COMPILED("tag = [%s%d] %s; length = ", "APPLICATION ", 3, "constructed"),
+      COMPILED("%ld", -7L),
+      COMPILED("%lu", 4000000000UL),
+      COMPILED("%u", 4294967295u),
+      COMPILED("#%d ", 12),
+      COMPILED("%c", 'q'),
+      COMPILED_LIKE("%I64d", "%" PRId64, int64_t{-5}),
+      COMPILED_LIKE("%I64u", "%" PRIu64, ~uint64_t{0}),
+      COMPILED_LIKE("%I64d|%d", "%" PRId64 "|%d", int64_t{-9223372036854775807LL - 1}, 5),
+  };
+  zurtest::TestEnv env;
+  zurcoreSetPrintHook(env.get(), nullptr);
+  std::string want;
+  zurtest::StdoutCapture out;
+  {
+    zur::OutputScope scope;
+    for (const auto &[print, c] : table) {
+      print(env.get());
+      zur::apiPrint(env.get(), "|");
+      want += c.want + "|";
+    }
+  }
+  EXPECT_EQ(out.text(), want);
 }
 
 }  // namespace

@@ -4,9 +4,10 @@
 #include <thread>
 #include <vector>
 
-#include "frame/entry_points.h"
-#include "frame/registration_list.h"
+#include "library/entry_points.h"
+#include "printer/registration_list.h"
 #include "tests/guard/guard_support.h"
+#include "tests/support/captured_output.h"
 #include "tests/support/test_env.h"
 
 namespace {
@@ -38,9 +39,9 @@ Tally printRepeatedly(int thread, std::chrono::steady_clock::time_point until) {
   for (int i = 0; i < 20 || std::chrono::steady_clock::now() < until; ++i) {
     const int step = (i + thread) % 6;
     const auto &round = rounds[step == 0 ? 1 : step == 3 ? 2 : 0];
-    threadText().clear();
+    hookText().clear();
     if (zur::apiPrintPdu(env.get(), round.pdu, round.value) != round.code ||
-        threadText() != round.text)
+        hookText() != round.text)
       ++tally.wrong;
     else
       ++(round.code == 0 ? tally.good : tally.faulted);

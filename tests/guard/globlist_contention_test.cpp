@@ -6,10 +6,11 @@
 #include <thread>
 #include <utility>
 
-#include "frame/entry_points.h"
-#include "frame/registration_list.h"
+#include "library/entry_points.h"
 #include "platform/named_mutex.h"
+#include "printer/registration_list.h"
 #include "tests/guard/guard_support.h"
+#include "tests/support/captured_output.h"
 #include "tests/support/test_env.h"
 
 namespace {
@@ -48,7 +49,7 @@ class GloblistContention : public testing::Test {
   }
 
   int print() {
-    threadText().clear();
+    hookText().clear();
     return zur::apiPrintPdu(env.get(), PDU_REC, &rec);
   }
 
@@ -79,7 +80,7 @@ TEST_F(GloblistContention, AHolderPastTheTimeLimitMakesEnteringAndRemovingFailWi
       const Clock::time_point start = Clock::now();
       entered = zur::apiPrintPdu(second.get(), PDU_REC, &rec);
       enteringWaited = msSince(start);
-      enteringText = threadText();
+      enteringText = hookText();
     });
     direct =
         std::thread([&] { lockedUpdate = zur::updateRegistration(env.get(), &spare, &spareHead); });
@@ -89,7 +90,7 @@ TEST_F(GloblistContention, AHolderPastTheTimeLimitMakesEnteringAndRemovingFailWi
   EXPECT_EQ(print(), 19);
   const long removingWaited = msSince(start);
   EXPECT_GE(removingWaited, 4900);
-  EXPECT_EQ(threadText(), recText(5, "zurbase"));
+  EXPECT_EQ(hookText(), recText(5, "zurbase"));
   entering.join();
   direct.join();
   EXPECT_EQ(entered, 19);
@@ -105,15 +106,15 @@ TEST_F(GloblistContention, AHolderPastTheTimeLimitMakesEnteringAndRemovingFailWi
   TestEnv unguarded;
   useSample(unguarded.get());
   unguarded->decFlags |= ZURBASE_FLAG_NO_PRINT_GUARD;
-  threadText().clear();
+  hookText().clear();
   const Clock::time_point quick = Clock::now();
   EXPECT_EQ(zur::apiPrintPdu(unguarded.get(), PDU_REC, &rec), 0);
   EXPECT_LT(msSince(quick), 1000);
-  EXPECT_EQ(threadText(), recText(5, "zurbase"));
+  EXPECT_EQ(hookText(), recText(5, "zurbase"));
 
   EXPECT_EQ(holder->join(), 0);
   EXPECT_EQ(print(), 0);
-  EXPECT_EQ(threadText(), recText(5, "zurbase"));
+  EXPECT_EQ(hookText(), recText(5, "zurbase"));
   std::printf("[ figures  ] waited %ld ms entering, %ld ms removing\n", enteringWaited,
               removingWaited);
 }
@@ -130,11 +131,11 @@ TEST_F(GloblistContention, AHolderThatDiedHoldingItMakesOnePrintReturn19ThenItIs
   const Clock::time_point start = Clock::now();
   EXPECT_EQ(print(), 19);
   EXPECT_LT(msSince(start), 4000);
-  EXPECT_EQ(threadText(), "");
+  EXPECT_EQ(hookText(), "");
   expectListAsBefore();
 
   EXPECT_EQ(print(), 0);
-  EXPECT_EQ(threadText(), recText(5, "zurbase"));
+  EXPECT_EQ(hookText(), recText(5, "zurbase"));
   expectListAsBefore();
 }
 

@@ -17,9 +17,9 @@
 #include <unistd.h>
 #endif
 
-#include "frame/word_format.h"
 #include "platform/named_mutex.h"
 #include "platform/process_ids.h"
+#include "tests/support/captured_output.h"
 
 namespace zurtest {
 
@@ -27,37 +27,8 @@ namespace zurtest {
 // the starter that the mutex is held.
 constexpr const char *kHolderArg = "--globlist-holder";
 
-std::string &threadText() {
-  thread_local std::string text;
-  return text;
-}
-
-long &threadHookCalls() {
-  thread_local long calls = 0;
-  return calls;
-}
-
-namespace {
-
-int threadTextHook(Env *, const char *format, ApiWord w0, ApiWord w1, ApiWord w2, ApiWord w3,
-                   ApiWord w4, ApiWord w5, ApiWord w6, ApiWord w7, ApiWord w8, ApiWord w9) {
-  const ApiWord words[10] = {w0, w1, w2, w3, w4, w5, w6, w7, w8, w9};
-  char buf[1024];
-  const int n = zur::formatWords(buf, sizeof buf, format, words);
-  threadText().append(buf);
-  return n;
-}
-
-int countingHook(Env *, const char *, ApiWord, ApiWord, ApiWord, ApiWord, ApiWord, ApiWord, ApiWord,
-                 ApiWord, ApiWord, ApiWord) {
-  ++threadHookCalls();
-  return 0;
-}
-
-}  // namespace
-
 void useSample(Env *env, bool countOnly) {
-  zurcoreSetPrintHook(env, countOnly ? countingHook : threadTextHook);
+  zurcoreSetPrintHook(env, countOnly ? countingHook : appendingHook);
   env->ctlTbl = &sampleTable();
 }
 

@@ -13,7 +13,7 @@
 #include <thread>
 #include <utility>
 
-#include "zurcore/zurcore.h"
+#include "zurbase/zurcore.h"
 
 namespace zurtest {
 
@@ -38,12 +38,9 @@ const CtlTbl &sampleTable();
 std::string recText(std::int32_t a, const std::string &b);
 std::string recTextBeforeB(std::int32_t a);
 
-// Points env at sampleTable() and its output at threadText() of the printing
-// thread; with countOnly, its hook only counts its calls in threadHookCalls():
-// that touches no heap, so a print may be left from anywhere below it.
+// Points env at sampleTable() and its output at hookText() of the printing
+// thread, or with countOnly at countingHook.
 void useSample(Env *env, bool countOnly = false);
-std::string &threadText();
-long &threadHookCalls();
 
 // The SIGSEGV handler in place now.
 void (*currentSegvHandler())(int);

@@ -7,11 +7,11 @@
 #include <csetjmp>
 #include <thread>
 
-#include "frame/entry_points.h"
 #include "frame/error_table.h"
-#include "frame/print_guard.h"
-#include "frame/registration_list.h"
+#include "library/entry_points.h"
+#include "printer/registration_list.h"
 #include "tests/guard/guard_support.h"
+#include "tests/support/captured_output.h"
 #include "tests/support/test_env.h"
 
 namespace {
@@ -62,13 +62,13 @@ class PrintDriverTest : public testing::Test {
   }
 
   int print(int32_t pdu, void *value) {
-    threadText().clear();
+    hookText().clear();
     return zur::apiPrintPdu(env.get(), pdu, value);
   }
 
   void expectPrint(int32_t pdu, void *value, int code, const std::string &text) {
     EXPECT_EQ(print(pdu, value), code) << "PDU " << pdu;
-    EXPECT_EQ(threadText(), text) << "PDU " << pdu;
+    EXPECT_EQ(hookText(), text) << "PDU " << pdu;
   }
 
   void expectNothingLeftBehind() {
@@ -79,9 +79,9 @@ class PrintDriverTest : public testing::Test {
 
 TEST_F(PrintDriverTest, ACompletePrintIsGuardedOnlyWhileItRuns) {
   auto printPdu = reinterpret_cast<ApiPrintPduFn>(apiTbl[SLOT_PRINT_PDU]);
-  threadText().clear();
+  hookText().clear();
   EXPECT_EQ(printPdu(env.get(), PDU_REC, &rec), 0);
-  EXPECT_EQ(threadText(), recText(5, "zurbase"));
+  EXPECT_EQ(hookText(), recText(5, "zurbase"));
   EXPECT_EQ(seen.mapAddress, &rec);
   EXPECT_EQ(seen.mapSize, sizeof(RecValue));
   EXPECT_EQ(seen.unmapCalls, 1);
@@ -116,7 +116,7 @@ TEST_F(PrintDriverTest, BadArgumentsGive6WithoutOutputOrChange) {
   EXPECT_EQ(print(PDU_REC, &rec), 6);
   EXPECT_EQ(zur::apiPrintPdu(nullptr, PDU_REC, &rec), 6);
   EXPECT_EQ(zur::printPdu(nullptr, PDU_REC, &rec, &sampleTable()), 6);
-  EXPECT_EQ(threadText(), "");
+  EXPECT_EQ(hookText(), "");
   EXPECT_EQ(env->workArea.printDepth, 7);
   EXPECT_EQ(env->workArea.printIndent, 3);
   EXPECT_EQ(env->workArea.abortJump, sentinelExit);
@@ -220,7 +220,7 @@ TEST_F(PrintDriverTest, AStackOverflowInsideAPrintGives14) {
     useSample(own.get(), true);
     int32_t firstAlternative = 1;
     result = zur::apiPrintPdu(own.get(), PDU_NEST, &firstAlternative);
-    hookCalls = threadHookCalls();
+    hookCalls = zurtest::hookCalls();
   }).join();
   EXPECT_EQ(result, 14);
   EXPECT_GT(hookCalls, 1000);

@@ -1,4 +1,4 @@
-#include "frame/registration_list.h"
+#include "printer/registration_list.h"
 
 #include <gtest/gtest.h>
 

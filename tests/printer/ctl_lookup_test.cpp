@@ -36,6 +36,21 @@ TEST(CtlLookup, EnumerationPairs) {
   EXPECT_EQ(ctlMapEnum(b.table(0), t, 1), 1);
 }
 
+TEST(CtlLookup, MaskBitsCountFromTheMostSignificantBit) {
+  const unsigned char top = 0x80;
+  const unsigned char word[8] = {0x01, 0x80};  // the integer 0x8001
+  const unsigned char four[4] = {0x00, 0x00, 0x00, 0x40};
+  const struct {
+    const unsigned char *mask;
+    int bit;
+    uint16_t width;
+    int set;
+  } cases[] = {{&top, 0, 1, 1},  {&top, 7, 1, 0}, {word, 0, 2, 1}, {word, 15, 2, 1},
+               {word, 1, 2, 0},  {word, 0, 8, 0}, {word, 7, 8, 1}, {word, 8, 8, 1},
+               {word, -1, 2, 0}, {four, 1, 4, 1}, {four, 0, 4, 0}};
+  for (const auto &c : cases) EXPECT_EQ(ctlMaskBit(c.mask, c.bit, c.width), c.set) << c.bit;
+}
+
 TEST(CtlLookup, PresenceOfComponents) {
   const unsigned char mask[4] = {0x00, 0x80};  // the integer 0x8000
   FieldDesc c{};

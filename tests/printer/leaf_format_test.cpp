@@ -117,22 +117,5 @@ TEST_F(LeafFormat, QuotedTextsAndMixedReals) {
   EXPECT_EQ(text(printMixedReal, &r), "");
 }
 
-TEST_F(LeafFormat, DeferredValuesAreAnnouncedAndGetAFreshHandle) {
-  static const char name[] = "/tmp/zur0042";
-  const ApiWord file =
-      env->services->makeDeferredHandle(env.get(), 1, reinterpret_cast<ApiWord>(name));
-  const ApiWord socket = env->services->makeDeferredHandle(env.get(), 2, 4000000000u);
-  ASSERT_NE(file, 0u);
-  ApiWord word = file;
-  EXPECT_EQ(text(printDeferredValue, &word, 1), "\"/tmp/zur0042\" (tmp-file)");
-  EXPECT_EQ(word, file);
-  word = socket;
-  EXPECT_EQ(text(printDeferredValue, &word, 2), "\"4000000000\" (tcpip-socket id)");
-  EXPECT_EQ(word, socket);
-  word = 1234;
-  EXPECT_EQ(text(printDeferredValue, &word, 3), "");
-  EXPECT_EQ(word, 1234u);
-}
-
 }  // namespace
 }  // namespace zur

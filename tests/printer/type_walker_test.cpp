@@ -34,12 +34,18 @@ TEST_F(TypeWalker, PrintsTheRecordLayoutByteForByte) {
                                       offsetof(RecValue, c), offsetof(RecValue, d)}));
   ASSERT_EQ(ctl->types[rec].size, sizeof(RecValue));
 
-  RecValue v{0, 5, {2, {1, 2}}, {1, {1}}, 77};  // d absent: mask bit 0 clear
-  EXPECT_EQ(printPdu(env, ctl, pdu, &v),
-            "value Rec ::= \n{\n  a 5,\n  b \n  {\n    1,\n    2\n  },\n  c x : TRUE\n}\n");
-  EXPECT_EQ(env->workArea.printDepth, 0);
-  v.mask = 0x80;
-  EXPECT_NE(printPdu(env, ctl, pdu, &v).find("  c x : TRUE,\n  d 77\n}"), std::string::npos);
+  // Compilers may give a CHOICE its number of alternatives or leave it 0.
+  for (int32_t count : {1, 0}) {
+    b.edit(choice).count = count;
+    RecValue v{0, 5, {2, {1, 2}}, {1, {1}}, 77};  // d absent: mask bit 0 clear
+    EXPECT_EQ(printPdu(env, ctl, pdu, &v),
+              "value Rec ::= \n{\n  a 5,\n  b \n  {\n    1,\n    2\n  },\n  c x : TRUE\n}\n")
+        << count;
+    EXPECT_EQ(env->workArea.printDepth, 0);
+    v.mask = 0x80;
+    EXPECT_NE(printPdu(env, ctl, pdu, &v).find("  c x : TRUE,\n  d 77\n}"), std::string::npos)
+        << count;
+  }
 }
 
 TEST_F(TypeWalker, EmptyConstructedValuesPrintBracesOnTwoLines) {
@@ -113,16 +119,38 @@ TEST_F(TypeWalker, ChoiceCountsAsOneNestingLevel) {
   EXPECT_EQ(show(top, &v), "\n{\n  c n : NULL\n}");
 }
 
-TEST_F(TypeWalker, ChoiceSelectorOutsideTheAlternativesPrintsNothing) {
+// With a count the selector is bounded by it; without one (count 0 or below)
+// only a selector below 1 names no alternative.
+TEST_F(TypeWalker, ChoiceSelectorsWithAndWithoutACount) {
   uint16_t alt = b.choice("Alt", {field("n", b.null()), field(nullptr, b.boolean())});
+  uint16_t after = b.boolean();  // the next record, read for selector 3 without a count
+  b.choice(nullptr, {field("z", after)});
+  struct {
+    int32_t count, sel;
+    const char *text;
+  } cases[] = {{2, 0, ""},  {2, -1, ""},  {2, 3, ""},  {2, 2, "<anonymous> : TRUE"},
+               {0, 0, ""},  {0, -1, ""},  {0, 2, "<anonymous> : TRUE"},
+               {0, 3, "z : TRUE"}, {-1, 1, "n : NULL"}};
   Inline<int32_t, 1> v{0, {1}};
-  for (int32_t sel : {0, 3, -1}) {
-    v.length = sel;
-    EXPECT_EQ(show(alt, &v), "") << sel;
+  for (const auto &c : cases) {
+    b.edit(alt).count = c.count;
+    v.length = c.sel;
+    EXPECT_EQ(show(alt, &v), c.text) << "count " << c.count << " selector " << c.sel;
+    EXPECT_EQ(env->workArea.printDepth, 0);
   }
-  v.length = 2;
-  EXPECT_EQ(show(alt, &v), "<anonymous> : TRUE");
-  EXPECT_EQ(env->workArea.printDepth, 0);
+}
+
+TEST_F(TypeWalker, ChoicesAsElementsOfASequenceOf) {
+  uint16_t alt = b.choice("Alt", {field("i", b.integer()), field("f", b.boolean())});
+  uint16_t list = b.sequenceOf(KIND_SEQOF_ARRAY, "L", alt, 3);
+  struct Element {
+    int32_t sel, value;
+  };
+  Inline<int32_t, 3, Element> v{3, {{2, 0}, {1, -4}, {2, 1}}};
+  for (int32_t count : {2, 0}) {
+    b.edit(alt).count = count;
+    EXPECT_EQ(show(list, &v), "\n{\n  f : FALSE,\n  i : -4,\n  f : TRUE\n}") << count;
+  }
 }
 
 TEST_F(TypeWalker, ComponentsHeldThroughAddresses) {

@@ -58,13 +58,19 @@ std::string StdoutCapture::text() {
 }
 
 std::string &hookText() {
-  static std::string text;
+  thread_local std::string text;
   return text;
 }
 
-int &hookCalls() {
-  static int calls = 0;
+long &hookCalls() {
+  thread_local long calls = 0;
   return calls;
+}
+
+int countingHook(Env *, const char *, ApiWord, ApiWord, ApiWord, ApiWord, ApiWord, ApiWord, ApiWord,
+                 ApiWord, ApiWord, ApiWord) {
+  ++hookCalls();
+  return 0;
 }
 
 int appendingHook(Env *, const char *format, ApiWord w0, ApiWord w1, ApiWord w2, ApiWord w3,

@@ -2,7 +2,7 @@
 #ifndef ZURBASE_TESTS_TEST_ENV_H
 #define ZURBASE_TESTS_TEST_ENV_H
 
-#include "zurcore/zurcore.h"
+#include "zurbase/zurcore.h"
 
 namespace zurtest {
 

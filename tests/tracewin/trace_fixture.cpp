@@ -3,7 +3,7 @@
 #include <cstring>
 #include <ostream>
 
-#include "frame/entry_points.h"
+#include "library/entry_points.h"
 #include "platform/crt_files.h"
 #ifndef _WIN32
 #include "platform/window_headless_control.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/entry_points.h"
+#include "library/entry_points.h"
 #include "platform/crt_files.h"
 #include "tracewin/trace_store.h"
 #include "tests/tracewin/trace_fixture.h"
@@ -123,10 +123,10 @@ TEST(TraceStoreAbsent, WritesToTraceStreamOrNowhere) {
 }
 
 TEST_F(TraceStoreTest, OpeningTwiceGives24) {
-  EXPECT_EQ(apiOpenTraceWindow(env_.get()), TRACE_OPEN_EXISTS);
+  EXPECT_EQ(apiOpenTraceWindow(env_.get()), ZURBASE_STATUS_TRACE_EXISTS);
   TestEnv other;
   other->trace.tmpFile = store().tmpFile;
-  EXPECT_EQ(apiOpenTraceWindow(other.get()), TRACE_OPEN_EXISTS);
+  EXPECT_EQ(apiOpenTraceWindow(other.get()), ZURBASE_STATUS_TRACE_EXISTS);
   other->trace.tmpFile = nullptr;
   // Every call records its Env as the current one, even when refused.
   EXPECT_EQ(zur::tracewin::currentTraceEnv(), other.get());
@@ -247,7 +247,7 @@ TEST_F(TraceStoreTest, NoTemporaryFileOnOpenOrReset) {
   apiResetTrace(env_.get());
   EXPECT_EQ(store().tmpFile, nullptr);
   DestroyWindow(window());
-  EXPECT_EQ(apiOpenTraceWindow(env_.get()), TRACE_OPEN_NO_TEMP_FILE);
+  EXPECT_EQ(apiOpenTraceWindow(env_.get()), ZURBASE_STATUS_NO_TEMP_FILE);
   EXPECT_NE(window(), nullptr);
   EXPECT_EQ(store().tmpFile, nullptr);
   EXPECT_EQ(boxes_.boxes(), std::vector<Box>(2, kError("Unable To Open a Temporary File")));

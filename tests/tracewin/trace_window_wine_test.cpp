@@ -15,7 +15,7 @@
 
 #include <windows.h>
 
-#include "zurcore/zurcore.h"
+#include "zurbase/zurcore.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/entry_points.h"
+#include "library/entry_points.h"
 #include "platform/crt_files.h"
 #include "platform/window_headless_control.h"
 #include "tests/support/test_env.h"

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "examples/personnel_encoding.h"
-#include "frame/entry_points.h"
 #include "frame/sibling.h"
+#include "library/entry_points.h"
 #include "tests/support/captured_output.h"
 #include "tests/support/test_env.h"
 

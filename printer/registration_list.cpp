@@ -1,4 +1,4 @@
-#include "frame/registration_list.h"
+#include "printer/registration_list.h"
 
 #include <atomic>
 
@@ -12,7 +12,7 @@ RegRecord *regListHead = nullptr;
 namespace {
 
 // Threads of this process edit the list one at a time, also when a record
-// whose removal failed is unlinked without the machine-wide mutex. Edits are
+// whose removal failed is unlinked without the "globlist" mutex. Edits are
 // a few pointer writes, so a spin lock suffices and needs no threads library.
 std::atomic_flag listEdit = ATOMIC_FLAG_INIT;
 

@@ -1,6 +1,6 @@
 #include <type_traits>
 
-#include "frame/entry_points.h"
+#include "library/entry_points.h"
 
 // Zero until the first attach notification fills it.
 ApiWord apiTbl[API_TBL_WORDS];

@@ -1,7 +1,8 @@
-// The 32 entry points of apiTbl. Each is defined beside the code it belongs
-// to; only the table itself is exported.
-#ifndef ZURBASE_FRAME_ENTRY_POINTS_H
-#define ZURBASE_FRAME_ENTRY_POINTS_H
+// The 32 entry points of apiTbl. Each is defined in the subsystem it belongs
+// to; the entry table (entry_table.cpp), above the subsystems, binds them into
+// apiTbl, the library's only export.
+#ifndef ZURBASE_LIBRARY_ENTRY_POINTS_H
+#define ZURBASE_LIBRARY_ENTRY_POINTS_H
 
 #include "zurbase/api.h"
 

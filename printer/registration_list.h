@@ -1,8 +1,9 @@
-// The list of threads that are printing, each with its Env, so that the
-// memory-violation handler can find the print of the faulting thread.
-// Changes are serialised machine-wide by the named mutex "globlist".
-#ifndef ZURBASE_FRAME_REGISTRATION_LIST_H
-#define ZURBASE_FRAME_REGISTRATION_LIST_H
+// Inside the print guard: the list of threads that are printing, each with
+// its Env, so that the memory-violation handler can find the print of the
+// faulting thread. Changes are serialised between the user's processes by the
+// named mutex "globlist". Only print_guard.cpp and its tests use it.
+#ifndef ZURBASE_PRINTER_REGISTRATION_LIST_H
+#define ZURBASE_PRINTER_REGISTRATION_LIST_H
 
 #include "zurbase/env.h"
 

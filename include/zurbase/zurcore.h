@@ -1,0 +1,111 @@
+/* zurcore: stand-in for the sibling run-time. It makes Env records, links
+   codecs for the encoding rules, converts OBJECT IDENTIFIER contents to text
+   and supplies the services table. The last part of this header is what
+   zurbase itself imports from the sibling run-time, which a replacement
+   must provide under the same ordinals. */
+#ifndef ZURBASE_ZURCORE_H
+#define ZURBASE_ZURCORE_H
+
+#include "zurbase/zurbase.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* On Windows the exports come from zurcore.def, by name or ordinal. */
+#if defined(__GNUC__) && !defined(_WIN32)
+#define ZURCORE_EXPORT __attribute__((visibility("default")))
+#else
+#define ZURCORE_EXPORT
+#endif
+
+/* Makes an Env bound to the entry table of the loaded zurbase (pass apiTbl);
+   null when memory runs out. Its memAlloc/memFree are malloc/free, its
+   services table is filled (see the API reference), no print hook is
+   installed. Until zurcoreSetCodecs is called, BER and DER rules link the
+   built-in BER trace decoder and PER rules link no codec. */
+ZURCORE_EXPORT Env *zurcoreCreateEnv(const ApiWord *apiTbl);
+/* Frees an Env made by zurcoreCreateEnv (not what its fields point to
+   outside the stand-in, such as a trace window's file). */
+ZURCORE_EXPORT void zurcoreDestroyEnv(Env *env);
+/* The entry table the Env was made with. */
+ZURCORE_EXPORT const ApiWord *zurcoreApiTbl(Env *env);
+/* Registers the codecs that linking installs for BER/DER (ber) and PER
+   (per); null registers none for those rules. The tables are copied; the
+   Env's codecA/codecB change only when apiSetEncodingRules links again. */
+ZURCORE_EXPORT void zurcoreSetCodecs(Env *env, const CodecEntry *ber, const CodecEntry *per);
+/* Installs a print hook in the Env's own hook table and points Env.hooks at
+   it; null removes the hook and clears Env.hooks. */
+ZURCORE_EXPORT void zurcoreSetPrintHook(Env *env, PrintHookFn hook);
+
+/* What the stand-in's operations 16, 31, 35 and 37 saw last. */
+typedef struct ZurcoreServiceCall {
+  int32_t op;        /* operation number, 0 before any call */
+  ApiWord a;         /* first argument word (16, 31, 37) */
+  ApiWord b;         /* second argument word (16) */
+  const CtlTbl *ctl; /* control table passed to 16 */
+  int32_t callCount; /* calls of 16, 31, 35 and 37 on this Env so far */
+} ZurcoreServiceCall;
+ZURCORE_EXPORT void zurcoreLastServiceCall(Env *env, ZurcoreServiceCall *out);
+
+/* Deferred-value storage kinds (operation 32's kind argument). */
+enum { ZURCORE_DEFER_MEMORY = 0, ZURCORE_DEFER_TMP_FILE = 1, ZURCORE_DEFER_SOCKET = 2 };
+
+/* Tracing a whole BER/DER input of any size, as a tool does. The codec linked
+   for BER traces through apiDecode, whose lengths are 32-bit; this entry takes
+   64-bit sizes and the tool's options. */
+typedef struct ZurcoreTraceOptions {
+  /* Non-zero: each primitive's contents go to the trace as the event's
+     extra text. */
+  int32_t values;
+  /* Elements nested deeper than this are skipped; the first one is reported
+     in the trace. 0 means no limit. */
+  int32_t maxDepth;
+} ZurcoreTraceOptions;
+
+/* Traces the size octets at data through apiTraceEncoding of the Env's entry
+   table: every element, an OCTET STRING or BIT STRING that holds a complete
+   DER encoding one level deeper, a truncated constructed element as far as
+   its contents go. Returns 0, or the code of the decoding row written to
+   Env.msgBuf with *faultOffset set to the offset of the fault. */
+ZURCORE_EXPORT int zurcoreTraceBer(Env *env, const void *data, uint64_t size,
+                                   const ZurcoreTraceOptions *options, uint64_t *faultOffset);
+
+/* --- What zurbase imports from the sibling run-time. --- */
+
+/* Input of the OBJECT IDENTIFIER converter: contents octets of an encoding. */
+typedef struct OidInput {
+  uint16_t length;              /* number of contents octets */
+  uint16_t unset;               /* not read */
+  const unsigned char *octets;  /* the contents octets, no tag or length */
+} OidInput;
+ZURBASE_ASSERT_OFFSET(OidInput, octets, 4);
+
+/* Output of the converter. */
+typedef struct OidOutput {
+  uint32_t word;  /* not read */
+  char *text;     /* "{ 1 2 840 }" text allocated with Env.memAlloc; the
+                     caller frees it with Env.memFree */
+} OidOutput;
+ZURBASE_ASSERT_OFFSET(OidOutput, text, 4);
+
+/* Converter results. */
+enum OidResult {
+  OID_COMPLETE = 0,   /* text holds every arc */
+  OID_INCOMPLETE = 1, /* the last arc is cut off; text holds the whole arcs */
+  OID_MALFORMED = 2   /* no text */
+};
+
+/* Links the codec of BER/DER rules into Env.codecA (ordinal 5) or of PER
+   rules into Env.codecB (ordinal 6), null when none is registered; returns
+   1 when a codec was linked, 0 otherwise. On Windows these three are
+   exported by ordinal only. */
+int zurcoreLinkBer(Env *env);                                          /* ordinal 5 */
+int zurcoreLinkPer(Env *env);                                          /* ordinal 6 */
+int zurcoreOidToText(Env *env, const OidInput *in, OidOutput *out);    /* ordinal 48 */
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

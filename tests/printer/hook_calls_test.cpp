@@ -1,0 +1,159 @@
+// The calls a print hook sees (format text and the words each conversion
+// takes) for a whole PDU, a hex dump and a BER trace, against a reference
+// recorded from the unbuffered printer. Set ZUR_WRITE_HOOK_CALLS to rewrite it.
+#include <gtest/gtest.h>
+
+#include <cinttypes>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "examples/personnel_encoding.h"
+#include "examples/personnel_values.h"
+#include "library/entry_points.h"
+#include "frame/sibling.h"
+#include "printer/print_driver.h"
+#include "tests/support/captured_output.h"
+#include "tests/support/test_env.h"
+#include "zurbase/zurcore.h"
+
+namespace zurtest {
+namespace {
+
+std::string calls;
+
+// New lines written as \n keep one call per line.
+std::string escaped(const char *s) {
+  std::string out;
+  for (; *s != '\0'; ++s) out += *s == '\n' ? std::string("\\n") : std::string(1, *s);
+  return out;
+}
+
+// One line per call: the format, then each conversion's words ('s' as the
+// text it points to, 64-bit values whole, so 32- and 64-bit targets agree),
+// then "!" when a word no conversion takes is not zero.
+int recordingHook(Env *, const char *format, ApiWord w0, ApiWord w1, ApiWord w2, ApiWord w3,
+                  ApiWord w4, ApiWord w5, ApiWord w6, ApiWord w7, ApiWord w8, ApiWord w9) {
+  const ApiWord w[10] = {w0, w1, w2, w3, w4, w5, w6, w7, w8, w9};
+  int n = 0;
+  auto word64 = [&] {
+    std::uint64_t v = w[n++];
+    if (sizeof(ApiWord) < 8) v |= std::uint64_t{w[n++]} << 32;
+    return v;
+  };
+  std::ostringstream line;
+  line << escaped(format);
+  for (const char *p = format; *p != '\0'; ++p) {
+    if (*p != '%') continue;
+    ++p;
+    while (std::strchr("-+ #0", *p) != nullptr) ++p;
+    for (; *p == '*' || *p == '.' || (*p >= '0' && *p <= '9'); ++p)
+      if (*p == '*') line << "|*" << static_cast<std::int32_t>(w[n++]);
+    bool wide = false;
+    if (std::strncmp(p, "I64", 3) == 0 || std::strncmp(p, "ll", 2) == 0) wide = true;
+    while (std::strchr("I64lhz", *p) != nullptr) ++p;
+    if (*p == 's')
+      line << "|s" << escaped(reinterpret_cast<const char *>(w[n++]));
+    else if (std::strchr("fegFEG", *p) != nullptr || wide)
+      line << "|" << std::hex << word64() << std::dec;
+    else if (*p != '%')
+      line << "|" << static_cast<std::uint32_t>(w[n++]);
+  }
+  for (; n < 10; ++n)
+    if (w[n] != 0) line << "!";
+  calls += line.str();
+  calls += '\n';
+  return 0;
+}
+
+demo::VisibleStr text(const char *s) {
+  return demo::VisibleStr{static_cast<uint32_t>(std::strlen(s)), s};
+}
+
+// Two PDUs, a hex dump and a BER trace, through whatever env prints to.
+void printAll(Env *env) {
+  demo::ChildNode child{nullptr, {{text("Ralph"), text("T"), text("Smith")}, text("19571111")}};
+  demo::PersonnelRecord r{0x80,   {text("John"), text("P"), text("Smith")}, text("Director"),
+                          51,     text("19710917"), {text("Mary"), text("T"), text("Smith")},
+                          &child};
+  const CtlTbl *ctl = &demo::personnelTable();
+  EXPECT_EQ(zur::printPdu(env, demo::PDU_PERSONNEL_RECORD, &r, ctl), 0);
+  static const unsigned char oid[] = {0x2B, 0x06, 0x01};
+  static const uint16_t label[] = {'Z', 0x00FC};
+  demo::TextSegment note{nullptr, 2, "ok"};
+  demo::OctetSegment frame2{nullptr, 1, {0xFE}};
+  demo::OctetSegment frame1{&frame2, 2, {0x00, 0x01}};
+  demo::Measurement m{};
+  m.presence = 0x80;
+  m.sensor = demo::ArcList{3, {1, 3, 6}};
+  m.sensorOid = demo::OctetsByAddress{sizeof oid, oid};
+  m.taken = TimeValue{26, 12, 6, 3, 45, 0, 0, 60, 0};
+  m.received = TimeValue{2026, 12, 6, 2, 45, 1, 125, 0, 1};
+  m.reading = -273.4;
+  m.calibration.value.binary = 0.001;
+  m.status = demo::BitsInInteger{0xA5F0};
+  m.rawFrames = &frame1;
+  m.notes = &note;
+  m.label = demo::WideChars{2, label};
+  EXPECT_EQ(zur::printPdu(env, demo::PDU_MEASUREMENT, &m, ctl), 0);
+
+  const auto record = demo::personnelEncoding();
+  zur::apiPrintHex(env, record.data(), static_cast<int32_t>(record.size()));
+
+  zurcoreLinkBer(env);
+  void *data = const_cast<unsigned char *>(record.data());
+  auto length = static_cast<int32_t>(record.size());
+  EXPECT_EQ(env->codecA->decode(env, nullptr, &data, &length, nullptr, nullptr, nullptr, 0,
+                                env->msgBuf),
+            0);
+}
+
+std::string recordAll() {
+  calls.clear();
+  TestEnv env;
+  zurcoreSetPrintHook(env.get(), recordingHook);
+  printAll(env.get());
+  return calls;
+}
+
+TEST(HookCalls, SameFormatsAndWordsAsTheReference) {
+  const std::string path = std::string(ZURBASE_TEST_DATA) + "/hook_calls.txt";
+  const std::string got = recordAll();
+  if (std::getenv("ZUR_WRITE_HOOK_CALLS") != nullptr) std::ofstream(path) << got;
+  std::ifstream in(path);
+  ASSERT_TRUE(in) << path;
+  std::stringstream want;
+  want << in.rdbuf();
+  EXPECT_EQ(got, want.str());
+}
+
+// Standard output gets the text the hook calls make, also when a print is
+// left by a fault inside a call: a call's text is all or nothing on both.
+TEST(HookCalls, StandardOutputGetsTheSameText) {
+  demo::PersonnelRecord broken{};
+  broken.presence = 0;
+  broken.name.givenName = demo::VisibleStr{4, reinterpret_cast<const char *>(0x10)};
+  TestEnv env;
+  for (bool hooked : {true, false}) {
+    if (hooked) env.captureWithHook();
+    zurcoreSetPrintHook(env.get(), hooked ? appendingHook : nullptr);
+    StdoutCapture out;
+    printAll(env.get());
+    EXPECT_EQ(zur::printPdu(env.get(), demo::PDU_PERSONNEL_RECORD, &broken,
+                            &demo::personnelTable()),
+              14);
+    std::string text = out.text();
+    if (hooked) {
+      EXPECT_EQ(text, "");
+      continue;
+    }
+    EXPECT_EQ(text, hookText());
+    const std::string cut = "value PersonnelRecord ::= \n{\n  name \n  {\n    givenName ";
+    EXPECT_EQ(text.substr(text.size() - cut.size()), cut);
+  }
+}
+
+}  // namespace
+}  // namespace zurtest

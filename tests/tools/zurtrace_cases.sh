@@ -1,0 +1,115 @@
+#!/usr/bin/env bash
+# zurtrace's exit statuses, messages and bounded output, on inputs made here.
+# Usage: zurtrace_cases.sh <work dir> [emulator...] <zurtrace>
+# ZURTRACE_POINTER_SIZE (default 8) is the target's pointer size in octets.
+set -euo pipefail
+dir=$1
+shift
+run=("$@")
+run[-1]=$(realpath "${run[-1]}")
+rm -rf "$dir" && mkdir -p "$dir/adir" && cd "$dir"
+
+certs=(/usr/share/ca-certificates/mozilla/*.crt)
+for i in 0 1 2; do openssl x509 -in "${certs[$((i * 40))]}" -outform DER -out "cert$i.der"; done
+cat "${certs[0]}" "${certs[40]}" "${certs[80]}" > bundle.pem
+head -c 500 cert0.der > truncated.der
+: > empty.der
+printf '\x30' > one.der
+head -c 4096 /dev/urandom > random.der
+printf '\x30\x84\xFF\xFF\xFF\xFF' > claims4g.der
+# 100,000 nested indefinite lengths, closed properly.
+awk 'BEGIN { for (i = 0; i < 100000; i++) printf "0\x80"; for (i = 0; i < 200000; i++) printf "%c", 0 }' > deep.ber
+
+failures=0
+# check <name> <status> <stderr pattern (ERE, whole text)> <arguments...>
+# runs zurtrace with stdout in out.txt; CRs of Windows text mode dropped.
+check() {
+  local name=$1 want=$2 pattern=$3
+  shift 3
+  local got=0
+  "${run[@]}" "$@" > out.raw 2> err.raw || got=$?
+  tr -d '\r' < out.raw > out.txt
+  tr -d '\r' < err.raw > err.txt
+  if [ "$got" != "$want" ] || ! grep -Eqx -- "$pattern" err.txt && [ -n "$pattern" ] ||
+     { [ -z "$pattern" ] && [ -s err.txt ]; }; then
+    echo "FAIL $name: status $got (want $want), stderr: $(cat err.txt)"
+    failures=$((failures + 1))
+    return 0
+  fi
+  echo "ok   $name"
+}
+# expect <name> <condition...>: a further check of the last run's output.
+expect() {
+  local name=$1
+  shift
+  if ! "$@"; then
+    echo "FAIL $name"
+    failures=$((failures + 1))
+  fi
+}
+lines() { wc -l < out.txt; }
+
+malformed='zurtrace: %s: malformed at offset %s: D0055S: Premature end of input buffer\.'
+check "well formed" 0 "" cert0.der
+cp out.txt cert0.trace
+expect "values shown" grep -Eq '^ +\{ 2 5 4 [0-9]+ \}$' cert0.trace
+check "missing file" 2 'zurtrace: missing\.der: No such file or directory' missing.der
+check "directory" 2 'zurtrace: adir: is a directory' adir
+check "empty file" 1 "$(printf "$malformed" empty.der 0)" empty.der
+check "one octet" 1 "$(printf "$malformed" one.der 0)" one.der
+check "random octets" 1 'zurtrace: random\.der: malformed at offset [0-9]+: D[0-9]{4}[SE]: .*' random.der
+check "truncated certificate" 1 "$(printf "$malformed" truncated.der '[0-9]+')" truncated.der
+expect "tree up to the cut" test "$(grep -c 'tag = ' out.txt)" -gt 20
+expect "report row after the tree" test "$(tail -n 1 out.txt)" = "D0055S: Premature end of input buffer."
+check "4 GB length in 6 octets" 1 "$(printf "$malformed" claims4g.der 6)" claims4g.der
+expect "long length shown" grep -qx '#1 SEQUENCE: tag = \[UNIVERSAL 16\] constructed; length = 4294967295' out.txt
+# Depths 0 to 64 traced, one report, 65 EOC lines.
+check "100,000 nested indefinite lengths" 0 "" deep.ber
+expect "depth limit bounds the output" test "$(lines)" -eq 131
+expect "depth limit reported once" test "$(grep -c 'depth limit 64 passed at offset 130' out.txt)" -eq 1
+check "smaller depth limit" 0 "" --max-depth 3 deep.ber
+expect "depth 3 output" test "$(lines)" -eq 9
+check "PEM bundle of 3 certificates" 0 "" bundle.pem
+expect "blocks introduced by label and number" \
+  test "$(grep '^PEM block' out.txt | tr '\n' '|')" = \
+  "PEM block 1: CERTIFICATE|PEM block 2: CERTIFICATE|PEM block 3: CERTIFICATE|"
+grep -v '^PEM block' out.txt > bundle.trace
+"${run[@]}" cert0.der cert1.der cert2.der | tr -d '\r' | grep -v '^file ' > ders.trace
+expect "PEM blocks traced as their DER" cmp -s bundle.trace ders.trace
+check "standard input from a file" 0 "" - < cert0.der
+expect "same trace as the named file" cmp -s out.txt cert0.trace
+check "standard input from a pipe" 0 "" < <(cat cert0.der)
+expect "same trace through a pipe" cmp -s out.txt cert0.trace
+check "no values" 0 "" --no-values cert0.der
+expect "only tag lines" test "$(grep -vc 'tag = ' out.txt)" -eq 0
+check "hex dump before the trace" 0 "" --hex cert0.der
+expect "hex lines" grep -Eqx '3082[0-9A-F]{4}( [0-9A-F]{8}){7}' <(head -n 1 out.txt)
+check "one file missing of three" 2 'zurtrace: missing\.der: .*' cert0.der missing.der cert1.der
+expect "the others traced" test "$(grep -c '^#1 SEQUENCE' out.txt)" -eq 2
+check "malformed beside well formed" 1 "$(printf "$malformed" one.der 0)" cert0.der one.der
+# An OCTET STRING of 4 GiB + 3 octets in a sparse file: traced on 64-bit
+# targets, refused where the address space cannot hold it.
+printf '\x04\x85\x01\x00\x00\x00\x03' > huge.der
+truncate -s $((7 + 4294967299)) huge.der
+if [ "${ZURTRACE_POINTER_SIZE:-8}" = 8 ]; then
+  check "4 GiB + 10 octets" 0 "" huge.der
+  expect "whole length shown" \
+    grep -qx '#1 OCTET STRING: tag = \[UNIVERSAL 4\] primitive; length = 4294967299' out.txt
+else
+  check "4 GiB + 10 octets refused" 2 \
+    'zurtrace: huge\.der: 4294967306 octets do not fit the address space of this 32-bit program' huge.der
+fi
+rm huge.der
+check "help" 0 "" --help
+expect "usage first" grep -q '^usage: zurtrace \[options\] \[FILE\.\.\.\]$' <(head -n 1 out.txt)
+check "-h" 0 "" -h
+check "version" 0 "" --version
+expect "version line" grep -Eqx 'zurtrace [0-9]+\.[0-9]+' out.txt
+check "unknown option" 2 'zurtrace: unknown option --frobnicate \(try zurtrace --help\)' --frobnicate x
+for bad in 0 100001 x ""; do
+  check "--max-depth '$bad'" 2 'zurtrace: --max-depth takes a number from 1 to 100000 .*' --max-depth "$bad" cert0.der
+done
+check "--max-depth without a number" 2 'zurtrace: --max-depth takes .*' --max-depth
+
+echo "$failures failed"
+[ "$failures" -eq 0 ]

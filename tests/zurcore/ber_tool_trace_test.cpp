@@ -1,0 +1,143 @@
+// The decoder as zurtrace drives it: values, encapsulated DER, truncated
+// constructed elements, lengths beyond 32 bits and the depth limit.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/support/captured_output.h"
+#include "tests/support/test_env.h"
+#include "zurbase/zurcore.h"
+
+namespace {
+
+using Octets = std::vector<unsigned char>;
+
+struct Traced {
+  int status;
+  std::string trace;
+  uint64_t fault;
+};
+
+Traced trace(const Octets &in, int32_t values = 1, int32_t maxDepth = 0) {
+  zurtest::TestEnv env;
+  env.captureWithHook();
+  const ZurcoreTraceOptions options{values, maxDepth};
+  uint64_t fault = 99;
+  int status = zurcoreTraceBer(env.get(), in.data(), in.size(), &options, &fault);
+  return {status, zurtest::hookText(), fault};
+}
+
+// The value line of a single primitive element.
+std::string valueOf(const Octets &in) {
+  const std::string t = trace(in).trace;
+  const std::size_t line = t.find('\n');
+  return line + 1 < t.size() ? t.substr(line + 3, t.size() - line - 4) : "";
+}
+
+TEST(BerToolTrace, ValuesOfPrimitives) {
+  Octets long33(35, 0xAB);
+  long33[0] = 0x04;
+  long33[1] = 33;
+  const struct {
+    Octets in;
+    const char *value;
+  } cases[] = {
+      {{0x02, 0x01, 0x00}, "0"},
+      {{0x02, 0x01, 0xFF}, "-1"},
+      {{0x02, 0x02, 0x00, 0x80}, "128"},
+      {{0x02, 0x08, 0x80, 0, 0, 0, 0, 0, 0, 0}, "-9223372036854775808"},
+      {{0x02, 0x08, 0x7F, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, "9223372036854775807"},
+      {{0x02, 0x09, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, "0x00FFFFFFFFFFFFFFFF"},
+      {{0x0A, 0x01, 0x05}, "5"},
+      {{0x01, 0x01, 0x00}, "FALSE"},
+      {{0x01, 0x01, 0x01}, "TRUE"},
+      {{0x01, 0x02, 0x01, 0x01}, "0101"},
+      {{0x05, 0x00}, ""},
+      {{0x05, 0x01, 0x07}, "07"},
+      {{0x06, 0x03, 0x55, 0x04, 0x03}, "{ 2 5 4 3 }"},
+      {{0x06, 0x02, 0x55, 0x84}, "{ 2 5 ... }"},
+      {{0x06, 0x02, 0x80, 0x01}, "8001"},
+      {{0x13, 0x04, 'a', '"', '\\', 'b'}, R"("a\x22\x5Cb")"},
+      {{0x0C, 0x03, 'x', 0x0A, 0xC3}, R"("x\x0A\xC3")"},
+      {{0x1E, 0x05, 0x00, 'A', 0x20, 0xAC, 0x00}, R"("A\u20AC\x00")"},
+      {{0x1C, 0x04, 0x00, 0x01, 0xF6, 0x00}, R"("\U0001F600")"},
+      {{0x17, 0x0D, '2', '5', '0', '1', '0', '1', '0', '0', '0', '0', '0', '0', 'Z'},
+       "250101000000Z"},
+      {{0x03, 0x03, 0x06, 0x40, 0x01}, "(6 unused bits) 4001"},
+      {{0x03, 0x01, 0x00}, ""},
+      {{0x81, 0x02, 0x12, 0x34}, "1234"},
+      {long33, "ABABABABABABABABABABABABABABABABABABABABABABABABABABABABABABABAB ... (33 octets)"},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.value);
+    EXPECT_EQ(valueOf(c.in), c.value);
+  }
+}
+
+TEST(BerToolTrace, TreesAndFaults) {
+  const struct {
+    const char *name;
+    Octets in;
+    int32_t maxDepth;
+    int status;
+    uint64_t fault;
+    const char *trace;
+  } cases[] = {
+      {"DER in an OCTET STRING is traced one level deeper",
+       {0x04, 0x05, 0x30, 0x03, 0x02, 0x01, 0x07}, 0, 0, 7,
+       "#1 OCTET STRING: tag = [UNIVERSAL 4] primitive; length = 5\n"
+       "  #1 SEQUENCE: tag = [UNIVERSAL 16] constructed; length = 3\n"
+       "    #1 INTEGER: tag = [UNIVERSAL 2] primitive; length = 1\n"
+       "      7\n"},
+      {"and in a BIT STRING without unused bits", {0x03, 0x03, 0x00, 0x05, 0x00}, 0, 0, 5,
+       "#1 BIT STRING: tag = [UNIVERSAL 3] primitive; length = 3\n"
+       "  #1 NULL: tag = [UNIVERSAL 5] primitive; length = 0\n"},
+      {"octets that are not one DER element stay octets",
+       {0x04, 0x04, 0x05, 0x00, 0x05, 0x00}, 0, 0, 6,
+       "#1 OCTET STRING: tag = [UNIVERSAL 4] primitive; length = 4\n  05000500\n"},
+      {"indefinite lengths are not DER", {0x04, 0x04, 0x30, 0x80, 0x00, 0x00}, 0, 0, 6,
+       "#1 OCTET STRING: tag = [UNIVERSAL 4] primitive; length = 4\n  30800000\n"},
+      {"a truncated constructed element is traced as far as it goes",
+       {0x30, 0x0A, 0x02, 0x01, 0x01, 0x04, 0x05, 0x01}, 0, 4, 5,
+       "#1 SEQUENCE: tag = [UNIVERSAL 16] constructed; length = 10\n"
+       "  #1 INTEGER: tag = [UNIVERSAL 2] primitive; length = 1\n"
+       "    1\n"
+       "not parsed: 3 octets from offset 5: 04 05 01\n"
+       "D0055S: Premature end of input buffer.\n"},
+      {"lengths beyond 32 bits",
+       {0x30, 0x88, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x05, 0x00}, 0, 4, 12,
+       "#1 SEQUENCE: tag = [UNIVERSAL 16] constructed; length = 4294967296\n"
+       "  #1 NULL: tag = [UNIVERSAL 5] primitive; length = 0\n"
+       "not parsed: 0 octets from offset 12:\n"
+       "D0055S: Premature end of input buffer.\n"},
+      {"nine length octets are too many",
+       {0x04, 0x89, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0}, 0, 10, 0, nullptr},
+      {"past the depth limit: reported once, skipped to the EOC",
+       {0x30, 0x80, 0x30, 0x80, 0x30, 0x80, 0x05, 0x00, 0x00, 0x00, 0x30, 0x00, 0x00, 0x00,
+        0x00, 0x00},
+       1, 0, 16,
+       "#1 SEQUENCE: tag = [UNIVERSAL 16] constructed; length = indef\n"
+       "  #1 SEQUENCE: tag = [UNIVERSAL 16] constructed; length = indef\n"
+       "    depth limit 1 passed at offset 4: contents not traced\n"
+       "    EOC\n"
+       "  EOC\n"},
+      {"a fault while skipping is reported",
+       {0x30, 0x80, 0x30, 0x80, 0x30, 0x80, 0x04, 0x80}, 1, 5, 6, nullptr},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    Traced t = trace(c.in, 1, c.maxDepth);
+    EXPECT_EQ(t.status, c.status);
+    EXPECT_EQ(t.fault, c.fault);
+    if (c.trace != nullptr) {
+      EXPECT_EQ(t.trace, c.trace);
+    }
+  }
+}
+
+TEST(BerToolTrace, NoValues) {
+  EXPECT_EQ(trace({0x02, 0x01, 0x05}, 0).trace, "#1 INTEGER: tag = [UNIVERSAL 2] primitive; length = 1\n");
+}
+
+}  // namespace

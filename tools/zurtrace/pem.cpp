@@ -1,0 +1,90 @@
+#include "pem.h"
+
+#include <cstring>
+
+namespace zurtrace {
+namespace {
+
+constexpr std::string_view kBegin = "-----BEGIN ";
+constexpr std::string_view kEnd = "-----END ";
+constexpr std::string_view kDashes = "-----";
+
+bool isText(unsigned char c) { return (c >= 0x20 && c < 0x7F) || c == '\n' || c == '\r' || c == '\t'; }
+
+int base64Value(char c) {
+  if (c >= 'A' && c <= 'Z') return c - 'A';
+  if (c >= 'a' && c <= 'z') return c - 'a' + 26;
+  if (c >= '0' && c <= '9') return c - '0' + 52;
+  if (c == '+') return 62;
+  if (c == '/') return 63;
+  return -1;
+}
+
+}  // namespace
+
+bool looksLikePem(const unsigned char *data, uint64_t size) {
+  bool lineStart = true;
+  for (uint64_t i = 0; i < size && isText(data[i]); ++i) {
+    if (lineStart && size - i >= kBegin.size() && std::memcmp(data + i, kBegin.data(), kBegin.size()) == 0)
+      return true;
+    lineStart = data[i] == '\n';
+  }
+  return false;
+}
+
+std::string_view PemReader::line() {
+  const uint64_t start = pos_;
+  while (pos_ < size_ && data_[pos_] != '\n') ++pos_;
+  uint64_t end = pos_;
+  if (pos_ < size_) ++pos_;
+  if (end > start && data_[end - 1] == '\r') --end;
+  ++lineNumber_;
+  return {reinterpret_cast<const char *>(data_ + start), static_cast<std::size_t>(end - start)};
+}
+
+bool PemReader::next(PemBlock &block) {
+  block = PemBlock{};
+  std::string_view s;
+  do {
+    if (pos_ >= size_) return false;
+    s = line();
+  } while (!s.starts_with(kBegin));
+  s.remove_prefix(kBegin.size());
+  block.label = std::string(s.substr(0, s.find(kDashes)));
+  const uint64_t beginLine = lineNumber_;
+
+  unsigned bits = 0;
+  int count = 0;
+  bool padded = false;
+  while (pos_ < size_) {
+    s = line();
+    if (s.starts_with(kEnd)) return true;
+    // Header lines of encrypted blocks ("Proc-Type: ...") carry no octets.
+    if (s.find(':') != std::string_view::npos) continue;
+    for (char c : s) {
+      if (c == ' ' || c == '\t') continue;
+      if (c == '=') {
+        padded = true;
+        continue;
+      }
+      const int v = base64Value(c);
+      if (v < 0 || padded) {
+        if (block.error.empty())
+          block.error = "not base64 on line " + std::to_string(lineNumber_);
+        continue;
+      }
+      bits = (bits << 6) | static_cast<unsigned>(v);
+      count += 6;
+      if (count >= 8) {
+        count -= 8;
+        block.octets.push_back(static_cast<unsigned char>(bits >> count));
+        bits &= (1u << count) - 1;
+      }
+    }
+  }
+  if (block.error.empty())
+    block.error = "no END line for the BEGIN line " + std::to_string(beginLine);
+  return true;
+}
+
+}  // namespace zurtrace

@@ -1,0 +1,42 @@
+// PEM input: text blocks "-----BEGIN label-----" ... "-----END label-----"
+// holding base64 of DER, several to a file in a bundle.
+#ifndef ZURBASE_TOOLS_ZURTRACE_PEM_H
+#define ZURBASE_TOOLS_ZURTRACE_PEM_H
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zurtrace {
+
+// True when a "-----BEGIN " line comes before any octet that is not text,
+// so binary encodings are never taken for PEM.
+bool looksLikePem(const unsigned char *data, uint64_t size);
+
+struct PemBlock {
+  std::string label;
+  std::vector<unsigned char> octets;
+  std::string error;  // why the block is malformed; empty when it decoded
+};
+
+// Reads the blocks one by one; text between them is ignored.
+class PemReader {
+ public:
+  PemReader(const unsigned char *data, uint64_t size) : data_(data), size_(size) {}
+  // The next block, or false after the last.
+  bool next(PemBlock &block);
+
+ private:
+  // The line starting at pos_ (without its end of line), pos_ moved past it.
+  std::string_view line();
+
+  const unsigned char *data_;
+  uint64_t size_;
+  uint64_t pos_ = 0;
+  uint64_t lineNumber_ = 0;
+};
+
+}  // namespace zurtrace
+
+#endif
