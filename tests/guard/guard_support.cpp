@@ -19,7 +19,7 @@
 
 #include "platform/named_mutex.h"
 #include "platform/process_ids.h"
-#include "tests/support/captured_output.h"
+#include "tests/support/test_env.h"
 
 namespace zurtest {
 

@@ -6,7 +6,6 @@
 #include <limits>
 #include <string>
 
-#include "tests/support/captured_output.h"
 #include "tests/support/test_env.h"
 
 namespace zur {
