@@ -199,6 +199,7 @@ TEST_F(TypeWalker, EnumerationsMapIndexesOnlyWhenTheTableSaysSo) {
   uint16_t ue = b.enumerated(1, {10, 20}, KIND_ENUMERATED_UNSIGNED);
   int32_t two = 2, three = 3, minus = -1;
   uint8_t one = 1, big = 200;
+  int64_t wide = 0x100000001LL;  // not index 1
   EXPECT_EQ(show(e, &two), "2");
   tableFlags = CTL_ENUM_AS_INDEX;
   expectTexts({{e, &two, "-1"},
@@ -206,7 +207,8 @@ TEST_F(TypeWalker, EnumerationsMapIndexesOnlyWhenTheTableSaysSo) {
                {e, &three, "3"},
                {e, &minus, "-1"},
                {ue, &one, "20"},
-               {ue, &big, "200"}});
+               {ue, &big, "200"},
+               {b.enumerated(8, {0, 5}), &wide, "4294967297"}});
 }
 
 // Double and mixed REAL and both times are printed in the demo's measurement.
