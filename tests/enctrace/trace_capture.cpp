@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "library/entry_points.h"
-#include "tests/support/captured_output.h"
 #include "tests/support/test_env.h"
 
 namespace zurtest {

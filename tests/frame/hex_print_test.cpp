@@ -4,18 +4,9 @@
 #include <vector>
 
 #include "library/entry_points.h"
-#include "tests/support/captured_output.h"
 #include "tests/support/test_env.h"
 
 namespace {
-
-std::string hexOf(const std::vector<unsigned char> &data, int *calls = nullptr) {
-  zurtest::TestEnv env;
-  env.captureWithHook();
-  zur::apiPrintHex(env.get(), data.data(), static_cast<int32_t>(data.size()));
-  if (calls != nullptr) *calls = static_cast<int>(zurtest::hookCalls());
-  return zurtest::hookText();
-}
 
 std::vector<unsigned char> counting(int n) {
   std::vector<unsigned char> v;
@@ -23,30 +14,34 @@ std::vector<unsigned char> counting(int n) {
   return v;
 }
 
-TEST(HexPrint, ShortDumpsEndWithOneNewLine) {
-  int calls = 0;
-  EXPECT_EQ(hexOf({0x01, 0xAB, 0xFF}, &calls), "01ABFF\n");
-  EXPECT_EQ(calls, 7);  // one call per digit and one for the new line
-  EXPECT_EQ(hexOf({0xDE, 0xAD, 0xBE, 0xEF}), "DEADBEEF \n");
-}
-
-TEST(HexPrint, FullLinesHoldEightGroupsOfFourOctets) {
+TEST(HexPrint, GroupsOfFourOctetsEightToALine) {
   const std::string line =
       "00010203 04050607 08090A0B 0C0D0E0F 10111213 14151617 18191A1B 1C1D1E1F\n";
-  EXPECT_EQ(hexOf(counting(32)), line);
-  EXPECT_EQ(hexOf(counting(33)), line + "20\n");
-  EXPECT_EQ(hexOf(counting(64)).size(), 2 * line.size());
-}
-
-TEST(HexPrint, NothingAtAllForZeroOrNegativeLength) {
-  int calls = -1;
-  EXPECT_EQ(hexOf({}, &calls), "");
-  EXPECT_EQ(calls, 0);
-  zurtest::TestEnv env;
-  env.captureWithHook();
-  unsigned char one = 1;
-  zur::apiPrintHex(env.get(), &one, -3);
-  EXPECT_EQ(zurtest::hookText(), "");
+  const struct {
+    std::vector<unsigned char> data;
+    int32_t length;  // 0: the data's size
+    std::string text;
+    long calls = -1;  // -1: not checked
+  } cases[] = {
+      {{0x01, 0xAB, 0xFF}, 0, "01ABFF\n", 7},  // one call per digit and one for the new line
+      {{0xDE, 0xAD, 0xBE, 0xEF}, 0, "DEADBEEF \n"},
+      {counting(32), 0, line},
+      {counting(33), 0, line + "20\n"},
+      {counting(64), 0,
+       line + "20212223 24252627 28292A2B 2C2D2E2F 30313233 34353637 38393A3B 3C3D3E3F\n"},
+      {{}, 0, "", 0},
+      {{1}, -3, ""},
+  };
+  for (const auto &c : cases) {
+    zurtest::TestEnv env;
+    env.captureWithHook();
+    const auto length = c.length == 0 ? static_cast<int32_t>(c.data.size()) : c.length;
+    zur::apiPrintHex(env.get(), c.data.data(), length);
+    EXPECT_EQ(zurtest::hookText(), c.text) << c.data.size() << " octets";
+    if (c.calls >= 0) {
+      EXPECT_EQ(zurtest::hookCalls(), c.calls);
+    }
+  }
 }
 
 TEST(HexPrint, GoesToStandardOutputWithoutHook) {

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "frame/print.h"
-#include "tests/support/captured_output.h"
 #include "tests/support/test_env.h"
 
 namespace {
@@ -14,42 +13,34 @@ int recordingHook(Env *, const char *, ApiWord w0, ApiWord w1, ApiWord w2, ApiWo
   return 77;
 }
 
-TEST(PrintRouting, HookGetsEverythingAndStandardOutputNothing) {
-  for (int hookOnly : {0, 1}) {
+// A hook takes everything; without one, text goes to standard output unless
+// only the hook may print.
+TEST(PrintRouting, HookOrStandardOutput) {
+  HookTbl noPrint{};
+  const struct {
+    bool hook;
+    int32_t hookOnly;
+    HookTbl *hooks;
+    const char *out, *hooked;
+    int result;
+  } cases[] = {{true, 0, nullptr, "", "n=-4 5000000000 yz 0.12\n", 24},
+               {true, 1, nullptr, "", "n=-4 5000000000 yz 0.12\n", 24},
+               {false, 0, nullptr, "n=-4 5000000000 yz 0.12\n", "", 24},
+               {false, 0, &noPrint, "n=-4 5000000000 yz 0.12\n", "", 24},
+               {false, 1, nullptr, "", "", 0}};
+  for (const auto &c : cases) {
     zurtest::TestEnv env;
-    env.captureWithHook();
-    env->hookOnly = hookOnly;
+    if (c.hook) env.captureWithHook();
+    if (c.hooks != nullptr) env->hooks = c.hooks;
+    env->hookOnly = c.hookOnly;
+    zurtest::hookText().clear();
     zurtest::StdoutCapture out;
-    int r = zur::apiPrint(env.get(), "%s=%d %I64u\n", "n", -4, 5000000000ULL);
-    EXPECT_EQ(out.text(), "");
-    EXPECT_EQ(zurtest::hookText(), "n=-4 5000000000\n");
-    EXPECT_EQ(r, 16);
+    const int r = zur::apiPrint(env.get(), "%s=%d %I64u %c%s %.2f\n", "n", -4, 5000000000ULL,
+                                'y', "z", 0.125);
+    EXPECT_EQ(out.text(), c.out) << c.hook << c.hookOnly;
+    EXPECT_EQ(zurtest::hookText(), c.hooked) << c.hook << c.hookOnly;
+    EXPECT_EQ(r, c.result) << c.hook << c.hookOnly;
   }
-}
-
-TEST(PrintRouting, WithoutHookTextGoesToStandardOutput) {
-  zurtest::TestEnv env;
-  zurtest::StdoutCapture out;
-  int r = zur::apiPrint(env.get(), "%c%s %.2f\n", 'x', "yz", 0.125);
-  EXPECT_EQ(out.text(), "xyz 0.12\n");
-  EXPECT_EQ(r, 9);
-}
-
-TEST(PrintRouting, HookTableWithoutPrintFallsBackToStandardOutput) {
-  zurtest::TestEnv env;
-  HookTbl hooks{};
-  env->hooks = &hooks;
-  zurtest::StdoutCapture out;
-  zur::apiPrint(env.get(), "plain");
-  EXPECT_EQ(out.text(), "plain");
-}
-
-TEST(PrintRouting, HookOnlyWithoutHookPrintsNothingAndAnswersZero) {
-  zurtest::TestEnv env;
-  env->hookOnly = 1;
-  zurtest::StdoutCapture out;
-  EXPECT_EQ(zur::apiPrint(env.get(), "lost %d", 1), 0);
-  EXPECT_EQ(out.text(), "");
 }
 
 TEST(PrintRouting, HookAlwaysReceivesTenWordsAndItsResultComesBack) {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "frame/print.h"
-#include "tests/support/captured_output.h"
+#include "tests/support/test_env.h"
 #include "tests/support/test_env.h"
 
 namespace {

@@ -10,7 +10,6 @@
 #include "platform/named_mutex.h"
 #include "printer/registration_list.h"
 #include "tests/guard/guard_support.h"
-#include "tests/support/captured_output.h"
 #include "tests/support/test_env.h"
 
 namespace {

@@ -2,10 +2,12 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <stdexcept>
 
 #ifdef _WIN32
@@ -19,9 +21,48 @@
 
 #include "platform/named_mutex.h"
 #include "platform/process_ids.h"
-#include "tests/support/captured_output.h"
+#include "tests/support/test_env.h"
 
 namespace zurtest {
+namespace {
+
+enum TypeIndex : std::uint16_t { T_REC, T_INTEGER, T_TEXT, T_ANONYMOUS, T_NEST, T_REC_REF };
+
+// maxLen, -, -, name, size, count, lenSize, dataOffset, typeFlags, ref, kind, -
+const TypeDesc kTypes[] = {
+    {0, 0, 0, "Rec", sizeof(RecValue), 2, 1, 0, 0, 0, KIND_SEQUENCE, 0},
+    {0, 0, 0, "INTEGER", 4, 0, 4, 0, 0, 0, KIND_INTEGER, 0},
+    {0, 0, 0, "IA5String", 64, 0, 0, 0, TYPE_BY_POINTER, 0, KIND_CHARS_NUL, 0},
+    {0, 0, 0, nullptr, 4, 0, 4, 0, 0, 0, KIND_INTEGER, 0},
+    {0, 0, 0, "Nest", 4, 1, 4, 0, 0, 2, KIND_CHOICE, 0},
+    {0, 0, 0, "Rec", sizeof(RecValue), 2, 1, 0, TYPE_BY_POINTER, 0, KIND_SEQUENCE, 0},
+};
+
+// offset, type, presenceBit, nameIdx, fieldFlags, -
+const FieldDesc kFields[] = {
+    {offsetof(RecValue, a), T_INTEGER, 0, 0, FIELD_NAMED, 0},
+    {offsetof(RecValue, b), T_TEXT, 0, 1, FIELD_NAMED, 0},
+    {0, T_NEST, 0, 2, FIELD_NAMED, 0},
+};
+
+const std::uint16_t kPduTypes[] = {T_REC, T_ANONYMOUS, T_NEST, T_REC_REF};
+
+const ApiWord kInfo[] = {reinterpret_cast<ApiWord>("a"), reinterpret_cast<ApiWord>("b"),
+                         reinterpret_cast<ApiWord>("x")};
+
+const CtlTbl kTable{{}, 0, 4, 0, kPduTypes, kTypes, kFields, kInfo};
+
+}  // namespace
+
+const CtlTbl &sampleTable() { return kTable; }
+
+std::string recTextBeforeB(std::int32_t a) {
+  return "value Rec ::= \n{\n  a " + std::to_string(a) + ",\n  b ";
+}
+
+std::string recText(std::int32_t a, const std::string &b) {
+  return recTextBeforeB(a) + "\"" + b + "\"\n}\n";
+}
 
 // The holder's arguments: this, the hold time, and the marker file that tells
 // the starter that the mutex is held.
@@ -121,3 +162,11 @@ bool deadHolderDetectable() {
 }
 
 }  // namespace zurtest
+
+// The guard tests' executable also serves as the second process that holds
+// "globlist" (see GloblistHolder).
+int main(int argc, char **argv) {
+  if (const std::optional<int> holderExit = zurtest::runHolderMode(argc, argv)) return *holderExit;
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

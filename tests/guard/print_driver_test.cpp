@@ -11,7 +11,6 @@
 #include "library/entry_points.h"
 #include "printer/registration_list.h"
 #include "tests/guard/guard_support.h"
-#include "tests/support/captured_output.h"
 #include "tests/support/test_env.h"
 
 namespace {

@@ -12,7 +12,7 @@
 
 #include "library/entry_points.h"
 #include "tests/guard/guard_support.h"
-#include "tests/support/captured_output.h"
+#include "tests/support/test_env.h"
 #include "tests/support/test_env.h"
 
 namespace {

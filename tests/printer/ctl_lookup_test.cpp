@@ -24,18 +24,6 @@ TEST(CtlLookup, NamesOfTypesAndComponents) {
   EXPECT_STREQ(ctlComponentName(ctl, &c1), "<anonymous>");
 }
 
-TEST(CtlLookup, EnumerationPairs) {
-  CtlBuilder b;
-  const TypeDesc *t = b.type(b.enumerated(4, {0, 5, -1}));
-  const CtlTbl *ctl = b.table(CTL_ENUM_AS_INDEX);
-  EXPECT_EQ(ctlMapEnum(ctl, t, 1), 5);
-  EXPECT_EQ(ctlMapEnum(ctl, t, 2), -1);
-  EXPECT_EQ(ctlMapEnum(ctl, t, 3), 3);
-  EXPECT_EQ(ctlMapEnum(ctl, t, -2), -2);
-  EXPECT_EQ(ctlMapEnum(ctl, t, 0x100000001LL), 0x100000001LL);
-  EXPECT_EQ(ctlMapEnum(b.table(0), t, 1), 1);
-}
-
 TEST(CtlLookup, MaskBitsCountFromTheMostSignificantBit) {
   const unsigned char top = 0x80;
   const unsigned char word[8] = {0x01, 0x80};  // the integer 0x8001

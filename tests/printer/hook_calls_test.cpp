@@ -15,7 +15,7 @@
 #include "library/entry_points.h"
 #include "frame/sibling.h"
 #include "printer/print_driver.h"
-#include "tests/support/captured_output.h"
+#include "tests/support/test_env.h"
 #include "tests/support/test_env.h"
 #include "zurbase/zurcore.h"
 

@@ -6,7 +6,6 @@
 #include <limits>
 #include <string>
 
-#include "tests/support/captured_output.h"
 #include "tests/support/test_env.h"
 
 namespace zur {
@@ -60,17 +59,6 @@ TEST_F(LeafFormat, NumberListsOfEveryWidth) {
   EXPECT_EQ(text(printNumberList, w4, 0, 4), "");
   EXPECT_EQ(text(printNumberList, w4, 2, 9), "");
   EXPECT_EQ(text(printNumberList, w4, 2, 0), "");
-}
-
-TEST_F(LeafFormat, ObjectIdentifiersThroughTheConverter) {
-  const unsigned char rsa[] = {0x2A, 0x86, 0x48, 0x86, 0xF7, 0x0D};
-  EXPECT_EQ(text(printObjectId, rsa, 6u), "{ 1 2 840 113549 }");
-  // The last subidentifier cut: the text is completed by "... }".
-  EXPECT_EQ(text(printObjectId, rsa, 4u), "{ 1 2 840 ... }");
-  // Contents the converter cannot read are shown in hexadecimal.
-  const unsigned char padded[] = {0x2A, 0x80, 0x01};
-  EXPECT_EQ(text(printObjectId, padded, 3u), "'2A8001'H");
-  EXPECT_EQ(text(printObjectId, padded, 0u), "''H");
 }
 
 TEST_F(LeafFormat, TimeZones) {

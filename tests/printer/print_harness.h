@@ -10,7 +10,6 @@
 
 #include "printer/print_cursor.h"
 #include "printer/print_driver.h"
-#include "tests/support/captured_output.h"
 #include "tests/support/ctl_builder.h"
 #include "tests/support/test_env.h"
 

@@ -131,10 +131,15 @@ TEST_F(StringValues, ObjectIdentifiers) {
   uint16_t byAddress = b.counted(KIND_OID_ENCODED);
   b.edit(byAddress).maxLen = -1;
   Inline<uint16_t, 8> rsa{6, {0x2A, 0x86, 0x48, 0x86, 0xF7, 0x0D}}, one{1, {0x2A}};
-  ByAddress<uint32_t, unsigned char> none{6, nullptr};
+  unsigned char cut[] = {0x2A, 0x86, 0x48, 0x86}, padded[] = {0x2A, 0x80, 0x01};
+  ByAddress<uint32_t, unsigned char> none{6, nullptr}, partial{4, cut}, bad{3, padded};
+  // A cut last subidentifier is completed by "... }"; contents the converter
+  // cannot read, or none, are shown as octets.
   expectTexts({{inlineOid, &rsa, "{ 1 2 840 }"},
                {inlineOid, &one, "{ 1 2 }"},
-               {byAddress, &none, "''H"}});  // no octets: the converter's no-text answer
+               {byAddress, &partial, "{ 1 2 840 ... }"},
+               {byAddress, &bad, "'2A8001'H"},
+               {byAddress, &none, "''H"}});
 }
 
 struct SegNode {

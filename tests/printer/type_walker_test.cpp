@@ -182,16 +182,30 @@ TEST_F(TypeWalker, PresenceMasksWiderThanAnInteger) {
   EXPECT_EQ(show(s, &v), "\n{\n  x 1\n}");
 }
 
-TEST_F(TypeWalker, IntegersOfEveryWidth) {
+// Double and mixed REAL and both times are printed in the demo's measurement.
+// Kinds without a rule print nothing and leave the depth as it was.
+TEST_F(TypeWalker, Scalars) {
   uint64_t all = ~uint64_t{0};
-  uint8_t ff = 0xFF;
+  uint8_t ff = 0xFF, two = 2, zero = 0;
   int16_t minus = -32768;
   uint32_t big = 4000000000u;
+  float half = 1.5f;
+  char digits[] = "3.25E2";
+  int32_t v = 1;
+  env->workArea.printDepth = 3;
   expectTexts({{b.integer(8), &all, "-1"},
                {b.integer(1), &ff, "-1"},
                {b.integer(8, "INTEGER", KIND_UNSIGNED), &all, "18446744073709551615"},
                {b.integer(2), &minus, "-32768"},
-               {b.integer(4, "INTEGER", KIND_UNSIGNED), &big, "4000000000"}});
+               {b.integer(4, "INTEGER", KIND_UNSIGNED), &big, "4000000000"},
+               {b.boolean(), &two, "TRUE"},
+               {b.boolean(), &zero, "FALSE"},
+               {b.null(), &zero, "NULL"},
+               {b.real(4), &half, "{ 1.500, 10, 0 }"},
+               {b.add(CtlBuilder::desc(KIND_REAL_TEXT, 8)), digits, "\"3.25E2\""},
+               {b.add(CtlBuilder::desc(70, 4)), &v, ""},
+               {b.add(CtlBuilder::desc(KIND_UNREAD49, 4)), &v, ""}});
+  EXPECT_EQ(env->workArea.printDepth, 3);
 }
 
 TEST_F(TypeWalker, EnumerationsMapIndexesOnlyWhenTheTableSaysSo) {
@@ -199,6 +213,7 @@ TEST_F(TypeWalker, EnumerationsMapIndexesOnlyWhenTheTableSaysSo) {
   uint16_t ue = b.enumerated(1, {10, 20}, KIND_ENUMERATED_UNSIGNED);
   int32_t two = 2, three = 3, minus = -1;
   uint8_t one = 1, big = 200;
+  int64_t wide = 0x100000001LL;  // not index 1
   EXPECT_EQ(show(e, &two), "2");
   tableFlags = CTL_ENUM_AS_INDEX;
   expectTexts({{e, &two, "-1"},
@@ -206,27 +221,8 @@ TEST_F(TypeWalker, EnumerationsMapIndexesOnlyWhenTheTableSaysSo) {
                {e, &three, "3"},
                {e, &minus, "-1"},
                {ue, &one, "20"},
-               {ue, &big, "200"}});
-}
-
-// Double and mixed REAL and both times are printed in the demo's measurement.
-TEST_F(TypeWalker, OtherScalars) {
-  uint8_t two = 2, zero = 0;
-  float half = 1.5f;
-  char digits[] = "3.25E2";
-  expectTexts({{b.boolean(), &two, "TRUE"},
-               {b.boolean(), &zero, "FALSE"},
-               {b.null(), &zero, "NULL"},
-               {b.real(4), &half, "{ 1.500, 10, 0 }"},
-               {b.add(CtlBuilder::desc(KIND_REAL_TEXT, 8)), digits, "\"3.25E2\""}});
-}
-
-TEST_F(TypeWalker, KindsWithoutARulePrintNothingAndKeepTheDepth) {
-  int32_t v = 1;
-  env->workArea.printDepth = 3;
-  expectTexts({{b.add(CtlBuilder::desc(70, 4)), &v, ""},
-               {b.add(CtlBuilder::desc(KIND_UNREAD49, 4)), &v, ""}});
-  EXPECT_EQ(env->workArea.printDepth, 3);
+               {ue, &big, "200"},
+               {b.enumerated(8, {0, 5}), &wide, "4294967297"}});
 }
 
 // Hands out copies of blocks, so the walker must read each block through the

@@ -10,8 +10,6 @@
 namespace zur {
 namespace {
 
-using Bytes = std::vector<unsigned char>;
-
 TEST(LoadInteger, ReadsTheNumberOfBytesItsWidthNames) {
   const unsigned char ff[8] = {0xFF, 0xFF, 0x7F, 0x01, 0x02, 0x03, 0x04, 0x80};
   EXPECT_EQ(loadUInt(ff, 2), 65535u);
@@ -24,19 +22,6 @@ TEST(LoadInteger, ReadsTheNumberOfBytesItsWidthNames) {
   EXPECT_EQ(loadUInt(ff, 8), 0x80040302017FFFFFull);
   EXPECT_EQ(loadUInt(ff, 12), 0x80040302017FFFFFull);
   EXPECT_LT(loadInt(ff, 8), 0);
-}
-
-// Widths 2 and 8 of storeBigEndian and 2 and 4 of bigEndianBytes are seen in
-// the bit and wide-character strings of the string tests.
-TEST(BigEndian, StoresAndCopiesMostSignificantByteFirst) {
-  const uint32_t v = 0x11223344;
-  unsigned char out[4] = {0xEE, 0xEE, 0xEE, 0xEE};
-  // bigEndianBytes copies only two- to four-byte characters.
-  EXPECT_EQ(bigEndianBytes(out, &v, 1), reinterpret_cast<const unsigned char *>(&v));
-  EXPECT_EQ(bigEndianBytes(out, &v, 8), reinterpret_cast<const unsigned char *>(&v));
-  EXPECT_EQ(out[0], 0xEE);
-  storeBigEndian(out, &v, 4);
-  EXPECT_EQ(Bytes(out, out + 4), (Bytes{0x11, 0x22, 0x33, 0x44}));
 }
 
 TEST(ListLinks, LinkSizeByKind) {

@@ -17,7 +17,6 @@
 #include <vector>
 
 #include "frame/sibling.h"
-#include "tests/support/captured_output.h"
 #include "tests/support/test_env.h"
 
 namespace {

@@ -6,7 +6,6 @@
 #include "examples/personnel_encoding.h"
 #include "frame/sibling.h"
 #include "library/entry_points.h"
-#include "tests/support/captured_output.h"
 #include "tests/support/test_env.h"
 
 namespace {
