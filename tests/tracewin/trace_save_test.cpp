@@ -8,7 +8,8 @@
 #include <iterator>
 #include <optional>
 
-#include "tests/tracewin/window_fixture.h"
+#include "platform/window_headless_control.h"
+#include "tests/tracewin/trace_fixture.h"
 
 namespace zurtest {
 namespace {
@@ -31,7 +32,7 @@ FILE *noFile(const char *, const char *) { return nullptr; }
 int failRead(int, void *, unsigned) { return -1; }
 int failWrite(int, const void *, unsigned) { return -1; }
 
-TEST_F(TraceWindowTest, SaveCommandOutcomes) {
+TEST_F(TraceTest, SaveCommandOutcomes) {
   using zur::platform::crtFiles;
   struct Case {
     const char *stored, *typed, *savedAs;
@@ -71,7 +72,7 @@ TEST_F(TraceWindowTest, SaveCommandOutcomes) {
   }
 }
 
-TEST_F(TraceWindowTest, EmptyTraceIsSavedAsAnEmptyFile) {
+TEST_F(TraceTest, EmptyTraceIsSavedAsAnEmptyFile) {
   zur::apiSaveTrace(env.get(), wnd, kName);
   EXPECT_EQ(takeFile(kName), "");
   EXPECT_EQ(boxes(), std::vector<std::string>{kOk});
@@ -111,7 +112,7 @@ void saveWatched(HWND wnd, UINT msg, WPARAM wParam) {
   zur::platform::crtFiles = zur::platform::kSystemCrtFiles;
 }
 
-TEST_F(TraceWindowTest, TwoAndAHalfChunksAreCopiedInThreeWithAPumpAfterEach) {
+TEST_F(TraceTest, TwoAndAHalfChunksAreCopiedInThreeWithAPumpAfterEach) {
   for (int i = 0; i < 250; ++i) print(line(i));
   answerDialog(kName);
   saveWatched(wnd, WM_KEYDOWN, VK_DOWN);
@@ -131,7 +132,7 @@ TEST_F(TraceWindowTest, TwoAndAHalfChunksAreCopiedInThreeWithAPumpAfterEach) {
 // Decision: the save takes the store's stream afresh after each pump; a
 // reset or the window's destruction during a pump ends the copy cleanly,
 // with no read of the closed stream and no success message.
-TEST_F(TraceWindowTest, ResetOrDestructionDuringTheSaveStopsIt) {
+TEST_F(TraceTest, ResetOrDestructionDuringTheSaveStopsIt) {
   for (const auto &[msg, wParam] : {std::pair<UINT, WPARAM>{WM_COMMAND, 102}, {WM_CLOSE, 0}}) {
     SCOPED_TRACE(msg);
     reopen();
