@@ -9,7 +9,8 @@
 namespace zurtest {
 
 namespace {
-PumpSpy *activeSpy = nullptr;
+TraceTest *spied = nullptr;
+WNDPROC windowProc = nullptr;
 std::string boxText(const std::string &caption, const std::string &text, UINT style) {
   return caption + "|" + text + "|" + std::to_string(style);
 }
@@ -87,35 +88,27 @@ void TraceTest::answerDialog(const char *text) {
 
 #endif
 
-PumpSpy::PumpSpy(HWND wnd) : wnd_(wnd) {
-  activeSpy = this;
-  original_ = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(spyProc)));
-}
-
-PumpSpy::~PumpSpy() {
-  if (IsWindow(wnd_)) SetWindowLongPtrA(wnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original_));
-  activeSpy = nullptr;
-}
-
-LRESULT CALLBACK PumpSpy::spyProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  PumpSpy *spy = activeSpy;
-  WNDPROC original = spy->original_;
+LRESULT CALLBACK TraceTest::spyProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_PAINT && GetWindowLongPtrA(wnd, GWLP_USERDATA) != 0) {
-    ++spy->pumps;
-    if (spy->onPump) spy->onPump(spy->pumps);
+    ++spied->pumps;
+    if (spied->onPump) spied->onPump(spied->pumps);
     if (!IsWindow(wnd)) return 0;
   }
-  return CallWindowProcA(original, wnd, msg, wParam, lParam);
+  return CallWindowProcA(windowProc, wnd, msg, wParam, lParam);
 }
 
 void TraceTest::SetUp() {
   ASSERT_EQ(zur::apiOpenTraceWindow(env.get()), 0);
   wnd = static_cast<HWND>(store().traceWnd);
+  spied = this;
+  pumps = 0;
+  windowProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(spyProc)));
 }
 
 void TraceTest::TearDown() {
   if (store().traceWnd != nullptr) DestroyWindow(static_cast<HWND>(store().traceWnd));
+  if (IsWindow(wnd)) DestroyWindow(wnd);
   // A window that indexed no line leaves its store behind when destroyed.
   if (store().tmpFile != nullptr) zur::apiResetTrace(env.get());
   zur::platform::crtFiles = zur::platform::kSystemCrtFiles;

@@ -1,6 +1,6 @@
 // Test support for the trace store and window: an Env with an open trace
 // window (the headless one on POSIX, user32's under Windows), its message
-// boxes recorded and answered, a spy on its pumps, and the platform's file
+// boxes recorded and answered, its pumps counted, and the platform's file
 // operations restored after each test.
 #ifndef ZURBASE_TESTS_TRACEWIN_TRACE_FIXTURE_H
 #define ZURBASE_TESTS_TRACEWIN_TRACE_FIXTURE_H
@@ -29,23 +29,6 @@ class BoxRecorder {
   BoxRecorder &operator=(const BoxRecorder &) = delete;
   std::vector<std::string> boxes() const;
   void clear();
-};
-
-// Replaces the window's procedure with one that counts the pumps (the paint
-// sent while the user-data word holds a store) and runs onPump at each.
-class PumpSpy {
- public:
-  explicit PumpSpy(HWND wnd);
-  ~PumpSpy();
-  PumpSpy(const PumpSpy &) = delete;
-  PumpSpy &operator=(const PumpSpy &) = delete;
-  int pumps = 0;
-  std::function<void(int pumpNo)> onPump;
-
- private:
-  static LRESULT CALLBACK spyProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
-  HWND wnd_;
-  WNDPROC original_;
 };
 
 class TraceTest : public ::testing::Test {
@@ -86,6 +69,13 @@ class TraceTest : public ::testing::Test {
   TestEnv env;
   BoxRecorder recorder;
   HWND wnd = nullptr;  // the window SetUp opened
+  // SetUp gives wnd a procedure that counts its pumps (the paints sent while
+  // its user-data word holds a store) and runs onPump at each.
+  int pumps = 0;
+  std::function<void(int pumpNo)> onPump;
+
+ private:
+  static LRESULT CALLBACK spyProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
 };
 
 }  // namespace zurtest

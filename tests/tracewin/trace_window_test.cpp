@@ -62,11 +62,13 @@ TEST_F(TraceTest, ScrollsByBarsAndKeys) {
   }
 }
 
-TEST_F(TraceTest, PageDownShowsTheNextPage) {
+TEST_F(TraceTest, PageDownAndLineRightShowTheNextPageShifted) {
   printLines(60);
   SendMessageA(wnd, WM_KEYDOWN, VK_NEXT, 0);
   EXPECT_EQ(row(0), " line 25");
   EXPECT_EQ(row(24), " line 49");
+  SendMessageA(wnd, WM_HSCROLL, SB_LINERIGHT, 0);
+  EXPECT_EQ(row(0), "line 25");
 }
 
 TEST_F(TraceTest, QuitWhileLinesArriveIsRefusedAndAQuitAfterTheRunDestroys) {
