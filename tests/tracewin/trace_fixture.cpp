@@ -67,7 +67,8 @@ BoxRecorder::BoxRecorder() {
 BoxRecorder::~BoxRecorder() { zur::headless::resetControl(); }
 std::vector<std::string> BoxRecorder::boxes() const {
   std::vector<std::string> out;
-  for (const auto &b : zur::headless::shownBoxes()) out.push_back(boxText(b.caption, b.text, b.style));
+  for (const auto &b : zur::headless::shownBoxes())
+    out.push_back(boxText(b.caption, b.text, b.style));
   return out;
 }
 void BoxRecorder::clear() { zur::headless::clearShownBoxes(); }
@@ -115,7 +116,8 @@ void TraceTest::TearDown() {
 }
 
 int TraceTest::print(const char *format, ApiWord word, Env *on) {
-  return zur::apiTracePrint(on != nullptr ? on : env.get(), format, word, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+  return zur::apiTracePrint(on != nullptr ? on : env.get(), format, word, 0, 0, 0, 0, 0, 0, 0, 0,
+                            0);
 }
 
 std::string TraceTest::readLine(int n, int *result) {
@@ -129,7 +131,8 @@ std::string TraceTest::readLine(int n, int *result) {
 
 std::pair<int, int> TraceTest::entry(int n) {
   LineBlock *block = store().firstBlock;
-  while (block != nullptr && block->blockNo != n / ZURBASE_LINES_PER_BLOCK) block = block->nextBlock;
+  while (block != nullptr && block->blockNo != n / ZURBASE_LINES_PER_BLOCK)
+    block = block->nextBlock;
   if (block == nullptr) return {-1, -1};
   return {block->offsets[n % ZURBASE_LINES_PER_BLOCK], block->lengths[n % ZURBASE_LINES_PER_BLOCK]};
 }

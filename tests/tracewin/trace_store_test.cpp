@@ -145,7 +145,8 @@ TEST_F(TraceTest, FailingReadShowsBoxAndLeavesBuffer) {
   print("kept\n");
   crtFiles.read = [](int, void *, unsigned) { return -1; };
   char buffer[1024] = "untouched";
-  EXPECT_LT(zur::apiReadTraceLine(env.get(), wnd, store().tmpFile, buffer, store().firstBlock, 0), 0);
+  EXPECT_LT(zur::apiReadTraceLine(env.get(), wnd, store().tmpFile, buffer, store().firstBlock, 0),
+            0);
   EXPECT_STREQ(buffer, "untouched");
   EXPECT_EQ(boxes(), std::vector<std::string>{"Error|Cannot Read Temporary File|16"});
 }

@@ -62,7 +62,8 @@ bool screenshot(HWND wnd, const wchar_t *path) {
   for (int i = 0; i < rc.right * rc.bottom && !drawn; ++i)
     drawn = GetPixel(mdc, i % rc.right, i / rc.right) != GetPixel(mdc, 0, 0);
   SelectObject(mdc, old);
-  const CLSID pngEncoder = {0x557cf406, 0x1a04, 0x11d3, {0x9a, 0x73, 0x00, 0x00, 0xf8, 0x1e, 0xf3, 0x2e}};
+  const CLSID pngEncoder = {0x557cf406, 0x1a04, 0x11d3,
+                            {0x9a, 0x73, 0x00, 0x00, 0xf8, 0x1e, 0xf3, 0x2e}};
   Gdiplus::GdiplusStartupInput input;
   ULONG_PTR token = 0;
   Gdiplus::GdiplusStartup(&token, &input, nullptr);
