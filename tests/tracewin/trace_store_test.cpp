@@ -114,6 +114,7 @@ TEST_F(TraceTest, OpeningTwiceGives24) {
 TEST_F(TraceTest, ResetWithAndWithoutWindow) {
   print("a\nb");
   apiResetTrace(env.get());
+  ASSERT_NE(store().tmpFile, nullptr);
   EXPECT_EQ(fileLength(), 0);
   EXPECT_EQ(store().lineCount, 0);
   EXPECT_EQ(store().firstBlock, nullptr);
