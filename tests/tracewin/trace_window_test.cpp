@@ -1,25 +1,24 @@
 // The trace window on the headless window system: what it draws, how it
 // scrolls, greys its menu, closes and resets, read back from the canvas,
 // the scroll bars, the menu and the message boxes.
-#include <cstdio>
 #include <utility>
-#include <vector>
 
-#include "tests/tracewin/window_fixture.h"
+#include "platform/window_headless_control.h"
+#include "tests/tracewin/trace_fixture.h"
 
 namespace zurtest {
 namespace {
 
 constexpr int kQuit = 105, kReset = 102;
 
-TEST_F(TraceWindowTest, NeverPumpedWindowDrawsNothing) {
+TEST_F(TraceTest, NeverPumpedWindowDrawsNothing) {
   print("no line feed, so no pump");
   SendMessageA(wnd, WM_PAINT, 0, 0);
   zur::headless::resizeClient(wnd, 640, 400);
   for (int r = 0; r < zur::headless::canvasRows(wnd); ++r) EXPECT_EQ(row(r), "") << r;
 }
 
-TEST_F(TraceWindowTest, DrawsEveryLineAndGreysItsMenuWhileTheTraceGrows) {
+TEST_F(TraceTest, DrawsEveryLineAndGreysItsMenuWhileTheTraceGrows) {
   printLines(10);
   for (int r = 0; r < 10; ++r) EXPECT_EQ(row(r), " line " + std::to_string(r));
   EXPECT_TRUE(fileEntryGrey(0) && fileEntryGrey(1));
@@ -30,7 +29,7 @@ TEST_F(TraceWindowTest, DrawsEveryLineAndGreysItsMenuWhileTheTraceGrows) {
   EXPECT_TRUE(fileEntryGrey(0) && fileEntryGrey(1));
 }
 
-TEST_F(TraceWindowTest, ScrollsByBarsAndKeys) {
+TEST_F(TraceTest, ScrollsByBarsAndKeys) {
   struct Case {
     int lines, clientHeight;
     std::vector<std::pair<UINT, WPARAM>> messages;
@@ -63,14 +62,16 @@ TEST_F(TraceWindowTest, ScrollsByBarsAndKeys) {
   }
 }
 
-TEST_F(TraceWindowTest, PageDownShowsTheNextPage) {
+TEST_F(TraceTest, PageDownAndLineRightShowTheNextPageShifted) {
   printLines(60);
   SendMessageA(wnd, WM_KEYDOWN, VK_NEXT, 0);
   EXPECT_EQ(row(0), " line 25");
   EXPECT_EQ(row(24), " line 49");
+  SendMessageA(wnd, WM_HSCROLL, SB_LINERIGHT, 0);
+  EXPECT_EQ(row(0), "line 25");
 }
 
-TEST_F(TraceWindowTest, QuitWhileLinesArriveIsRefusedAndAQuitAfterTheRunDestroys) {
+TEST_F(TraceTest, QuitWhileLinesArriveIsRefusedAndAQuitAfterTheRunDestroys) {
   printLines(2);
   PostMessageA(wnd, WM_COMMAND, kQuit, 0);
   printLines(1, "more ");  // its pump dispatches the quit
@@ -84,46 +85,28 @@ TEST_F(TraceWindowTest, QuitWhileLinesArriveIsRefusedAndAQuitAfterTheRunDestroys
   SendMessageA(wnd, WM_COMMAND, kQuit, 0);
   EXPECT_EQ(boxes().size(), 2u);
   EXPECT_FALSE(IsWindow(wnd));
-  EXPECT_EQ(env->trace.traceWnd, nullptr);
+  EXPECT_EQ(store().traceWnd, nullptr);
 }
 
-TEST_F(TraceWindowTest, AnsweringNoKeepsTheWindow) {
+TEST_F(TraceTest, AnsweringNoKeepsTheWindow) {
   zur::headless::setBoxResponder([](const zur::headless::ShownBox &) { return IDNO; });
   SendMessageA(wnd, WM_COMMAND, kQuit, 0);
   EXPECT_TRUE(IsWindow(wnd));
 }
 
-TEST_F(TraceWindowTest, ResetWithNoIndexedLineDoesNothing) {
+TEST_F(TraceTest, ResetWithNoIndexedLineDoesNothing) {
   print("unfinished");
-  FILE *file = env->trace.tmpFile;
+  FILE *file = store().tmpFile;
   SendMessageA(wnd, WM_COMMAND, kReset, 0);
-  EXPECT_EQ(env->trace.tmpFile, file);
-  EXPECT_EQ(env->trace.lineCount, 1);
+  EXPECT_EQ(store().tmpFile, file);
+  EXPECT_EQ(store().lineCount, 1);
   EXPECT_TRUE(boxes().empty());
-}
-
-TEST_F(TraceWindowTest, DestructionDeletesTheFileAndClearsTraceWnd) {
-  printLines(3);
-  // A reset without tmpfile() makes a named file, whose deletion shows.
-  zur::platform::crtFiles.tmpfile = []() -> FILE * { return nullptr; };
-  SendMessageA(wnd, WM_COMMAND, kReset, 0);
-  EXPECT_EQ(env->trace.lineCount, 0);
-  const std::string name = env->trace.tmpName;
-  printLines(3);
-  FILE *probe = std::fopen(name.c_str(), "rb");
-  ASSERT_NE(probe, nullptr) << name;
-  std::fclose(probe);
-  SendMessageA(wnd, WM_PAINT, 0, 0);
-  SendMessageA(wnd, WM_COMMAND, kQuit, 0);
-  EXPECT_EQ(env->trace.traceWnd, nullptr);
-  EXPECT_EQ(env->trace.tmpFile, nullptr);
-  EXPECT_EQ(std::fopen(name.c_str(), "rb"), nullptr);
 }
 
 // Decision: each window binds to the store of the Env that opened it, so a
 // window opened after an earlier one was destroyed (and its Env released)
 // shows its own store.
-TEST_F(TraceWindowTest, SecondWindowShowsItsOwnStore) {
+TEST_F(TraceTest, SecondWindowShowsItsOwnStore) {
   TearDown();
   {
     TestEnv first;
@@ -139,7 +122,7 @@ TEST_F(TraceWindowTest, SecondWindowShowsItsOwnStore) {
 
 // Decision: a reset made through the entry table by another caller is
 // noticed; the window never reads the released index or the closed stream.
-TEST_F(TraceWindowTest, ResetByAnotherCallerIsNoticed) {
+TEST_F(TraceTest, ResetByAnotherCallerIsNoticed) {
   printLines(5, "old ");
   reinterpret_cast<ApiResetTraceFn>(apiTbl[SLOT_RESET_TRACE])(env.get());
   zur::headless::resizeClient(wnd, 640, 400);
@@ -151,7 +134,7 @@ TEST_F(TraceWindowTest, ResetByAnotherCallerIsNoticed) {
 
 // Decision: a line whose read fails is drawn as nothing, not as the text
 // the read buffer held before.
-TEST_F(TraceWindowTest, LineWhoseReadFailsIsDrawnAsNothing) {
+TEST_F(TraceTest, LineWhoseReadFailsIsDrawnAsNothing) {
   zur::platform::crtFiles.read = [](int fd, void *data, unsigned count) {
     return count == 3 ? -1 : zur::platform::kSystemCrtFiles.read(fd, data, count);
   };
