@@ -93,6 +93,11 @@ int updateRegistration(Env *value, RegRecord *record, RegRecord **head) noexcept
 Env *registeredEnv(RegRecord *const *head) noexcept {
   const ApiWord processId = platform::currentProcessId();
   const ApiWord threadId = platform::currentThreadId();
+  // A record lives in the frame of its print: once another thread has
+  // unlinked it and returned, its link word is stack garbage. Walking under
+  // the edit lock keeps every record reached alive. The faulting thread is
+  // inside its print, never inside an edit, so it cannot hold the lock here.
+  const ListEditLock edit;
   for (RegRecord *r = loadLink(*head); r != nullptr; r = loadLink(r->next))
     if (isCallers(r, processId, threadId)) return r->value;
   return nullptr;
