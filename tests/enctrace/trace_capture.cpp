@@ -23,7 +23,7 @@ TagLen tagLen(unsigned cls, unsigned number, int32_t length, bool definite) {
                 static_cast<uint8_t>(definite ? TAGLEN_DEFINITE : 0), {}};
 }
 
-std::string traceText(const Rec &r, int32_t rules, bool toStdout) {
+std::string traceText(const Rec &r, int32_t rules) {
   struct {
     TraceRec rec;
     char room[128];  // the inline text runs on past rec.text
@@ -50,11 +50,6 @@ std::string traceText(const Rec &r, int32_t rules, bool toStdout) {
   TestEnv env;
   env->encRules = rules;
   formats.clear();
-  if (toStdout) {
-    StdoutCapture capture;
-    zur::apiTraceEncoding(env.get(), &e.rec, 0);
-    return capture.text();
-  }
   env.captureWithHook();
   zurcoreSetPrintHook(env.get(), recordingHook);
   zur::apiTraceEncoding(env.get(), &e.rec, 0);

@@ -27,8 +27,8 @@ struct Rec {
 };
 
 // Runs apiTraceEncoding on an Env with the given rules and returns the text
-// that reached the print hook, or standard output when toStdout is set.
-std::string traceText(const Rec &rec, int32_t rules = 0, bool toStdout = false);
+// that reached the print hook.
+std::string traceText(const Rec &rec, int32_t rules = 0);
 
 // The formats the print hook saw during the last traceText call.
 const std::vector<std::string> &seenFormats();

@@ -37,9 +37,4 @@ TEST(TraceEvents, ComponentKindsFollowTheRules) {
   }
 }
 
-TEST(TraceEvents, StandardOutputWithoutHook) {
-  EXPECT_EQ(traceText({.depth = 2, .tags = {tagLen(2, 3, 0)}, .primitive = true}, 0, true),
-            "    tag = [3] primitive; length = 0\n");
-}
-
 }  // namespace

@@ -44,14 +44,6 @@ TEST(HexPrint, GroupsOfFourOctetsEightToALine) {
   }
 }
 
-TEST(HexPrint, GoesToStandardOutputWithoutHook) {
-  zurtest::TestEnv env;
-  zurtest::StdoutCapture out;
-  const unsigned char data[] = {0x30, 0x03, 0x02, 0x01, 0x05};
-  zur::apiPrintHex(env.get(), data, 5);
-  EXPECT_EQ(out.text(), "30030201 05\n");
-}
-
 TEST(HexPrint, TopBitAddressesAreOsakBufferLists) {
 #if defined(__linux__) && ZURBASE_WORD32
   GTEST_SKIP() << "32-bit Linux keeps user memory in the upper half; no OSAK test there";

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <thread>
 
 #include "zurbase/zurcore.h"
 
@@ -62,13 +61,6 @@ TEST_F(LoadedLibrary, TableIsFilledAtLoadAndIsTheOnlyExport) {
   for (const char *hidden : {"zurbaseStart", "_ZN3zur12zurbaseStartEi", "apiPrintHex",
                              "_ZN3zur11apiPrintHexEP3EnvPKvi", "regListHead"})
     EXPECT_EQ(symbol(base_, hidden), nullptr) << hidden;
-}
-
-TEST_F(LoadedLibrary, ThreadAttachLeavesEverySlotUnchanged) {
-  ApiWord before[API_TBL_WORDS];
-  for (int i = 0; i < API_TBL_WORDS; ++i) before[i] = table_[i];
-  std::thread([] {}).join();
-  for (int i = 0; i < API_TBL_WORDS; ++i) EXPECT_EQ(table_[i], before[i]) << i;
 }
 
 TEST_F(LoadedLibrary, HexDumpThroughTheTableReachesTheHook) {

@@ -13,7 +13,6 @@
 
 #include "frame/print.h"
 #include "tests/support/test_env.h"
-#include "tests/support/test_env.h"
 
 namespace {
 
@@ -146,18 +145,6 @@ TEST(WordFormat, BufferIsBoundedAndTheFullLengthReported) {
     const Words &w = fmt[0] == '\n' ? indent : words;
     EXPECT_EQ(zur::formatWords(buf, 3, fmt, w.data()), zur::formatWords(nullptr, 0, fmt, w.data()));
     EXPECT_EQ(std::string(buf).size(), 2u) << fmt;
-  }
-}
-
-TEST(WordFormat, WordsArePackedLowWordFirst) {
-  const Words words = packed(0x1122334455667788LL, -3);
-  if (sizeof(ApiWord) == 4) {
-    EXPECT_EQ(words[0], 0x55667788u);
-    EXPECT_EQ(words[1], 0x11223344u);
-    EXPECT_EQ(words[2], 0xFFFFFFFDu);
-  } else {
-    EXPECT_EQ(words[0], static_cast<ApiWord>(0x1122334455667788LL));
-    EXPECT_EQ(static_cast<int>(words[1]), -3);
   }
 }
 

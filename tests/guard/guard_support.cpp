@@ -151,13 +151,13 @@ std::optional<int> runHolderMode(int argc, char **argv) {
   return released && mutex.close() ? 0 : 4;
 }
 
-bool deadHolderDetectable() {
+bool underUserModeEmulator() {
 #ifdef _WIN32
-  return true;
+  return false;
 #else
   void *head = nullptr;
   std::size_t length = 0;
-  return syscall(SYS_get_robust_list, 0, &head, &length) == 0;
+  return syscall(SYS_get_robust_list, 0, &head, &length) != 0;
 #endif
 }
 

@@ -98,9 +98,9 @@ class GloblistHolder {
 // exit code; nothing when the arguments name no holder mode.
 std::optional<int> runHolderMode(int argc, char **argv);
 
-// Robust mutexes report a dead holder here (qemu-user does not emulate the
-// kernel's robust lists, so under it a dead holder is never noticed).
-bool deadHolderDetectable();
+// True when the program runs under a user-mode emulator (qemu-user), which
+// does not emulate the kernel's robust lists: a dead holder is never noticed.
+bool underUserModeEmulator();
 
 }  // namespace zurtest
 

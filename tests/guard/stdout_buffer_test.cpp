@@ -13,7 +13,6 @@
 #include "library/entry_points.h"
 #include "tests/guard/guard_support.h"
 #include "tests/support/test_env.h"
-#include "tests/support/test_env.h"
 
 namespace {
 

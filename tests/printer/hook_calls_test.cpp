@@ -16,7 +16,6 @@
 #include "frame/sibling.h"
 #include "printer/print_driver.h"
 #include "tests/support/test_env.h"
-#include "tests/support/test_env.h"
 #include "zurbase/zurcore.h"
 
 namespace zurtest {

@@ -65,21 +65,6 @@ TEST_F(TypeWalker, EmptyConstructedValuesPrintBracesOnTwoLines) {
                {b.sequenceOf(KIND_SEQOF_PTR_ARRAY, "P", integer), &p, "\n{\n}"}});
 }
 
-struct Pair {
-  int32_t id;
-  uint8_t flag;
-};
-
-TEST_F(TypeWalker, ElementsThatAreSequencesOpenOnTheirOwnLine) {
-  uint16_t pair = b.sequence("Pair", {field("id", b.integer()), field("flag", b.boolean())});
-  uint16_t top =
-      b.sequence("Top", {field("pairs", b.sequenceOf(KIND_SEQOF_ARRAY, "Pairs", pair, 2))});
-  Inline<int32_t, 2, Pair> v{2, {{1, 0}, {2, 3}}};
-  EXPECT_EQ(show(top, &v),
-            "\n{\n  pairs \n  {\n    {\n      id 1,\n      flag FALSE\n    },"
-            "\n    {\n      id 2,\n      flag TRUE\n    }\n  }\n}");
-}
-
 struct IntNode {
   IntNode *next;
   int32_t value;

@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "examples/personnel_encoding.h"
 #include "frame/sibling.h"
 #include "library/entry_points.h"
 #include "tests/support/test_env.h"
@@ -36,40 +35,6 @@ Decoded decode(const void *in, int32_t length, uint32_t flags = 0, int32_t rules
 
 Decoded decode(const Octets &in, uint32_t flags = 0, int32_t rules = 0) {
   return decode(in.data(), static_cast<int32_t>(in.size()), flags, rules);
-}
-
-TEST(BerTraceDecoder, PersonnelRecordTree) {
-  const auto record = demo::personnelEncoding();
-  Decoded d = decode(Octets(record.begin(), record.end()));
-  EXPECT_EQ(d.status, 0);
-  EXPECT_EQ(d.lengthLeft, 0);
-  const std::string vs = "VisibleString: tag = [UNIVERSAL 26] primitive; length = ";
-  // The two children of [3] differ only in their number.
-  const std::string child = " SET: tag = [UNIVERSAL 17] constructed; length = 31\n"
-                            "      #1 : tag = [APPLICATION 1] constructed; length = 17\n"
-                            "        #1 " + vs + "5\n"
-                            "        #2 " + vs + "1\n"
-                            "        #3 " + vs + "5\n"
-                            "      #2 : tag = [0] constructed; length = 10\n"
-                            "        #1 : tag = [APPLICATION 3] primitive; length = 8\n";
-  EXPECT_EQ(d.trace,
-            "#1 : tag = [APPLICATION 0] constructed; length = 133\n"
-            "  #1 : tag = [APPLICATION 1] constructed; length = 16\n"
-            "    #1 " + vs + "4\n"
-            "    #2 " + vs + "1\n"
-            "    #3 " + vs + "5\n"
-            "  #2 : tag = [0] constructed; length = 10\n"
-            "    #1 " + vs + "8\n"
-            "  #3 : tag = [APPLICATION 2] primitive; length = 1\n"
-            "  #4 : tag = [1] constructed; length = 10\n"
-            "    #1 : tag = [APPLICATION 3] primitive; length = 8\n"
-            "  #5 : tag = [2] constructed; length = 18\n"
-            "    #1 : tag = [APPLICATION 1] constructed; length = 16\n"
-            "      #1 " + vs + "4\n"
-            "      #2 " + vs + "1\n"
-            "      #3 " + vs + "5\n"
-            "  #6 : tag = [3] constructed; length = 66\n"
-            "    #1" + child + "    #2" + child);
 }
 
 // Each row decodes its octets; null texts are not checked.
