@@ -49,15 +49,7 @@ Tally printRepeatedly(int thread, std::chrono::steady_clock::time_point until) {
 }
 
 TEST(ConcurrentPrint, ThreadsFaultingOnPurposeEachGetTheirOwnResult) {
-  // qemu-user, which runs the 32-bit Linux build, now and then delivers one of
-  // these faults as if no handler were installed and ends the process
-  // ("uncaught target signal 11"): seen in 2 of 14 runs with eight threads and
-  // 1 of 30 with two, never in 30 with one, and never natively, where the
-  // handler stays installed while any thread prints. A process ended inside a print
-  // also leaves "globlist" held for good there (no robust lists), so every
-  // later print of the user waits out the time limit. Under it one thread
-  // checks the fault path; native and Windows runs keep eight.
-  const int kThreads = underUserModeEmulator() ? 1 : 8;
+  constexpr int kThreads = 8;
   void (*handlerBefore)(int) = currentSegvHandler();
   const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
   std::vector<Tally> tallies(kThreads);
