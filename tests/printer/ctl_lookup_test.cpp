@@ -6,24 +6,6 @@
 namespace zurtest {
 namespace {
 
-TEST(CtlLookup, NamesOfTypesAndComponents) {
-  CtlBuilder b;
-  uint16_t integer = b.integer(4, nullptr);
-  uint16_t s = b.sequence("S", {field("named", integer), field(nullptr, integer)});
-  int first = b.pdu(integer);
-  int second = b.pdu(s);
-  const CtlTbl *ctl = b.table();
-  EXPECT_EQ(ctlPduType(ctl, first), b.type(integer));
-  EXPECT_EQ(ctlPduType(ctl, second), b.type(s));
-  EXPECT_STREQ(ctlTypeName(b.type(integer)), "<anonymous>");
-  EXPECT_STREQ(ctlTypeName(b.type(s)), "S");
-  const FieldDesc *c0 = ctlComponent(ctl, b.type(s), 0);
-  FieldDesc c1 = *ctlComponent(ctl, b.type(s), 1);
-  EXPECT_STREQ(ctlComponentName(ctl, c0), "named");
-  c1.nameIdx = c0->nameIdx;  // a name index without the flag is not read
-  EXPECT_STREQ(ctlComponentName(ctl, &c1), "<anonymous>");
-}
-
 TEST(CtlLookup, MaskBitsCountFromTheMostSignificantBit) {
   const unsigned char top = 0x80;
   const unsigned char word[8] = {0x01, 0x80};  // the integer 0x8001
