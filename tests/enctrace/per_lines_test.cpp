@@ -32,8 +32,6 @@ TEST(PerLines, EveryItemForm) {
        " [length = -1.-1]\n"},
       {"negative bits under an octet", {.perItem = PER_LENGTH, .perValue = -2, .encoded = 1},
        " [length = 0.-2]\n"},
-      {"negative total", {.perItem = PER_TOTAL_LENGTH, .perValue = -17},
-       "Total PDV length = -2.-1\n"},
       {"count not encoded", {.index = 2, .perItem = PER_COUNT, .perValue = 3},
        "#2  [count (not encoded) = 3]\n"},
       {"count", {.index = 2, .perItem = PER_COUNT, .perValue = 3, .encoded = 1},
