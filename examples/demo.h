@@ -38,10 +38,8 @@ void printPersonnelRecord(Env *env);
 // apiPrintPdu on a good value and on one with a bad pointer, which returns 14.
 void showFaultSafePrint();
 
-// Hex dump and BER trace of the file at path (DER, BER or PEM), or of the
-// personnel record of X.690 when path is null; false when the file cannot
-// be read.
-bool showTrace(const char *path);
+// Hex dump and BER trace of the personnel record of X.690.
+void showTrace();
 
 // The personnel record and its BER trace printed into the trace window's
 // store through apiTracePrint as the print hook, then (where the window is

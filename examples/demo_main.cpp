@@ -8,11 +8,15 @@ int main(int argc, char **argv) {
     const bool save = argc > 3 && std::strcmp(argv[2], "--save") == 0;
     return demo::showWindowTrace(save ? argv[3] : nullptr);
   }
+  if (argc > 1) {
+    std::fprintf(stderr, "usage: demo [--window [--save FILE]]  (files: zurtrace FILE)\n");
+    return 2;
+  }
   std::printf("zurbase demo: %d entry points in apiTbl\n", API_SLOT_COUNT);
   demo::showHexDump(demo::defaultEncoding());
   demo::showCodecs();
   demo::showValues();
   demo::showFaultSafePrint();
-  if (!demo::showTrace(argc > 1 ? argv[1] : nullptr)) return 1;
+  demo::showTrace();
   return 0;
 }

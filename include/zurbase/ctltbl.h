@@ -16,7 +16,7 @@ extern "C" {
 #define CTL_NO_LINK_PER 0x4u
 #define CTL_NO_LINK_BER 0x8u
 
-/* One type of the application's specification (40 bytes). */
+/* One type of the application's ASN.1 module (40 bytes). */
 typedef struct TypeDesc {
   int32_t maxLen;       /* bits (kinds 1, 2), characters (22), most octets or -1 (63) */
   uint32_t reserved4;
