@@ -418,13 +418,6 @@ int WINAPI SetScrollPos(HWND wnd, int bar, int pos, BOOL) {
   return std::exchange(b.pos, std::clamp(pos, b.minPos, std::max(b.minPos, b.maxPos)));
 }
 
-BOOL WINAPI GetScrollRange(HWND wnd, int bar, int *minPos, int *maxPos) {
-  if (live(wnd) == nullptr || (bar != SB_HORZ && bar != SB_VERT)) return FALSE;
-  *minPos = wnd->bars[bar].minPos;
-  *maxPos = wnd->bars[bar].maxPos;
-  return TRUE;
-}
-
 int WINAPI GetScrollPos(HWND wnd, int bar) {
   if (live(wnd) == nullptr || (bar != SB_HORZ && bar != SB_VERT)) return 0;
   return wnd->bars[bar].pos;
@@ -490,12 +483,6 @@ int WINAPI GetMenuStringA(HMENU menu, UINT item, LPSTR text, int max, UINT flags
   std::memcpy(text, entry->text.data(), static_cast<std::size_t>(n));
   text[n] = '\0';
   return n;
-}
-
-BOOL WINAPI DestroyMenu(HMENU menu) {
-  if (liveMenu(menu) == nullptr) return FALSE;
-  destroyMenuTree(menu);
-  return TRUE;
 }
 
 HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name) {
@@ -640,7 +627,6 @@ void resizeClient(HWND wnd, int width, int height) {
   SendMessageA(wnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(width, height));
 }
 
-bool needsPaint(HWND wnd) { return live(wnd) != nullptr && wnd->invalid; }
 
 void resetControl() {
   auto &s = state();

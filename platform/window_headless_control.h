@@ -55,8 +55,6 @@ std::string canvasRow(HWND wnd, int row);
 int canvasRows(HWND wnd);
 // Resizes the client area and sends WM_SIZE, as a user dragging the frame.
 void resizeClient(HWND wnd, int width, int height);
-// Whether the window has an invalid region (a WM_PAINT is due).
-bool needsPaint(HWND wnd);
 
 // Forgets every box, beep and responder; for a test's start.
 void resetControl();

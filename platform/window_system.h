@@ -260,7 +260,6 @@ BOOL WINAPI ScrollWindow(HWND wnd, int dx, int dy, const RECT *rect, const RECT 
 
 int WINAPI SetScrollRange(HWND wnd, int bar, int minPos, int maxPos, BOOL redraw);
 int WINAPI SetScrollPos(HWND wnd, int bar, int pos, BOOL redraw);
-BOOL WINAPI GetScrollRange(HWND wnd, int bar, int *minPos, int *maxPos);
 int WINAPI GetScrollPos(HWND wnd, int bar);
 
 HMENU WINAPI LoadMenuA(HINSTANCE instance, LPCSTR name);
@@ -271,7 +270,6 @@ UINT WINAPI GetMenuState(HMENU menu, UINT item, UINT flags);
 int WINAPI GetMenuItemCount(HMENU menu);
 UINT WINAPI GetMenuItemID(HMENU menu, int pos);
 int WINAPI GetMenuStringA(HMENU menu, UINT item, LPSTR text, int max, UINT flags);
-BOOL WINAPI DestroyMenu(HMENU menu);
 HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name);
 HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name);
 

@@ -38,7 +38,8 @@ int editRegList(Env *value, RegRecord *record, RegRecord **head) noexcept;
 int updateRegistration(Env *value, RegRecord *record, RegRecord **head) noexcept;
 
 // The Env registered for the calling thread (its newest record), or null.
-// Takes no lock and is async-signal-safe.
+// Called from the fault handler: takes only the process-local edit lock,
+// which a thread inside its print never holds.
 Env *registeredEnv(RegRecord *const *head) noexcept;
 
 // Takes record out of the list, without locking, when it is still in it.

@@ -40,10 +40,6 @@ int writeText(int fd, const char *data, int count) {
   return written == length ? count : -1;
 }
 
-void errorBox(HWND owner, const char *text) {
-  MessageBoxA(owner, text, "Error", MB_OK | MB_ICONHAND);
-}
-
 // Repaints the window and dispatches what waits for it. Unlike the print
 // sink's pump it binds nothing: the window is already bound.
 void keepAlive(HWND wnd) {
@@ -102,7 +98,7 @@ void runSaveCommand(HWND wnd) {
   const INT_PTR answer =
       DialogBoxParamA(v.instance, kEnterDialogName, wnd, enterDlgProc, 0);
   if (answer == -1)
-    errorBox(wnd, "Cannot Create a Dialog Box");
+    showErrorBox(wnd, "Cannot Create a Dialog Box");
   else if (answer != 0)
     apiSaveTrace(currentTraceEnv(), wnd, v.fileName);
   setFileMenuGrey(wnd, kSaveEntries, 3, false);
@@ -120,20 +116,20 @@ void apiSaveTrace(Env *env, void *ownerWnd, const char *fileName) {
   const TraceStore &store = env->trace;
   const StoreMark mark{store.tmpFile, store.firstBlock, store.lineCount};
   if (mark.file == nullptr) {
-    errorBox(owner, "Cannot Read Tracing Info Temporary File");
+    showErrorBox(owner, "Cannot Read Tracing Info Temporary File");
     return;
   }
   const int source = crtFiles.fileno(mark.file);
   long readPos = 0;
   char *buffer = static_cast<char *>(env->memAlloc(kChunkSize));
   if (buffer == nullptr) {
-    errorBox(owner, "Cannot Allocate Memory");
+    showErrorBox(owner, "Cannot Allocate Memory");
     return;
   }
   FILE *out = crtFiles.fopen(fileName, "wt");
   if (out == nullptr) {
     std::snprintf(buffer, kChunkSize, "Cannot Open Output File: %s", fileName);
-    errorBox(owner, buffer);
+    showErrorBox(owner, buffer);
     env->memFree(buffer);
     return;
   }
@@ -143,14 +139,14 @@ void apiSaveTrace(Env *env, void *ownerWnd, const char *fileName) {
     const int count = static_cast<int>(std::min<long>(remaining, kChunkSize));
     const int got = crtFiles.read(source, buffer, count);
     if (got < 0) {
-      errorBox(owner, "Cannot Read Tracing Info Temporary File");
+      showErrorBox(owner, "Cannot Read Tracing Info Temporary File");
       break;
     }
     if (got == kChunkSize) readPos += kChunkSize;
     // Only the bytes read go out: a short read must not copy stale buffer text.
     if (writeText(crtFiles.fileno(out), buffer, got) < 0) {
       std::snprintf(buffer, kChunkSize, "Cannot Write Output File: %s", fileName);
-      errorBox(owner, buffer);
+      showErrorBox(owner, buffer);
       break;
     }
     std::fflush(out);

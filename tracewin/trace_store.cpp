@@ -38,9 +38,6 @@ char blankLine[kBlankLineLength];
 
 HWND windowOf(const TraceStore &ts) { return static_cast<HWND>(ts.traceWnd); }
 
-void showError(HWND owner, const char *text) {
-  MessageBoxA(owner, text, kErrorCaption, MB_OK | MB_ICONHAND);
-}
 
 // tmpfile() first; where that fails, a named file that a reset removes.
 std::FILE *openStoreFile(TraceStore &ts) {
@@ -89,7 +86,7 @@ bool addEntry(Env *env, std::int32_t offset) {
   if (ts.lastBlock == nullptr) {
     LineBlock *block = newBlock(env, nullptr, 0);
     if (block == nullptr) {
-      showError(wnd, kNoMemory);
+      showErrorBox(wnd, kNoMemory);
       return false;
     }
     block->offsets[0] = offset;
@@ -105,7 +102,7 @@ bool addEntry(Env *env, std::int32_t offset) {
             ? newBlock(env, ts.lastBlock, static_cast<std::int16_t>(ts.lastBlockNo + 1))
             : nullptr;
     if (block == nullptr) {
-      showError(wnd, kNoMemory);
+      showErrorBox(wnd, kNoMemory);
       return false;
     }
     ts.lastBlock->nextBlock = block;
@@ -126,7 +123,7 @@ int appendToFile(TraceStore &ts, const char *text, int length, std::int32_t *off
   crt.lseek(fd, 0, SEEK_END);
   *offset = static_cast<std::int32_t>(crt.tell(fd));
   int written = crt.write(fd, text, static_cast<unsigned>(length));
-  if (written < 0 && ts.traceWnd != nullptr) showError(windowOf(ts), kWriteFailed);
+  if (written < 0 && ts.traceWnd != nullptr) showErrorBox(windowOf(ts), kWriteFailed);
   return written;
 }
 
@@ -189,6 +186,10 @@ void expandTabs(const char *line, char *out) {
 
 }  // namespace
 
+void showErrorBox(void *owner, const char *text) {
+  MessageBoxA(static_cast<HWND>(owner), text, kErrorCaption, MB_OK | MB_ICONHAND);
+}
+
 Env *currentTraceEnv() { return currentEnv; }
 const char *traceBlankLine() { return blankLine; }
 
@@ -208,7 +209,7 @@ int apiOpenTraceWindow(Env *env) {
   if (!createTraceWindow(instance, SW_SHOW, menu)) return ZURBASE_STATUS_TRACE_EXISTS;
   ts.tmpFile = openStoreFile(ts);
   if (ts.tmpFile == nullptr) {
-    showError(windowOf(ts), kNoTempFile);
+    showErrorBox(windowOf(ts), kNoTempFile);
     ValidateRect(windowOf(ts), nullptr);
     return ZURBASE_STATUS_NO_TEMP_FILE;
   }
@@ -230,7 +231,7 @@ int apiTracePrint(Env *env, const char *format, ApiWord w0, ApiWord w1, ApiWord 
   if (formatted.length() <= 0) return formatted.length();
   const char *text = formatted.data();
   if (text == nullptr) {
-    showError(windowOf(ts), kNoMemory);
+    showErrorBox(windowOf(ts), kNoMemory);
     return -1;
   }
   std::int32_t offset = 0;
@@ -295,7 +296,7 @@ int apiReadTraceLine(Env *, void *ownerWnd, std::FILE *stream, char *buffer, Lin
   crt.lseek(fd, block->offsets[entry], SEEK_SET);
   int got = crt.read(fd, raw, static_cast<unsigned>(wanted));
   if (got < 0) {
-    showError(static_cast<HWND>(ownerWnd), kReadFailed);
+    showErrorBox(static_cast<HWND>(ownerWnd), kReadFailed);
     return got;
   }
   int textLength = got;
@@ -325,7 +326,7 @@ void apiResetTrace(Env *env) {
   if (ts.traceWnd != nullptr) {
     ts.tmpFile = openStoreFile(ts);
     if (ts.tmpFile == nullptr) {
-      showError(windowOf(ts), kNoTempFile);
+      showErrorBox(windowOf(ts), kNoTempFile);
       ValidateRect(windowOf(ts), nullptr);
     }
   }

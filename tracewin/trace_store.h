@@ -17,6 +17,9 @@ inline constexpr int kBlankLineLength = 1024;
 Env *currentTraceEnv();
 // kBlankLineLength spaces (not terminated), filled when the trace is opened.
 const char *traceBlankLine();
+// The trace window's error message box (caption "Error", OK, hand icon),
+// owned by the given window.
+void showErrorBox(void *owner, const char *text);
 
 }  // namespace zur::tracewin
 

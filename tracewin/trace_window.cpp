@@ -26,7 +26,6 @@ const int kGrowthEntries[] = {0, 1};  // "&Enregistrer sous...", "&Réinitialise
 
 void invalidate(HWND wnd) { InvalidateRect(wnd, nullptr, FALSE); }
 
-void errorBox(HWND wnd, const char *text) { MessageBoxA(wnd, text, "Error", MB_OK | MB_ICONHAND); }
 
 // Scroll bars and view back at the start, for an emptied store.
 void resetViewState(HWND wnd) {
@@ -251,7 +250,7 @@ LRESULT onCommand(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case kCmdAbout:
       if (DialogBoxParamA(traceView.instance, kAboutDialogName, wnd, aboutDlgProc, 0) ==
           -1)
-        errorBox(wnd, "Cannot Create a Dialog Box");
+        showErrorBox(wnd, "Cannot Create a Dialog Box");
       return 0;
     case kCmdQuit: SendMessageA(wnd, WM_CLOSE, wParam, 0); return 0;
     default: return DefWindowProcA(wnd, msg, wParam, lParam);

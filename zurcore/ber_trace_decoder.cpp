@@ -64,6 +64,12 @@ int reportRow(char *msgBuf, Failure failure, long argument, char *copy, std::siz
 constexpr uint32_t kMaxTagNumber = 0x3FFF;
 constexpr uint32_t kDecodeFlagPrintErrors = 0x2;
 constexpr std::size_t kTextRoom = kValueTextRoom + 512;
+// Indentation of the free-text lines, capped so that a line at any depth
+// (--max-depth goes to 100000) still fits kTextRoom with its text.
+constexpr int kMaxTextIndent = 200;
+int textIndent(int64_t columns) {
+  return static_cast<int>(columns < kMaxTextIndent ? columns : kMaxTextIndent);
+}
 // Encapsulated DER is looked for no deeper than this inside one string.
 constexpr std::size_t kMaxEncapsulatedNesting = 64;
 // BER events carry no PER item; under PER rules they print the names only.
@@ -253,7 +259,8 @@ class Walker {
       char text[kTextRoom];
       std::snprintf(text, sizeof text,
                     "%*sdepth limit %ld passed at offset %llu: contents not traced\n",
-                    2 * options_.maxDepth + 2, "", static_cast<long>(options_.maxDepth),
+                    textIndent(2 * int64_t{options_.maxDepth} + 2), "",
+                    static_cast<long>(options_.maxDepth),
                     static_cast<unsigned long long>(pos_));
       emitText(text);
     }
@@ -354,11 +361,12 @@ class Walker {
     const char *value = reinterpret_cast<char *>(&event_) + offsetof(TraceRec, text);
     char line[kTextRoom];
     std::snprintf(line, sizeof line, "%*s#%ld %s: tag = [%s%lu] %s; length = %llu%s%*s%s\n",
-                  2 * depth, "", static_cast<long>(index), caption != nullptr ? caption : "",
+                  textIndent(2 * int64_t{depth}), "", static_cast<long>(index),
+                  caption != nullptr ? caption : "",
                   kClassNames[h.tagClass], static_cast<unsigned long>(h.number),
                   h.constructed ? "constructed" : "primitive",
                   static_cast<unsigned long long>(h.length), value[0] != '\0' ? "\n" : "",
-                  value[0] != '\0' ? 2 * depth + 2 : 0, "", value);
+                  value[0] != '\0' ? textIndent(2 * int64_t{depth} + 2) : 0, "", value);
     emitText(line);
   }
 
