@@ -221,6 +221,15 @@ class Walker {
       }
       const unsigned char first = in_[p++];
       if (first == 0) return false;
+      // DER fixes the form of universal types: SEQUENCE, SET and the types
+      // built on them (EXTERNAL, EMBEDDED PDV, CHARACTER STRING) are
+      // constructed, all others primitive.
+      if ((first & 0xC0) == 0) {
+        const unsigned number = first & 0x1F;
+        const bool constructed =
+            number == 16 || number == 17 || number == 8 || number == 11 || number == 29;
+        if (((first & 0x20) != 0) != constructed) return false;
+      }
       if ((first & 0x1F) == 0x1F) {
         if (p == limit || in_[p] == 0x80) return false;
         uint32_t number = 0;

@@ -108,6 +108,8 @@ TEST(BerToolTrace, TreesAndFaults) {
        "#1 OCTET STRING: tag = [UNIVERSAL 4] primitive; length = 4\n  05000500\n"},
       {"indefinite lengths are not DER", {0x04, 0x04, 0x30, 0x80, 0x00, 0x00}, 0, 0, 6,
        "#1 OCTET STRING: tag = [UNIVERSAL 4] primitive; length = 4\n  30800000\n"},
+      {"nor a primitive SEQUENCE", {0x04, 0x04, 0x10, 0x02, 0x05, 0x00}, 0, 0, 6,
+       "#1 OCTET STRING: tag = [UNIVERSAL 4] primitive; length = 4\n  10020500\n"},
       {"a truncated constructed element is traced as far as it goes",
        {0x30, 0x0A, 0x02, 0x01, 0x01, 0x04, 0x05, 0x01}, 0, 4, 5,
        "#1 SEQUENCE: tag = [UNIVERSAL 16] constructed; length = 10\n"
