@@ -6,6 +6,7 @@
 #include "frame/sibling.h"
 #include "library/entry_points.h"
 #include "printer/leaf_format.h"
+#include "printer/service_calls.h"
 
 namespace zur {
 
@@ -14,16 +15,14 @@ void printObjectId(Env *env, const unsigned char *contents, uint32_t length) {
   in.length = static_cast<uint16_t>(length);
   in.octets = contents;
   OidOutput out{};
-  flushOutput();
-  int r = zurcoreOidToText(env, &in, &out);
+  int r = oidToText(env, &in, &out);
   if (r != OID_COMPLETE && r != OID_INCOMPLETE) {
     printHexOctets(env, "'", contents, static_cast<int>(length), "'H");
   } else {
     apiPrint(env, "%s", out.text);
     if (r == OID_INCOMPLETE) apiPrint(env, "... }");
   }
-  flushOutput();
-  if (out.text != nullptr) env->memFree(out.text);
+  if (out.text != nullptr) release(env, out.text);
 }
 
 void printDeferredValue(Env *env, ApiWord *handle, int kind) {

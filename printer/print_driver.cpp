@@ -5,6 +5,7 @@
 #include "library/entry_points.h"
 #include "printer/print_cursor.h"
 #include "printer/print_guard.h"
+#include "printer/service_calls.h"
 #include "zurbase/status.h"
 
 namespace zur {
@@ -29,13 +30,10 @@ void printRoot(Env *env, int32_t pduNum, void *value, const CtlTbl *ctl) {
   // A PDU held through a pointer is reached through the address word at value.
   const uint32_t rootSize =
       (td->typeFlags & TYPE_BY_POINTER) != 0 ? uint32_t{sizeof(ApiWord)} : td->size;
-  flushOutput();
-  PrintCursor root{env, static_cast<unsigned char *>(env->services->mapValue(env, value, rootSize)),
-                   value, 0, rootSize};
+  PrintCursor root{env, mapValue(env, value, rootSize), value, 0, rootSize};
   printValue(ctl, td, &root, 0);
   apiPrint(env, "\n");
-  flushOutput();
-  env->services->unmapValue(env, value);
+  unmapValue(env, value);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // own at the depth of the value.
 #include "frame/print.h"
 #include "printer/leaf_format.h"
+#include "printer/service_calls.h"
 #include "printer/string_support.h"
 #include "printer/value_access.h"
 
@@ -89,9 +90,7 @@ void printAddressedSegments(WalkFrame &f, Unit unit, uint32_t linkSize, uint32_t
     }
     if (next == nullptr) return;
     printNewline(env, 0);
-    flushOutput();
-    own.base = static_cast<unsigned char *>(
-        env->services->remapValue(env, own.blockRef, next, nodeSize));
+    own.base = remapValue(env, own.blockRef, next, nodeSize);
     own.blockRef = next;
   } while (true);
 }

@@ -4,6 +4,7 @@
 #include "frame/print.h"
 #include "library/entry_points.h"
 #include "printer/leaf_format.h"
+#include "printer/service_calls.h"
 #include "printer/string_support.h"
 #include "printer/value_access.h"
 
@@ -34,15 +35,13 @@ void printWideChars(WalkFrame &f, uint32_t w) {
   const uint32_t full = n;
   if (limitBelow(env, n)) n = env->printLimit;
   n -= n % w;
-  flushOutput();
-  auto *block = static_cast<unsigned char *>(env->memAlloc(n));
+  auto *block = static_cast<unsigned char *>(allocate(env, n));
   if (block == nullptr) return;
   unsigned char buf[4];
   for (uint32_t i = 0; i < n; i += w)
     std::memcpy(block + i, bigEndianBytes(buf, data + i, static_cast<uint16_t>(w)), w);
   printHexOctets(env, "'", block, static_cast<int>(n), full > n ? "...'H" : "'H");
-  flushOutput();
-  env->memFree(block);
+  release(env, block);
 }
 
 void printFixedChars(WalkFrame &f) {

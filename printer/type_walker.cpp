@@ -4,6 +4,7 @@
 
 #include "frame/print.h"
 #include "printer/leaf_format.h"
+#include "printer/service_calls.h"
 #include "printer/value_access.h"
 #include "printer/walk_frame.h"
 
@@ -12,11 +13,6 @@ namespace {
 
 unsigned char *valueAddress(const PrintCursor &c) {
   return reinterpret_cast<unsigned char *>(reinterpret_cast<uintptr_t>(c.base) + c.offset);
-}
-
-void *remap(Env *env, void *fromRef, void *toRef, uint32_t size) {
-  flushOutput();
-  return env->services->remapValue(env, fromRef, toRef, size);
 }
 
 // "{" before the first component or element, "," before each further one.
@@ -199,7 +195,7 @@ void printValue(const CtlTbl *ctl, const TypeDesc *td, PrintCursor *cursor, uint
     if (p != nullptr) {
       f.moved = true;
       f.own.blockSize = td->size;
-      f.own.base = static_cast<unsigned char *>(remap(env, cursor->blockRef, p, td->size));
+      f.own.base = remapValue(env, cursor->blockRef, p, td->size);
     } else {
       f.own.base = nullptr;
     }
@@ -213,8 +209,7 @@ void printValue(const CtlTbl *ctl, const TypeDesc *td, PrintCursor *cursor, uint
   if (f.s != nullptr) dispatch(f, linkSize);
 
   if (f.moved)
-    cursor->base = static_cast<unsigned char *>(
-        remap(env, f.own.blockRef, cursor->blockRef, cursor->blockSize));
+    cursor->base = remapValue(env, f.own.blockRef, cursor->blockRef, cursor->blockSize);
   --env->workArea.printDepth;
 }
 

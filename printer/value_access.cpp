@@ -1,6 +1,6 @@
 #include "printer/value_access.h"
 
-#include "frame/print.h"
+#include "printer/service_calls.h"
 
 namespace zur {
 
@@ -26,9 +26,7 @@ bool followLink(PrintCursor *cursor, uint32_t size) {
   void *link = loadAddress(cursor->base + cursor->offset);
   if (link == nullptr) return false;
   Env *env = cursor->env;
-  flushOutput();
-  cursor->base = static_cast<unsigned char *>(
-      env->services->remapValue(env, cursor->blockRef, link, size));
+  cursor->base = remapValue(env, cursor->blockRef, link, size);
   cursor->offset = 0;
   cursor->blockRef = link;
   cursor->blockSize = size;
