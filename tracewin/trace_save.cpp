@@ -9,6 +9,7 @@
 #include "tracewin/trace_resources.h"
 #include "tracewin/trace_store.h"
 #include "tracewin/trace_view.h"
+#include "tracewin/trace_window.h"
 
 namespace zur::tracewin {
 namespace {
@@ -38,18 +39,6 @@ int writeText(int fd, const char *data, int count) {
   }
   const int written = crtFiles.write(fd, lines, length);
   return written == length ? count : -1;
-}
-
-// Repaints the window and dispatches what waits for it. Unlike the print
-// sink's pump it binds nothing: the window is already bound.
-void keepAlive(HWND wnd) {
-  InvalidateRect(wnd, nullptr, FALSE);
-  SendMessageA(wnd, WM_PAINT, 0, 0);
-  MSG msg;
-  while (PeekMessageA(&msg, wnd, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
 }
 
 // What identifies the store's content at the start of a save. A reset or a
@@ -151,7 +140,7 @@ void apiSaveTrace(Env *env, void *ownerWnd, const char *fileName) {
     }
     std::fflush(out);
     remaining -= kChunkSize;
-    keepAlive(owner);
+    repaintAndDispatch(owner);
     if (!mark.stillHolds(env->trace)) break;
   }
   if (remaining <= 0) {

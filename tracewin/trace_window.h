@@ -19,6 +19,8 @@ int createTraceWindow(HINSTANCE instance, int showState, HMENU menu);
 // Lets the window repaint with the Env's store and dispatches what its queue
 // holds; never waits. Always 1.
 int pumpTraceWindow(Env *env, HWND wnd);
+// The same for a window whose store is bound already (during a save).
+void repaintAndDispatch(HWND wnd);
 
 LRESULT CALLBACK traceWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
 

@@ -35,17 +35,34 @@ int createTraceWindow(HINSTANCE instance, int showState, HMENU menu) {
   return 1;
 }
 
-int pumpTraceWindow(Env *env, HWND wnd) {
-  SetWindowLongPtrA(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&env->trace));
+namespace {
+
+void repaintNow(HWND wnd) {
   InvalidateRect(wnd, nullptr, FALSE);
   SendMessageA(wnd, WM_PAINT, 0, 0);
-  SetWindowLongPtrA(wnd, GWLP_USERDATA, 0);
+}
+
+void dispatchWaiting(HWND wnd) {
   MSG msg;
   while (PeekMessageA(&msg, wnd, 0, 0, PM_REMOVE)) {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
+}
+
+}  // namespace
+
+int pumpTraceWindow(Env *env, HWND wnd) {
+  SetWindowLongPtrA(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&env->trace));
+  repaintNow(wnd);
+  SetWindowLongPtrA(wnd, GWLP_USERDATA, 0);
+  dispatchWaiting(wnd);
   return 1;
+}
+
+void repaintAndDispatch(HWND wnd) {
+  repaintNow(wnd);
+  dispatchWaiting(wnd);
 }
 
 }  // namespace zur::tracewin
