@@ -55,25 +55,17 @@ void OutputScope::fill(char c, std::size_t n) {
 namespace detail {
 
 int appendSeveral(OutputScope &out, const PrintFormat &f, const ApiWord *w) {
-  // Characters a conversion takes in the format, after its '%'.
-  static constexpr unsigned char kChars[] = {0, 1, 1, 1, 1, 2, 2, 3, 4, 4, 2, 3};
   std::size_t total = 0;
+  std::size_t at = 0;
   int k = 0;
-  std::uint32_t pieces = f.pieces;
-  std::uint32_t widths = f.widths;
   out.beginCall();
-  for (const char *p = f.text; *p != '\0';) {
-    const char *run = p;
-    while (*p != '\0' && *p != '%') ++p;
-    total += putText(out, run, static_cast<std::size_t>(p - run));
-    if (*p == '\0') break;
-    const auto piece = static_cast<Piece>(pieces & 0xF);
-    const int width = static_cast<int>(widths & 0xF);
-    total += putConversion(out, piece, width, w, k);
-    p += 1 + kChars[static_cast<int>(piece)] + (width != 0 ? 2 : 0);
-    pieces >>= 4;
-    widths >>= 4;
+  for (int i = 0; i < f.conversions; ++i) {
+    total += putText(out, f.text + at, f.starts[i] - at);
+    const auto piece = static_cast<Piece>((f.pieces >> (4 * i)) & 0xF);
+    total += putConversion(out, piece, static_cast<int>((f.widths >> (4 * i)) & 0xF), w, k);
+    at = f.ends[i];
   }
+  total += putText(out, f.text + at, f.tailLen);
   out.endCall();
   return static_cast<int>(total);
 }

@@ -158,11 +158,14 @@ class PrintFormat {
       }
       pieces |= static_cast<std::uint32_t>(piece) << (4 * count);
       widths |= static_cast<std::uint32_t>(w) << (4 * count);
-      ++count;
+      starts[count] = static_cast<std::uint16_t>(i);
       i += 1 + n;
+      ends[count] = static_cast<std::uint16_t>(i);
+      ++count;
       lastEnd = i;
     }
     if (i > 0xFFFF) return;
+    conversions = static_cast<std::uint8_t>(count);
     if (count == 0) headLen = static_cast<std::uint16_t>(i);
     tailPos = static_cast<std::uint16_t>(lastEnd);
     tailLen = static_cast<std::uint16_t>(count == 0 ? 0 : i - lastEnd);
@@ -178,9 +181,13 @@ class PrintFormat {
   std::uint16_t headLen = 0;
   std::uint16_t tailPos = 0;
   std::uint16_t tailLen = 0;
-  // Every conversion, four bits each in order, and its zero-padded width.
+  // Every conversion, four bits each in order, its zero-padded width, and
+  // where it starts and ends in the text.
+  std::uint8_t conversions = 0;
   std::uint32_t pieces = 0;
   std::uint32_t widths = 0;
+  std::uint16_t starts[kMaxConversions] = {};
+  std::uint16_t ends[kMaxConversions] = {};
 };
 
 // Formats at run time into the current scope, or straight to stdout when no
