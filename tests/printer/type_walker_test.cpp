@@ -28,11 +28,6 @@ TEST_F(TypeWalker, PrintsTheRecordLayoutByteForByte) {
                             1);
   int pdu = b.pdu(rec);
   const CtlTbl *ctl = b.table();
-  const FieldDesc *f = ctl->fields + ctl->types[rec].ref;
-  ASSERT_EQ(std::vector<std::size_t>({f[0].offset, f[1].offset, f[2].offset, f[3].offset}),
-            std::vector<std::size_t>({offsetof(RecValue, a), offsetof(RecValue, b),
-                                      offsetof(RecValue, c), offsetof(RecValue, d)}));
-  ASSERT_EQ(ctl->types[rec].size, sizeof(RecValue));
 
   // Compilers may give a CHOICE its number of alternatives or leave it 0.
   for (int32_t count : {1, 0}) {
@@ -73,7 +68,6 @@ struct IntNode2 {
 TEST_F(TypeWalker, FollowsListNodesAndElementAddresses) {
   uint16_t list2 = b.sequenceOf(KIND_SETOF_LIST2, nullptr, b.integer());
   uint16_t byAddress = b.sequenceOf(KIND_SEQOF_PTR_ARRAY, nullptr, b.integer(2));
-  ASSERT_EQ(b.type(list2)->dataOffset, offsetof(IntNode2, value));
 
   IntNode2 m2{nullptr, nullptr, -2}, m1{&m2, nullptr, -1};
   IntNode2 *first2 = &m1;
