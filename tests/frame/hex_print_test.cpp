@@ -26,9 +26,8 @@ TEST(HexPrint, GroupsOfFourOctetsEightToALine) {
       {{0x01, 0xAB, 0xFF}, 0, "01ABFF\n", 7},  // one call per digit and one for the new line
       {{0xDE, 0xAD, 0xBE, 0xEF}, 0, "DEADBEEF \n"},
       {counting(32), 0, line},
-      {counting(33), 0, line + "20\n"},
-      {counting(64), 0,
-       line + "20212223 24252627 28292A2B 2C2D2E2F 30313233 34353637 38393A3B 3C3D3E3F\n"},
+      {counting(65), 0,
+       line + "20212223 24252627 28292A2B 2C2D2E2F 30313233 34353637 38393A3B 3C3D3E3F\n40\n"},
       {{}, 0, "", 0},
       {{1}, -3, ""},
   };
