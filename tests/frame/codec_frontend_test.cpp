@@ -54,22 +54,38 @@ class FrontEnd : public ::testing::Test {
   EncBuf in{2, input};
 };
 
-// BER and DER go to codec A, PER to codec B; unknown rules are stored and
-// refused at the next call.
+// BER and DER go to codec A, PER to codec B; a codec not installed is
+// reported with the rules' name. Unknown rules are stored and refused at the
+// next call.
 TEST_F(FrontEnd, RulesPickTheCodec) {
   const struct {
-    int rules, code;
-    const char *codec;
-  } cases[] = {{0, 55, "Ae"}, {1, 55, "Be"}, {2, 55, "Be"}, {4, 55, "Ae"}, {3, 22, ""}};
+    int rules;
+    const char *codec, *name;
+  } cases[] = {{0, "Ae", "BER"}, {1, "Be", "PER"}, {2, "Be", "PER"}, {4, "Ae", "DER"}};
   for (const auto &c : cases) {
-    last = {};
+    zurcoreSetCodecs(env.get(), &codecA, &codecB);
     select(c.rules);
-    EXPECT_EQ(zur::apiEncode(env.get(), 3, &value, &out), c.code) << c.rules;
+    EXPECT_EQ(zur::apiEncode(env.get(), 3, &value, &out), 55) << c.rules;
     EXPECT_EQ(last.codec, c.codec) << c.rules;
+    zurcoreSetCodecs(env.get(), nullptr, nullptr);
+    select(c.rules);
+    EXPECT_EQ(zur::apiEncode(env.get(), 1, &value, &out), 23);
+    EXPECT_EQ(env->msgBuf, "E0103S: The requested encoding rules were not linked: '" +
+                               std::string(c.name) + "'.\n");
   }
+  last = {};
+  select(3);
+  EXPECT_EQ(zur::apiEncode(env.get(), 3, &value, &out), 22);
+  EXPECT_EQ(last.codec, "");
   EXPECT_EQ(zur::apiGetEncodingRules(env.get()), 3);
   EXPECT_STREQ(env->msgBuf,
                "E0100S: Unknown encoding rules were requested, use BER/DER/PER only..\n");
+  const CodecEntry encodeOnly{recordEncode<'A'>, nullptr};
+  zurcoreSetCodecs(env.get(), &encodeOnly, nullptr);
+  select(0);
+  void *decoded = nullptr;
+  EXPECT_EQ(zur::apiDecode(env.get(), nullptr, &in, &decoded), 23);
+  EXPECT_STREQ(env->msgBuf, "D0103S: The requested encoding rules were not linked: 'BER'.\n");
 }
 
 TEST_F(FrontEnd, EncodeMasksFlagsAndAddsCallerAreaBit) {
@@ -125,26 +141,6 @@ TEST_F(FrontEnd, MissingArgumentsReportRow4WithCode6) {
     EXPECT_STREQ(env->msgBuf,
                  "D0006S: Unexpected NULL pointer as argument to encoder/decoder.\n");
   }
-}
-
-TEST_F(FrontEnd, MissingCodecIsReportedWithTheRulesName) {
-  zurcoreSetCodecs(env.get(), nullptr, nullptr);
-  struct Case {
-    int rules;
-    const char *name;
-  };
-  for (Case c : {Case{0, "'BER'"}, Case{4, "'DER'"}, Case{2, "'PER'"}}) {
-    select(c.rules);
-    EXPECT_EQ(zur::apiEncode(env.get(), 1, &value, &out), 23);
-    EXPECT_EQ(std::string(env->msgBuf),
-              std::string("E0103S: The requested encoding rules were not linked: ") + c.name + ".\n");
-  }
-  const CodecEntry encodeOnly{recordEncode<'A'>, nullptr};
-  zurcoreSetCodecs(env.get(), &encodeOnly, nullptr);
-  select(0);
-  void *decoded = nullptr;
-  EXPECT_EQ(zur::apiDecode(env.get(), nullptr, &in, &decoded), 23);
-  EXPECT_STREQ(env->msgBuf, "D0103S: The requested encoding rules were not linked: 'BER'.\n");
 }
 
 // Selecting rules clears the whole work area and links the rules' codec

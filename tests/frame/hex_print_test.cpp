@@ -8,15 +8,11 @@
 
 namespace {
 
-std::vector<unsigned char> counting(int n) {
-  std::vector<unsigned char> v;
-  for (int i = 0; i < n; ++i) v.push_back(static_cast<unsigned char>(i));
-  return v;
-}
-
+// Longer dumps, their wrapping and the blank behind a group that ends no
+// line are in the hook-call reference of the printer tests.
 TEST(HexPrint, GroupsOfFourOctetsEightToALine) {
-  const std::string line =
-      "00010203 04050607 08090A0B 0C0D0E0F 10111213 14151617 18191A1B 1C1D1E1F\n";
+  std::vector<unsigned char> line(32);
+  for (std::size_t i = 0; i < line.size(); ++i) line[i] = static_cast<unsigned char>(i);
   const struct {
     std::vector<unsigned char> data;
     int32_t length;  // 0: the data's size
@@ -24,10 +20,7 @@ TEST(HexPrint, GroupsOfFourOctetsEightToALine) {
     long calls = -1;  // -1: not checked
   } cases[] = {
       {{0x01, 0xAB, 0xFF}, 0, "01ABFF\n", 7},  // one call per digit and one for the new line
-      {{0xDE, 0xAD, 0xBE, 0xEF}, 0, "DEADBEEF \n"},
-      {counting(32), 0, line},
-      {counting(65), 0,
-       line + "20212223 24252627 28292A2B 2C2D2E2F 30313233 34353637 38393A3B 3C3D3E3F\n40\n"},
+      {line, 0, "00010203 04050607 08090A0B 0C0D0E0F 10111213 14151617 18191A1B 1C1D1E1F\n"},
       {{}, 0, "", 0},
       {{1}, -3, ""},
   };
