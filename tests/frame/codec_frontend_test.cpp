@@ -197,8 +197,7 @@ TEST_F(FrontEnd, MessageWrappersCopyTheCallersBufferBack) {
 
 // Each setter is read back by its getter; without an Env setters give 6 and
 // getters -1.
-TEST(Settings, SettersAndGettersRoundTrip) {
-  zurtest::TestEnv env;
+TEST_F(FrontEnd, SettersAndGettersRoundTrip) {
   const struct {
     int (*set)(Env *, uint32_t);
     int (*get)(Env *);
@@ -228,8 +227,7 @@ TEST(Settings, SettersAndGettersRoundTrip) {
 
 // The forwarders hand their arguments and the Env's current control table to
 // the sibling's services, and answer 6 (or 0) without an Env or services.
-TEST(Forwarders, PassArgumentsAndTheCurrentControlTable) {
-  zurtest::TestEnv env;
+TEST_F(FrontEnd, ForwardersPassArgumentsAndTheCurrentControlTable) {
   CtlTbl first{}, second{};
   ZurcoreServiceCall call{};
   for (CtlTbl *ctl : {&first, &second}) {

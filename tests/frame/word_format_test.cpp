@@ -65,12 +65,11 @@ std::vector<Case> cases() {
   }
   for (long long v : {0LL, -1LL, 9223372036854775807LL, -9223372036854775807LL - 1,
                       0x1122334455667788LL, 4294967296LL}) {
-    all.push_back(like("%I64d", "%" PRId64, static_cast<int64_t>(v)));
-    all.push_back(like("%I64u", "%" PRIu64, static_cast<uint64_t>(v)));
-    all.push_back(like("<%20I64d>", "<%20" PRId64 ">", static_cast<int64_t>(v)));
-    all.push_back(like("%I64d|%d", "%" PRId64 "|%d", static_cast<int64_t>(v), 5));
-    all.push_back(same("%lld", v));
-    all.push_back(same("%llx", static_cast<unsigned long long>(v)));
+    const auto s = static_cast<int64_t>(v);
+    all.insert(all.end(), {like("%I64d", "%" PRId64, s), like("%I64u", "%" PRIu64, uint64_t(s)),
+                           like("<%20I64d>", "<%20" PRId64 ">", s),
+                           like("%I64d|%d", "%" PRId64 "|%d", s, 5), same("%lld", v),
+                           same("%llx", static_cast<unsigned long long>(v))});
   }
   for (double d : {0.0, -0.0, 1.5, -2.25, 3.14159265358979, 1e-300, 1e300, 12345.678, 1e-5}) {
     for (const char *f : {"%f", "%.3lf", "%e", "%E", "%g", "%G", "%10.2f|", "%-12.4e|"})
@@ -78,10 +77,8 @@ std::vector<Case> cases() {
   }
   all.push_back(same("{ %.3lf, 10, %d }", 1.2345678, 4));
   for (int width : {0, 1, 2, 5, 6, -1, -5}) {
-    all.push_back(same("\n%*s", width, ""));
-    all.push_back(same("\n%*s|", width, "ab"));
-    all.push_back(same("[%*s]", width, "ab"));
-    all.push_back(same("%*s\n", width, "EOC"));
+    all.insert(all.end(), {same("\n%*s", width, ""), same("\n%*s|", width, "ab"),
+                           same("[%*s]", width, "ab"), same("%*s\n", width, "EOC")});
   }
   for (const char *s : {"", "abc", "abcdefghijklmnopq"}) {
     for (const char *f : {"%s", "%s ", "[%8s]", "[%-8s]", "[%.2s]", "\"%.*s\"", "\"%.*s ...\""})
