@@ -62,7 +62,7 @@ std::string traceText(const Rec &r, int32_t rules) {
   return zurtest::hookText();
 }
 
-TEST(TraceLines, EveryLineForm) {
+TEST(TraceLines, EveryLineFormUnderTheRulesThatPrintIt) {
   const struct {
     const char *name;
     int32_t rules;
@@ -151,9 +151,7 @@ TEST(TraceLines, EveryLineForm) {
     EXPECT_EQ(traceText({.caption = "T", .perItem = item, .perValue = -1}, 1),
               "T [encode/decode error]\n")
         << "item " << item;
-}
-
-TEST(TraceLines, ComponentKindsFollowTheRules) {
+  // Component events under every rules code.
   for (uint32_t kind : {TRACE_COMPONENT, TRACE_COMPONENT2}) {
     for (int32_t rules : {0, 1, 2, 3, 4, 5, -1}) {
       const bool ber = rules == 0 || rules == 4, per = rules == 1 || rules == 2;

@@ -26,8 +26,7 @@ TEST(ErrorReport, EveryRowWritesItsTextArgumentAndCode) {
     const int code = std::stoi(line.substr(t1 + 1, t2 - t1 - 1));
     const std::string expected = line.substr(t2 + 1) + "\n";
     const int kind = static_cast<int>(zur::errorTable()[row].flags & 7);
-    const void *arg = kind == 3 ? static_cast<const void *>(&number)
-                      : kind == 5 ? static_cast<const void *>(&real)
+    const void *arg = kind == 5   ? static_cast<const void *>(&real)
                       : kind == 6 ? static_cast<const void *>(text)
                                   : static_cast<const void *>(&number);
     char buf[300];
