@@ -2,6 +2,7 @@
 // through a print hook that also keeps every format it is handed.
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstring>
 #include <string>
 #include <vector>
