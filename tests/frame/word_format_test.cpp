@@ -140,7 +140,9 @@ TEST(WordFormat, AgreesWithTheCLibraryInABufferAndOnAStream) {
 }
 
 // apiPrint resolves literal formats at compile time; on standard output they
-// must give what the formatter gives for the same words.
+// must give what the formatter gives for the same words. The formats of
+// printed values with their everyday values are compared with the hook's text
+// in the printer's hook-call tests; these are the edges.
 #define COMPILED(fmt, ...) \
   {[](Env *e) { zur::apiPrint(e, fmt, __VA_ARGS__); }, same(fmt, __VA_ARGS__)}
 #define COMPILED_LIKE(fmt, libcFmt, ...) \
@@ -149,21 +151,15 @@ TEST(WordFormat, AgreesWithTheCLibraryInABufferAndOnAStream) {
 TEST(PrintFormat, CompiledFormatsPrintAsTheFormatter) {
   const std::vector<std::pair<std::function<void(Env *)>, Case>> table = {
       COMPILED("%05d", -42),
-      COMPILED("%04d%02d%02d%02d%02d%02d.%03d", 2026, 12, 6, 2, 45, 1, 125),
-      COMPILED("%c%02d%02d", '-', 1, 30),
-      COMPILED("%02X", 0xABu),
       COMPILED("%02X", 0x1FFu),
       COMPILED("[%*s]", -5, "ab"),
       COMPILED("%*s\n", 7, "EOC"),
       COMPILED("\n%*s%s", 4, "", "text"),
       COMPILED("\"%.*s\"", 3, "abcdef"),
       COMPILED("%.*s|", -1, "abc"),
-      COMPILED("value %s ::= ", "Rec"),
-      COMPILED("tag = [%s%d] %s; length = ", "APPLICATION ", 3, "constructed"),
       COMPILED("%ld", -7L),
       COMPILED("%lu", 4000000000UL),
       COMPILED("%u", 4294967295u),
-      COMPILED("#%d ", 12),
       COMPILED_LIKE("%I64d", "%" PRId64, int64_t{-5}),
       COMPILED_LIKE("%I64u", "%" PRIu64, ~uint64_t{0}),
       COMPILED_LIKE("%I64d|%d", "%" PRId64 "|%d", int64_t{-9223372036854775807LL - 1}, 5),
