@@ -2,33 +2,28 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "library/entry_points.h"
 #include "tests/support/test_env.h"
 
 namespace {
 
-// A codec that records how it was called.
+using Args = std::vector<const void *>;
+
+// How the last codec call was made.
 struct Call {
-  char codec = 0;  // 'A' or 'B'
-  char op = 0;     // 'e' or 'd'
-  int32_t pdu = 0;
-  void *value = nullptr;
-  void **ptrWord = nullptr;
-  int32_t *lenWord = nullptr;
-  void **outRef = nullptr;
-  uint32_t *outLen = nullptr;
-  const CtlTbl *ctl = nullptr;
-  uint32_t flags = 0;
-  char *msgBuf = nullptr;
-  int calls = 0;
+  std::string codec;  // "Ae", "Bd": codec A or B, encode or decode
+  int32_t pdu;        // encode's PDU number
+  Args args;          // the pointer arguments after Env, in order
+  uint32_t flags;
 };
 Call last;
 
 template <char Codec>
 int recordEncode(Env *, int32_t pdu, void *value, void **outPtr, int32_t *outLen,
                  const CtlTbl *ctl, uint32_t flags, char *msgBuf) {
-  last = {Codec, 'e', pdu, value, outPtr, outLen, nullptr, nullptr, ctl, flags, msgBuf, last.calls + 1};
+  last = {{Codec, 'e'}, pdu, {value, outPtr, outLen, ctl, msgBuf}, flags};
   if (msgBuf != nullptr) std::strcpy(msgBuf, "Ecodec says no.\n");
   return 55;
 }
@@ -36,8 +31,7 @@ int recordEncode(Env *, int32_t pdu, void *value, void **outPtr, int32_t *outLen
 template <char Codec>
 int recordDecode(Env *, int32_t *pdu, void **inPtr, int32_t *inLen, void **outRef,
                  uint32_t *outLen, const CtlTbl *ctl, uint32_t flags, char *msgBuf) {
-  last = {Codec, 'd', pdu != nullptr ? *pdu : -1, nullptr, inPtr, inLen, outRef, outLen,
-          ctl, flags, msgBuf, last.calls + 1};
+  last = {{Codec, 'd'}, 0, {pdu, inPtr, inLen, outRef, outLen, ctl, msgBuf}, flags};
   return 0;
 }
 
@@ -60,108 +54,30 @@ class FrontEnd : public ::testing::Test {
   EncBuf in{2, input};
 };
 
-// BER and DER go to codec A, PER to codec B; unknown rules are stored and
-// refused at the next call.
+// BER and DER go to codec A, PER to codec B; a codec not installed is
+// reported with the rules' name. Unknown rules are stored and refused at the
+// next call.
 TEST_F(FrontEnd, RulesPickTheCodec) {
   const struct {
-    int rules, code;
-    char codec;
-  } cases[] = {{0, 55, 'A'}, {1, 55, 'B'}, {2, 55, 'B'}, {4, 55, 'A'}, {3, 22, 0}};
+    int rules;
+    const char *codec, *name;
+  } cases[] = {{0, "Ae", "BER"}, {1, "Be", "PER"}, {2, "Be", "PER"}, {4, "Ae", "DER"}};
   for (const auto &c : cases) {
-    last = {};
+    zurcoreSetCodecs(env.get(), &codecA, &codecB);
     select(c.rules);
-    EXPECT_EQ(zur::apiEncode(env.get(), 3, &value, &out), c.code) << c.rules;
+    EXPECT_EQ(zur::apiEncode(env.get(), 3, &value, &out), 55) << c.rules;
     EXPECT_EQ(last.codec, c.codec) << c.rules;
+    zurcoreSetCodecs(env.get(), nullptr, nullptr);
+    select(c.rules);
+    EXPECT_EQ(zur::apiEncode(env.get(), 1, &value, &out), 23);
+    EXPECT_EQ(env->msgBuf, "E0103S: The requested encoding rules were not linked: '" +
+                               std::string(c.name) + "'.\n");
   }
+  select(3);
+  EXPECT_EQ(zur::apiEncode(env.get(), 3, &value, &out), 22);
   EXPECT_EQ(zur::apiGetEncodingRules(env.get()), 3);
   EXPECT_STREQ(env->msgBuf,
                "E0100S: Unknown encoding rules were requested, use BER/DER/PER only..\n");
-}
-
-TEST_F(FrontEnd, EncodeMasksFlagsAndAddsCallerAreaBit) {
-  select(0);
-  env->encFlags = 0xFFFFFFFF;
-  zur::apiEncode(env.get(), 3, &value, &out);
-  EXPECT_EQ(last.flags, 0xbb2u);
-  EXPECT_EQ(last.pdu, 3);
-  EXPECT_EQ(last.value, &value);
-  EXPECT_EQ(last.ptrWord, &out.value);
-  EXPECT_EQ(last.lenWord, &out.length);
-  EXPECT_EQ(last.ctl, &ctl);
-  EXPECT_EQ(last.msgBuf, env->msgBuf);
-  env->encFlags = 0x1 | 0x4 | 0x8 | 0x40 | 0x400;
-  char area[16];
-  out.value = area;
-  zur::apiEncode(env.get(), 3, &value, &out);
-  EXPECT_EQ(last.flags, 0x4u);
-}
-
-TEST_F(FrontEnd, DirectCallsPassFlagsAndArgumentsUnchanged) {
-  select(4);
-  void *p = nullptr;
-  int32_t n = 0;
-  char own[100];
-  EXPECT_EQ(zur::apiEncodeDirect(env.get(), 9, &value, &p, &n, nullptr, 0xFFFFFFFF, own), 55);
-  EXPECT_EQ(last.flags, 0xFFFFFFFFu);
-  EXPECT_EQ(last.ctl, nullptr);
-  EXPECT_EQ(last.msgBuf, own);
-}
-
-TEST_F(FrontEnd, DecodeMasksFlagsAndHandsTheAreaLengthByAddress) {
-  select(1);
-  env->decFlags = 0xFFFFFFFF;
-  void *decoded = nullptr;
-  int32_t pdu = 4;
-  EXPECT_EQ(zur::apiDecode(env.get(), &pdu, &in, &decoded), 0);
-  EXPECT_EQ(last.codec, 'B');
-  EXPECT_EQ(last.flags, 0xe12u);
-  EXPECT_EQ(last.pdu, 4);
-  EXPECT_EQ(last.ptrWord, &in.value);
-  EXPECT_EQ(last.lenWord, &in.length);
-  EXPECT_EQ(last.outRef, &decoded);
-  EXPECT_EQ(last.outLen, &env->decodeBufLen);
-  char area[64];
-  decoded = area;
-  env->decodeBufLen = sizeof area;
-  zur::apiDecode(env.get(), &pdu, &in, &decoded);
-  EXPECT_EQ(last.flags, 0xe16u);
-}
-
-TEST_F(FrontEnd, MissingArgumentsReportRow4WithCode6) {
-  select(0);
-  EXPECT_EQ(zur::apiEncode(env.get(), 1, nullptr, &out), 6);
-  EXPECT_STREQ(env->msgBuf, "E0006S: Unexpected NULL pointer as argument to encoder/decoder.\n");
-  EXPECT_EQ(zur::apiEncode(env.get(), 1, &value, nullptr), 6);
-  void *outRef = nullptr;
-  EncBuf empty{0, nullptr};
-  EXPECT_EQ(zur::apiDecode(env.get(), nullptr, &empty, &outRef), 6);
-  EXPECT_EQ(env->msgBuf[0], 'D');
-  EXPECT_EQ(zur::apiDecode(env.get(), nullptr, nullptr, &outRef), 6);
-  EXPECT_EQ(zur::apiDecode(env.get(), nullptr, &in, nullptr), 6);
-  EXPECT_EQ(last.calls, 0);
-}
-
-TEST_F(FrontEnd, CallerAreaWithoutLengthIsRefusedBeforeAnyCodecLookup) {
-  select(3);  // unknown rules: a lookup would report row 46 instead
-  char area[8];
-  void *decoded = area;
-  env->decodeBufLen = 0;
-  EXPECT_EQ(zur::apiDecode(env.get(), nullptr, &in, &decoded), 6);
-  EXPECT_STREQ(env->msgBuf, "D0006S: Unexpected NULL pointer as argument to encoder/decoder.\n");
-}
-
-TEST_F(FrontEnd, MissingCodecIsReportedWithTheRulesName) {
-  zurcoreSetCodecs(env.get(), nullptr, nullptr);
-  struct Case {
-    int rules;
-    const char *name;
-  };
-  for (Case c : {Case{0, "'BER'"}, Case{4, "'DER'"}, Case{2, "'PER'"}}) {
-    select(c.rules);
-    EXPECT_EQ(zur::apiEncode(env.get(), 1, &value, &out), 23);
-    EXPECT_EQ(std::string(env->msgBuf),
-              std::string("E0103S: The requested encoding rules were not linked: ") + c.name + ".\n");
-  }
   const CodecEntry encodeOnly{recordEncode<'A'>, nullptr};
   zurcoreSetCodecs(env.get(), &encodeOnly, nullptr);
   select(0);
@@ -170,41 +86,96 @@ TEST_F(FrontEnd, MissingCodecIsReportedWithTheRulesName) {
   EXPECT_STREQ(env->msgBuf, "D0103S: The requested encoding rules were not linked: 'BER'.\n");
 }
 
-TEST_F(FrontEnd, ControlTableFlagsStopLinking) {
-  env->codecA = nullptr;
-  env->codecB = nullptr;
-  ctl.flags = CTL_NO_LINK_BER;
+TEST_F(FrontEnd, EncodeMasksFlagsAndAddsCallerAreaBit) {
   select(0);
-  EXPECT_EQ(env->codecA, nullptr);
-  select(1);
-  EXPECT_NE(env->codecB, nullptr);
-  env->codecB = nullptr;
-  ctl.flags = CTL_NO_LINK_PER;
-  select(2);
-  EXPECT_EQ(env->codecB, nullptr);
-  select(4);
-  EXPECT_NE(env->codecA, nullptr);
-  env->codecA = nullptr;
-  env->ctlTbl = nullptr;  // no control table: the flags read as 0
-  select(0);
-  EXPECT_NE(env->codecA, nullptr);
+  env->encFlags = 0xFFFFFFFF;
+  zur::apiEncode(env.get(), 3, &value, &out);
+  EXPECT_EQ(last.flags, 0xbb2u);
+  EXPECT_EQ(last.pdu, 3);
+  EXPECT_EQ(last.args, (Args{&value, &out.value, &out.length, &ctl, env->msgBuf}));
+  env->encFlags = 0x1 | 0x4 | 0x8 | 0x40 | 0x400;
+  char area[16];
+  out.value = area;
+  zur::apiEncode(env.get(), 3, &value, &out);
+  EXPECT_EQ(last.flags, 0x4u);
 }
 
-TEST_F(FrontEnd, SelectingRulesClearsTheWholeWorkArea) {
+TEST_F(FrontEnd, DecodeMasksFlagsAndHandsTheAreaLengthByAddress) {
+  select(1);
+  env->decFlags = 0xFFFFFFFF;
+  void *decoded = nullptr;
+  int32_t pdu = 4;
+  EXPECT_EQ(zur::apiDecode(env.get(), &pdu, &in, &decoded), 0);
+  EXPECT_EQ(last.codec, "Bd");
+  EXPECT_EQ(last.flags, 0xe12u);
+  EXPECT_EQ(last.args,
+            (Args{&pdu, &in.value, &in.length, &decoded, &env->decodeBufLen, &ctl, env->msgBuf}));
+  char area[64];
+  decoded = area;
+  env->decodeBufLen = sizeof area;
+  zur::apiDecode(env.get(), &pdu, &in, &decoded);
+  EXPECT_EQ(last.flags, 0xe16u);
+}
+
+// Row 4 with code 6, before any codec is looked up (the unknown rules would
+// report row 46): also for a caller's decode area without a length.
+TEST_F(FrontEnd, MissingArgumentsReportRow4WithCode6) {
+  select(3);
+  EXPECT_EQ(zur::apiEncode(env.get(), 1, nullptr, &out), 6);
+  EXPECT_STREQ(env->msgBuf, "E0006S: Unexpected NULL pointer as argument to encoder/decoder.\n");
+  env->msgBuf[0] = '\0';
+  EXPECT_EQ(zur::apiEncode(env.get(), 1, &value, nullptr), 6);
+  EXPECT_EQ(env->msgBuf[0], 'E');
+  void *outRef = nullptr;
+  char area[8];
+  void *callerArea = area;
+  env->decodeBufLen = 0;
+  EncBuf empty{0, nullptr};
+  const std::pair<EncBuf *, void **> decodes[] = {
+      {&empty, &outRef}, {nullptr, &outRef}, {&in, nullptr}, {&in, &callerArea}};
+  for (const auto &[buf, ref] : decodes) {
+    env->msgBuf[0] = '\0';
+    EXPECT_EQ(zur::apiDecode(env.get(), nullptr, buf, ref), 6);
+    EXPECT_STREQ(env->msgBuf,
+                 "D0006S: Unexpected NULL pointer as argument to encoder/decoder.\n");
+  }
+}
+
+// Selecting rules clears the whole work area and links the rules' codec
+// unless the control table says not to; without a table the flags read as 0.
+TEST_F(FrontEnd, SelectingRulesClearsTheWorkAreaAndLinks) {
+  const struct {
+    CtlTbl *table;
+    uint16_t flags;
+    int rules;
+    bool linked;
+  } cases[] = {{&ctl, CTL_NO_LINK_BER, 0, false}, {&ctl, CTL_NO_LINK_BER, 1, true},
+               {&ctl, CTL_NO_LINK_PER, 2, false}, {&ctl, CTL_NO_LINK_PER, 4, true},
+               {nullptr, 0, 0, true}};
+  for (const auto &c : cases) {
+    env->codecA = env->codecB = nullptr;
+    env->ctlTbl = c.table;
+    ctl.flags = c.flags;
+    select(c.rules);
+    EXPECT_EQ((c.rules % 4 == 0 ? env->codecA : env->codecB) != nullptr, c.linked) << c.rules;
+  }
   std::memset(&env->workArea, 0xAB, sizeof env->workArea);
   select(7);
   const auto *bytes = reinterpret_cast<const unsigned char *>(&env->workArea);
   for (std::size_t i = 0; i < sizeof env->workArea; ++i) ASSERT_EQ(bytes[i], 0) << i;
 }
 
+// The wrappers pass every argument on, flags unmasked, and copy a caller's
+// own message buffer back into Env.msgBuf.
 TEST_F(FrontEnd, MessageWrappersCopyTheCallersBufferBack) {
-  select(0);
+  select(4);
   std::strcpy(env->msgBuf, "untouched");
   char own[100] = "old text";
   void *p = nullptr;
   int32_t n = 0;
-  EXPECT_EQ(zur::apiEncodeWithMsg(env.get(), 1, &value, &p, &n, &ctl, 0, own), 55);
-  EXPECT_EQ(last.msgBuf, own);
+  EXPECT_EQ(zur::apiEncodeWithMsg(env.get(), 9, &value, &p, &n, nullptr, 0xFFFFFFFF, own), 55);
+  EXPECT_EQ(last.args, (Args{&value, &p, &n, nullptr, own}));
+  EXPECT_EQ(last.flags, 0xFFFFFFFFu);
   EXPECT_STREQ(env->msgBuf, "Ecodec says no.\n");
   std::strcpy(own, "kept after success");
   void *decoded = nullptr;
@@ -216,7 +187,7 @@ TEST_F(FrontEnd, MessageWrappersCopyTheCallersBufferBack) {
   EXPECT_EQ(decode(env.get(), own), 0);
   EXPECT_STREQ(env->msgBuf, "kept after success");
   EXPECT_EQ(decode(env.get(), nullptr), 0);
-  EXPECT_EQ(last.msgBuf, env->msgBuf);
+  EXPECT_EQ(last.args.back(), env->msgBuf);
   EXPECT_EQ(zur::apiEncodeWithMsg(env.get(), 1, &value, &p, &n, &ctl, 0, env->msgBuf), 55);
   EXPECT_EQ(zur::apiEncodeWithMsg(nullptr, 1, &value, &p, &n, &ctl, 0, own), 6);
   EXPECT_EQ(decode(nullptr, own), 6);
@@ -224,8 +195,7 @@ TEST_F(FrontEnd, MessageWrappersCopyTheCallersBufferBack) {
 
 // Each setter is read back by its getter; without an Env setters give 6 and
 // getters -1.
-TEST(Settings, SettersAndGettersRoundTrip) {
-  zurtest::TestEnv env;
+TEST_F(FrontEnd, SettersAndGettersRoundTrip) {
   const struct {
     int (*set)(Env *, uint32_t);
     int (*get)(Env *);
@@ -255,8 +225,7 @@ TEST(Settings, SettersAndGettersRoundTrip) {
 
 // The forwarders hand their arguments and the Env's current control table to
 // the sibling's services, and answer 6 (or 0) without an Env or services.
-TEST(Forwarders, PassArgumentsAndTheCurrentControlTable) {
-  zurtest::TestEnv env;
+TEST_F(FrontEnd, ForwardersPassArgumentsAndTheCurrentControlTable) {
   CtlTbl first{}, second{};
   ZurcoreServiceCall call{};
   for (CtlTbl *ctl : {&first, &second}) {

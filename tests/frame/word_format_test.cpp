@@ -65,12 +65,11 @@ std::vector<Case> cases() {
   }
   for (long long v : {0LL, -1LL, 9223372036854775807LL, -9223372036854775807LL - 1,
                       0x1122334455667788LL, 4294967296LL}) {
-    all.push_back(like("%I64d", "%" PRId64, static_cast<int64_t>(v)));
-    all.push_back(like("%I64u", "%" PRIu64, static_cast<uint64_t>(v)));
-    all.push_back(like("<%20I64d>", "<%20" PRId64 ">", static_cast<int64_t>(v)));
-    all.push_back(like("%I64d|%d", "%" PRId64 "|%d", static_cast<int64_t>(v), 5));
-    all.push_back(same("%lld", v));
-    all.push_back(same("%llx", static_cast<unsigned long long>(v)));
+    const auto s = static_cast<int64_t>(v);
+    all.insert(all.end(), {like("%I64d", "%" PRId64, s), like("%I64u", "%" PRIu64, uint64_t(s)),
+                           like("<%20I64d>", "<%20" PRId64 ">", s),
+                           like("%I64d|%d", "%" PRId64 "|%d", s, 5), same("%lld", v),
+                           same("%llx", static_cast<unsigned long long>(v))});
   }
   for (double d : {0.0, -0.0, 1.5, -2.25, 3.14159265358979, 1e-300, 1e300, 12345.678, 1e-5}) {
     for (const char *f : {"%f", "%.3lf", "%e", "%E", "%g", "%G", "%10.2f|", "%-12.4e|"})
@@ -78,10 +77,8 @@ std::vector<Case> cases() {
   }
   all.push_back(same("{ %.3lf, 10, %d }", 1.2345678, 4));
   for (int width : {0, 1, 2, 5, 6, -1, -5}) {
-    all.push_back(same("\n%*s", width, ""));
-    all.push_back(same("\n%*s|", width, "ab"));
-    all.push_back(same("[%*s]", width, "ab"));
-    all.push_back(same("%*s\n", width, "EOC"));
+    all.insert(all.end(), {same("\n%*s", width, ""), same("\n%*s|", width, "ab"),
+                           same("[%*s]", width, "ab"), same("%*s\n", width, "EOC")});
   }
   for (const char *s : {"", "abc", "abcdefghijklmnopq"}) {
     for (const char *f : {"%s", "%s ", "[%8s]", "[%-8s]", "[%.2s]", "\"%.*s\"", "\"%.*s ...\""})
@@ -124,32 +121,28 @@ std::string throughStream(const Case &c) {
   return got;
 }
 
+// In a buffer of exactly the text's size, one character short (the text is
+// cut, its full length still reported), none at all, and on a stream.
 TEST(WordFormat, AgreesWithTheCLibraryInABufferAndOnAStream) {
   for (const Case &c : cases()) {
-    char buf[2048];
-    const int n = zur::formatWords(buf, sizeof buf, c.format.c_str(), c.words.data());
-    EXPECT_EQ(buf, c.want) << c.format;
-    EXPECT_EQ(n, static_cast<int>(c.want.size())) << c.format;
-    EXPECT_EQ(throughStream(c), c.want) << c.format;
-  }
-}
-
-TEST(WordFormat, BufferIsBoundedAndTheFullLengthReported) {
-  const Words words{text("abcdefgh")};
-  char buf[5];
-  EXPECT_EQ(zur::formatWords(buf, sizeof buf, "<%s>", words.data()), 10);
-  EXPECT_STREQ(buf, "<abc");
-  EXPECT_EQ(zur::formatWords(buf, 0, "<%s>", words.data()), 10);
-  for (const char *fmt : {"%s", "%s ", "{}}", "\n%*s"}) {
-    const Words indent{3, text("")};
-    const Words &w = fmt[0] == '\n' ? indent : words;
-    EXPECT_EQ(zur::formatWords(buf, 3, fmt, w.data()), zur::formatWords(nullptr, 0, fmt, w.data()));
-    EXPECT_EQ(std::string(buf).size(), 2u) << fmt;
+    const char *fmt = c.format.c_str();
+    const auto size = static_cast<int>(c.want.size());
+    std::vector<char> buf(c.want.size() + 1, '#');
+    EXPECT_EQ(zur::formatWords(buf.data(), buf.size(), fmt, c.words.data()), size) << fmt;
+    EXPECT_EQ(buf.data(), c.want) << fmt;
+    if (size > 0) {
+      EXPECT_EQ(zur::formatWords(buf.data(), c.want.size(), fmt, c.words.data()), size) << fmt;
+      EXPECT_EQ(buf.data(), c.want.substr(0, c.want.size() - 1)) << fmt;
+    }
+    EXPECT_EQ(zur::formatWords(nullptr, 0, fmt, c.words.data()), size) << fmt;
+    EXPECT_EQ(throughStream(c), c.want) << fmt;
   }
 }
 
 // apiPrint resolves literal formats at compile time; on standard output they
-// must give what the formatter gives for the same words.
+// must give what the formatter gives for the same words. The formats of
+// printed values with their everyday values are compared with the hook's text
+// in the printer's hook-call tests; these are the edges.
 #define COMPILED(fmt, ...) \
   {[](Env *e) { zur::apiPrint(e, fmt, __VA_ARGS__); }, same(fmt, __VA_ARGS__)}
 #define COMPILED_LIKE(fmt, libcFmt, ...) \
@@ -158,27 +151,20 @@ TEST(WordFormat, BufferIsBoundedAndTheFullLengthReported) {
 TEST(PrintFormat, CompiledFormatsPrintAsTheFormatter) {
   const std::vector<std::pair<std::function<void(Env *)>, Case>> table = {
       COMPILED("%05d", -42),
-      COMPILED("%04d%02d%02d%02d%02d%02d.%03d", 2026, 12, 6, 2, 45, 1, 125),
-      COMPILED("%c%02d%02d", '-', 1, 30),
-      COMPILED("%02X", 0xABu),
       COMPILED("%02X", 0x1FFu),
       COMPILED("[%*s]", -5, "ab"),
       COMPILED("%*s\n", 7, "EOC"),
       COMPILED("\n%*s%s", 4, "", "text"),
       COMPILED("\"%.*s\"", 3, "abcdef"),
       COMPILED("%.*s|", -1, "abc"),
-      COMPILED("value %s ::= ", "Rec"),
-      COMPILED("tag = [%s%d] %s; length = ", "APPLICATION ", 3, "constructed"),
       COMPILED("%ld", -7L),
       COMPILED("%lu", 4000000000UL),
       COMPILED("%u", 4294967295u),
-      COMPILED("#%d ", 12),
       COMPILED_LIKE("%I64d", "%" PRId64, int64_t{-5}),
       COMPILED_LIKE("%I64u", "%" PRIu64, ~uint64_t{0}),
       COMPILED_LIKE("%I64d|%d", "%" PRId64 "|%d", int64_t{-9223372036854775807LL - 1}, 5),
   };
   zurtest::TestEnv env;
-  zurcoreSetPrintHook(env.get(), nullptr);
   std::string want;
   zurtest::StdoutCapture out;
   {
