@@ -16,7 +16,7 @@ using zur::platform::crtFiles;
 TEST_F(TraceTest, IndexesAndReadsBack) {
   struct Case {
     std::vector<const char *> prints;  // formats, each with an argument word of 0
-    std::vector<std::string> lines;  // read back
+    Lines lines;  // read back
     std::vector<std::pair<int, int>> entries;  // offset, stored length
     int pumps, lineOpen;
   };
@@ -37,26 +37,14 @@ TEST_F(TraceTest, IndexesAndReadsBack) {
     reopen();
     for (const char *format : c.prints) print(format);
     ASSERT_EQ(store().lineCount, static_cast<int>(c.lines.size()));
-    for (std::size_t i = 0; i < c.lines.size(); ++i) {
-      EXPECT_EQ(readLine(static_cast<int>(i)), c.lines[i]) << "line " << i;
-      EXPECT_EQ(entry(static_cast<int>(i)), c.entries[i]) << "line " << i;
+    for (int i = 0; i < store().lineCount; ++i) {
+      EXPECT_EQ(readLine(i), c.lines[i]) << "line " << i;
+      EXPECT_EQ(entry(i), c.entries[i]) << "line " << i;
     }
     EXPECT_EQ(pumps, c.pumps);
     EXPECT_EQ(store().lineOpen, c.lineOpen);
-    EXPECT_TRUE(boxes().empty());
+    EXPECT_TRUE(boxes.empty());
   }
-}
-
-TEST_F(TraceTest, Line200OpensSecondBlock) {
-  for (int i = 0; i <= 200; ++i) print("line %d\n", static_cast<ApiWord>(i));
-  ASSERT_EQ(store().lineCount, 201);
-  LineBlock *second = store().lastBlock;
-  ASSERT_EQ(store().firstBlock->nextBlock, second);
-  EXPECT_EQ(second->prevBlock, store().firstBlock);
-  EXPECT_EQ(second->blockNo, 1);
-  EXPECT_EQ(store().lastBlockNo, 1);
-  EXPECT_EQ(second->offsets[0], entry(199).first + 9);
-  EXPECT_EQ(readLine(200), "line 200");
 }
 
 // Text the 1024-byte buffer cannot hold is stored whole and indexed; a read
@@ -65,42 +53,22 @@ TEST_F(TraceTest, Line200OpensSecondBlock) {
 TEST_F(TraceTest, LongTextIsStoredWholeAndReadsBackCut) {
   std::string big(3000, 'q');
   big[1022] = 'E';
-  big += '\n';
-  EXPECT_EQ(print(big), 3001);
-  EXPECT_EQ(fileLength(), 3001);
-  EXPECT_EQ(entry(0), std::make_pair(0, 3001));
-  int result = 0;
-  EXPECT_EQ(readLine(0, &result), big.substr(0, 1023));
-  EXPECT_EQ(result, 1023);
+  EXPECT_EQ(print(big + "\n"), 3001);
+  EXPECT_EQ(readLine(0), big.substr(0, 1023));
   for (int i = 0; i < 20; ++i) print(std::string(2000, 'w'));
   print("\nafter\n");
   ASSERT_EQ(store().lineCount, 3);
+  EXPECT_EQ(entry(0), std::make_pair(0, 3001));
   EXPECT_EQ(entry(1), std::make_pair(3001, 32767));
   EXPECT_EQ(readLine(1), std::string(1023, 'w'));
   EXPECT_EQ(entry(2).first, 3001 + 40001);
   EXPECT_EQ(readLine(2), "after");
-  EXPECT_TRUE(boxes().empty());
-}
-
-TEST(TraceStoreAbsent, WritesToTraceStreamOrNowhere) {
-  TestEnv env;
-  EXPECT_EQ(zur::apiTracePrint(env.get(), "n=%d\n", 7, 0, 0, 0, 0, 0, 0, 0, 0, 0), 0);
-  std::FILE *stream = std::tmpfile();
-  ASSERT_NE(stream, nullptr);
-  env->traceStream = stream;
-  EXPECT_EQ(zur::apiTracePrint(env.get(), "n=%d\n", 7, 0, 0, 0, 0, 0, 0, 0, 0, 0), 4);
-  // Flushed: the descriptor sees the text without the stream's help.
-  int fd = crtFiles.fileno(stream);
-  char text[8] = {};
-  crtFiles.lseek(fd, 0, SEEK_SET);
-  EXPECT_EQ(crtFiles.read(fd, text, sizeof text), 4);
-  EXPECT_STREQ(text, "n=7\n");
-  std::fclose(stream);
+  EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(TraceTest, OpeningTwiceGives24) {
   EXPECT_EQ(apiOpenTraceWindow(env.get()), ZURBASE_STATUS_TRACE_EXISTS);
-  TestEnv other;
+  TestEnv other;  // a store without a window refuses too
   other->trace.tmpFile = store().tmpFile;
   EXPECT_EQ(apiOpenTraceWindow(other.get()), ZURBASE_STATUS_TRACE_EXISTS);
   other->trace.tmpFile = nullptr;
@@ -110,15 +78,15 @@ TEST_F(TraceTest, OpeningTwiceGives24) {
 }
 
 // With a window a reset leaves an empty open store; without one text is
-// appended unindexed and a reset ends the store.
-TEST_F(TraceTest, ResetWithAndWithoutWindow) {
+// appended unindexed and a reset ends the store. With no store, text goes to
+// traceStream, flushed so that its descriptor holds it, or nowhere.
+TEST_F(TraceTest, ResetWithAndWithoutWindowThenNoStore) {
   print("a\nb");
   apiResetTrace(env.get());
   ASSERT_NE(store().tmpFile, nullptr);
   EXPECT_EQ(fileLength(), 0);
   EXPECT_EQ(store().lineCount, 0);
   EXPECT_EQ(store().firstBlock, nullptr);
-  EXPECT_EQ(store().lineOpen, 0);
   print("c\n");
   EXPECT_EQ(entry(0), std::make_pair(0, 2));
   EXPECT_EQ(readLine(0), "c");
@@ -129,35 +97,41 @@ TEST_F(TraceTest, ResetWithAndWithoutWindow) {
   apiResetTrace(env.get());
   EXPECT_EQ(store().tmpFile, nullptr);
   EXPECT_EQ(store().firstBlock, nullptr);
+  EXPECT_EQ(print("n=%d\n", 7), 0);
+  env->traceStream = std::tmpfile();
+  ASSERT_NE(env->traceStream, nullptr);
+  EXPECT_EQ(print("n=%d\n", 7), 4);
+  EXPECT_EQ(crtFiles.filelength(crtFiles.fileno(env->traceStream)), 4);
+  std::fclose(env->traceStream);
+  env->traceStream = nullptr;
 }
 
 const std::string kNoBlock = "Error|Unable To Alocate a Memory Block|16";
 
-TEST_F(TraceTest, FailingWriteShowsBoxAndKeepsEarlierLines) {
+TEST_F(TraceTest, FailingWriteOrReadShowsBoxAndKeepsStoredLines) {
   print("kept\n");
   crtFiles.write = [](int, const void *, unsigned) { return -1; };
   EXPECT_EQ(print("lost\n"), -1);
-  EXPECT_EQ(boxes(), std::vector<std::string>{"Error|Error Writing a Temporary File|16"});
-  EXPECT_EQ(store().lineCount, 1);
-  EXPECT_EQ(readLine(0), "kept");
-}
-
-TEST_F(TraceTest, FailingReadShowsBoxAndLeavesBuffer) {
-  print("kept\n");
   crtFiles.read = [](int, void *, unsigned) { return -1; };
   char buffer[1024] = "untouched";
   EXPECT_LT(zur::apiReadTraceLine(env.get(), wnd, store().tmpFile, buffer, store().firstBlock, 0),
             0);
   EXPECT_STREQ(buffer, "untouched");
-  EXPECT_EQ(boxes(), std::vector<std::string>{"Error|Cannot Read Temporary File|16"});
+  EXPECT_EQ(boxes, (Lines{"Error|Error Writing a Temporary File|16",
+                          "Error|Cannot Read Temporary File|16"}));
+  crtFiles = zur::platform::kSystemCrtFiles;
+  EXPECT_EQ(store().lineCount, 1);
+  EXPECT_EQ(readLine(0), "kept");
 }
 
 // The store's allocations fail from the n-th on.
 int allocationsLeft = 0;
 void *limitedAlloc(uint32_t size) { return allocationsLeft-- > 0 ? std::malloc(size) : nullptr; }
 
-TEST_F(TraceTest, FailingAllocationShowsBoxAndKeepsStoredLines) {
-  // 3 allocations for block 0 (lines 0 to 199), then none for block 1.
+// Line 200 opens block 1 with three allocations. When one fails the box is
+// shown and the lines stay; the text is in the file unindexed, so the next
+// line is indexed after it.
+TEST_F(TraceTest, Line200OpensBlock1OrShowsTheBoxWhenMemoryFails) {
   env->memAlloc = limitedAlloc;
   env->memFree = std::free;
   for (int left : {0, 1, 2}) {
@@ -166,46 +140,34 @@ TEST_F(TraceTest, FailingAllocationShowsBoxAndKeepsStoredLines) {
     printLines(200);
     allocationsLeft = left;
     EXPECT_EQ(print("over\n"), -1);
-    EXPECT_EQ(boxes().back(), kNoBlock);
+    EXPECT_EQ(boxes.back(), kNoBlock);
     EXPECT_EQ(store().lineCount, 200);
-    EXPECT_EQ(store().lastBlockNo, 0);
     EXPECT_EQ(store().firstBlock->nextBlock, nullptr);
     EXPECT_EQ(store().lineOpen, 0);
-    EXPECT_EQ(readLine(199), "line 199");
-    // The text is in the file, unindexed; the next line is indexed after it.
     allocationsLeft = 3;
     print("next\n");
+    EXPECT_EQ(store().lastBlock->prevBlock, store().firstBlock);
+    EXPECT_EQ(readLine(199), "line 199");
     EXPECT_EQ(readLine(200), "next");
     apiResetTrace(env.get());
   }
 }
 
+// Block numbers are 16-bit: past the last one the index is full.
 TEST_F(TraceTest, IndexEndsAtTheLastBlockNumber) {
   print("a\n");
-  TraceStore saved = store();
+  const TraceStore saved = store();
   store().lastBlockNo = INT16_MAX;
   store().lineCount = ZURBASE_LINES_PER_BLOCK * (INT16_MAX + 1);
   EXPECT_EQ(print("b\n"), -1);
   EXPECT_EQ(store().lastBlock, saved.lastBlock);
-  EXPECT_EQ(store().lineCount, ZURBASE_LINES_PER_BLOCK * (INT16_MAX + 1));
-  EXPECT_EQ(boxes(), std::vector<std::string>{kNoBlock});
+  EXPECT_EQ(boxes, Lines{kNoBlock});
   store() = saved;
 }
 
-TEST_F(TraceTest, NoTemporaryFileOnOpenOrReset) {
-  crtFiles.tmpfile = []() -> std::FILE * { return nullptr; };
-  crtFiles.tmpnam = [](char *) -> char * { return nullptr; };
-  apiResetTrace(env.get());
-  EXPECT_EQ(store().tmpFile, nullptr);
-  DestroyWindow(wnd);
-  EXPECT_EQ(apiOpenTraceWindow(env.get()), ZURBASE_STATUS_NO_TEMP_FILE);
-  EXPECT_NE(store().traceWnd, nullptr);
-  EXPECT_EQ(store().tmpFile, nullptr);
-  EXPECT_EQ(boxes(), std::vector<std::string>(2, "Error|Unable To Open a Temporary File|16"));
-}
-
-// The named file made when tmpfile() fails is deleted with the window.
-TEST_F(TraceTest, DestructionDeletesTheNamedFileAndClearsTraceWnd) {
+// When tmpfile() fails the store is a named file, deleted with the window,
+// which clears traceWnd; when no file can be made, open and reset show a box.
+TEST_F(TraceTest, NamedFileGoesWithTheWindowAndNoFileShowsTheBox) {
   DestroyWindow(wnd);
   apiResetTrace(env.get());
   crtFiles.tmpfile = []() -> std::FILE * { return nullptr; };
@@ -219,6 +181,12 @@ TEST_F(TraceTest, DestructionDeletesTheNamedFileAndClearsTraceWnd) {
   EXPECT_EQ(store().traceWnd, nullptr);
   EXPECT_EQ(store().tmpFile, nullptr);
   EXPECT_EQ(std::fopen(name.c_str(), "rb"), nullptr);
+  crtFiles.tmpnam = [](char *) -> char * { return nullptr; };
+  EXPECT_EQ(apiOpenTraceWindow(env.get()), ZURBASE_STATUS_NO_TEMP_FILE);
+  EXPECT_NE(store().traceWnd, nullptr);
+  apiResetTrace(env.get());
+  EXPECT_EQ(store().tmpFile, nullptr);
+  EXPECT_EQ(boxes, Lines(2, "Error|Unable To Open a Temporary File|16"));
 }
 
 // A reset or the window's destruction dispatched by the pump between two
