@@ -107,14 +107,9 @@ class TraceTest : public ::testing::Test {
     EXPECT_NE(std::memchr(buffer, '\0', sizeof buffer), nullptr) << "line " << n << " unterminated";
     return std::string(buffer, strnlen(buffer, sizeof buffer));
   }
-  // The index entry of line n: offset and stored length.
+  // The index entry of line n of block 0: offset and stored length.
   std::pair<int, int> entry(int n) {
-    LineBlock *block = store().firstBlock;
-    while (block != nullptr && block->blockNo != n / ZURBASE_LINES_PER_BLOCK)
-      block = block->nextBlock;
-    const int i = n % ZURBASE_LINES_PER_BLOCK;
-    if (block == nullptr) return {-1, -1};
-    return {block->offsets[i], block->lengths[i]};
+    return {store().firstBlock->offsets[n], store().firstBlock->lengths[n]};
   }
   long fileLength() {
     return zur::platform::crtFiles.filelength(zur::platform::crtFiles.fileno(store().tmpFile));
@@ -122,18 +117,21 @@ class TraceTest : public ::testing::Test {
 
   TestEnv env;
   HWND wnd = nullptr;  // the window SetUp opened
-  // The pumps of wnd (paints sent while its user-data word holds a store),
-  // with onPump run at each.
+  // The pumps of wnd (paints sent while its user-data word holds a store,
+  // but not those that onPump causes), with onPump run at each.
   int pumps = 0;
   std::function<void(int pumpNo)> onPump;
 
  private:
   static inline TraceTest *spied = nullptr;
   static inline WNDPROC windowProc = nullptr;
+  static inline bool inPump = false;
   static LRESULT CALLBACK spyProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_PAINT && GetWindowLongPtrA(wnd, GWLP_USERDATA) != 0) {
+    if (msg == WM_PAINT && GetWindowLongPtrA(wnd, GWLP_USERDATA) != 0 && !inPump) {
       ++spied->pumps;
+      inPump = true;
       if (spied->onPump) spied->onPump(spied->pumps);
+      inPump = false;
       if (!IsWindow(wnd)) return 0;
     }
     return CallWindowProcA(windowProc, wnd, msg, wParam, lParam);

@@ -13,29 +13,49 @@ using zur::apiOpenTraceWindow;
 using zur::apiResetTrace;
 using zur::platform::crtFiles;
 
+// Text the 1024-byte buffer cannot hold is stored whole and indexed; a read
+// gives the first 1023 bytes of a long line, terminated; a line beyond the
+// 16-bit length leaves the lines after it intact. A reset or the window's
+// destruction dispatched by a pump between two lines of one call sends the
+// rest into the new store, or nowhere.
 TEST_F(TraceTest, IndexesAndReadsBack) {
+  std::string big(3000, 'q'), w(20000, 'w');
+  big[1022] = 'E';
   struct Case {
-    std::vector<const char *> prints;  // formats, each with an argument word of 0
+    std::vector<std::string> prints;  // formats, each with an argument word of 0
     Lines lines;  // read back
     std::vector<std::pair<int, int>> entries;  // offset, stored length
-    int pumps, lineOpen;
+    int written, pumps, lineOpen;  // written: the prints' results added up
+    int resetAtPump = 0, destroyAtPump = 0;
   };
   const Case cases[] = {
-      {{""}, {}, {}, 0, 0},
-      {{"a\nb\n"}, {"a", "b"}, {{0, 2}, {2, 2}}, 2, 0},
-      {{"ab", "c\n"}, {"abc"}, {{0, 4}}, 1, 0},
-      {{"x\n", "ab", "c"}, {"x", "abc"}, {{0, 2}, {2, 0}}, 1, 1},
-      {{"\tx\t\ty\t\n"}, {"        x        y"}, {{0, 7}}, 1, 0},
-      {{"\t\t\n"}, {"\t\t"}, {{0, 3}}, 1, 0},
-      {{"\n", "z\n"}, {"", "z"}, {{0, 1}, {1, 2}}, 2, 0},
+      {{""}, {}, {}, 0, 0, 0},
+      {{"a\nb\n"}, {"a", "b"}, {{0, 2}, {2, 2}}, 4, 2, 0},
+      {{"ab", "c\n"}, {"abc"}, {{0, 4}}, 4, 1, 0},
+      {{"x\n", "ab", "c"}, {"x", "abc"}, {{0, 2}, {2, 0}}, 5, 1, 1},
+      {{"\tx\t\ty\t\n"}, {"        x        y"}, {{0, 7}}, 7, 1, 0},
+      {{"\t\t\n"}, {"\t\t"}, {{0, 3}}, 3, 1, 0},
+      {{"\n", "z\n"}, {"", "z"}, {{0, 1}, {1, 2}}, 3, 2, 0},
       // The NUL is written but ends the indexing of its call; the next call's
       // offset is where the file really ends.
-      {{"a%cb", "c\n", "d\n"}, {"a", "d"}, {{0, 3}, {5, 2}}, 2, 0},
+      {{"a%cb", "c\n", "d\n"}, {"a", "d"}, {{0, 3}, {5, 2}}, 7, 2, 0},
+      {{big + "\n", w, w, "\nafter\n"},
+       {big.substr(0, 1023), std::string(1023, 'w'), "after"},
+       {{0, 3001}, {3001, 32767}, {43002, 6}}, 43008, 3, 0},
+      // The whole text went to the old file, its last two lines to the new one.
+      {{"a\nb\nc"}, {"b", "c"}, {{0, 2}, {2, 0}}, 5 + 3, 2, 1, 1},
+      {{"x\n", "a\nb\nc\n", "d\n"}, {}, {}, 2 + 6 + 0, 2, 0, 0, 2},
   };
   for (const Case &c : cases) {
-    SCOPED_TRACE(c.prints[0]);
+    SCOPED_TRACE(&c - cases);
     reopen();
-    for (const char *format : c.prints) print(format);
+    onPump = [this, &c](int pumpNo) {
+      if (pumpNo == c.resetAtPump) apiResetTrace(env.get());
+      if (pumpNo == c.destroyAtPump) DestroyWindow(wnd);
+    };
+    int written = 0;
+    for (const std::string &format : c.prints) written += print(format);
+    EXPECT_EQ(written, c.written);
     ASSERT_EQ(store().lineCount, static_cast<int>(c.lines.size()));
     for (int i = 0; i < store().lineCount; ++i) {
       EXPECT_EQ(readLine(i), c.lines[i]) << "line " << i;
@@ -45,25 +65,6 @@ TEST_F(TraceTest, IndexesAndReadsBack) {
     EXPECT_EQ(store().lineOpen, c.lineOpen);
     EXPECT_TRUE(boxes.empty());
   }
-}
-
-// Text the 1024-byte buffer cannot hold is stored whole and indexed; a read
-// gives the first 1023 bytes of a long line, terminated; a line beyond the
-// 16-bit length leaves the lines after it intact.
-TEST_F(TraceTest, LongTextIsStoredWholeAndReadsBackCut) {
-  std::string big(3000, 'q');
-  big[1022] = 'E';
-  EXPECT_EQ(print(big + "\n"), 3001);
-  EXPECT_EQ(readLine(0), big.substr(0, 1023));
-  for (int i = 0; i < 20; ++i) print(std::string(2000, 'w'));
-  print("\nafter\n");
-  ASSERT_EQ(store().lineCount, 3);
-  EXPECT_EQ(entry(0), std::make_pair(0, 3001));
-  EXPECT_EQ(entry(1), std::make_pair(3001, 32767));
-  EXPECT_EQ(readLine(1), std::string(1023, 'w'));
-  EXPECT_EQ(entry(2).first, 3001 + 40001);
-  EXPECT_EQ(readLine(2), "after");
-  EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(TraceTest, OpeningTwiceGives24) {
@@ -187,34 +188,6 @@ TEST_F(TraceTest, NamedFileGoesWithTheWindowAndNoFileShowsTheBox) {
   apiResetTrace(env.get());
   EXPECT_EQ(store().tmpFile, nullptr);
   EXPECT_EQ(boxes, Lines(2, "Error|Unable To Open a Temporary File|16"));
-}
-
-// A reset or the window's destruction dispatched by the pump between two
-// lines of one call: the rest goes into the new store, or nowhere.
-TEST_F(TraceTest, ResetDuringPumpMovesTheRestToTheNewStore) {
-  onPump = [this](int pumpNo) {
-    if (pumpNo == 1) apiResetTrace(env.get());
-  };
-  // The whole text went to the old file, its last two lines to the new one.
-  EXPECT_EQ(print("a\nb\nc"), 5 + 3);
-  EXPECT_EQ(fileLength(), 3);
-  ASSERT_EQ(store().lineCount, 2);
-  EXPECT_EQ(readLine(0), "b");
-  EXPECT_EQ(entry(1), std::make_pair(2, 0));
-  EXPECT_EQ(readLine(1), "c");
-  EXPECT_EQ(store().lineOpen, 1);
-}
-
-TEST_F(TraceTest, DestructionDuringPumpDropsTheRest) {
-  print("x\n");  // bound to the store and shown a line, the window resets it when destroyed
-  onPump = [this](int pumpNo) {
-    if (pumpNo == 2) DestroyWindow(wnd);  // the first pump of the call below
-  };
-  EXPECT_EQ(print("a\nb\nc\n"), 6);
-  EXPECT_EQ(store().traceWnd, nullptr);
-  EXPECT_EQ(store().tmpFile, nullptr);
-  EXPECT_EQ(store().firstBlock, nullptr);
-  EXPECT_EQ(print("d\n"), 0);
 }
 
 }  // namespace

@@ -29,11 +29,17 @@ bool fileEntryGrey(HWND wnd, int pos) {
   return GetMenuState(GetSubMenu(GetMenu(wnd), 0), pos, MF_BYPOSITION) & MF_GRAYED;
 }
 
-TEST_F(TraceTest, NeverPumpedWindowDrawsNothing) {
+// A reset needs an indexed line: without one it does nothing.
+TEST_F(TraceTest, NeverPumpedWindowDrawsNothingAndResetsNothing) {
   print("no line feed, so no pump");
+  FILE *file = store().tmpFile;
+  SendMessageA(wnd, WM_COMMAND, kReset, 0);
+  EXPECT_EQ(store().tmpFile, file);
+  EXPECT_EQ(store().lineCount, 1);
   SendMessageA(wnd, WM_PAINT, 0, 0);
   hl::resizeClient(wnd, 640, 400);
   for (int r = 0; r < hl::canvasRows(wnd); ++r) EXPECT_EQ(row(wnd, r), "") << r;
+  EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(TraceTest, DrawsEveryLineAndGreysItsMenuWhileTheTraceGrows) {
@@ -105,19 +111,12 @@ TEST_F(TraceTest, QuitWhileLinesArriveIsRefusedAndAQuitAfterTheRunDestroys) {
   EXPECT_EQ(store().traceWnd, nullptr);
 }
 
-TEST_F(TraceTest, ResetWithNoIndexedLineDoesNothing) {
-  print("unfinished");
-  FILE *file = store().tmpFile;
-  SendMessageA(wnd, WM_COMMAND, kReset, 0);
-  EXPECT_EQ(store().tmpFile, file);
-  EXPECT_EQ(store().lineCount, 1);
-  EXPECT_TRUE(boxes.empty());
-}
-
-// Decision: each window binds to the store of the Env that opened it, so a
+// Decisions: each window binds to the store of the Env that opened it, so a
 // window opened after an earlier one was destroyed (and its Env released)
-// shows its own store.
-TEST_F(TraceTest, SecondWindowShowsItsOwnStore) {
+// shows its own store; a reset made through the entry table by another
+// caller is noticed, so the window never reads the released index or the
+// closed stream.
+TEST_F(TraceTest, WindowShowsItsOwnStoreAndNoticesAResetByAnotherCaller) {
   TearDown();
   {
     TestEnv first;
@@ -129,17 +128,11 @@ TEST_F(TraceTest, SecondWindowShowsItsOwnStore) {
   printLines(3, "second ");
   EXPECT_EQ(row(wnd, 0), " second 0");
   EXPECT_EQ(row(wnd, 2), " second 2");
-}
-
-// Decision: a reset made through the entry table by another caller is
-// noticed; the window never reads the released index or the closed stream.
-TEST_F(TraceTest, ResetByAnotherCallerIsNoticed) {
-  printLines(5, "old ");
   reinterpret_cast<ApiResetTraceFn>(apiTbl[SLOT_RESET_TRACE])(env.get());
   hl::resizeClient(wnd, 640, 400);
-  printLines(2, "new ");
-  EXPECT_EQ(row(wnd, 0), " new 0");
-  EXPECT_EQ(row(wnd, 1), " new 1");
+  printLines(2, "latest ");  // as long as the lines it paints over
+  EXPECT_EQ(row(wnd, 0), " latest 0");
+  EXPECT_EQ(row(wnd, 1), " latest 1");
   EXPECT_TRUE(boxes.empty());
 }
 
@@ -156,7 +149,8 @@ TEST_F(TraceTest, LineWhoseReadFailsIsDrawnAsNothing) {
   EXPECT_EQ(boxes.at(0), "Error|Cannot Read Temporary File|16");
 }
 
-// Saving.
+// Saving: the file-name dialog, the copy in chunks of 10000 bytes with CR LF
+// line ends and a pump after each, and the message boxes.
 constexpr const char *kName = "zt_saved.txt";
 constexpr const char *kOk = "Info|File zt_saved.txt Was Successfully Written|64";
 
@@ -181,30 +175,68 @@ void answerDialog(const char *text) {
   });
 }
 
+// At each write of the save: "size scroll-position" and " grey" while
+// "&Quitter" is grey; then the message posted, which moves the scroll
+// position, or ends the save, only when a pump after the write dispatches it.
+Lines writes;
+HWND watched;
+std::pair<UINT, WPARAM> postAtWrite;
+
 TEST_F(TraceTest, SaveCommandOutcomes) {
+  std::string lines, crlf;  // 250 lines of 100 bytes
+  for (int i = 0; i < 250; ++i) {
+    lines += std::string(95, 'a' + i % 26) + std::to_string(1000 + i) + "\n";
+    crlf += lines.substr(lines.size() - 100, 99) + "\r\n";
+  }
   enum Failing { kNothing, kAlloc, kOpen, kRead, kWrite };
   const struct {
-    const char *stored, *typed;  // a null name cancels
+    std::string stored;
+    const char *typed;  // a null name cancels
     Failing failing;
     std::optional<std::string> bytes;
     Lines boxes;
+    std::pair<UINT, WPARAM> post = {};
+    Lines writes = {};
   } cases[] = {
-      {"a\nbb\n\nccc", kName, kNothing, "a\r\nbb\r\n\r\nccc", {kOk}},
+      {"a\nbb\n\nccc", kName, kNothing, "a\r\nbb\r\n\r\nccc", {kOk}, {}, {"12 0 grey"}},
       {"a\n", nullptr, kNothing, std::nullopt, {}},
       {"a\n", "abcdefghijklmnop", kNothing, "a\r\n",  // the field takes 15 characters
-       {"Info|File abcdefghijklmno Was Successfully Written|64"}},
+       {"Info|File abcdefghijklmno Was Successfully Written|64"}, {}, {"3 0 grey"}},
       {"unfinished", kName, kNothing, std::nullopt, {"Warning|No Trace Info Available|0"}},
       {"a\n", kName, kAlloc, std::nullopt, {"Error|Cannot Allocate Memory|16"}},
       {"a\n", kName, kOpen, std::nullopt, {"Error|Cannot Open Output File: zt_saved.txt|16"}},
       {"a\n", kName, kRead, "", {"Error|Cannot Read Tracing Info Temporary File|16"}},
       {"a\n", kName, kWrite, "", {"Error|Cannot Write Output File: zt_saved.txt|16"}},
+      // 100 lines of 101 bytes, twice, then 50.
+      {lines, kName, kNothing, crlf, {kOk}, {WM_KEYDOWN, VK_DOWN},
+       {"10100 0 grey", "10100 1 grey", "5050 2 grey"}},
+      // Decision: the save takes the store's stream afresh after each pump; a
+      // reset or the window's destruction during a pump ends the copy cleanly,
+      // with no read of the closed stream and no success message.
+      {lines, kName, kNothing, crlf.substr(0, 10100), {}, {WM_COMMAND, kReset}, {"10100 0 grey"}},
+      {lines, kName, kNothing, crlf.substr(0, 10100), {"Warning|Do You Really Want To Exit?|36"},
+       {WM_CLOSE, 0}, {"10100 0 grey"}},
   };
   for (const auto &c : cases) {
-    SCOPED_TRACE(c.boxes.empty() ? "cancel" : c.boxes[0]);
+    SCOPED_TRACE(&c - cases);
     reopen();
     const MemAllocFn alloc = env->memAlloc;
     print(c.stored);
+    // Two repaints after the run: the first sees the lines a full window
+    // held back, the second none, so the run has ended and closing is allowed.
+    hl::resizeClient(wnd, 640, 400);
+    hl::resizeClient(wnd, 640, 400);
     answerDialog(c.typed);
+    writes.clear();
+    watched = wnd;
+    postAtWrite = c.post;
+    crtFiles.write = [](int fd, const void *data, unsigned count) {
+      writes.push_back(std::to_string(count) + " " +
+                       std::to_string(GetScrollPos(watched, SB_VERT)) +
+                       (fileEntryGrey(watched, 3) ? " grey" : ""));
+      PostMessageA(watched, postAtWrite.first, postAtWrite.second, 0);
+      return zur::platform::kSystemCrtFiles.write(fd, data, count);
+    };
     if (c.failing == kAlloc) env->memAlloc = [](uint32_t) -> void * { return nullptr; };
     if (c.failing == kOpen)
       crtFiles.fopen = [](const char *, const char *) -> FILE * { return nullptr; };
@@ -214,8 +246,9 @@ TEST_F(TraceTest, SaveCommandOutcomes) {
     env->memAlloc = alloc;
     EXPECT_EQ(boxes, c.boxes);
     EXPECT_EQ(takeFile(std::string(c.typed != nullptr ? c.typed : kName).substr(0, 15)), c.bytes);
-    EXPECT_EQ(fieldLimit, c.boxes.size() == 1 && c.boxes[0][0] == 'W' ? -1 : 15);  // no dialog
-    EXPECT_FALSE(fileEntryGrey(wnd, 0) || fileEntryGrey(wnd, 3));
+    EXPECT_EQ(writes, c.writes);
+    EXPECT_EQ(fieldLimit, c.stored == "unfinished" ? -1 : 15);  // no indexed line, no dialog
+    EXPECT_FALSE(IsWindow(wnd) && (fileEntryGrey(wnd, 0) || fileEntryGrey(wnd, 3)));
   }
 }
 
@@ -223,59 +256,6 @@ TEST_F(TraceTest, EmptyTraceIsSavedAsAnEmptyFile) {
   zur::apiSaveTrace(env.get(), wnd, kName);
   EXPECT_EQ(takeFile(kName), "");
   EXPECT_EQ(boxes, Lines{kOk});
-}
-
-// At each write of the save: "size scroll-position" and " grey" while
-// "&Quitter" is grey; then the message posted, which moves the scroll
-// position, or ends the save, only when a pump after the write dispatches it.
-Lines writes;
-HWND watched;
-std::pair<UINT, WPARAM> postAtWrite;
-
-// Decision: the save takes the store's stream afresh after each pump; a
-// reset or the window's destruction during a pump ends the copy cleanly,
-// with no read of the closed stream and no success message.
-TEST_F(TraceTest, SaveCopiesInChunksWithAPumpAfterEach) {
-  const auto line = [](int i) {  // 25000 bytes in lines of 100
-    return std::string(95, 'a' + i % 26) + std::to_string(1000 + i) + "\n";
-  };
-  std::string crlf;
-  for (int i = 0; i < 250; ++i) crlf += line(i).insert(99, "\r");
-  const struct {
-    UINT msg;
-    WPARAM wParam;
-    Lines writes, boxes;
-    std::size_t saved;
-  } cases[] = {
-      // 100 lines of 101 bytes, twice, then 50.
-      {WM_KEYDOWN, VK_DOWN, {"10100 0 grey", "10100 1 grey", "5050 2 grey"}, {kOk}, 25250},
-      {WM_COMMAND, kReset, {"10100 0 grey"}, {}, 10100},
-      {WM_CLOSE, 0, {"10100 0 grey"}, {"Warning|Do You Really Want To Exit?|36"}, 10100},
-  };
-  for (const auto &c : cases) {
-    SCOPED_TRACE(c.msg);
-    reopen();
-    for (int i = 0; i < 250; ++i) print(line(i));
-    // Two repaints after the run: the first sees the lines a full window
-    // held back, the second none, so the run has ended and closing is allowed.
-    hl::resizeClient(wnd, 640, 400);
-    hl::resizeClient(wnd, 640, 400);
-    answerDialog(kName);
-    writes.clear();
-    watched = wnd;
-    postAtWrite = {c.msg, c.wParam};
-    crtFiles.write = [](int fd, const void *data, unsigned count) {
-      writes.push_back(std::to_string(count) + " " +
-                       std::to_string(GetScrollPos(watched, SB_VERT)) +
-                       (fileEntryGrey(watched, 3) ? " grey" : ""));
-      PostMessageA(watched, postAtWrite.first, postAtWrite.second, 0);
-      return zur::platform::kSystemCrtFiles.write(fd, data, count);
-    };
-    SendMessageA(wnd, WM_COMMAND, kSave, 0);
-    EXPECT_EQ(writes, c.writes);
-    EXPECT_EQ(takeFile(kName), crlf.substr(0, c.saved));
-    EXPECT_EQ(boxes, c.boxes);
-  }
 }
 
 }  // namespace
