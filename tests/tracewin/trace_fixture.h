@@ -107,12 +107,10 @@ class TraceTest : public ::testing::Test {
     EXPECT_NE(std::memchr(buffer, '\0', sizeof buffer), nullptr) << "line " << n << " unterminated";
     return std::string(buffer, strnlen(buffer, sizeof buffer));
   }
-  // The index entry of line n of block 0: offset and stored length.
-  std::pair<int, int> entry(int n) {
-    return {store().firstBlock->offsets[n], store().firstBlock->lengths[n]};
-  }
-  long fileLength() {
-    return zur::platform::crtFiles.filelength(zur::platform::crtFiles.fileno(store().tmpFile));
+  // Line n of block 0 as indexed and read back: "offset stored-length text".
+  std::string indexed(int n) {
+    const LineBlock &b = *store().firstBlock;
+    return std::to_string(b.offsets[n]) + " " + std::to_string(b.lengths[n]) + " " + readLine(n);
   }
 
   TestEnv env;

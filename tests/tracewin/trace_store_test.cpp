@@ -2,6 +2,7 @@
 // headless one on POSIX, user32's under Windows.
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 
 #include "tracewin/trace_store.h"
 #include "tests/tracewin/trace_fixture.h"
@@ -23,28 +24,27 @@ TEST_F(TraceTest, IndexesAndReadsBack) {
   big[1022] = 'E';
   struct Case {
     std::vector<std::string> prints;  // formats, each with an argument word of 0
-    Lines lines;  // read back
-    std::vector<std::pair<int, int>> entries;  // offset, stored length
+    Lines lines;  // as indexed and read back
     int written, pumps, lineOpen;  // written: the prints' results added up
     int resetAtPump = 0, destroyAtPump = 0;
   };
   const Case cases[] = {
-      {{""}, {}, {}, 0, 0, 0},
-      {{"a\nb\n"}, {"a", "b"}, {{0, 2}, {2, 2}}, 4, 2, 0},
-      {{"ab", "c\n"}, {"abc"}, {{0, 4}}, 4, 1, 0},
-      {{"x\n", "ab", "c"}, {"x", "abc"}, {{0, 2}, {2, 0}}, 5, 1, 1},
-      {{"\tx\t\ty\t\n"}, {"        x        y"}, {{0, 7}}, 7, 1, 0},
-      {{"\t\t\n"}, {"\t\t"}, {{0, 3}}, 3, 1, 0},
-      {{"\n", "z\n"}, {"", "z"}, {{0, 1}, {1, 2}}, 3, 2, 0},
+      {{""}, {}, 0, 0, 0},
+      {{"a\nb\n"}, {"0 2 a", "2 2 b"}, 4, 2, 0},
+      {{"ab", "c\n"}, {"0 4 abc"}, 4, 1, 0},
+      {{"x\n", "ab", "c"}, {"0 2 x", "2 0 abc"}, 5, 1, 1},
+      {{"\tx\t\ty\t\n"}, {"0 7         x        y"}, 7, 1, 0},
+      {{"\t\t\n"}, {"0 3 \t\t"}, 3, 1, 0},
+      {{"\n", "z\n"}, {"0 1 ", "1 2 z"}, 3, 2, 0},
       // The NUL is written but ends the indexing of its call; the next call's
       // offset is where the file really ends.
-      {{"a%cb", "c\n", "d\n"}, {"a", "d"}, {{0, 3}, {5, 2}}, 7, 2, 0},
+      {{"a%cb", "c\n", "d\n"}, {"0 3 a", "5 2 d"}, 7, 2, 0},
       {{big + "\n", w, w, "\nafter\n"},
-       {big.substr(0, 1023), std::string(1023, 'w'), "after"},
-       {{0, 3001}, {3001, 32767}, {43002, 6}}, 43008, 3, 0},
+       {"0 3001 " + big.substr(0, 1023), "3001 32767 " + std::string(1023, 'w'), "43002 6 after"},
+       43008, 3, 0},
       // The whole text went to the old file, its last two lines to the new one.
-      {{"a\nb\nc"}, {"b", "c"}, {{0, 2}, {2, 0}}, 5 + 3, 2, 1, 1},
-      {{"x\n", "a\nb\nc\n", "d\n"}, {}, {}, 2 + 6 + 0, 2, 0, 0, 2},
+      {{"a\nb\nc"}, {"0 2 b", "2 0 c"}, 5 + 3, 2, 1, 1},
+      {{"x\n", "a\nb\nc\n", "d\n"}, {}, 2 + 6 + 0, 2, 0, 0, 2},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(&c - cases);
@@ -56,11 +56,9 @@ TEST_F(TraceTest, IndexesAndReadsBack) {
     int written = 0;
     for (const std::string &format : c.prints) written += print(format);
     EXPECT_EQ(written, c.written);
-    ASSERT_EQ(store().lineCount, static_cast<int>(c.lines.size()));
-    for (int i = 0; i < store().lineCount; ++i) {
-      EXPECT_EQ(readLine(i), c.lines[i]) << "line " << i;
-      EXPECT_EQ(entry(i), c.entries[i]) << "line " << i;
-    }
+    Lines lines;
+    for (int i = 0; i < store().lineCount; ++i) lines.push_back(indexed(i));
+    EXPECT_EQ(lines, c.lines);
     EXPECT_EQ(pumps, c.pumps);
     EXPECT_EQ(store().lineOpen, c.lineOpen);
     EXPECT_TRUE(boxes.empty());
@@ -85,16 +83,14 @@ TEST_F(TraceTest, ResetWithAndWithoutWindowThenNoStore) {
   print("a\nb");
   apiResetTrace(env.get());
   ASSERT_NE(store().tmpFile, nullptr);
-  EXPECT_EQ(fileLength(), 0);
   EXPECT_EQ(store().lineCount, 0);
   EXPECT_EQ(store().firstBlock, nullptr);
   print("c\n");
-  EXPECT_EQ(entry(0), std::make_pair(0, 2));
-  EXPECT_EQ(readLine(0), "c");
+  EXPECT_EQ(indexed(0), "0 2 c");
   store().traceWnd = nullptr;
   EXPECT_EQ(print("de\n"), 3);
   EXPECT_EQ(store().lineCount, 1);
-  EXPECT_EQ(fileLength(), 5);
+  EXPECT_EQ(crtFiles.filelength(crtFiles.fileno(store().tmpFile)), 5);
   apiResetTrace(env.get());
   EXPECT_EQ(store().tmpFile, nullptr);
   EXPECT_EQ(store().firstBlock, nullptr);
@@ -104,7 +100,6 @@ TEST_F(TraceTest, ResetWithAndWithoutWindowThenNoStore) {
   EXPECT_EQ(print("n=%d\n", 7), 4);
   EXPECT_EQ(crtFiles.filelength(crtFiles.fileno(env->traceStream)), 4);
   std::fclose(env->traceStream);
-  env->traceStream = nullptr;
 }
 
 const std::string kNoBlock = "Error|Unable To Alocate a Memory Block|16";
@@ -175,13 +170,11 @@ TEST_F(TraceTest, NamedFileGoesWithTheWindowAndNoFileShowsTheBox) {
   ASSERT_EQ(apiOpenTraceWindow(env.get()), 0);
   const std::string name = store().tmpName;
   print("a\n");
-  std::FILE *probe = std::fopen(name.c_str(), "rb");
-  ASSERT_NE(probe, nullptr) << name;
-  std::fclose(probe);
+  ASSERT_TRUE(std::ifstream(name).good()) << name;
   DestroyWindow(static_cast<HWND>(store().traceWnd));
   EXPECT_EQ(store().traceWnd, nullptr);
   EXPECT_EQ(store().tmpFile, nullptr);
-  EXPECT_EQ(std::fopen(name.c_str(), "rb"), nullptr);
+  EXPECT_FALSE(std::ifstream(name).good());
   crtFiles.tmpnam = [](char *) -> char * { return nullptr; };
   EXPECT_EQ(apiOpenTraceWindow(env.get()), ZURBASE_STATUS_NO_TEMP_FILE);
   EXPECT_NE(store().traceWnd, nullptr);

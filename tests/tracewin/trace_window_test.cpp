@@ -163,18 +163,6 @@ std::optional<std::string> takeFile(const std::string &name) {
   return text;
 }
 
-// The user types text into the file-name dialog and presses OK, or cancels
-// when text is null; the field's limit is kept, -1 when no dialog was shown.
-int fieldLimit;
-void answerDialog(const char *text) {
-  fieldLimit = -1;
-  hl::setDialogResponder([text](HWND dialog, const std::string &) {
-    fieldLimit = hl::textLimit(dialog, 16);
-    if (text != nullptr) hl::typeText(dialog, 16, text);
-    hl::pressButton(dialog, text != nullptr ? IDOK : IDCANCEL);
-  });
-}
-
 // At each write of the save: "size scroll-position" and " grey" while
 // "&Quitter" is grey; then the message posted, which moves the scroll
 // position, or ends the save, only when a pump after the write dispatches it.
@@ -226,7 +214,12 @@ TEST_F(TraceTest, SaveCommandOutcomes) {
     // held back, the second none, so the run has ended and closing is allowed.
     hl::resizeClient(wnd, 640, 400);
     hl::resizeClient(wnd, 640, 400);
-    answerDialog(c.typed);
+    int fieldLimit = -1;  // the file-name field's, when the dialog is shown
+    hl::setDialogResponder([&c, &fieldLimit](HWND dialog, const std::string &) {
+      fieldLimit = hl::textLimit(dialog, 16);
+      if (c.typed != nullptr) hl::typeText(dialog, 16, c.typed);
+      hl::pressButton(dialog, c.typed != nullptr ? IDOK : IDCANCEL);
+    });
     writes.clear();
     watched = wnd;
     postAtWrite = c.post;
