@@ -33,7 +33,8 @@ inline void recordBox(const std::string &caption, const std::string &text, UINT 
 
 #ifdef _WIN32
 // User32 draws its boxes itself: a CBT hook reads each one as it is activated
-// and closes it, telling the style by its buttons and its system icon.
+// and closes it. The store's boxes are MB_OK with the hand icon, which tells
+// their style.
 inline HHOOK boxHook;
 inline LRESULT CALLBACK recordActivatedBox(int code, WPARAM wParam, LPARAM lParam) {
   auto box = reinterpret_cast<HWND>(wParam);
@@ -43,12 +44,9 @@ inline LRESULT CALLBACK recordActivatedBox(int code, WPARAM wParam, LPARAM lPara
     GetWindowTextA(box, caption, sizeof caption);
     GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
     UINT style = GetDlgItem(box, IDYES) != nullptr ? MB_YESNO : MB_OK;
-    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-      auto icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
-      for (auto [id, flag] : {std::pair<LPCSTR, UINT>{IDI_HAND, MB_ICONHAND},
-                              {IDI_QUESTION, MB_ICONQUESTION}, {IDI_ASTERISK, MB_ICONASTERISK}})
-        if (icon == LoadIconA(nullptr, id)) style |= flag;
-    }
+    const auto hand = reinterpret_cast<LRESULT>(LoadIconA(nullptr, IDI_HAND));
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+      if (SendMessageA(child, STM_GETICON, 0, 0) == hand) style |= MB_ICONHAND;
     recordBox(caption, text, style);
     PostMessageA(box, WM_COMMAND, IDOK, 0);
   }
@@ -99,18 +97,24 @@ class TraceTest : public ::testing::Test {
   void printLines(int count, const std::string &prefix = "line ", Env *on = nullptr) {
     for (int i = 0; i < count; ++i) print(prefix + "%d\n", i, on);
   }
-  // Line n read back, checked to be terminated.
-  std::string readLine(int n) {
+  // Line n read back, checked to be terminated; apiReadTraceLine's result in *got.
+  std::string readLine(int n, int *got = nullptr) {
     char buffer[1024];
     std::memset(buffer, '#', sizeof buffer);
-    zur::apiReadTraceLine(env.get(), wnd, store().tmpFile, buffer, store().firstBlock, n);
+    const int result =
+        zur::apiReadTraceLine(env.get(), wnd, store().tmpFile, buffer, store().firstBlock, n);
+    if (got != nullptr) *got = result;
     EXPECT_NE(std::memchr(buffer, '\0', sizeof buffer), nullptr) << "line " << n << " unterminated";
     return std::string(buffer, strnlen(buffer, sizeof buffer));
   }
-  // Line n of block 0 as indexed and read back: "offset stored-length text".
+  // Line n of block 0 as indexed and read back: "offset stored-length
+  // bytes-read text".
   std::string indexed(int n) {
     const LineBlock &b = *store().firstBlock;
-    return std::to_string(b.offsets[n]) + " " + std::to_string(b.lengths[n]) + " " + readLine(n);
+    int got = 0;
+    const std::string text = readLine(n, &got);
+    return std::to_string(b.offsets[n]) + " " + std::to_string(b.lengths[n]) + " " +
+           std::to_string(got) + " " + text;
   }
 
   TestEnv env;

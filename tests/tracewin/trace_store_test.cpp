@@ -30,20 +30,21 @@ TEST_F(TraceTest, IndexesAndReadsBack) {
   };
   const Case cases[] = {
       {{""}, {}, 0, 0, 0},
-      {{"a\nb\n"}, {"0 2 a", "2 2 b"}, 4, 2, 0},
-      {{"ab", "c\n"}, {"0 4 abc"}, 4, 1, 0},
-      {{"x\n", "ab", "c"}, {"0 2 x", "2 0 abc"}, 5, 1, 1},
-      {{"\tx\t\ty\t\n"}, {"0 7         x        y"}, 7, 1, 0},
-      {{"\t\t\n"}, {"0 3 \t\t"}, 3, 1, 0},
-      {{"\n", "z\n"}, {"0 1 ", "1 2 z"}, 3, 2, 0},
+      {{"a\nb\n"}, {"0 2 2 a", "2 2 2 b"}, 4, 2, 0},
+      {{"ab", "c\n"}, {"0 4 4 abc"}, 4, 1, 0},
+      {{"x\n", "ab", "c"}, {"0 2 2 x", "2 0 3 abc"}, 5, 1, 1},
+      {{"\tx\t\ty\t\n"}, {"0 7 7         x        y"}, 7, 1, 0},
+      {{"\t\t\n"}, {"0 3 3 \t\t"}, 3, 1, 0},
+      {{"\n", "z\n"}, {"0 1 1 ", "1 2 2 z"}, 3, 2, 0},
       // The NUL is written but ends the indexing of its call; the next call's
       // offset is where the file really ends.
-      {{"a%cb", "c\n", "d\n"}, {"0 3 a", "5 2 d"}, 7, 2, 0},
+      {{"a%cb", "c\n", "d\n"}, {"0 3 3 a", "5 2 2 d"}, 7, 2, 0},
       {{big + "\n", w, w, "\nafter\n"},
-       {"0 3001 " + big.substr(0, 1023), "3001 32767 " + std::string(1023, 'w'), "43002 6 after"},
+       {"0 3001 1023 " + big.substr(0, 1023), "3001 32767 1023 " + std::string(1023, 'w'),
+        "43002 6 6 after"},
        43008, 3, 0},
       // The whole text went to the old file, its last two lines to the new one.
-      {{"a\nb\nc"}, {"0 2 b", "2 0 c"}, 5 + 3, 2, 1, 1},
+      {{"a\nb\nc"}, {"0 2 2 b", "2 0 1 c"}, 5 + 3, 2, 1, 1},
       {{"x\n", "a\nb\nc\n", "d\n"}, {}, 2 + 6 + 0, 2, 0, 0, 2},
   };
   for (const Case &c : cases) {
@@ -86,7 +87,7 @@ TEST_F(TraceTest, ResetWithAndWithoutWindowThenNoStore) {
   EXPECT_EQ(store().lineCount, 0);
   EXPECT_EQ(store().firstBlock, nullptr);
   print("c\n");
-  EXPECT_EQ(indexed(0), "0 2 c");
+  EXPECT_EQ(indexed(0), "0 2 2 c");
   store().traceWnd = nullptr;
   EXPECT_EQ(print("de\n"), 3);
   EXPECT_EQ(store().lineCount, 1);
@@ -94,40 +95,24 @@ TEST_F(TraceTest, ResetWithAndWithoutWindowThenNoStore) {
   apiResetTrace(env.get());
   EXPECT_EQ(store().tmpFile, nullptr);
   EXPECT_EQ(store().firstBlock, nullptr);
-  EXPECT_EQ(print("n=%d\n", 7), 0);
+  EXPECT_EQ(print("n=%d\n", 123456), 0);
   env->traceStream = std::tmpfile();
   ASSERT_NE(env->traceStream, nullptr);
-  EXPECT_EQ(print("n=%d\n", 7), 4);
-  EXPECT_EQ(crtFiles.filelength(crtFiles.fileno(env->traceStream)), 4);
+  EXPECT_EQ(print("n=%d\n", 123456), 9);
+  EXPECT_EQ(crtFiles.filelength(crtFiles.fileno(env->traceStream)), 9);
   std::fclose(env->traceStream);
-}
-
-const std::string kNoBlock = "Error|Unable To Alocate a Memory Block|16";
-
-TEST_F(TraceTest, FailingWriteOrReadShowsBoxAndKeepsStoredLines) {
-  print("kept\n");
-  crtFiles.write = [](int, const void *, unsigned) { return -1; };
-  EXPECT_EQ(print("lost\n"), -1);
-  crtFiles.read = [](int, void *, unsigned) { return -1; };
-  char buffer[1024] = "untouched";
-  EXPECT_LT(zur::apiReadTraceLine(env.get(), wnd, store().tmpFile, buffer, store().firstBlock, 0),
-            0);
-  EXPECT_STREQ(buffer, "untouched");
-  EXPECT_EQ(boxes, (Lines{"Error|Error Writing a Temporary File|16",
-                          "Error|Cannot Read Temporary File|16"}));
-  crtFiles = zur::platform::kSystemCrtFiles;
-  EXPECT_EQ(store().lineCount, 1);
-  EXPECT_EQ(readLine(0), "kept");
 }
 
 // The store's allocations fail from the n-th on.
 int allocationsLeft = 0;
 void *limitedAlloc(uint32_t size) { return allocationsLeft-- > 0 ? std::malloc(size) : nullptr; }
 
-// Line 200 opens block 1 with three allocations. When one fails the box is
-// shown and the lines stay; the text is in the file unindexed, so the next
-// line is indexed after it.
-TEST_F(TraceTest, Line200OpensBlock1OrShowsTheBoxWhenMemoryFails) {
+// A failing allocation, _write or _read, and an index past its last 16-bit
+// block number, show the box and lose no stored line. Line 200 opens block 1
+// with three allocations; when one fails the text is in the file unindexed,
+// so the next line is indexed after it.
+TEST_F(TraceTest, FailuresShowTheBoxAndKeepStoredLines) {
+  const std::string noBlock = "Error|Unable To Alocate a Memory Block|16";
   env->memAlloc = limitedAlloc;
   env->memFree = std::free;
   for (int left : {0, 1, 2}) {
@@ -136,7 +121,6 @@ TEST_F(TraceTest, Line200OpensBlock1OrShowsTheBoxWhenMemoryFails) {
     printLines(200);
     allocationsLeft = left;
     EXPECT_EQ(print("over\n"), -1);
-    EXPECT_EQ(boxes.back(), kNoBlock);
     EXPECT_EQ(store().lineCount, 200);
     EXPECT_EQ(store().firstBlock->nextBlock, nullptr);
     EXPECT_EQ(store().lineOpen, 0);
@@ -147,31 +131,36 @@ TEST_F(TraceTest, Line200OpensBlock1OrShowsTheBoxWhenMemoryFails) {
     EXPECT_EQ(readLine(200), "next");
     apiResetTrace(env.get());
   }
-}
-
-// Block numbers are 16-bit: past the last one the index is full.
-TEST_F(TraceTest, IndexEndsAtTheLastBlockNumber) {
-  print("a\n");
-  const TraceStore saved = store();
+  allocationsLeft = 6;
+  print("kept\n");
+  crtFiles.write = [](int, const void *, unsigned) { return -1; };
+  EXPECT_EQ(print("lost\n"), -1);
+  crtFiles.read = [](int, void *, unsigned) { return -1; };
+  char buffer[1024] = "untouched";
+  EXPECT_LT(zur::apiReadTraceLine(env.get(), wnd, store().tmpFile, buffer, store().firstBlock, 0),
+            0);
+  EXPECT_STREQ(buffer, "untouched");
+  crtFiles = zur::platform::kSystemCrtFiles;
   store().lastBlockNo = INT16_MAX;
   store().lineCount = ZURBASE_LINES_PER_BLOCK * (INT16_MAX + 1);
-  EXPECT_EQ(print("b\n"), -1);
-  EXPECT_EQ(store().lastBlock, saved.lastBlock);
-  EXPECT_EQ(boxes, Lines{kNoBlock});
-  store() = saved;
+  EXPECT_EQ(print("past\n"), -1);
+  EXPECT_EQ(store().firstBlock->nextBlock, nullptr);
+  store().lastBlockNo = 0;
+  store().lineCount = 1;
+  EXPECT_EQ(readLine(0), "kept");
+  EXPECT_EQ(boxes, (Lines{noBlock, noBlock, noBlock, "Error|Error Writing a Temporary File|16",
+                          "Error|Cannot Read Temporary File|16", noBlock}));
 }
 
 // When tmpfile() fails the store is a named file, deleted with the window,
 // which clears traceWnd; when no file can be made, open and reset show a box.
 TEST_F(TraceTest, NamedFileGoesWithTheWindowAndNoFileShowsTheBox) {
-  DestroyWindow(wnd);
-  apiResetTrace(env.get());
   crtFiles.tmpfile = []() -> std::FILE * { return nullptr; };
-  ASSERT_EQ(apiOpenTraceWindow(env.get()), 0);
+  apiResetTrace(env.get());  // the window's new store
   const std::string name = store().tmpName;
   print("a\n");
   ASSERT_TRUE(std::ifstream(name).good()) << name;
-  DestroyWindow(static_cast<HWND>(store().traceWnd));
+  DestroyWindow(wnd);
   EXPECT_EQ(store().traceWnd, nullptr);
   EXPECT_EQ(store().tmpFile, nullptr);
   EXPECT_FALSE(std::ifstream(name).good());

@@ -106,11 +106,15 @@ TEST(RealTraceWindow, ShowsFillsScrollsSavesAndCloses) {
     entry<ApiPrintHexFn>(SLOT_PRINT_HEX)(env, octets.data(), static_cast<int32_t>(octets.size()));
   }
   const int lines = env->trace.lineCount;
-  const struct { UINT msg; WPARAM wParam; int bar, pos; } steps[] = {
-      {WM_KEYDOWN, VK_END, SB_VERT, lines},
-      {WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 40), SB_VERT, 40},
-      {WM_KEYDOWN, VK_HOME, SB_VERT, 0}, {WM_KEYDOWN, VK_RIGHT, SB_HORZ, 8},
-      {WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0), SB_HORZ, 0}};
+  const struct {
+    UINT msg;
+    WPARAM wParam;
+    int bar, pos;
+  } steps[] = {{WM_KEYDOWN, VK_END, SB_VERT, lines},
+               {WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 40), SB_VERT, 40},
+               {WM_KEYDOWN, VK_HOME, SB_VERT, 0},
+               {WM_KEYDOWN, VK_RIGHT, SB_HORZ, 8},
+               {WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0), SB_HORZ, 0}};
   for (const auto &s : steps) {
     SendMessageA(wnd, s.msg, s.wParam, 0);
     EXPECT_EQ(GetScrollPos(wnd, s.bar), s.pos) << s.msg << " " << s.wParam;
