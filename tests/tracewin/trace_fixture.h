@@ -32,10 +32,9 @@ inline void recordBox(const std::string &caption, const std::string &text, UINT 
 }
 
 #ifdef _WIN32
-// User32 draws its boxes itself: a CBT hook reads each one as it is activated
-// and closes it. The store's boxes are MB_OK with the hand icon, which tells
-// their style.
-inline HHOOK boxHook;
+// User32 draws its boxes itself: a CBT hook, set for the whole test program,
+// reads each one as it is activated and closes it. The store's boxes are
+// MB_OK with the hand icon, which tells their style.
 inline LRESULT CALLBACK recordActivatedBox(int code, WPARAM wParam, LPARAM lParam) {
   auto box = reinterpret_cast<HWND>(wParam);
   char className[16] = {}, caption[256] = {}, text[512] = {};
@@ -50,17 +49,17 @@ inline LRESULT CALLBACK recordActivatedBox(int code, WPARAM wParam, LPARAM lPara
     recordBox(caption, text, style);
     PostMessageA(box, WM_COMMAND, IDOK, 0);
   }
-  return CallNextHookEx(boxHook, code, wParam, lParam);
+  return CallNextHookEx(nullptr, code, wParam, lParam);
 }
+inline const HHOOK boxHook =
+    SetWindowsHookExA(WH_CBT, recordActivatedBox, nullptr, GetCurrentThreadId());
 #endif
 
 class TraceTest : public ::testing::Test {
  protected:
   void SetUp() override {
     boxes.clear();
-#ifdef _WIN32
-    boxHook = SetWindowsHookExA(WH_CBT, recordActivatedBox, nullptr, GetCurrentThreadId());
-#else
+#ifndef _WIN32
     zur::headless::resetControl();
     zur::headless::setBoxResponder([](const zur::headless::ShownBox &b) {
       recordBox(b.caption, b.text, b.style);
@@ -80,9 +79,6 @@ class TraceTest : public ::testing::Test {
     // A window that indexed no line leaves its store behind when destroyed.
     if (store().tmpFile != nullptr) zur::apiResetTrace(env.get());
     zur::platform::crtFiles = zur::platform::kSystemCrtFiles;
-#ifdef _WIN32
-    UnhookWindowsHookEx(boxHook);
-#endif
   }
   void reopen() {  // a fresh window and store, for the next case of a table
     TearDown();

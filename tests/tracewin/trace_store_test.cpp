@@ -10,8 +10,6 @@
 namespace zurtest {
 namespace {
 
-using zur::apiOpenTraceWindow;
-using zur::apiResetTrace;
 using zur::platform::crtFiles;
 
 // Text the 1024-byte buffer cannot hold is stored whole and indexed; a read
@@ -51,7 +49,7 @@ TEST_F(TraceTest, IndexesAndReadsBack) {
     SCOPED_TRACE(&c - cases);
     reopen();
     onPump = [this, &c](int pumpNo) {
-      if (pumpNo == c.resetAtPump) apiResetTrace(env.get());
+      if (pumpNo == c.resetAtPump) zur::apiResetTrace(env.get());
       if (pumpNo == c.destroyAtPump) DestroyWindow(wnd);
     };
     int written = 0;
@@ -66,23 +64,12 @@ TEST_F(TraceTest, IndexesAndReadsBack) {
   }
 }
 
-TEST_F(TraceTest, OpeningTwiceGives24) {
-  EXPECT_EQ(apiOpenTraceWindow(env.get()), ZURBASE_STATUS_TRACE_EXISTS);
-  TestEnv other;  // a store without a window refuses too
-  other->trace.tmpFile = store().tmpFile;
-  EXPECT_EQ(apiOpenTraceWindow(other.get()), ZURBASE_STATUS_TRACE_EXISTS);
-  other->trace.tmpFile = nullptr;
-  // Every call records its Env as the current one, even when refused.
-  EXPECT_EQ(zur::tracewin::currentTraceEnv(), other.get());
-  apiOpenTraceWindow(env.get());
-}
-
 // With a window a reset leaves an empty open store; without one text is
 // appended unindexed and a reset ends the store. With no store, text goes to
 // traceStream, flushed so that its descriptor holds it, or nowhere.
 TEST_F(TraceTest, ResetWithAndWithoutWindowThenNoStore) {
   print("a\nb");
-  apiResetTrace(env.get());
+  zur::apiResetTrace(env.get());
   ASSERT_NE(store().tmpFile, nullptr);
   EXPECT_EQ(store().lineCount, 0);
   EXPECT_EQ(store().firstBlock, nullptr);
@@ -92,7 +79,7 @@ TEST_F(TraceTest, ResetWithAndWithoutWindowThenNoStore) {
   EXPECT_EQ(print("de\n"), 3);
   EXPECT_EQ(store().lineCount, 1);
   EXPECT_EQ(crtFiles.filelength(crtFiles.fileno(store().tmpFile)), 5);
-  apiResetTrace(env.get());
+  zur::apiResetTrace(env.get());
   EXPECT_EQ(store().tmpFile, nullptr);
   EXPECT_EQ(store().firstBlock, nullptr);
   EXPECT_EQ(print("n=%d\n", 123456), 0);
@@ -129,7 +116,7 @@ TEST_F(TraceTest, FailuresShowTheBoxAndKeepStoredLines) {
     EXPECT_EQ(store().lastBlock->prevBlock, store().firstBlock);
     EXPECT_EQ(readLine(199), "line 199");
     EXPECT_EQ(readLine(200), "next");
-    apiResetTrace(env.get());
+    zur::apiResetTrace(env.get());
   }
   allocationsLeft = 6;
   print("kept\n");
@@ -152,11 +139,20 @@ TEST_F(TraceTest, FailuresShowTheBoxAndKeepStoredLines) {
                           "Error|Cannot Read Temporary File|16", noBlock}));
 }
 
-// When tmpfile() fails the store is a named file, deleted with the window,
-// which clears traceWnd; when no file can be made, open and reset show a box.
-TEST_F(TraceTest, NamedFileGoesWithTheWindowAndNoFileShowsTheBox) {
+// Opening twice gives 24, and so does an Env with a store but no window; every
+// call records its Env as the current one. When tmpfile() fails the store is
+// a named file, deleted with the window, which clears traceWnd; when no file
+// can be made, open and reset show a box.
+TEST_F(TraceTest, OpeningAndTheStoreFile) {
+  EXPECT_EQ(zur::apiOpenTraceWindow(env.get()), ZURBASE_STATUS_TRACE_EXISTS);
+  TestEnv other;
+  other->trace.tmpFile = store().tmpFile;
+  EXPECT_EQ(zur::apiOpenTraceWindow(other.get()), ZURBASE_STATUS_TRACE_EXISTS);
+  other->trace.tmpFile = nullptr;
+  EXPECT_EQ(zur::tracewin::currentTraceEnv(), other.get());
+  EXPECT_EQ(zur::apiOpenTraceWindow(env.get()), ZURBASE_STATUS_TRACE_EXISTS);
   crtFiles.tmpfile = []() -> std::FILE * { return nullptr; };
-  apiResetTrace(env.get());  // the window's new store
+  zur::apiResetTrace(env.get());  // the window's new store
   const std::string name = store().tmpName;
   print("a\n");
   ASSERT_TRUE(std::ifstream(name).good()) << name;
@@ -165,9 +161,9 @@ TEST_F(TraceTest, NamedFileGoesWithTheWindowAndNoFileShowsTheBox) {
   EXPECT_EQ(store().tmpFile, nullptr);
   EXPECT_FALSE(std::ifstream(name).good());
   crtFiles.tmpnam = [](char *) -> char * { return nullptr; };
-  EXPECT_EQ(apiOpenTraceWindow(env.get()), ZURBASE_STATUS_NO_TEMP_FILE);
+  EXPECT_EQ(zur::apiOpenTraceWindow(env.get()), ZURBASE_STATUS_NO_TEMP_FILE);
   EXPECT_NE(store().traceWnd, nullptr);
-  apiResetTrace(env.get());
+  zur::apiResetTrace(env.get());
   EXPECT_EQ(store().tmpFile, nullptr);
   EXPECT_EQ(boxes, Lines(2, "Error|Unable To Open a Temporary File|16"));
 }
