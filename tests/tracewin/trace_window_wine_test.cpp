@@ -92,8 +92,7 @@ TEST(RealTraceWindow, ShowsFillsScrollsSavesAndCloses) {
   for (int pos = 0; pos < GetMenuItemCount(file); ++pos) {
     text[0] = '\0';
     GetMenuStringA(file, pos, text, sizeof text, MF_BYPOSITION);
-    menu +=
-        "|" + std::string(text) + " " + std::to_string(static_cast<int>(GetMenuItemID(file, pos)));
+    menu += "|" + std::string(text) + " " + std::to_string(GetMenuItemID(file, pos));
   }
   EXPECT_EQ(menu,
             "&Fichier|&Enregistrer sous... 101|&R\xE9initialiser 102| 0|&Quitter 105| 0|"
