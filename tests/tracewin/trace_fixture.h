@@ -33,8 +33,8 @@ inline void recordBox(const std::string &caption, const std::string &text, UINT 
 
 #ifdef _WIN32
 // User32 draws its boxes itself: a CBT hook, set for the whole test program,
-// reads each one as it is activated and closes it. The store's boxes are
-// MB_OK with the hand icon, which tells their style.
+// reads each one as it is activated and closes it. Its style is told by its
+// buttons and by the hand icon, the only icon the store's boxes show.
 inline LRESULT CALLBACK recordActivatedBox(int code, WPARAM wParam, LPARAM lParam) {
   auto box = reinterpret_cast<HWND>(wParam);
   char className[16] = {}, caption[256] = {}, text[512] = {};
