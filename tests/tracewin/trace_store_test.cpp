@@ -2,6 +2,7 @@
 // headless one on POSIX, user32's under Windows.
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 
 #include "tracewin/trace_store.h"
 #include "tests/tracewin/trace_fixture.h"
@@ -9,155 +10,96 @@
 namespace zurtest {
 namespace {
 
-using zur::apiOpenTraceWindow;
-using zur::apiResetTrace;
 using zur::platform::crtFiles;
-
-TEST_F(TraceTest, IndexesAndReadsBack) {
-  struct Case {
-    std::vector<const char *> prints;  // formats, each with an argument word of 0
-    std::vector<std::string> lines;  // read back
-    std::vector<std::pair<int, int>> entries;  // offset, stored length
-    int pumps, lineOpen;
-  };
-  const Case cases[] = {
-      {{""}, {}, {}, 0, 0},
-      {{"a\nb\n"}, {"a", "b"}, {{0, 2}, {2, 2}}, 2, 0},
-      {{"ab", "c\n"}, {"abc"}, {{0, 4}}, 1, 0},
-      {{"x\n", "ab", "c"}, {"x", "abc"}, {{0, 2}, {2, 0}}, 1, 1},
-      {{"\tx\t\ty\t\n"}, {"        x        y"}, {{0, 7}}, 1, 0},
-      {{"\t\t\n"}, {"\t\t"}, {{0, 3}}, 1, 0},
-      {{"\n", "z\n"}, {"", "z"}, {{0, 1}, {1, 2}}, 2, 0},
-      // The NUL is written but ends the indexing of its call; the next call's
-      // offset is where the file really ends.
-      {{"a%cb", "c\n", "d\n"}, {"a", "d"}, {{0, 3}, {5, 2}}, 2, 0},
-  };
-  for (const Case &c : cases) {
-    SCOPED_TRACE(c.prints[0]);
-    reopen();
-    for (const char *format : c.prints) print(format);
-    ASSERT_EQ(store().lineCount, static_cast<int>(c.lines.size()));
-    for (std::size_t i = 0; i < c.lines.size(); ++i) {
-      EXPECT_EQ(readLine(static_cast<int>(i)), c.lines[i]) << "line " << i;
-      EXPECT_EQ(entry(static_cast<int>(i)), c.entries[i]) << "line " << i;
-    }
-    EXPECT_EQ(pumps, c.pumps);
-    EXPECT_EQ(store().lineOpen, c.lineOpen);
-    EXPECT_TRUE(boxes().empty());
-  }
-}
-
-TEST_F(TraceTest, Line200OpensSecondBlock) {
-  for (int i = 0; i <= 200; ++i) print("line %d\n", static_cast<ApiWord>(i));
-  ASSERT_EQ(store().lineCount, 201);
-  LineBlock *second = store().lastBlock;
-  ASSERT_EQ(store().firstBlock->nextBlock, second);
-  EXPECT_EQ(second->prevBlock, store().firstBlock);
-  EXPECT_EQ(second->blockNo, 1);
-  EXPECT_EQ(store().lastBlockNo, 1);
-  EXPECT_EQ(second->offsets[0], entry(199).first + 9);
-  EXPECT_EQ(readLine(200), "line 200");
-}
 
 // Text the 1024-byte buffer cannot hold is stored whole and indexed; a read
 // gives the first 1023 bytes of a long line, terminated; a line beyond the
-// 16-bit length leaves the lines after it intact.
-TEST_F(TraceTest, LongTextIsStoredWholeAndReadsBackCut) {
-  std::string big(3000, 'q');
+// 16-bit length leaves the lines after it intact. A reset or the window's
+// destruction dispatched by a pump between two lines of one call sends the
+// rest into the new store, or nowhere.
+TEST_F(TraceTest, IndexesAndReadsBack) {
+  std::string big(3000, 'q'), w(20000, 'w');
   big[1022] = 'E';
-  big += '\n';
-  EXPECT_EQ(print(big), 3001);
-  EXPECT_EQ(fileLength(), 3001);
-  EXPECT_EQ(entry(0), std::make_pair(0, 3001));
-  int result = 0;
-  EXPECT_EQ(readLine(0, &result), big.substr(0, 1023));
-  EXPECT_EQ(result, 1023);
-  for (int i = 0; i < 20; ++i) print(std::string(2000, 'w'));
-  print("\nafter\n");
-  ASSERT_EQ(store().lineCount, 3);
-  EXPECT_EQ(entry(1), std::make_pair(3001, 32767));
-  EXPECT_EQ(readLine(1), std::string(1023, 'w'));
-  EXPECT_EQ(entry(2).first, 3001 + 40001);
-  EXPECT_EQ(readLine(2), "after");
-  EXPECT_TRUE(boxes().empty());
-}
-
-TEST(TraceStoreAbsent, WritesToTraceStreamOrNowhere) {
-  TestEnv env;
-  EXPECT_EQ(zur::apiTracePrint(env.get(), "n=%d\n", 7, 0, 0, 0, 0, 0, 0, 0, 0, 0), 0);
-  std::FILE *stream = std::tmpfile();
-  ASSERT_NE(stream, nullptr);
-  env->traceStream = stream;
-  EXPECT_EQ(zur::apiTracePrint(env.get(), "n=%d\n", 7, 0, 0, 0, 0, 0, 0, 0, 0, 0), 4);
-  // Flushed: the descriptor sees the text without the stream's help.
-  int fd = crtFiles.fileno(stream);
-  char text[8] = {};
-  crtFiles.lseek(fd, 0, SEEK_SET);
-  EXPECT_EQ(crtFiles.read(fd, text, sizeof text), 4);
-  EXPECT_STREQ(text, "n=7\n");
-  std::fclose(stream);
-}
-
-TEST_F(TraceTest, OpeningTwiceGives24) {
-  EXPECT_EQ(apiOpenTraceWindow(env.get()), ZURBASE_STATUS_TRACE_EXISTS);
-  TestEnv other;
-  other->trace.tmpFile = store().tmpFile;
-  EXPECT_EQ(apiOpenTraceWindow(other.get()), ZURBASE_STATUS_TRACE_EXISTS);
-  other->trace.tmpFile = nullptr;
-  // Every call records its Env as the current one, even when refused.
-  EXPECT_EQ(zur::tracewin::currentTraceEnv(), other.get());
-  apiOpenTraceWindow(env.get());
+  struct Case {
+    std::vector<std::string> prints;  // formats, each with an argument word of 0
+    Lines lines;  // as indexed and read back
+    int written, pumps, lineOpen;  // written: the prints' results added up
+    int resetAtPump = 0, destroyAtPump = 0;
+  };
+  const Case cases[] = {
+      {{""}, {}, 0, 0, 0},
+      {{"a\nb\n"}, {"0 2 2 a", "2 2 2 b"}, 4, 2, 0},
+      {{"ab", "c\n"}, {"0 4 4 abc"}, 4, 1, 0},
+      {{"x\n", "ab", "c"}, {"0 2 2 x", "2 0 3 abc"}, 5, 1, 1},
+      {{"\tx\t\ty\t\n"}, {"0 7 7         x        y"}, 7, 1, 0},
+      {{"\t\t\n"}, {"0 3 3 \t\t"}, 3, 1, 0},
+      {{"\n", "z\n"}, {"0 1 1 ", "1 2 2 z"}, 3, 2, 0},
+      // The NUL is written but ends the indexing of its call; the next call's
+      // offset is where the file really ends.
+      {{"a%cb", "c\n", "d\n"}, {"0 3 3 a", "5 2 2 d"}, 7, 2, 0},
+      {{big + "\n", w, w, "\nafter\n"},
+       {"0 3001 1023 " + big.substr(0, 1023), "3001 32767 1023 " + std::string(1023, 'w'),
+        "43002 6 6 after"},
+       43008, 3, 0},
+      // The whole text went to the old file, its last two lines to the new one.
+      {{"a\nb\nc"}, {"0 2 2 b", "2 0 1 c"}, 5 + 3, 2, 1, 1},
+      {{"x\n", "a\nb\nc\n", "d\n"}, {}, 2 + 6 + 0, 2, 0, 0, 2},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(&c - cases);
+    reopen();
+    onPump = [this, &c](int pumpNo) {
+      if (pumpNo == c.resetAtPump) zur::apiResetTrace(env.get());
+      if (pumpNo == c.destroyAtPump) DestroyWindow(wnd);
+    };
+    int written = 0;
+    for (const std::string &format : c.prints) written += print(format);
+    EXPECT_EQ(written, c.written);
+    Lines lines;
+    for (int i = 0; i < store().lineCount; ++i) lines.push_back(indexed(i));
+    EXPECT_EQ(lines, c.lines);
+    EXPECT_EQ(pumps, c.pumps);
+    EXPECT_EQ(store().lineOpen, c.lineOpen);
+    EXPECT_TRUE(boxes.empty());
+  }
 }
 
 // With a window a reset leaves an empty open store; without one text is
-// appended unindexed and a reset ends the store.
-TEST_F(TraceTest, ResetWithAndWithoutWindow) {
+// appended unindexed and a reset ends the store. With no store, text goes to
+// traceStream, flushed so that its descriptor holds it, or nowhere.
+TEST_F(TraceTest, ResetWithAndWithoutWindowThenNoStore) {
   print("a\nb");
-  apiResetTrace(env.get());
+  zur::apiResetTrace(env.get());
   ASSERT_NE(store().tmpFile, nullptr);
-  EXPECT_EQ(fileLength(), 0);
   EXPECT_EQ(store().lineCount, 0);
   EXPECT_EQ(store().firstBlock, nullptr);
-  EXPECT_EQ(store().lineOpen, 0);
   print("c\n");
-  EXPECT_EQ(entry(0), std::make_pair(0, 2));
-  EXPECT_EQ(readLine(0), "c");
+  EXPECT_EQ(indexed(0), "0 2 2 c");
   store().traceWnd = nullptr;
   EXPECT_EQ(print("de\n"), 3);
   EXPECT_EQ(store().lineCount, 1);
-  EXPECT_EQ(fileLength(), 5);
-  apiResetTrace(env.get());
+  EXPECT_EQ(crtFiles.filelength(crtFiles.fileno(store().tmpFile)), 5);
+  zur::apiResetTrace(env.get());
   EXPECT_EQ(store().tmpFile, nullptr);
   EXPECT_EQ(store().firstBlock, nullptr);
-}
-
-const std::string kNoBlock = "Error|Unable To Alocate a Memory Block|16";
-
-TEST_F(TraceTest, FailingWriteShowsBoxAndKeepsEarlierLines) {
-  print("kept\n");
-  crtFiles.write = [](int, const void *, unsigned) { return -1; };
-  EXPECT_EQ(print("lost\n"), -1);
-  EXPECT_EQ(boxes(), std::vector<std::string>{"Error|Error Writing a Temporary File|16"});
-  EXPECT_EQ(store().lineCount, 1);
-  EXPECT_EQ(readLine(0), "kept");
-}
-
-TEST_F(TraceTest, FailingReadShowsBoxAndLeavesBuffer) {
-  print("kept\n");
-  crtFiles.read = [](int, void *, unsigned) { return -1; };
-  char buffer[1024] = "untouched";
-  EXPECT_LT(zur::apiReadTraceLine(env.get(), wnd, store().tmpFile, buffer, store().firstBlock, 0),
-            0);
-  EXPECT_STREQ(buffer, "untouched");
-  EXPECT_EQ(boxes(), std::vector<std::string>{"Error|Cannot Read Temporary File|16"});
+  EXPECT_EQ(print("n=%d\n", 123456), 0);
+  env->traceStream = std::tmpfile();
+  ASSERT_NE(env->traceStream, nullptr);
+  EXPECT_EQ(print("n=%d\n", 123456), 9);
+  EXPECT_EQ(crtFiles.filelength(crtFiles.fileno(env->traceStream)), 9);
+  std::fclose(env->traceStream);
 }
 
 // The store's allocations fail from the n-th on.
 int allocationsLeft = 0;
 void *limitedAlloc(uint32_t size) { return allocationsLeft-- > 0 ? std::malloc(size) : nullptr; }
 
-TEST_F(TraceTest, FailingAllocationShowsBoxAndKeepsStoredLines) {
-  // 3 allocations for block 0 (lines 0 to 199), then none for block 1.
+// A failing allocation, _write or _read, and an index past its last 16-bit
+// block number, show the box and lose no stored line. Line 200 opens block 1
+// with three allocations; when one fails the text is in the file unindexed,
+// so the next line is indexed after it.
+TEST_F(TraceTest, FailuresShowTheBoxAndKeepStoredLines) {
+  const std::string noBlock = "Error|Unable To Alocate a Memory Block|16";
   env->memAlloc = limitedAlloc;
   env->memFree = std::free;
   for (int left : {0, 1, 2}) {
@@ -166,87 +108,62 @@ TEST_F(TraceTest, FailingAllocationShowsBoxAndKeepsStoredLines) {
     printLines(200);
     allocationsLeft = left;
     EXPECT_EQ(print("over\n"), -1);
-    EXPECT_EQ(boxes().back(), kNoBlock);
     EXPECT_EQ(store().lineCount, 200);
-    EXPECT_EQ(store().lastBlockNo, 0);
-    EXPECT_EQ(store().firstBlock->nextBlock, nullptr);
-    EXPECT_EQ(store().lineOpen, 0);
-    EXPECT_EQ(readLine(199), "line 199");
-    // The text is in the file, unindexed; the next line is indexed after it.
     allocationsLeft = 3;
     print("next\n");
+    EXPECT_EQ(store().lastBlock->prevBlock, store().firstBlock);
+    EXPECT_EQ(readLine(199), "line 199");
     EXPECT_EQ(readLine(200), "next");
-    apiResetTrace(env.get());
+    zur::apiResetTrace(env.get());
   }
-}
-
-TEST_F(TraceTest, IndexEndsAtTheLastBlockNumber) {
-  print("a\n");
-  TraceStore saved = store();
+  allocationsLeft = 6;
+  print("kept\n");
+  crtFiles.write = [](int, const void *, unsigned) { return -1; };
+  EXPECT_EQ(print("lost\n"), -1);
+  crtFiles.read = [](int, void *, unsigned) { return -1; };
+  char buffer[1024] = "untouched";
+  EXPECT_LT(zur::apiReadTraceLine(env.get(), wnd, store().tmpFile, buffer, store().firstBlock, 0),
+            0);
+  EXPECT_STREQ(buffer, "untouched");
+  crtFiles = zur::platform::kSystemCrtFiles;
   store().lastBlockNo = INT16_MAX;
   store().lineCount = ZURBASE_LINES_PER_BLOCK * (INT16_MAX + 1);
-  EXPECT_EQ(print("b\n"), -1);
-  EXPECT_EQ(store().lastBlock, saved.lastBlock);
-  EXPECT_EQ(store().lineCount, ZURBASE_LINES_PER_BLOCK * (INT16_MAX + 1));
-  EXPECT_EQ(boxes(), std::vector<std::string>{kNoBlock});
-  store() = saved;
+  EXPECT_EQ(print("past\n"), -1);
+  EXPECT_EQ(store().firstBlock->nextBlock, nullptr);
+  store().lastBlockNo = 0;
+  store().lineCount = 1;
+  EXPECT_EQ(readLine(0), "kept");
+  EXPECT_EQ(boxes, (Lines{noBlock, noBlock, noBlock, "Error|Error Writing a Temporary File|16",
+                          "Error|Cannot Read Temporary File|16", noBlock}));
 }
 
-TEST_F(TraceTest, NoTemporaryFileOnOpenOrReset) {
+// Opening twice gives 24, and so does an Env with a store but no window; every
+// call records its Env as the current one. When tmpfile() fails the store is
+// a named file, deleted with the window, which clears traceWnd; when no file
+// can be made, open and reset show a box.
+TEST_F(TraceTest, OpeningAndTheStoreFile) {
+  EXPECT_EQ(zur::apiOpenTraceWindow(env.get()), ZURBASE_STATUS_TRACE_EXISTS);
+  TestEnv other;
+  other->trace.tmpFile = store().tmpFile;
+  EXPECT_EQ(zur::apiOpenTraceWindow(other.get()), ZURBASE_STATUS_TRACE_EXISTS);
+  other->trace.tmpFile = nullptr;
+  EXPECT_EQ(zur::tracewin::currentTraceEnv(), other.get());
+  EXPECT_EQ(zur::apiOpenTraceWindow(env.get()), ZURBASE_STATUS_TRACE_EXISTS);
   crtFiles.tmpfile = []() -> std::FILE * { return nullptr; };
-  crtFiles.tmpnam = [](char *) -> char * { return nullptr; };
-  apiResetTrace(env.get());
-  EXPECT_EQ(store().tmpFile, nullptr);
-  DestroyWindow(wnd);
-  EXPECT_EQ(apiOpenTraceWindow(env.get()), ZURBASE_STATUS_NO_TEMP_FILE);
-  EXPECT_NE(store().traceWnd, nullptr);
-  EXPECT_EQ(store().tmpFile, nullptr);
-  EXPECT_EQ(boxes(), std::vector<std::string>(2, "Error|Unable To Open a Temporary File|16"));
-}
-
-// The named file made when tmpfile() fails is deleted with the window.
-TEST_F(TraceTest, DestructionDeletesTheNamedFileAndClearsTraceWnd) {
-  DestroyWindow(wnd);
-  apiResetTrace(env.get());
-  crtFiles.tmpfile = []() -> std::FILE * { return nullptr; };
-  ASSERT_EQ(apiOpenTraceWindow(env.get()), 0);
+  zur::apiResetTrace(env.get());  // the window's new store
   const std::string name = store().tmpName;
   print("a\n");
-  std::FILE *probe = std::fopen(name.c_str(), "rb");
-  ASSERT_NE(probe, nullptr) << name;
-  std::fclose(probe);
-  DestroyWindow(static_cast<HWND>(store().traceWnd));
+  ASSERT_TRUE(std::ifstream(name).good()) << name;
+  DestroyWindow(wnd);
   EXPECT_EQ(store().traceWnd, nullptr);
   EXPECT_EQ(store().tmpFile, nullptr);
-  EXPECT_EQ(std::fopen(name.c_str(), "rb"), nullptr);
-}
-
-// A reset or the window's destruction dispatched by the pump between two
-// lines of one call: the rest goes into the new store, or nowhere.
-TEST_F(TraceTest, ResetDuringPumpMovesTheRestToTheNewStore) {
-  onPump = [this](int pumpNo) {
-    if (pumpNo == 1) apiResetTrace(env.get());
-  };
-  // The whole text went to the old file, its last two lines to the new one.
-  EXPECT_EQ(print("a\nb\nc"), 5 + 3);
-  EXPECT_EQ(fileLength(), 3);
-  ASSERT_EQ(store().lineCount, 2);
-  EXPECT_EQ(readLine(0), "b");
-  EXPECT_EQ(entry(1), std::make_pair(2, 0));
-  EXPECT_EQ(readLine(1), "c");
-  EXPECT_EQ(store().lineOpen, 1);
-}
-
-TEST_F(TraceTest, DestructionDuringPumpDropsTheRest) {
-  print("x\n");  // bound to the store and shown a line, the window resets it when destroyed
-  onPump = [this](int pumpNo) {
-    if (pumpNo == 2) DestroyWindow(wnd);  // the first pump of the call below
-  };
-  EXPECT_EQ(print("a\nb\nc\n"), 6);
-  EXPECT_EQ(store().traceWnd, nullptr);
+  EXPECT_FALSE(std::ifstream(name).good());
+  crtFiles.tmpnam = [](char *) -> char * { return nullptr; };
+  EXPECT_EQ(zur::apiOpenTraceWindow(env.get()), ZURBASE_STATUS_NO_TEMP_FILE);
+  EXPECT_NE(store().traceWnd, nullptr);
+  zur::apiResetTrace(env.get());
   EXPECT_EQ(store().tmpFile, nullptr);
-  EXPECT_EQ(store().firstBlock, nullptr);
-  EXPECT_EQ(print("d\n"), 0);
+  EXPECT_EQ(boxes, Lines(2, "Error|Unable To Open a Temporary File|16"));
 }
 
 }  // namespace
