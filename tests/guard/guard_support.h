@@ -1,14 +1,12 @@
-// Shared pieces of the guarded-print tests: a small control table,
-// per-thread output capture, a thread that runs work on request, and a second
-// process that holds "globlist".
+// Shared pieces of the guarded-print tests: a small control table, a thread
+// that runs work on request, and a second process that holds "globlist".
 #ifndef ZURBASE_TESTS_GUARD_GUARD_SUPPORT_H
 #define ZURBASE_TESTS_GUARD_GUARD_SUPPORT_H
 
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
-#include <mutex>
 #include <optional>
+#include <semaphore>
 #include <string>
 #include <thread>
 #include <utility>
@@ -55,26 +53,20 @@ class Worker {
   }
   // Runs task on the thread and waits for it; a null task ends the thread.
   void run(std::function<void()> task) {
-    std::unique_lock hold(lock_);
     task_ = std::move(task);
-    posted_ = true;
-    changed_.notify_all();
-    changed_.wait(hold, [this] { return !posted_; });
+    posted_.release();
+    done_.acquire();
   }
 
  private:
-  std::mutex lock_;
-  std::condition_variable changed_;
   std::function<void()> task_;
-  bool posted_ = false;
+  std::binary_semaphore posted_{0}, done_{0};
   std::thread thread_{[this] {
-    for (bool more = true; more;) {
-      std::unique_lock hold(lock_);
-      changed_.wait(hold, [this] { return posted_; });
-      if ((more = task_ != nullptr)) task_();
-      posted_ = false;
-      changed_.notify_all();
+    for (posted_.acquire(); task_ != nullptr; posted_.acquire()) {
+      task_();
+      done_.release();
     }
+    done_.release();
   }};
 };
 
