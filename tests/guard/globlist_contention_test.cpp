@@ -68,11 +68,10 @@ class GloblistContention : public testing::Test {
 TEST_F(GloblistContention, AHolderPastTheTimeLimitMakesEnteringAndRemovingFailWith19) {
   // Another process takes the mutex while this thread's print runs, after its
   // record went in; a second thread then tries to enter its own print, and a
-  // third to change the list directly.
+  // third to change the list directly. Removing waits out the time limit.
   void (*handlerBefore)(int) = currentSegvHandler();
   std::optional<GloblistHolder> holder;
   int entered = -1, lockedUpdate = -1;
-  long enteringWaited = 0;
   std::string enteringText = "unset";
   zur::RegRecord spare{};
   zur::RegRecord *spareHead = nullptr;
@@ -83,9 +82,7 @@ TEST_F(GloblistContention, AHolderPastTheTimeLimitMakesEnteringAndRemovingFailWi
     entering = std::thread([&] {
       TestEnv second;
       useSample(second.get());
-      const Clock::time_point start = Clock::now();
       entered = zur::apiPrintPdu(second.get(), PDU_REC, &rec);
-      enteringWaited = msSince(start);
       enteringText = hookText();
     });
     direct =
@@ -99,7 +96,6 @@ TEST_F(GloblistContention, AHolderPastTheTimeLimitMakesEnteringAndRemovingFailWi
   entering.join();
   direct.join();
   EXPECT_EQ(entered, 19);
-  EXPECT_GE(enteringWaited, 4900);
   EXPECT_EQ(enteringText, "");
   EXPECT_EQ(lockedUpdate, 0);
   EXPECT_EQ(spareHead, nullptr);

@@ -67,11 +67,6 @@ class PrintDriverTest : public testing::Test {
     return reinterpret_cast<ApiPrintPduFn>(apiTbl[SLOT_PRINT_PDU])(env.get(), pdu, value);
   }
 
-  void expectPrint(int32_t pdu, void *value, int code, const std::string &text) {
-    EXPECT_EQ(print(pdu, value), code) << "PDU " << pdu;
-    EXPECT_EQ(hookText(), text) << "PDU " << pdu;
-  }
-
   void expectNothingLeftBehind() {
     EXPECT_EQ(zur::regListHead, nullptr);
     EXPECT_EQ(currentSegvHandler(), handlerBefore);
@@ -111,7 +106,8 @@ TEST_F(PrintDriverTest, PrintsAreGuardedOnlyWhileTheyRun) {
       seen = Seen{};
       seen.exitRow = c.exitRow;
       env->services->remapValue = c.exitRow != 0 ? leavingRemap : remapBefore;
-      expectPrint(c.pdu, c.value, c.code, c.text);
+      EXPECT_EQ(print(c.pdu, c.value), c.code);
+      EXPECT_EQ(hookText(), c.text);
       EXPECT_EQ(seen.mapAddress, c.value);
       EXPECT_EQ(seen.mapSize, c.mapSize);
       EXPECT_EQ(seen.unmapCalls, c.code == 0 ? 1 : 0);
