@@ -51,17 +51,14 @@ TEST_F(StdoutBufferTest, TextComesOutWholeAndInOrder) {
     return recTextBeforeB(a) + "<remap>\"" + b + "\"<remap>\n}\n";
   };
   env->services->remapValue = printingRemap;
-  std::string text;
-  {
-    StdoutCapture out;
-    EXPECT_EQ(zur::apiPrintPdu(env.get(), PDU_REC, &rec), 0);
-    std::fputs("app1\n", stdout);
-    zur::apiPrintHex(env.get(), &octet, 1);
-    std::fputs("app2", stdout);
-    EXPECT_EQ(zur::apiPrintPdu(env.get(), PDU_REC, &large), 0);
-    zur::apiPrintHex(env.get(), octets.data(), static_cast<int32_t>(octets.size()));
-    text = out.text();
-  }
+  StdoutCapture out;
+  EXPECT_EQ(zur::apiPrintPdu(env.get(), PDU_REC, &rec), 0);
+  std::fputs("app1\n", stdout);
+  zur::apiPrintHex(env.get(), &octet, 1);
+  std::fputs("app2", stdout);
+  EXPECT_EQ(zur::apiPrintPdu(env.get(), PDU_REC, &large), 0);
+  zur::apiPrintHex(env.get(), octets.data(), static_cast<int32_t>(octets.size()));
+  const std::string text = out.text();
   useSample(env.get());
   zurtest::hookText().clear();
   zur::apiPrintHex(env.get(), octets.data(), static_cast<int32_t>(octets.size()));
