@@ -153,7 +153,10 @@ TEST(NamedMutex, ObjectsOfOtherOwnersOpenToOthersOrOfAnotherSizeAreRefused) {
                {"open to others", made.st_size, 0666, false},
                {"another owner", made.st_size, 0600, true}};
   for (const auto &c : cases) {
-    if (c.otherOwner && geteuid() != 0) continue;  // only root can give an object away
+    if (c.otherOwner && geteuid() != 0) {
+      std::printf("[ skipped  ] %s: only root can give an object away\n", c.what);
+      continue;
+    }
     shm_unlink(object);
     const int fd = shm_open(object, O_RDWR | O_CREAT | O_EXCL, 0600);
     ASSERT_GE(fd, 0) << c.what;
