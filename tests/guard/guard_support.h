@@ -3,10 +3,11 @@
 #ifndef ZURBASE_TESTS_GUARD_GUARD_SUPPORT_H
 #define ZURBASE_TESTS_GUARD_GUARD_SUPPORT_H
 
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <optional>
-#include <semaphore>
 #include <string>
 #include <thread>
 #include <utility>
@@ -53,20 +54,26 @@ class Worker {
   }
   // Runs task on the thread and waits for it; a null task ends the thread.
   void run(std::function<void()> task) {
+    std::unique_lock hold(lock_);
     task_ = std::move(task);
-    posted_.release();
-    done_.acquire();
+    posted_ = true;
+    changed_.notify_all();
+    changed_.wait(hold, [this] { return !posted_; });
   }
 
  private:
+  std::mutex lock_;
+  std::condition_variable changed_;
   std::function<void()> task_;
-  std::binary_semaphore posted_{0}, done_{0};
+  bool posted_ = false;
   std::thread thread_{[this] {
-    for (posted_.acquire(); task_ != nullptr; posted_.acquire()) {
-      task_();
-      done_.release();
+    for (bool more = true; more;) {
+      std::unique_lock hold(lock_);
+      changed_.wait(hold, [this] { return posted_; });
+      if ((more = task_ != nullptr)) task_();
+      posted_ = false;
+      changed_.notify_all();
     }
-    done_.release();
   }};
 };
 
