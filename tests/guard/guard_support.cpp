@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <csignal>
-#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -21,40 +20,28 @@
 
 #include "platform/named_mutex.h"
 #include "platform/process_ids.h"
+#include "tests/support/ctl_builder.h"
 #include "tests/support/test_env.h"
 
 namespace zurtest {
-namespace {
 
-enum TypeIndex : std::uint16_t { T_REC, T_INTEGER, T_TEXT, T_ANONYMOUS, T_NEST, T_REC_REF };
-
-// maxLen, -, -, name, size, count, lenSize, dataOffset, typeFlags, ref, kind, -
-const TypeDesc kTypes[] = {
-    {0, 0, 0, "Rec", sizeof(RecValue), 2, 1, 0, 0, 0, KIND_SEQUENCE, 0},
-    {0, 0, 0, "INTEGER", 4, 0, 4, 0, 0, 0, KIND_INTEGER, 0},
-    {0, 0, 0, "IA5String", 64, 0, 0, 0, TYPE_BY_POINTER, 0, KIND_CHARS_NUL, 0},
-    {0, 0, 0, nullptr, 4, 0, 4, 0, 0, 0, KIND_INTEGER, 0},
-    {0, 0, 0, "Nest", 4, 1, 4, 0, 0, 2, KIND_CHOICE, 0},
-    {0, 0, 0, "Rec", sizeof(RecValue), 2, 1, 0, TYPE_BY_POINTER, 0, KIND_SEQUENCE, 0},
-};
-
-// offset, type, presenceBit, nameIdx, fieldFlags, -
-const FieldDesc kFields[] = {
-    {offsetof(RecValue, a), T_INTEGER, 0, 0, FIELD_NAMED, 0},
-    {offsetof(RecValue, b), T_TEXT, 0, 1, FIELD_NAMED, 0},
-    {0, T_NEST, 0, 2, FIELD_NAMED, 0},
-};
-
-const std::uint16_t kPduTypes[] = {T_REC, T_ANONYMOUS, T_NEST, T_REC_REF};
-
-const ApiWord kInfo[] = {reinterpret_cast<ApiWord>("a"), reinterpret_cast<ApiWord>("b"),
-                         reinterpret_cast<ApiWord>("x")};
-
-const CtlTbl kTable{{}, 0, 4, 0, kPduTypes, kTypes, kFields, kInfo};
-
-}  // namespace
-
-const CtlTbl &sampleTable() { return kTable; }
+const CtlTbl &sampleTable() {
+  static CtlBuilder b;
+  static const CtlTbl *table = [] {
+    const uint16_t text =
+        b.byPointer(b.add(CtlBuilder::desc(KIND_CHARS_NUL, 64, 0, 0, "IA5String")));
+    const uint16_t rec = b.sequence("Rec", {field("a", b.integer()), field("b", text)}, 1);
+    // Nest's component is Nest itself, held through an address: a slot laid
+    // out as an address, then made a copy of Nest once Nest exists.
+    const uint16_t inner = b.byPointer(b.integer());
+    const uint16_t nest = b.choice("Nest", {field("x", inner)});
+    b.edit(inner) = *b.type(nest);
+    b.edit(inner).typeFlags |= TYPE_BY_POINTER;
+    for (uint16_t pdu : {rec, b.integer(4, nullptr), nest, b.byPointer(rec)}) b.pdu(pdu);
+    return b.table();
+  }();
+  return *table;
+}
 
 std::string recTextBeforeB(std::int32_t a) {
   return "value Rec ::= \n{\n  a " + std::to_string(a) + ",\n  b ";
@@ -63,10 +50,6 @@ std::string recTextBeforeB(std::int32_t a) {
 std::string recText(std::int32_t a, const std::string &b) {
   return recTextBeforeB(a) + "\"" + b + "\"\n}\n";
 }
-
-// The holder's arguments: this, the hold time, and the marker file that tells
-// the starter that the mutex is held.
-constexpr const char *kHolderArg = "--globlist-holder";
 
 void useSample(Env *env, bool countOnly) {
   zurcoreSetPrintHook(env, countOnly ? countingHook : appendingHook);
@@ -84,6 +67,25 @@ void (*currentSegvHandler())(int) {
   return action.sa_handler;
 #endif
 }
+
+namespace {
+
+// The holder process: takes "globlist", tells its starter by making the
+// marker file, and holds it for holdMs or, with holdMs < 0, ends holding it.
+int holdGloblist(int holdMs, const char *marker) {
+  zur::platform::NamedMutex mutex;
+  if (!mutex.open("globlist")) return 2;
+  if (mutex.wait(20000) != zur::platform::MutexWait::Acquired) return 3;
+  std::ofstream(marker) << "held\n";
+  if (holdMs < 0) std::_Exit(0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(holdMs));
+  const bool released = mutex.release();
+  return released && mutex.close() ? 0 : 4;
+}
+
+constexpr const char *kHolderArg = "--globlist-holder";  // then holdMs and the marker
+
+}  // namespace
 
 GloblistHolder::GloblistHolder(int holdMs) {
   static int serial = 0;
@@ -106,11 +108,7 @@ GloblistHolder::GloblistHolder(int holdMs) {
 #else
   const pid_t child = fork();
   if (child < 0) throw std::runtime_error("fork failed");
-  if (child == 0) {
-    std::string args[] = {"holder", kHolderArg, std::to_string(holdMs), marker};
-    char *argv[] = {args[0].data(), args[1].data(), args[2].data(), args[3].data()};
-    std::_Exit(runHolderMode(4, argv).value_or(1));
-  }
+  if (child == 0) std::_Exit(holdGloblist(holdMs, marker.c_str()));
   process_ = child;
 #endif
   const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
@@ -138,19 +136,6 @@ int GloblistHolder::join() {
   return *exitCode_;
 }
 
-std::optional<int> runHolderMode(int argc, char **argv) {
-  if (argc != 4 || std::strcmp(argv[1], kHolderArg) != 0) return std::nullopt;
-  const int holdMs = std::atoi(argv[2]);
-  zur::platform::NamedMutex mutex;
-  if (!mutex.open("globlist")) return 2;
-  if (mutex.wait(20000) != zur::platform::MutexWait::Acquired) return 3;
-  std::ofstream(argv[3]) << "held\n";
-  if (holdMs < 0) std::_Exit(0);  // end abruptly, still holding it
-  std::this_thread::sleep_for(std::chrono::milliseconds(holdMs));
-  const bool released = mutex.release();
-  return released && mutex.close() ? 0 : 4;
-}
-
 bool underUserModeEmulator() {
 #ifdef _WIN32
   return false;
@@ -166,7 +151,8 @@ bool underUserModeEmulator() {
 // The guard tests' executable also serves as the second process that holds
 // "globlist" (see GloblistHolder).
 int main(int argc, char **argv) {
-  if (const std::optional<int> holderExit = zurtest::runHolderMode(argc, argv)) return *holderExit;
+  if (argc == 4 && std::strcmp(argv[1], zurtest::kHolderArg) == 0)
+    return zurtest::holdGloblist(std::atoi(argv[2]), argv[3]);
   testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

@@ -1,6 +1,5 @@
-// Shared pieces of the guarded-print tests: a small hand-laid control table,
-// per-thread output capture, a thread that runs work on request, and a second
-// process that holds "globlist".
+// Shared pieces of the guarded-print tests: a small control table, a thread
+// that runs work on request, and a second process that holds "globlist".
 #ifndef ZURBASE_TESTS_GUARD_GUARD_SUPPORT_H
 #define ZURBASE_TESTS_GUARD_GUARD_SUPPORT_H
 
@@ -28,7 +27,7 @@ struct RecValue {
 enum SamplePdu {
   PDU_REC = 1,        // Rec
   PDU_ANONYMOUS = 2,  // an INTEGER type without a name
-  PDU_NEST = 3,       // Nest ::= CHOICE { x Nest }: nests without end
+  PDU_NEST = 3,       // Nest ::= CHOICE { x Nest } with x held through an address
   PDU_REC_REF = 4     // Rec held through a pointer
 };
 
@@ -93,10 +92,6 @@ class GloblistHolder {
   std::intptr_t process_ = 0;
   std::optional<int> exitCode_;
 };
-
-// In the holder process: runs the mode named by the arguments and gives the
-// exit code; nothing when the arguments name no holder mode.
-std::optional<int> runHolderMode(int argc, char **argv);
 
 // True when the program runs under a user-mode emulator (qemu-user), which
 // does not emulate the kernel's robust lists: a dead holder is never noticed.

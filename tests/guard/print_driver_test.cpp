@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <csignal>
 #include <csetjmp>
+#include <cstring>
 #include <thread>
+#include <vector>
 
 #include "frame/error_table.h"
 #include "library/entry_points.h"
@@ -45,8 +48,6 @@ void *leavingRemap(Env *env, void *, void *, uint32_t) {
   return nullptr;
 }
 
-void sentinelExit(Env *, int32_t, ApiWord) {}
-
 class PrintDriverTest : public testing::Test {
  protected:
   TestEnv env;
@@ -60,14 +61,10 @@ class PrintDriverTest : public testing::Test {
     env->services->unmapValue = spyUnmap;
   }
 
+  // Through the entry table, as an application calls it.
   int print(int32_t pdu, void *value) {
     hookText().clear();
-    return zur::apiPrintPdu(env.get(), pdu, value);
-  }
-
-  void expectPrint(int32_t pdu, void *value, int code, const std::string &text) {
-    EXPECT_EQ(print(pdu, value), code) << "PDU " << pdu;
-    EXPECT_EQ(hookText(), text) << "PDU " << pdu;
+    return reinterpret_cast<ApiPrintPduFn>(apiTbl[SLOT_PRINT_PDU])(env.get(), pdu, value);
   }
 
   void expectNothingLeftBehind() {
@@ -76,37 +73,57 @@ class PrintDriverTest : public testing::Test {
   }
 };
 
-TEST_F(PrintDriverTest, ACompletePrintIsGuardedOnlyWhileItRuns) {
-  auto printPdu = reinterpret_cast<ApiPrintPduFn>(apiTbl[SLOT_PRINT_PDU]);
-  hookText().clear();
-  EXPECT_EQ(printPdu(env.get(), PDU_REC, &rec), 0);
-  EXPECT_EQ(hookText(), recText(5, "zurbase"));
-  EXPECT_EQ(seen.mapAddress, &rec);
-  EXPECT_EQ(seen.mapSize, sizeof(RecValue));
-  EXPECT_EQ(seen.unmapCalls, 1);
-  EXPECT_EQ(seen.registered, env.get());
-  EXPECT_NE(seen.handler, handlerBefore);  // the library's handler, during the print only
-  EXPECT_EQ(seen.depthAtMap, 0);
-  EXPECT_EQ(env->workArea.printDepth, 0);
-  expectNothingLeftBehind();
-
-  // A root held through a pointer: the root cursor covers the address word.
-  RecValue other{0, 7, "x"};
-  RecValue *held = &other;
-  expectPrint(PDU_REC_REF, &held, 0, recText(7, "x"));
-  EXPECT_EQ(seen.mapAddress, &held);
-  EXPECT_EQ(seen.mapSize, sizeof(ApiWord));
-  EXPECT_EQ(seen.unmapCalls, 2);
-  // The last PDU is a type without a name.
+// Every print runs registered and under the library's handler, unless bit
+// 0x200 is set, and leaves neither behind. A memory violation gives 14 (also
+// the violations after it), a service that leaves with a row gives its code;
+// both keep what was printed, and the next print starts at depth 0.
+TEST_F(PrintDriverTest, PrintsAreGuardedOnlyWhileTheyRun) {
+  RecValue bad{0, 5, reinterpret_cast<const char *>(0x10)};
+  RecValue *held = &rec, *badRoot = reinterpret_cast<RecValue *>(0x10);
   int32_t number = -42;
-  expectPrint(PDU_ANONYMOUS, &number, 0, "value <anonymous> ::= -42\n");
+  const auto remapBefore = env->services->remapValue;
+  const struct {
+    int32_t pdu;
+    void *value;
+    int exitRow;  // of the service that follows b's address; 0: it maps as usual
+    int code;
+    std::string text;
+    uint32_t mapSize;  // a root held through a pointer is mapped as its address word
+  } cases[] = {
+      {PDU_REC, &bad, 0, 14, recTextBeforeB(5), sizeof(RecValue)},
+      {PDU_REC_REF, &badRoot, 0, 14, "value Rec ::= \n{\n  a ", sizeof(ApiWord)},
+      {PDU_REC, &rec, 7, zur::errorCode(7), recTextBeforeB(5), sizeof(RecValue)},
+      {PDU_REC, &rec, 0, 0, recText(5, "zurbase"), sizeof(RecValue)},
+      {PDU_REC, &rec, 46, zur::errorCode(46), recTextBeforeB(5), sizeof(RecValue)},
+      {PDU_REC_REF, &held, 0, 0, recText(5, "zurbase"), sizeof(ApiWord)},
+      {PDU_ANONYMOUS, &number, 0, 0, "value <anonymous> ::= -42\n", 4},
+  };
+  for (bool guarded : {true, false}) {
+    if (!guarded) env->decFlags |= ZURBASE_FLAG_NO_PRINT_GUARD;
+    for (const auto &c : cases) {
+      if (!guarded && c.code == 14) continue;  // nothing would catch it
+      SCOPED_TRACE(std::string(guarded ? "guarded, " : "") + "case " + std::to_string(&c - cases));
+      seen = Seen{};
+      seen.exitRow = c.exitRow;
+      env->services->remapValue = c.exitRow != 0 ? leavingRemap : remapBefore;
+      EXPECT_EQ(print(c.pdu, c.value), c.code);
+      EXPECT_EQ(hookText(), c.text);
+      EXPECT_EQ(seen.mapAddress, c.value);
+      EXPECT_EQ(seen.mapSize, c.mapSize);
+      EXPECT_EQ(seen.unmapCalls, c.code == 0 ? 1 : 0);
+      EXPECT_EQ(seen.depthAtMap, 0);
+      EXPECT_EQ(seen.indentAtMap, 0);
+      EXPECT_EQ(seen.registered, guarded ? env.get() : nullptr);
+      EXPECT_EQ(seen.handler != handlerBefore, guarded);
+      expectNothingLeftBehind();
+    }
+  }
 }
 
 TEST_F(PrintDriverTest, BadArgumentsGive6WithoutOutputOrChange) {
   env->workArea.printDepth = 7;
   env->workArea.printIndent = 3;
-  env->workArea.abortJump = sentinelExit;
-  env->workArea.abortJmpBuf = &seen;
+  const WorkArea before = env->workArea;
   for (int32_t pdu : {0, -1, -2147483647 - 1, sampleTable().pduCount + 1})
     EXPECT_EQ(print(pdu, &rec), 6) << "PDU " << pdu;
   EXPECT_EQ(print(PDU_REC, nullptr), 6);
@@ -116,55 +133,47 @@ TEST_F(PrintDriverTest, BadArgumentsGive6WithoutOutputOrChange) {
   EXPECT_EQ(zur::apiPrintPdu(nullptr, PDU_REC, &rec), 6);
   EXPECT_EQ(zur::printPdu(nullptr, PDU_REC, &rec, &sampleTable()), 6);
   EXPECT_EQ(hookText(), "");
-  EXPECT_EQ(env->workArea.printDepth, 7);
-  EXPECT_EQ(env->workArea.printIndent, 3);
-  EXPECT_EQ(env->workArea.abortJump, sentinelExit);
-  EXPECT_EQ(env->workArea.abortJmpBuf, &seen);
+  EXPECT_EQ(std::memcmp(&before, &env->workArea, sizeof before), 0);
   EXPECT_EQ(seen.mapAddress, nullptr);
 }
 
-TEST_F(PrintDriverTest, Bit0x200SkipsRegistrationAndHandlerButKeepsTheExit) {
-  env->decFlags |= ZURBASE_FLAG_NO_PRINT_GUARD;
-  expectPrint(PDU_REC, &rec, 0, recText(5, "zurbase"));
-  EXPECT_EQ(seen.registered, nullptr);
-  EXPECT_EQ(seen.handler, handlerBefore);
-  seen.exitRow = 7;
-  env->services->remapValue = leavingRemap;
-  expectPrint(PDU_REC, &rec, zur::errorCode(7), recTextBeforeB(5));
-  expectNothingLeftBehind();
-}
-
-TEST_F(PrintDriverTest, AMemoryViolationGives14AndKeepsWhatWasPrinted) {
-  RecValue bad{0, 5, reinterpret_cast<const char *>(0x10)};
-  expectPrint(PDU_REC, &bad, 14, recTextBeforeB(5));
-  EXPECT_EQ(seen.unmapCalls, 0);
-  expectNothingLeftBehind();
-  // The next violation on this thread is caught as well.
-  RecValue *badRoot = reinterpret_cast<RecValue *>(0x10);
-  expectPrint(PDU_REC_REF, &badRoot, 14, "value Rec ::= \n{\n  a ");
-  RecValue good{0, 6, "ok"};
-  expectPrint(PDU_REC, &good, 0, recText(6, "ok"));
-  expectNothingLeftBehind();
-}
-
-TEST_F(PrintDriverTest, AServiceLeavingWithARowGivesItsCodeAndTheNextPrintStartsAtZero) {
-  const auto remapBefore = env->services->remapValue;
-  env->services->remapValue = leavingRemap;
-  for (int row : {1, 7, 46, 48, 111}) {
-    seen.exitRow = row;
-    SCOPED_TRACE("row " + std::to_string(row));
-    expectPrint(PDU_REC, &rec, zur::errorCode(row), recTextBeforeB(5));
-    expectNothingLeftBehind();
+// Threads printing at once, two prints of three meeting a bad address inside
+// the value or as the root pointer, each get their own result and text.
+TEST(ConcurrentPrint, ThreadsFaultingOnPurposeEachGetTheirOwnResult) {
+  constexpr int kThreads = 8;
+  void (*handlerBefore)(int) = currentSegvHandler();
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  std::atomic<long> wrong{0};
+  std::vector<std::thread> threads;
+  for (int t = 1; t <= kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      TestEnv env;
+      useSample(env.get());
+      const std::string name = "thread " + std::to_string(t);
+      RecValue good{0, t, name.c_str()};
+      RecValue badInside{0, -t, reinterpret_cast<const char *>(0x10)};
+      RecValue *badRoot = reinterpret_cast<RecValue *>(0x20);
+      const struct {
+        int32_t pdu;
+        void *value;
+        int code;
+        std::string text;
+      } rounds[] = {{PDU_REC, &good, 0, recText(t, name)},
+                    {PDU_REC, &badInside, 14, recTextBeforeB(-t)},
+                    {PDU_REC_REF, &badRoot, 14, "value Rec ::= \n{\n  a "}};
+      for (int i = 0; i < 20 || std::chrono::steady_clock::now() < until; ++i) {
+        const auto &round = rounds[(i + t) % 3];
+        hookText().clear();
+        if (zur::apiPrintPdu(env.get(), round.pdu, round.value) != round.code ||
+            hookText() != round.text)
+          ++wrong;
+      }
+    });
   }
-  seen.exitRow = 7;
-  EXPECT_EQ(print(PDU_REC, &rec), 8);
-  EXPECT_GT(env->workArea.printDepth, 0);
-  EXPECT_GT(env->workArea.printIndent, 0);
-  env->services->remapValue = remapBefore;
-  expectPrint(PDU_REC, &rec, 0, recText(5, "zurbase"));
-  EXPECT_EQ(seen.depthAtMap, 0);
-  EXPECT_EQ(seen.indentAtMap, 0);
-  EXPECT_EQ(env->workArea.printDepth, 0);
+  for (std::thread &t : threads) t.join();
+  EXPECT_EQ(wrong.load(), 0);
+  EXPECT_EQ(zur::regListHead, nullptr);
+  EXPECT_EQ(currentSegvHandler(), handlerBefore);
 }
 
 #ifndef _WIN32
@@ -192,8 +201,6 @@ TEST_F(PrintDriverTest, AFaultOutsideAnyPrintReachesTheApplicationWhilePrintsSta
   sigemptyset(&application.sa_mask);
   sigaction(SIGSEGV, &application, &before);
   env->services->mapValue = mapOnceOtherThreadFaulted;
-  stage = 0;
-  applicationCalls = 0;
   RecValue broken{0, 3, reinterpret_cast<const char *>(0x10)};
   int result = -1;
   std::thread printing([&] { result = zur::apiPrintPdu(env.get(), PDU_REC, &broken); });
@@ -217,8 +224,12 @@ TEST_F(PrintDriverTest, AStackOverflowInsideAPrintGives14) {
   std::thread([&] {
     TestEnv own;
     useSample(own.get(), true);
-    int32_t firstAlternative = 1;
-    result = zur::apiPrintPdu(own.get(), PDU_NEST, &firstAlternative);
+    // Its first alternative, held through an address, is itself.
+    struct Nest {
+      int32_t alternative;
+      const Nest *x;
+    } nest{1, &nest};
+    result = zur::apiPrintPdu(own.get(), PDU_NEST, &nest);
     hookCalls = zurtest::hookCalls();
   }).join();
   EXPECT_EQ(result, 14);

@@ -2,109 +2,77 @@
 
 #include <gtest/gtest.h>
 
-#include <initializer_list>
+#include <vector>
 
-#include "platform/process_ids.h"
 #include "tests/guard/guard_support.h"
 
 namespace {
 
 using zur::RegRecord;
 
-// Distinct Env addresses; the list never reads through them.
-Env *envNo(int n) { return reinterpret_cast<Env *>(static_cast<ApiWord>(0x1000 * n)); }
+// Distinct Env addresses, one per record; the list never reads through them.
+Env *envOf(int r) { return reinterpret_cast<Env *>(static_cast<ApiWord>(0x1000 * (r + 1))); }
 
-class RegistrationListTest : public testing::Test {
- protected:
+enum Op { Add, AddLocked, Remove, RemoveLocked, Unlink };
+
+// Each step runs on one of three threads, which keep their ids throughout.
+// After it, the list holds exactly `list` (records, newest first, each
+// backLink the address of the word that points to it) and the thread finds
+// the Env of record `found` (-1: none).
+TEST(RegistrationList, EachThreadFindsAndRemovesItsNewestRecordAndTheRestStayLinked) {
   RegRecord *head = nullptr;
-  RegRecord records[3] = {};
-  zurtest::Worker workers[3];
-
-  // On worker i: registers records[i] with envNo(i + 1), or removes the
-  // worker's newest record; under the mutex when locked.
-  void edit(int i, bool add, bool locked) {
-    workers[i].run([&, i, add, locked] {
-      Env *value = add ? envNo(i + 1) : nullptr;
-      RegRecord *record = add ? &records[i] : nullptr;
-      EXPECT_EQ(locked ? zur::updateRegistration(value, record, &head)
-                       : zur::editRegList(value, record, &head),
-                1);
+  RegRecord records[6] = {};  // record 5 never goes in
+  zurtest::Worker threads[3];
+  const struct {
+    int thread;
+    Op op;
+    int record;
+    std::vector<int> list;
+    int found;
+  } steps[] = {
+      {0, Add, 0, {0}, 0},
+      {1, Add, 1, {1, 0}, 1},
+      {2, Add, 2, {2, 1, 0}, 2},
+      {1, Remove, -1, {2, 0}, -1},  // the middle
+      {0, Remove, -1, {2}, -1},     // the oldest
+      {2, Remove, -1, {}, -1},      // the only one
+      {0, AddLocked, 0, {0}, 0},
+      {1, RemoveLocked, -1, {0}, -1},  // a thread without a record changes nothing
+      {1, AddLocked, 1, {1, 0}, 1},
+      {0, RemoveLocked, -1, {1}, -1},
+      {0, Add, 3, {3, 1}, 3},  // thread 0 nests two prints around one of thread 2
+      {2, Add, 2, {2, 3, 1}, 2},
+      {0, Add, 4, {4, 2, 3, 1}, 4},
+      {0, Remove, -1, {2, 3, 1}, 3},  // the newest, its outer record found again
+      {0, Remove, -1, {2, 1}, -1},
+      {0, Add, 0, {0, 2, 1}, 0},
+      {0, Unlink, 5, {0, 2, 1}, 0},  // not in the list
+      {0, Unlink, 2, {0, 1}, 0},
+      {1, Unlink, 0, {1}, 1},
+      {1, Unlink, 1, {}, -1},
+  };
+  for (const auto &s : steps) {
+    SCOPED_TRACE("step " + std::to_string(&s - steps));
+    threads[s.thread].run([&] {
+      const bool add = s.op == Add || s.op == AddLocked;
+      Env *value = add ? envOf(s.record) : nullptr;
+      RegRecord *record = add ? &records[s.record] : nullptr;
+      if (s.op == Unlink)
+        zur::unlinkRecord(&records[s.record], &head);
+      else if (s.op == AddLocked || s.op == RemoveLocked)
+        EXPECT_EQ(zur::updateRegistration(value, record, &head), 1);
+      else
+        EXPECT_EQ(zur::editRegList(value, record, &head), 1);
+      EXPECT_EQ(zur::registeredEnv(&head), s.found < 0 ? nullptr : envOf(s.found));
     });
-  }
-  void registerAll() {
-    for (int i = 0; i < 3; ++i) edit(i, true, false);
-  }
-  // The list holds exactly these records, newest first, each backLink being
-  // the address of the word that points to its record.
-  void expectList(std::initializer_list<RegRecord *> order) {
     RegRecord **link = &head;
-    for (RegRecord *r : order) {
-      ASSERT_EQ(*link, r);
-      EXPECT_EQ(r->backLink, link);
-      link = &r->next;
+    for (int r : s.list) {
+      ASSERT_EQ(*link, &records[r]);
+      ASSERT_EQ(records[r].backLink, link);
+      link = &records[r].next;
     }
     EXPECT_EQ(*link, nullptr);
   }
-};
-
-TEST_F(RegistrationListTest, NewestGoesFirstWithIdsValueAndBackLinks) {
-  registerAll();
-  expectList({&records[2], &records[1], &records[0]});
-  for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(records[i].value, envNo(i + 1));
-    EXPECT_EQ(records[i].processId, zur::platform::currentProcessId());
-    workers[i].run([&] { EXPECT_EQ(records[i].threadId, zur::platform::currentThreadId()); });
-  }
-  EXPECT_NE(records[0].threadId, records[1].threadId);
-}
-
-TEST_F(RegistrationListTest, RemovingAnyRecordKeepsTheOthersLinked) {
-  registerAll();
-  edit(1, false, false);  // the middle
-  expectList({&records[2], &records[0]});
-  edit(0, false, false);  // the oldest
-  expectList({&records[2]});
-  edit(2, false, false);  // the only one
-  expectList({});
-  registerAll();
-  edit(2, false, false);  // the newest
-  expectList({&records[1], &records[0]});
-}
-
-TEST_F(RegistrationListTest, UnderTheMutexEachThreadRemovesOnlyItsOwnRecord) {
-  edit(0, true, true);
-  edit(1, false, true);  // worker 1 has no record: nothing changes
-  expectList({&records[0]});
-  edit(1, true, true);
-  edit(0, false, true);
-  expectList({&records[1]});
-  edit(1, false, true);
-  expectList({});
-}
-
-TEST_F(RegistrationListTest, AThreadThatNestsFindsAndRemovesItsNewestRecordFirst) {
-  RegRecord outer{}, inner{};
-  ASSERT_EQ(zur::editRegList(envNo(7), &outer, &head), 1);
-  edit(0, true, false);
-  ASSERT_EQ(zur::editRegList(envNo(8), &inner, &head), 1);
-  EXPECT_EQ(zur::registeredEnv(&head), envNo(8));
-  zur::editRegList(nullptr, nullptr, &head);
-  EXPECT_EQ(zur::registeredEnv(&head), envNo(7));
-  expectList({&records[0], &outer});
-  zur::editRegList(nullptr, nullptr, &head);
-  EXPECT_EQ(zur::registeredEnv(&head), nullptr);
-  workers[0].run([&] { EXPECT_EQ(zur::registeredEnv(&head), envNo(1)); });
-}
-
-TEST_F(RegistrationListTest, UnlinkTakesOutExactlyThatRecordAndIgnoresOthers) {
-  registerAll();
-  RegRecord stranger{};
-  zur::unlinkRecord(&stranger, &head);
-  expectList({&records[2], &records[1], &records[0]});
-  zur::unlinkRecord(&records[1], &head);
-  expectList({&records[2], &records[0]});
-  zur::unlinkRecord(&records[2], &head);
-  expectList({&records[0]});
 }
 
 }  // namespace
