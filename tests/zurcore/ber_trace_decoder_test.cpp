@@ -78,7 +78,6 @@ TEST(BerTraceDecoder, TracesAndStatusRows) {
        "  #1 INTEGER: tag = [UNIVERSAL 2] primitive; length = 1\n"
        "not parsed: 0 octets from offset 5:\n",
        "D0055S: Premature end of input buffer.\n"},
-      {"an empty encoding holds no PDU", {}, 4, "", "D0055S: Premature end of input buffer.\n"},
       {"truncated before the length", {0x30}, 4, nullptr},
       {"truncated in a long tag", {0x1F, 0x81}, 4, nullptr},
       {"truncated in a long length", {0x04, 0x82, 0x01}, 4, nullptr},
@@ -129,10 +128,14 @@ TEST(BerTraceDecoder, TracesAndStatusRows) {
   }
 }
 
-TEST(BerTraceDecoder, NullInputIsRefused) {
+TEST(BerTraceDecoder, NullOrEmptyInputIsRefused) {
   Decoded null = decode(nullptr, 3);
   EXPECT_EQ(null.status, 11);
   EXPECT_EQ(null.message, "D0011S: Unexpected NULL pointer in input.\n");
+  const unsigned char octet = 0x05;
+  Decoded empty = decode(&octet, 0);  // an empty encoding holds no PDU
+  EXPECT_EQ(empty.status, 4);
+  EXPECT_EQ(empty.message, "D0055S: Premature end of input buffer.\n");
 }
 
 }  // namespace
