@@ -38,6 +38,15 @@ class StdoutBufferTest : public testing::Test {
   }
 };
 
+// A fault between two calls keeps what the print had gathered since its last
+// call-out (the root's address was followed, then a component is read).
+TEST_F(StdoutBufferTest, AFaultBetweenCallsKeepsTheGatheredText) {
+  RecValue *badRoot = reinterpret_cast<RecValue *>(0x10);
+  StdoutCapture out;
+  EXPECT_EQ(zur::apiPrintPdu(env.get(), PDU_REC_REF, &badRoot), 14);
+  EXPECT_EQ(out.text(), "value Rec ::= \n{\n  a ");
+}
+
 // Standard output gets everything in the order it was printed: a service's
 // own output in its place inside a print, the application's text between
 // calls, and texts larger than the buffer, in one value and in many calls.
