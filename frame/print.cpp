@@ -20,7 +20,6 @@ OutputScope::~OutputScope() {
 void OutputScope::resume() noexcept {
   if (callStart_ != kNoCall) len_ = callStart_;
   callStart_ = kNoCall;
-  currentOutput = this;
   flush();
 }
 

@@ -39,8 +39,9 @@ class OutputScope {
 
   // After the emergency exit left a print: drops the text of an apiPrint
   // call that was cut short (a call's text is all or nothing, as on the hook
-  // path), makes this scope current again in case the jump skipped inner
-  // scopes, and hands the rest on.
+  // path) and hands the rest on. Scopes of entry points that the jump
+  // skipped are never current again: this scope's destructor, which follows,
+  // makes its outer one current.
   void resume() noexcept;
   void flush() noexcept;
   bool empty() const { return len_ == 0; }
