@@ -12,6 +12,7 @@
 #endif
 
 #include "frame/word_format.h"
+#include "platform/process_ids.h"
 
 namespace zurtest {
 namespace {
@@ -31,8 +32,10 @@ int fdOf(std::FILE *f) { return fileno(f); }
 }  // namespace
 
 StdoutCapture::StdoutCapture() {
+  // Test programs run side by side in one directory: the name is the process's own.
   static int serial = 0;
-  path_ = "zur_stdout_capture_" + std::to_string(++serial) + ".txt";
+  path_ = "zur_stdout_capture_" + std::to_string(zur::platform::currentProcessId()) + "_" +
+          std::to_string(++serial) + ".txt";
   std::fflush(stdout);
   savedFd_ = dupFd(fdOf(stdout));
   std::FILE *f = std::fopen(path_.c_str(), "wb");
