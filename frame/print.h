@@ -113,7 +113,6 @@ class PrintFormat {
   consteval PrintFormat(const char *format) : text(format) {
     int i = 0;
     int count = 0;
-    int lastEnd = 0;
     while (format[i] != '\0') {
       if (format[i] != '%') {
         ++i;
@@ -163,24 +162,21 @@ class PrintFormat {
       i += 1 + n;
       ends[count] = static_cast<std::uint16_t>(i);
       ++count;
-      lastEnd = i;
     }
     if (i > 0xFFFF) return;
     conversions = static_cast<std::uint8_t>(count);
     if (count == 0) headLen = static_cast<std::uint16_t>(i);
-    tailPos = static_cast<std::uint16_t>(lastEnd);
-    tailLen = static_cast<std::uint16_t>(count == 0 ? 0 : i - lastEnd);
+    tailLen = static_cast<std::uint16_t>(count == 0 ? 0 : i - ends[count - 1]);
     shape = count <= 1 ? Shape::Single : Shape::Several;
   }
 
   const char *text;
   Shape shape = Shape::Parsed;
-  // The first conversion (None for none), the text before it and, for a
-  // single conversion, the text after it.
+  // The first conversion (None for none), the text before it, and the text
+  // after the last one.
   Piece conversion = Piece::None;
   std::uint8_t width = 0;
   std::uint16_t headLen = 0;
-  std::uint16_t tailPos = 0;
   std::uint16_t tailLen = 0;
   // Every conversion, four bits each in order, its zero-padded width, and
   // where it starts and ends in the text.
@@ -348,7 +344,7 @@ inline std::size_t putText(OutputScope &out, const char *s, std::size_t n) {
   if (f.headLen != 0) out.put(f.text, f.headLen);
   int k = 0;
   total += putConversion(out, f.conversion, f.width, w, k);
-  if (f.tailLen != 0) out.put(f.text + f.tailPos, f.tailLen);
+  if (f.tailLen != 0) out.put(f.text + f.ends[0], f.tailLen);
   if (marked) out.endCall();
   return static_cast<int>(total);
 }
