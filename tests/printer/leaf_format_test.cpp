@@ -75,6 +75,30 @@ TEST_F(LeafFormat, TimeZones) {
   for (const auto &[t, s] : utc) EXPECT_EQ(text(printUTCTime, &t), s);
 }
 
+// The x87 unit's precision control (bits 8-9 of its control word: 2 for a
+// 53-bit, 3 for a 64-bit mantissa) is the caller's: mingw programs start at
+// 64 bits, Microsoft's run-time at 53. REAL text must not depend on it.
+class X87Precision {
+ public:
+  explicit X87Precision(unsigned pc) {
+#if defined(__i386__)
+    asm volatile("fnstcw %0" : "=m"(saved_));
+    unsigned short cw = static_cast<unsigned short>((saved_ & ~0x300u) | (pc << 8));
+    asm volatile("fldcw %0" : : "m"(cw));
+#else
+    (void)pc;
+#endif
+  }
+  ~X87Precision() {
+#if defined(__i386__)
+    asm volatile("fldcw %0" : : "m"(saved_));
+#endif
+  }
+
+ private:
+  unsigned short saved_ = 0;
+};
+
 TEST_F(LeafFormat, BinaryRealsAsMantissaBaseExponent) {
   const std::pair<double, const char *> cases[] = {
       {12345.678, "{ 1.235, 10, 4 }"},
@@ -82,14 +106,23 @@ TEST_F(LeafFormat, BinaryRealsAsMantissaBaseExponent) {
       {-5, "{ -5.000, 10, 0 }"},
       {1.0, "{ 1.000, 10, 0 }"},
       {10.0, "{ 1.000, 10, 1 }"},
+      {1000.0, "{ 1.000, 10, 3 }"},
+      {1e-5, "{ 1.000, 10, -5 }"},
       {-0.5, "{ -5.000, 10, -1 }"},
+      {999.9996, "{ 10.000, 10, 2 }"},  // the mantissa rounds up to 10
       {0.0, "0"},
       {-0.0, "0"},
       {std::numeric_limits<double>::quiet_NaN(), "0"},
       {std::numeric_limits<double>::infinity(), "PLUS-INFINITY"},
       {-std::numeric_limits<double>::infinity(), "MINUS-INFINITY"},
-      {1e300, "{ 1.000, 10, 300 }"}};
-  for (const auto &[x, s] : cases) EXPECT_EQ(text(printBinaryReal, x), s) << x;
+      {1e300, "{ 1.000, 10, 300 }"},
+      {std::numeric_limits<double>::max(), "{ 1.798, 10, 308 }"},
+      {std::numeric_limits<double>::min(), "{ 2.225, 10, -308 }"},
+      {1e-310, "{ inf, 10, -310 }"}};  // subnormal: 10 to the 310th overflows
+  for (unsigned pc : {2u, 3u}) {
+    X87Precision precision(pc);
+    for (const auto &[x, s] : cases) EXPECT_EQ(text(printBinaryReal, x), s) << x << " pc " << pc;
+  }
 }
 
 TEST_F(LeafFormat, QuotedTextsAndMixedReals) {
