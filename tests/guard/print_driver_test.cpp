@@ -217,8 +217,11 @@ TEST_F(PrintDriverTest, AFaultOutsideAnyPrintReachesTheApplicationWhilePrintsSta
 }
 #endif
 
-#if !defined(_WIN32) && !defined(__SANITIZE_ADDRESS__)
+#ifndef _WIN32
 TEST_F(PrintDriverTest, AStackOverflowInsideAPrintGives14) {
+#ifdef __SANITIZE_ADDRESS__
+  GTEST_SKIP() << "AddressSanitizer takes the overflow's signal on a stack of its own first";
+#endif
   int result = -1;
   long hookCalls = 0;
   std::thread([&] {
@@ -235,6 +238,17 @@ TEST_F(PrintDriverTest, AStackOverflowInsideAPrintGives14) {
   EXPECT_EQ(result, 14);
   EXPECT_GT(hookCalls, 1000);
   expectNothingLeftBehind();
+}
+#endif
+
+#ifdef _WIN32
+TEST_F(PrintDriverTest, AFaultOutsideAnyPrintReachesTheApplicationWhilePrintsStayGuarded) {
+  GTEST_SKIP() << "POSIX signal dispositions only: on Windows the print's vectored handler "
+                  "passes a fault of a thread that is not printing on unchanged";
+}
+TEST_F(PrintDriverTest, AStackOverflowInsideAPrintGives14) {
+  GTEST_SKIP() << "a stack overflow is not an access violation on Windows: only POSIX "
+                  "prints run their fault handler on an alternate stack";
 }
 #endif
 
