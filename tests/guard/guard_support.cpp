@@ -76,7 +76,11 @@ int holdGloblist(int holdMs, const char *marker) {
   zur::platform::NamedMutex mutex;
   if (!mutex.open("globlist")) return 2;
   if (mutex.wait(20000) != zur::platform::MutexWait::Acquired) return 3;
-  std::ofstream(marker) << "held\n";
+  // Made under another name and renamed once closed: on Windows the starter
+  // cannot remove a marker that is still open.
+  const std::string made = std::string(marker) + ".tmp";
+  std::ofstream(made) << "held\n";
+  std::filesystem::rename(made, marker);
   if (holdMs < 0) std::_Exit(0);
   std::this_thread::sleep_for(std::chrono::milliseconds(holdMs));
   const bool released = mutex.release();
