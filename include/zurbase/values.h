@@ -45,6 +45,43 @@ typedef struct EncodedValue {
 } EncodedValue;
 ZURBASE_ASSERT_SIZE(EncodedValue, 12);
 
+/* Values of compiled modules (zurasn1): a length or count, then the address
+   of the data, which lies in the decode's arena. */
+typedef struct ZurOctets {          /* OCTET STRING (kind 10) */
+  uint32_t length;                  /* octets */
+  uint8_t *value;
+} ZurOctets;
+typedef struct ZurHugeInt {         /* INTEGER beyond 64 bits (kind 20) */
+  uint32_t length;                  /* octets of the two's complement, fewest that hold it */
+  uint8_t *value;                   /* most significant first */
+} ZurHugeInt;
+typedef struct ZurBits {            /* BIT STRING (kind 3) */
+  uint32_t length;                  /* bits; bit 0 is the top bit of value[0] */
+  uint8_t *value;
+} ZurBits;
+typedef struct ZurChars {           /* 8-bit character strings (kind 25) */
+  uint32_t length;                  /* octets, without the NUL decoders add */
+  char *value;
+} ZurChars;
+typedef struct ZurBmpChars {        /* BMPString (kind 53) */
+  uint32_t length;                  /* characters */
+  uint16_t *value;
+} ZurBmpChars;
+typedef struct ZurUniversalChars {  /* UniversalString (kind 54) */
+  uint32_t length;                  /* characters */
+  uint32_t *value;
+} ZurUniversalChars;
+typedef struct ZurOid {             /* OBJECT IDENTIFIER (kind 63) */
+  uint32_t length;                  /* contents octets of the encoding */
+  uint8_t *value;
+} ZurOid;
+typedef struct ZurRelativeOid {     /* RELATIVE-OID (kind 28) */
+  int16_t count;                    /* arcs */
+  uint32_t *value;
+} ZurRelativeOid;
+ZURBASE_ASSERT_OFFSET(ZurOctets, value, 4);
+ZURBASE_ASSERT_OFFSET(ZurRelativeOid, value, 4);
+
 #ifdef __cplusplus
 }
 #endif

@@ -1,0 +1,209 @@
+// The resolved specification: what the front end (lexer, parser, resolver,
+// constraints) hands to the back end (layout, tables, C writer). Every
+// reference is resolved, parameterized types are instantiated, COMPONENTS OF
+// is expanded, tagging modes are applied and constraints are reduced to what
+// the codecs can use. Nothing here depends on the target: sizes and offsets
+// are the layout stage's business.
+#ifndef ZURASN1_MODEL_H
+#define ZURASN1_MODEL_H
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zurasn1 {
+
+// Where something was written: the file's index in Model::files, 1-based
+// line and column.
+struct SourcePos {
+  uint32_t file = 0;
+  uint32_t line = 0;
+  uint32_t col = 0;
+};
+
+using TypeId = uint32_t;  // index in Model::types
+
+// The same numbers as enum ZurBuiltin of zurbase/codec_tables.h.
+enum class Builtin : uint8_t {
+  Boolean = 1,
+  Integer = 2,
+  BitString = 3,
+  OctetString = 4,
+  Null = 5,
+  ObjectIdentifier = 6,
+  ObjectDescriptor = 7,
+  Real = 9,
+  Enumerated = 10,
+  Utf8String = 12,
+  RelativeOid = 13,
+  Sequence = 16,
+  Set = 17,
+  NumericString = 18,
+  PrintableString = 19,
+  TeletexString = 20,
+  VideotexString = 21,
+  Ia5String = 22,
+  UtcTime = 23,
+  GeneralizedTime = 24,
+  GraphicString = 25,
+  VisibleString = 26,
+  GeneralString = 27,
+  UniversalString = 28,
+  BmpString = 30,
+  Choice = 32,
+  SequenceOf = 33,
+  SetOf = 34,
+  OpenType = 35,  // ANY, ANY DEFINED BY, a class's type field
+};
+
+enum class TagClass : uint8_t { Universal = 0, Application = 1, Context = 2, Private = 3 };
+
+struct Tag {
+  TagClass cls = TagClass::Context;
+  uint32_t number = 0;
+  // A constructed wrapper around what follows. False on a type's innermost
+  // tag, its own one; every tag of a CHOICE or an open type is explicit.
+  bool isExplicit = false;
+};
+
+// PER-visible constraints, already combined (serial application,
+// intersections, unions) into the effective root constraint and its
+// extensibility. Absent optionals mean "no constraint of that sort".
+struct ValueRange {
+  std::optional<int64_t> lower;  // none: MIN
+  std::optional<int64_t> upper;  // none: MAX
+  bool extensible = false;
+};
+
+struct SizeRange {
+  uint32_t lower = 0;
+  std::optional<uint32_t> upper;  // none: MAX
+  bool extensible = false;
+};
+
+struct CharRange {
+  uint32_t first = 0;
+  uint32_t last = 0;
+};
+
+struct Alphabet {
+  std::vector<CharRange> ranges;  // ascending, disjoint, not adjacent
+  bool extensible = false;
+};
+
+// INTEGER named numbers, BIT STRING named bits, ENUMERATED enumerators.
+struct NamedNumber {
+  std::string name;
+  int64_t value = 0;
+};
+
+struct Value;
+using ValuePtr = std::shared_ptr<const Value>;
+
+// A value of a known type, as the module wrote it, resolved.
+struct Value {
+  enum class Kind : uint8_t {
+    Boolean,
+    Integer,
+    Real,
+    Null,
+    BitString,
+    OctetString,
+    CharString,        // chars; any character string type and the time types
+    ObjectIdentifier,  // arcs
+    RelativeOid,       // arcs
+    Enumerated,        // integer: the enumerator's value
+    Sequence,          // members: the components given, in the type's order (SET too)
+    SequenceOf,        // elements (SET OF too)
+    Choice,            // members: exactly one
+  };
+  Kind kind = Kind::Null;
+  bool boolean = false;
+  int64_t integer = 0;
+  double real = 0;
+  std::vector<uint8_t> octets;  // OctetString; BitString bits, first bit the top bit of octets[0]
+  uint32_t bitCount = 0;        // BitString
+  std::u32string chars;         // CharString, one code point per element
+  std::vector<uint64_t> arcs;   // ObjectIdentifier, RelativeOid
+  struct Member {
+    std::string name;
+    ValuePtr value;
+  };
+  std::vector<Member> members;
+  std::vector<ValuePtr> elements;
+};
+
+// A component of a SEQUENCE or SET, or an alternative of a CHOICE.
+struct Component {
+  std::string name;
+  TypeId type = 0;
+  bool optional = false;
+  ValuePtr defaultValue;  // DEFAULT: the value, of the component's type
+  // 0 in the root (root components after a second extension marker
+  // included); for an extension addition its number from 1 in the order of
+  // the module, shared by the components of one version bracket.
+  uint32_t addition = 0;
+  SourcePos pos;
+};
+
+// Where a table-constrained open type finds the value that selects its type.
+struct OpenTypeLink {
+  // Constructed values (SEQUENCE, SET, CHOICE, SEQUENCE OF, SET OF) to go up
+  // from the innermost one around the open type, then component indexes
+  // down from there to the referenced component.
+  uint32_t up = 0;
+  std::vector<uint32_t> path;
+  struct Object {
+    ValuePtr id;  // the object's value of the referenced field, typed as the referenced component
+    TypeId type;  // the object's value of the open type's field
+  };
+  std::vector<Object> objects;  // the objects whose id and type resolved
+  bool extensible = false;      // the object set has an extension marker
+};
+
+struct Type {
+  std::string name;    // the type reference for assigned types, else empty
+  uint32_t module = 0;  // index in Model::modules of the module it was written in
+  Builtin builtin = Builtin::Null;
+  std::vector<Tag> tags;  // outermost first; empty for an untagged CHOICE or open type
+  std::optional<ValueRange> valueRange;  // INTEGER
+  std::optional<SizeRange> size;         // strings, SEQUENCE OF, SET OF
+  std::optional<Alphabet> alphabet;      // known-multiplier character strings
+  bool extensible = false;               // SEQUENCE, SET, CHOICE, ENUMERATED with "..."
+  // INTEGER named numbers, BIT STRING named bits, or ENUMERATED enumerators
+  // (the root ones first, in the module's order, then the additions).
+  std::vector<NamedNumber> named;
+  uint32_t rootEnumerators = 0;          // ENUMERATED: how many of `named` are in the root
+  std::vector<Component> components;     // SEQUENCE, SET, CHOICE, in the module's order
+  TypeId element = 0;                    // SEQUENCE OF, SET OF
+  std::optional<OpenTypeLink> link;      // OpenType with a table constraint
+  SourcePos pos;
+};
+
+struct Pdu {
+  TypeId type = 0;  // the type assignment's type
+  std::string name;
+  uint32_t module = 0;
+};
+
+// A value assignment of a module (for instance an OBJECT IDENTIFIER name).
+struct NamedValue {
+  std::string name;
+  uint32_t module = 0;
+  TypeId type = 0;
+  ValuePtr value;
+};
+
+struct Model {
+  std::vector<std::string> files;    // paths as given
+  std::vector<std::string> modules;  // module names, in the order given
+  std::vector<Type> types;
+  std::vector<Pdu> pdus;             // every compiled type assignment, modules in order
+  std::vector<NamedValue> values;    // every value assignment that resolved
+};
+
+}  // namespace zurasn1
+
+#endif

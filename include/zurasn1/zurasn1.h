@@ -1,0 +1,78 @@
+// zurasn1: the ASN.1 module compiler as a library. It reads module files and
+// makes, for the target it runs on, the value printer's control table and
+// zurcore's codec tables (zurbase/codec_tables.h), or writes them as C for an
+// application to compile (docs/zurasn1.md).
+#ifndef ZURASN1_ZURASN1_H
+#define ZURASN1_ZURASN1_H
+
+#include <cstdint>
+#include <iosfwd>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "zurbase/codec_tables.h"
+
+namespace zurasn1 {
+
+// A module's text with the name diagnostics give its file.
+struct ModuleText {
+  std::string path;
+  std::string text;
+};
+
+// An OBJECT IDENTIFIER value assignment of a compiled module.
+struct OidName {
+  std::string name;  // the value reference, e.g. "id-at-commonName"
+  std::string module;
+  std::vector<uint64_t> arcs;
+};
+
+// The modules given together, compiled. Owns its tables; they stay valid and
+// unchanged for its lifetime.
+class Compilation {
+ public:
+  // Reads and compiles the module files together. Diagnostics, errors and
+  // warnings, go to `diagnostics` as "file:line:col: error: what" lines.
+  // Null when any error was reported.
+  static std::unique_ptr<Compilation> compileFiles(const std::vector<std::string> &paths,
+                                                   std::ostream &diagnostics);
+  static std::unique_ptr<Compilation> compile(const std::vector<ModuleText> &modules,
+                                              std::ostream &diagnostics);
+  ~Compilation();
+  Compilation(const Compilation &) = delete;
+  Compilation &operator=(const Compilation &) = delete;
+
+  // The control table with the codec tables behind it, for Env.ctlTbl.
+  const ZurTables &tables() const;
+  const CtlTbl *ctlTbl() const { return &tables().ctl; }
+
+  std::size_t moduleCount() const;
+  std::size_t pduCount() const;
+  // The PDU number (from 1) of a type assignment, named "Type" or
+  // "Module.Type"; 0 when none has that name, or when the name is ambiguous
+  // without its module.
+  int pduNumber(std::string_view typeName) const;
+  // Why pduNumber gave 0 for that name, as a diagnostic line to show.
+  std::string pduProblem(std::string_view typeName) const;
+
+  // The OBJECT IDENTIFIER values the modules assign, in module order.
+  const std::vector<OidName> &oidNames() const;
+
+  // Writes <module>.h and <module>.c for every module into `directory`.
+  // False, with the reason on `diagnostics`, when a file cannot be written.
+  bool writeC(const std::string &directory, std::ostream &diagnostics) const;
+
+ private:
+  struct Impl;
+  explicit Compilation(std::unique_ptr<Impl> impl);
+  std::unique_ptr<Impl> impl_;
+};
+
+// "zurasn1 <version>"
+std::string_view version();
+
+}  // namespace zurasn1
+
+#endif
