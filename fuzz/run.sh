@@ -24,6 +24,7 @@ seeds=$build/seeds
 mkdir -p $seeds
 printf '\x30\x80\x02\x01\x05\xa1\x80\x05\x00\x00\x00\x00\x00' > $seeds/indefinite
 printf '\x7f\x81\x00\x82\x00\x03\x04\x01\xab' > $seeds/long_tag
+awk 'BEGIN { for (i = 0; i < 300; i++) printf "0\x80" }' > $seeds/nested
 n=0
 for c in /usr/share/ca-certificates/mozilla/*.crt; do
   openssl x509 -in "$c" -outform DER -out $seeds/cert$n.der 2>/dev/null || true
@@ -37,9 +38,11 @@ for target in "${targets[@]}"; do
   corpus=$build/corpus-$target
   mkdir -p "$corpus"
   for seed in $seeds/*; do
-    # zurtrace_fuzz reads its options from the first octet: values, depth 64.
+    # zurtrace_fuzz reads its options from the first octet: values with the
+    # depth limits 64 and 100000.
     if [ "$target" = zurtrace_fuzz ]; then
       { printf '\x01'; cat "$seed"; } > "$corpus/$(basename "$seed")"
+      { printf '\x05'; cat "$seed"; } > "$corpus/deep-$(basename "$seed")"
     else
       cp "$seed" "$corpus/"
     fi
