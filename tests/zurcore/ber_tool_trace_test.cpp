@@ -173,12 +173,14 @@ TEST(BerToolTrace, DeepLinesStopIndentingAtDepth100) {
 #ifndef _WIN32
 // The walk tells how far it has come, and reads nothing before the offset it
 // told last: the pages before it are made unreadable as it goes, also while
-// it looks ahead into a large OCTET STRING holding DER and comes back.
+// it looks ahead into a large OCTET STRING that turns out not to hold DER at
+// its last element, and comes back to show its value.
 TEST(BerToolTrace, ReadsNothingBeforeTheOffsetItTold) {
   Octets in = {0x30, 0x84, 0, 0, 0, 0, 0x04, 0x84, 0, 0, 0, 0, 0x30, 0x83, 0x20, 0x00, 0x00};
   for (int i = 0; i < 1 << 20; ++i) in.insert(in.end(), {0x05, 0x00});
-  for (int i = 0; i < 3000; ++i) {  // then octets that are not DER
-    in.insert(in.end(), {0x04, 0x82, 0x03, 0xE8});
+  in.back() = in[in.size() - 2] = 0x00;  // an EOC: not DER
+  for (int i = 0; i < 3000; ++i) {  // then elements not looked into
+    in.insert(in.end(), {0x02, 0x82, 0x03, 0xE8});
     in.insert(in.end(), 1000, 0x00);
   }
   auto put32 = [&](std::size_t at, std::size_t n) {
@@ -196,7 +198,7 @@ TEST(BerToolTrace, ReadsNothingBeforeTheOffsetItTold) {
   ASSERT_NE(area, MAP_FAILED);
   pages.base = static_cast<unsigned char *>(area);
   std::copy(in.begin(), in.end(), pages.base);
-  ZurcoreTraceOptions options{0, 0, nullptr, &pages};
+  ZurcoreTraceOptions options{1, 0, nullptr, &pages};
   options.passed = [](void *context, uint64_t offset) {
     auto &p = *static_cast<Pages *>(context);
     p.told.push_back(offset);
