@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "printer/print_cursor.h"
 #include "tests/printer/print_harness.h"
@@ -26,70 +27,45 @@ class EndlessValues : public PrinterTest {
   }
 };
 
-struct IntNode {
-  IntNode *next;
-  int32_t value;
-};
-struct ArcNode {
-  ArcNode *next;
-  uint32_t arc;
-};
-struct SegNode {
-  SegNode *next;
-  uint32_t length;
-  unsigned char data[4];
-};
-struct SegPtrNode {
-  SegPtrNode *next;
-  uint32_t length;
-  const char *data;
+// One node shape for every list form: the link, then an element, an arc or
+// a segment's length, a segment's address, a segment in place.
+struct Node {
+  Node *next;
+  uint32_t n;
+  const char *text;
+  unsigned char octets[4];
 };
 
 // Every list form leaves with the too-long row once it is back at a node it
 // passed; the elements printed until then stay, a tail's repeated ones too.
 TEST_F(EndlessValues, ListsThatComeBackOnThemselvesEnd) {
-  uint16_t list = b.sequenceOf(KIND_SEQOF_LIST, "L", b.integer());
-  TypeDesc arcs = CtlBuilder::desc(KIND_OID_LIST, sizeof(void *), 4, offsetof(ArcNode, arc), "O");
-  arcs.count = sizeof(ArcNode) - offsetof(ArcNode, arc);
-  uint16_t arcList = b.add(arcs);
-  TypeDesc inlineSegs = CtlBuilder::desc(KIND_SEG_OCTETS_INLINE, sizeof(void *), 4,
-                                         offsetof(SegNode, data), "S");
-  uint16_t segments = b.add(inlineSegs);
-  TypeDesc addressed = CtlBuilder::desc(KIND_SEG_CHARS_PTR, sizeof(void *), 4,
-                                        offsetof(SegPtrNode, data), "P");
-  uint16_t chars = b.add(addressed);
-
-  IntNode self{nullptr, 1}, a{nullptr, 1}, b2{&a, 2};
-  self.next = &self;
-  a.next = &b2;  // a, b, a, ...
-  IntNode t1{nullptr, 1}, t2{nullptr, 2}, t3{&t2, 3};
-  t1.next = &t2;
-  t2.next = &t3;  // 1, 2, 3, 2, 3, ...
-  ArcNode arc{nullptr, 7};
-  arc.next = &arc;
-  SegNode seg2{nullptr, 1, {0xCD}}, seg1{&seg2, 1, {0xAB}};
-  seg2.next = &seg1;
-  SegPtrNode ptr{nullptr, 2, "XY"};
-  ptr.next = &ptr;
-  IntNode *selfHead = &self, *pairHead = &a, *tailHead = &t1;
-  ArcNode *arcHead = &arc;
-  SegNode *segHead = &seg1;
-  SegPtrNode *ptrHead = &ptr;
-
+  auto kind = [&](uint32_t k, std::size_t at, const char *name) {
+    TypeDesc t = CtlBuilder::desc(k, sizeof(void *), 4, at, name);
+    t.count = 4;
+    return b.add(t);
+  };
+  const uint16_t list = b.sequenceOf(KIND_SEQOF_LIST, "L", b.integer());
   const struct {
     uint16_t type;
-    void *value;
+    std::vector<uint32_t> n;  // one node each, the last linked to node `back`
+    std::size_t back;
     std::string text;
   } cases[] = {
-      {list, &selfHead, "value L ::= \n{\n  1"},
-      {list, &pairHead, "value L ::= \n{\n  1,\n  2"},
-      {list, &tailHead, "value L ::= \n{\n  1,\n  2,\n  3,\n  2"},
-      {arcList, &arcHead, "value O ::= { 7"},
-      {segments, &segHead, "value S ::= \n  'AB'H\n  'CD'H"},
-      {chars, &ptrHead, "value P ::= \n  \"XY\""},
+      {list, {1}, 0, "value L ::= \n{\n  1"},
+      {list, {1, 2}, 0, "value L ::= \n{\n  1,\n  2"},
+      {list, {1, 2, 3}, 1, "value L ::= \n{\n  1,\n  2,\n  3,\n  2"},
+      {kind(KIND_OID_LIST, offsetof(Node, n), "O"), {7}, 0, "value O ::= { 7"},
+      {kind(KIND_SEG_OCTETS_INLINE, offsetof(Node, octets), "S"), {1, 1}, 0,
+       "value S ::= \n  'A0'H\n  'A1'H"},
+      {kind(KIND_SEG_CHARS_PTR, offsetof(Node, text), "P"), {2}, 0, "value P ::= \n  \"XY\""},
   };
   for (const auto &c : cases) {
-    auto [code, text] = print(c.type, c.value);
+    std::vector<Node> nodes(c.n.size());
+    for (std::size_t i = 0; i < nodes.size(); ++i)
+      nodes[i] = {&nodes[i + 1 < nodes.size() ? i + 1 : c.back], c.n[i], "XY",
+                  {static_cast<unsigned char>(0xA0 + i)}};
+    Node *first = nodes.data();
+    auto [code, text] = print(c.type, &first);
     EXPECT_EQ(code, ZURBASE_STATUS_TOO_LONG) << c.text;
     EXPECT_EQ(text, c.text);
   }
