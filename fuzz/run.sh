@@ -1,30 +1,53 @@
 #!/usr/bin/env bash
-# Builds the fuzz targets with clang, ASan and UBSan, and fuzzes the BER
-# trace decoder for SECONDS (default 300), seeded with the personnel record,
-# a few certificates and a small CRL.
+# Builds the fuzz targets with clang, ASan and UBSan, and runs each for
+# SECONDS (default 300): ber_trace_decoder_fuzz (the codec path) and
+# zurtrace_fuzz (what zurtrace runs: PEM, values, encapsulated DER, the depth
+# limit, with its output bounded), seeded with the personnel record, a few
+# certificates in DER and PEM, and a small CRL. Further arguments name the
+# targets to run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-300}
+shift || true
+targets=("$@")
+[ ${#targets[@]} -gt 0 ] || targets=(ber_trace_decoder_fuzz zurtrace_fuzz)
 command -v clang++ >/dev/null || {
   apt-get update -qq || true
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends clang >/dev/null
 }
 build=build/fuzz
 CC=clang CXX=clang++ cmake -S . -B $build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DZURBASE_FUZZ=ON -DZURBASE_TESTS=OFF >/dev/null
-cmake --build $build --target ber_trace_decoder_fuzz >/dev/null
+  -DZURBASE_FUZZ=ON -DZURBASE_TESTS=OFF -DZURBASE_TOOLS=OFF >/dev/null
+cmake --build $build --target "${targets[@]}" >/dev/null
 
-corpus=$build/corpus
-mkdir -p $corpus
-printf '\x30\x80\x02\x01\x05\xa1\x80\x05\x00\x00\x00\x00\x00' > $corpus/indefinite
-printf '\x7f\x81\x00\x82\x00\x03\x04\x01\xab' > $corpus/long_tag
+seeds=$build/seeds
+mkdir -p $seeds
+printf '\x30\x80\x02\x01\x05\xa1\x80\x05\x00\x00\x00\x00\x00' > $seeds/indefinite
+printf '\x7f\x81\x00\x82\x00\x03\x04\x01\xab' > $seeds/long_tag
+awk 'BEGIN { for (i = 0; i < 300; i++) printf "0\x80" }' > $seeds/nested
 n=0
 for c in /usr/share/ca-certificates/mozilla/*.crt; do
-  openssl x509 -in "$c" -outform DER -out $corpus/cert$n.der 2>/dev/null || true
+  openssl x509 -in "$c" -outform DER -out $seeds/cert$n.der 2>/dev/null || true
+  cp "$c" $seeds/cert$n.pem
   n=$((n + 1))
   [ $n -ge 5 ] && break
 done
-tests/data/make_crl.sh $build/crl 20 >/dev/null && cp $build/crl/crl.der $corpus/
+tests/data/make_crl.sh $build/crl 20 >/dev/null && cp $build/crl/crl.der $seeds/
 mkdir -p $build/artifacts
-exec $build/bin/ber_trace_decoder_fuzz $corpus -max_total_time="$seconds" -print_final_stats=1 \
-  -artifact_prefix=$build/artifacts/
+for target in "${targets[@]}"; do
+  corpus=$build/corpus-$target
+  mkdir -p "$corpus"
+  for seed in $seeds/*; do
+    # zurtrace_fuzz reads its options from the first octet: values with the
+    # depth limits 64 and 100000.
+    if [ "$target" = zurtrace_fuzz ]; then
+      { printf '\x01'; cat "$seed"; } > "$corpus/$(basename "$seed")"
+      { printf '\x05'; cat "$seed"; } > "$corpus/deep-$(basename "$seed")"
+    else
+      cp "$seed" "$corpus/"
+    fi
+  done
+  echo "== $target: $seconds s"
+  $build/bin/$target "$corpus" -max_total_time="$seconds" -print_final_stats=1 \
+    -artifact_prefix=$build/artifacts/$target-
+done
