@@ -451,7 +451,13 @@ ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {
       value->members.push_back({member, readValueAt(alternative, scope, parser)});
       break;
     }
-    case Builtin::OpenType: parser.fail(first, "values of an open type are not supported");
+    case Builtin::OpenType: {
+      // Type : Value, the value as of its type.
+      parsedTypes_.push_back(parser.parseType());
+      const TypeId actual = resolveType(*parsedTypes_.back(), scope);
+      parser.expect(TokenKind::Colon, "':' after the type of an open type's value");
+      return readValueAt(actual, scope, parser);
+    }
     default: {
       // Character strings and times: a cstring, or a list of strings,
       // Quadruples {g, p, r, c} and Tuples {column, row}.

@@ -286,7 +286,8 @@ void Resolver::reportLeftOut() {
     for (const std::string &name : names) text += (text.empty() ? "" : ", ") + name;
     return text;
   };
-  std::string what = std::to_string(leftOut.size()) + " assignments left out";
+  std::string what = std::to_string(leftOut.size()) +
+                     (leftOut.size() == 1 ? " assignment left out" : " assignments left out");
   if (!imported.empty()) {
     what += " for names of modules not given: ";
     bool firstModule = true;
