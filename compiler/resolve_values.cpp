@@ -255,7 +255,13 @@ ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {
     case Builtin::Enumerated: {
       value->kind = builtin == Builtin::Integer ? Value::Kind::Integer : Value::Kind::Enumerated;
       if (first.kind == TokenKind::Identifier) {
-        value->integer = named(parser.next().text)->value;
+        const NamedNumber *number = named(first.text);
+        if (number == nullptr)
+          parser.fail(first, std::string(first.text) + " is not " +
+                                 (builtin == Builtin::Integer ? "a named number" : "an enumerator") +
+                                 " of the type");
+        parser.next();
+        value->integer = number->value;
         break;
       }
       if (builtin == Builtin::Enumerated) expected("an enumerator");

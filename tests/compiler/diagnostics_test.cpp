@@ -52,6 +52,9 @@ TEST(CompilerDiagnostics, RefusedModules) {
       {"A ::= Nowhere.B", "t.asn1:2:7: error: unknown module Nowhere\n"},
       {"A ::= INTEGER\nA ::= BOOLEAN", "t.asn1:3:1: error: A is already defined at line 2\n"},
       {"A ::= B\nB ::= A", "t.asn1:2:1: error: A is defined in terms of itself\n"},
+      {"A ::= [0] A", "t.asn1:2:7: error: A is defined in terms of itself\n"},
+      {"A ::= [0] B\nB ::= [1] A", "t.asn1:2:7: error: A is defined in terms of itself\n"
+                                  "t.asn1:3:7: error: B is defined in terms of itself\n"},
       {"C ::= CLASS { &id INTEGER }\nA ::= SEQUENCE { x C }",
        "t.asn1:3:20: error: C is a class, not a type\n"},
       {"M1 DEFINITIONS ::= BEGIN EXPORTS A; A ::= INTEGER B ::= BOOLEAN END\n"
