@@ -108,8 +108,9 @@ class Namer {
   std::string aliasShape(CtlType t) const {
     const TypeLayout &l = layout_.types[t];
     if (!isConstructedKind(l.kind)) {
+      if (t >= model_.types.size()) return {};  // copies and the encoded alternative
       const Type &type = model_.types[l.model];
-      if (type.named.empty() || original(t) != t || t >= model_.types.size()) return {};
+      if (type.named.empty()) return {};
       std::string s = std::to_string(l.kind);
       for (const NamedNumber &n : type.named) s += "|" + n.name + "=" + std::to_string(n.value);
       return s;

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang, ASan and UBSan, and fuzzes one for
 # SECONDS (default 300): `ber` (default), the BER trace decoder seeded with
-# the personnel record, a few certificates and a small CRL; or `modules`,
-# the module compiler's front end seeded with the project's test modules
-# and, when erlang-src is installed, the real modules it ships.
+# the personnel record, a few certificates and a small CRL; `modules`, the
+# module compiler's front end seeded with the project's test modules and,
+# when erlang-src is installed, the real modules it ships; or `compile`,
+# the whole compiler (layout, tables, C) with the same seeds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-300}
@@ -33,15 +34,16 @@ case $which in
     done
     tests/data/make_crl.sh $build/crl 20 >/dev/null && cp $build/crl/crl.der $corpus/
     ;;
-  modules)
+  modules | compile)
     target=module_reader_fuzz
+    [ $which = compile ] && target=module_compile_fuzz
     options=(-max_len=65536)
-    cp tests/data/asn1/*.asn1 $corpus/
+    cp tests/data/asn1/*.asn1 tests/compiler/data/*.asn1 $corpus/
     for m in /usr/lib/erlang/lib/*/asn1/*.asn1; do
       [ -f "$m" ] && cp "$m" $corpus/
     done
     ;;
-  *) echo "fuzz/run.sh: no fuzz target '$which' (ber, modules)" >&2; exit 2 ;;
+  *) echo "fuzz/run.sh: no fuzz target '$which' (ber, modules, compile)" >&2; exit 2 ;;
 esac
 cmake --build $build --target $target >/dev/null
 exec $build/bin/$target $corpus -max_total_time="$seconds" "${options[@]}" -print_final_stats=1 \

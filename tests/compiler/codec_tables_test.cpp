@@ -4,6 +4,7 @@
 // objects.
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 
 #include "tests/compiler/compiled_modules.h"
@@ -291,6 +292,31 @@ TEST_F(CodecTables, OpenTypesRecursionAndNames) {
       {"PKIX1Explicit88.Version", "Version: INTEGER kind 0 tags [U2] match [U2] named v1=0 v2=1 v3=2\n"},
       {"PKIX1Implicit88.Version", "zurasn1: error: no type assignment named PKIX1Implicit88.Version in the modules"},
   });
+}
+
+// Values the front end accepts and a layout cannot hold are refused where
+// the component is written.
+TEST(BackEndProblems, ValuesALayoutCannotHold) {
+  struct Case {
+    const char *assignment;
+    const char *diagnostic;
+  };
+  const Case cases[] = {
+      {"B ::= SEQUENCE { t UTCTime DEFAULT \"991399235959Z\" }",
+       "m.asn1:2:18: error: cannot lay out a UTCTime value that is not a valid time\n"},
+      {"F ::= SEQUENCE { g GeneralizedTime DEFAULT \"2024\" }",
+       "m.asn1:2:18: error: cannot lay out a GeneralizedTime value that is not a valid time\n"},
+      {"C ::= SEQUENCE { s TeletexString DEFAULT { 0, 0, 1, 0 } }",
+       "m.asn1:2:18: error: cannot lay out a character beyond 8 bits in a TeletexString value\n"},
+      {"E ::= SEQUENCE { o RELATIVE-OID DEFAULT { 4294967296 } }",
+       "m.asn1:2:18: error: cannot lay out a RELATIVE-OID arc beyond 32 bits\n"},
+  };
+  for (const Case &c : cases) {
+    std::ostringstream diagnostics;
+    const std::string text = std::string("M DEFINITIONS ::= BEGIN\n") + c.assignment + "\nEND\n";
+    EXPECT_EQ(zurasn1::Compilation::compile({{"m.asn1", text}}, diagnostics), nullptr);
+    EXPECT_EQ(diagnostics.str(), c.diagnostic);
+  }
 }
 
 }  // namespace
