@@ -1,5 +1,6 @@
 #include "compiler/c_names.h"
 
+#include <algorithm>
 #include <map>
 #include <set>
 
@@ -8,8 +9,9 @@
 namespace zurasn1 {
 namespace {
 
-// C and C++ keywords that ASN.1 identifiers (lower-case initial) can spell,
-// and "mask", the presence mask's member in every SEQUENCE and SET.
+// C and C++ keywords and the C library's object-like macros that ASN.1
+// identifiers can spell, and "mask", the presence mask's member in every
+// SEQUENCE and SET.
 const std::set<std::string> kReservedMembers = {
     "alignas", "alignof", "and", "asm", "auto", "bool", "break", "case", "catch", "char",
     "class", "const", "constexpr", "continue", "default", "delete", "do", "double", "else",
@@ -18,7 +20,9 @@ const std::set<std::string> kReservedMembers = {
     "nullptr", "operator", "or", "private", "protected", "public", "register", "requires",
     "restrict", "return", "short", "signed", "sizeof", "static", "struct", "switch", "template",
     "this", "throw", "true", "try", "typedef", "typeid", "typename", "union", "unsigned",
-    "using", "virtual", "void", "volatile", "while", "xor"};
+    "using", "virtual", "void", "volatile", "while", "xor",
+    // object-like macros of the C library and of GNU C
+    "NULL", "errno", "i386", "linux", "stderr", "stdin", "stdout", "unix"};
 
 // Type names the included headers declare (type references begin with a
 // capital, so only these can meet them).
@@ -60,30 +64,56 @@ class Namer {
     for (std::size_t p = 0; p < model_.pdus.size(); ++p) c_.types[layout_.pduTypes[p]].module = model_.pdus[p].module;
   }
 
-  // Assigned types and renamed PDUs keep their names; a name that two
+  // Assigned types and renamed PDUs keep their names. The instances of a
+  // parameterized type share its name: those laid out alike are one
+  // declaration, the others are numbered (_2, _3, ...). A name that two
   // modules assign, or that the included headers declare, gets its
   // module's name in front.
   void nameAssigned() {
-    std::map<std::string, int> uses;
-    std::vector<CtlType> named;
+    std::map<std::string, std::vector<CtlType>> byName;
     for (CtlType t = 0; t < layout_.types.size(); ++t) {
       const TypeLayout &l = layout_.types[t];
       if (l.name.empty() || (original(t) != t && !isPduCopy(t))) continue;
-      named.push_back(t);
-      ++uses[cIdentifier(l.name)];
+      std::vector<CtlType> &same = byName[cIdentifier(l.name)];
+      auto twin = std::find_if(same.begin(), same.end(), [&](CtlType e) {
+        return original(t) == t && original(e) == e && c_.types[e].module == c_.types[t].module &&
+               layoutShape(e) == layoutShape(t);
+      });
+      if (twin == same.end())
+        same.push_back(t);
+      else
+        alias_[t] = *twin;
     }
-    for (CtlType t : named) {
-      std::string base = cIdentifier(layout_.types[t].name);
-      if (uses[base] > 1 || kReservedTypes.count(base) != 0) base = c_.moduleNames[c_.types[t].module] + "_" + base;
-      CType &c = c_.types[t];
-      c.name = c.expr = c.macroPrefix = base;
-      c.isStruct = c.structure = isConstructedKind(layout_.types[t].kind) && original(t) == t;
+    for (const auto &[base, types] : byName) {
+      bool severalModules = kReservedTypes.count(base) != 0;
+      for (CtlType t : types) severalModules |= c_.types[t].module != c_.types[types.front()].module;
+      std::map<uint32_t, int> counts;
+      for (CtlType t : types) {
+        CType &c = c_.types[t];
+        const int n = ++counts[c.module];
+        c.name = (severalModules ? c_.moduleNames[c.module] + "_" : "") + base + (n > 1 ? "_" + std::to_string(n) : "");
+        c.expr = c.macroPrefix = c.name;
+        c.isStruct = c.structure = isConstructedKind(layout_.types[t].kind) && original(t) == t;
+      }
+    }
+    for (const auto &[t, rep] : alias_) {
+      c_.types[t].expr = c_.types[rep].name;
+      c_.types[t].structure = c_.types[rep].isStruct;
     }
     for (CtlType t = 0; t < layout_.types.size(); ++t) {
       CType &c = c_.types[t];
       const TypeLayout &l = layout_.types[t];
-      if (c.expr.empty() && !isConstructedKind(l.kind)) c.expr = scalarCTypeOfKind(l.kind);
+      if (isConstructedKind(l.kind)) continue;
+      c.scalar = scalarCTypeOfKind(l.kind);
+      if (c.expr.empty()) c.expr = c.scalar;
     }
+  }
+
+  // Types of one layout: structures of the same shape, scalars of the same
+  // value type.
+  std::string layoutShape(CtlType t) const {
+    const TypeLayout &l = layout_.types[t];
+    return isConstructedKind(l.kind) ? shape(t) : scalarCTypeOfKind(l.kind);
   }
 
   // What a member contributes to its parent's shape: a scalar by its value
@@ -124,7 +154,7 @@ class Namer {
       if (!c_.types[t].name.empty() && original(t) == t) assigned.try_emplace(aliasShape(t), t);
     assigned.erase(std::string());
     for (CtlType t = 0; t < layout_.types.size(); ++t) {
-      if (original(t) != t || !c_.types[t].name.empty()) continue;
+      if (original(t) != t || !c_.types[t].name.empty() || alias_.count(t) != 0) continue;
       auto it = assigned.find(aliasShape(t));
       if (it == assigned.end()) continue;
       c_.types[t].expr = c_.types[it->second].name;
@@ -260,7 +290,9 @@ class Namer {
   const Model &model_;
   const Layout &layout_;
   CNames c_;
-  std::map<CtlType, CtlType> alias_;  // anonymous type -> the assigned one declared for it
+  // A type declared as another: an anonymous one laid out as an assigned
+  // one, an instance laid out as an earlier instance of its name.
+  std::map<CtlType, CtlType> alias_;
 };
 
 }  // namespace
@@ -316,9 +348,11 @@ const char *scalarCTypeOfKind(uint32_t kind) {
 
 std::string CNames::memberDeclaration(CtlType type, bool byPointer, const std::string &member) const {
   const CType &c = types[type];
-  if (!byPointer) return c.expr + " " + member;
-  // A structure behind an address needs no declaration before it.
-  return (c.structure ? "struct " : "") + c.expr + " *" + member;
+  // A structure behind an address needs no declaration before it. An
+  // open type's alternative is named as its type: C++ takes "T T;" in a
+  // class for a change of T's meaning, and "struct T T;" for none.
+  if (c.structure && (byPointer || member == c.expr)) return "struct " + c.expr + (byPointer ? " *" : " ") + member;
+  return (member == c.expr ? c.scalar : c.expr) + (byPointer ? " *" : " ") + member;
 }
 
 CNames nameCTypes(const Model &model, const Layout &layout) { return Namer(model, layout).run(); }

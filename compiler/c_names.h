@@ -22,6 +22,9 @@ struct CType {
   // `expr` names a structure (its own or an assigned type's of the same
   // layout), which an address can hold before it is declared.
   bool structure = false;
+  // The value type of a scalar ("ZurOctets" for a typedef of it); empty for
+  // a structure.
+  std::string scalar;
   // The prefix of the macros about the type (PDU number, presence bits,
   // alternatives, named numbers): its name, or the path to it for an
   // anonymous type.

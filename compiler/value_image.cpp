@@ -96,6 +96,18 @@ bool parseTime(bool generalized, const std::u32string &s, TimeValue &t) {
          t.hour <= 23 && t.minute <= 59 && t.second <= 60;
 }
 
+bool sameValue(const Value &a, const Value &b) {
+  if (a.kind != b.kind || a.boolean != b.boolean || a.integer != b.integer || a.octets != b.octets ||
+      a.bitCount != b.bitCount || a.chars != b.chars || a.arcs != b.arcs || a.members.size() != b.members.size() ||
+      a.elements.size() != b.elements.size() || !(a.real == b.real || (a.real != a.real && b.real != b.real)))
+    return false;
+  for (std::size_t i = 0; i < a.members.size(); ++i)
+    if (a.members[i].name != b.members[i].name || !sameValue(*a.members[i].value, *b.members[i].value)) return false;
+  for (std::size_t i = 0; i < a.elements.size(); ++i)
+    if (!sameValue(*a.elements[i], *b.elements[i])) return false;
+  return true;
+}
+
 class ImageMaker {
  public:
   ImageMaker(const Model &model, const Layout &layout, const SourcePos &pos, Problems &problems)
@@ -164,25 +176,73 @@ class ImageMaker {
       case KIND_SEQUENCE:
       case KIND_SET:
       case KIND_SEQUENCE_EXT:
-      case KIND_SET_EXT:
-        return expect(value, Value::Kind::Sequence, model) && sequence(t, value, image);
-      case KIND_CHOICE:
-        if (model.builtin == Builtin::OpenType) return fail("a value of an open type");
-        return expect(value, Value::Kind::Choice, model) && choice(t, value, image);
+      case KIND_SET_EXT: {
+        if (!expect(value, Value::Kind::Sequence, model)) return false;
+        const Enclosing in(enclosing_, value, t.model);
+        return sequence(t, value, image);
+      }
+      case KIND_CHOICE: {
+        if (model.builtin == Builtin::OpenType) return selected(t, model, value, image);
+        if (!expect(value, Value::Kind::Choice, model)) return false;
+        const Enclosing in(enclosing_, value, t.model);
+        return choice(t, value, image);
+      }
       case KIND_SEQOF_PTR_ARRAY:
-      case KIND_SETOF_PTR_ARRAY:
+      case KIND_SETOF_PTR_ARRAY: {
         if (!expect(value, Value::Kind::SequenceOf, model)) return false;
+        const Enclosing in(enclosing_, value, t.model);
         for (const ValuePtr &element : value.elements) {
           image.elements.emplace_back();
           if (!make(t.element, *element, image.elements.back())) return false;
         }
         return true;
-      default:  // KIND_ENCODED
-        return fail("a value of an open type");
+      }
+      default:  // KIND_ENCODED: the encoding would depend on the rules
+        return fail("a value of an open type that no object set selects");
     }
   }
 
  private:
+  // The constructed values around the one being laid out, innermost last,
+  // for an open type's link to find the value that selects its type.
+  struct Around {
+    const Value *value;
+    TypeId type;
+  };
+  struct Enclosing {
+    Enclosing(std::vector<Around> &stack, const Value &value, TypeId type) : stack_(stack) {
+      stack_.push_back({&value, type});
+    }
+    ~Enclosing() { stack_.pop_back(); }
+    std::vector<Around> &stack_;
+  };
+
+  // An open type's value is laid out as the alternative of the object whose
+  // id the selecting component holds.
+  bool selected(const TypeLayout &t, const Type &type, const Value &value, Image &image) {
+    const OpenTypeLink &link = *type.link;
+    if (link.up >= enclosing_.size()) return fail("an open type's value whose selecting component lies outside it");
+    Around at = enclosing_[enclosing_.size() - 1 - link.up];
+    for (uint32_t step : link.path) {
+      const Type &holder = model_.types[at.type];
+      const Value *member = nullptr;
+      if (step < holder.components.size()) {
+        for (const Value::Member &m : at.value->members)
+          if (m.name == holder.components[step].name) member = m.value.get();
+        if (member == nullptr) member = holder.components[step].defaultValue.get();
+      }
+      if (member == nullptr) return fail("an open type's value whose selecting component is absent");
+      at = {member, holder.components[step].type};
+    }
+    for (std::size_t j = 0; j < link.objects.size(); ++j) {
+      if (!sameValue(*link.objects[j].id, *at.value)) continue;
+      image.choice = t.objectAlternatives[j];
+      image.members.emplace_back();
+      return make(t.members[image.choice - 1].type, value, image.members.back());
+    }
+    return fail("an open type's value whose id no object of its set has");
+  }
+
   bool fail(std::string what) {
     problems_.push_back({pos_, "cannot lay out " + what});
     return false;
@@ -241,6 +301,7 @@ class ImageMaker {
   const Layout &layout_;
   const SourcePos &pos_;
   Problems &problems_;
+  std::vector<Around> enclosing_;
 };
 
 template <class T>

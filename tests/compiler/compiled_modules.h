@@ -13,9 +13,18 @@
 
 namespace zurtest {
 
-// PKIX1Explicit88 and PKIX1Implicit88 of Debian's erlang-src.
+// A module of Debian's erlang-src, from its public_key application.
+inline std::string pkixModule(const std::string &name) { return ZURASN1_PKIX_DIR "/" + name + ".asn1"; }
+
+// PKIX1Explicit88 and PKIX1Implicit88.
 inline std::vector<std::string> pkixModules() {
-  return {ZURASN1_PKIX_DIR "/PKIX1Explicit88.asn1", ZURASN1_PKIX_DIR "/PKIX1Implicit88.asn1"};
+  return {pkixModule("PKIX1Explicit88"), pkixModule("PKIX1Implicit88")};
+}
+
+// The modules scripts/bench-compile compiles, InformationFramework first.
+inline std::vector<std::string> directoryModules() {
+  return {pkixModule("InformationFramework"), pkixModule("PKIX1Explicit88"), pkixModule("PKIX1Implicit88"),
+          pkixModule("PKIX1Algorithms88"), pkixModule("PKCS-8"), ZURASN1_LDAP_DIR "/ELDAPv3.asn1"};
 }
 
 // tests/compiler/data/ZurLayouts.asn1: every layout the compiler makes.

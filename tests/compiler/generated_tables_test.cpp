@@ -13,6 +13,10 @@
 #include "tests/compiler/compiled_modules.h"
 #include "tests/compiler/table_dump.h"
 
+// The sets whose headers share names with the ones included above.
+extern "C" const ZurTables PKCS_1_tables;
+extern "C" const ZurTables InformationFramework_tables;
+
 namespace zurtest {
 namespace {
 
@@ -45,7 +49,9 @@ TEST_P(GeneratedTables, EqualTheTablesMadeInMemory) {
 
 INSTANTIATE_TEST_SUITE_P(Modules, GeneratedTables,
                          ::testing::Values(Generated{"pkix", pkixModules(), &PKIX1Explicit88_tables},
-                                           Generated{"own", {ownModule()}, &ZurLayouts_tables}),
+                                           Generated{"own", {ownModule()}, &ZurLayouts_tables},
+                                           Generated{"rsa", {pkixModule("PKCS-1")}, &PKCS_1_tables},
+                                           Generated{"directory", directoryModules(), &InformationFramework_tables}),
                          [](const auto &info) { return std::string(info.param.name); });
 
 }  // namespace
