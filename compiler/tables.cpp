@@ -272,11 +272,12 @@ class TablesBuilder {
   void canonicalOrder(const Type &type, ZurType &z) {
     Tables &o = *out_;
     std::vector<uint16_t> root, additions;
-    for (uint16_t i = 0; i < type.components.size(); ++i)
-      (type.components[i].addition == 0 ? root : additions).push_back(i);
-    auto byTag = [&](uint16_t a, uint16_t b) {
-      return sortTag(model_.types[type.components[a].type]) < sortTag(model_.types[type.components[b].type]);
-    };
+    std::vector<uint32_t> keys;
+    for (std::size_t i = 0; i < type.components.size(); ++i) {
+      (type.components[i].addition == 0 ? root : additions).push_back(index16(i, "components in one type"));
+      keys.push_back(sortTag(model_.types[type.components[i].type]));
+    }
+    auto byTag = [&](uint16_t a, uint16_t b) { return keys[a] < keys[b]; };
     std::stable_sort(root.begin(), root.end(), byTag);
     if (type.builtin == Builtin::Choice) std::stable_sort(additions.begin(), additions.end(), byTag);
     z.order = index16(o.order.size(), "component orders");
