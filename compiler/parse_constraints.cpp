@@ -127,16 +127,47 @@ bool Parser::atTypeStart() const {
   if (token.kind == TokenKind::LeftBracket) return true;
   if (token.kind != TokenKind::Keyword) return false;
   switch (token.keyword) {
-    case Keyword::True:
-    case Keyword::False:
-    case Keyword::Null:  // a value here: the NULL type has no subtype but itself
-    case Keyword::PlusInfinity:
-    case Keyword::MinusInfinity:
-    case Keyword::NotANumber:
-    case Keyword::Containing:
-    case Keyword::Min:
-    case Keyword::Max: return false;
-    default: return true;
+    case Keyword::AbstractSyntax:
+    case Keyword::Bit:
+    case Keyword::BmpString:
+    case Keyword::Boolean:
+    case Keyword::Character:
+    case Keyword::Choice:
+    case Keyword::Date:
+    case Keyword::DateTime:
+    case Keyword::Duration:
+    case Keyword::Embedded:
+    case Keyword::Enumerated:
+    case Keyword::External:
+    case Keyword::GeneralizedTime:
+    case Keyword::GeneralString:
+    case Keyword::GraphicString:
+    case Keyword::Ia5String:
+    case Keyword::Instance:
+    case Keyword::Integer:
+    case Keyword::Iso646String:
+    case Keyword::NumericString:
+    case Keyword::Object:
+    case Keyword::ObjectDescriptor:
+    case Keyword::Octet:
+    case Keyword::OidIri:
+    case Keyword::PrintableString:
+    case Keyword::Real:
+    case Keyword::RelativeOid:
+    case Keyword::RelativeOidIri:
+    case Keyword::Sequence:
+    case Keyword::Set:
+    case Keyword::T61String:
+    case Keyword::TeletexString:
+    case Keyword::Time:
+    case Keyword::TimeOfDay:
+    case Keyword::TypeIdentifier:
+    case Keyword::UniversalString:
+    case Keyword::UtcTime:
+    case Keyword::Utf8String:
+    case Keyword::VideotexString:
+    case Keyword::VisibleString: return true;
+    default: return false;  // NULL too: here a value, as the NULL type has no subtype but itself
   }
 }
 
@@ -254,6 +285,12 @@ ast::TokenRange Parser::skipValue() {
       case TokenKind::Keyword:
         if (token.keyword == Keyword::Containing) {
           next();
+          continue;
+        }
+        if ((token.keyword == Keyword::Null && at(TokenKind::Colon, 1)) ||
+            (token.keyword != Keyword::Null && atTypeStart())) {
+          parseType();  // Type : Value, an open type's value
+          expect(TokenKind::Colon, "':' after the type of an open type's value");
           continue;
         }
         if (token.keyword != Keyword::True && token.keyword != Keyword::False &&

@@ -49,6 +49,9 @@ bool Parser::acceptKeyword(Keyword keyword) {
 
 void Parser::fail(const Token &token, const std::string &what) {
   diagnostics_.error(posOf(token), what);
+  failedAt_ = &token >= tokens_.data() && &token < tokens_.data() + tokens_.size()
+                  ? static_cast<uint32_t>(&token - tokens_.data())
+                  : pos_;
   throw Failure{};
 }
 
@@ -103,14 +106,14 @@ ast::Module Parser::parseModuleDefinition() {
     try {
       parseExports(module);
     } catch (Failure &) {
-      recoverAtNextAssignment(pos_);
+      recoverAtNextAssignment(failedAt_);
     }
   }
   if (atKeyword(Keyword::Imports)) {
     try {
       parseImports(module);
     } catch (Failure &) {
-      recoverAtNextAssignment(pos_);
+      recoverAtNextAssignment(failedAt_);
     }
   }
   while (!atKeyword(Keyword::End)) {
@@ -137,7 +140,7 @@ ast::Module Parser::parseModuleDefinition() {
         assignment.name = first.text;
         assignment.pos = posOf(first);
       }
-      recoverAtNextAssignment(std::max(pos_, start + 1));
+      recoverAtNextAssignment(std::max(failedAt_, start + 1));
     }
     if (!assignment.name.empty()) module.assignments.push_back(std::move(assignment));
   }
@@ -321,7 +324,7 @@ uint32_t Parser::assignmentStartBefore(uint32_t assign) const {
 // Skips to the start of the assignment after the one that failed: the
 // reference before the next "::=", or the END of the module.
 void Parser::recoverAtNextAssignment(uint32_t failedAt) {
-  for (uint32_t i = std::max(failedAt, pos_); i < end_; ++i) {
+  for (uint32_t i = failedAt; i < end_; ++i) {
     const Token &token = tokens_[i];
     if (token.kind == TokenKind::Keyword && token.keyword == Keyword::End &&
         (i + 1 >= end_ || (tokens_[i + 1].kind == TokenKind::TypeReference &&

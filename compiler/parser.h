@@ -120,6 +120,7 @@ class Parser {
   Token endToken_;
   int depth_ = 0;
   bool refused_ = false;
+  uint32_t failedAt_ = 0;  // the index of the token the last failure was at
 };
 
 }  // namespace zurasn1

@@ -28,12 +28,17 @@ bool matches(const Token &token, std::string_view literal) {
          token.text == literal;
 }
 
-// The literals an optional group may start with; empty when it starts with a field.
-void firstLiterals(const std::vector<ast::SyntaxItem> &items, std::vector<std::string_view> &out) {
-  if (items.empty()) return;
-  const ast::SyntaxItem &first = items.front();
-  if (first.kind == ast::SyntaxItem::Kind::Literal) out.push_back(first.text);
-  if (first.kind == ast::SyntaxItem::Kind::OptionalGroup) firstLiterals(first.group, out);
+// The literals that items may start with (past optional groups); true when
+// they may start with a field instead.
+bool firstLiterals(const std::vector<ast::SyntaxItem> &items, std::vector<std::string_view> &out) {
+  for (const ast::SyntaxItem &item : items) {
+    if (item.kind == ast::SyntaxItem::Kind::Literal) {
+      out.push_back(item.text);
+      return false;
+    }
+    if (item.kind == ast::SyntaxItem::Kind::Field || firstLiterals(item.group, out)) return true;
+  }
+  return false;
 }
 
 void allLiterals(const ast::SyntaxItem &item, std::vector<std::string_view> &out) {
@@ -286,11 +291,11 @@ void Resolver::readDefinedSyntax(const std::vector<ast::SyntaxItem> &items, cons
       }
       case ast::SyntaxItem::Kind::OptionalGroup: {
         std::vector<std::string_view> starts;
-        firstLiterals(item.group, starts);
+        const bool field = firstLiterals(item.group, starts);
         std::vector<std::string_view> after = follow;
         for (std::size_t k = i + 1; k < items.size(); ++k) allLiterals(items[k], after);
         bool present = false;
-        if (!starts.empty()) {
+        if (!field) {
           for (std::string_view literal : starts) present = present || matches(parser.peek(), literal);
         } else {
           present = !parser.at(TokenKind::RightBrace);
@@ -337,6 +342,8 @@ void Resolver::readObjectSetElements(const ClassInfo &cls, Scope scope, Parser &
       const uint32_t start = parser.position();
       try {
         set.objects.push_back(readObject(cls, scope, parser));
+        if (parser.at(TokenKind::Dot))
+          parser.fail(parser.peek(), "object sets taken from objects are not supported");
       } catch (MissingName &) {
         Parser skip = parserFor(scope, {start, UINT32_MAX});
         if (skip.at(TokenKind::LeftBrace)) skip.skipBraces();

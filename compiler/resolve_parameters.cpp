@@ -97,6 +97,11 @@ TypeId Resolver::instanceType(AssignmentState &state, const ast::Reference &ref,
     types_[slot].builtin = shape.builtin;
     types_[slot].tags = shape.tags;
     resolveType(node, scope, slot);
+    if (state.entity == Entity::ValueSet) {
+      Parser parser = parserFor(scope, state.assignment->value);
+      parsedConstraints_.push_back(parser.parseValueSet());
+      applyConstraints(slot, {&parsedConstraints_.back()}, scope);
+    }
   } catch (...) {
     typeInstances_.erase(key);
     frames_.swap(frames);

@@ -62,10 +62,14 @@ void checkTags(const Model &model, Diagnostics &diagnostics) {
     for (const Component &c : components) tags.push_back(firstTags(model, c.type));
     for (std::size_t i = 0; i < components.size(); ++i) {
       const Component &a = components[i];
-      const bool mayBeAbsent = a.optional || a.defaultValue || a.addition != 0;
-      if (sequence && !mayBeAbsent) continue;
+      if (sequence && !a.optional && !a.defaultValue && a.addition == 0) continue;
       for (std::size_t j = i + 1; j < components.size(); ++j) {
         const Component &b = components[j];
+        // A mandatory component of a version bracket is there whenever
+        // the others of its bracket are.
+        const bool sameBracket = a.addition != 0 && a.addition == b.addition && !a.optional &&
+                                 !a.defaultValue;
+        if (sequence && sameBracket) continue;
         if (const std::optional<std::string> tag = clash(tags[i], tags[j])) {
           std::string what;
           if (tag->empty())

@@ -76,6 +76,8 @@ TEST(CompilerDiagnostics, RefusedModules) {
        "t.asn1:2:21: error: alternatives a and b have the same tag [UNIVERSAL 2]\n"},
       {"A ::= SEQUENCE { a INTEGER OPTIONAL, b BOOLEAN OPTIONAL, c INTEGER }",
        "t.asn1:2:58: error: component c has the tag [UNIVERSAL 2] of a, which may be absent before it\n"},
+      {"A ::= SEQUENCE { a NULL, ..., [[ b NULL, c BOOLEAN ]], d BOOLEAN }",
+       "t.asn1:2:56: error: component d has the tag [UNIVERSAL 1] of c, which may be absent before it\n"},
       {"A ::= SEQUENCE { a ANY OPTIONAL, b INTEGER }",
        "t.asn1:2:34: error: a is an untagged open type: its tag may be the tag of b\n"},
       // Components and extensions.
@@ -106,6 +108,7 @@ TEST(CompilerDiagnostics, RefusedModules) {
       {"a PrintableString ::= \"a*b\"",
        "t.asn1:2:23: error: value has the character U+002A, which its type does not permit\n"},
       {"a INTEGER ::= TRUE", "t.asn1:2:15: error: expected an integer, found 'TRUE'\n"},
+      {"a INTEGER ::= b : 5", "t.asn1:2:15: error: b is not a named number of the type\n"},
       {"b BOOLEAN ::= TRUE\na INTEGER ::= b", "t.asn1:3:15: error: b is a value of BOOLEAN, not of INTEGER\n"},
       {"o OBJECT IDENTIFIER ::= { 3 1 }",
        "t.asn1:2:25: error: the first arc of an OBJECT IDENTIFIER is 0, 1 or 2\n"},
@@ -128,10 +131,39 @@ TEST(CompilerDiagnostics, RefusedModules) {
       {"C ::= CLASS { &id INTEGER, &T }\nS C ::= { { &id 1, &T NULL } }\n"
        "A ::= SEQUENCE { id C.&id ({S}), v C.&T ({S}{@idd}) }",
        "t.asn1:4:46: error: @ names no component idd\n"},
+      {"C ::= CLASS { &Set C OPTIONAL }\no C ::= { }\nS C ::= { o.&Set }",
+       "t.asn1:4:12: error: object sets taken from objects are not supported\n"},
+      {"C ::= CLASS { &Type, &value &Type }\no C ::= { &Type INTEGER (0..9), &value 10 }",
+       "t.asn1:3:40: error: value 10 is outside the type's range 0..9\n"},
+      {"C ::= CLASS { &v &T }", "t.asn1:2:15: error: &T is not a type field of class C\n"},
+      {"C ::= CLASS { &id INTEGER }\no C ::= { &id 1, &id 2 }", "t.asn1:3:18: error: &id is set twice\n"},
+      {"C ::= CLASS { &id INTEGER }\nD ::= CLASS { &id INTEGER }\no C ::= { &id 1 }\nS D ::= { o }",
+       "t.asn1:5:11: error: o is an object of class C, not of D\n"},
+      {"P {X} ::= CLASS { &id X }\nS P {INTEGER} ::= { }",
+       "t.asn1:3:3: error: parameterized classes are not supported\n"},
+      {"C ::= CLASS { &id INTEGER }\nA C ::= { }\nB C ::= { }\nS C ::= { A ^ B }",
+       "t.asn1:5:13: error: intersections of object sets are not supported\n"},
       {"P {T} ::= SEQUENCE { a T }\nA ::= P {INTEGER, BOOLEAN}",
        "t.asn1:3:7: error: P takes 1 parameter, not 2\n"},
   };
   for (const auto &c : cases) EXPECT_EQ(diagnose(c.snippet), c.diagnostics) << c.snippet;
+}
+
+// Reading goes on after an error: every assignment and every module of a
+// file is read; past 100 errors only their number is told.
+TEST(CompilerDiagnostics, ErrorsThroughAFile) {
+  EXPECT_EQ(diagnose("M1 DEFINITIONS ::= BEGIN\nA ::= SEQUENCE {\nB ::= INTEGER (1..\nC ::= D\nEND\n"
+                     "M2 DEFINITIONS ::= BEGIN E ::= F END"),
+            "t.asn1:3:1: error: expected a component, found 'B'\n"
+            "t.asn1:4:1: error: expected a value, found the type 'C'\n"
+            "t.asn1:4:7: error: unknown reference D\n"
+            "t.asn1:6:32: error: unknown reference F\n");
+  std::string many;
+  for (int i = 0; i < 150; ++i) many += "A" + std::to_string(i) + " ::= X\n";
+  const std::string text = diagnose(many);
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 101);
+  EXPECT_EQ(text.substr(text.rfind("t.asn1")), "t.asn1:101:9: error: unknown reference X\n"
+                                                 "zurasn1: 50 more errors not shown\n");
 }
 
 // Names that no module given defines leave out what needs them, in one

@@ -1,5 +1,6 @@
 #include "tests/compiler/model_text.h"
 
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
@@ -15,6 +16,10 @@ Compiled compile(const std::vector<ModuleText> &modules) {
   diagnostics.print(out);
   compiled.diagnostics = out.str();
   return compiled;
+}
+
+Compiled compileModule(const std::string &defaults, const std::string &body) {
+  return compile({{"t.asn1", "M DEFINITIONS " + defaults + " ::= BEGIN\n" + body + "\nEND\n"}});
 }
 
 std::vector<ModuleText> readModules(const std::vector<std::string> &paths) {
@@ -143,6 +148,52 @@ std::string pduText(const Model &model, std::string_view name) {
     if (pdu.name == name || model.modules[pdu.module] + "." + pdu.name == name)
       return typeText(model, pdu.type);
   return "no PDU " + std::string(name);
+}
+
+std::string valueText(const Value &value) {
+  char text[48];
+  std::string out;
+  switch (value.kind) {
+    case Value::Kind::Boolean: return value.boolean ? "TRUE" : "FALSE";
+    case Value::Kind::Integer:
+    case Value::Kind::Enumerated: return std::to_string(value.integer);
+    case Value::Kind::Real:
+      std::snprintf(text, sizeof text, "%g", value.real);
+      return text;
+    case Value::Kind::Null: return "NULL";
+    case Value::Kind::BitString:
+      for (uint32_t i = 0; i < value.bitCount; ++i) out += (value.octets[i / 8] >> (7 - i % 8)) & 1 ? '1' : '0';
+      return "'" + out + "'B";
+    case Value::Kind::OctetString:
+      for (uint8_t octet : value.octets) {
+        std::snprintf(text, sizeof text, "%02X", octet);
+        out += text;
+      }
+      return "'" + out + "'H";
+    case Value::Kind::CharString:
+      for (char32_t c : value.chars) {
+        if (c >= 0x20 && c < 0x7F) {
+          out += static_cast<char>(c);
+        } else {
+          std::snprintf(text, sizeof text, "<U+%04X>", static_cast<unsigned>(c));
+          out += text;
+        }
+      }
+      return "\"" + out + "\"";
+    case Value::Kind::ObjectIdentifier:
+    case Value::Kind::RelativeOid:
+      for (uint64_t arc : value.arcs) out += " " + std::to_string(arc);
+      return "{" + out + " }";
+    case Value::Kind::Sequence:
+      for (const Value::Member &member : value.members)
+        out += (out.empty() ? " " : ", ") + member.name + " " + valueText(*member.value);
+      return "{" + out + " }";
+    case Value::Kind::SequenceOf:
+      for (const ValuePtr &element : value.elements) out += (out.empty() ? " " : ", ") + valueText(*element);
+      return "{" + out + " }";
+    case Value::Kind::Choice: return value.members[0].name + " : " + valueText(*value.members[0].value);
+  }
+  return "?";
 }
 
 }  // namespace zurtest

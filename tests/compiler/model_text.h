@@ -18,6 +18,9 @@ struct Compiled {
 };
 
 Compiled compile(const std::vector<zurasn1::ModuleText> &modules);
+// Module M of file "t.asn1": "M DEFINITIONS <defaults> ::= BEGIN <body> END",
+// the body starting on line 2.
+Compiled compileModule(const std::string &defaults, const std::string &body);
 // The files' texts, read; empty when one cannot be read.
 std::vector<zurasn1::ModuleText> readModules(const std::vector<std::string> &paths);
 
@@ -27,6 +30,10 @@ std::vector<zurasn1::ModuleText> readModules(const std::vector<std::string> &pat
 std::string typeText(const zurasn1::Model &model, zurasn1::TypeId id);
 // The type of the PDU `name` ("Type" or "Module.Type") as typeText shows it.
 std::string pduText(const zurasn1::Model &model, std::string_view name);
+// A value as one line: numbers, TRUE, NULL, '0101'B, 'AB'H, "text" (other
+// than printable ASCII as <U+00E9>), { 1 2 840 } arcs, { a 1, b TRUE },
+// { 1, 2 }, a : 1.
+std::string valueText(const zurasn1::Value &value);
 
 }  // namespace zurtest
 
