@@ -310,6 +310,17 @@ TEST(BackEndProblems, ValuesALayoutCannotHold) {
        "m.asn1:2:18: error: cannot lay out a character beyond 8 bits in a TeletexString value\n"},
       {"E ::= SEQUENCE { o RELATIVE-OID DEFAULT { 4294967296 } }",
        "m.asn1:2:18: error: cannot lay out a RELATIVE-OID arc beyond 32 bits\n"},
+      // An encoding, which would depend on the rules.
+      {"A ::= SEQUENCE { a ANY DEFAULT INTEGER : 5 }",
+       "m.asn1:2:18: error: cannot lay out a value of an open type that no object set selects\n"},
+      // The type is the one of the object that the id of the value decoded selects.
+      {"S ::= CLASS { &id INTEGER UNIQUE, &Type }\nSet S ::= { { &id 1, &Type INTEGER } }\n"
+       "G ::= SEQUENCE { id S.&id ({Set}), v [0] S.&Type ({Set}{@id}) DEFAULT INTEGER : 5 }",
+       "m.asn1:4:36: error: cannot lay out an open type's value whose selecting component lies outside it\n"},
+      {"S ::= CLASS { &id INTEGER UNIQUE, &Type }\nSet S ::= { { &id 1, &Type INTEGER } }\n"
+       "P ::= SEQUENCE { id S.&id ({Set}), v [0] S.&Type ({Set}{@id}) }\n"
+       "H ::= SEQUENCE { p P DEFAULT { id 2, v INTEGER : 5 } }",
+       "m.asn1:5:18: error: cannot lay out an open type's value whose id no object of its set has\n"},
   };
   for (const Case &c : cases) {
     std::ostringstream diagnostics;
