@@ -166,6 +166,20 @@ TEST(CompilerDiagnostics, ErrorsThroughAFile) {
                                                  "zurasn1: 50 more errors not shown\n");
 }
 
+// Inputs deep enough to exhaust a stack end with an error, on every target.
+TEST(CompilerDiagnostics, DeepInputs) {
+  std::string values, types, instances;
+  for (int i = 0; i < 120; ++i) {
+    values += "v" + std::to_string(i) + " INTEGER ::= v" + std::to_string(i + 1) + "\n";
+    types += "A" + std::to_string(i) + " ::= SEQUENCE { a A" + std::to_string(i + 1) + " }\n";
+  }
+  EXPECT_EQ(diagnose(values + "v120 INTEGER ::= 1"),
+            "t.asn1:102:1: error: references nest deeper than 100 assignments\n");
+  EXPECT_EQ(diagnose(types + "A120 ::= NULL"), "t.asn1:77:9: error: types nest deeper than 150 levels\n");
+  EXPECT_EQ(diagnose("P {X} ::= SEQUENCE { a P {SEQUENCE OF X} }\nA ::= P {NULL}"),
+            "t.asn1:2:24: error: instances of P nest deeper than 32 levels\n");
+}
+
 // Names that no module given defines leave out what needs them, in one
 // warning; the model keeps, for each assignment left out, the name it
 // missed.
