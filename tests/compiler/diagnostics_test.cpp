@@ -3,6 +3,8 @@
 // "t.asn1" (IMPLICIT TAGS), starting on line 2, unless it is whole modules.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "tests/compiler/model_text.h"
 
 namespace {
@@ -172,6 +174,26 @@ TEST(CompilerDiagnostics, RefusedModules) {
        "t.asn1:3:7: error: P takes 1 parameter, not 2\n"},
   };
   for (const auto &c : cases) EXPECT_EQ(diagnose(c.snippet), c.diagnostics) << c.snippet;
+}
+
+// Lines come out by file, line and column, each once, whatever the order
+// they were found in (an instance reports what its parameterized type says).
+TEST(CompilerDiagnostics, PrintedInOrderOnceEach) {
+  zurasn1::Diagnostics diagnostics;
+  EXPECT_EQ(diagnostics.addFile("b.asn1"), 0u);
+  EXPECT_EQ(diagnostics.addFile("a.asn1"), 1u);
+  diagnostics.error({1, 3, 1}, "third");
+  diagnostics.warning({0, 9, 2}, "second");
+  diagnostics.error({1, 3, 1}, "third");
+  diagnostics.error({0, 2, 7}, "first");
+  diagnostics.error({1, 3, 1}, "fourth");
+  std::ostringstream out;
+  diagnostics.print(out);
+  EXPECT_EQ(out.str(),
+            "b.asn1:2:7: error: first\nb.asn1:9:2: warning: second\na.asn1:3:1: error: third\n"
+            "a.asn1:3:1: error: fourth\n");
+  EXPECT_TRUE(diagnostics.hasErrors());
+  EXPECT_EQ(diagnostics.errorCount(), 4u);
 }
 
 // Reading goes on after an error: every assignment and every module of a
