@@ -3,6 +3,8 @@
 // "t.asn1" (IMPLICIT TAGS), starting on line 2, unless it is whole modules.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "tests/compiler/model_text.h"
 
 namespace {
@@ -114,7 +116,32 @@ TEST(CompilerDiagnostics, RefusedModules) {
        "t.asn1:2:25: error: the first arc of an OBJECT IDENTIFIER is 0, 1 or 2\n"},
       {"A ::= SEQUENCE { a INTEGER, b BOOLEAN }\nv A ::= { b TRUE }",
        "t.asn1:3:9: error: the value lacks component a\n"},
+      {"a NumericString ::= \"12a\"",
+       "t.asn1:2:21: error: value has the character U+0061, which its type does not permit\n"},
+      {"v IA5String ::= 5", "t.asn1:2:17: error: expected a cstring, found '5'\n"},
+      {"B ::= BIT STRING { x(0) }\nv B ::= { y }", "t.asn1:3:11: error: y is not a named bit of the type\n"},
+      {"v ENUMERATED { a } ::= b", "t.asn1:2:24: error: b is not an enumerator of the type\n"},
+      {"A ::= SEQUENCE { a INTEGER, b INTEGER }\nv A ::= { b 1, a 2 }",
+       "t.asn1:3:16: error: a comes before the components given before it\n"},
+      {"A ::= CHOICE { a NULL }\nv A ::= b : NULL", "t.asn1:3:9: error: b is not an alternative of the type\n"},
+      {"v OCTET STRING ::= CONTAINING 5", "t.asn1:2:20: error: CONTAINING values are not supported\n"},
+      {"C ::= CLASS { &id INTEGER }\no C ::= { &id 1 }\nv INTEGER ::= o.&id",
+       "t.asn1:4:15: error: values taken from objects are not supported\n"},
+      {"v REAL ::= { 1, 3, 2 }", "t.asn1:2:12: error: the base of a REAL is 2 or 10\n"},
+      {"v UniversalString ::= { 300, 0, 0, 1 }",
+       "t.asn1:2:23: error: a Quadruple is {group, plane, row, cell}, a Tuple {column, row}\n"},
+      {"x INTEGER ::= y\ny INTEGER ::= x\nT ::= INTEGER (0..x)",
+       "t.asn1:2:1: error: x is defined in terms of itself\n"},
       // Constraints.
+      {"A ::= IA5String (FROM (\"ab\"..\"z\"))",
+       "t.asn1:2:24: error: a bound of a character range is one character\n"},
+      {"A ::= IA5String (SIZE (SIZE (1)))", "t.asn1:2:24: error: SIZE cannot stand inside SIZE or FROM\n"},
+      {"A ::= INTEGER (BOOLEAN)",
+       "t.asn1:2:16: error: the type in this constraint is not of the type it constrains\n"},
+      {"A ::= ANY (5)", "t.asn1:2:12: error: a constraint on ANY is not supported\n"},
+      {"A ::= [0] IMPLICIT ANY", "t.asn1:2:7: error: IMPLICIT cannot tag an untagged open type\n"},
+      {"A ::= SEQUENCE { a INTEGER }\nB ::= A (WITH COMPONENTS { b })",
+       "t.asn1:3:28: error: the type has no component b\n"},
       {"A ::= INTEGER (SIZE (1))", "t.asn1:2:16: error: SIZE applies to strings, SEQUENCE OF and SET OF\n"},
       {"A ::= INTEGER (FROM (\"a\"))", "t.asn1:2:16: error: FROM applies to character string types\n"},
       {"A ::= INTEGER (CONTAINING BOOLEAN)",
@@ -149,6 +176,26 @@ TEST(CompilerDiagnostics, RefusedModules) {
   for (const auto &c : cases) EXPECT_EQ(diagnose(c.snippet), c.diagnostics) << c.snippet;
 }
 
+// Lines come out by file, line and column, each once, whatever the order
+// they were found in (an instance reports what its parameterized type says).
+TEST(CompilerDiagnostics, PrintedInOrderOnceEach) {
+  zurasn1::Diagnostics diagnostics;
+  EXPECT_EQ(diagnostics.addFile("b.asn1"), 0u);
+  EXPECT_EQ(diagnostics.addFile("a.asn1"), 1u);
+  diagnostics.error({1, 3, 1}, "third");
+  diagnostics.warning({0, 9, 2}, "second");
+  diagnostics.error({1, 3, 1}, "third");
+  diagnostics.error({0, 2, 7}, "first");
+  diagnostics.error({1, 3, 1}, "fourth");
+  std::ostringstream out;
+  diagnostics.print(out);
+  EXPECT_EQ(out.str(),
+            "b.asn1:2:7: error: first\nb.asn1:9:2: warning: second\na.asn1:3:1: error: third\n"
+            "a.asn1:3:1: error: fourth\n");
+  EXPECT_TRUE(diagnostics.hasErrors());
+  EXPECT_EQ(diagnostics.errorCount(), 4u);
+}
+
 // Reading goes on after an error: every assignment and every module of a
 // file is read; past 100 errors only their number is told.
 TEST(CompilerDiagnostics, ErrorsThroughAFile) {
@@ -164,6 +211,20 @@ TEST(CompilerDiagnostics, ErrorsThroughAFile) {
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 101);
   EXPECT_EQ(text.substr(text.rfind("t.asn1")), "t.asn1:101:9: error: unknown reference X\n"
                                                  "zurasn1: 50 more errors not shown\n");
+}
+
+// Inputs deep enough to exhaust a stack end with an error, on every target.
+TEST(CompilerDiagnostics, DeepInputs) {
+  std::string values, types, instances;
+  for (int i = 0; i < 120; ++i) {
+    values += "v" + std::to_string(i) + " INTEGER ::= v" + std::to_string(i + 1) + "\n";
+    types += "A" + std::to_string(i) + " ::= SEQUENCE { a A" + std::to_string(i + 1) + " }\n";
+  }
+  EXPECT_EQ(diagnose(values + "v120 INTEGER ::= 1"),
+            "t.asn1:102:1: error: references nest deeper than 100 assignments\n");
+  EXPECT_EQ(diagnose(types + "A120 ::= NULL"), "t.asn1:77:9: error: types nest deeper than 150 levels\n");
+  EXPECT_EQ(diagnose("P {X} ::= SEQUENCE { a P {SEQUENCE OF X} }\nA ::= P {NULL}"),
+            "t.asn1:2:24: error: instances of P nest deeper than 32 levels\n");
 }
 
 // Names that no module given defines leave out what needs them, in one

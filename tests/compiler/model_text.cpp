@@ -1,6 +1,7 @@
 #include "tests/compiler/model_text.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -32,6 +33,17 @@ std::vector<ModuleText> readModules(const std::vector<std::string> &paths) {
     modules.push_back({path, text.str()});
   }
   return modules;
+}
+
+std::string erlangModule(const std::string &application, const std::string &module) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  for (const fs::directory_entry &entry : fs::directory_iterator(ZURASN1_ERLANG_LIB, error)) {
+    const fs::path file = entry.path() / "asn1" / (module + ".asn1");
+    if (entry.path().filename().string().rfind(application + "-", 0) == 0 && fs::exists(file, error))
+      return file.generic_string();
+  }
+  return "";
 }
 
 namespace {

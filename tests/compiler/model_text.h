@@ -24,6 +24,10 @@ Compiled compileModule(const std::string &defaults, const std::string &body);
 // The files' texts, read; empty when one cannot be read.
 std::vector<zurasn1::ModuleText> readModules(const std::vector<std::string> &paths);
 
+// The file of a real module Debian's erlang-src installs, e.g.
+// ("public_key", "PKCS-8"); empty when it is not installed.
+std::string erlangModule(const std::string &application, const std::string &module);
+
 // A type as one line: tags ("[A1]", "[C0e]" explicit), the builtin type,
 // its effective constraints, names, components (named types by name) and
 // open-type link, e.g. "[U16] SEQUENCE { a [C0] INTEGER (0..7), b OPTIONAL +1 [C1] BOOLEAN }".

@@ -3,33 +3,22 @@
 // warning for the assignments that need modules the package does not ship.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "tests/compiler/model_text.h"
 
 namespace {
 
 using namespace zurasn1;
 
-// The module files, found in the versioned application folders; empty
-// when erlang-src is not installed.
+// The module files; empty when erlang-src is not installed.
 std::vector<std::string> erlangModules() {
-  namespace fs = std::filesystem;
   const std::pair<const char *, const char *> wanted[] = {
-      {"public_key-", "PKIX1Explicit88"}, {"public_key-", "PKIX1Implicit88"},
-      {"public_key-", "PKIX1Algorithms88"}, {"public_key-", "PKCS-8"},
-      {"public_key-", "InformationFramework"}, {"eldap-", "ELDAPv3"}};
+      {"public_key", "PKIX1Explicit88"}, {"public_key", "PKIX1Implicit88"},
+      {"public_key", "PKIX1Algorithms88"}, {"public_key", "PKCS-8"},
+      {"public_key", "InformationFramework"}, {"eldap", "ELDAPv3"}};
   std::vector<std::string> paths;
-  std::error_code error;
   for (const auto &[application, module] : wanted) {
-    std::string found;
-    for (const fs::directory_entry &entry : fs::directory_iterator(ZURASN1_ERLANG_LIB, error)) {
-      const std::string name = entry.path().filename().string();
-      const fs::path file = entry.path() / "asn1" / (std::string(module) + ".asn1");
-      if (name.rfind(application, 0) == 0 && fs::exists(file, error)) found = file.generic_string();
-    }
-    if (found.empty()) return {};
-    paths.push_back(found);
+    paths.push_back(zurtest::erlangModule(application, module));
+    if (paths.back().empty()) return {};
   }
   return paths;
 }
