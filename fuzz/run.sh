@@ -3,18 +3,22 @@
 # SECONDS (default 300): ber_trace_decoder_fuzz (the codec path) and
 # zurtrace_fuzz (what zurtrace runs: PEM, values, encapsulated DER, the depth
 # limit, with its output bounded), seeded with the personnel record, a few
-# certificates in DER and PEM, and a small CRL. Further arguments name the
-# targets to run.
+# certificates in DER and PEM, and a small CRL; and, when named,
+# module_reader_fuzz (the compiler's front end) and module_compile_fuzz (the
+# whole compiler) seeded with the project's test modules and the real modules
+# of erlang-src. Further arguments name the targets to run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-300}
 shift || true
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(ber_trace_decoder_fuzz zurtrace_fuzz)
-command -v clang++ >/dev/null || {
+# libFuzzer's run-time lives in libclang-rt-14-dev.
+if ! command -v clang++ >/dev/null || ! dpkg-query -W libclang-rt-14-dev >/dev/null 2>&1; then
   apt-get update -qq || true
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends clang >/dev/null
-}
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends clang \
+    libclang-rt-14-dev >/dev/null
+fi
 build=build/fuzz
 CC=clang CXX=clang++ cmake -S . -B $build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DZURBASE_FUZZ=ON -DZURBASE_TESTS=OFF -DZURBASE_TOOLS=OFF >/dev/null
@@ -36,18 +40,29 @@ tests/data/make_crl.sh $build/crl 20 >/dev/null && cp $build/crl/crl.der $seeds/
 mkdir -p $build/artifacts
 for target in "${targets[@]}"; do
   corpus=$build/corpus-$target
+  options=()
   mkdir -p "$corpus"
-  for seed in $seeds/*; do
-    # zurtrace_fuzz reads its options from the first octet: values with the
-    # depth limits 64 and 100000.
-    if [ "$target" = zurtrace_fuzz ]; then
-      { printf '\x01'; cat "$seed"; } > "$corpus/$(basename "$seed")"
-      { printf '\x05'; cat "$seed"; } > "$corpus/deep-$(basename "$seed")"
-    else
-      cp "$seed" "$corpus/"
-    fi
-  done
+  case $target in
+    zurtrace_fuzz)
+      # zurtrace_fuzz reads its options from the first octet: values with the
+      # depth limits 64 and 100000.
+      for seed in $seeds/*; do
+        { printf '\x01'; cat "$seed"; } > "$corpus/$(basename "$seed")"
+        { printf '\x05'; cat "$seed"; } > "$corpus/deep-$(basename "$seed")"
+      done
+      ;;
+    module_reader_fuzz | module_compile_fuzz)
+      options=(-max_len=65536)
+      cp tests/data/asn1/*.asn1 tests/compiler/data/*.asn1 "$corpus/"
+      for m in /usr/lib/erlang/lib/*/asn1/*.asn1; do
+        [ -f "$m" ] && cp "$m" "$corpus/"
+      done
+      ;;
+    *)
+      cp $seeds/* "$corpus/"
+      ;;
+  esac
   echo "== $target: $seconds s"
-  $build/bin/$target "$corpus" -max_total_time="$seconds" -print_final_stats=1 \
+  $build/bin/$target "$corpus" -max_total_time="$seconds" "${options[@]}" -print_final_stats=1 \
     -artifact_prefix=$build/artifacts/$target-
 done
