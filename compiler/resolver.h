@@ -166,7 +166,6 @@ class Resolver {
   void buildScopes();
   Target lookup(const ast::Reference &ref, Scope scope);
   [[noreturn]] void unknown(const ast::Reference &ref, const std::string &what);
-  Entity entityOf(AssignmentState &state);
   bool namesClass(const ast::Type &type, Scope scope);
   AssignmentState &stateOf(const ast::Assignment &assignment, ModuleScope &module);
   // Runs `body` once for the assignment, marks what it became, and records
@@ -179,7 +178,6 @@ class Resolver {
   void reportLeftOut();
   [[noreturn]] void error(SourcePos pos, const std::string &what);
   Parser parserFor(Scope scope, ast::TokenRange range);
-  std::string_view moduleName(Scope scope) const { return scope.module->ast->name; }
 
   // --- resolve_types.cpp
   TypeId typeOfAssignment(AssignmentState &state);
