@@ -7,18 +7,30 @@
 #ifndef ZURBASE_FRAME_CONVERSIONS_H
 #define ZURBASE_FRAME_CONVERSIONS_H
 
+#include <array>
 #include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <string_view>
 
 #include "frame/word_format.h"
 
 namespace zur {
 
-// Upper-case digits, then lower-case ones.
-inline constexpr char kDigits[] = "0123456789ABCDEF0123456789abcdef";
+// The digits: upper-case hexadecimal, lower-case hexadecimal, then the
+// decimal pairs "00" to "99".
+inline constexpr auto kDigits = [] {
+  std::array<char, 232> t{};
+  for (int i = 0; i < 16; ++i) {
+    t[i] = "0123456789ABCDEF"[i];
+    t[16 + i] = "0123456789abcdef"[i];
+  }
+  for (int i = 0; i < 200; ++i) t[32 + i] = static_cast<char>('0' + (i % 2 == 0 ? i / 20 : i / 2 % 10));
+  return t;
+}();
+inline constexpr const char *kUpperHex = kDigits.data();
+inline constexpr const char *kLowerHex = kDigits.data() + 16;
+inline constexpr const char *kDecimalPairs = kDigits.data() + 32;
 
 // The longest text a call may make: its length is returned as an int.
 inline constexpr std::size_t kMaxText = INT_MAX;
@@ -88,15 +100,14 @@ constexpr const char *parseLength(const char *p, Length &length) {
 // Reads the conversion that follows a '%'; returns the position after it.
 constexpr const char *parseConversion(const char *p, Conversion &c) {
   for (;; ++p) {
-    const char f = *p;
-    const int bit = f == '-'   ? kLeft
-                    : f == '+' ? kPlus
-                    : f == ' ' ? kBlank
-                    : f == '#' ? kAlternate
-                    : f == '0' ? kZero
-                               : 0;
-    if (bit == 0) break;
-    c.flags = static_cast<std::uint8_t>(c.flags | bit);
+    switch (*p) {
+      case '-': c.flags |= kLeft; continue;
+      case '+': c.flags |= kPlus; continue;
+      case ' ': c.flags |= kBlank; continue;
+      case '#': c.flags |= kAlternate; continue;
+      case '0': c.flags |= kZero; continue;
+    }
+    break;
   }
   p = parseCount(p, c.width);
   if (*p == '.') {
@@ -108,15 +119,25 @@ constexpr const char *parseConversion(const char *p, Conversion &c) {
   return *p != '\0' ? p + 1 : p;
 }
 
-constexpr bool isConversion(char letter) {
-  return letter != '\0' &&
-         std::string_view("diuoxXcspeEfFgGaA%n").find(letter) != std::string_view::npos;
+// Who writes a conversion: nobody (the letter starts none), this file, or the
+// C library.
+enum class Writer : std::uint8_t { None, Here, Library };
+constexpr Writer writerOf(char letter) {
+  switch (letter) {
+    case 'd': case 'i': case 'u': case 'o': case 'x': case 'X':
+    case 'c': case 's': case '%': case 'n':
+      return Writer::Here;
+    case 'p': case 'e': case 'E': case 'f': case 'F': case 'g': case 'G': case 'a': case 'A':
+      return Writer::Library;
+    default:
+      return Writer::None;
+  }
 }
 
-// Conversions that never reach the C library.
-constexpr bool writtenHere(char letter) {
-  return isConversion(letter) &&
-         std::string_view("peEfFgGaA").find(letter) == std::string_view::npos;
+consteval Conversion spelled(const char *s) {
+  Conversion c;
+  parseConversion(s, c);
+  return c;
 }
 
 // Reads the argument words in order, as a 32-bit stack holds arguments
@@ -145,10 +166,29 @@ class WordReader {
   int index_ = 0;
 };
 
-// Copies a text that is mostly a few characters long without a library call.
-inline void copyText(char *d, const char *s, std::size_t n) {
+// Inlined with a constant text, these helpers keep branches for lengths the
+// text cannot have, and GCC warns about the reads there.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Warray-bounds"
+#pragma GCC diagnostic ignored "-Wstringop-overread"
+
+// strlen, without a call for the short texts printed values are made of.
+[[gnu::always_inline]] inline std::size_t textLength(const char *s) {
+  for (std::size_t i = 0; i < 8; ++i)
+    if (s[i] == '\0') return i;
+  return 8 + std::strlen(s + 8);
+}
+
+[[gnu::noinline]] inline void copyLong(char *d, const char *s, std::size_t n) {
+  std::memcpy(d, s, n);
+}
+[[gnu::noinline]] inline void fillLong(char *d, char c, std::size_t n) { std::memset(d, c, n); }
+
+// Copies or fills a text that is mostly a few characters long without a
+// library call; stores overlap, none goes past d + n.
+[[gnu::always_inline]] inline void copyText(char *d, const char *s, std::size_t n) {
   if (n > 16) {
-    std::memcpy(d, s, n);
+    copyLong(d, s, n);
   } else if (n >= 8) {
     std::memcpy(d, s, 8);
     std::memcpy(d + n - 8, s + n - 8, 8);
@@ -161,11 +201,29 @@ inline void copyText(char *d, const char *s, std::size_t n) {
     d[n - 1] = s[n - 1];
   }
 }
+[[gnu::always_inline]] inline void fillText(char *d, char c, std::size_t n) {
+  const std::uint64_t eight = 0x0101010101010101u * static_cast<unsigned char>(c);
+  if (n > 16) {
+    fillLong(d, c, n);
+  } else if (n >= 8) {
+    std::memcpy(d, &eight, 8);
+    std::memcpy(d + n - 8, &eight, 8);
+  } else if (n >= 4) {
+    std::memcpy(d, &eight, 4);
+    std::memcpy(d + n - 4, &eight, 4);
+  } else if (n > 0) {
+    d[0] = c;
+    d[n / 2] = c;
+    d[n - 1] = c;
+  }
+}
+
+#pragma GCC diagnostic pop
 
 // Digits of m, written backwards so that they end at end; returns their start.
-inline char *writeDigits(char *end, std::uint64_t m, char letter) {
+[[gnu::always_inline]] inline char *writeDigits(char *end, std::uint64_t m, char letter) {
   if (letter == 'x' || letter == 'X') {
-    const char *digits = letter == 'X' ? kDigits : kDigits + 16;
+    const char *digits = letter == 'X' ? kUpperHex : kLowerHex;
     do {
       *--end = digits[m & 0xF];
       m >>= 4;
@@ -178,10 +236,16 @@ inline char *writeDigits(char *end, std::uint64_t m, char letter) {
   } else {
     for (; m > 0xFFFFFFFF; m /= 10) *--end = static_cast<char>('0' + m % 10);
     auto v = static_cast<std::uint32_t>(m);
-    do {
-      *--end = static_cast<char>('0' + v % 10);
-      v /= 10;
-    } while (v != 0);
+    for (; v >= 100; v /= 100) {
+      end -= 2;
+      std::memcpy(end, kDecimalPairs + 2 * (v % 100), 2);
+    }
+    if (v >= 10) {
+      end -= 2;
+      std::memcpy(end, kDecimalPairs + 2 * v, 2);
+    } else {
+      *--end = static_cast<char>('0' + v);
+    }
   }
   return end;
 }
@@ -211,7 +275,7 @@ inline void libraryFormat(const Conversion &c, char *out) {
 }
 
 template <class Sink>
-void writePadded(Sink &sink, const Conversion &c, const char *s, std::size_t n) {
+[[gnu::always_inline]] inline void writePadded(Sink &sink, const Conversion &c, const char *s, std::size_t n) {
   const std::size_t padding = c.width > n ? c.width - n : 0;
   if ((c.flags & kLeft) == 0) sink.fill(' ', padding);
   sink.put(s, n);
@@ -220,20 +284,22 @@ void writePadded(Sink &sink, const Conversion &c, const char *s, std::size_t n) 
 
 // d, i, u, o, x and X of the magnitude m.
 template <class Sink>
-void writeInteger(Sink &sink, const Conversion &c, std::uint64_t m, bool negative) {
+[[gnu::always_inline]] inline void writeInteger(Sink &sink, const Conversion &c, std::uint64_t m,
+                                                bool negative) {
   const char letter = c.letter;
-  char buf[24];
-  char *end = buf + sizeof buf;
+  // Digits, then zeros and prefix before them while they fit: one piece.
+  char buf[64];
+  char *const end = buf + sizeof buf;
   char *p = m == 0 && c.precision == 0 ? end : writeDigits(end, m, letter);
   const auto n = static_cast<std::size_t>(end - p);
-  char prefix[2] = {letter == 'x' || letter == 'X' ? '0' : '-', letter};
   std::size_t prefixLen = 0;
+  char prefix[2] = {'0', letter};
   if (letter == 'd' || letter == 'i') {
     if (negative || (c.flags & (kPlus | kBlank)) != 0) {
       prefix[0] = negative ? '-' : (c.flags & kPlus) != 0 ? '+' : ' ';
       prefixLen = 1;
     }
-  } else if ((c.flags & kAlternate) != 0 && m != 0 && prefix[0] == '0') {
+  } else if ((c.flags & kAlternate) != 0 && m != 0 && (letter == 'x' || letter == 'X')) {
     prefixLen = 2;
   }
   std::size_t zeros = c.precision != Conversion::kNone && c.precision > n ? c.precision - n : 0;
@@ -246,14 +312,21 @@ void writeInteger(Sink &sink, const Conversion &c, std::uint64_t m, bool negativ
     padding = 0;
   }
   if ((c.flags & kLeft) == 0) sink.fill(' ', padding);
-  sink.put(prefix, prefixLen);
-  sink.fill('0', zeros);
-  sink.put(p, n);
+  if (zeros <= static_cast<std::size_t>(p - buf) - 2) {
+    p -= zeros;
+    fillText(p, '0', zeros);
+    p -= prefixLen;
+    copyText(p, prefix, prefixLen);
+  } else {
+    sink.put(prefix, prefixLen);
+    sink.fill('0', zeros);
+  }
+  sink.put(p, static_cast<std::size_t>(end - p));
   if ((c.flags & kLeft) != 0) sink.fill(' ', padding);
 }
 
 template <class Sink>
-void writeSigned(Sink &sink, const Conversion &c, std::int64_t v) {
+[[gnu::always_inline]] inline void writeSigned(Sink &sink, const Conversion &c, std::int64_t v) {
   const auto magnitude = static_cast<std::uint64_t>(v);
   writeInteger(sink, c, v < 0 ? 0 - magnitude : magnitude, v < 0);
 }
@@ -330,9 +403,11 @@ template <class Sink>
     }
     case 's': {
       const char *s = reinterpret_cast<const char *>(args.next());
-      if (s == nullptr) s = "(null)";
-      writePadded(sink, c, s,
-                  c.precision == Conversion::kNone ? std::strlen(s) : strnlen(s, c.precision));
+      const std::size_t limit = c.precision;  // kNone: no limit
+      if (s == nullptr)
+        writePadded(sink, c, "(null)", limit < 6 ? limit : 6);
+      else
+        writePadded(sink, c, s, limit == Conversion::kNone ? textLength(s) : strnlen(s, limit));
       return;
     }
     case 'p':
@@ -351,20 +426,72 @@ template <class Sink>
   }
 }
 
+template <class Sink>
+[[gnu::always_inline]] inline void writeWithCounts(Sink &sink, Conversion c, WordReader &args) {
+  readCounts(c, args);
+  writeConversion(sink, c, args);
+}
+
+// The spellings that printed values are mostly made of, each written with
+// its fields known to the compiler. Returns the length of the spelling at p
+// (after the '%'), or 0 when it is none of them.
+template <class Sink>
+[[gnu::always_inline]] inline std::size_t writeCommon(Sink &sink, const char *p, WordReader &args) {
+  switch (p[0]) {
+    case 's':
+      writeWithCounts(sink, spelled("s"), args);
+      return 1;
+    case 'c':
+      writeWithCounts(sink, spelled("c"), args);
+      return 1;
+    case 'd':
+      writeWithCounts(sink, spelled("d"), args);
+      return 1;
+    case 'u':
+      writeWithCounts(sink, spelled("u"), args);
+      return 1;
+    case '*':
+      if (p[1] != 's') return 0;
+      writeWithCounts(sink, spelled("*s"), args);
+      return 2;
+    case '.':
+      if (p[1] != '*' || p[2] != 's') return 0;
+      writeWithCounts(sink, spelled(".*s"), args);
+      return 3;
+    case '0':
+      if (p[1] != '2' || p[2] != 'X') return 0;
+      writeWithCounts(sink, spelled("02X"), args);
+      return 3;
+    case 'I':
+      if (p[1] != '6' || p[2] != '4' || (p[3] != 'd' && p[3] != 'u')) return 0;
+      if (p[3] == 'd')
+        writeWithCounts(sink, spelled("I64d"), args);
+      else
+        writeWithCounts(sink, spelled("I64u"), args);
+      return 4;
+    default:
+      return 0;
+  }
+}
+
 // The whole format; a '%' that starts no conversion stands as written.
 template <class Sink>
-void formatText(Sink &sink, const char *p, const ApiWord *words) {
+[[gnu::always_inline]] inline void formatText(Sink &sink, const char *p, const ApiWord *words) {
   WordReader args(words);
   for (;;) {
     const char *run = p;
     while (*p != '%' && *p != '\0') ++p;
     sink.put(run, static_cast<std::size_t>(p - run));
     if (*p == '\0') return;
-    const char *start = p;
+    const char *start = p++;
+    if (const std::size_t n = writeCommon(sink, p, args); n != 0) {
+      p += n;
+      continue;
+    }
     Conversion c;
-    p = parseConversion(p + 1, c);
+    p = parseConversion(p, c);
     readCounts(c, args);
-    if (isConversion(c.letter))
+    if (writerOf(c.letter) != Writer::None)
       writeConversion(sink, c, args);
     else
       sink.put(start, static_cast<std::size_t>(p - start));

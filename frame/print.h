@@ -71,7 +71,7 @@ class PrintFormat {
     while (format[headLen] != '\0' && format[headLen] != '%') ++headLen;
     if (format[headLen] != '\0') {
       const char *end = parseConversion(format + headLen + 1, conversion);
-      if (!writtenHere(conversion.letter)) return;
+      if (writerOf(conversion.letter) != Writer::Here) return;
       tailStart = static_cast<std::size_t>(end - format);
       for (; end[tailLen] != '\0'; ++tailLen)
         if (end[tailLen] == '%') return;
@@ -90,8 +90,6 @@ class PrintFormat {
   Conversion conversion;
 };
 
-// The argument words of a call handed on as one value: the words of the
-// inlined fast path stay in registers.
 struct PrintWords {
   ApiWord w[kPrintWords];
 };
@@ -145,6 +143,16 @@ inline void pack(ApiWord *w, int &n, T v) {
   }
 }
 
+// The run-time formatter's call, packing the words again: out of line, the
+// words of the inlined paths need no memory.
+template <class... Args>
+[[gnu::noinline]] int printPacked(OutputScope *out, const char *format, Args... args) {
+  PrintWords words{};
+  [[maybe_unused]] int n = 0;
+  (pack(words.w, n, args), ...);
+  return printParsed(out, format, words);
+}
+
 // A compiled format: text, at most one conversion, text.
 [[gnu::always_inline]] inline int appendCompiled(OutputScope &out, const PrintFormat &f,
                                                  const ApiWord *w) {
@@ -182,9 +190,7 @@ template <class... Args>
   if (env->hookOnly != 0) return 0;
   OutputScope *out = currentOutput;
   if (out != nullptr && format.compiled) return detail::appendCompiled(*out, format, w);
-  PrintWords words;
-  std::memcpy(words.w, w, sizeof w);
-  return printParsed(out, format.text, words);
+  return detail::printPacked(out, format.text, args...);
 }
 
 }  // namespace zur

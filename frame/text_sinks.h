@@ -15,7 +15,7 @@ namespace zur {
 class TextCount {
  public:
   // Counts n more characters, or refuses them and everything after.
-  bool take(std::size_t n) {
+  [[gnu::always_inline]] bool take(std::size_t n) {
     if (n <= limit_ - count_) {
       count_ += n;
       return true;
@@ -46,7 +46,7 @@ int libraryText(char *buf, std::size_t room, const Conversion &c, T value) {
 class BufferSink {
  public:
   BufferSink(char *buf, std::size_t cap) : buf_(buf), cap_(cap) {}
-  void put(const char *s, std::size_t n) {
+  [[gnu::always_inline]] void put(const char *s, std::size_t n) {
     const std::size_t at = count_.count();
     if (!count_.take(n)) return;
     if (at + n < cap_)
@@ -54,10 +54,10 @@ class BufferSink {
     else if (at + 1 < cap_)
       std::memcpy(buf_ + at, s, cap_ - 1 - at);
   }
-  void fill(char c, std::size_t n) {
+  [[gnu::always_inline]] void fill(char c, std::size_t n) {
     const std::size_t at = count_.count();
     if (n == 0 || !count_.take(n) || at + 1 >= cap_) return;
-    std::memset(buf_ + at, c, n < cap_ - 1 - at ? n : cap_ - 1 - at);
+    fillText(buf_ + at, c, n < cap_ - 1 - at ? n : cap_ - 1 - at);
   }
   template <class T>
   void library(const Conversion &c, T value) {
@@ -100,8 +100,8 @@ class StagedOutput {
     }
   }
   void fill(char c, std::size_t n) {
-    if (n <= 16 && Size - len_ >= 16) {
-      std::memset(data_ + len_, c, 16);
+    if (n <= Size - len_) {
+      fillText(data_ + len_, c, n);
       len_ += n;
     } else {
       fillLarge(c, n);
