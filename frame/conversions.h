@@ -397,8 +397,10 @@ template <class Sink>
       writeInteger(sink, c, readUnsigned(args, c.length), false);
       return;
     case 'c': {
-      const char ch = static_cast<char>(args.next());
-      writePadded(sink, c, &ch, 1);
+      const std::size_t padding = c.width > 1 ? c.width - 1 : 0;
+      if ((c.flags & kLeft) == 0) sink.fill(' ', padding);
+      sink.fill(static_cast<char>(args.next()), 1);
+      if ((c.flags & kLeft) != 0) sink.fill(' ', padding);
       return;
     }
     case 's': {
