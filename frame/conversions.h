@@ -452,6 +452,10 @@ template <class Sink>
     case 'u':
       writeWithCounts(sink, spelled("u"), args);
       return 1;
+    case 'l':
+      if (p[1] != 'd') return 0;
+      writeWithCounts(sink, spelled("ld"), args);
+      return 2;
     case '*':
       if (p[1] != 's') return 0;
       writeWithCounts(sink, spelled("*s"), args);
@@ -476,7 +480,23 @@ template <class Sink>
   }
 }
 
-// The whole format; a '%' that starts no conversion stands as written.
+// The conversion whose '%' is at start; returns the position after it. One
+// that is none stands as written.
+template <class Sink>
+[[gnu::always_inline]] inline const char *writeSpelled(Sink &sink, const char *start,
+                                                      WordReader &args) {
+  if (const std::size_t n = writeCommon(sink, start + 1, args); n != 0) return start + 1 + n;
+  Conversion c;
+  const char *end = parseConversion(start + 1, c);
+  readCounts(c, args);
+  if (writerOf(c.letter) != Writer::None)
+    writeConversion(sink, c, args);
+  else
+    sink.put(start, static_cast<std::size_t>(end - start));
+  return end;
+}
+
+// The whole format.
 template <class Sink>
 [[gnu::always_inline]] inline void formatText(Sink &sink, const char *p, const ApiWord *words) {
   WordReader args(words);
@@ -485,18 +505,7 @@ template <class Sink>
     while (*p != '%' && *p != '\0') ++p;
     sink.put(run, static_cast<std::size_t>(p - run));
     if (*p == '\0') return;
-    const char *start = p++;
-    if (const std::size_t n = writeCommon(sink, p, args); n != 0) {
-      p += n;
-      continue;
-    }
-    Conversion c;
-    p = parseConversion(p, c);
-    readCounts(c, args);
-    if (writerOf(c.letter) != Writer::None)
-      writeConversion(sink, c, args);
-    else
-      sink.put(start, static_cast<std::size_t>(p - start));
+    p = writeSpelled(sink, p, args);
   }
 }
 

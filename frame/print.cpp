@@ -21,6 +21,25 @@ void OutputScope::resume() noexcept {
   flush();
 }
 
+namespace detail {
+
+int appendSeveral(OutputScope &out, const PrintFormat &f, const ApiWord *w) {
+  out.beginCall();
+  StagedSink sink(out);
+  WordReader args(w);
+  std::size_t at = 0;
+  for (int i = 0; i < f.count; ++i) {
+    sink.put(f.text + at, f.starts[i] - at);
+    writeSpelled(sink, f.text + f.starts[i], args);
+    at = f.ends[i];
+  }
+  sink.put(f.text + at, f.length - at);
+  out.endCall();
+  return sink.result();
+}
+
+}  // namespace detail
+
 int printParsed(OutputScope *out, const char *format, PrintWords words) {
   if (out == nullptr) return formatWordsTo(stdout, format, words.w);
   out->beginCall();

@@ -61,33 +61,40 @@ inline void flushOutput() noexcept {
 }
 
 // The format argument of apiPrint. A literal is read at compile time: when
-// it holds at most one conversion and that one is written without the C
-// library (not a floating-point or address conversion), the standard-output
-// path appends its text without parsing, every field a constant at the call
-// site. Any other format is read by the word formatter at run time.
+// all its conversions, up to eight, are written without the C library (no
+// floating-point or address conversion), the standard-output path appends
+// its text without parsing; with at most one conversion every field is a
+// constant at the call site. Any other format is read by the word formatter
+// at run time.
 class PrintFormat {
  public:
+  static constexpr int kMaxConversions = 8;
+
   consteval PrintFormat(const char *format) : text(format) {
-    while (format[headLen] != '\0' && format[headLen] != '%') ++headLen;
-    if (format[headLen] != '\0') {
-      const char *end = parseConversion(format + headLen + 1, conversion);
-      if (writerOf(conversion.letter) != Writer::Here) return;
-      tailStart = static_cast<std::size_t>(end - format);
-      for (; end[tailLen] != '\0'; ++tailLen)
-        if (end[tailLen] == '%') return;
-      converts = true;
+    std::size_t at = 0;
+    for (;; ++count) {
+      while (format[at] != '\0' && format[at] != '%') ++at;
+      if (format[at] == '\0') break;
+      if (count == kMaxConversions) return;
+      Conversion c;
+      starts[count] = static_cast<std::uint16_t>(at);
+      at = static_cast<std::size_t>(parseConversion(format + at + 1, c) - format);
+      if (writerOf(c.letter) != Writer::Here) return;
+      ends[count] = static_cast<std::uint16_t>(at);
+      if (count == 0) conversion = c;
     }
-    compiled = true;
+    length = static_cast<std::uint16_t>(at);
+    compiled = at <= 0xFFFF;
   }
 
   const char *text;
   bool compiled = false;
-  bool converts = false;
-  // The text before the conversion, where the text after it starts, its length.
-  std::size_t headLen = 0;
-  std::size_t tailStart = 0;
-  std::size_t tailLen = 0;
-  Conversion conversion;
+  int count = 0;
+  // Where each conversion starts and ends in the text, and the text's length.
+  std::uint16_t starts[kMaxConversions] = {};
+  std::uint16_t ends[kMaxConversions] = {};
+  std::uint16_t length = 0;
+  Conversion conversion;  // the first
 };
 
 struct PrintWords {
@@ -153,22 +160,28 @@ template <class... Args>
   return printParsed(out, format, words);
 }
 
+// A compiled format of several conversions.
+int appendSeveral(OutputScope &out, const PrintFormat &f, const ApiWord *w);
+
 // A compiled format: text, at most one conversion, text.
 [[gnu::always_inline]] inline int appendCompiled(OutputScope &out, const PrintFormat &f,
                                                  const ApiWord *w) {
+  if (f.count > 1) return appendSeveral(out, f, w);
+  const std::size_t head = f.count == 0 ? f.length : f.starts[0];
+  const std::size_t tail = f.count == 0 ? f.length : f.ends[0];
   // Only a text conversion reads the caller's memory and can fault; the text
   // before it must then not stay behind.
-  const bool marked = f.converts && f.conversion.letter == 's' && f.headLen != 0;
+  const bool marked = f.count == 1 && f.conversion.letter == 's' && head != 0;
   if (marked) out.beginCall();
   StagedSink sink(out);
-  sink.put(f.text, f.headLen);
-  if (f.converts) {
+  sink.put(f.text, head);
+  if (f.count == 1) {
     WordReader args(w);
     Conversion c = f.conversion;
     readCounts(c, args);
     writeConversion(sink, c, args);
   }
-  sink.put(f.text + f.tailStart, f.tailLen);
+  sink.put(f.text + tail, f.length - tail);
   if (marked) out.endCall();
   return sink.result();
 }

@@ -91,7 +91,7 @@ class StagedOutput {
   StagedOutput &operator=(const StagedOutput &) = delete;
 
   // Appends the characters, writing larger texts straight through.
-  void put(const char *s, std::size_t n) {
+  [[gnu::always_inline]] void put(const char *s, std::size_t n) {
     if (n <= Size - len_) {
       copyText(data_ + len_, s, n);
       len_ += n;
@@ -99,7 +99,7 @@ class StagedOutput {
       putLarge(s, n);
     }
   }
-  void fill(char c, std::size_t n) {
+  [[gnu::always_inline]] void fill(char c, std::size_t n) {
     if (n <= Size - len_) {
       fillText(data_ + len_, c, n);
       len_ += n;
@@ -164,10 +164,10 @@ template <class Out>
 class StagedSink {
  public:
   explicit StagedSink(Out &out) : out_(out) {}
-  void put(const char *s, std::size_t n) {
+  [[gnu::always_inline]] void put(const char *s, std::size_t n) {
     if (count_.take(n)) out_.put(s, n);
   }
-  void fill(char c, std::size_t n) {
+  [[gnu::always_inline]] void fill(char c, std::size_t n) {
     if (n != 0 && count_.take(n)) out_.fill(c, n);
   }
   // Most texts fit what is left of the buffer; a longer one is measured
