@@ -3,9 +3,9 @@
 // reads, with random words, compared in text and length in a buffer (whole,
 // cut, none), on a stream and on standard output's scope. The reference
 // formats each conversion alone with the words turned back into C arguments;
-// on Windows it is the C run-time's _snprintf, which reads "%I64" and "%I"
-// itself. Then what C leaves open, texts past INT_MAX, and apiPrint's
-// compiled formats against the formatter.
+// on Windows it is the C run-time's _snprintf, which reads "%I64" itself.
+// Then what C leaves open, texts past INT_MAX, and apiPrint's compiled
+// formats against the formatter.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -22,9 +22,9 @@
 namespace {
 
 #ifdef _WIN32
-const char *const kInt64Modifier = "I64";
+const char *const kInt64 = "I64";
 #else
-const char *const kInt64Modifier = "ll";
+const char *const kInt64 = "ll";
 #endif
 
 std::string reference(const char *format, ...) {
@@ -41,9 +41,8 @@ std::string reference(const char *format, ...) {
 }
 
 struct Case {
-  std::string format;
+  std::string format, want;
   std::vector<ApiWord> words;
-  std::string want;
 };
 
 class Generator {
@@ -57,14 +56,15 @@ class Generator {
       conversion(c);
     }
     literal(c);
+    c.words.resize(zur::kPrintWords);
     return c;
   }
 
  private:
   int pick(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
   template <class T>
-  const T &any(const std::vector<T> &v) {
-    return v[static_cast<std::size_t>(pick(0, static_cast<int>(v.size()) - 1))];
+  T any(std::initializer_list<T> v) {
+    return v.begin()[pick(0, static_cast<int>(v.size()) - 1)];
   }
 
   void literal(Case &c) {
@@ -73,42 +73,24 @@ class Generator {
     c.want += text == "%%" ? "%" : text;
   }
 
-  // Sometimes absent; else a number (wide ones past the old 512-character
-  // buffer) or '*' with a word (negative too).
-  void count(Case &c, std::string &ours, std::vector<int> &stars, int low) {
+  // Absent, a number (also past the old 512-character buffer) or '*' with a
+  // word, negative down to low.
+  void count(Case &c, std::string &spelled, std::vector<int> &stars, int low) {
     const int size = pick(0, 3) == 0 ? pick(400, 700) : pick(0, 20);
-    switch (pick(0, 2)) {
-      case 0:
-        ours += std::to_string(size);
-        break;
-      case 1:
-        ours += "*";
-        stars.push_back(pick(0, 1) != 0 ? size : pick(low, 0));
-        c.words.push_back(static_cast<ApiWord>(static_cast<intptr_t>(stars.back())));
-        break;
-    }
+    const int kind = pick(0, 2);
+    if (kind == 0) spelled += std::to_string(size);
+    if (kind != 1) return;
+    spelled += "*";
+    stars.push_back(pick(0, 1) != 0 ? size : pick(low, 0));
+    c.words.push_back(static_cast<ApiWord>(static_cast<intptr_t>(stars.back())));
   }
 
-  std::uint64_t integer() {
-    const std::uint64_t bits = std::uniform_int_distribution<std::uint64_t>()(rng_);
-    return any<std::uint64_t>({0, 1, ~0ull, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF, 1ull << 63, bits,
-                               bits >> 33, bits >> 56, bits | (1ull << 63)});
-  }
-
-  double real() {
-    const double x = std::ldexp(std::uniform_real_distribution<double>(-1, 1)(rng_), pick(-70, 70));
-    return any<double>({0.0, -0.0, 1.0, 0.1, -2.5, 123456.789, 1e-300, 1e300, HUGE_VAL, -HUGE_VAL,
-                        std::nan(""), x, x});
-  }
-
-  // One word, or two low first for a 64-bit value on 32-bit targets.
+  // One word, or two, low first, for a 64-bit value on 32-bit targets.
   static void push(Case &c, std::uint64_t v, bool wide) {
     c.words.push_back(static_cast<ApiWord>(v));
     if (wide && sizeof(ApiWord) < 8) c.words.push_back(static_cast<ApiWord>(v >> 32));
   }
 
-  // Appends the conversion as written for the formatter (ours) and the
-  // reference's text of it.
   template <class T>
   void expect(Case &c, const std::string &ours, const std::string &theirs,
               const std::vector<int> &stars, T value) {
@@ -127,9 +109,8 @@ class Generator {
     const bool isReal = !isInteger && std::string("csp").find(letter) == std::string::npos;
     // Only the flags whose meaning C defines for the conversion.
     const std::string allowed = isSigned ? "-+ 0" : isInteger ? "-#0" : isReal ? "-+ #0" : "-";
-    std::string flags;
-    for (int k = pick(0, 3); k > 0; --k) flags += any<char>({allowed.begin(), allowed.end()});
-    std::string counts;
+    std::string flags, counts;
+    for (int k = pick(0, 3); k > 0; --k) flags += allowed[pick(0, int(allowed.size()) - 1)];
     std::vector<int> stars;
     count(c, counts, stars, -30);
     if ((isInteger || isReal || letter == 's') && pick(0, 1) != 0) {
@@ -146,39 +127,42 @@ class Generator {
 #endif
     }
     const std::string theirs = "%" + flags + counts;
-    const std::uint64_t v = integer();
-    const std::string theirs64 = theirs + kInt64Modifier + letter;
+    const std::uint64_t bits = std::uniform_int_distribution<std::uint64_t>()(rng_);
+    const std::uint64_t v = any<std::uint64_t>(
+        {0, 1, ~0ull, 0x7FFFFFFF, 0x80000000, 1ull << 63, bits, bits >> 33, bits >> 56});
     if (isInteger) {
-      // The modifier, and the width of what it makes the conversion read.
+      // The modifier, and how many bits of the words it makes the conversion read.
       const int kind = pick(0, 12);
       const char *const lengths[] = {"",  "I32", "hh",  "h", "l", "z", "t",
                                      "I", "ll",  "I64", "q", "j", "L"};
-      const int bits = kind == 2   ? 8
-                       : kind == 3 ? 16
-                       : kind == 4 ? 8 * sizeof(long)
-                       : kind >= 8 ? 64
-                       : kind >= 5 ? 8 * sizeof(ApiWord)
-                                   : 32;
-      push(c, v, bits == 64);
-      std::uint64_t m = bits == 64 ? v : v & ((std::uint64_t{1} << bits) - 1);
-      if (isSigned && bits < 64 && (m >> (bits - 1)) != 0) m |= ~std::uint64_t{0} << bits;
+      const int width = kind == 2   ? 8
+                        : kind == 3 ? 16
+                        : kind == 4 ? 8 * sizeof(long)
+                        : kind >= 8 ? 64
+                        : kind >= 5 ? 8 * sizeof(ApiWord)
+                                    : 32;
+      push(c, v, width == 64);
+      std::uint64_t m = width == 64 ? v : v & ((std::uint64_t{1} << width) - 1);
+      if (isSigned && width < 64 && (m >> (width - 1)) != 0) m |= ~std::uint64_t{0} << width;
       const std::string ours = theirs + lengths[kind] + letter;
-      if (isSigned) return expect(c, ours, theirs64, stars, static_cast<long long>(m));
-      return expect(c, ours, theirs64, stars, static_cast<unsigned long long>(m));
+      const std::string their64 = theirs + kInt64 + letter;
+      if (isSigned) return expect(c, ours, their64, stars, static_cast<long long>(m));
+      return expect(c, ours, their64, stars, static_cast<unsigned long long>(m));
     }
-    const auto word = static_cast<ApiWord>(v);
     if (isReal) {
-      const double d = real();
-      std::uint64_t bits;
-      std::memcpy(&bits, &d, sizeof bits);
-      push(c, bits, true);
+      const double d = any<double>({0.0, -0.0, 0.1, -2.5, 123456.789, 1e-300, 1e300, HUGE_VAL,
+                                    std::nan(""), std::ldexp(double(bits >> 11), pick(-120, 20))});
+      std::uint64_t dbits;
+      std::memcpy(&dbits, &d, sizeof dbits);
+      push(c, dbits, true);
       return expect(c, theirs + any<std::string>({"", "l", "L"}) + letter, theirs + letter, stars,
                     d);
     }
     static const std::string wide(600, 'w');
-    const char *s = any<const char *>({"", "a", "hello", "two words", wide.c_str()});
-    c.words.push_back(letter == 's' ? reinterpret_cast<ApiWord>(s) : word);
+    const char *s = any<const char *>({"", "a", "two words", wide.c_str()});
+    push(c, letter == 's' ? reinterpret_cast<ApiWord>(s) : v, false);
     const std::string ours = theirs + letter;
+    const auto word = static_cast<ApiWord>(v);
     if (letter == 'c')
       return expect(c, ours, ours, stars, static_cast<int>(static_cast<char>(word)));
     if (letter == 'p') return expect(c, ours, ours, stars, reinterpret_cast<void *>(word));
@@ -204,7 +188,6 @@ TEST(WordFormat, AgreesWithTheCLibraryOnEveryPath) {
   std::string all;
   for (Case &c : cases) {
     c = generate.next();
-    c.words.resize(zur::kPrintWords);
     const char *fmt = c.format.c_str();
     const std::string shown = ::testing::PrintToString(c.format);
     const auto size = static_cast<int>(c.want.size());
@@ -212,7 +195,6 @@ TEST(WordFormat, AgreesWithTheCLibraryOnEveryPath) {
     ASSERT_EQ(zur::formatWords(buf.data(), buf.size(), fmt, c.words.data()), size) << shown;
     ASSERT_EQ(buf, c.want + '\0') << shown;
     const std::size_t cut = c.want.size() / 2 + 1;
-    buf.assign(c.want.size() + 1, '#');
     EXPECT_EQ(zur::formatWords(buf.data(), cut, fmt, c.words.data()), size) << shown;
     EXPECT_EQ(buf.substr(0, cut), c.want.substr(0, cut - 1) + '\0') << shown;
     EXPECT_EQ(zur::formatWords(nullptr, 0, fmt, c.words.data()), size) << shown;
@@ -270,7 +252,8 @@ TEST(WordFormat, EdgesOnEveryPath) {
       {"y%*f", words(INT_MIN, 1.0), -1, "y"},
   };
   for (const auto &c : cases) {
-    EXPECT_EQ(zur::formatWords(nullptr, 0, c.format, c.words.w), c.result) << c.format;
+    // Counted only: a broken limit stops here, before gigabytes are written.
+    ASSERT_EQ(zur::formatWords(nullptr, 0, c.format, c.words.w), c.result) << c.format;
     if (c.text == nullptr) continue;
     char buf[16] = "#";
     EXPECT_EQ(zur::formatWords(buf, sizeof buf, c.format, c.words.w), c.result) << c.format;
@@ -287,26 +270,18 @@ TEST(WordFormat, EdgesOnEveryPath) {
     }
     EXPECT_EQ(out.text(), c.text) << c.format;
   }
-  zurtest::TestEnv env;
-  zurtest::StdoutCapture out;
-  {
-    zur::OutputScope scope;
-    EXPECT_EQ(zur::apiPrint(env.get(), "ab%*dcd", INT_MAX, 5), -1);
-  }
-  EXPECT_EQ(out.text(), "ab");
 }
 
-// apiPrint writes literal formats of at most one conversion without parsing
-// them, and reads the others at run time; on standard output both give what
-// the formatter gives for the same words.
-#define COMPILED(fmt, ...)                                                      \
-  {                                                                             \
-    [](Env *e) { zur::apiPrint(e, fmt, __VA_ARGS__); }, fmt, words(__VA_ARGS__) \
+// apiPrint writes literal formats without parsing them; on standard output
+// they give what the formatter gives for the same words.
+#define COMPILED(fmt, ...)                                                             \
+  {                                                                                    \
+    [](Env *e) { return zur::apiPrint(e, fmt, __VA_ARGS__); }, fmt, words(__VA_ARGS__) \
   }
 
 TEST(PrintFormat, CompiledFormatsPrintAsTheFormatter) {
   const struct {
-    std::function<void(Env *)> print;
+    std::function<int(Env *)> print;
     const char *format;
     zur::PrintWords words;
   } table[] = {
@@ -316,31 +291,29 @@ TEST(PrintFormat, CompiledFormatsPrintAsTheFormatter) {
       COMPILED("100%%", 0),
       COMPILED("%02X", 0x1FFu),
       COMPILED("[%*s]", -5, "ab"),
-      COMPILED("%*s\n", 7, "EOC"),
       COMPILED("\"%.*s\"", 3, "abcdef"),
-      COMPILED("%.*s|", -1, "abc"),
-      COMPILED("%ld", -7L),
-      COMPILED("%lu", 4000000000UL),
       COMPILED("%#hhx", 0x1234),
       COMPILED("[%3c]", 'z'),
-      COMPILED("%I64d", int64_t{-5}),
-      COMPILED("%I64u", ~uint64_t{0}),
-      COMPILED("%I64d|%d", int64_t{-9223372036854775807LL - 1}, 5),
+      COMPILED("%lu", 4000000000UL),
+      COMPILED("%I64d|%d|%s", int64_t{-9223372036854775807LL - 1}, 5, "x"),
+      COMPILED("ab%*dcd", INT_MAX, 5),
   };
   zurtest::TestEnv env;
   std::string want;
+  std::vector<int> results, lengths;
   zurtest::StdoutCapture out;
   {
     zur::OutputScope scope;
     for (const auto &c : table) {
-      c.print(env.get());
-      zur::apiPrint(env.get(), "|");
       char buf[64];
-      zur::formatWords(buf, sizeof buf, c.format, c.words.w);
+      results.push_back(c.print(env.get()));
+      lengths.push_back(zur::formatWords(buf, sizeof buf, c.format, c.words.w));
+      zur::apiPrint(env.get(), "|");
       want += std::string(buf) + "|";
     }
   }
   EXPECT_EQ(out.text(), want);
+  EXPECT_EQ(results, lengths);
 }
 
 }  // namespace
