@@ -25,7 +25,8 @@ inline constexpr auto kDigits = [] {
     t[i] = "0123456789ABCDEF"[i];
     t[16 + i] = "0123456789abcdef"[i];
   }
-  for (int i = 0; i < 200; ++i) t[32 + i] = static_cast<char>('0' + (i % 2 == 0 ? i / 20 : i / 2 % 10));
+  for (int i = 0; i < 200; ++i)
+    t[32 + i] = static_cast<char>('0' + (i % 2 == 0 ? i / 20 : i / 2 % 10));
   return t;
 }();
 inline constexpr const char *kUpperHex = kDigits.data();
@@ -101,11 +102,21 @@ constexpr const char *parseLength(const char *p, Length &length) {
 constexpr const char *parseConversion(const char *p, Conversion &c) {
   for (;; ++p) {
     switch (*p) {
-      case '-': c.flags |= kLeft; continue;
-      case '+': c.flags |= kPlus; continue;
-      case ' ': c.flags |= kBlank; continue;
-      case '#': c.flags |= kAlternate; continue;
-      case '0': c.flags |= kZero; continue;
+      case '-':
+        c.flags |= kLeft;
+        continue;
+      case '+':
+        c.flags |= kPlus;
+        continue;
+      case ' ':
+        c.flags |= kBlank;
+        continue;
+      case '#':
+        c.flags |= kAlternate;
+        continue;
+      case '0':
+        c.flags |= kZero;
+        continue;
     }
     break;
   }
@@ -124,10 +135,26 @@ constexpr const char *parseConversion(const char *p, Conversion &c) {
 enum class Writer : std::uint8_t { None, Here, Library };
 constexpr Writer writerOf(char letter) {
   switch (letter) {
-    case 'd': case 'i': case 'u': case 'o': case 'x': case 'X':
-    case 'c': case 's': case '%': case 'n':
+    case 'd':
+    case 'i':
+    case 'u':
+    case 'o':
+    case 'x':
+    case 'X':
+    case 'c':
+    case 's':
+    case '%':
+    case 'n':
       return Writer::Here;
-    case 'p': case 'e': case 'E': case 'f': case 'F': case 'g': case 'G': case 'a': case 'A':
+    case 'p':
+    case 'e':
+    case 'E':
+    case 'f':
+    case 'F':
+    case 'g':
+    case 'G':
+    case 'a':
+    case 'A':
       return Writer::Library;
     default:
       return Writer::None;
@@ -275,7 +302,8 @@ inline void libraryFormat(const Conversion &c, char *out) {
 }
 
 template <class Sink>
-[[gnu::always_inline]] inline void writePadded(Sink &sink, const Conversion &c, const char *s, std::size_t n) {
+[[gnu::always_inline]] inline void writePadded(Sink &sink, const Conversion &c, const char *s,
+                                               std::size_t n) {
   const std::size_t padding = c.width > n ? c.width - n : 0;
   if ((c.flags & kLeft) == 0) sink.fill(' ', padding);
   sink.put(s, n);
@@ -484,7 +512,7 @@ template <class Sink>
 // that is none stands as written.
 template <class Sink>
 [[gnu::always_inline]] inline const char *writeSpelled(Sink &sink, const char *start,
-                                                      WordReader &args) {
+                                                       WordReader &args) {
   if (const std::size_t n = writeCommon(sink, start + 1, args); n != 0) return start + 1 + n;
   Conversion c;
   const char *end = parseConversion(start + 1, c);

@@ -1,5 +1,5 @@
-#include "library/entry_points.h"
 #include "frame/print.h"
+#include "library/entry_points.h"
 
 namespace zur {
 namespace {

@@ -163,7 +163,7 @@ template <class... Args>
 // A compiled format of several conversions.
 int appendSeveral(OutputScope &out, const PrintFormat &f, const ApiWord *w);
 
-// A compiled format: text, at most one conversion, text.
+// A compiled format; with at most one conversion every field is a constant.
 [[gnu::always_inline]] inline int appendCompiled(OutputScope &out, const PrintFormat &f,
                                                  const ApiWord *w) {
   if (f.count > 1) return appendSeveral(out, f, w);
