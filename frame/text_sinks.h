@@ -121,7 +121,7 @@ class StagedOutput {
   void beginCall() { callStart_ = len_; }
   void endCall() { callStart_ = kNoCall; }
 
-  [[gnu::noinline]] void flush() noexcept {
+  [[gnu::noinline]] void flush() {
     if (len_ == 0) return;
     if (std::fwrite(data_, 1, len_, stream_) != len_) failed_ = true;
     len_ = 0;
@@ -135,7 +135,7 @@ class StagedOutput {
   std::size_t callStart_ = kNoCall;
 
  private:
-  [[gnu::noinline]] void putLarge(const char *s, std::size_t n) noexcept {
+  [[gnu::noinline]] void putLarge(const char *s, std::size_t n) {
     flush();
     if (n <= Size) {
       std::memcpy(data_, s, n);
@@ -144,7 +144,7 @@ class StagedOutput {
       failed_ = true;
     }
   }
-  [[gnu::noinline]] void fillLarge(char c, std::size_t n) noexcept {
+  [[gnu::noinline]] void fillLarge(char c, std::size_t n) {
     while (n > 0) {
       if (len_ == Size) flush();
       const std::size_t k = n < Size - len_ ? n : Size - len_;
