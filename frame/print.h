@@ -27,7 +27,7 @@ namespace zur {
 // text goes through stdio, so it stays in order with what the application
 // writes there between two calls; a failed write sets stdout's error flag as
 // stdio's own buffering would.
-class OutputScope : public StagedOutput<8192> {
+class OutputScope : public StagedOutput<16384> {
  public:
   OutputScope() noexcept;
   ~OutputScope();
