@@ -1,5 +1,5 @@
-#include "library/entry_points.h"
 #include "frame/print.h"
+#include "library/entry_points.h"
 
 namespace zur {
 namespace {
@@ -25,12 +25,11 @@ void apiPrintHex(Env *env, const void *data, int32_t length) {
     apiPrint(env, "Warning: Sorry, cannot print in hex from OSAK buffers\n");
     return;
   }
-  static constexpr char digits[] = "0123456789ABCDEF";
   const auto *octets = static_cast<const unsigned char *>(data);
   int countdown = 32;
   for (int32_t i = 0; i < length; ++i) {
-    apiPrint(env, "%c", digits[octets[i] >> 4]);
-    apiPrint(env, "%c", digits[octets[i] & 0xF]);
+    apiPrint(env, "%c", kUpperHex[octets[i] >> 4]);
+    apiPrint(env, "%c", kUpperHex[octets[i] & 0xF]);
     if (--countdown == 0) {
       apiPrint(env, "%c", 10);
       countdown = 32;

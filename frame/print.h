@@ -10,12 +10,11 @@
 #ifndef ZURBASE_FRAME_PRINT_H
 #define ZURBASE_FRAME_PRINT_H
 
-#include <charconv>
 #include <cstdint>
 #include <cstring>
 #include <type_traits>
 
-#include "frame/word_format.h"
+#include "frame/text_sinks.h"
 #include "zurbase/env.h"
 
 namespace zur {
@@ -28,14 +27,10 @@ namespace zur {
 // text goes through stdio, so it stays in order with what the application
 // writes there between two calls; a failed write sets stdout's error flag as
 // stdio's own buffering would.
-class OutputScope {
+class OutputScope : public StagedOutput<16384> {
  public:
-  static constexpr std::size_t kSize = 8192;
-
   OutputScope() noexcept;
   ~OutputScope();
-  OutputScope(const OutputScope &) = delete;
-  OutputScope &operator=(const OutputScope &) = delete;
 
   // After the emergency exit left a print: drops the text of an apiPrint
   // call that was cut short (a call's text is all or nothing, as on the hook
@@ -43,37 +38,9 @@ class OutputScope {
   // skipped are never current again: this scope's destructor, which follows,
   // makes its outer one current.
   void resume() noexcept;
-  void flush() noexcept;
-  bool empty() const { return len_ == 0; }
-  void beginCall() { callStart_ = len_; }
-  void endCall() { callStart_ = kNoCall; }
-
-  // Appends the characters, writing larger texts straight through.
-  void put(const char *s, std::size_t n) {
-    if (n <= kSize - len_) {
-      std::memcpy(data_ + len_, s, n);
-      len_ += n;
-    } else {
-      putLarge(s, n);
-    }
-  }
-  void fill(char c, std::size_t n);
-  // Room for at least n characters (n <= kSize), flushing when needed.
-  char *reserve(std::size_t n) {
-    if (n > kSize - len_) flush();
-    return data_ + len_;
-  }
-  void commit(std::size_t n) { len_ += n; }
-  std::size_t room() const { return kSize - len_; }
 
  private:
-  void putLarge(const char *s, std::size_t n) noexcept;
-
-  static constexpr std::size_t kNoCall = ~std::size_t{0};
   OutputScope *outer_;
-  std::size_t len_ = 0;
-  std::size_t callStart_ = kNoCall;
-  char data_[kSize];
 };
 
 // On ELF targets the pointer lives in the static TLS block: one instruction
@@ -93,103 +60,50 @@ inline void flushOutput() noexcept {
   if (OutputScope *out = currentOutput; out != nullptr && !out->empty()) out->flush();
 }
 
-// A conversion of a compiled format.
-enum class Piece : std::uint8_t {
-  None, Str, Char, Int, UInt, Long, ULong, Hex2, Int64, UInt64, PadStr, PrecStr
-};
-
 // The format argument of apiPrint. A literal is read at compile time: when
-// all its conversions are among those printed values are made of ("%s",
-// "%c", "%d", "%0Nd" (N < 10), "%u", "%ld", "%lu", "%02X", "%I64d", "%I64u",
-// "%*s", "%.*s"), they are noted here, up to eight, and the standard-output path
-// appends the text without parsing it. Text, at most one conversion, text is
-// the common case: for it every field is a constant that the compiler folds
-// at the call site. Any other format is left to the word formatter.
+// all its conversions, up to eight, are written without the C library (no
+// floating-point or address conversion), the standard-output path appends
+// its text without parsing; with at most one conversion every field is a
+// constant at the call site. Any other format is read by the word formatter
+// at run time.
 class PrintFormat {
  public:
   static constexpr int kMaxConversions = 8;
-  enum class Shape : std::uint8_t { Parsed, Single, Several };
 
   consteval PrintFormat(const char *format) : text(format) {
-    int i = 0;
-    int count = 0;
-    while (format[i] != '\0') {
-      if (format[i] != '%') {
-        ++i;
-        continue;
-      }
-      const char *c = format + i + 1;
-      Piece piece = Piece::None;
-      int n = 1;
-      int w = 0;
-      if (c[0] == '0' && c[1] == '2' && c[2] == 'X') {
-        piece = Piece::Hex2;
-        n = 3;
-      } else if (c[0] == '0' && c[1] >= '1' && c[1] <= '9' && c[2] == 'd') {
-        piece = Piece::Int;
-        w = c[1] - '0';
-        n = 3;
-      } else if (c[0] == '*' && c[1] == 's') {
-        piece = Piece::PadStr;
-        n = 2;
-      } else if (c[0] == '.' && c[1] == '*' && c[2] == 's') {
-        piece = Piece::PrecStr;
-        n = 3;
-      } else if (c[0] == 'I' && c[1] == '6' && c[2] == '4' && (c[3] == 'd' || c[3] == 'u')) {
-        piece = c[3] == 'd' ? Piece::Int64 : Piece::UInt64;
-        n = 4;
-      } else if (c[0] == 'l' && (c[1] == 'd' || c[1] == 'u')) {
-        piece = c[1] == 'd' ? Piece::Long : Piece::ULong;
-        n = 2;
-      } else if (c[0] == 's') {
-        piece = Piece::Str;
-      } else if (c[0] == 'c') {
-        piece = Piece::Char;
-      } else if (c[0] == 'd' || c[0] == 'i') {
-        piece = Piece::Int;
-      } else if (c[0] == 'u') {
-        piece = Piece::UInt;
-      }
-      if (piece == Piece::None || count == kMaxConversions) return;
-      if (count == 0) {
-        headLen = static_cast<std::uint16_t>(i);
-        conversion = piece;
-        width = static_cast<std::uint8_t>(w);
-      }
-      pieces |= static_cast<std::uint32_t>(piece) << (4 * count);
-      widths |= static_cast<std::uint32_t>(w) << (4 * count);
-      starts[count] = static_cast<std::uint16_t>(i);
-      i += 1 + n;
-      ends[count] = static_cast<std::uint16_t>(i);
-      ++count;
+    std::size_t at = 0;
+    for (;; ++count) {
+      while (format[at] != '\0' && format[at] != '%') ++at;
+      if (format[at] == '\0') break;
+      if (count == kMaxConversions) return;
+      Conversion c;
+      starts[count] = static_cast<std::uint16_t>(at);
+      at = static_cast<std::size_t>(parseConversion(format + at + 1, c) - format);
+      if (writerOf(c.letter) != Writer::Here) return;
+      ends[count] = static_cast<std::uint16_t>(at);
+      if (count == 0) conversion = c;
     }
-    if (i > 0xFFFF) return;
-    conversions = static_cast<std::uint8_t>(count);
-    if (count == 0) headLen = static_cast<std::uint16_t>(i);
-    tailLen = static_cast<std::uint16_t>(count == 0 ? 0 : i - ends[count - 1]);
-    shape = count <= 1 ? Shape::Single : Shape::Several;
+    length = static_cast<std::uint16_t>(at);
+    compiled = at <= 0xFFFF;
   }
 
   const char *text;
-  Shape shape = Shape::Parsed;
-  // The first conversion (None for none), the text before it, and the text
-  // after the last one.
-  Piece conversion = Piece::None;
-  std::uint8_t width = 0;
-  std::uint16_t headLen = 0;
-  std::uint16_t tailLen = 0;
-  // Every conversion, four bits each in order, its zero-padded width, and
-  // where it starts and ends in the text.
-  std::uint8_t conversions = 0;
-  std::uint32_t pieces = 0;
-  std::uint32_t widths = 0;
+  bool compiled = false;
+  int count = 0;
+  // Where each conversion starts and ends in the text, and the text's length.
   std::uint16_t starts[kMaxConversions] = {};
   std::uint16_t ends[kMaxConversions] = {};
+  std::uint16_t length = 0;
+  Conversion conversion;  // the first
+};
+
+struct PrintWords {
+  ApiWord w[kPrintWords];
 };
 
 // Formats at run time into the current scope, or straight to stdout when no
 // entry point is running.
-int printParsed(OutputScope *out, const char *format, const ApiWord *words);
+int printParsed(OutputScope *out, const char *format, PrintWords words);
 
 namespace detail {
 
@@ -236,121 +150,41 @@ inline void pack(ApiWord *w, int &n, T v) {
   }
 }
 
-inline std::uint64_t word64(const ApiWord *w, int &k) {
-  if constexpr (sizeof(ApiWord) >= 8) {
-    return w[k++];
-  } else {
-    std::uint64_t low = w[k++];
-    std::uint64_t high = w[k++];
-    return low | (high << 32);
-  }
+// The run-time formatter's call, packing the words again: out of line, the
+// words of the inlined paths need no memory.
+template <class... Args>
+[[gnu::noinline]] int printPacked(OutputScope *out, const char *format, Args... args) {
+  PrintWords words{};
+  [[maybe_unused]] int n = 0;
+  (pack(words.w, n, args), ...);
+  return printParsed(out, format, words);
 }
 
-inline const char *textOf(ApiWord w) {
-  const char *s = reinterpret_cast<const char *>(w);
-  return s != nullptr ? s : "(null)";
-}
-
-// Decimal or hexadecimal digits of v; a negative number is zero-padded after
-// its sign, as printf does.
-template <class T>
-inline std::size_t putNumber(OutputScope &out, T v, int base = 10, int width = 0) {
-  char *p = out.reserve(24);
-  char *end = std::to_chars(p, p + 24, v, base).ptr;
-  auto n = static_cast<std::size_t>(end - p);
-  if (base == 16)
-    for (char *q = p; q != end; ++q)
-      if (*q >= 'a') *q = static_cast<char>(*q - 'a' + 'A');
-  if (static_cast<std::size_t>(width) > n) {
-    const std::size_t pad = static_cast<std::size_t>(width) - n;
-    char *digits = *p == '-' ? p + 1 : p;
-    std::memmove(digits + pad, digits, static_cast<std::size_t>(end - digits));
-    std::memset(digits, '0', pad);
-    n += pad;
-  }
-  out.commit(n);
-  return n;
-}
-
-inline std::size_t putText(OutputScope &out, const char *s, std::size_t n) {
-  out.put(s, n);
-  return n;
-}
-
-// One conversion of a compiled format, reading its words at k.
-[[gnu::always_inline]] inline std::size_t putConversion(OutputScope &out, Piece piece, int width,
-                                                        const ApiWord *w, int &k) {
-  switch (piece) {
-    case Piece::None:
-      return 0;
-    case Piece::Str: {
-      const char *t = textOf(w[k++]);
-      return putText(out, t, std::strlen(t));
-    }
-    case Piece::Char: {
-      const char c = static_cast<char>(w[k++]);
-      return putText(out, &c, 1);
-    }
-    case Piece::Int:
-      return putNumber(out, static_cast<int>(w[k++]), 10, width);
-    case Piece::UInt:
-      return putNumber(out, static_cast<unsigned>(w[k++]));
-    case Piece::Long:
-      return putNumber(out, static_cast<long>(w[k++]));
-    case Piece::ULong:
-      return putNumber(out, static_cast<unsigned long>(w[k++]));
-    case Piece::Hex2: {
-      const auto v = static_cast<unsigned>(w[k++]);
-      if (v > 0xFF) return putNumber(out, v, 16);
-      static constexpr char kHex[] = "0123456789ABCDEF";
-      const char pair[2] = {kHex[v >> 4], kHex[v & 0xF]};
-      return putText(out, pair, 2);
-    }
-    case Piece::Int64:
-      return putNumber(out, static_cast<std::int64_t>(word64(w, k)));
-    case Piece::UInt64:
-      return putNumber(out, word64(w, k));
-    case Piece::PadStr: {
-      const auto fieldWidth = static_cast<std::int64_t>(static_cast<int>(w[k++]));
-      const char *t = textOf(w[k++]);
-      const auto n = static_cast<std::int64_t>(std::strlen(t));
-      const std::int64_t pad = (fieldWidth < 0 ? -fieldWidth : fieldWidth) - n;
-      if (fieldWidth >= 0 && pad > 0) out.fill(' ', static_cast<std::size_t>(pad));
-      out.put(t, static_cast<std::size_t>(n));
-      if (fieldWidth < 0 && pad > 0) out.fill(' ', static_cast<std::size_t>(pad));
-      return static_cast<std::size_t>(pad > 0 ? n + pad : n);
-    }
-    case Piece::PrecStr: {
-      const int precision = static_cast<int>(w[k++]);
-      const char *t = textOf(w[k++]);
-      const std::size_t n =
-          precision < 0 ? std::strlen(t) : strnlen(t, static_cast<std::size_t>(precision));
-      return putText(out, t, n);
-    }
-  }
-  return 0;
-}
-
-// Text, one conversion, text: every field is a constant at the call site.
-[[gnu::always_inline]] inline int appendSingle(OutputScope &out, const PrintFormat &f,
-                                               const ApiWord *w) {
-  // Only a conversion that reads the caller's text can fault, and only text
-  // before it can be left behind.
-  const bool readsText = f.conversion == Piece::Str || f.conversion == Piece::PadStr ||
-                         f.conversion == Piece::PrecStr;
-  const bool marked = readsText && f.headLen != 0;
-  if (marked) out.beginCall();
-  std::size_t total = std::size_t{f.headLen} + f.tailLen;
-  if (f.headLen != 0) out.put(f.text, f.headLen);
-  int k = 0;
-  total += putConversion(out, f.conversion, f.width, w, k);
-  if (f.tailLen != 0) out.put(f.text + f.ends[0], f.tailLen);
-  if (marked) out.endCall();
-  return static_cast<int>(total);
-}
-
-// Formats of several conversions.
+// A compiled format of several conversions.
 int appendSeveral(OutputScope &out, const PrintFormat &f, const ApiWord *w);
+
+// A compiled format; with at most one conversion every field is a constant.
+[[gnu::always_inline]] inline int appendCompiled(OutputScope &out, const PrintFormat &f,
+                                                 const ApiWord *w) {
+  if (f.count > 1) return appendSeveral(out, f, w);
+  const std::size_t head = f.count == 0 ? f.length : f.starts[0];
+  const std::size_t tail = f.count == 0 ? f.length : f.ends[0];
+  // Only a text conversion reads the caller's memory and can fault; the text
+  // before it must then not stay behind.
+  const bool marked = f.count == 1 && f.conversion.letter == 's' && head != 0;
+  if (marked) out.beginCall();
+  StagedSink sink(out);
+  sink.put(f.text, head);
+  if (f.count == 1) {
+    WordReader args(w);
+    Conversion c = f.conversion;
+    readCounts(c, args);
+    writeConversion(sink, c, args);
+  }
+  sink.put(f.text + tail, f.length - tail);
+  if (marked) out.endCall();
+  return sink.result();
+}
 
 }  // namespace detail
 
@@ -364,15 +198,12 @@ template <class... Args>
   // No standard-output text can be pending here: the hook table changes only
   // outside the library, and every call out flushes first.
   if (env->hooks != nullptr && env->hooks->print != nullptr)
-    return env->hooks->print(env, format.text, w[0], w[1], w[2], w[3], w[4], w[5], w[6], w[7],
-                             w[8], w[9]);
+    return env->hooks->print(env, format.text, w[0], w[1], w[2], w[3], w[4], w[5], w[6], w[7], w[8],
+                             w[9]);
   if (env->hookOnly != 0) return 0;
   OutputScope *out = currentOutput;
-  if (out != nullptr && format.shape == PrintFormat::Shape::Single)
-    return detail::appendSingle(*out, format, w);
-  if (out != nullptr && format.shape == PrintFormat::Shape::Several)
-    return detail::appendSeveral(*out, format, w);
-  return printParsed(out, format.text, w);
+  if (out != nullptr && format.compiled) return detail::appendCompiled(*out, format, w);
+  return detail::printPacked(out, format.text, args...);
 }
 
 }  // namespace zur

@@ -15,12 +15,23 @@ namespace zur {
 inline constexpr int kPrintWords = 10;
 
 // Formats into buf like snprintf: writes at most cap - 1 characters and a
-// NUL (when cap > 0), returns the length the whole text would have.
+// NUL (when cap > 0), returns the length the whole text would have, or -1
+// when that exceeds INT_MAX.
 int formatWords(char *buf, std::size_t cap, const char *format, const ApiWord *words);
 
-// Formats onto a stdio stream; returns the number of characters written or a
-// negative value when the stream reports an error.
+// Formats onto a stdio stream; returns the number of characters written, or
+// -1 when the stream reports an error or the text would exceed INT_MAX (it
+// stops before the piece that would).
 int formatWordsTo(std::FILE *stream, const char *format, const ApiWord *words);
+
+// One floating-point or address conversion (format holds nothing else) by
+// the C library: the C run-time's own on Windows. formatByLibrary writes at
+// most room - 1 characters and returns the whole length (-1 beyond INT_MAX);
+// printByLibrary writes to the stream and returns a negative value on error.
+int formatByLibrary(char *buf, std::size_t room, const char *format, double value);
+int formatByLibrary(char *buf, std::size_t room, const char *format, const void *value);
+int printByLibrary(std::FILE *stream, const char *format, double value);
+int printByLibrary(std::FILE *stream, const char *format, const void *value);
 
 }  // namespace zur
 

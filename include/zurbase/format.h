@@ -21,13 +21,14 @@ extern "C" {
 
 /* Formats into buf as snprintf does: writes at most size - 1 characters and
    a terminating NUL (nothing when size is 0) and returns the length the whole
-   text has, so a result >= size means the text was cut. buf may be null when
-   size is 0. */
+   text has, so a result >= size means the text was cut; -1 when that length
+   exceeds INT_MAX. buf may be null when size is 0. */
 int zurFormatWords(char *buf, size_t size, const char *format,
                    const ApiWord words[ZUR_PRINT_WORDS]);
 
-/* Formats onto stream; returns the number of characters written, or a
-   negative value when the stream reports an error. */
+/* Formats onto stream; returns the number of characters written, or -1 when
+   the stream reports an error or the text would exceed INT_MAX (nothing is
+   written from the piece that would pass it on). */
 int zurFormatWordsToFile(FILE *stream, const char *format,
                          const ApiWord words[ZUR_PRINT_WORDS]);
 

@@ -42,7 +42,7 @@ TEST(PrintRouting, HookOrStandardOutput) {
     zurtest::hookText().clear();
     zurtest::StdoutCapture out;
     const int r = zur::apiPrint(env.get(), "%s=%d %I64u %c%s %.2f\n", "n", -4, 5000000000ULL,
-                                'y', "z", 0.125);
+                                'y', "z", 0.12);
     EXPECT_EQ(out.text(), c.out) << c.hook << c.hookOnly;
     EXPECT_EQ(zurtest::hookText(), c.hooked) << c.hook << c.hookOnly;
     EXPECT_EQ(r, c.result) << c.hook << c.hookOnly;
