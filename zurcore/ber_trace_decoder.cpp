@@ -97,6 +97,9 @@ struct WalkOptions {
   int32_t maxDepth = INT32_MAX;
   void (*passed)(void *, uint64_t) = nullptr;  // told the lowest offset still to be read
   void *context = nullptr;
+  bool offsets = false;                        // offset and header length on each line
+  const char *(*oidName)(void *, const unsigned char *, uint64_t) = nullptr;
+  void *oidContext = nullptr;
 };
 
 // One constructed element whose contents are being walked.
@@ -347,14 +350,39 @@ class Walker {
     return 0;
   }
 
+  // What stands before an element's type: "(depth N)" past the indentation
+  // cap, "@offset hl=N" when asked for; blank-separated, empty for none.
+  void elementLabel(const Header &h, int32_t depth, char (&label)[64]) const {
+    int n = 0;
+    label[0] = '\0';
+    if (depth > kMaxIndentDepth)
+      n = std::snprintf(label, sizeof label, "(depth %ld)", static_cast<long>(depth));
+    if (options_.offsets)
+      std::snprintf(label + n, sizeof label - n, "%s@%llu hl=%u", n != 0 ? " " : "",
+                    static_cast<unsigned long long>(pos_), static_cast<unsigned>(h.size));
+  }
+
+  // An OBJECT IDENTIFIER's name, when the caller knows one, behind its arcs.
+  void nameObjectId(const unsigned char *contents, uint64_t length, char *text) const {
+    if (options_.oidName == nullptr) return;
+    const char *name = options_.oidName(options_.oidContext, contents, length);
+    if (name == nullptr) return;
+    const std::size_t used = std::strlen(text);
+    std::snprintf(text + used, kValueTextRoom - used, " (%s)", name);
+  }
+
   // One element's line; `contents`, when given, are shown as its value.
   void emitElement(const Header &h, int32_t depth, int32_t index, const unsigned char *contents) {
     TraceRec &rec = event_.rec;
     rec = TraceRec{};
-    if (options_.values && contents != nullptr && !h.constructed)
-      valueText(env_, h.tagClass == 0, h.number, contents, h.length,
-                reinterpret_cast<char *>(&event_) + offsetof(TraceRec, text));
-    if (h.length > INT32_MAX) return emitLongElement(h, depth, index);
+    if (options_.values && contents != nullptr && !h.constructed) {
+      char *text = reinterpret_cast<char *>(&event_) + offsetof(TraceRec, text);
+      valueText(env_, h.tagClass == 0, h.number, contents, h.length, text);
+      if (h.tagClass == 0 && h.number == 6) nameObjectId(contents, h.length, text);
+    }
+    char label[64];
+    elementLabel(h, depth, label);
+    if (h.length > INT32_MAX) return emitLongElement(h, depth, index, label);
     TagLen tag{};
     tag.length = static_cast<int32_t>(h.length);
     tag.tag = static_cast<uint16_t>((h.tagClass << 14) | h.number);
@@ -366,27 +394,20 @@ class Walker {
     rec.perItem = kNoPerItem;
     rec.index = index;
     rec.depth = indentDepth(depth);
-    char named[32];
-    if (depth > kMaxIndentDepth) {
-      std::snprintf(named, sizeof named, "(depth %ld)", static_cast<long>(depth));
-      rec.label = named;
-    }
+    if (label[0] != '\0') rec.label = label;
     rec.formFlags = h.constructed ? 0 : TRACE_PRIMITIVE;
     trace_(env_, &rec, 0);
   }
 
   // TagLen holds lengths up to INT32_MAX: a longer element's line, the same
   // as the library prints for the others, goes as free text.
-  void emitLongElement(const Header &h, int32_t depth, int32_t index) {
+  void emitLongElement(const Header &h, int32_t depth, int32_t index, const char *label) {
     const char *caption = h.tagClass == 0 ? universalName(h.number) : nullptr;
     const char *value = reinterpret_cast<char *>(&event_) + offsetof(TraceRec, text);
     char line[kTextRoom];
-    char named[32] = "";
-    if (depth > kMaxIndentDepth)
-      std::snprintf(named, sizeof named, "(depth %ld) ", static_cast<long>(depth));
-    std::snprintf(line, sizeof line, "%*s#%ld %s%s: tag = [%s%lu] %s; length = %llu%s%*s%s\n",
-                  textIndent(2 * int64_t{depth}), "", static_cast<long>(index), named,
-                  caption != nullptr ? caption : "",
+    std::snprintf(line, sizeof line, "%*s#%ld %s%s%s: tag = [%s%lu] %s; length = %llu%s%*s%s\n",
+                  textIndent(2 * int64_t{depth}), "", static_cast<long>(index), label,
+                  label[0] != '\0' ? " " : "", caption != nullptr ? caption : "",
                   kClassNames[h.tagClass], static_cast<unsigned long>(h.number),
                   h.constructed ? "constructed" : "primitive",
                   static_cast<unsigned long long>(h.length), value[0] != '\0' ? "\n" : "",
@@ -491,6 +512,9 @@ extern "C" ZURCORE_EXPORT int zurcoreTraceBer(Env *env, const void *data, uint64
   walk.maxDepth = options->maxDepth > 0 ? options->maxDepth : INT32_MAX;
   walk.passed = options->passed;
   walk.context = options->context;
+  walk.offsets = options->offsets != 0;
+  walk.oidName = options->oidName;
+  walk.oidContext = options->oidContext;
   Walker walker(env, static_cast<const unsigned char *>(data), static_cast<std::size_t>(size),
                 kDecodeFlagPrintErrors, env->msgBuf, walk);
   try {

@@ -74,6 +74,13 @@ typedef struct ZurcoreTraceOptions {
      give back what lies before it; may be null. */
   void (*passed)(void *context, uint64_t offset);
   void *context;  /* handed to passed */
+  /* Non-zero: each element's line shows its offset and the length of its
+     identifier and length octets ("@120 hl=4") before its type. */
+  int32_t offsets;
+  /* Names an OBJECT IDENTIFIER by its contents octets, or answers null;
+     the name follows the value's arcs in parentheses. May be null. */
+  const char *(*oidName)(void *context, const unsigned char *contents, uint64_t length);
+  void *oidContext; /* handed to oidName */
 } ZurcoreTraceOptions;
 
 /* Traces the size octets at data through apiTraceEncoding of the Env's entry
