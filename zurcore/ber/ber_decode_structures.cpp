@@ -90,11 +90,12 @@ bool Decoder::nextTag(const Contents &c, bool &more, uint16_t &tag) {
     if (pos_ >= c.end) return true;
     if (in_[pos_] == 0) return fail(ROW_UNEXPECTED_EOC, pos_);
   }
-  Header h;
   HeaderFault f;
-  if (!readHeader(in_, pos_, c.end, size_, der_, h, f)) return failHeader(f);
+  if (!readHeader(in_, pos_, c.end, size_, der_, peeked_, f)) return failHeader(f);
+  peekedAt_ = pos_;
+  peekedLimit_ = c.end;
   more = true;
-  tag = h.tag;
+  tag = peeked_.tag;
   return true;
 }
 

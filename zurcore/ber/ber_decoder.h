@@ -68,7 +68,12 @@ class Decoder {
   }
   bool failArena(std::size_t at) { return fail(arena_.faultRow(), at, ReportArg::of(arena_.faultArg())); }
 
+  // The header at pos_; the one nextTag read there is not read again.
   bool header(std::size_t limit, Header &h) {
+    if (pos_ == peekedAt_ && limit == peekedLimit_) {
+      h = peeked_;
+      return true;
+    }
     HeaderFault f;
     return readHeader(in_, pos_, limit, size_, der_, h, f) || failHeader(f);
   }
@@ -123,6 +128,9 @@ class Decoder {
   Arena &arena_;
   TraceEvents *trace_;  // null when not tracing
   std::size_t pos_ = 0;
+  Header peeked_;                          // the header nextTag read last,
+  std::size_t peekedAt_ = SIZE_MAX;        // where,
+  std::size_t peekedLimit_ = SIZE_MAX;     // and within what limit
   uint32_t nesting_ = 0;  // values (and string segments) being decoded inside each other
 
   int row_ = 0;
