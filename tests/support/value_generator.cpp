@@ -15,17 +15,6 @@ void store(unsigned char *p, const T &v) {
   std::memcpy(p, &v, sizeof v);
 }
 
-void setMaskBit(unsigned char *mask, int bit, uint16_t width) {
-  if (width > 4) {
-    mask[bit / 8] |= static_cast<unsigned char>(0x80u >> (bit % 8));
-    return;
-  }
-  uint32_t w = 0;
-  std::memcpy(&w, mask, width);
-  w |= (width == 1 ? 0x80u : width == 2 ? 0x8000u : 0x80000000u) >> bit;
-  std::memcpy(mask, &w, width);
-}
-
 void appendUtf8(std::vector<unsigned char> &out, uint32_t c) {
   if (c < 0x80) {
     out.push_back(static_cast<unsigned char>(c));
@@ -140,7 +129,7 @@ void ValueGenerator::fillComponents(uint32_t type, unsigned char *v, int depth) 
       for (int tries = 0; tries < 8 && zurcore::equalsDefault(s_, comp, v); ++tries) fill(f.type, v + f.offset, depth + 1);
       if (zurcore::equalsDefault(s_, comp, v)) continue;  // left absent: the presence bit stays clear
     }
-    if (f.presenceBit >= 0 && s_.mayBeAbsent(comp)) setMaskBit(v, f.presenceBit, d.lenSize);
+    if (f.presenceBit >= 0 && s_.mayBeAbsent(comp)) zurcore::setMaskBit(v, f.presenceBit, d.lenSize);
   }
 }
 
@@ -182,7 +171,7 @@ void ValueGenerator::fillOpenType(uint32_t type, unsigned char *v, unsigned char
   const uint32_t idComp = pd.ref + s_.codec->paths[link.firstPath];
   const FieldDesc &idField = s_.field(idComp);
   std::memcpy(parent + idField.offset, object.id, s_.desc(idField.type).size);
-  if (idField.presenceBit >= 0 && s_.mayBeAbsent(idComp)) setMaskBit(parent, idField.presenceBit, pd.lenSize);
+  if (idField.presenceBit >= 0 && s_.mayBeAbsent(idComp)) zurcore::setMaskBit(parent, idField.presenceBit, pd.lenSize);
   store(v, static_cast<int32_t>(object.alternative));
   fill(object.type, v + s_.field(d.ref + object.alternative - 1).offset, depth + 1);
 }

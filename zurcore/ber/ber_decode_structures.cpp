@@ -21,29 +21,6 @@ constexpr uint32_t kMaxSetComponents = 1024;
 
 void setSelector(unsigned char *v, int32_t choice) { std::memcpy(v, &choice, sizeof choice); }
 
-// Sets bit `bit` of a presence mask `width` bytes wide (bit 0 the most
-// significant), the inverse of ctlMaskBit.
-void setMaskBit(unsigned char *mask, int bit, uint16_t width) {
-  if (width > 4) {
-    mask[bit / 8] |= static_cast<unsigned char>(0x80u >> (bit % 8));
-    return;
-  }
-  const uint32_t weight = 1u << (8 * width - 1 - bit);
-  if (width < 2) {
-    mask[0] |= static_cast<unsigned char>(weight);
-  } else if (width < 4) {
-    uint16_t h;
-    std::memcpy(&h, mask, 2);
-    h = static_cast<uint16_t>(h | weight);
-    std::memcpy(mask, &h, 2);
-  } else {
-    uint32_t w;
-    std::memcpy(&w, mask, 4);
-    w |= weight;
-    std::memcpy(mask, &w, 4);
-  }
-}
-
 bool isConstructedBuiltin(uint8_t builtin) {
   return builtin == ZB_SEQUENCE || builtin == ZB_SET || builtin == ZB_SEQUENCE_OF || builtin == ZB_SET_OF;
 }

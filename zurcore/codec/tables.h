@@ -6,6 +6,7 @@
 #define ZURCORE_CODEC_TABLES_H
 
 #include <cstdint>
+#include <cstring>
 
 #include "zurbase/codec_tables.h"
 
@@ -49,6 +50,20 @@ struct Schema {
     return false;
   }
 };
+
+// Sets bit `bit` of a presence mask `width` bytes wide (bit 0 the most
+// significant; masks up to 4 bytes are integers in the machine's order),
+// the inverse of ctlMaskBit.
+inline void setMaskBit(unsigned char *mask, int bit, uint16_t width) {
+  if (width > 4) {
+    mask[bit / 8] |= static_cast<unsigned char>(0x80u >> (bit % 8));
+    return;
+  }
+  uint32_t word = 0;
+  std::memcpy(&word, mask, width);
+  word |= uint32_t{1} << (8 * width - 1 - bit);
+  std::memcpy(mask, &word, width);
+}
 
 // Opens the tables of a control table: 0, or the error row that refuses it
 // (a null table, one without zurasn1's magic, one of another version).
