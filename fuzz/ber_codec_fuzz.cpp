@@ -37,7 +37,7 @@ Fn entry(int slot) {
 std::vector<std::string> modulePaths() {
   std::vector<std::string> paths;
   std::stringstream list(ZUR_FUZZ_MODULES);
-  for (std::string path; std::getline(list, path, ';');) paths.push_back(path);
+  for (std::string path; std::getline(list, path, '|');) paths.push_back(path);
   return paths;
 }
 
