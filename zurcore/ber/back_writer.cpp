@@ -45,7 +45,7 @@ bool BackWriter::grow(std::size_t n) {
     faultArg_ = static_cast<int64_t>(need);
     return false;
   }
-  std::memcpy(block + size - used, front_, used);
+  if (used != 0) std::memcpy(block + size - used, front_, used);
   if (old != nullptr) env_->memFree(old);
   scratch_.bytes = block;
   scratch_.byteSize = size;

@@ -46,6 +46,7 @@ class BackWriter {
   bool reserve(std::size_t n) { return n <= static_cast<std::size_t>(front_ - scratch_.bytes) || grow(n); }
   void put(unsigned char b) { *--front_ = b; }
   void put(const void *p, std::size_t n) {
+    if (n == 0) return;  // an empty value may have no address
     front_ -= n;
     std::memcpy(front_, p, n);
   }
