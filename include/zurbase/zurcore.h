@@ -123,7 +123,9 @@ ZURCORE_EXPORT void zurcoreGetLimits(Env *env, ZurcoreLimits *limits);
 /* Frees everything one decode allocated, given the root value it returned
    (not a value laid out in a caller's area, which stays the caller's).
    Returns 0, or the code of the "unrecognized memory object" row, written to
-   Env.msgBuf, for an address that is no decoded root. Encodings that an
+   Env.msgBuf, for an address inside a decoded value that is not its root
+   (the header before the address is read: other addresses must not be
+   given). Encodings that an
    encoder allocated are freed with Env.memFree. */
 ZURCORE_EXPORT int zurcoreFreeValue(Env *env, void *value);
 
