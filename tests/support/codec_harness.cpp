@@ -4,6 +4,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include <gtest/gtest.h>
+
 #include "zurbase/zurbase.h"
 
 namespace zurtest {
@@ -121,7 +123,8 @@ Encoded CodecHarness::encode(const std::string &type, int32_t rules, const void 
 std::string CodecHarness::print(const std::string &type, const void *value) {
   Env *env = env_->get();
   env_->captureWithHook();
-  slot<ApiPrintPduFn>(env, SLOT_PRINT_PDU)(env, pdu(type), const_cast<void *>(value));
+  const int status = slot<ApiPrintPduFn>(env, SLOT_PRINT_PDU)(env, pdu(type), const_cast<void *>(value));
+  if (status != 0) ADD_FAILURE() << "apiPrintPdu of " << type << " returned " << status;
   return hookText();
 }
 
