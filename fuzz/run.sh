@@ -1,23 +1,27 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang, ASan and UBSan, and runs each for
-# SECONDS (default 300): ber_trace_decoder_fuzz (the codec path) and
-# zurtrace_fuzz (what zurtrace runs: PEM, values, encapsulated DER, the depth
-# limit, with its output bounded), seeded with the personnel record, a few
-# certificates in DER and PEM, and a small CRL; and, when named,
+# SECONDS (default 300): ber_trace_decoder_fuzz (the schema-less trace
+# codec), zurtrace_fuzz (what zurtrace runs: PEM, values, encapsulated DER,
+# the depth limit, with its output bounded) and ber_codec_fuzz (the BER/DER
+# codec on the PKIX modules and CodecKinds), seeded with the personnel
+# record, the CA certificates in DER and PEM and a small CRL; and, when named,
 # module_reader_fuzz (the compiler's front end) and module_compile_fuzz (the
-# whole compiler) seeded with the project's test modules and the real modules
-# of erlang-src. Further arguments name the targets to run.
+# whole compiler: layout, tables, C) seeded with the project's test modules
+# and the real modules of erlang-src. Further arguments name the
+# targets to run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-300}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(ber_trace_decoder_fuzz zurtrace_fuzz)
-# libFuzzer's run-time lives in libclang-rt-14-dev.
-if ! command -v clang++ >/dev/null || ! dpkg-query -W libclang-rt-14-dev >/dev/null 2>&1; then
+[ ${#targets[@]} -gt 0 ] || targets=(ber_trace_decoder_fuzz zurtrace_fuzz ber_codec_fuzz)
+# libFuzzer's run-time lives in libclang-rt-14-dev; the codec fuzzer compiles
+# the PKIX modules of erlang-src.
+if ! command -v clang++ >/dev/null || ! dpkg-query -W libclang-rt-14-dev >/dev/null 2>&1 ||
+   ! ls /usr/lib/erlang/lib/public_key-*/asn1/PKIX1Explicit88.asn1 >/dev/null 2>&1; then
   apt-get update -qq || true
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends clang \
-    libclang-rt-14-dev >/dev/null
+    libclang-rt-14-dev erlang-src >/dev/null
 fi
 build=build/fuzz
 CC=clang CXX=clang++ cmake -S . -B $build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -34,7 +38,6 @@ for c in /usr/share/ca-certificates/mozilla/*.crt; do
   openssl x509 -in "$c" -outform DER -out $seeds/cert$n.der 2>/dev/null || true
   cp "$c" $seeds/cert$n.pem
   n=$((n + 1))
-  [ $n -ge 5 ] && break
 done
 tests/data/make_crl.sh $build/crl 20 >/dev/null && cp $build/crl/crl.der $seeds/
 mkdir -p $build/artifacts
@@ -50,6 +53,15 @@ for target in "${targets[@]}"; do
         { printf '\x01'; cat "$seed"; } > "$corpus/$(basename "$seed")"
         { printf '\x05'; cat "$seed"; } > "$corpus/deep-$(basename "$seed")"
       done
+      ;;
+    ber_codec_fuzz)
+      # The first octet picks the rules (bit 0: DER) and the PDU (the rest:
+      # 0 Certificate, 1 CertificateList, 2 Everything, then every other).
+      for seed in $seeds/cert*.der; do
+        { printf '\x00'; cat "$seed"; } > "$corpus/ber-$(basename "$seed")"
+        { printf '\x01'; cat "$seed"; } > "$corpus/der-$(basename "$seed")"
+      done
+      { printf '\x03'; cat $seeds/crl.der; } > "$corpus/crl.der"
       ;;
     module_reader_fuzz | module_compile_fuzz)
       options=(-max_len=65536)

@@ -9,18 +9,12 @@
 #include <vector>
 
 #include "ber_value_text.h"
+#include "codec/report.h"
+#include "codec/rows.h"
 #include "core_env.h"
 
 namespace zurcore {
 namespace {
-
-// The decoding rows this decoder raises, in the library's message format.
-struct DecodeRow {
-  int row;
-  const char *message;
-  int code;
-  bool takesLong;  // the message is followed by a "%ld" argument
-};
 
 enum Failure {
   TAG_TOO_LONG,
@@ -35,29 +29,20 @@ enum Failure {
   OUT_OF_MEMORY
 };
 
-constexpr DecodeRow kRows[] = {
-    {73, "0019E: Tag too long: ", 10, true},
-    {79, "0026S: Length too long: ", 10, false},
-    {81, "0028E: Non-standard EOC octets", 5, false},
-    {83, "0031S: Inconsistent lengths", 5, false},
-    {100, "0050S: Expected EOC octets", 5, false},
-    {101, "0051S: Found primitive encoding with indefinite length", 5, false},
-    {105, "0055S: Premature end of input buffer", 4, false},
-    {108, "0058E: Expected tag, found EOC octets", 5, false},
-    {62, "0011S: Unexpected NULL pointer in input", 11, false},
-    {7, "0008S: Out of memory; bytes requested: ", 8, false},
-};
+// The error-table rows of the failures.
+constexpr int kRows[] = {ROW_TAG_TOO_LONG,         ROW_LENGTH_TOO_LONG,   ROW_NON_STANDARD_EOC,
+                         ROW_INCONSISTENT_LENGTHS, ROW_EXPECTED_EOC,      ROW_PRIMITIVE_INDEFINITE,
+                         ROW_PREMATURE_END,        ROW_UNEXPECTED_EOC,    ROW_NULL_IN_INPUT,
+                         ROW_OUT_OF_MEMORY};
 static_assert(std::size(kRows) == OUT_OF_MEMORY + 1, "one row per failure");
 
-// Writes the row as the library does: 'D', the text, its argument, ".\n".
-int reportRow(char *msgBuf, Failure failure, long argument, char *copy, std::size_t copySize) {
-  const DecodeRow &row = kRows[failure];
-  if (row.takesLong)
-    std::snprintf(copy, copySize, "D%s%ld.\n", row.message, argument);
-  else
-    std::snprintf(copy, copySize, "D%s.\n", row.message);
+// Writes the row as the library does, 'D', the text, its argument (only a
+// tag's length in octets), ".\n", into `copy` and the message buffer.
+int reportRow(char *msgBuf, Failure failure, long argument, char *copy) {
+  const ReportArg arg = failure == TAG_TOO_LONG ? ReportArg::of(argument) : ReportArg{};
+  const int code = report(nullptr, copy, 0, 'D', kRows[failure], arg, nullptr, ReportPlace{});
   if (msgBuf != nullptr) std::strcpy(msgBuf, copy);
-  return row.code;
+  return code;
 }
 
 // Tag numbers must fit the 14 bits of TagLen.tag.
@@ -112,6 +97,9 @@ struct WalkOptions {
   int32_t maxDepth = INT32_MAX;
   void (*passed)(void *, uint64_t) = nullptr;  // told the lowest offset still to be read
   void *context = nullptr;
+  bool offsets = false;                        // offset and header length on each line
+  const char *(*oidName)(void *, const unsigned char *, uint64_t) = nullptr;
+  void *oidContext = nullptr;
 };
 
 // One constructed element whose contents are being walked.
@@ -362,14 +350,39 @@ class Walker {
     return 0;
   }
 
+  // What stands before an element's type: "(depth N)" past the indentation
+  // cap, "@offset hl=N" when asked for; blank-separated, empty for none.
+  void elementLabel(const Header &h, int32_t depth, char (&label)[64]) const {
+    int n = 0;
+    label[0] = '\0';
+    if (depth > kMaxIndentDepth)
+      n = std::snprintf(label, sizeof label, "(depth %ld)", static_cast<long>(depth));
+    if (options_.offsets)
+      std::snprintf(label + n, sizeof label - n, "%s@%llu hl=%u", n != 0 ? " " : "",
+                    static_cast<unsigned long long>(pos_), static_cast<unsigned>(h.size));
+  }
+
+  // An OBJECT IDENTIFIER's name, when the caller knows one, behind its arcs.
+  void nameObjectId(const unsigned char *contents, uint64_t length, char *text) const {
+    if (options_.oidName == nullptr) return;
+    const char *name = options_.oidName(options_.oidContext, contents, length);
+    if (name == nullptr) return;
+    const std::size_t used = std::strlen(text);
+    std::snprintf(text + used, kValueTextRoom - used, " (%s)", name);
+  }
+
   // One element's line; `contents`, when given, are shown as its value.
   void emitElement(const Header &h, int32_t depth, int32_t index, const unsigned char *contents) {
     TraceRec &rec = event_.rec;
     rec = TraceRec{};
-    if (options_.values && contents != nullptr && !h.constructed)
-      valueText(env_, h.tagClass == 0, h.number, contents, h.length,
-                reinterpret_cast<char *>(&event_) + offsetof(TraceRec, text));
-    if (h.length > INT32_MAX) return emitLongElement(h, depth, index);
+    if (options_.values && contents != nullptr && !h.constructed) {
+      char *text = reinterpret_cast<char *>(&event_) + offsetof(TraceRec, text);
+      valueText(env_, h.tagClass == 0, h.number, contents, h.length, text);
+      if (h.tagClass == 0 && h.number == 6) nameObjectId(contents, h.length, text);
+    }
+    char label[64];
+    elementLabel(h, depth, label);
+    if (h.length > INT32_MAX) return emitLongElement(h, depth, index, label);
     TagLen tag{};
     tag.length = static_cast<int32_t>(h.length);
     tag.tag = static_cast<uint16_t>((h.tagClass << 14) | h.number);
@@ -381,27 +394,20 @@ class Walker {
     rec.perItem = kNoPerItem;
     rec.index = index;
     rec.depth = indentDepth(depth);
-    char named[32];
-    if (depth > kMaxIndentDepth) {
-      std::snprintf(named, sizeof named, "(depth %ld)", static_cast<long>(depth));
-      rec.label = named;
-    }
+    if (label[0] != '\0') rec.label = label;
     rec.formFlags = h.constructed ? 0 : TRACE_PRIMITIVE;
     trace_(env_, &rec, 0);
   }
 
   // TagLen holds lengths up to INT32_MAX: a longer element's line, the same
   // as the library prints for the others, goes as free text.
-  void emitLongElement(const Header &h, int32_t depth, int32_t index) {
+  void emitLongElement(const Header &h, int32_t depth, int32_t index, const char *label) {
     const char *caption = h.tagClass == 0 ? universalName(h.number) : nullptr;
     const char *value = reinterpret_cast<char *>(&event_) + offsetof(TraceRec, text);
     char line[kTextRoom];
-    char named[32] = "";
-    if (depth > kMaxIndentDepth)
-      std::snprintf(named, sizeof named, "(depth %ld) ", static_cast<long>(depth));
-    std::snprintf(line, sizeof line, "%*s#%ld %s%s: tag = [%s%lu] %s; length = %llu%s%*s%s\n",
-                  textIndent(2 * int64_t{depth}), "", static_cast<long>(index), named,
-                  caption != nullptr ? caption : "",
+    std::snprintf(line, sizeof line, "%*s#%ld %s%s%s: tag = [%s%lu] %s; length = %llu%s%*s%s\n",
+                  textIndent(2 * int64_t{depth}), "", static_cast<long>(index), label,
+                  label[0] != '\0' ? " " : "", caption != nullptr ? caption : "",
                   kClassNames[h.tagClass], static_cast<unsigned long>(h.number),
                   h.constructed ? "constructed" : "primitive",
                   static_cast<unsigned long long>(h.length), value[0] != '\0' ? "\n" : "",
@@ -442,7 +448,7 @@ class Walker {
     emitText(text);
 
     char message[kTextRoom];
-    const int code = reportRow(msgBuf_, failure, argument, message, sizeof message);
+    const int code = reportRow(msgBuf_, failure, argument, message);
     if (flags_ & kDecodeFlagPrintErrors) emitText(message);
     return code;
   }
@@ -465,14 +471,14 @@ int decodeTrace(Env *env, int32_t *, void **inPtr, int32_t *inLen, void **, uint
                 const CtlTbl *, uint32_t flags, char *msgBuf) {
   char message[kTextRoom];
   if (inPtr == nullptr || *inPtr == nullptr || inLen == nullptr || *inLen < 0)
-    return reportRow(msgBuf, NULL_INPUT, 0, message, sizeof message);
+    return reportRow(msgBuf, NULL_INPUT, 0, message);
   Walker walker(env, static_cast<const unsigned char *>(*inPtr), static_cast<std::size_t>(*inLen),
                 flags, msgBuf, WalkOptions{});
   int status;
   try {
     status = walker.run();
   } catch (const std::bad_alloc &) {
-    return reportRow(msgBuf, OUT_OF_MEMORY, 0, message, sizeof message);
+    return reportRow(msgBuf, OUT_OF_MEMORY, 0, message);
   }
   // The whole input is taken when it decodes; on failure it is left as given.
   if (status == 0) {
@@ -484,12 +490,12 @@ int decodeTrace(Env *env, int32_t *, void **inPtr, int32_t *inLen, void **, uint
 
 }  // namespace
 
-const CodecEntry &builtinBerCodec() {
-  static constexpr CodecEntry codec{nullptr, decodeTrace};
-  return codec;
-}
-
 }  // namespace zurcore
+
+extern "C" ZURCORE_EXPORT const CodecEntry *zurcoreTraceCodec(void) {
+  static constexpr CodecEntry codec{nullptr, zurcore::decodeTrace};
+  return &codec;
+}
 
 extern "C" ZURCORE_EXPORT int zurcoreTraceBer(Env *env, const void *data, uint64_t size,
                                               const ZurcoreTraceOptions *options,
@@ -498,14 +504,17 @@ extern "C" ZURCORE_EXPORT int zurcoreTraceBer(Env *env, const void *data, uint64
   char message[kTextRoom];
   *faultOffset = 0;
   if (data == nullptr && size != 0)
-    return reportRow(env->msgBuf, NULL_INPUT, 0, message, sizeof message);
-  if (size > SIZE_MAX) return reportRow(env->msgBuf, OUT_OF_MEMORY, 0, message, sizeof message);
+    return reportRow(env->msgBuf, NULL_INPUT, 0, message);
+  if (size > SIZE_MAX) return reportRow(env->msgBuf, OUT_OF_MEMORY, 0, message);
   WalkOptions walk;
   walk.values = options->values != 0;
   walk.encapsulated = walk.enterTruncated = walk.longLengths = true;
   walk.maxDepth = options->maxDepth > 0 ? options->maxDepth : INT32_MAX;
   walk.passed = options->passed;
   walk.context = options->context;
+  walk.offsets = options->offsets != 0;
+  walk.oidName = options->oidName;
+  walk.oidContext = options->oidContext;
   Walker walker(env, static_cast<const unsigned char *>(data), static_cast<std::size_t>(size),
                 kDecodeFlagPrintErrors, env->msgBuf, walk);
   try {
@@ -514,6 +523,6 @@ extern "C" ZURCORE_EXPORT int zurcoreTraceBer(Env *env, const void *data, uint64
     return status;
   } catch (const std::bad_alloc &) {
     *faultOffset = walker.position();
-    return reportRow(env->msgBuf, OUT_OF_MEMORY, 0, message, sizeof message);
+    return reportRow(env->msgBuf, OUT_OF_MEMORY, 0, message);
   }
 }

@@ -22,11 +22,12 @@ extern "C" {
 /* Makes an Env bound to the entry table of the loaded zurbase (pass apiTbl);
    null when memory runs out. Its memAlloc/memFree are malloc/free, its
    services table is filled (see the API reference), no print hook is
-   installed. Until zurcoreSetCodecs is called, BER and DER rules link the
-   built-in BER trace decoder and PER rules link no codec. */
+   installed. Until zurcoreSetCodecs is called, BER and DER rules link
+   zurcore's BER/DER codec and PER rules link no codec. */
 ZURCORE_EXPORT Env *zurcoreCreateEnv(const ApiWord *apiTbl);
-/* Frees an Env made by zurcoreCreateEnv (not what its fields point to
-   outside the stand-in, such as a trace window's file). */
+/* Frees an Env made by zurcoreCreateEnv, with the blocks its encoders keep
+   (not what its fields point to outside zurcore, such as a trace window's
+   file). */
 ZURCORE_EXPORT void zurcoreDestroyEnv(Env *env);
 /* The entry table the Env was made with. */
 ZURCORE_EXPORT const ApiWord *zurcoreApiTbl(Env *env);
@@ -51,6 +52,13 @@ ZURCORE_EXPORT void zurcoreLastServiceCall(Env *env, ZurcoreServiceCall *out);
 /* Deferred-value storage kinds (operation 32's kind argument). */
 enum { ZURCORE_DEFER_MEMORY = 0, ZURCORE_DEFER_TMP_FILE = 1, ZURCORE_DEFER_SOCKET = 2 };
 
+/* A codec that decodes no values: it traces the tags and lengths of any BER
+   input through apiTraceEncoding, without tables (register it for BER with
+   zurcoreSetCodecs; its encode is null). Malformed input gives its decoding
+   row in the message buffer (without the offset; the trace shows the octets
+   not parsed). */
+ZURCORE_EXPORT const CodecEntry *zurcoreTraceCodec(void);
+
 /* Tracing a whole BER/DER input of any size, as a tool does. The codec linked
    for BER traces through apiDecode, whose lengths are 32-bit; this entry takes
    64-bit sizes and the tool's options. */
@@ -66,6 +74,13 @@ typedef struct ZurcoreTraceOptions {
      give back what lies before it; may be null. */
   void (*passed)(void *context, uint64_t offset);
   void *context;  /* handed to passed */
+  /* Non-zero: each element's line shows its offset and the length of its
+     identifier and length octets ("@120 hl=4") before its type. */
+  int32_t offsets;
+  /* Names an OBJECT IDENTIFIER by its contents octets, or answers null;
+     the name follows the value's arcs in parentheses. May be null. */
+  const char *(*oidName)(void *context, const unsigned char *contents, uint64_t length);
+  void *oidContext; /* handed to oidName */
 } ZurcoreTraceOptions;
 
 /* Traces the size octets at data through apiTraceEncoding of the Env's entry
@@ -78,6 +93,41 @@ typedef struct ZurcoreTraceOptions {
    offset of the fault. */
 ZURCORE_EXPORT int zurcoreTraceBer(Env *env, const void *data, uint64_t size,
                                    const ZurcoreTraceOptions *options, uint64_t *faultOffset);
+
+/* --- zurcore's codecs: BER and DER (linked by zurcoreLinkBer), PER. --- */
+
+/* Codec flag bit (in Env.encFlags and Env.decFlags; apiEncode and apiDecode
+   pass it on): the codec hands one trace event per element to
+   apiTraceEncoding while it encodes or decodes. */
+#define ZURCORE_FLAG_TRACE 0x800u
+
+/* Bounds on what one decode may do with a hostile input. */
+typedef struct ZurcoreLimits {
+  /* Most nested levels of encodings and values one decode enters (a
+     constructed element, an explicit tag, a value inside another); default
+     64, at most 1024. */
+  uint32_t maxDepth;
+  /* Most bytes one decode takes from Env.memAlloc for the decoded value;
+     default 64 MiB. */
+  uint32_t maxAllocation;
+} ZurcoreLimits;
+#define ZURCORE_DEFAULT_MAX_DEPTH 64u
+#define ZURCORE_LIMIT_MAX_DEPTH 1024u
+#define ZURCORE_DEFAULT_MAX_ALLOCATION (64u << 20)
+
+/* Sets the Env's limits; a field of 0 restores its default, a depth above
+   ZURCORE_LIMIT_MAX_DEPTH is taken as that. */
+ZURCORE_EXPORT void zurcoreSetLimits(Env *env, const ZurcoreLimits *limits);
+ZURCORE_EXPORT void zurcoreGetLimits(Env *env, ZurcoreLimits *limits);
+
+/* Frees everything one decode allocated, given the root value it returned
+   (not a value laid out in a caller's area, which stays the caller's).
+   Returns 0, or the code of the "unrecognized memory object" row, written to
+   Env.msgBuf, for an address inside a decoded value that is not its root
+   (the header before the address is read: other addresses must not be
+   given). Encodings that an
+   encoder allocated are freed with Env.memFree. */
+ZURCORE_EXPORT int zurcoreFreeValue(Env *env, void *value);
 
 /* --- What zurbase imports from the sibling run-time. --- */
 

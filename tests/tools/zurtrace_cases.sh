@@ -149,6 +149,19 @@ for bad in 0 100001 x ""; do
   check "--max-depth '$bad'" 2 'zurtrace: --max-depth takes a number from 1 to 100000 .*' --max-depth "$bad" cert0.der
 done
 check "--max-depth without a number" 2 'zurtrace: --max-depth takes .*' --max-depth
+# --offsets and -m: each element's place, OBJECT IDENTIFIERs named after a
+# module's value assignments.
+printf 'Broken DEFINITIONS ::= BEGIN\n' > broken.asn1
+printf 'Names DEFINITIONS ::= BEGIN\nid-at OBJECT IDENTIFIER ::= { 2 5 4 }\nid-cn OBJECT IDENTIFIER ::= { id-at 3 }\nEND\n' > names.asn1
+printf '\x30\x07\x06\x03\x55\x04\x03\x05\x00' > named.der
+check "offsets and names" 0 "" --offsets -m names.asn1 named.der
+expect "offset lines and the name" diff out.txt <(printf '%s\n' \
+  '#1 @0 hl=2 SEQUENCE: tag = [UNIVERSAL 16] constructed; length = 7' \
+  '  #1 @2 hl=2 OBJECT IDENTIFIER: tag = [UNIVERSAL 6] primitive; length = 3' \
+  '    { 2 5 4 3 } (id-cn)' \
+  '  #2 @7 hl=2 NULL: tag = [UNIVERSAL 5] primitive; length = 0')
+check "-m without a module" 2 'zurtrace: -m needs a module file \(try zurtrace --help\)' -m
+check "-m with a broken module" 2 'broken\.asn1:2:1: error: expected END at the end of module Broken' -m broken.asn1 named.der
 
 echo "$failures failed"
 [ "$failures" -eq 0 ]

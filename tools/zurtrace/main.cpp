@@ -4,11 +4,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iostream>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "mapped_file.h"
 #include "tracer.h"
+#include "zurasn1/zurasn1.h"
 #include "zurbase/zurbase.h"
 #include "zurbase/zurcore.h"
 
@@ -27,6 +30,9 @@ constexpr const char *kUsage =
     "  --max-depth N    skip elements nested deeper than N (default 64, the\n"
     "                   outermost element is at depth 0); the first one\n"
     "                   skipped is reported\n"
+    "  --offsets        each element's offset and header length (@120 hl=4)\n"
+    "  -m MODULE        name OBJECT IDENTIFIER values after the value\n"
+    "                   assignments of the ASN.1 module (once per module)\n"
     "  -h, --help       this help\n"
     "  --version        the version\n"
     "\n"
@@ -37,7 +43,7 @@ constexpr const char *kUsage =
 constexpr long kDepthCeiling = 100000;
 
 // Returns UNUSABLE after a usage error, else -1 and the options.
-int parseOptions(int argc, char **argv, Options &options) {
+int parseOptions(int argc, char **argv, Options &options, std::vector<std::string> &modules) {
   bool optionsEnd = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -55,6 +61,14 @@ int parseOptions(int argc, char **argv, Options &options) {
       options.values = false;
     } else if (arg == "--hex") {
       options.hex = true;
+    } else if (arg == "--offsets") {
+      options.offsets = true;
+    } else if (arg == "-m") {
+      if (i + 1 == argc) {
+        complain("-m needs a module file (try zurtrace --help)");
+        return UNUSABLE;
+      }
+      modules.push_back(argv[++i]);
     } else if (arg == "--max-depth" || arg.starts_with("--max-depth=")) {
       const char *value = arg == "--max-depth" ? (i + 1 < argc ? argv[++i] : nullptr)
                                                 : argv[i] + std::strlen("--max-depth=");
@@ -77,6 +91,40 @@ int parseOptions(int argc, char **argv, Options &options) {
   return -1;
 }
 
+// The OBJECT IDENTIFIER value assignments of modules, by their contents
+// octets.
+class ObjectIdNames {
+ public:
+  bool load(const std::vector<std::string> &modules) {
+    auto compiled = zurasn1::Compilation::compileFiles(modules, std::cerr);
+    if (!compiled) return false;
+    for (const zurasn1::OidName &n : compiled->oidNames()) {
+      if (n.arcs.size() < 2) continue;
+      std::string contents;
+      for (std::size_t k = 1; k < n.arcs.size(); ++k) {
+        uint64_t arc = k == 1 ? n.arcs[0] * 40 + n.arcs[1] : n.arcs[k];
+        char groups[10];
+        int count = 0;
+        do {
+          groups[count++] = static_cast<char>(arc & 0x7F);
+          arc >>= 7;
+        } while (arc != 0);
+        while (count-- > 0) contents += static_cast<char>(groups[count] | (count != 0 ? 0x80 : 0));
+      }
+      names_.emplace(contents, n.name);  // the first assignment of a value names it
+    }
+    return true;
+  }
+  static const char *find(void *self, const unsigned char *contents, uint64_t length) {
+    const auto &names = static_cast<ObjectIdNames *>(self)->names_;
+    const auto it = names.find(std::string(reinterpret_cast<const char *>(contents), length));
+    return it != names.end() ? it->second.c_str() : nullptr;
+  }
+
+ private:
+  std::map<std::string, std::string> names_;
+};
+
 int traceFile(Tracer &tracer, const char *path) {
   const bool standardInput = std::strcmp(path, "-") == 0;
   const std::string name = standardInput ? "standard input" : path;
@@ -94,7 +142,14 @@ int traceFile(Tracer &tracer, const char *path) {
 
 int run(int argc, char **argv) {
   Options options;
-  if (int status = parseOptions(argc, argv, options); status >= 0) return status;
+  std::vector<std::string> modules;
+  if (int status = parseOptions(argc, argv, options, modules); status >= 0) return status;
+  ObjectIdNames names;
+  if (!modules.empty()) {
+    if (!names.load(modules)) return UNUSABLE;
+    options.oidName = ObjectIdNames::find;
+    options.oidContext = &names;
+  }
   zur::platform::setBinaryStandardInput();
   Env *env = zurcoreCreateEnv(apiTbl);
   if (env == nullptr) {

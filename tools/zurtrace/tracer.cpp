@@ -75,7 +75,8 @@ int Tracer::encoding(const std::string &name, const unsigned char *data, uint64_
       if (mapped != nullptr) zur::platform::releaseBefore(*mapped, done + n);
     }
   }
-  ZurcoreTraceOptions trace{options_.values ? 1 : 0, options_.maxDepth, nullptr, nullptr};
+  ZurcoreTraceOptions trace{options_.values ? 1 : 0, options_.maxDepth, nullptr, nullptr,
+                            options_.offsets ? 1 : 0, options_.oidName, options_.oidContext};
   if (mapped != nullptr) {
     zur::platform::releaseBefore(*mapped, 0);  // the walk reads from the start again
     trace.passed = givePagesBack;

@@ -17,8 +17,13 @@ enum ExitStatus { WELL_FORMED = 0, MALFORMED = 1, UNUSABLE = 2 };
 struct Options {
   bool values = true;
   bool hex = false;
+  bool offsets = false;
   int32_t maxDepth = 64;
   std::vector<const char *> files;
+  // Names of OBJECT IDENTIFIER values by their contents octets (-m); may be
+  // null.
+  const char *(*oidName)(void *context, const unsigned char *contents, uint64_t length) = nullptr;
+  void *oidContext = nullptr;
 };
 
 // One-line complaint on standard error, after what the trace printed so far.
