@@ -1,0 +1,63 @@
+// Items behind a length determinant, one piece per fragment: octets, bits,
+// characters, elements and open-type octets all go through these loops.
+#ifndef ZURCORE_PER_LENGTH_PIECES_H
+#define ZURCORE_PER_LENGTH_PIECES_H
+
+#include "whole_numbers.h"
+
+namespace zurcore::per {
+
+// Whether a piece of this many items, by its determinant, is a fragment
+// that another determinant follows.
+inline bool isFragment(const LengthBounds &bounds, uint64_t items) {
+  return !bounds.constrainedForm() && items >= LengthBounds::kFragment;
+}
+
+// Writes `count` items behind their length determinants. putItems(first, n)
+// writes items first to first + n - 1; with alignItems, the items of a
+// non-empty piece start on an octet boundary (ALIGNED variant).
+template <class PutItems>
+void putPieces(BitWriter &w, const LengthBounds &bounds, uint64_t count, bool alignItems,
+               PutItems putItems) {
+  uint64_t done = 0;
+  uint32_t n;
+  do {
+    n = putLength(w, bounds, count - done);
+    if (alignItems && n > 0) w.align();
+    putItems(done, n);
+    done += n;
+  } while (isFragment(bounds, n));
+}
+
+// Reads the pieces of a length-determined field: getItems(first, n) reads
+// items first to first + n - 1 and returns false on a failure, which it
+// records in the reader.
+template <class GetItems>
+bool getPieces(BitReader &r, const LengthBounds &bounds, bool alignItems, GetItems getItems) {
+  uint64_t done = 0;
+  uint32_t n;
+  bool fragment;
+  do {
+    if (!getLength(r, bounds, n, fragment)) return false;
+    if (alignItems && n > 0) r.align();
+    if (!getItems(done, n)) return false;
+    done += n;
+  } while (fragment);
+  return true;
+}
+
+// The total count of a length-determined field of fixed-size items, read
+// ahead without moving r, so that the caller can allocate the value at once.
+inline bool countPieces(const BitReader &r, const LengthBounds &bounds, bool alignItems,
+                        uint64_t bitsPerItem, uint64_t &total, BitReader &after) {
+  after = r;
+  total = 0;
+  return getPieces(after, bounds, alignItems, [&](uint64_t, uint32_t n) {
+    total += n;
+    return after.skipBits(n * bitsPerItem);
+  });
+}
+
+}  // namespace zurcore::per
+
+#endif
