@@ -1,0 +1,78 @@
+// The PER encoder: walks a value of a compiled module in the layouts of
+// zurasn1 and writes its BASIC-PER encoding, ALIGNED or UNALIGNED.
+#ifndef ZURCORE_PER_PER_ENCODER_H
+#define ZURCORE_PER_PER_ENCODER_H
+
+#include <memory>
+#include <vector>
+
+#include "bit_writer.h"
+#include "per_trace.h"
+#include "zurbase/values.h"
+#include "zurcore/codec/open_type.h"
+#include "zurcore/codec/report.h"
+
+namespace zurcore::per {
+
+class Encoder {
+ public:
+  Encoder(const Schema &schema, bool aligned, uint32_t maxDepth, PerTrace *trace)
+      : s_(schema), aligned_(aligned), maxDepth_(maxDepth), trace_(trace) {}
+
+  // Appends the complete encoding of a value of `type` (padded to an octet,
+  // one zero octet when empty); false with failure() set.
+  bool encode(BitWriter &w, uint32_t type, const void *value);
+
+  struct Failure {
+    int row = 0;
+    ReportArg arg;
+  };
+  const Failure &failure() const { return failure_; }
+
+ private:
+  struct Context {
+    ItemPlace place;
+    const ValueFrame *frame;
+  };
+
+  bool value(BitWriter &w, uint32_t type, const unsigned char *held, const Context &c);
+  bool integer(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
+  bool hugeInteger(BitWriter &w, const ZurRange &r, const ZurHugeInt &v);
+  bool enumerated(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
+  bool bits(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
+  bool octets(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
+  bool knownMultiplier(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
+  bool lengthOctets(BitWriter &w, const uint8_t *data, uint64_t length, const Context &c,
+                    const char *label = nullptr);
+  bool sequence(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
+  bool additions(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c,
+                 const ValueFrame &frame, uint32_t additionCount);
+  bool choice(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
+  bool list(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
+  bool openType(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
+  // Encodes a value as the octets of an open type.
+  template <class EncodeInner>
+  bool asOpenType(BitWriter &w, const Context &c, const char *label, EncodeInner inner);
+  bool fail(int row, ReportArg arg = {});
+  void traceLength(const Context &c, const char *label, bool encoded, uint64_t bits,
+                   int32_t fragment = -1) {
+    if (trace_ != nullptr) trace_->length(c.place, label, encoded, bits, fragment);
+  }
+
+  const Schema &s_;
+  bool aligned_;
+  uint32_t maxDepth_;
+  PerTrace *trace_;
+  uint32_t depth_ = 0;
+  // One writer per level of open types being encoded, kept for the call.
+  std::vector<std::unique_ptr<BitWriter>> scratch_;
+  uint32_t openDepth_ = 0;
+  // Contents made from a value before they are written (RELATIVE-OID, big numbers).
+  std::vector<uint8_t> contents_;
+  char badChar_[16] = {};
+  Failure failure_;
+};
+
+}  // namespace zurcore::per
+
+#endif
