@@ -169,6 +169,12 @@ inline uint32_t choiceRank(const Schema &s, uint32_t type, uint32_t position, ui
   return rank;
 }
 
+inline uint32_t rootAlternatives(const Schema &s, uint32_t type) {
+  uint32_t first = s.firstComponent(type), count = s.componentCount(type), n = 0;
+  for (uint32_t i = 0; i < count; ++i) n += (s.component(first + i).flags & ZUR_C_EXTENSION) == 0;
+  return n;
+}
+
 // The component at a rank, the inverse of choiceRank; false past the last.
 inline bool choiceAtRank(const Schema &s, uint32_t type, bool extension, uint32_t rank,
                          uint32_t &position) {
