@@ -6,7 +6,7 @@ include(CMakePackageConfigHelpers)
 set(ZURBASE_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/zurbase)
 
 set_target_properties(zurformat PROPERTIES EXPORT_NAME format)
-install(TARGETS zurbase zurcore zurformat zurbase_static zurcore_static zurbase_start_archive
+install(TARGETS zurbase zurcore zurformat zurerrors zurbase_static zurcore_static zurbase_start_archive
         EXPORT zurbaseTargets
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}

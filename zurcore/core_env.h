@@ -29,6 +29,7 @@ struct CoreEnv {
   CodecEntry linkedBer;
   CodecEntry linkedPer;
   ZurcoreServiceCall lastCall;
+  ZurcoreLimits limits;
   DeferredEntry deferred[kDeferredEntries];
 };
 static_assert(std::is_standard_layout_v<CoreEnv>, "Env must start CoreEnv");

@@ -23,7 +23,8 @@ extern "C" {
    null when memory runs out. Its memAlloc/memFree are malloc/free, its
    services table is filled (see the API reference), no print hook is
    installed. Until zurcoreSetCodecs is called, BER and DER rules link the
-   built-in BER trace decoder and PER rules link no codec. */
+   built-in BER trace decoder and PER rules link zurcore's PER codec (rules 1
+   UNALIGNED, 2 ALIGNED). */
 ZURCORE_EXPORT Env *zurcoreCreateEnv(const ApiWord *apiTbl);
 /* Frees an Env made by zurcoreCreateEnv (not what its fields point to
    outside the stand-in, such as a trace window's file). */
@@ -70,6 +71,39 @@ typedef struct ZurcoreTraceOptions {
    Env.msgBuf with *faultOffset set to the offset of the fault. */
 ZURCORE_EXPORT int zurcoreTraceBer(Env *env, const void *data, uint64_t size,
                                    const ZurcoreTraceOptions *options, uint64_t *faultOffset);
+
+/* --- zurcore's codecs: BER and DER (linked by zurcoreLinkBer), PER. --- */
+
+/* Codec flag bit (in Env.encFlags and Env.decFlags; apiEncode and apiDecode
+   pass it on): the codec hands one trace event per element to
+   apiTraceEncoding while it encodes or decodes. */
+#define ZURCORE_FLAG_TRACE 0x800u
+
+/* Bounds on what one decode may do with a hostile input. */
+typedef struct ZurcoreLimits {
+  /* Most nested levels of encodings and values one decode enters (a
+     constructed element, an explicit tag, a value inside another); default
+     64, at most 1024. */
+  uint32_t maxDepth;
+  /* Most bytes one decode takes from Env.memAlloc for the decoded value;
+     default 64 MiB. */
+  uint32_t maxAllocation;
+} ZurcoreLimits;
+#define ZURCORE_DEFAULT_MAX_DEPTH 64u
+#define ZURCORE_LIMIT_MAX_DEPTH 1024u
+#define ZURCORE_DEFAULT_MAX_ALLOCATION (64u << 20)
+
+/* Sets the Env's limits; a field of 0 restores its default, a depth above
+   ZURCORE_LIMIT_MAX_DEPTH is taken as that. */
+ZURCORE_EXPORT void zurcoreSetLimits(Env *env, const ZurcoreLimits *limits);
+ZURCORE_EXPORT void zurcoreGetLimits(Env *env, ZurcoreLimits *limits);
+
+/* Frees everything one decode allocated, given the root value it returned
+   (not a value laid out in a caller's area, which stays the caller's).
+   Returns 0, or the code of the "unrecognized memory object" row, written to
+   Env.msgBuf, for an address that is no decoded root. Encodings that an
+   encoder allocated are freed with Env.memFree. */
+ZURCORE_EXPORT int zurcoreFreeValue(Env *env, void *value);
 
 /* --- What zurbase imports from the sibling run-time. --- */
 

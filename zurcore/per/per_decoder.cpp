@@ -532,7 +532,7 @@ bool Decoder::additions(BitReader &r, uint32_t type, unsigned char *v, const Val
   const std::size_t base = presence_.size();
   presence_.resize(base + n);
   for (uint32_t k = 0; k < n; ++k) {
-    bool present;
+    bool present = false;
     r.getBit(present);
     presence_[base + k] = present ? 1 : 0;
   }
@@ -601,7 +601,7 @@ bool Decoder::choice(BitReader &r, uint32_t type, unsigned char *v, const Contex
   const ZurType &z = s_.type(type);
   bool extended = false;
   if ((z.flags & ZUR_T_EXTENSIBLE) && !r.getBit(extended)) return false;
-  uint32_t position;
+  uint32_t position = 0;
   uint64_t rank;
   ValueFrame frame{c.frame, v, type};
   if (!extended) {

@@ -23,7 +23,6 @@ enum EncodeRow : int {
   ROW_OPEN_TYPE = 28,
   ROW_ENUM_VALUE = 31,
   ROW_NULL_POINTER = 62,
-  ROW_NESTING = 80,
 };
 
 // value - subtrahend for a two's complement number of n octets; out has room

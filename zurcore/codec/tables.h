@@ -1,0 +1,62 @@
+// The compiled tables a codec walks: the control table (layout: kinds,
+// offsets, sizes, presence bits, names) and zurcore's codec tables behind it
+// (tags, constraints, defaults, extensions, open-type links), reached
+// through one record with the lookups every codec makes.
+#ifndef ZURCORE_CODEC_TABLES_H
+#define ZURCORE_CODEC_TABLES_H
+
+#include <cstdint>
+
+#include "zurbase/codec_tables.h"
+
+namespace zurcore {
+
+struct Schema {
+  const CtlTbl *ctl = nullptr;
+  const ZurCodecTbl *codec = nullptr;
+
+  const TypeDesc &desc(uint32_t type) const { return ctl->types[type]; }
+  const ZurType &type(uint32_t type) const { return codec->types[type]; }
+  const FieldDesc &field(uint32_t component) const { return ctl->fields[component]; }
+  const ZurComponent &component(uint32_t component) const {
+    return codec->components[component];
+  }
+  // The type's tags, outermost first (tagCount of them).
+  const ZurTag *tags(const ZurType &t) const { return codec->tags + t.firstTag; }
+  // The tags an encoding of the type may begin with (matchCount of them).
+  const ZurTag *matchTags(const ZurType &t) const { return codec->tags + t.firstMatch; }
+  // The component's identifier, or null for an anonymous one.
+  const char *fieldName(uint32_t component) const {
+    const FieldDesc &f = field(component);
+    return (f.fieldFlags & FIELD_NAMED) != 0 ? reinterpret_cast<const char *>(ctl->infoTable[f.nameIdx])
+                                             : nullptr;
+  }
+  // Index of the first component of a SEQUENCE, SET or CHOICE type.
+  uint32_t firstComponent(uint32_t type) const { return desc(type).ref; }
+  uint32_t componentCount(uint32_t type) const { return static_cast<uint32_t>(desc(type).count); }
+  uint32_t elementType(uint32_t type) const { return desc(type).ref; }
+  uint32_t pduType(int32_t pdu) const { return ctl->pduTypes[pdu - 1]; }
+  bool mayBeAbsent(uint32_t component) const {
+    return (field(component).fieldFlags & (FIELD_OPTIONAL | FIELD_DEFAULT)) != 0 ||
+           (this->component(component).flags & (ZUR_C_OPTIONAL | ZUR_C_DEFAULT | ZUR_C_EXTENSION)) != 0;
+  }
+  // Does an encoding of the type begin with this tag?
+  bool startsWith(const ZurType &t, uint16_t tag) const {
+    if (t.matchCount == 0) return true;  // an untagged open type takes any tag
+    const ZurTag *m = matchTags(t);
+    for (uint16_t i = 0; i < t.matchCount; ++i)
+      if (m[i].tag == tag) return true;
+    return false;
+  }
+};
+
+// Opens the tables of a control table: 0, or the error row that refuses it
+// (a null table, one without zurasn1's magic, one of another version).
+int openSchema(const CtlTbl *ctl, Schema &schema);
+
+// The name a trace shows for a type: its own, else its built-in type's.
+const char *typeCaption(const Schema &schema, uint32_t type);
+
+}  // namespace zurcore
+
+#endif
