@@ -9,18 +9,12 @@
 #include <vector>
 
 #include "ber_value_text.h"
+#include "codec/report.h"
+#include "codec/rows.h"
 #include "core_env.h"
 
 namespace zurcore {
 namespace {
-
-// The decoding rows this decoder raises, in the library's message format.
-struct DecodeRow {
-  int row;
-  const char *message;
-  int code;
-  bool takesLong;  // the message is followed by a "%ld" argument
-};
 
 enum Failure {
   TAG_TOO_LONG,
@@ -35,29 +29,20 @@ enum Failure {
   OUT_OF_MEMORY
 };
 
-constexpr DecodeRow kRows[] = {
-    {73, "0019E: Tag too long: ", 10, true},
-    {79, "0026S: Length too long: ", 10, false},
-    {81, "0028E: Non-standard EOC octets", 5, false},
-    {83, "0031S: Inconsistent lengths", 5, false},
-    {100, "0050S: Expected EOC octets", 5, false},
-    {101, "0051S: Found primitive encoding with indefinite length", 5, false},
-    {105, "0055S: Premature end of input buffer", 4, false},
-    {108, "0058E: Expected tag, found EOC octets", 5, false},
-    {62, "0011S: Unexpected NULL pointer in input", 11, false},
-    {7, "0008S: Out of memory; bytes requested: ", 8, false},
-};
+// The error-table rows of the failures.
+constexpr int kRows[] = {ROW_TAG_TOO_LONG,         ROW_LENGTH_TOO_LONG,   ROW_NON_STANDARD_EOC,
+                         ROW_INCONSISTENT_LENGTHS, ROW_EXPECTED_EOC,      ROW_PRIMITIVE_INDEFINITE,
+                         ROW_PREMATURE_END,        ROW_UNEXPECTED_EOC,    ROW_NULL_IN_INPUT,
+                         ROW_OUT_OF_MEMORY};
 static_assert(std::size(kRows) == OUT_OF_MEMORY + 1, "one row per failure");
 
-// Writes the row as the library does: 'D', the text, its argument, ".\n".
-int reportRow(char *msgBuf, Failure failure, long argument, char *copy, std::size_t copySize) {
-  const DecodeRow &row = kRows[failure];
-  if (row.takesLong)
-    std::snprintf(copy, copySize, "D%s%ld.\n", row.message, argument);
-  else
-    std::snprintf(copy, copySize, "D%s.\n", row.message);
+// Writes the row as the library does, 'D', the text, its argument (only a
+// tag's length in octets), ".\n", into `copy` and the message buffer.
+int reportRow(char *msgBuf, Failure failure, long argument, char *copy) {
+  const ReportArg arg = failure == TAG_TOO_LONG ? ReportArg::of(argument) : ReportArg{};
+  const int code = report(nullptr, copy, 0, 'D', kRows[failure], arg, nullptr, ReportPlace{});
   if (msgBuf != nullptr) std::strcpy(msgBuf, copy);
-  return row.code;
+  return code;
 }
 
 // Tag numbers must fit the 14 bits of TagLen.tag.
@@ -411,7 +396,7 @@ class Walker {
     emitText(text);
 
     char message[kTextRoom];
-    const int code = reportRow(msgBuf_, failure, argument, message, sizeof message);
+    const int code = reportRow(msgBuf_, failure, argument, message);
     if (flags_ & kDecodeFlagPrintErrors) emitText(message);
     return code;
   }
@@ -433,14 +418,14 @@ int decodeTrace(Env *env, int32_t *, void **inPtr, int32_t *inLen, void **, uint
                 const CtlTbl *, uint32_t flags, char *msgBuf) {
   char message[kTextRoom];
   if (inPtr == nullptr || *inPtr == nullptr || inLen == nullptr || *inLen < 0)
-    return reportRow(msgBuf, NULL_INPUT, 0, message, sizeof message);
+    return reportRow(msgBuf, NULL_INPUT, 0, message);
   Walker walker(env, static_cast<const unsigned char *>(*inPtr), static_cast<std::size_t>(*inLen),
                 flags, msgBuf, WalkOptions{});
   int status;
   try {
     status = walker.run();
   } catch (const std::bad_alloc &) {
-    return reportRow(msgBuf, OUT_OF_MEMORY, 0, message, sizeof message);
+    return reportRow(msgBuf, OUT_OF_MEMORY, 0, message);
   }
   // The whole input is taken when it decodes; on failure it is left as given.
   if (status == 0) {
@@ -452,12 +437,12 @@ int decodeTrace(Env *env, int32_t *, void **inPtr, int32_t *inLen, void **, uint
 
 }  // namespace
 
-const CodecEntry &builtinBerCodec() {
-  static constexpr CodecEntry codec{nullptr, decodeTrace};
-  return codec;
-}
-
 }  // namespace zurcore
+
+extern "C" ZURCORE_EXPORT const CodecEntry *zurcoreTraceCodec(void) {
+  static constexpr CodecEntry codec{nullptr, zurcore::decodeTrace};
+  return &codec;
+}
 
 extern "C" ZURCORE_EXPORT int zurcoreTraceBer(Env *env, const void *data, uint64_t size,
                                               const ZurcoreTraceOptions *options,
@@ -466,8 +451,8 @@ extern "C" ZURCORE_EXPORT int zurcoreTraceBer(Env *env, const void *data, uint64
   char message[kTextRoom];
   *faultOffset = 0;
   if (data == nullptr && size != 0)
-    return reportRow(env->msgBuf, NULL_INPUT, 0, message, sizeof message);
-  if (size > SIZE_MAX) return reportRow(env->msgBuf, OUT_OF_MEMORY, 0, message, sizeof message);
+    return reportRow(env->msgBuf, NULL_INPUT, 0, message);
+  if (size > SIZE_MAX) return reportRow(env->msgBuf, OUT_OF_MEMORY, 0, message);
   WalkOptions walk;
   walk.values = options->values != 0;
   walk.encapsulated = walk.enterTruncated = walk.longLengths = true;
@@ -480,6 +465,6 @@ extern "C" ZURCORE_EXPORT int zurcoreTraceBer(Env *env, const void *data, uint64
     return status;
   } catch (const std::bad_alloc &) {
     *faultOffset = walker.position();
-    return reportRow(env->msgBuf, OUT_OF_MEMORY, 0, message, sizeof message);
+    return reportRow(env->msgBuf, OUT_OF_MEMORY, 0, message);
   }
 }

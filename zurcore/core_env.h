@@ -5,6 +5,7 @@
 
 #include <type_traits>
 
+#include "ber/back_writer.h"
 #include "zurbase/zurcore.h"
 
 namespace zurcore {
@@ -30,6 +31,7 @@ struct CoreEnv {
   CodecEntry linkedPer;
   ZurcoreServiceCall lastCall;
   ZurcoreLimits limits;
+  EncodeScratch scratch;
   DeferredEntry deferred[kDeferredEntries];
 };
 static_assert(std::is_standard_layout_v<CoreEnv>, "Env must start CoreEnv");
@@ -39,8 +41,11 @@ inline CoreEnv *core(Env *env) { return reinterpret_cast<CoreEnv *>(env); }
 // Fills the services table with the stand-in's operations.
 void initServices(SvcTbl &services);
 
-// The built-in codec that BER and DER rules link until one is registered.
-const CodecEntry &builtinBerCodec();
+// The stand-in's trace decoder as a codec (what zurcoreTraceBer runs).
+const CodecEntry &traceDecoderCodec();
+// The BER/DER codec that BER and DER rules link unless the application
+// registered its own.
+const CodecEntry &berCodec();
 
 }  // namespace zurcore
 

@@ -25,14 +25,17 @@ extern "C" ZURCORE_EXPORT Env *zurcoreCreateEnv(const ApiWord *apiTbl) {
   c->env.memFree = zurcore::memFree;
   zurcore::initServices(c->services);
   c->env.services = &c->services;
-  c->berCodec = zurcore::builtinBerCodec();
-  c->haveBer = c->berCodec.encode != nullptr || c->berCodec.decode != nullptr;
+  c->berCodec = zurcore::berCodec();
+  c->haveBer = true;
   c->perCodec = zurcore::perCodecEntry();
   c->havePer = true;
   return &c->env;
 }
 
-extern "C" ZURCORE_EXPORT void zurcoreDestroyEnv(Env *env) { std::free(core(env)); }
+extern "C" ZURCORE_EXPORT void zurcoreDestroyEnv(Env *env) {
+  zurcore::releaseScratch(env, core(env)->scratch);
+  std::free(core(env));
+}
 
 extern "C" ZURCORE_EXPORT const ApiWord *zurcoreApiTbl(Env *env) { return core(env)->apiTbl; }
 

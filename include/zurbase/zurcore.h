@@ -22,12 +22,13 @@ extern "C" {
 /* Makes an Env bound to the entry table of the loaded zurbase (pass apiTbl);
    null when memory runs out. Its memAlloc/memFree are malloc/free, its
    services table is filled (see the API reference), no print hook is
-   installed. Until zurcoreSetCodecs is called, BER and DER rules link the
-   built-in BER trace decoder and PER rules link zurcore's PER codec (rules 1
+   installed. Until zurcoreSetCodecs is called, BER and DER rules link
+   zurcore's BER/DER codec and PER rules link zurcore's PER codec (rules 1
    UNALIGNED, 2 ALIGNED). */
 ZURCORE_EXPORT Env *zurcoreCreateEnv(const ApiWord *apiTbl);
-/* Frees an Env made by zurcoreCreateEnv (not what its fields point to
-   outside the stand-in, such as a trace window's file). */
+/* Frees an Env made by zurcoreCreateEnv, with the blocks its encoders keep
+   (not what its fields point to outside zurcore, such as a trace window's
+   file). */
 ZURCORE_EXPORT void zurcoreDestroyEnv(Env *env);
 /* The entry table the Env was made with. */
 ZURCORE_EXPORT const ApiWord *zurcoreApiTbl(Env *env);
@@ -51,6 +52,13 @@ ZURCORE_EXPORT void zurcoreLastServiceCall(Env *env, ZurcoreServiceCall *out);
 
 /* Deferred-value storage kinds (operation 32's kind argument). */
 enum { ZURCORE_DEFER_MEMORY = 0, ZURCORE_DEFER_TMP_FILE = 1, ZURCORE_DEFER_SOCKET = 2 };
+
+/* A codec that decodes no values: it traces the tags and lengths of any BER
+   input through apiTraceEncoding, without tables (register it for BER with
+   zurcoreSetCodecs; its encode is null). Malformed input gives its decoding
+   row in the message buffer (without the offset; the trace shows the octets
+   not parsed). */
+ZURCORE_EXPORT const CodecEntry *zurcoreTraceCodec(void);
 
 /* Tracing a whole BER/DER input of any size, as a tool does. The codec linked
    for BER traces through apiDecode, whose lengths are 32-bit; this entry takes

@@ -2,13 +2,12 @@
 // variants; every encoding row is also decoded back.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "zurbase/codec_tables.h"
-#include "zurcore/per/ber_contents.h"
+#include "zurcore/per/relative_oid.h"
 #include "zurcore/per/char_alphabet.h"
 #include "zurcore/per/length_pieces.h"
 
@@ -302,48 +301,6 @@ TEST(PerCharacters, EffectiveAlphabetsChooseBitsAndIndexes) {
   const uint32_t *none = nullptr;
   uint32_t noneCount = 0;
   EXPECT_FALSE(canonicalAlphabet(ZB_UTF8_STRING, none, noneCount));
-}
-
-TEST(PerContents, RealInCanonicalBinaryAndEveryFormBack) {
-  const struct {
-    double value;
-    const char *contents;
-  } canonical[] = {{1.0, "80 00 01"}, {0.5, "80 FF 01"},    {10.0, "80 01 05"},
-                   {-2.5, "C0 FF 05"}, {0.0, ""},          {-0.0, "43"},
-                   {INFINITY, "40"},  {-INFINITY, "41"},   {1e300, "81 03 B2 05 F9 0F 22 00 1D 67"},
-                   {5e-324, "81 FB CE 01"}};
-  for (const auto &c : canonical) {
-    SCOPED_TRACE(c.contents);
-    uint8_t out[kRealContentsRoom];
-    std::size_t n = realContents(c.value, out);
-    EXPECT_EQ(hex(out, n), c.contents);
-    double back = 1;
-    ASSERT_EQ(realFromContents(out, n, back), 0);
-    EXPECT_EQ(back, c.value);
-    EXPECT_EQ(std::signbit(back), std::signbit(c.value));
-  }
-  const struct {
-    const char *contents;
-    int row;
-    double value;
-  } forms[] = {{"02 31 2E 35", 0, 1.5},        {"03 2D 32 35 45 2D 31", 0, -2.5},
-               {"90 01 01", 0, 8},            {"A0 01 01", 0, 16},
-               {"84 00 01", 0, 2},            {"83 01 FF 01", 0, 0.5},
-               {"B0 00 01", ROW_RESERVED_REAL, 0}, {"44", ROW_RESERVED_REAL, 0},
-               {"80 00", ROW_MISENCODED, 0},  {"02 31 58", ROW_INVALID_DECIMAL_REAL, 0},
-               {"81 7F FF 01", ROW_REAL_TOO_LARGE, 0}};
-  for (const auto &c : forms) {
-    SCOPED_TRACE(c.contents);
-    std::vector<uint8_t> in = octets(c.contents);
-    double value = 0;
-    ASSERT_EQ(realFromContents(in.data(), in.size(), value), c.row);
-    if (c.row == 0) {
-      EXPECT_EQ(value, c.value);
-    }
-  }
-  double nan = 0;
-  ASSERT_EQ(realFromContents(octets("42").data(), 1, nan), 0);
-  EXPECT_TRUE(std::isnan(nan));
 }
 
 TEST(PerContents, RelativeOidArcs) {

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "rows.h"
 #include "zurbase/env.h"
 
 namespace zurcore {
@@ -39,6 +40,7 @@ class Arena {
   // request is the root value, at the start of the first block (or of the
   // caller's area).
   void *allocate(std::size_t size) {
+    if (size > kMaxRequest) return fail(ROW_OUTPUT_LIMIT, static_cast<int64_t>(size));
     std::size_t need = (size + 7) & ~std::size_t{7};
     if (need <= static_cast<std::size_t>(end_ - next_)) {
       unsigned char *p = next_;
@@ -63,6 +65,7 @@ class Arena {
   bool inCallerArea() const { return areaStart_ != nullptr; }
 
  private:
+  static constexpr std::size_t kMaxRequest = std::size_t{1} << 30;
   void *allocateSlow(std::size_t need);
   void *fail(int row, int64_t arg);
 

@@ -18,10 +18,11 @@ const char *const kClassNames[] = {"UNIVERSAL ", "APPLICATION ", "", "PRIVATE "}
 constexpr int kMaxArgText = 120;
 
 int writeArg(char *out, std::size_t room, int kind, const ReportArg &arg) {
+  if (!arg.given) return 0;
   switch (kind) {
     case ARG_FIELD:
     case ARG_TEXT:
-      return arg.text != nullptr ? std::snprintf(out, room, "'%.*s'", kMaxArgText, arg.text) : 0;
+      return std::snprintf(out, room, "'%.*s'", kMaxArgText, arg.text);
     case ARG_TAG:
       return std::snprintf(out, room, "[%s%u]", kClassNames[(arg.number >> 14) & 3],
                            static_cast<unsigned>(arg.number & 0x3FFF));

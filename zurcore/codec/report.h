@@ -18,14 +18,17 @@ namespace zurcore {
 // The argument of a row, written by the row's kind: 3 a 32-bit number
 // ("%ld"), 4 a 64-bit number, 5 a double, 6 a text in quotes; kind 1 (a
 // component) the name in quotes, kind 2 (a tag) the tag as "[APPLICATION 3]".
+// Without an argument (the default) nothing is written, as zurbase does
+// for a row whose argument address is null.
 struct ReportArg {
+  bool given = false;
   int64_t number = 0;
   double real = 0;
   const char *text = nullptr;
 
-  static ReportArg of(int64_t n) { return ReportArg{n, 0, nullptr}; }
-  static ReportArg named(const char *t) { return ReportArg{0, 0, t}; }
-  static ReportArg tag(uint16_t tag) { return ReportArg{tag, 0, nullptr}; }
+  static ReportArg of(int64_t n) { return ReportArg{true, n, 0, nullptr}; }
+  static ReportArg named(const char *t) { return ReportArg{t != nullptr, 0, 0, t}; }
+  static ReportArg tag(uint16_t tag) { return ReportArg{true, tag, 0, nullptr}; }
 };
 
 // Where a fault lies: an octet offset (BER, DER), a bit offset (PER), or

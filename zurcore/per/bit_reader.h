@@ -12,7 +12,6 @@ namespace zurcore::per {
 // Rows of the library's error table that the PER decoder raises.
 enum DecodeRow : int {
   ROW_NONE = 0,
-  ROW_OUT_OF_MEMORY = 7,
   ROW_CHOICE_INDEX = 8,
   ROW_INTEGER_TOO_LONG = 10,
   ROW_VALUE_RANGE = 20,
@@ -22,15 +21,11 @@ enum DecodeRow : int {
   ROW_NOT_ENUMERATED = 31,
   ROW_BAD_OID = 61,
   ROW_TIME_RANGE = 63,
-  ROW_INVALID_DECIMAL_REAL = 70,
-  ROW_MANDATORY_EXTENSION = 67,
   ROW_EMPTY_OPEN_TYPE = 69,
   ROW_LENGTH_TOO_LONG = 79,
   ROW_NESTING = 80,  // a nesting depth past the limit
   ROW_MISENCODED = 87,
-  ROW_RESERVED_REAL = 94,
   ROW_PREMATURE_END = 105,
-  ROW_REAL_TOO_LARGE = 110,
 };
 
 struct DecodeFault {

@@ -4,10 +4,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "ber_contents.h"
+#include "relative_oid.h"
 #include "length_pieces.h"
 #include "per_values.h"
-#include "time_text.h"
+#include "zurcore/ber/real_codec.h"
+#include "zurcore/ber/time_codec.h"
 #include "zurcore/codec/defaults.h"
 
 namespace zurcore::per {
@@ -232,8 +233,9 @@ bool Decoder::real(BitReader &r, uint32_t type, unsigned char *v, const Context 
   uint64_t length;
   if (!lengthOctets(r, data, length, c)) return false;
   double x;
-  int row = realFromContents(data, static_cast<std::size_t>(length), x);
-  if (row != 0) return r.fail(row);
+  LeafFault fault;
+  int row = decodeReal(data, static_cast<std::size_t>(length), false, x, fault);
+  if (row != 0) return r.fail(row, fault.arg);
   if (s_.desc(type).size == sizeof(float)) {
     float f = static_cast<float>(x);
     std::memcpy(v, &f, sizeof f);
@@ -400,7 +402,7 @@ bool Decoder::knownMultiplier(BitReader &r, uint32_t type, unsigned char *v, con
 
 bool Decoder::time(BitReader &r, uint32_t type, unsigned char *v, const Context &c) {
   CharCoding coding = typeCoding(s_, type, aligned_);
-  char text[kTimeTextRoom];
+  char text[32];
   uint32_t n;
   bool fragment;
   if (!getLength(r, kUnboundedLength, n, fragment)) return false;
@@ -415,10 +417,11 @@ bool Decoder::time(BitReader &r, uint32_t type, unsigned char *v, const Context 
     text[i] = static_cast<char>(ch);
   }
   traceLength(c, nullptr, true, uint64_t{n} * coding.bits);
-  if (!timeFromText(text, n, s_.type(type).builtin == ZB_GENERALIZED_TIME,
-                    *reinterpret_cast<TimeValue *>(v)))
-    return r.fail(ROW_TIME_RANGE);
-  return true;
+  LeafFault fault;
+  int row = parseTime(s_.type(type).builtin == ZB_GENERALIZED_TIME,
+                      reinterpret_cast<const unsigned char *>(text), n, false,
+                      *reinterpret_cast<TimeValue *>(v), fault);
+  return row == 0 || r.fail(row, fault.arg);
 }
 
 bool Decoder::openOctets(BitReader &r, BitReader &inner, const Context &c, const char *label) {

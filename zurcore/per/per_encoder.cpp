@@ -4,10 +4,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "ber_contents.h"
+#include "relative_oid.h"
 #include "length_pieces.h"
 #include "per_values.h"
-#include "time_text.h"
+#include "zurcore/ber/real_codec.h"
+#include "zurcore/ber/time_codec.h"
 #include "zurcore/codec/defaults.h"
 
 namespace zurcore::per {
@@ -96,8 +97,8 @@ bool Encoder::value(BitWriter &w, uint32_t type, const unsigned char *held, cons
       } else {
         std::memcpy(&x, v, sizeof x);
       }
-      uint8_t contents[kRealContentsRoom];
-      ok = lengthOctets(w, contents, realContents(x, contents), c);
+      uint8_t contents[16];
+      ok = lengthOctets(w, contents, encodeReal(x, contents), c);
       break;
     }
     case ZB_BIT_STRING: ok = bits(w, type, v, c); break;
@@ -350,11 +351,10 @@ bool Encoder::knownMultiplier(BitWriter &w, uint32_t type, const unsigned char *
   const void *data;
   unsigned width = 1;
   uint64_t n;
-  char timeText_[kTimeTextRoom];
+  char time[32];
   if (z.builtin == ZB_UTC_TIME || z.builtin == ZB_GENERALIZED_TIME) {
-    n = timeText(*reinterpret_cast<const TimeValue *>(v), z.builtin == ZB_GENERALIZED_TIME,
-                 timeText_);
-    data = timeText_;
+    n = formatTime(z.builtin == ZB_GENERALIZED_TIME, *reinterpret_cast<const TimeValue *>(v), time);
+    data = time;
   } else {
     si = sizeInfo(s_, z);
     if (d.kind == KIND_BMP_STRING) {

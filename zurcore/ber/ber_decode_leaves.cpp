@@ -1,0 +1,315 @@
+// Decoding the contents of simple types into their layouts: integers,
+// BOOLEAN, NULL, ENUMERATED, REAL, OBJECT IDENTIFIER, RELATIVE-OID, the
+// string types (constructed forms joined) and the time types.
+#include <cstring>
+
+#include "ber_decoder.h"
+#include "real_codec.h"
+#include "time_codec.h"
+#include "zurbase/values.h"
+#include "zurcore/codec/rows.h"
+
+namespace zurcore {
+namespace {
+
+constexpr const char *kDerBoolean = "DER: BOOLEAN TRUE as FF";
+constexpr const char *kDerPrimitiveString = "DER: primitive string form";
+constexpr const char *kDerUnusedBits = "DER: unused bits zero";
+constexpr const char *kDerNamedBits = "DER: no trailing zero bits with named bits";
+constexpr const char *kDerInteger = "DER: INTEGER in the fewest octets";
+
+bool isString(uint8_t builtin) {
+  switch (builtin) {
+    case ZB_BIT_STRING:
+    case ZB_OCTET_STRING:
+    case ZB_OBJECT_DESCRIPTOR:
+    case ZB_UTF8_STRING:
+    case ZB_NUMERIC_STRING:
+    case ZB_PRINTABLE_STRING:
+    case ZB_TELETEX_STRING:
+    case ZB_VIDEOTEX_STRING:
+    case ZB_IA5_STRING:
+    case ZB_UTC_TIME:
+    case ZB_GENERALIZED_TIME:
+    case ZB_GRAPHIC_STRING:
+    case ZB_VISIBLE_STRING:
+    case ZB_GENERAL_STRING:
+    case ZB_UNIVERSAL_STRING:
+    case ZB_BMP_STRING:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Leading octets that only repeat the sign: BER forbids them in an INTEGER.
+bool needlesslyLong(const unsigned char *p, std::size_t n) {
+  return n > 1 && ((p[0] == 0 && (p[1] & 0x80) == 0) || (p[0] == 0xFF && (p[1] & 0x80) != 0));
+}
+
+template <class T>
+void store(unsigned char *v, const T &value) {
+  std::memcpy(v, &value, sizeof value);
+}
+
+}  // namespace
+
+// The segments of a constructed string, walked twice: once to check them
+// and add up their length, once to copy them behind each other.
+class StringGatherer {
+ public:
+  StringGatherer(Decoder &d, bool bits) : d_(d), bits_(bits) {}
+
+  bool walk(const Contents &c, int32_t depth, unsigned char *out) {
+    out_ = out;
+    total_ = 0;
+    unused_ = 0;
+    return segments(c, depth);
+  }
+  std::size_t total() const { return total_; }
+  unsigned unusedBits() const { return unused_; }
+
+ private:
+  bool segments(const Contents &c, int32_t depth) {
+    if (static_cast<uint32_t>(depth) + 1 > d_.maxDepth_)
+      return d_.fail(ROW_SIZE_TOO_LONG, d_.pos_, ReportArg::of(depth + 1), "nesting deeper than the limit");
+    const uint16_t segmentTag = bits_ ? ZB_BIT_STRING : ZB_OCTET_STRING;
+    for (;;) {
+      bool more;
+      uint16_t tag = 0;
+      if (!d_.nextTag(c, more, tag)) return false;
+      if (!more) return d_.close(c, depth);
+      const std::size_t at = d_.pos_;
+      Header h;
+      if (!d_.header(c.end, h)) return false;
+      if (h.tag != segmentTag) return d_.fail(ROW_TAG_MISMATCH, at, ReportArg::tag(h.tag));
+      if (out_ == nullptr && d_.trace_ != nullptr) {
+        TagLen &t = d_.trace_->tags()[0];
+        t = TagLen{};
+        t.length = static_cast<int32_t>(h.length);
+        t.tag = h.tag;
+        t.lenFlags = h.definite ? TAGLEN_DEFINITE : 0;
+        d_.traceElement(Naming{}, bits_ ? "BIT STRING" : "OCTET STRING", 1, depth, !h.constructed);
+      }
+      d_.pos_ += h.size;
+      if (h.constructed) {
+        if (!segments(Contents{h.definite ? d_.pos_ + h.length : c.end, !h.definite}, depth + 1)) return false;
+        continue;
+      }
+      if (!h.definite) return d_.fail(ROW_PRIMITIVE_INDEFINITE, at);
+      const unsigned char *p = d_.in_ + d_.pos_;
+      std::size_t n = h.length;
+      if (bits_) {
+        if (n == 0) return d_.fail(ROW_MISENCODED, at);
+        if (unused_ != 0) return d_.fail(ROW_MISENCODED, at);  // only the last segment has unused bits
+        if (p[0] > 7) return d_.fail(ROW_UNUSED_BITS_RANGE, d_.pos_);
+        if (n == 1 && p[0] != 0) return d_.fail(ROW_MISENCODED, d_.pos_);
+        unused_ = p[0];
+        ++p;
+        --n;
+      }
+      if (out_ != nullptr) std::memcpy(out_ + total_, p, n);
+      total_ += n;
+      d_.pos_ += h.length;
+    }
+  }
+
+  Decoder &d_;
+  bool bits_;
+  unsigned char *out_ = nullptr;
+  std::size_t total_ = 0;
+  unsigned unused_ = 0;
+};
+
+bool Decoder::decodeLeaf(uint32_t type, unsigned char *v, const Header &h, const Contents &c,
+                         int32_t depth) {
+  const ZurType &zt = s_.type(type);
+  const std::size_t at = pos_ - h.size;
+  const unsigned char *p = in_ + pos_;
+  std::size_t n = h.length;
+  unsigned unused = 0;
+  const bool bits = zt.builtin == ZB_BIT_STRING;
+
+  if (h.constructed) {
+    if (!isString(zt.builtin)) return fail(ROW_EXPECTED_PRIMITIVE, at);
+    if (der_) return fail(ROW_EXPECTED_PRIMITIVE, at, {}, kDerPrimitiveString);
+    StringGatherer g(*this, bits);
+    const std::size_t start = pos_;
+    if (!g.walk(c, depth, nullptr)) return false;
+    auto *joined = static_cast<unsigned char *>(arena_.allocate(g.total() + 1));
+    if (joined == nullptr) return failArena(at);
+    pos_ = start;
+    TraceEvents *trace = trace_;
+    trace_ = nullptr;  // the segments were traced on the first walk
+    const bool ok = g.walk(c, depth, joined);
+    trace_ = trace;
+    if (!ok) return false;
+    p = joined;
+    n = g.total();
+    unused = g.unusedBits();
+  } else {
+    if (!h.definite) return fail(ROW_PRIMITIVE_INDEFINITE, at);
+    pos_ += n;
+    if (bits) {
+      if (n == 0) return fail(ROW_MISENCODED, at);
+      if (p[0] > 7) return fail(ROW_UNUSED_BITS_RANGE, at + h.size);
+      if (n == 1 && p[0] != 0) return fail(ROW_MISENCODED, at + h.size);
+      unused = p[0];
+      ++p;
+      --n;
+    }
+  }
+  const std::size_t contentsAt = at + h.size;
+
+  switch (zt.builtin) {
+    case ZB_BOOLEAN:
+      if (n != 1) return fail(ROW_MISENCODED, at);
+      if (der_ && p[0] != 0 && p[0] != 0xFF) return fail(ROW_MISENCODED, contentsAt, {}, kDerBoolean);
+      v[0] = p[0] != 0 ? 1 : 0;
+      return true;
+    case ZB_NULL:
+      return n == 0 || fail(ROW_MISENCODED, at);
+    case ZB_INTEGER:
+    case ZB_ENUMERATED:
+      return decodeInteger(type, v, p, n, contentsAt);
+    case ZB_REAL: {
+      double value = 0;
+      LeafFault f;
+      if (int row = decodeReal(p, n, der_, value, f)) return fail(row, contentsAt, ReportArg::of(f.arg), f.derRule);
+      store(v, value);
+      return true;
+    }
+    case ZB_OBJECT_IDENTIFIER:
+    case ZB_RELATIVE_OID:
+      return decodeOid(type, v, p, n, contentsAt);
+    case ZB_UTC_TIME:
+    case ZB_GENERALIZED_TIME: {
+      TimeValue t;
+      LeafFault f;
+      if (int row = parseTime(zt.builtin == ZB_GENERALIZED_TIME, p, n, der_, t, f))
+        return fail(row, contentsAt, {}, f.derRule);
+      store(v, t);
+      return true;
+    }
+    case ZB_BIT_STRING: {
+      if (der_ && unused != 0 && (p[n - 1] & ((1u << unused) - 1)) != 0)
+        return fail(ROW_MISENCODED, contentsAt, {}, kDerUnusedBits);
+      const uint64_t length = uint64_t{n} * 8 - unused;
+      if (der_ && (zt.flags & ZUR_T_NAMED_BITS) != 0 && length != 0 && (p[n - 1] >> unused & 1) == 0)
+        return fail(ROW_MISENCODED, contentsAt, {}, kDerNamedBits);
+      if (length > UINT32_MAX) return fail(ROW_SIZE_TOO_LONG, contentsAt, ReportArg::of(n));
+      return storeString(v, p, n, at, unused, static_cast<uint32_t>(length));
+    }
+    case ZB_BMP_STRING:
+    case ZB_UNIVERSAL_STRING:
+      return decodeWideString(zt.builtin == ZB_BMP_STRING ? 2 : 4, v, p, n, contentsAt);
+    default:
+      return storeString(v, p, n, at, 0, static_cast<uint32_t>(n));
+  }
+}
+
+bool Decoder::storeString(unsigned char *v, const unsigned char *p, std::size_t n, std::size_t at,
+                          unsigned unused, uint32_t length) {
+  auto *copy = static_cast<unsigned char *>(arena_.allocate(n + 1));
+  if (copy == nullptr) return failArena(at);
+  std::memcpy(copy, p, n);
+  copy[n] = '\0';
+  if (unused != 0) copy[n - 1] &= static_cast<unsigned char>(0xFFu << unused);
+  ZurOctets o{length, copy};
+  store(v, o);
+  return true;
+}
+
+bool Decoder::decodeWideString(std::size_t unit, unsigned char *v, const unsigned char *p,
+                               std::size_t n, std::size_t at) {
+  if (n % unit != 0) return fail(ROW_MISENCODED, at);
+  const std::size_t count = n / unit;
+  auto *chars = static_cast<unsigned char *>(arena_.allocate(n));
+  if (chars == nullptr) return failArena(at);
+  for (std::size_t k = 0; k < count; ++k, p += unit) {
+    if (unit == 2) {
+      const uint16_t c = static_cast<uint16_t>(p[0] << 8 | p[1]);
+      std::memcpy(chars + 2 * k, &c, 2);
+    } else {
+      const uint32_t c = uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3];
+      std::memcpy(chars + 4 * k, &c, 4);
+    }
+  }
+  ZurOctets o{static_cast<uint32_t>(count), chars};
+  store(v, o);
+  return true;
+}
+
+bool Decoder::decodeInteger(uint32_t type, unsigned char *v, const unsigned char *p, std::size_t n,
+                            std::size_t at) {
+  const TypeDesc &d = s_.desc(type);
+  if (n == 0) return fail(ROW_MISENCODED, at);
+  if (needlesslyLong(p, n)) {
+    if (der_ || d.kind != KIND_OCTETS_PTR2) return fail(ROW_INTEGER_NEEDLESSLY_LONG, at, {}, der_ ? kDerInteger : nullptr);
+    while (needlesslyLong(p, n)) {  // BER: kept in the fewest octets
+      ++p;
+      --n;
+    }
+  }
+  const bool negative = (p[0] & 0x80) != 0;
+  if (d.kind == KIND_OCTETS_PTR2) return storeString(v, p, n, at, 0, static_cast<uint32_t>(n));
+  if (d.kind == KIND_UNSIGNED) {
+    if (negative) return fail(ROW_NEGATIVE_UNSIGNED, at);
+    if (n > 9 || (n == 9 && p[0] != 0)) return fail(ROW_INTEGER_TOO_LONG, at, ReportArg::of(n));
+    uint64_t u = 0;
+    for (std::size_t k = 0; k < n; ++k) u = u << 8 | p[k];
+    store(v, u);
+    return true;
+  }
+  if (n > d.lenSize) return fail(ROW_INTEGER_TOO_LONG, at, ReportArg::of(n));
+  uint64_t u = negative ? ~uint64_t{0} : 0;
+  for (std::size_t k = 0; k < n; ++k) u = u << 8 | p[k];
+  const int64_t value = static_cast<int64_t>(u);
+  if (d.kind == KIND_ENUMERATED) {
+    const int32_t e = static_cast<int32_t>(value);
+    const ZurType &zt = s_.type(type);
+    if ((zt.flags & ZUR_T_EXTENSIBLE) == 0 && zt.valueRange != 0) {
+      const ZurEnum &en = s_.codec->enums[zt.valueRange];
+      const int32_t *values = s_.codec->enumValues + en.firstValue;
+      uint32_t k = 0;
+      while (k < uint32_t{en.rootCount} + en.extCount && values[k] != e) ++k;
+      if (k == uint32_t{en.rootCount} + en.extCount) return fail(ROW_ENUM_VALUE, at, ReportArg::of(e));
+    }
+    std::memcpy(v, &e, sizeof e);
+    return true;
+  }
+  std::memcpy(v, &u, d.lenSize);  // the low lenSize bytes, in the machine's order
+  return true;
+}
+
+bool Decoder::decodeOid(uint32_t type, unsigned char *v, const unsigned char *p, std::size_t n,
+                        std::size_t at) {
+  const bool relative = s_.type(type).builtin == ZB_RELATIVE_OID;
+  if (n == 0 && !relative) return fail(ROW_BAD_OID, at, ReportArg::of(0));
+  if (n != 0 && (p[n - 1] & 0x80) != 0) return fail(ROW_BAD_OID, at + n - 1, ReportArg::of(static_cast<int64_t>(n - 1)));
+  std::size_t arcs = 0;
+  for (std::size_t k = 0; k < n; ++k) {
+    if ((k == 0 || (p[k - 1] & 0x80) == 0) && p[k] == 0x80) return fail(ROW_SUBID_NEEDLESSLY_LONG, at + k);
+    if ((p[k] & 0x80) == 0) ++arcs;
+  }
+  if (!relative) return storeString(v, p, n, at, 0, static_cast<uint32_t>(n));
+  if (arcs > INT16_MAX) return fail(ROW_OID_TOO_LONG, at, ReportArg::of(static_cast<int64_t>(arcs)));
+  auto *values = static_cast<uint32_t *>(arena_.allocate(arcs * sizeof(uint32_t)));
+  if (values == nullptr && arcs != 0) return failArena(at);
+  std::size_t arc = 0, start = 0;
+  uint64_t value = 0;
+  for (std::size_t k = 0; k < n; ++k) {
+    value = value << 7 | (p[k] & 0x7Fu);
+    if (value > UINT32_MAX) return fail(ROW_SUBID_TOO_LONG, at + start, ReportArg::of(static_cast<int64_t>(k - start + 1)));
+    if ((p[k] & 0x80) == 0) {
+      values[arc++] = static_cast<uint32_t>(value);
+      value = 0;
+      start = k + 1;
+    }
+  }
+  ZurRelativeOid r{static_cast<int16_t>(arcs), values};
+  store(v, r);
+  return true;
+}
+
+}  // namespace zurcore

@@ -1,0 +1,399 @@
+// Decoding the structure of a value: tags and explicit wrappers, SEQUENCE,
+// SET, CHOICE, SEQUENCE OF, SET OF and open types. Leaves are in
+// ber_decode_leaves.cpp.
+#include <cstdint>
+#include <cstring>
+
+#include "ber_decoder.h"
+#include "zurbase/values.h"
+#include "zurcore/codec/defaults.h"
+#include "zurcore/codec/rows.h"
+
+namespace zurcore {
+namespace {
+
+constexpr const char *kDerDefault = "DER: DEFAULT value not encoded";
+constexpr const char *kDerSetOfOrder = "DER: SET OF elements in ascending order";
+constexpr const char *kDerSetOrder = "DER: SET components in the order of their tags";
+constexpr const char *kDepthLimit = "nesting deeper than the limit";
+// The components of one SET that a decode tells apart.
+constexpr uint32_t kMaxSetComponents = 1024;
+
+void setSelector(unsigned char *v, int32_t choice) { std::memcpy(v, &choice, sizeof choice); }
+
+// Sets bit `bit` of a presence mask `width` bytes wide (bit 0 the most
+// significant), the inverse of ctlMaskBit.
+void setMaskBit(unsigned char *mask, int bit, uint16_t width) {
+  if (width > 4) {
+    mask[bit / 8] |= static_cast<unsigned char>(0x80u >> (bit % 8));
+    return;
+  }
+  const uint32_t weight = 1u << (8 * width - 1 - bit);
+  if (width < 2) {
+    mask[0] |= static_cast<unsigned char>(weight);
+  } else if (width < 4) {
+    uint16_t h;
+    std::memcpy(&h, mask, 2);
+    h = static_cast<uint16_t>(h | weight);
+    std::memcpy(mask, &h, 2);
+  } else {
+    uint32_t w;
+    std::memcpy(&w, mask, 4);
+    w |= weight;
+    std::memcpy(mask, &w, 4);
+  }
+}
+
+bool isConstructedBuiltin(uint8_t builtin) {
+  return builtin == ZB_SEQUENCE || builtin == ZB_SET || builtin == ZB_SEQUENCE_OF || builtin == ZB_SET_OF;
+}
+
+// The name an alternative of a CHOICE (or open type) is traced with: its
+// own, or, for a CHOICE without tags of its own, the component's name with
+// the alternative's as label.
+Naming alternativeNaming(const Naming &outer, const char *name, int32_t index) {
+  if (outer.fieldName == nullptr) return Naming{name, nullptr, index};
+  return Naming{outer.fieldName, name, outer.index};
+}
+
+}  // namespace
+
+bool Decoder::decodePdu(uint32_t type, unsigned char *slot) {
+  return decodeValue(type, slot, size_, Naming{}, 0, nullptr);
+}
+
+void Decoder::traceElement(const Naming &naming, const char *caption, int tagCount, int32_t depth,
+                           bool primitive) {
+  ElementEvent e;
+  e.fieldName = naming.fieldName;
+  e.label = naming.label;
+  e.caption = caption;
+  e.index = naming.index;
+  e.depth = depth;
+  e.primitive = primitive;
+  trace_->element(e, tagCount);
+}
+
+void Decoder::traceEoc(int32_t depth) {
+  if (trace_ != nullptr) trace_->eoc(&depth, 1);
+}
+
+bool Decoder::nextTag(const Contents &c, bool &more, uint16_t &tag) {
+  more = false;
+  if (c.indefinite) {
+    if (pos_ >= c.end) return fail(c.end >= size_ ? ROW_PREMATURE_END : ROW_EXPECTED_EOC, pos_);
+    if (in_[pos_] == 0) {
+      if (pos_ + 1 < c.end && in_[pos_ + 1] == 0) return true;
+      return fail(ROW_NON_STANDARD_EOC, pos_);
+    }
+  } else {
+    if (pos_ >= c.end) return true;
+    if (in_[pos_] == 0) return fail(ROW_UNEXPECTED_EOC, pos_);
+  }
+  Header h;
+  HeaderFault f;
+  if (!readHeader(in_, pos_, c.end, size_, der_, h, f)) return failHeader(f);
+  more = true;
+  tag = h.tag;
+  return true;
+}
+
+bool Decoder::close(const Contents &c, int32_t depth) {
+  if (!c.indefinite) return pos_ == c.end || fail(ROW_INCONSISTENT_LENGTHS, pos_);
+  if (pos_ + 2 <= c.end && in_[pos_] == 0 && in_[pos_ + 1] == 0) {
+    pos_ += 2;
+    traceEoc(depth);
+    return true;
+  }
+  if (pos_ >= c.end) return fail(c.end >= size_ ? ROW_PREMATURE_END : ROW_EXPECTED_EOC, pos_);
+  return fail(in_[pos_] == 0 ? ROW_NON_STANDARD_EOC : ROW_EXPECTED_EOC, pos_);
+}
+
+bool Decoder::skipElement(std::size_t limit) {
+  uint64_t open = 0;
+  do {
+    Header h;
+    if (!header(limit, h)) return false;
+    if (!h.definite && !h.constructed) return fail(ROW_PRIMITIVE_INDEFINITE, pos_);
+    pos_ += h.size + h.length;
+    if (!h.definite) ++open;
+    while (open != 0 && pos_ < limit && in_[pos_] == 0) {
+      if (pos_ + 1 >= limit) return fail(limit >= size_ ? ROW_PREMATURE_END : ROW_EXPECTED_EOC, pos_);
+      if (in_[pos_ + 1] != 0) return fail(ROW_NON_STANDARD_EOC, pos_);
+      pos_ += 2;
+      --open;
+    }
+  } while (open != 0);
+  return true;
+}
+
+bool Decoder::decodeValue(uint32_t type, unsigned char *slot, std::size_t limit, const Naming &naming,
+                          int32_t depth, const ValueFrame *frame) {
+  const TypeDesc &d = s_.desc(type);
+  unsigned char *v = slot;
+  if ((d.typeFlags & TYPE_BY_POINTER) != 0) {
+    v = static_cast<unsigned char *>(arena_.allocate(d.size));
+    if (v == nullptr) return failArena(pos_);
+    std::memcpy(slot, &v, sizeof v);
+  }
+  const ZurType &zt = s_.type(type);
+  if (static_cast<uint32_t>(depth) + zt.tagCount + 1 > maxDepth_)
+    return fail(ROW_SIZE_TOO_LONG, pos_, ReportArg::of(depth + zt.tagCount + 1), kDepthLimit);
+  if (zt.tagCount == 0) return decodeUntagged(type, v, limit, naming, depth, frame);
+  return decodeTags(type, v, 0, limit, naming, depth, frame);
+}
+
+bool Decoder::decodeTags(uint32_t type, unsigned char *v, int i, std::size_t limit,
+                         const Naming &naming, int32_t depth, const ValueFrame *frame) {
+  const ZurType &zt = s_.type(type);
+  const ZurTag &tag = s_.tags(zt)[i];
+  const std::size_t at = pos_;
+  Header h;
+  if (!header(limit, h)) return false;
+  if (h.tag != tag.tag)
+    return fail(at == 0 ? ROW_PDU_TAG_MISMATCH : ROW_TAG_MISMATCH, at, ReportArg::tag(h.tag));
+  if (trace_ != nullptr) {
+    TagLen &t = trace_->tags()[i];
+    t = TagLen{};
+    t.length = static_cast<int32_t>(h.length);
+    t.tag = h.tag;
+    t.lenFlags = h.definite ? TAGLEN_DEFINITE : 0;
+  }
+  const bool innermost = i + 1 == zt.tagCount;
+  pos_ += h.size;
+  const Contents c{h.definite ? pos_ + h.length : limit, !h.definite};
+  const int32_t inner = depth + i + 1;
+  if (!innermost || (tag.flags & ZUR_TAG_EXPLICIT) != 0) {
+    if (!h.constructed) return fail(ROW_EXPECTED_CONSTRUCTED, at);
+    bool ok;
+    if (innermost) {
+      // A CHOICE or an open type inside its explicit tags.
+      if (trace_ != nullptr) traceElement(naming, typeCaption(s_, type), zt.tagCount, depth, false);
+      ok = decodeUntagged(type, v, c.end, Naming{}, inner, frame);
+    } else {
+      ok = decodeTags(type, v, i + 1, c.end, naming, depth, frame);
+    }
+    return ok && close(c, inner);
+  }
+
+  if (trace_ != nullptr) traceElement(naming, typeCaption(s_, type), zt.tagCount, depth, !h.constructed);
+  if (!isConstructedBuiltin(zt.builtin)) return decodeLeaf(type, v, h, c, inner);
+  if (!h.constructed) return fail(ROW_EXPECTED_CONSTRUCTED, at);
+  const ValueFrame here{frame, v, type};
+  bool ok;
+  switch (zt.builtin) {
+    case ZB_SEQUENCE:
+      ok = decodeSequence(type, v, c, inner, &here);
+      break;
+    case ZB_SET:
+      ok = decodeSet(type, v, c, inner, &here);
+      break;
+    default:
+      ok = decodeElements(type, v, c, inner, &here);
+      break;
+  }
+  return ok && close(c, inner);
+}
+
+bool Decoder::decodeUntagged(uint32_t type, unsigned char *v, std::size_t limit, const Naming &naming,
+                             int32_t depth, const ValueFrame *frame) {
+  if (s_.type(type).builtin == ZB_CHOICE) return decodeChoice(type, v, limit, naming, depth, frame);
+  return decodeOpenType(type, v, limit, naming, depth, frame);
+}
+
+bool Decoder::component(uint32_t comp, int32_t index, unsigned char *v, const Contents &c,
+                        int32_t depth, const ValueFrame *frame) {
+  const FieldDesc &f = s_.field(comp);
+  const std::size_t start = pos_;
+  if (!decodeValue(f.type, v + f.offset, c.end, Naming{s_.fieldName(comp), nullptr, index}, depth, frame))
+    return false;
+  if (f.presenceBit >= 0 && s_.mayBeAbsent(comp)) setMaskBit(v, f.presenceBit, s_.desc(frame->type).lenSize);
+  if (der_ && equalsDefault(s_, comp, v)) return fail(ROW_MISENCODED, start, {}, kDerDefault);
+  return true;
+}
+
+bool Decoder::skipUnknown(const Contents &c, int32_t depth) {
+  if (trace_ != nullptr) {
+    Header h;
+    if (!header(c.end, h)) return false;
+    TagLen &t = trace_->tags()[0];
+    t = TagLen{};
+    t.length = static_cast<int32_t>(h.length);
+    t.tag = h.tag;
+    t.lenFlags = h.definite ? TAGLEN_DEFINITE : 0;
+    traceElement(Naming{nullptr, "unknown extension", 0}, nullptr, 1, depth, !h.constructed);
+  }
+  return skipElement(c.end);
+}
+
+bool Decoder::decodeSequence(uint32_t type, unsigned char *v, const Contents &c, int32_t depth,
+                             const ValueFrame *frame) {
+  const TypeDesc &d = s_.desc(type);
+  const uint32_t first = d.ref;
+  const uint32_t count = static_cast<uint32_t>(d.count);
+  bool more;
+  uint16_t tag = 0;
+  for (uint32_t i = 0; i < count; ++i) {
+    const uint32_t comp = first + i;
+    if (!nextTag(c, more, tag)) return false;
+    if (more && s_.startsWith(s_.type(s_.field(comp).type), tag)) {
+      if (!component(comp, static_cast<int32_t>(i + 1), v, c, depth, frame)) return false;
+    } else if (s_.mayBeAbsent(comp)) {
+      copyDefault(s_, comp, v);
+    } else {
+      return fail(ROW_FIELD_OMITTED, pos_, ReportArg::named(s_.fieldName(comp)));
+    }
+  }
+  for (;;) {
+    if (!nextTag(c, more, tag)) return false;
+    if (!more) return true;
+    if ((s_.type(type).flags & ZUR_T_EXTENSIBLE) == 0)
+      return fail(ROW_TAG_MISMATCH, pos_, ReportArg::tag(tag));
+    if (!skipUnknown(c, depth)) return false;
+  }
+}
+
+bool Decoder::decodeSet(uint32_t type, unsigned char *v, const Contents &c, int32_t depth,
+                        const ValueFrame *frame) {
+  const TypeDesc &d = s_.desc(type);
+  const ZurType &zt = s_.type(type);
+  const uint32_t first = d.ref;
+  const uint32_t count = static_cast<uint32_t>(d.count);
+  if (count > kMaxSetComponents) return fail(ROW_TABLES_CORRUPTED, pos_);
+  uint64_t seen[kMaxSetComponents / 64] = {};
+  uint32_t lastRank = 0;
+  bool more;
+  uint16_t tag = 0;
+  for (;;) {
+    if (!nextTag(c, more, tag)) return false;
+    if (!more) break;
+    uint32_t i = 0;
+    while (i < count && !s_.startsWith(s_.type(s_.field(first + i).type), tag)) ++i;
+    if (i == count) {
+      if ((zt.flags & ZUR_T_EXTENSIBLE) == 0) return fail(ROW_TAG_MISMATCH, pos_, ReportArg::tag(tag));
+      if (!skipUnknown(c, depth)) return false;
+      continue;
+    }
+    if ((seen[i / 64] >> (i % 64) & 1) != 0)
+      return fail(ROW_FIELD_REPEATED, pos_, ReportArg::named(s_.fieldName(first + i)));
+    seen[i / 64] |= uint64_t{1} << (i % 64);
+    if (der_) {
+      uint32_t rank = 1;
+      while (rank <= count && s_.codec->order[zt.order + rank - 1] != i) ++rank;
+      if (rank < lastRank) return fail(ROW_MISENCODED, pos_, {}, kDerSetOrder);
+      lastRank = rank;
+    }
+    if (!component(first + i, static_cast<int32_t>(i + 1), v, c, depth, frame)) return false;
+  }
+  for (uint32_t i = 0; i < count; ++i) {
+    if ((seen[i / 64] >> (i % 64) & 1) != 0) continue;
+    if (!s_.mayBeAbsent(first + i)) return fail(ROW_FIELD_OMITTED, pos_, ReportArg::named(s_.fieldName(first + i)));
+    copyDefault(s_, first + i, v);
+  }
+  return true;
+}
+
+bool Decoder::decodeChoice(uint32_t type, unsigned char *v, std::size_t limit, const Naming &naming,
+                           int32_t depth, const ValueFrame *frame) {
+  const TypeDesc &d = s_.desc(type);
+  const Contents c{limit, false};
+  bool more;
+  uint16_t tag = 0;
+  if (!nextTag(c, more, tag)) return false;
+  if (!more) return fail(limit >= size_ ? ROW_PREMATURE_END : ROW_INCONSISTENT_LENGTHS, pos_);
+  const uint32_t count = static_cast<uint32_t>(d.count);
+  uint32_t i = 0;
+  while (i < count && !s_.startsWith(s_.type(s_.field(d.ref + i).type), tag)) ++i;
+  if (i == count) {
+    if ((s_.type(type).flags & ZUR_T_EXTENSIBLE) == 0) return fail(ROW_TAG_MISMATCH, pos_, ReportArg::tag(tag));
+    setSelector(v, 0);
+    return skipUnknown(c, depth);
+  }
+  setSelector(v, static_cast<int32_t>(i + 1));
+  const FieldDesc &f = s_.field(d.ref + i);
+  const ValueFrame here{frame, v, type};
+  return decodeValue(f.type, v + f.offset, limit,
+                     alternativeNaming(naming, s_.fieldName(d.ref + i), static_cast<int32_t>(i + 1)),
+                     depth, &here);
+}
+
+bool Decoder::decodeOpenType(uint32_t type, unsigned char *v, std::size_t limit, const Naming &naming,
+                             int32_t depth, const ValueFrame *frame) {
+  const TypeDesc &d = s_.desc(type);
+  if (d.kind == KIND_ENCODED) return keepEncoded(type, v, limit, naming, depth);
+  const ZurObject *object = selectObject(s_, type, frame);
+  const uint32_t alternative = object != nullptr ? object->alternative : static_cast<uint32_t>(d.count);
+  setSelector(v, static_cast<int32_t>(alternative));
+  const uint32_t comp = d.ref + alternative - 1;
+  const FieldDesc &f = s_.field(comp);
+  const Naming altNaming = alternativeNaming(naming, s_.fieldName(comp), static_cast<int32_t>(alternative));
+  if (object == nullptr) return keepEncoded(f.type, v + f.offset, limit, altNaming, depth);
+  return decodeValue(object->type, v + f.offset, limit, altNaming, depth, frame);
+}
+
+bool Decoder::keepEncoded(uint32_t type, unsigned char *v, std::size_t limit, const Naming &naming,
+                          int32_t depth) {
+  const std::size_t start = pos_;
+  if (start < limit && in_[start] == 0) return fail(ROW_UNEXPECTED_EOC, start);
+  if (trace_ != nullptr) {
+    Header h;
+    if (!header(limit, h)) return false;
+    TagLen &t = trace_->tags()[0];
+    t = TagLen{};
+    t.length = static_cast<int32_t>(h.length);
+    t.tag = h.tag;
+    t.lenFlags = h.definite ? TAGLEN_DEFINITE : 0;
+    traceElement(naming, typeCaption(s_, type), 1, depth, !h.constructed);
+  }
+  if (!skipElement(limit)) return false;
+  const std::size_t length = pos_ - start;
+  auto *copy = static_cast<unsigned char *>(arena_.allocate(length));
+  if (copy == nullptr) return failArena(start);
+  std::memcpy(copy, in_ + start, length);
+  EncodedValue e{0, static_cast<ApiWord>(length), copy};
+  std::memcpy(v, &e, sizeof e);
+  return true;
+}
+
+bool Decoder::decodeElements(uint32_t type, unsigned char *v, const Contents &c, int32_t depth,
+                             const ValueFrame *frame) {
+  const TypeDesc &d = s_.desc(type);
+  const std::size_t start = pos_;
+  uint32_t count = 0;
+  bool more;
+  uint16_t tag = 0;
+  for (;;) {
+    if (!nextTag(c, more, tag)) return false;
+    if (!more) break;
+    if (!skipElement(c.end)) return false;
+    ++count;
+  }
+  pos_ = start;
+  const std::size_t stride = static_cast<std::size_t>(d.count);
+  unsigned char *elements = nullptr;
+  if (count != 0) {
+    if (count > SIZE_MAX / 2 / stride) return fail(ROW_OUTPUT_LIMIT, start, ReportArg::of(count));
+    elements = static_cast<unsigned char *>(arena_.allocate(count * stride));
+    if (elements == nullptr) return failArena(start);
+  }
+  std::memcpy(v, &count, sizeof count);
+  std::memcpy(v + d.dataOffset, &elements, sizeof elements);
+  const bool checkOrder = der_ && s_.type(type).builtin == ZB_SET_OF;
+  std::size_t previous = 0, previousEnd = 0;
+  for (uint32_t k = 0; k < count; ++k) {
+    const std::size_t at = pos_;
+    if (!decodeValue(d.ref, elements + k * stride, c.end, Naming{nullptr, nullptr, static_cast<int32_t>(k + 1)},
+                     depth, frame))
+      return false;
+    if (checkOrder && k != 0) {
+      const std::size_t a = previousEnd - previous, b = pos_ - at;
+      const int order = std::memcmp(in_ + previous, in_ + at, a < b ? a : b);
+      if (order > 0 || (order == 0 && a > b)) return fail(ROW_MISENCODED, at, {}, kDerSetOfOrder);
+    }
+    previous = at;
+    previousEnd = pos_;
+  }
+  return true;
+}
+
+}  // namespace zurcore

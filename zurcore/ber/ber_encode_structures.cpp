@@ -1,0 +1,147 @@
+// Encoding the structure of a value: tags, SEQUENCE and SET components,
+// SEQUENCE OF and SET OF elements (sorted under DER), CHOICE alternatives
+// and open types. Everything is written last part first.
+#include <algorithm>
+#include <cstring>
+
+#include "ber_encoder.h"
+#include "header.h"
+#include "zurbase/values.h"
+#include "zurcore/codec/defaults.h"
+#include "zurcore/codec/rows.h"
+
+namespace zurcore {
+namespace {
+
+template <class T>
+T load(const unsigned char *p) {
+  T v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+bool isConstructedBuiltin(uint8_t builtin) {
+  return builtin == ZB_SEQUENCE || builtin == ZB_SET || builtin == ZB_SEQUENCE_OF || builtin == ZB_SET_OF;
+}
+
+}  // namespace
+
+bool Encoder::encodeValue(uint32_t type, const unsigned char *slot) {
+  const TypeDesc &d = s_.desc(type);
+  const unsigned char *v = slot;
+  if ((d.typeFlags & TYPE_BY_POINTER) != 0) {
+    v = load<const unsigned char *>(slot);
+    if (v == nullptr) return fail(ROW_NULL_IN_INPUT);
+  }
+  const ZurType &zt = s_.type(type);
+  const std::size_t mark = out_.used();
+  if (!encodeBody(type, v)) return false;
+  const ZurTag *tags = s_.tags(zt);
+  for (int i = zt.tagCount - 1; i >= 0; --i) {
+    const bool wrapper = i + 1 < zt.tagCount || (tags[i].flags & ZUR_TAG_EXPLICIT) != 0;
+    if (!out_.header(tags[i].tag, wrapper || isConstructedBuiltin(zt.builtin), out_.used() - mark))
+      return failWriter();
+  }
+  return true;
+}
+
+bool Encoder::encodeBody(uint32_t type, const unsigned char *v) {
+  switch (s_.type(type).builtin) {
+    case ZB_SEQUENCE:
+    case ZB_SET:
+      return encodeComponents(type, v);
+    case ZB_SEQUENCE_OF:
+    case ZB_SET_OF:
+      return encodeElements(type, v);
+    case ZB_CHOICE:
+    case ZB_OPEN_TYPE:
+      return encodeAlternative(type, v);
+    default:
+      return encodeLeaf(type, v);
+  }
+}
+
+bool Encoder::encodeComponents(uint32_t type, const unsigned char *v) {
+  const TypeDesc &d = s_.desc(type);
+  const ZurType &zt = s_.type(type);
+  const uint32_t count = static_cast<uint32_t>(d.count);
+  const bool set = zt.builtin == ZB_SET;
+  for (uint32_t k = count; k-- != 0;) {
+    const uint32_t i = set ? s_.codec->order[zt.order + k] : k;
+    const uint32_t comp = d.ref + i;
+    const FieldDesc &f = s_.field(comp);
+    if (s_.mayBeAbsent(comp)) {
+      if (ctlComponentPresent(&f, v, d.lenSize, v + f.offset) == 0) continue;
+      if (der_ && equalsDefault(s_, comp, v)) continue;
+    }
+    if (!encodeValue(f.type, v + f.offset)) {
+      if (name_ == nullptr) name_ = s_.fieldName(comp);
+      return false;
+    }
+  }
+  return true;
+}
+
+bool Encoder::encodeElements(uint32_t type, const unsigned char *v) {
+  const TypeDesc &d = s_.desc(type);
+  const uint32_t count = load<uint32_t>(v);
+  const auto *elements = load<const unsigned char *>(v + d.dataOffset);
+  if (count != 0 && elements == nullptr) return fail(ROW_NULL_IN_INPUT);
+  const std::size_t stride = static_cast<std::size_t>(d.count);
+  const std::size_t mark = out_.used();
+  for (uint32_t k = count; k-- != 0;)
+    if (!encodeValue(d.ref, elements + k * stride)) return false;
+  if (der_ && s_.type(type).builtin == ZB_SET_OF && count > 1) return sortElements(mark, count);
+  return true;
+}
+
+// DER orders a SET OF by the elements' encodings, compared as octet strings.
+bool Encoder::sortElements(std::size_t mark, uint32_t count) {
+  const std::size_t length = out_.used() - mark;
+  unsigned char *region = out_.front();
+  if (!growBlock(env_, scratch_.slices, scratch_.sliceBytes, uint64_t{count} * sizeof(ElementSlice),
+                 limit_ * 2) ||
+      !growBlock(env_, scratch_.spare, scratch_.spareSize, length, limit_))
+    return fail(ROW_ALLOCATION_FAILED, ReportArg::of(static_cast<int64_t>(length)));
+  auto *slices = reinterpret_cast<ElementSlice *>(scratch_.slices);
+  std::size_t pos = 0;
+  for (uint32_t k = 0; k < count; ++k) {
+    Header h;
+    HeaderFault fault;
+    readHeader(region, pos, length, length, true, h, fault);  // written here, so well formed
+    slices[k] = ElementSlice{static_cast<uint32_t>(pos), h.size + h.length};
+    pos += h.size + h.length;
+  }
+  std::sort(slices, slices + count, [region](const ElementSlice &a, const ElementSlice &b) {
+    const int order = std::memcmp(region + a.offset, region + b.offset, std::min(a.length, b.length));
+    return order < 0 || (order == 0 && a.length < b.length);
+  });
+  unsigned char *spare = scratch_.spare;
+  std::size_t at = 0;
+  for (uint32_t k = 0; k < count; ++k) {
+    std::memcpy(spare + at, region + slices[k].offset, slices[k].length);
+    at += slices[k].length;
+  }
+  std::memcpy(region, spare, length);
+  return true;
+}
+
+bool Encoder::encodeAlternative(uint32_t type, const unsigned char *v) {
+  const TypeDesc &d = s_.desc(type);
+  if (d.kind == KIND_ENCODED) {
+    const auto e = load<EncodedValue>(v);
+    if (e.length == 0 || e.octets == nullptr) return fail(ROW_OPEN_TYPE_EMPTY);
+    return putOctets(e.octets, e.length);
+  }
+  const int32_t choice = load<int32_t>(v);
+  if (choice < 1 || choice > d.count) return fail(ROW_CHOICE_SELECTOR, ReportArg::of(choice));
+  const uint32_t comp = d.ref + static_cast<uint32_t>(choice) - 1;
+  const FieldDesc &f = s_.field(comp);
+  if (!encodeValue(f.type, v + f.offset)) {
+    if (name_ == nullptr) name_ = s_.fieldName(comp);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace zurcore

@@ -1,0 +1,67 @@
+// The BER/DER encoder: walks the compiled tables and a value in their
+// layouts, writing the encoding backwards (back_writer.h). BER and DER
+// differ in what DER fixes: DEFAULT values left out, SET OF sorted, named
+// bits without trailing zeros; both write definite, minimal lengths,
+// primitive strings and SET components in the order of their tags.
+#ifndef ZURCORE_BER_BER_ENCODER_H
+#define ZURCORE_BER_BER_ENCODER_H
+
+#include "back_writer.h"
+#include "zurcore/codec/report.h"
+#include "zurcore/codec/tables.h"
+
+namespace zurcore {
+
+class Encoder {
+ public:
+  Encoder(Env *env, const Schema &schema, bool der, BackWriter &out, EncodeScratch &scratch,
+          uint64_t limit)
+      : env_(env), s_(schema), der_(der), out_(out), scratch_(scratch), limit_(limit) {}
+
+  // Encodes the value held in `slot` (for a type held through an address,
+  // the address).
+  bool encodeValue(uint32_t type, const unsigned char *slot);
+
+  int faultRow() const { return row_; }
+  const ReportArg &faultArg() const { return arg_; }
+  const char *faultName() const { return name_; }
+
+ private:
+  bool fail(int row, ReportArg arg = {}) {
+    row_ = row;
+    arg_ = arg;
+    return false;
+  }
+  bool failWriter() { return fail(out_.faultRow(), ReportArg::of(out_.faultArg())); }
+  bool reserve(std::size_t n) { return out_.reserve(n) || failWriter(); }
+
+  bool encodeBody(uint32_t type, const unsigned char *v);
+  bool encodeComponents(uint32_t type, const unsigned char *v);
+  bool encodeElements(uint32_t type, const unsigned char *v);
+  bool sortElements(std::size_t mark, uint32_t count);
+  bool encodeAlternative(uint32_t type, const unsigned char *v);
+  bool encodeLeaf(uint32_t type, const unsigned char *v);
+  bool encodeInteger(const TypeDesc &d, const unsigned char *v);
+  bool encodeBits(const ZurType &t, const unsigned char *v);
+  bool encodeWide(std::size_t unit, const unsigned char *v);
+  bool encodeRelativeOid(const unsigned char *v);
+  bool putOctets(const void *p, std::size_t n) {
+    if (!reserve(n)) return false;
+    out_.put(p, n);
+    return true;
+  }
+
+  Env *env_;
+  const Schema &s_;
+  bool der_;
+  BackWriter &out_;
+  EncodeScratch &scratch_;
+  uint64_t limit_;
+  int row_ = 0;
+  ReportArg arg_;
+  const char *name_ = nullptr;  // the component being encoded when a fault struck
+};
+
+}  // namespace zurcore
+
+#endif

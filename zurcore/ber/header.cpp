@@ -1,0 +1,79 @@
+// Long tags and long lengths are taken in full BER; DER adds only its
+// length rules (the minimal tag form is a rule of BER itself).
+#include "header.h"
+
+#include "zurcore/codec/rows.h"
+
+namespace zurcore {
+namespace {
+
+constexpr uint32_t kMaxTagNumber = 0x3FFF;
+constexpr std::size_t kMaxLengthOctets = 4;
+
+bool fail(HeaderFault &fault, int row, std::size_t at, const char *rule = nullptr) {
+  fault.row = row;
+  fault.at = at;
+  fault.derRule = rule;
+  return false;
+}
+
+int overrunRow(std::size_t limit, std::size_t inputEnd) {
+  return limit >= inputEnd ? ROW_PREMATURE_END : ROW_INCONSISTENT_LENGTHS;
+}
+
+}  // namespace
+
+bool readHeader(const unsigned char *in, std::size_t pos, std::size_t limit, std::size_t inputEnd,
+                bool der, Header &h, HeaderFault &fault) {
+  const std::size_t start = pos;
+  if (pos >= limit) return fail(fault, overrunRow(limit, inputEnd), pos);
+  const unsigned char first = in[pos++];
+  uint32_t number = first & 0x1Fu;
+  if (number == 0x1F) {
+    if (pos >= limit) return fail(fault, overrunRow(limit, inputEnd), pos);
+    if (in[pos] == 0x80) return fail(fault, ROW_TAG_NEEDLESSLY_LONG, pos);
+    number = 0;
+    for (;;) {
+      if (pos >= limit) return fail(fault, overrunRow(limit, inputEnd), pos);
+      const unsigned char b = in[pos++];
+      number = number << 7 | (b & 0x7Fu);
+      if (number > kMaxTagNumber) return fail(fault, ROW_TAG_TOO_LONG, start);
+      if ((b & 0x80) == 0) break;
+    }
+    if (number < 0x1F) return fail(fault, ROW_TAG_NEEDLESSLY_LONG, start + 1);
+  }
+  h.tag = static_cast<uint16_t>((first >> 6) << 14 | number);
+  h.constructed = (first & 0x20) != 0;
+
+  if (pos >= limit) return fail(fault, overrunRow(limit, inputEnd), pos);
+  const std::size_t lengthAt = pos;
+  const unsigned char lead = in[pos++];
+  h.definite = true;
+  if (lead < 0x80) {
+    h.length = lead;
+  } else if (lead == 0x80) {
+    if (der) return fail(fault, ROW_MISENCODED, lengthAt, "DER: definite length");
+    h.definite = false;
+    h.length = 0;
+  } else {
+    std::size_t count = lead & 0x7Fu;
+    if (count == 0x7F) return fail(fault, ROW_LENGTH_TOO_LONG, lengthAt);
+    if (count > limit - pos) return fail(fault, overrunRow(limit, inputEnd), limit);
+    if (der && in[pos] == 0) return fail(fault, ROW_MISENCODED, lengthAt, "DER: minimal length octets");
+    // BER may pad the length with leading zero octets.
+    while (count > kMaxLengthOctets && in[pos] == 0) {
+      ++pos;
+      --count;
+    }
+    if (count > kMaxLengthOctets) return fail(fault, ROW_LENGTH_TOO_LONG, lengthAt);
+    uint32_t length = 0;
+    for (std::size_t k = 0; k < count; ++k) length = length << 8 | in[pos++];
+    if (der && length < 0x80) return fail(fault, ROW_MISENCODED, lengthAt, "DER: minimal length octets");
+    h.length = length;
+  }
+  h.size = static_cast<uint32_t>(pos - start);
+  if (h.definite && h.length > limit - pos) return fail(fault, overrunRow(limit, inputEnd), limit);
+  return true;
+}
+
+}  // namespace zurcore

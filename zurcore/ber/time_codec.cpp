@@ -1,0 +1,145 @@
+// Times are checked field by field: month 1-12, day 1-31, hour 0-23,
+// minute 0-59, second 0-60 (a leap second), offsets below 24 hours.
+#include "time_codec.h"
+
+#include <cstdio>
+
+#include "zurcore/codec/rows.h"
+
+namespace zurcore {
+namespace {
+
+constexpr const char *kDerUtcTime = "DER: UTCTime as YYMMDDHHMMSSZ";
+constexpr const char *kDerGeneralizedTime = "DER: GeneralizedTime as YYYYMMDDHHMMSS[.f]Z";
+
+class Reader {
+ public:
+  Reader(const unsigned char *p, std::size_t n) : p_(p), n_(n) {}
+  bool digits(int count, int &out) {
+    if (n_ - pos_ < static_cast<std::size_t>(count)) return false;
+    int v = 0;
+    for (int k = 0; k < count; ++k) {
+      const unsigned char c = p_[pos_ + k];
+      if (c < '0' || c > '9') return false;
+      v = v * 10 + (c - '0');
+    }
+    pos_ += count;
+    out = v;
+    return true;
+  }
+  bool atDigit() const { return pos_ < n_ && p_[pos_] >= '0' && p_[pos_] <= '9'; }
+  bool take(unsigned char c) {
+    if (pos_ < n_ && p_[pos_] == c) {
+      ++pos_;
+      return true;
+    }
+    return false;
+  }
+  bool done() const { return pos_ == n_; }
+
+ private:
+  const unsigned char *p_;
+  std::size_t n_;
+  std::size_t pos_ = 0;
+};
+
+bool inRange(const TimeValue &t) {
+  return t.month >= 1 && t.month <= 12 && t.day >= 1 && t.day <= 31 && t.hour <= 23 &&
+         t.minute <= 59 && t.second <= 60;
+}
+
+// "+hh[mm]" or "-hh[mm]" into minutes; minutes required for UTCTime.
+bool readOffset(Reader &r, bool minutesRequired, int16_t &mindiff) {
+  int sign;
+  if (r.take('+'))
+    sign = 1;
+  else if (r.take('-'))
+    sign = -1;
+  else
+    return false;
+  int hh = 0, mm = 0;
+  if (!r.digits(2, hh) || hh > 23) return false;
+  if (r.atDigit() || minutesRequired) {
+    if (!r.digits(2, mm) || mm > 59) return false;
+  }
+  mindiff = static_cast<int16_t>(sign * (hh * 60 + mm));
+  return true;
+}
+
+int fail(LeafFault &fault, bool der, const char *rule) {
+  if (der) fault.derRule = rule;
+  return ROW_TIME_RANGE;
+}
+
+}  // namespace
+
+int parseTime(bool generalized, const unsigned char *p, std::size_t n, bool der, TimeValue &t,
+              LeafFault &fault) {
+  const char *rule = generalized ? kDerGeneralizedTime : kDerUtcTime;
+  Reader r(p, n);
+  t = TimeValue{};
+  int year, month, day, hour, minute = 0, second = 0;
+  if (!r.digits(generalized ? 4 : 2, year) || !r.digits(2, month) || !r.digits(2, day) ||
+      !r.digits(2, hour))
+    return fail(fault, der, rule);
+  bool haveMinutes = r.digits(2, minute);
+  bool haveSeconds = haveMinutes && r.digits(2, second);
+  if (!generalized && !haveMinutes) return fail(fault, der, rule);
+  t.year = static_cast<int16_t>(year);
+  t.month = static_cast<int16_t>(month);
+  t.day = static_cast<int16_t>(day);
+  t.hour = static_cast<int16_t>(hour);
+  t.minute = static_cast<int16_t>(minute);
+  t.second = static_cast<int16_t>(second);
+  if (der && !haveSeconds) return fail(fault, der, rule);
+  if (generalized && haveSeconds) {
+    const bool point = r.take('.');
+    if (point || r.take(',')) {
+      if (der && !point) return fail(fault, der, rule);
+      int digits = 0, ms = 0, last = 0;
+      while (r.atDigit()) {
+        r.digits(1, last);
+        if (digits < 3) ms = ms * 10 + last;
+        ++digits;
+      }
+      if (digits == 0 || (der && last == 0)) return fail(fault, der, rule);
+      for (int k = digits; k < 3; ++k) ms *= 10;
+      t.millisec = static_cast<int16_t>(ms);
+    }
+  }
+  if (r.take('Z')) {
+    t.utc = generalized ? 1 : 0;
+  } else if (der) {
+    fault.derRule = rule;
+    return ROW_TIME_NOT_UTC;
+  } else if (!readOffset(r, !generalized, t.mindiff) && !(generalized && r.done())) {
+    return fail(fault, der, rule);
+  }
+  if (!r.done() || !inRange(t)) return fail(fault, der, rule);
+  return 0;
+}
+
+std::size_t formatTime(bool generalized, const TimeValue &t, char out[32]) {
+  int n = generalized ? std::snprintf(out, 32, "%04d", t.year % 10000)
+                      : std::snprintf(out, 32, "%02d", t.year % 100);
+  n += std::snprintf(out + n, 32 - n, "%02d%02d%02d%02d%02d", t.month % 100, t.day % 100,
+                     t.hour % 100, t.minute % 100, t.second % 100);
+  if (generalized && t.millisec > 0 && t.millisec < 1000) {
+    int ms = t.millisec, digits = 3;
+    while (ms % 10 == 0) {
+      ms /= 10;
+      --digits;
+    }
+    n += std::snprintf(out + n, 32 - n, ".%0*d", digits, ms);
+  }
+  const bool zone = generalized ? t.utc == 0 && t.mindiff != 0 : t.mindiff != 0;
+  if (zone) {
+    const int m = t.mindiff < 0 ? -t.mindiff : t.mindiff;
+    n += std::snprintf(out + n, 32 - n, "%c%02d%02d", t.mindiff < 0 ? '-' : '+', (m / 60) % 100, m % 60);
+  } else if (!generalized || t.utc != 0) {
+    out[n++] = 'Z';
+  }
+  return static_cast<std::size_t>(n);
+}
+
+}  // namespace zurcore

@@ -1,0 +1,27 @@
+// UTCTime and GeneralizedTime texts to and from TimeValue; shared by the
+// BER/DER decoder and encoder.
+#ifndef ZURCORE_BER_TIME_CODEC_H
+#define ZURCORE_BER_TIME_CODEC_H
+
+#include <cstddef>
+
+#include "real_codec.h"
+#include "zurbase/values.h"
+
+namespace zurcore {
+
+// Reads "YYMMDDhhmm[ss](Z|+hhmm|-hhmm)" (UTCTime) or
+// "YYYYMMDDhh[mm[ss[.fff]]][Z|+hh[mm]|-hh[mm]]" (GeneralizedTime; a comma
+// may stand for the point, fractions beyond milliseconds are dropped).
+// Under DER only "YYMMDDhhmmssZ" and "YYYYMMDDhhmmss[.f]Z" without trailing
+// zeros in the fraction are taken. Returns 0 or the row of the fault.
+int parseTime(bool generalized, const unsigned char *p, std::size_t n, bool der, TimeValue &t,
+              LeafFault &fault);
+
+// The DER text of a time (offsets kept when the value has one); returns its
+// length, at most 32.
+std::size_t formatTime(bool generalized, const TimeValue &t, char out[32]);
+
+}  // namespace zurcore
+
+#endif
