@@ -14,8 +14,6 @@
 namespace zurcore {
 namespace {
 
-constexpr uint32_t kCallerArea = 0x4;
-
 bool alignedRules(Env *env) { return env->encRules == RULES_PER_ALIGNED; }
 
 int checkPdu(Env *env, char *msgBuf, uint32_t flags, char letter, const CtlTbl *ctl,
@@ -53,7 +51,7 @@ int perEncode(Env *env, int32_t pdu, void *value, void **outPtr, int32_t *outLen
   }
   if (trace) trace->total(w.bitLength());
   const std::size_t n = w.octetLength();
-  if (flags & kCallerArea) {
+  if (flags & ZURBASE_FLAG_CALLER_AREA) {
     if (*outPtr == nullptr || *outLen < 0 || static_cast<std::size_t>(*outLen) < n)
       return report(env, msgBuf, flags, 'E', ROW_OUTPUT_TOO_SMALL, ReportArg::of(*outLen), nullptr,
                     {});
@@ -80,7 +78,7 @@ int perDecode(Env *env, int32_t *pduArg, void **inPtr, int32_t *inLen, void **ou
   const bool aligned = alignedRules(env);
   const ZurcoreLimits limits = limitsOf(env);
   Arena arena(env, limits.maxAllocation, static_cast<uint32_t>(*inLen) * 4 + 256);
-  if (flags & kCallerArea) {
+  if (flags & ZURBASE_FLAG_CALLER_AREA) {
     if (outLen == nullptr) return report(env, msgBuf, flags, 'D', ROW_NULL_ARGUMENT, {}, nullptr, {});
     arena.useCallerArea(*outRef, *outLen);
   }

@@ -39,8 +39,11 @@ void *Decoder::allocate(BitReader &r, uint64_t size) {
 }
 
 bool Decoder::decode(BitReader &r, uint32_t type, void *&root) {
+  // A type held through its address is returned as the address of a slot
+  // holding that address, as the printer and the encoders take it.
   const TypeDesc &d = s_.desc(type);
-  auto *v = static_cast<unsigned char *>(allocate(r, d.size));
+  const uint64_t slot = (d.typeFlags & TYPE_BY_POINTER) != 0 ? sizeof(void *) : d.size;
+  auto *v = static_cast<unsigned char *>(allocate(r, slot));
   if (v == nullptr) return false;
   Context c{{nullptr, typeCaption(s_, type), 0, 0}, nullptr};
   if (!value(r, type, v, c)) return false;
@@ -52,8 +55,7 @@ bool Decoder::value(BitReader &r, uint32_t type, unsigned char *held, const Cont
   const TypeDesc &d = s_.desc(type);
   const ZurType &z = s_.type(type);
   unsigned char *v = held;
-  // The root is the value itself, even of a type held by address.
-  if ((d.typeFlags & TYPE_BY_POINTER) != 0 && depth_ > 0) {
+  if ((d.typeFlags & TYPE_BY_POINTER) != 0) {
     v = static_cast<unsigned char *>(allocate(r, d.size));
     if (v == nullptr) return false;
     std::memcpy(held, &v, sizeof v);
