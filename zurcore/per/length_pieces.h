@@ -14,8 +14,9 @@ inline bool isFragment(const LengthBounds &bounds, uint64_t items) {
 }
 
 // Writes `count` items behind their length determinants. putItems(first, n)
-// writes items first to first + n - 1; with alignItems, the items of a
-// non-empty piece start on an octet boundary (ALIGNED variant).
+// writes items first to first + n - 1; with alignItems, the items start on
+// an octet boundary (ALIGNED variant), even when there are none, as Erlang's
+// asn1 pads them.
 template <class PutItems>
 void putPieces(BitWriter &w, const LengthBounds &bounds, uint64_t count, bool alignItems,
                PutItems putItems) {
@@ -23,7 +24,7 @@ void putPieces(BitWriter &w, const LengthBounds &bounds, uint64_t count, bool al
   uint32_t n;
   do {
     n = putLength(w, bounds, count - done);
-    if (alignItems && n > 0) w.align();
+    if (alignItems) w.align();
     putItems(done, n);
     done += n;
   } while (isFragment(bounds, n));
@@ -39,7 +40,7 @@ bool getPieces(BitReader &r, const LengthBounds &bounds, bool alignItems, GetIte
   bool fragment;
   do {
     if (!getLength(r, bounds, n, fragment)) return false;
-    if (alignItems && n > 0) r.align();
+    if (alignItems) r.align();
     if (!getItems(done, n)) return false;
     done += n;
   } while (fragment);

@@ -358,13 +358,12 @@ bool Decoder::knownMultiplier(BitReader &r, uint32_t type, unsigned char *v, con
   if (!readSizeForm(r, sizeInfo(s_, s_.type(type)), coding.bits, f)) return false;
   uint64_t total;
   BitReader after(r);
-  const bool alignItems = !f.bounds.bounded || uint64_t{f.bounds.upper} * coding.bits > 16;
   if (f.fixed) {
     total = f.bounds.upper;
     if (f.alignFixed) r.align();
     if (!r.need(total * coding.bits)) return false;
   } else {
-    if (!countPieces(r, f.bounds, alignItems, coding.bits, total, after))
+    if (!countPieces(r, f.bounds, true, coding.bits, total, after))
       return r.failWith(after.fault());
     if (!checkSize(r, f, total, ROW_SIZE)) return false;
   }
@@ -396,7 +395,7 @@ bool Decoder::knownMultiplier(BitReader &r, uint32_t type, unsigned char *v, con
   }
   const bool fragmented = isFragment(f.bounds, total);
   int32_t piece = 0;
-  return getPieces(r, f.bounds, alignItems, [&](uint64_t first, uint32_t n) {
+  return getPieces(r, f.bounds, true, [&](uint64_t first, uint32_t n) {
     traceLength(c, nullptr, true, uint64_t{n} * coding.bits, fragmented ? ++piece : -1);
     return getChars(first, n);
   });

@@ -403,10 +403,9 @@ bool Encoder::knownMultiplier(BitWriter &w, uint32_t type, const unsigned char *
     traceLength(c, nullptr, false, n * coding.bits);
     return true;
   }
-  const bool alignItems = !f.bounds.bounded || uint64_t{f.bounds.upper} * coding.bits > 16;
   const bool fragmented = isFragment(f.bounds, n);
   int32_t piece = 0;
-  putPieces(w, f.bounds, n, alignItems, [&](uint64_t first, uint32_t count) {
+  putPieces(w, f.bounds, n, true, [&](uint64_t first, uint32_t count) {
     putChars(first, count);
     traceLength(c, nullptr, true, uint64_t{count} * coding.bits, fragmented ? ++piece : -1);
   });
