@@ -196,12 +196,26 @@ struct NamedValue {
   ValuePtr value;
 };
 
+// An assignment the model leaves out because it needs, directly or through
+// other assignments, a name that none of the modules given defines: one
+// imported from a module that was not given, or (for an assignment that no
+// compiled type needs) a name defined nowhere. The front end reports them
+// together in one warning; asking for such a type by name is an error that
+// names `missing`.
+struct LeftOut {
+  std::string name;           // the assignment's reference
+  uint32_t module = 0;        // index in Model::modules
+  std::string missing;        // the name not found
+  std::string missingModule;  // the module it is imported from; empty when not imported
+};
+
 struct Model {
   std::vector<std::string> files;    // paths as given
   std::vector<std::string> modules;  // module names, in the order given
   std::vector<Type> types;
   std::vector<Pdu> pdus;             // every compiled type assignment, modules in order
   std::vector<NamedValue> values;    // every value assignment that resolved
+  std::vector<LeftOut> leftOut;      // in module order
 };
 
 }  // namespace zurasn1

@@ -1,0 +1,45 @@
+#include <vector>
+
+#include "compiler/model_passes.h"
+
+namespace zurasn1 {
+
+void compactTypes(Model &model) {
+  constexpr TypeId kUnreached = UINT32_MAX;
+  std::vector<TypeId> renumbered(model.types.size(), kUnreached);
+  std::vector<TypeId> work;
+  auto reach = [&](TypeId id) {
+    if (renumbered[id] == kUnreached) {
+      renumbered[id] = 0;
+      work.push_back(id);
+    }
+  };
+  for (const Pdu &pdu : model.pdus) reach(pdu.type);
+  for (const NamedValue &value : model.values) reach(value.type);
+  while (!work.empty()) {
+    const Type &type = model.types[work.back()];
+    work.pop_back();
+    for (const Component &component : type.components) reach(component.type);
+    if (type.builtin == Builtin::SequenceOf || type.builtin == Builtin::SetOf) reach(type.element);
+    if (type.link)
+      for (const OpenTypeLink::Object &object : type.link->objects) reach(object.type);
+  }
+  std::vector<Type> kept;
+  for (TypeId id = 0; id < model.types.size(); ++id)
+    if (renumbered[id] != kUnreached) {
+      renumbered[id] = static_cast<TypeId>(kept.size());
+      kept.push_back(std::move(model.types[id]));
+    }
+  for (Type &type : kept) {
+    for (Component &component : type.components) component.type = renumbered[component.type];
+    if (type.builtin == Builtin::SequenceOf || type.builtin == Builtin::SetOf)
+      type.element = renumbered[type.element];
+    if (type.link)
+      for (OpenTypeLink::Object &object : type.link->objects) object.type = renumbered[object.type];
+  }
+  for (Pdu &pdu : model.pdus) pdu.type = renumbered[pdu.type];
+  for (NamedValue &value : model.values) value.type = renumbered[value.type];
+  model.types = std::move(kept);
+}
+
+}  // namespace zurasn1

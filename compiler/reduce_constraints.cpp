@@ -1,0 +1,345 @@
+// Constraints reduced to what PER sees of them (X.691 clause 9.3 and B.2):
+// the bounds of an INTEGER's values, of sizes, and the permitted alphabet
+// of known-multiplier character strings, each with its extensibility.
+// Single values bound by their hull; unions and intersections combine the
+// parts that their operands constrain; a constraint PER does not see
+// (inner subtyping, CONTAINING, user-defined, an extensible FROM) leaves
+// its part unconstrained. Values are still read and checked everywhere.
+#include <algorithm>
+
+#include "compiler/resolver.h"
+
+namespace zurasn1 {
+
+namespace {
+
+// What the values of an element set are: the type's own, sizes, characters.
+enum Context : int { kOwn = 0, kSizes = 1, kCharacters = 2 };
+
+struct Bounds {
+  bool constrained = false;
+  bool empty = false;
+  std::optional<int64_t> lower, upper;
+  bool extensible = false;
+};
+
+struct Characters {
+  bool constrained = false;
+  std::vector<CharRange> ranges;  // ascending, disjoint, not adjacent
+  bool extensible = false;
+};
+
+std::vector<CharRange> normalized(std::vector<CharRange> ranges) {
+  std::sort(ranges.begin(), ranges.end(),
+            [](const CharRange &a, const CharRange &b) { return a.first < b.first; });
+  std::vector<CharRange> merged;
+  for (const CharRange &r : ranges) {
+    if (!merged.empty() && r.first <= merged.back().last + 1)
+      merged.back().last = std::max(merged.back().last, r.last);
+    else
+      merged.push_back(r);
+  }
+  return merged;
+}
+
+Bounds unite(const Bounds &a, const Bounds &b) {
+  if (!a.constrained || !b.constrained) return {};
+  if (a.empty) return b;
+  if (b.empty) return a;
+  Bounds r{true, false, std::nullopt, std::nullopt, a.extensible || b.extensible};
+  if (a.lower && b.lower) r.lower = std::min(*a.lower, *b.lower);
+  if (a.upper && b.upper) r.upper = std::max(*a.upper, *b.upper);
+  return r;
+}
+
+Bounds intersect(const Bounds &a, const Bounds &b) {
+  if (!a.constrained) return b;
+  if (!b.constrained) return a;
+  Bounds r{true, a.empty || b.empty, a.lower, a.upper, a.extensible && b.extensible};
+  if (b.lower && (!r.lower || *b.lower > *r.lower)) r.lower = b.lower;
+  if (b.upper && (!r.upper || *b.upper < *r.upper)) r.upper = b.upper;
+  if (r.lower && r.upper && *r.lower > *r.upper) r.empty = true;
+  return r;
+}
+
+Characters unite(const Characters &a, const Characters &b) {
+  if (!a.constrained || !b.constrained) return {};
+  std::vector<CharRange> all = a.ranges;
+  all.insert(all.end(), b.ranges.begin(), b.ranges.end());
+  return {true, normalized(std::move(all)), a.extensible || b.extensible};
+}
+
+Characters intersect(const Characters &a, const Characters &b) {
+  if (!a.constrained) return b;
+  if (!b.constrained) return a;
+  std::vector<CharRange> common;
+  for (const CharRange &x : a.ranges)
+    for (const CharRange &y : b.ranges) {
+      const uint32_t first = std::max(x.first, y.first), last = std::min(x.last, y.last);
+      if (first <= last) common.push_back({first, last});
+    }
+  return {true, normalized(std::move(common)), a.extensible && b.extensible};
+}
+
+bool knownMultiplier(Builtin b) {
+  switch (b) {
+    case Builtin::NumericString:
+    case Builtin::PrintableString:
+    case Builtin::Ia5String:
+    case Builtin::VisibleString:
+    case Builtin::UniversalString:
+    case Builtin::BmpString: return true;
+    default: return false;
+  }
+}
+
+bool characterString(Builtin b) {
+  switch (b) {
+    case Builtin::Utf8String:
+    case Builtin::TeletexString:
+    case Builtin::VideotexString:
+    case Builtin::GraphicString:
+    case Builtin::GeneralString:
+    case Builtin::ObjectDescriptor: return true;
+    default: return knownMultiplier(b);
+  }
+}
+
+bool sized(Builtin b) {
+  return characterString(b) || b == Builtin::BitString || b == Builtin::OctetString ||
+         b == Builtin::SequenceOf || b == Builtin::SetOf;
+}
+
+}  // namespace
+
+struct Resolver::Reduced {
+  Bounds value;
+  Bounds size;
+  Characters alphabet;
+};
+
+Resolver::Reduced Resolver::reduceConstraint(const ast::Constraint &constraint, TypeId base,
+                                             Scope scope, int context) {
+  const Builtin builtin = types_[base].builtin;
+  switch (constraint.kind) {
+    case ast::Constraint::Kind::ElementSets: {
+      Reduced reduced = reduceElements(*constraint.root, base, scope, context);
+      if (constraint.additions) reduceElements(*constraint.additions, base, scope, context);
+      if (constraint.extensible) {
+        reduced.value.extensible = reduced.value.constrained;
+        reduced.size.extensible = reduced.size.constrained;
+        reduced.alphabet.extensible = reduced.alphabet.constrained;
+      }
+      return reduced;
+    }
+    case ast::Constraint::Kind::Braced: {
+      // A single value in braces (an OBJECT IDENTIFIER, a SEQUENCE value).
+      ast::ElementSet single;
+      single.kind = ast::ElementSet::Kind::Value;
+      single.pos = constraint.pos;
+      single.value = constraint.braced;
+      return reduceElements(single, base, scope, context);
+    }
+    case ast::Constraint::Kind::ComponentRelation:
+      error(constraint.pos, "a table constraint applies to a field of a class");
+    case ast::Constraint::Kind::Containing:
+      if (builtin != Builtin::BitString && builtin != Builtin::OctetString)
+        error(constraint.pos, "CONTAINING applies to BIT STRING and OCTET STRING");
+      if (constraint.contained) resolveType(*constraint.contained, scope);
+      return {};
+    case ast::Constraint::Kind::UserDefined: return {};
+  }
+  return {};
+}
+
+Resolver::Reduced Resolver::reduceElements(const ast::ElementSet &set, TypeId base, Scope scope,
+                                           int context) {
+  const Builtin builtin = types_[base].builtin;
+  Reduced reduced;
+  switch (set.kind) {
+    case ast::ElementSet::Kind::Union:
+    case ast::ElementSet::Kind::Intersection: {
+      const bool union_ = set.kind == ast::ElementSet::Kind::Union;
+      reduced = reduceElements(*set.operands[0], base, scope, context);
+      for (std::size_t i = 1; i < set.operands.size(); ++i) {
+        const Reduced next = reduceElements(*set.operands[i], base, scope, context);
+        if (union_) {
+          reduced.value = unite(reduced.value, next.value);
+          reduced.size = unite(reduced.size, next.size);
+          reduced.alphabet = unite(reduced.alphabet, next.alphabet);
+        } else {
+          reduced.value = intersect(reduced.value, next.value);
+          reduced.size = intersect(reduced.size, next.size);
+          reduced.alphabet = intersect(reduced.alphabet, next.alphabet);
+        }
+      }
+      return reduced;
+    }
+    case ast::ElementSet::Kind::Value: {
+      const TypeId valueType = context == kSizes ? hiddenInteger() : base;
+      const ValuePtr value = readValue(valueType, scope, set.value);
+      if (context == kCharacters) {
+        std::vector<CharRange> ranges;
+        for (char32_t c : value->chars) ranges.push_back({c, c});
+        reduced.alphabet = {true, normalized(std::move(ranges)), false};
+      } else if (context == kSizes || builtin == Builtin::Integer) {
+        reduced.value = {true, false, value->integer, value->integer, false};
+      }
+      return reduced;
+    }
+    case ast::ElementSet::Kind::Range: {
+      if (context == kCharacters) {
+        auto bound = [&](const ast::TokenRange &range, bool isMin, bool isMax, uint32_t fallback) {
+          if (isMin || isMax) return fallback;
+          const ValuePtr value = readValue(base, scope, range);
+          if (value->chars.size() != 1) error(set.pos, "a bound of a character range is one character");
+          return static_cast<uint32_t>(value->chars[0]);
+        };
+        uint32_t first = bound(set.value, set.lowerMin, false, 0);
+        uint32_t last = bound(set.upper, false, set.upperMax, 0x10FFFF);
+        if (set.lowerOpen) ++first;
+        if (set.upperOpen && last > 0) --last;
+        if (first > last) error(set.pos, "the character range is empty");
+        reduced.alphabet = {true, {{first, last}}, false};
+        return reduced;
+      }
+      if (context == kOwn && builtin != Builtin::Integer) {
+        if (builtin != Builtin::Real)
+          error(set.pos, "a value range applies to INTEGER and REAL, and to characters in FROM");
+        if (!set.lowerMin) readValue(base, scope, set.value);
+        if (!set.upperMax) readValue(base, scope, set.upper);
+        return reduced;
+      }
+      const TypeId valueType = context == kSizes ? hiddenInteger() : base;
+      Bounds &bounds = reduced.value;
+      bounds.constrained = true;
+      if (!set.lowerMin) {
+        const int64_t lower = readValue(valueType, scope, set.value)->integer;
+        if (set.lowerOpen && lower == INT64_MAX) error(set.pos, "the value range is empty");
+        bounds.lower = set.lowerOpen ? lower + 1 : lower;
+      }
+      if (!set.upperMax) {
+        const int64_t upper = readValue(valueType, scope, set.upper)->integer;
+        if (set.upperOpen && upper == INT64_MIN) error(set.pos, "the value range is empty");
+        bounds.upper = set.upperOpen ? upper - 1 : upper;
+      }
+      if (bounds.lower && bounds.upper && *bounds.lower > *bounds.upper)
+        error(set.pos, "the value range is empty");
+      return reduced;
+    }
+    case ast::ElementSet::Kind::Size: {
+      if (context != kOwn) error(set.pos, "SIZE cannot stand inside SIZE or FROM");
+      if (!sized(builtin))
+        error(set.pos, "SIZE applies to strings, SEQUENCE OF and SET OF");
+      reduced.size = reduceConstraint(*set.inner, hiddenInteger(), scope, kSizes).value;
+      if (reduced.size.lower && *reduced.size.lower < 0) error(set.pos, "a size is not negative");
+      if (reduced.size.upper && *reduced.size.upper > UINT32_MAX)
+        error(set.pos, "a size is beyond 32 bits");
+      return reduced;
+    }
+    case ast::ElementSet::Kind::From: {
+      if (context != kOwn) error(set.pos, "FROM cannot stand inside SIZE or FROM");
+      if (!characterString(builtin)) error(set.pos, "FROM applies to character string types");
+      reduced.alphabet = reduceConstraint(*set.inner, base, scope, kCharacters).alphabet;
+      return reduced;
+    }
+    case ast::ElementSet::Kind::Contained: {
+      const TypeId contained = resolveType(*set.type, scope);
+      const Type &t = types_[contained];
+      const Builtin wanted = context == kSizes ? Builtin::Integer : builtin;
+      if (t.builtin != wanted && !(characterString(t.builtin) && characterString(wanted)))
+        error(set.pos, "the type in this constraint is not of the type it constrains");
+      auto fromRange = [](const std::optional<ValueRange> &r) {
+        return r ? Bounds{true, false, r->lower, r->upper, r->extensible} : Bounds{};
+      };
+      if (context == kCharacters) {
+        if (t.alphabet) reduced.alphabet = {true, t.alphabet->ranges, t.alphabet->extensible};
+        return reduced;
+      }
+      reduced.value = fromRange(t.valueRange);
+      if (t.size)
+        reduced.size = {true, false, int64_t{t.size->lower},
+                        t.size->upper ? std::optional<int64_t>(*t.size->upper) : std::nullopt,
+                        t.size->extensible};
+      if (t.alphabet) reduced.alphabet = {true, t.alphabet->ranges, t.alphabet->extensible};
+      return reduced;
+    }
+    case ast::ElementSet::Kind::InnerType: {
+      const bool structured = builtin == Builtin::Sequence || builtin == Builtin::Set ||
+                              builtin == Builtin::Choice;
+      const bool collection = builtin == Builtin::SequenceOf || builtin == Builtin::SetOf;
+      if (!(set.components.empty() ? collection : structured))
+        error(set.pos, set.components.empty()
+                           ? "WITH COMPONENT applies to SEQUENCE OF and SET OF"
+                           : "WITH COMPONENTS applies to SEQUENCE, SET and CHOICE");
+      for (const auto &[name, pos] : set.components) {
+        const std::vector<Component> &components = types_[base].components;
+        if (std::none_of(components.begin(), components.end(),
+                         [&](const Component &c) { return c.name == name; }))
+          error(pos, "the type has no component " + std::string(name));
+      }
+      return reduced;
+    }
+  }
+  return reduced;
+}
+
+void Resolver::applyConstraints(TypeId id, const std::vector<const ast::Constraint *> &constraints,
+                                Scope scope) {
+  for (const ast::Constraint *constraint : constraints) {
+    const Builtin builtin = types_[id].builtin;
+    const bool table = constraint->kind == ast::Constraint::Kind::Braced ||
+                       constraint->kind == ast::Constraint::Kind::ComponentRelation;
+    if (table && fieldOrigins_.count(id)) {
+      addTableConstraint(*constraint, scope, id);
+      continue;
+    }
+    if (builtin == Builtin::OpenType)
+      error(constraint->pos, fieldOrigins_.count(id)
+                                 ? "an open type takes a table constraint only"
+                                 : "a constraint on ANY is not supported");
+    const Reduced reduced = reduceConstraint(*constraint, id, scope, kOwn);
+    // Serial application: the root is the intersection with what the type
+    // had, extensible as the last constraint is.
+    Type &type = types_[id];
+    if (builtin == Builtin::Integer && reduced.value.constrained) {
+      Bounds before;
+      if (type.valueRange) before = {true, false, type.valueRange->lower, type.valueRange->upper, false};
+      Bounds after = intersect(before, reduced.value);
+      if (after.empty) error(constraint->pos, "the constraints leave no value");
+      after.extensible = reduced.value.extensible;
+      if (after.lower || after.upper || after.extensible)
+        type.valueRange = ValueRange{after.lower, after.upper, after.extensible};
+      else
+        type.valueRange.reset();
+    }
+    const bool perSized = knownMultiplier(builtin) || (sized(builtin) && !characterString(builtin));
+    if (perSized && reduced.size.constrained) {
+      Bounds before;
+      if (type.size)
+        before = {true, false, int64_t{type.size->lower},
+                  type.size->upper ? std::optional<int64_t>(*type.size->upper) : std::nullopt, false};
+      Bounds after = intersect(before, reduced.size);
+      if (after.empty) error(constraint->pos, "the constraints leave no size");
+      after.extensible = reduced.size.extensible;
+      const uint32_t lower = after.lower ? static_cast<uint32_t>(*after.lower) : 0;
+      if (lower > 0 || after.upper || after.extensible)
+        type.size = SizeRange{lower,
+                              after.upper ? std::optional<uint32_t>(static_cast<uint32_t>(*after.upper))
+                                          : std::nullopt,
+                              after.extensible};
+      else
+        type.size.reset();
+    }
+    // An extensible permitted alphabet is not PER-visible.
+    if (knownMultiplier(builtin) && reduced.alphabet.constrained && !reduced.alphabet.extensible) {
+      Characters before;
+      if (type.alphabet) before = {true, type.alphabet->ranges, false};
+      const Characters after = intersect(before, reduced.alphabet);
+      if (after.ranges.empty()) error(constraint->pos, "the constraints leave no character");
+      type.alphabet = Alphabet{after.ranges, false};
+    }
+  }
+}
+
+}  // namespace zurasn1

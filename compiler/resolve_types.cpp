@@ -1,0 +1,526 @@
+// Types: references, tags and tagging modes, the components of SEQUENCE,
+// SET and CHOICE (extensions, version brackets, COMPONENTS OF, automatic
+// tags, DEFAULT values), ENUMERATED numbering, named numbers and bits,
+// class field types.
+#include <algorithm>
+#include <set>
+
+#include "compiler/resolver.h"
+
+namespace zurasn1 {
+
+
+namespace {
+
+constexpr uint32_t kMaxTagNumber = 16383;
+
+std::vector<Tag> universalTags(Builtin builtin) {
+  switch (builtin) {
+    case Builtin::Choice:
+    case Builtin::OpenType: return {};
+    case Builtin::SequenceOf: return {{TagClass::Universal, 16, false}};
+    case Builtin::SetOf: return {{TagClass::Universal, 17, false}};
+    default: return {{TagClass::Universal, static_cast<uint32_t>(builtin), false}};
+  }
+}
+
+bool pureReference(const ast::Type &node) {
+  return node.kind == ast::Type::Kind::Reference && node.constraints.empty();
+}
+
+}  // namespace
+
+TypeId Resolver::typeOfAssignment(AssignmentState &state) {
+  const ast::Assignment &assignment = *state.assignment;
+  const Scope scope{state.module, nullptr};
+  const bool done = resolveAssignment(state, [&] {
+    const ast::Type &node = *assignment.type;
+    if (state.entity == Entity::ValueSet) {
+      // Name Type ::= { ElementSetSpecs }: the type constrained by the set.
+      const TypeId governor = resolveType(node, scope);
+      const TypeId id = copyType(governor, assignment.pos, scope, kNoType);
+      state.type = id;
+      Parser parser = parserFor(scope, assignment.value);
+      parsedConstraints_.push_back(parser.parseValueSet());
+      applyConstraints(id, {&parsedConstraints_.back()}, scope);
+      complete_[id] = complete_[governor];
+      types_[id].name = assignment.name;
+      return;
+    }
+    if (pureReference(node) && !node.ref.instance) {
+      state.type = resolveType(node, scope);
+      return;
+    }
+    // The slot is known, and shaped, before the body is read: the body may
+    // refer to its own assignment.
+    const TypeId slot = static_cast<TypeId>(types_.size());
+    types_.emplace_back();
+    complete_.push_back(0);
+    state.type = slot;
+    const Shape shape = shapeOf(node, scope);
+    types_[slot].builtin = shape.builtin;
+    types_[slot].tags = shape.tags;
+    resolveType(node, scope, slot);
+    types_[slot].name = assignment.name;
+  });
+  if (done) return state.type;
+  // A recursion: the slot of this assignment, or of the one it renames.
+  const AssignmentState *renaming = &state;
+  for (int hops = 0; hops < 64; ++hops) {
+    if (renaming->type != kNoType) return renaming->type;
+    const ast::Type &node = *renaming->assignment->type;
+    if (!pureReference(node)) break;
+    const Target target = lookup(node.ref, Scope{renaming->module, nullptr});
+    if (target.state == nullptr) break;
+    renaming = target.state;
+  }
+  circular(state, assignment.pos);
+}
+
+// The builtin type and the tags of a type, without reading its body.
+Resolver::Shape Resolver::shapeOf(const ast::Type &node, Scope scope) {
+  switch (node.kind) {
+    case ast::Type::Kind::Tagged: {
+      const Shape inner = shapeOf(*node.inner, scope);
+      return {inner.builtin, tagged(node, scope, inner, isDummyType(*node.inner, scope))};
+    }
+    case ast::Type::Kind::Reference: {
+      const TypeId target = referencedType(node, scope);
+      return {types_[target].builtin, types_[target].tags};
+    }
+    case ast::Type::Kind::ClassField: {
+      const TypeId field = classFieldType(node, scope, kNoType);
+      return {types_[field].builtin, types_[field].tags};
+    }
+    case ast::Type::Kind::Any: return {Builtin::OpenType, {}};
+    default: return {node.builtin, universalTags(node.builtin)};
+  }
+}
+
+// The tags of "[n] Inner": explicit, or implicit (the outermost tag of the
+// inner type replaced). An untagged CHOICE, an open type and a dummy
+// reference are always tagged explicitly (X.680 31.2.7, X.683 8.3).
+std::vector<Tag> Resolver::tagged(const ast::Type &node, Scope scope, const Shape &inner,
+                                  bool innerIsDummy) {
+  const ast::Tag &written = node.tag;
+  const int64_t number = readInteger(scope, written.number);
+  if (number < 0) error(written.pos, "a tag number is not negative");
+  if (number > kMaxTagNumber)
+    error(written.pos, "tag number " + std::to_string(number) + " is above " +
+                           std::to_string(kMaxTagNumber));
+  const bool canReplace = !inner.tags.empty() && !innerIsDummy;
+  bool implicit = false;
+  switch (written.mode) {
+    case ast::Tag::Mode::Explicit: break;
+    case ast::Tag::Mode::Implicit:
+      if (!canReplace)
+        error(written.pos, std::string("IMPLICIT cannot tag ") +
+                               (innerIsDummy                            ? "a parameter"
+                                : inner.builtin == Builtin::Choice ? "an untagged CHOICE"
+                                                                   : "an untagged open type"));
+      implicit = true;
+      break;
+    case ast::Tag::Mode::Default:
+      implicit = scope.module->ast->tagDefault != ast::TagDefault::Explicit && canReplace;
+      break;
+  }
+  std::vector<Tag> tags = inner.tags;
+  const Tag tag{written.cls, static_cast<uint32_t>(number), true};
+  if (implicit)
+    tags.front() = {tag.cls, tag.number, tags.front().isExplicit};
+  else
+    tags.insert(tags.begin(), tag);
+  return tags;
+}
+
+bool Resolver::isDummyType(const ast::Type &node, Scope scope) const {
+  return node.kind == ast::Type::Kind::Reference && node.ref.module.empty() &&
+         scope.bindings != nullptr && scope.bindings->find(node.ref.name) != nullptr;
+}
+
+TypeId Resolver::newType(const ast::Type &node, Scope scope, Builtin builtin, TypeId slot) {
+  if (slot == kNoType) {
+    slot = static_cast<TypeId>(types_.size());
+    types_.emplace_back();
+    complete_.push_back(0);
+  }
+  Type &type = types_[slot];
+  type = Type{};
+  type.builtin = builtin;
+  type.tags = universalTags(builtin);
+  type.module = scope.module->index;
+  type.pos = node.pos;
+  return slot;
+}
+
+// A type like `source` (its tags and constraints to be changed by the
+// caller). A source still being read is copied once it is complete.
+TypeId Resolver::copyType(TypeId source, SourcePos pos, Scope scope, TypeId slot) {
+  if (slot == kNoType) {
+    slot = static_cast<TypeId>(types_.size());
+    types_.emplace_back();
+    complete_.push_back(0);
+  }
+  if (complete_[source]) {
+    types_[slot] = types_[source];
+    complete_[slot] = 1;
+  } else {
+    types_[slot] = Type{};
+    types_[slot].builtin = types_[source].builtin;
+    types_[slot].tags = types_[source].tags;
+    deferredCopies_.push_back({slot, source});
+  }
+  Type &type = types_[slot];
+  type.name.clear();
+  type.module = scope.module->index;
+  type.pos = pos;
+  if (auto origin = fieldOrigins_.find(source); origin != fieldOrigins_.end()) {
+    const FieldOrigin copy = origin->second;
+    fieldOrigins_[slot] = copy;
+  }
+  if (type.builtin == Builtin::OpenType && !type.link) linkCopies_[source].push_back(slot);
+  return slot;
+}
+
+void Resolver::completeDeferredCopies() {
+  for (bool progress = true; progress;) {
+    progress = false;
+    for (DeferredCopy &copy : deferredCopies_) {
+      if (copy.target == kNoType || !complete_[copy.source]) continue;
+      Type &target = types_[copy.target];
+      Type content = types_[copy.source];
+      content.name = std::move(target.name);
+      content.tags = std::move(target.tags);
+      content.module = target.module;
+      content.pos = target.pos;
+      target = std::move(content);
+      complete_[copy.target] = 1;
+      copy.target = kNoType;
+      progress = true;
+    }
+  }
+  for (const DeferredCopy &copy : deferredCopies_)
+    if (copy.target != kNoType)
+      diagnostics_.error(types_[copy.target].pos, "a type is defined in terms of itself");
+  deferredCopies_.clear();
+}
+
+TypeId Resolver::hiddenInteger() {
+  if (hiddenInteger_ == kNoType) {
+    hiddenInteger_ = static_cast<TypeId>(types_.size());
+    Type integer;
+    integer.builtin = Builtin::Integer;
+    integer.tags = universalTags(Builtin::Integer);
+    types_.push_back(integer);
+    complete_.push_back(1);
+  }
+  return hiddenInteger_;
+}
+
+TypeId Resolver::resolveType(const ast::Type &node, Scope scope, TypeId slot) {
+  if (++depth_ > 200) {
+    depth_ = 0;
+    error(node.pos, "types nest deeper than 200 levels");
+  }
+  struct Leave {
+    int &depth;
+    ~Leave() { depth = depth > 0 ? depth - 1 : 0; }
+  } leave{depth_};
+  TypeId id = kNoType;
+  switch (node.kind) {
+    case ast::Type::Kind::Builtin: id = newType(node, scope, node.builtin, slot); break;
+    case ast::Type::Kind::Any: id = newType(node, scope, Builtin::OpenType, slot); break;
+    case ast::Type::Kind::Integer:
+    case ast::Type::Kind::BitString:
+      id = newType(node, scope, node.builtin, slot);
+      resolveNamedNumbers(node, scope, id);
+      break;
+    case ast::Type::Kind::Enumerated:
+      id = newType(node, scope, Builtin::Enumerated, slot);
+      resolveEnumerated(node, scope, id);
+      break;
+    case ast::Type::Kind::Sequence:
+    case ast::Type::Kind::Set:
+    case ast::Type::Kind::Choice:
+      id = newType(node, scope, node.builtin, slot);
+      frames_.push_back(id);
+      resolveComponents(node, scope, id);
+      frames_.pop_back();
+      break;
+    case ast::Type::Kind::SequenceOf:
+    case ast::Type::Kind::SetOf: {
+      id = newType(node, scope, node.builtin, slot);
+      frames_.push_back(id);
+      const TypeId element = resolveType(*node.inner, scope);
+      frames_.pop_back();
+      types_[id].element = element;
+      break;
+    }
+    case ast::Type::Kind::Tagged: {
+      const bool dummy = isDummyType(*node.inner, scope);
+      const TypeId inner = resolveType(*node.inner, scope);
+      const Shape shape{types_[inner].builtin, types_[inner].tags};
+      std::vector<Tag> tags = tagged(node, scope, shape, dummy);
+      id = copyType(inner, node.pos, scope, slot);
+      types_[id].tags = std::move(tags);
+      break;
+    }
+    case ast::Type::Kind::Reference: {
+      const TypeId target = referencedType(node, scope);
+      if (slot == kNoType && node.constraints.empty()) return target;
+      id = copyType(target, node.pos, scope, slot);
+      break;
+    }
+    case ast::Type::Kind::ClassField: id = classFieldType(node, scope, slot); break;
+  }
+  const bool copying = std::any_of(deferredCopies_.begin(), deferredCopies_.end(),
+                                   [&](const DeferredCopy &c) { return c.target == id; });
+  if (!node.constraints.empty()) {
+    if (copying) error(node.pos, "a type that contains itself is constrained where it is read");
+    std::vector<const ast::Constraint *> constraints;
+    for (const ast::Constraint &constraint : node.constraints) constraints.push_back(&constraint);
+    applyConstraints(id, constraints, scope);
+  }
+  if (!copying) complete_[id] = 1;
+  return id;
+}
+
+TypeId Resolver::referencedType(const ast::Type &node, Scope scope) {
+  const ast::Reference &ref = node.ref;
+  const std::string name(ref.name);
+  const Target target = lookup(ref, scope);
+  if (target.builtinClass != nullptr) error(ref.pos, name + " is a class, not a type");
+  if (target.argument != nullptr) {
+    const Argument &argument = *target.argument;
+    if (argument.kind != Argument::Kind::Type && argument.kind != Argument::Kind::ValueSet)
+      error(ref.pos, name + " is a parameter that is not a type");
+    return argument.type;
+  }
+  AssignmentState &state = *target.state;
+  switch (state.entity) {
+    case Entity::Type:
+    case Entity::ValueSet:
+      if (ref.instance) {
+        if (!state.assignment->parameterized) error(ref.pos, name + " has no parameters");
+        return instanceType(state, ref, scope);
+      }
+      if (state.assignment->parameterized) error(ref.pos, name + " needs its actual parameters");
+      return typeOfAssignment(state);
+    case Entity::Class: error(ref.pos, name + " is a class, not a type");
+    case Entity::Value: error(ref.pos, name + " is a value, not a type");
+    case Entity::Object: error(ref.pos, name + " is an object, not a type");
+    case Entity::ObjectSet: error(ref.pos, name + " is an object set, not a type");
+    case Entity::Broken: throw Abandoned{};
+  }
+  throw Abandoned{};
+}
+
+void Resolver::resolveComponents(const ast::Type &node, Scope scope, TypeId id) {
+  using Kind = ast::ComponentEntry::Kind;
+  const bool choice = node.kind == ast::Type::Kind::Choice;
+  const char *what = choice ? "alternative " : "component ";
+  std::vector<Component> components;
+  std::vector<const ast::ComponentEntry *> entries;  // null for those of COMPONENTS OF
+  std::vector<bool> dummies;
+  int markers = 0;
+  bool inBracket = false, tagsWritten = false;
+  uint32_t additions = 0;
+  auto additionHere = [&] { return markers == 1 ? (inBracket ? additions : ++additions) : 0; };
+  for (const ast::ComponentEntry &entry : node.components) {
+    switch (entry.kind) {
+      case Kind::Ellipsis:
+        if (++markers > 2) error(entry.pos, "more than two extension markers");
+        break;
+      case Kind::BracketOpen:
+        if (markers != 1) error(entry.pos, "a version bracket lies between the extension markers");
+        inBracket = true;
+        ++additions;
+        break;
+      case Kind::BracketClose: inBracket = false; break;
+      case Kind::Named: {
+        Component component;
+        component.name = entry.name;
+        component.pos = entry.pos;
+        component.optional = entry.optional;
+        component.type = resolveType(*entry.type, scope);
+        component.addition = additionHere();
+        tagsWritten = tagsWritten || entry.type->kind == ast::Type::Kind::Tagged;
+        components.push_back(std::move(component));
+        entries.push_back(&entry);
+        dummies.push_back(isDummyType(*entry.type, scope));
+        break;
+      }
+      case Kind::ComponentsOf: {
+        const TypeId included = resolveType(*entry.type, scope);
+        if (!complete_[included]) error(entry.pos, "COMPONENTS OF names a type that contains itself");
+        const Builtin wanted = node.kind == ast::Type::Kind::Set ? Builtin::Set : Builtin::Sequence;
+        if (types_[included].builtin != wanted)
+          error(entry.type->pos, std::string("COMPONENTS OF in a ") +
+                                     (wanted == Builtin::Set ? "SET" : "SEQUENCE") +
+                                     " names a type of the same kind");
+        const std::vector<Component> root = types_[included].components;
+        const uint32_t addition = markers == 1 && inBracket ? additions : 0;
+        for (const Component &c : root) {
+          if (c.addition != 0) continue;
+          components.push_back(c);
+          components.back().addition = addition != 0 ? addition : additionHere();
+          entries.push_back(nullptr);
+          dummies.push_back(false);
+        }
+        break;
+      }
+    }
+  }
+  std::set<std::string_view> names;
+  for (const Component &c : components)
+    if (!names.insert(c.name).second) error(c.pos, what + c.name + " is defined twice");
+  for (const ast::ComponentEntry *entry : entries) {
+    if (entry == nullptr || entry->type->kind != ast::Type::Kind::Any || entry->type->definedBy.empty())
+      continue;
+    if (!names.count(entry->type->definedBy))
+      error(entry->type->pos, "DEFINED BY names no component " + std::string(entry->type->definedBy));
+  }
+  if (scope.module->ast->tagDefault == ast::TagDefault::Automatic && !tagsWritten)
+    applyAutomaticTags(components, dummies);
+  // DEFAULT values are read once their types are.
+  for (std::size_t i = 0; i < components.size(); ++i) {
+    if (entries[i] == nullptr || entries[i]->defaultValue.empty()) continue;
+    if (!complete_[components[i].type])
+      error(entries[i]->pos, "the DEFAULT value of " + components[i].name +
+                                 " is of a type that contains itself");
+    components[i].defaultValue = readValue(components[i].type, scope, entries[i]->defaultValue);
+  }
+  Type &type = types_[id];
+  type.components = std::move(components);
+  type.extensible = markers > 0 || scope.module->ast->extensibilityImplied;
+}
+
+// AUTOMATIC TAGS (X.680 25.3): [0], [1], ... to the root components in
+// their order, then to the extension additions, each tag implicit unless
+// the component is an untagged CHOICE, an open type or a parameter.
+void Resolver::applyAutomaticTags(std::vector<Component> &components,
+                                  const std::vector<bool> &dummies) {
+  uint32_t number = 0;
+  for (const bool additions : {false, true})
+    for (std::size_t i = 0; i < components.size(); ++i) {
+      Component &component = components[i];
+      if ((component.addition != 0) != additions) continue;
+      const Type &original = types_[component.type];
+      std::vector<Tag> tags = original.tags;
+      const Tag tag{TagClass::Context, number++, true};
+      if (!tags.empty() && !dummies[i])
+        tags.front() = {tag.cls, tag.number, tags.front().isExplicit};
+      else
+        tags.insert(tags.begin(), tag);
+      const Scope scope{&scopes_[original.module], nullptr};
+      const TypeId id = copyType(component.type, component.pos, scope, kNoType);
+      types_[id].tags = std::move(tags);
+      component.type = id;
+    }
+}
+
+// ENUMERATED (X.680 20): root enumerators without a number take the least
+// non-negative numbers the others leave; additions without one take the
+// least number above the previous addition that the root leaves.
+void Resolver::resolveEnumerated(const ast::Type &node, Scope scope, TypeId id) {
+  std::vector<NamedNumber> named;
+  std::set<int64_t> used;
+  std::set<std::string_view> names;
+  auto take = [&](const ast::NamedNumber &item, int64_t value) {
+    if (value < INT32_MIN || value > INT32_MAX)
+      error(item.pos, "enumerator " + std::string(item.name) + " has a value beyond 32 bits");
+    if (!names.insert(item.name).second)
+      error(item.pos, "enumerator " + std::string(item.name) + " is defined twice");
+    if (!used.insert(value).second)
+      error(item.pos, "enumerator " + std::string(item.name) + " has the value " +
+                          std::to_string(value) + " of another");
+    named.push_back({std::string(item.name), value});
+  };
+  std::vector<int64_t> given(node.named.size());
+  std::set<int64_t> givenRoot;
+  for (std::size_t i = 0; i < node.named.size(); ++i)
+    if (!node.named[i].value.empty()) givenRoot.insert(given[i] = readInteger(scope, node.named[i].value));
+  int64_t next = 0;
+  for (std::size_t i = 0; i < node.named.size(); ++i) {
+    if (!node.named[i].value.empty()) {
+      take(node.named[i], given[i]);
+      continue;
+    }
+    while (givenRoot.count(next) || used.count(next)) ++next;
+    take(node.named[i], next);
+  }
+  const std::set<int64_t> root = used;
+  std::optional<int64_t> previous;
+  for (const ast::NamedNumber &item : node.additions) {
+    int64_t value;
+    if (!item.value.empty()) {
+      value = readInteger(scope, item.value);
+      if (previous && value <= *previous)
+        error(item.pos, "enumerator " + std::string(item.name) +
+                            " is not above the additions before it");
+    } else {
+      value = previous ? *previous + 1 : 0;
+      while (root.count(value)) ++value;
+    }
+    take(item, value);
+    previous = value;
+  }
+  Type &type = types_[id];
+  type.named = std::move(named);
+  type.rootEnumerators = static_cast<uint32_t>(node.named.size());
+  type.extensible = node.extensible || scope.module->ast->extensibilityImplied;
+}
+
+// INTEGER named numbers and BIT STRING named bits: distinct names and values.
+void Resolver::resolveNamedNumbers(const ast::Type &node, Scope scope, TypeId id) {
+  const bool bits = node.kind == ast::Type::Kind::BitString;
+  std::vector<NamedNumber> named;
+  for (const ast::NamedNumber &item : node.named) {
+    const int64_t value = readInteger(scope, item.value);
+    const std::string name(item.name);
+    if (bits && (value < 0 || value > INT32_MAX))
+      error(item.pos, "named bit " + name + " is not a bit position");
+    for (const NamedNumber &other : named) {
+      if (other.name == name) error(item.pos, name + " is named twice");
+      if (other.value == value)
+        error(item.pos, name + " and " + other.name + " have the same " +
+                            (bits ? "bit " : "number ") + std::to_string(value));
+    }
+    named.push_back({name, value});
+  }
+  types_[id].named = std::move(named);
+}
+
+// CLASS.&field (X.681 14): an open type for a type field or a field of
+// variable type, the field's type for a field of fixed type.
+TypeId Resolver::classFieldType(const ast::Type &node, Scope scope, TypeId slot) {
+  const ClassInfo *cls = classOf(node.ref, scope);
+  const ClassInfo *first = cls;
+  std::vector<std::string_view> chain;
+  const FieldInfo *field = nullptr;
+  for (std::size_t i = 0; i < node.fields.size(); ++i) {
+    field = cls->field(node.fields[i]);
+    if (field == nullptr)
+      error(node.pos, "class " + cls->name + " has no field " + std::string(node.fields[i]));
+    chain.push_back(field->name);
+    if (i + 1 == node.fields.size()) break;
+    if (field->kind != FieldKind::Object)
+      error(node.pos, std::string(field->name) + " of class " + cls->name + " is not an object field");
+    cls = field->cls;
+  }
+  TypeId id;
+  switch (field->kind) {
+    case FieldKind::Type:
+    case FieldKind::VariableValue:
+    case FieldKind::VariableValueSet: id = newType(node, scope, Builtin::OpenType, slot); break;
+    case FieldKind::FixedValue:
+    case FieldKind::FixedValueSet: id = copyType(field->type, node.pos, scope, slot); break;
+    default:
+      error(node.pos, std::string(field->name) + " of class " + cls->name +
+                          " holds objects, not values of a type");
+  }
+  fieldOrigins_[id] = {first, std::move(chain)};
+  return id;
+}
+
+}  // namespace zurasn1

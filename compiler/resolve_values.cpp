@@ -1,0 +1,547 @@
+// Value notation (X.680 clauses 17-41), read once the governing type is
+// known, and checked against the type's constraints.
+#include <charconv>
+#include <cstdio>
+#include <cmath>
+#include <limits>
+
+#include "compiler/resolver.h"
+
+namespace zurasn1 {
+
+namespace {
+
+bool isCharacterString(Builtin b) {
+  switch (b) {
+    case Builtin::ObjectDescriptor:
+    case Builtin::Utf8String:
+    case Builtin::NumericString:
+    case Builtin::PrintableString:
+    case Builtin::TeletexString:
+    case Builtin::VideotexString:
+    case Builtin::Ia5String:
+    case Builtin::UtcTime:
+    case Builtin::GeneralizedTime:
+    case Builtin::GraphicString:
+    case Builtin::VisibleString:
+    case Builtin::GeneralString:
+    case Builtin::UniversalString:
+    case Builtin::BmpString: return true;
+    default: return false;
+  }
+}
+
+const char *builtinName(Builtin b) {
+  switch (b) {
+    case Builtin::Boolean: return "BOOLEAN";
+    case Builtin::Integer: return "INTEGER";
+    case Builtin::BitString: return "BIT STRING";
+    case Builtin::OctetString: return "OCTET STRING";
+    case Builtin::Null: return "NULL";
+    case Builtin::ObjectIdentifier: return "OBJECT IDENTIFIER";
+    case Builtin::Real: return "REAL";
+    case Builtin::Enumerated: return "ENUMERATED";
+    case Builtin::RelativeOid: return "RELATIVE-OID";
+    case Builtin::Sequence: return "SEQUENCE";
+    case Builtin::Set: return "SET";
+    case Builtin::Choice: return "CHOICE";
+    case Builtin::SequenceOf: return "SEQUENCE OF";
+    case Builtin::SetOf: return "SET OF";
+    case Builtin::OpenType: return "open type";
+    default: return "character string";
+  }
+}
+
+bool compatible(Builtin a, Builtin b) {
+  return a == b || (isCharacterString(a) && isCharacterString(b));
+}
+
+// The characters a cstring stands for: quotes doubled inside, and no
+// spacing around the ends of its lines (X.680 12.14).
+bool decodeCString(std::string_view text, std::u32string &out) {
+  text = text.substr(1, text.size() - 2);
+  for (std::size_t i = 0; i < text.size();) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c == '"') {
+      out.push_back('"');
+      i += 2;
+      continue;
+    }
+    if (c == '\n' || c == '\r') {
+      while (!out.empty() && (out.back() == ' ' || out.back() == '\t')) out.pop_back();
+      while (i < text.size() && (text[i] == '\n' || text[i] == '\r' || text[i] == ' ' || text[i] == '\t'))
+        ++i;
+      continue;
+    }
+    // UTF-8
+    int length = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+    if (length == 0 || i + length > text.size()) return false;
+    char32_t code = length == 1 ? c : c & (0x7F >> length);
+    for (int k = 1; k < length; ++k) {
+      const unsigned char more = static_cast<unsigned char>(text[i + k]);
+      if ((more & 0xC0) != 0x80) return false;
+      code = (code << 6) | (more & 0x3F);
+    }
+    out.push_back(code);
+    i += length;
+  }
+  return true;
+}
+
+// The character sets of X.680 41 that a value of these types keeps to.
+bool allowedCharacter(Builtin b, char32_t c) {
+  switch (b) {
+    case Builtin::NumericString: return c == ' ' || (c >= '0' && c <= '9');
+    case Builtin::PrintableString:
+      return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+             std::u32string_view(U" '()+,-./:=?").find(c) != std::u32string_view::npos;
+    case Builtin::Ia5String: return c <= 0x7F;
+    case Builtin::VisibleString: return c >= 0x20 && c <= 0x7E;
+    case Builtin::BmpString: return c <= 0xFFFF;
+    default: return true;
+  }
+}
+
+std::string bounds(const std::optional<int64_t> &lower, const std::optional<int64_t> &upper) {
+  return (lower ? std::to_string(*lower) : "MIN") + ".." + (upper ? std::to_string(*upper) : "MAX");
+}
+
+struct NamedArc {
+  const char *name;
+  uint64_t arc;
+};
+// The arcs X.660 names, which an OBJECT IDENTIFIER value may give by name alone.
+constexpr NamedArc kRootArcs[] = {{"itu-t", 0}, {"ccitt", 0}, {"iso", 1}, {"joint-iso-itu-t", 2},
+                                  {"joint-iso-ccitt", 2}};
+constexpr NamedArc kItuArcs[] = {{"recommendation", 0}, {"question", 1}, {"administration", 2},
+                                 {"network-operator", 3}, {"identified-organization", 4}};
+constexpr NamedArc kIsoArcs[] = {{"standard", 0}, {"registration-authority", 1},
+                                 {"member-body", 2}, {"identified-organization", 3}};
+
+bool namedArc(const std::vector<uint64_t> &above, std::string_view name, uint64_t &arc) {
+  auto find = [&](const auto &table) {
+    for (const NamedArc &entry : table)
+      if (name == entry.name) {
+        arc = entry.arc;
+        return true;
+      }
+    return false;
+  };
+  if (above.empty()) return find(kRootArcs);
+  if (above.size() == 1 && above[0] == 0) return find(kItuArcs);
+  if (above.size() == 1 && above[0] == 1) return find(kIsoArcs);
+  return false;
+}
+
+}  // namespace
+
+ValuePtr Resolver::readValue(TypeId type, Scope scope, ast::TokenRange range) {
+  Parser parser = parserFor(scope, range);
+  ValuePtr value = readValueAt(type, scope, parser);
+  if (!parser.atEnd())
+    parser.fail(parser.peek(), "unexpected '" + std::string(parser.peek().text) + "' after a value");
+  return value;
+}
+
+int64_t Resolver::readInteger(Scope scope, ast::TokenRange range) {
+  return readValue(hiddenInteger(), scope, range)->integer;
+}
+
+ValuePtr Resolver::valueOfAssignment(AssignmentState &state) {
+  const ast::Assignment &assignment = *state.assignment;
+  const bool done = resolveAssignment(state, [&] {
+    const Scope scope{state.module, nullptr};
+    const TypeId type = resolveType(*assignment.type, scope);
+    if (!complete_[type]) circular(state, assignment.pos);
+    state.type = type;
+    state.value = readValue(type, scope, assignment.value);
+  });
+  if (!done) circular(state, assignment.pos);
+  return state.value;
+}
+
+ValuePtr Resolver::referencedValue(TypeId type, Scope scope, Parser &parser) {
+  const ast::Reference ref = parser.parseReference();
+  if (parser.at(TokenKind::Dot) && (parser.at(TokenKind::ValueField, 1) || parser.at(TokenKind::TypeField, 1)))
+    error(ref.pos, "values taken from objects are not supported");
+  const std::string name(ref.name);
+  const Target target = lookup(ref, scope);
+  ValuePtr value;
+  TypeId valueType = kNoType;
+  if (target.builtinClass != nullptr) error(ref.pos, name + " is a class, not a value");
+  if (target.argument != nullptr) {
+    if (target.argument->kind != Argument::Kind::Value)
+      error(ref.pos, name + " is a parameter that is not a value");
+    value = target.argument->value;
+    valueType = target.argument->type;
+  } else {
+    AssignmentState &state = *target.state;
+    switch (state.entity) {
+      case Entity::Value:
+        if (ref.instance) {
+          if (!state.assignment->parameterized) error(ref.pos, name + " has no parameters");
+          value = instanceValue(state, ref, scope, valueType);
+        } else {
+          if (state.assignment->parameterized) error(ref.pos, name + " needs its actual parameters");
+          value = valueOfAssignment(state);
+          valueType = state.type;
+        }
+        break;
+      case Entity::Broken: throw Abandoned{};
+      case Entity::Object: error(ref.pos, name + " is an object, not a value");
+      case Entity::ObjectSet: error(ref.pos, name + " is an object set, not a value");
+      case Entity::Class: error(ref.pos, name + " is a class, not a value");
+      default: error(ref.pos, name + " is a type, not a value");
+    }
+  }
+  const Builtin wanted = types_[type].builtin, found = types_[valueType].builtin;
+  if (!compatible(wanted, found))
+    error(ref.pos, name + " is a value of " + builtinName(found) + ", not of " + builtinName(wanted));
+  return value;
+}
+
+ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {
+  Parser::DepthGuard guard(parser);
+  const Token &first = parser.peek();
+  const SourcePos pos = parser.posOf(first);
+  const Builtin builtin = types_[type].builtin;
+  auto value = std::make_shared<Value>();
+  auto named = [&](std::string_view name) -> const NamedNumber * {
+    for (const NamedNumber &n : types_[type].named)
+      if (n.name == name) return &n;
+    return nullptr;
+  };
+  auto expected = [&](const char *what) {
+    parser.fail(first, std::string("expected ") + what + ", found '" + std::string(describe(first)) + "'");
+  };
+  if (first.kind == TokenKind::Identifier && !parser.at(TokenKind::Colon, 1) &&
+      !((builtin == Builtin::Integer || builtin == Builtin::Enumerated) && named(first.text))) {
+    if (builtin == Builtin::Enumerated)
+      parser.fail(first, std::string(first.text) + " is not an enumerator of the type");
+    ValuePtr referenced = referencedValue(type, scope, parser);
+    checkValue(type, *referenced, pos);
+    return referenced;
+  }
+  if (first.kind == TokenKind::TypeReference && parser.at(TokenKind::Dot, 1) &&
+      parser.at(TokenKind::Identifier, 2)) {
+    ValuePtr referenced = referencedValue(type, scope, parser);
+    checkValue(type, *referenced, pos);
+    return referenced;
+  }
+  // A signed number, as INTEGER, REAL and the arcs read it.
+  auto readNumber = [&](bool negative, const Token &digits) -> int64_t {
+    uint64_t magnitude = 0;
+    for (char c : digits.text) {
+      if (magnitude > (UINT64_MAX - 9) / 10) magnitude = UINT64_MAX;  // saturates: reported below
+      else magnitude = magnitude * 10 + static_cast<uint64_t>(c - '0');
+    }
+    const uint64_t limit = negative ? uint64_t{1} << 63 : uint64_t{INT64_MAX};
+    if (magnitude > limit)
+      parser.fail(digits, "integer " + std::string(negative ? "-" : "") + std::string(digits.text) +
+                              " is beyond 64 bits");
+    return negative ? static_cast<int64_t>(0 - magnitude) : static_cast<int64_t>(magnitude);
+  };
+  switch (builtin) {
+    case Builtin::Boolean:
+      value->kind = Value::Kind::Boolean;
+      if (parser.acceptKeyword(Keyword::True)) value->boolean = true;
+      else if (!parser.acceptKeyword(Keyword::False)) expected("TRUE or FALSE");
+      break;
+    case Builtin::Null:
+      value->kind = Value::Kind::Null;
+      if (!parser.acceptKeyword(Keyword::Null)) expected("NULL");
+      break;
+    case Builtin::Integer:
+    case Builtin::Enumerated: {
+      value->kind = builtin == Builtin::Integer ? Value::Kind::Integer : Value::Kind::Enumerated;
+      if (first.kind == TokenKind::Identifier) {
+        value->integer = named(parser.next().text)->value;
+        break;
+      }
+      if (builtin == Builtin::Enumerated) expected("an enumerator");
+      const bool negative = parser.accept(TokenKind::Minus);
+      if (!parser.at(TokenKind::Number)) expected("an integer");
+      value->integer = readNumber(negative, parser.next());
+      break;
+    }
+    case Builtin::Real: {
+      value->kind = Value::Kind::Real;
+      if (parser.acceptKeyword(Keyword::PlusInfinity)) {
+        value->real = std::numeric_limits<double>::infinity();
+      } else if (parser.acceptKeyword(Keyword::MinusInfinity)) {
+        value->real = -std::numeric_limits<double>::infinity();
+      } else if (parser.acceptKeyword(Keyword::NotANumber)) {
+        value->real = std::numeric_limits<double>::quiet_NaN();
+      } else if (parser.accept(TokenKind::LeftBrace)) {
+        // {mantissa m, base 2|10, exponent e} or {m, b, e}
+        int64_t parts[3];
+        const char *names[3] = {"mantissa", "base", "exponent"};
+        for (int i = 0; i < 3; ++i) {
+          if (i > 0) parser.expect(TokenKind::Comma, "','");
+          if (parser.at(TokenKind::Identifier)) {
+            if (parser.peek().text != names[i]) parser.failExpected(names[i]);
+            parser.next();
+          }
+          const bool negative = parser.accept(TokenKind::Minus);
+          parts[i] = readNumber(negative, parser.expect(TokenKind::Number, "an integer"));
+        }
+        parser.expect(TokenKind::RightBrace, "'}'");
+        if (parts[1] != 2 && parts[1] != 10) parser.fail(first, "the base of a REAL is 2 or 10");
+        value->real = parts[1] == 2 ? std::ldexp(static_cast<double>(parts[0]), static_cast<int>(parts[2]))
+                                    : static_cast<double>(parts[0]) * std::pow(10.0, static_cast<double>(parts[2]));
+      } else {
+        const bool negative = parser.accept(TokenKind::Minus);
+        if (!parser.at(TokenKind::Number) && !parser.at(TokenKind::RealNumber)) expected("a REAL value");
+        const std::string_view text = parser.next().text;
+        double magnitude = 0;
+        std::from_chars(text.data(), text.data() + text.size(), magnitude);
+        value->real = negative ? -magnitude : magnitude;
+      }
+      break;
+    }
+    case Builtin::BitString:
+    case Builtin::OctetString: {
+      const bool bits = builtin == Builtin::BitString;
+      value->kind = bits ? Value::Kind::BitString : Value::Kind::OctetString;
+      if (parser.atKeyword(Keyword::Containing))
+        parser.fail(first, "CONTAINING values are not supported");
+      if (parser.at(TokenKind::BString) || parser.at(TokenKind::HString)) {
+        const Token &string = parser.next();
+        const bool hex = string.kind == TokenKind::HString;
+        uint32_t count = 0;
+        for (char c : string.text.substr(1, string.text.size() - 3)) {
+          if (c == ' ' || c == '\t' || c == '\n' || c == '\r') continue;
+          const int digit = hex ? (c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10) : c - '0';
+          for (int k = hex ? 3 : 0; k >= 0; --k) {
+            if (count % 8 == 0) value->octets.push_back(0);
+            if ((digit >> k) & 1) value->octets.back() |= static_cast<uint8_t>(0x80 >> (count % 8));
+            ++count;
+          }
+        }
+        value->bitCount = bits ? count : 0;
+        break;
+      }
+      if (!bits || !parser.accept(TokenKind::LeftBrace)) expected(bits ? "a BIT STRING value" : "an hstring or bstring");
+      // {named-bit, ...}
+      while (!parser.at(TokenKind::RightBrace)) {
+        const Token &name = parser.expect(TokenKind::Identifier, "a named bit");
+        const NamedNumber *bit = named(name.text);
+        if (bit == nullptr) parser.fail(name, std::string(name.text) + " is not a named bit of the type");
+        const uint32_t position = static_cast<uint32_t>(bit->value);
+        if (position >= value->bitCount) {
+          value->bitCount = position + 1;
+          value->octets.resize((value->bitCount + 7) / 8);
+        }
+        value->octets[position / 8] |= static_cast<uint8_t>(0x80 >> (position % 8));
+        if (!parser.accept(TokenKind::Comma)) break;
+      }
+      parser.expect(TokenKind::RightBrace, "'}'");
+      break;
+    }
+    case Builtin::ObjectIdentifier:
+    case Builtin::RelativeOid: {
+      const bool relative = builtin == Builtin::RelativeOid;
+      value->kind = relative ? Value::Kind::RelativeOid : Value::Kind::ObjectIdentifier;
+      parser.expect(TokenKind::LeftBrace, "'{'");
+      while (!parser.at(TokenKind::RightBrace)) {
+        const Token &arc = parser.peek();
+        if (arc.kind == TokenKind::Number) {
+          value->arcs.push_back(static_cast<uint64_t>(readNumber(false, parser.next())));
+        } else if (arc.kind == TokenKind::Identifier && parser.at(TokenKind::LeftParen, 1)) {
+          parser.next();
+          parser.next();
+          const int64_t number = parser.at(TokenKind::Number)
+                                     ? readNumber(false, parser.next())
+                                     : readValueAt(hiddenInteger(), scope, parser)->integer;
+          if (number < 0) parser.fail(arc, "an arc is not negative");
+          value->arcs.push_back(static_cast<uint64_t>(number));
+          parser.expect(TokenKind::RightParen, "')'");
+        } else if (uint64_t known; !relative && arc.kind == TokenKind::Identifier &&
+                                   namedArc(value->arcs, arc.text, known)) {
+          parser.next();
+          value->arcs.push_back(known);
+        } else if (arc.kind == TokenKind::Identifier || arc.kind == TokenKind::TypeReference) {
+          // A value of OBJECT IDENTIFIER first, of RELATIVE-OID anywhere.
+          const ast::Reference ref = parser.parseReference();
+          const Target target = lookup(ref, scope);
+          const std::string name(ref.name);
+          ValuePtr part;
+          Builtin partType = Builtin::Null;
+          if (target.argument != nullptr && target.argument->kind == Argument::Kind::Value) {
+            part = target.argument->value;
+            partType = types_[target.argument->type].builtin;
+          } else if (target.state != nullptr && target.state->entity == Entity::Value &&
+                     !ref.instance) {
+            part = valueOfAssignment(*target.state);
+            partType = types_[target.state->type].builtin;
+          } else if (target.state != nullptr && target.state->entity == Entity::Broken) {
+            throw Abandoned{};
+          } else {
+            error(ref.pos, name + " is not an OBJECT IDENTIFIER or RELATIVE-OID value");
+          }
+          const bool fits = partType == Builtin::RelativeOid ||
+                            (partType == Builtin::ObjectIdentifier && !relative && value->arcs.empty());
+          if (!fits)
+            error(ref.pos, name + " is a value of " + builtinName(partType) + ", which cannot stand here");
+          value->arcs.insert(value->arcs.end(), part->arcs.begin(), part->arcs.end());
+        } else {
+          parser.failExpected("an arc");
+        }
+      }
+      parser.next();
+      if (!relative) {
+        if (value->arcs.empty()) parser.fail(first, "an OBJECT IDENTIFIER has arcs");
+        if (value->arcs[0] > 2) parser.fail(first, "the first arc of an OBJECT IDENTIFIER is 0, 1 or 2");
+        if (value->arcs.size() > 1 && value->arcs[0] < 2 && value->arcs[1] > 39)
+          parser.fail(first, "the second arc under 0 or 1 is below 40");
+      }
+      break;
+    }
+    case Builtin::Sequence:
+    case Builtin::Set: {
+      value->kind = Value::Kind::Sequence;
+      const std::vector<Component> components = types_[type].components;
+      std::vector<ValuePtr> given(components.size());
+      std::size_t next = 0;
+      parser.expect(TokenKind::LeftBrace, "'{'");
+      while (!parser.at(TokenKind::RightBrace)) {
+        const Token &name = parser.expect(TokenKind::Identifier, "a component name");
+        std::size_t index = 0;
+        while (index < components.size() && components[index].name != name.text) ++index;
+        if (index == components.size())
+          parser.fail(name, std::string(name.text) + " is not a component of the type");
+        if (given[index]) parser.fail(name, std::string(name.text) + " is given twice");
+        if (builtin == Builtin::Sequence && index < next)
+          parser.fail(name, std::string(name.text) + " comes before the components given before it");
+        next = index + 1;
+        given[index] = readValueAt(components[index].type, scope, parser);
+        if (!parser.accept(TokenKind::Comma)) break;
+      }
+      parser.expect(TokenKind::RightBrace, "'}'");
+      for (std::size_t i = 0; i < components.size(); ++i) {
+        if (given[i]) value->members.push_back({components[i].name, given[i]});
+        else if (components[i].addition == 0 && !components[i].optional && !components[i].defaultValue)
+          parser.fail(first, "the value lacks component " + components[i].name);
+      }
+      break;
+    }
+    case Builtin::SequenceOf:
+    case Builtin::SetOf: {
+      value->kind = Value::Kind::SequenceOf;
+      const TypeId element = types_[type].element;
+      parser.expect(TokenKind::LeftBrace, "'{'");
+      while (!parser.at(TokenKind::RightBrace)) {
+        value->elements.push_back(readValueAt(element, scope, parser));
+        if (!parser.accept(TokenKind::Comma)) break;
+      }
+      parser.expect(TokenKind::RightBrace, "'}'");
+      break;
+    }
+    case Builtin::Choice: {
+      value->kind = Value::Kind::Choice;
+      const Token &name = parser.expect(TokenKind::Identifier, "an alternative");
+      parser.expect(TokenKind::Colon, "':'");
+      const std::vector<Component> &alternatives = types_[type].components;
+      std::size_t index = 0;
+      while (index < alternatives.size() && alternatives[index].name != name.text) ++index;
+      if (index == alternatives.size())
+        parser.fail(name, std::string(name.text) + " is not an alternative of the type");
+      const TypeId alternative = alternatives[index].type;
+      const std::string member = alternatives[index].name;
+      value->members.push_back({member, readValueAt(alternative, scope, parser)});
+      break;
+    }
+    case Builtin::OpenType: parser.fail(first, "values of an open type are not supported");
+    default: {
+      // Character strings and times: a cstring, or a list of strings,
+      // Quadruples {g, p, r, c} and Tuples {column, row}.
+      value->kind = Value::Kind::CharString;
+      auto cell = [&]() {
+        // After "{": a Tuple or a Quadruple, if only numbers follow.
+        std::vector<int64_t> numbers;
+        do {
+          numbers.push_back(readNumber(false, parser.expect(TokenKind::Number, "a number")));
+        } while (parser.accept(TokenKind::Comma));
+        parser.expect(TokenKind::RightBrace, "'}'");
+        if (numbers.size() == 2 && numbers[0] <= 7 && numbers[1] <= 15)
+          value->chars.push_back(static_cast<char32_t>(numbers[0] * 16 + numbers[1]));
+        else if (numbers.size() == 4 && numbers[0] <= 127 && numbers[1] <= 255 && numbers[2] <= 255 &&
+                 numbers[3] <= 255)
+          value->chars.push_back(static_cast<char32_t>((numbers[0] << 24) | (numbers[1] << 16) |
+                                                       (numbers[2] << 8) | numbers[3]));
+        else
+          parser.fail(first, "a Quadruple is {group, plane, row, cell}, a Tuple {column, row}");
+      };
+      auto cstring = [&](const Token &string) {
+        if (!decodeCString(string.text, value->chars)) parser.fail(string, "a cstring is not valid UTF-8");
+      };
+      const bool time = builtin == Builtin::UtcTime || builtin == Builtin::GeneralizedTime;
+      if (parser.at(TokenKind::CString)) {
+        cstring(parser.next());
+      } else if (!time && parser.accept(TokenKind::LeftBrace)) {
+        if (parser.at(TokenKind::Number)) {
+          cell();
+          break;
+        }
+        while (!parser.at(TokenKind::RightBrace)) {
+          if (parser.at(TokenKind::CString)) {
+            cstring(parser.next());
+          } else if (parser.accept(TokenKind::LeftBrace)) {
+            cell();
+          } else {
+            const ValuePtr part = referencedValue(type, scope, parser);
+            value->chars += part->chars;
+          }
+          if (!parser.accept(TokenKind::Comma)) break;
+        }
+        parser.expect(TokenKind::RightBrace, "'}'");
+      } else {
+        expected("a cstring");
+      }
+      break;
+    }
+  }
+  checkValue(type, *value, pos);
+  return value;
+}
+
+// A value outside the type's constraints, or with a character its type
+// does not have, is an error.
+void Resolver::checkValue(TypeId type, const Value &value, SourcePos pos) {
+  const Type &t = types_[type];
+  if (value.kind == Value::Kind::Integer && t.valueRange && !t.valueRange->extensible) {
+    const ValueRange &range = *t.valueRange;
+    if ((range.lower && value.integer < *range.lower) || (range.upper && value.integer > *range.upper))
+      error(pos, "value " + std::to_string(value.integer) + " is outside the type's range " +
+                     bounds(range.lower, range.upper));
+  }
+  if (t.size && !t.size->extensible) {
+    std::optional<uint64_t> count;
+    switch (value.kind) {
+      case Value::Kind::CharString: count = value.chars.size(); break;
+      case Value::Kind::BitString: count = value.bitCount; break;
+      case Value::Kind::OctetString: count = value.octets.size(); break;
+      case Value::Kind::SequenceOf: count = value.elements.size(); break;
+      default: break;
+    }
+    if (count && (*count < t.size->lower || (t.size->upper && *count > *t.size->upper)))
+      error(pos, "value of size " + std::to_string(*count) + " is outside the type's SIZE " +
+                     bounds(int64_t{t.size->lower},
+                            t.size->upper ? std::optional<int64_t>(*t.size->upper) : std::nullopt));
+  }
+  if (value.kind != Value::Kind::CharString) return;
+  for (char32_t c : value.chars) {
+    bool permitted = allowedCharacter(t.builtin, c);
+    if (permitted && t.alphabet && !t.alphabet->extensible) {
+      permitted = false;
+      for (const CharRange &range : t.alphabet->ranges) permitted = permitted || (c >= range.first && c <= range.last);
+    }
+    if (!permitted) {
+      char code[16];
+      std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
+      error(pos, std::string("value has the character ") + code + ", which its type does not permit");
+    }
+  }
+}
+
+}  // namespace zurasn1
