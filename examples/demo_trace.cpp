@@ -15,6 +15,8 @@ void traceEncoding(const char *title, std::vector<unsigned char> octets) {
   entry<ApiPrintHexFn>(SLOT_PRINT_HEX)(env, octets.data(), static_cast<int32_t>(octets.size()));
   std::printf("\ntrace:\n");
   std::fflush(stdout);
+  // Without a compiled module: zurcore's trace codec reads any BER.
+  zurcoreSetCodecs(env, zurcoreTraceCodec(), nullptr);
   entry<ApiSetEncodingRulesFn>(SLOT_SET_ENCODING_RULES)(env, RULES_BER);
   EncBuf in{static_cast<int32_t>(octets.size()), octets.data()};
   void *decoded = nullptr;

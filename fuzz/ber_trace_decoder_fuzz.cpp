@@ -25,6 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     Env *e = zurcoreCreateEnv(apiTbl);
     zurcoreSetPrintHook(e, formattingHook);
     e->encRules = 0;
+    zurcoreSetCodecs(e, zurcoreTraceCodec(), nullptr);
     zurcoreLinkBer(e);
     return e;
   }();

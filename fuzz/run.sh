@@ -5,10 +5,14 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-300}
-command -v clang++ >/dev/null || {
+# libFuzzer's run-time lives in libclang-rt-14-dev; the codec fuzzer compiles
+# the PKIX modules of erlang-src.
+if ! command -v clang++ >/dev/null || ! dpkg-query -W libclang-rt-14-dev >/dev/null 2>&1 ||
+   ! ls /usr/lib/erlang/lib/public_key-*/asn1/PKIX1Explicit88.asn1 >/dev/null 2>&1; then
   apt-get update -qq || true
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends clang >/dev/null
-}
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends clang \
+    libclang-rt-14-dev erlang-src >/dev/null
+fi
 build=build/fuzz
 CC=clang CXX=clang++ cmake -S . -B $build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DZURBASE_FUZZ=ON -DZURBASE_TESTS=OFF >/dev/null

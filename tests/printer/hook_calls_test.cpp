@@ -74,6 +74,7 @@ void printAll(Env *env) {
   const auto record = demo::personnelEncoding();
   zur::apiPrintHex(env, record.data(), static_cast<int32_t>(record.size()));
 
+  zurcoreSetCodecs(env, zurcoreTraceCodec(), nullptr);
   zurcoreLinkBer(env);
   void *data = const_cast<unsigned char *>(record.data());
   auto length = static_cast<int32_t>(record.size());

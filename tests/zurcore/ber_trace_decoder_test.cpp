@@ -17,11 +17,12 @@ struct Decoded {
   int32_t lengthLeft;
 };
 
-// Links the stand-in's BER codec as selecting BER rules does, and decodes.
+// Links the trace codec as selecting BER rules does, and decodes.
 Decoded decode(const void *in, int32_t length, uint32_t flags = 0, int32_t rules = 0) {
   zurtest::TestEnv env;
   env.captureWithHook();
   env->encRules = rules;
+  zurcoreSetCodecs(env.get(), zurcoreTraceCodec(), nullptr);
   zurcoreLinkBer(env.get());
   EXPECT_NE(env->codecA, nullptr);
   EXPECT_EQ(env->codecA->encode, nullptr);

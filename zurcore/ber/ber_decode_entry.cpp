@@ -50,7 +50,8 @@ int berDecode(Env *env, int32_t *pduArg, void **inPtr, int32_t *inLen, void **ou
     Header h;
     HeaderFault f;
     if (!readHeader(in, 0, size, size, der, h, f))
-      return report(env, msgBuf, flags, 'D', f.row, {}, f.derRule, ReportPlace::octet(f.at));
+      return report(env, msgBuf, flags, 'D', f.row, f.octets >= 0 ? ReportArg::of(f.octets) : ReportArg{},
+                    f.derRule, ReportPlace::octet(f.at));
     pdu = pduOfTag(s, h.tag);
     if (pdu == 0) return report(env, msgBuf, flags, 'D', ROW_PDU_TAG, ReportArg::tag(h.tag), nullptr, ReportPlace::octet(0));
     if (pduArg != nullptr) *pduArg = pdu;

@@ -63,7 +63,9 @@ class Decoder {
     detail_ = detail;
     return false;
   }
-  bool failHeader(const HeaderFault &f) { return fail(f.row, f.at, {}, f.derRule); }
+  bool failHeader(const HeaderFault &f) {
+    return fail(f.row, f.at, f.octets >= 0 ? ReportArg::of(f.octets) : ReportArg{}, f.derRule);
+  }
   bool failArena(std::size_t at) { return fail(arena_.faultRow(), at, ReportArg::of(arena_.faultArg())); }
 
   bool header(std::size_t limit, Header &h) {

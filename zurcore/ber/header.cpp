@@ -10,10 +10,11 @@ namespace {
 constexpr uint32_t kMaxTagNumber = 0x3FFF;
 constexpr std::size_t kMaxLengthOctets = 4;
 
-bool fail(HeaderFault &fault, int row, std::size_t at, const char *rule = nullptr) {
+bool fail(HeaderFault &fault, int row, std::size_t at, const char *rule = nullptr, int64_t octets = -1) {
   fault.row = row;
   fault.at = at;
   fault.derRule = rule;
+  fault.octets = octets;
   return false;
 }
 
@@ -37,7 +38,8 @@ bool readHeader(const unsigned char *in, std::size_t pos, std::size_t limit, std
       if (pos >= limit) return fail(fault, overrunRow(limit, inputEnd), pos);
       const unsigned char b = in[pos++];
       number = number << 7 | (b & 0x7Fu);
-      if (number > kMaxTagNumber) return fail(fault, ROW_TAG_TOO_LONG, start);
+      if (number > kMaxTagNumber)
+        return fail(fault, ROW_TAG_TOO_LONG, start, nullptr, static_cast<int64_t>(pos - start));
       if ((b & 0x80) == 0) break;
     }
     if (number < 0x1F) return fail(fault, ROW_TAG_NEEDLESSLY_LONG, start + 1);
@@ -57,7 +59,7 @@ bool readHeader(const unsigned char *in, std::size_t pos, std::size_t limit, std
     h.length = 0;
   } else {
     std::size_t count = lead & 0x7Fu;
-    if (count == 0x7F) return fail(fault, ROW_LENGTH_TOO_LONG, lengthAt);
+    if (count == 0x7F) return fail(fault, ROW_LENGTH_TOO_LONG, lengthAt, nullptr, 127);
     if (count > limit - pos) return fail(fault, overrunRow(limit, inputEnd), limit);
     if (der && in[pos] == 0) return fail(fault, ROW_MISENCODED, lengthAt, "DER: minimal length octets");
     // BER may pad the length with leading zero octets.
@@ -65,7 +67,8 @@ bool readHeader(const unsigned char *in, std::size_t pos, std::size_t limit, std
       ++pos;
       --count;
     }
-    if (count > kMaxLengthOctets) return fail(fault, ROW_LENGTH_TOO_LONG, lengthAt);
+    if (count > kMaxLengthOctets)
+      return fail(fault, ROW_LENGTH_TOO_LONG, lengthAt, nullptr, static_cast<int64_t>(count));
     uint32_t length = 0;
     for (std::size_t k = 0; k < count; ++k) length = length << 8 | in[pos++];
     if (der && length < 0x80) return fail(fault, ROW_MISENCODED, lengthAt, "DER: minimal length octets");

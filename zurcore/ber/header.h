@@ -23,6 +23,7 @@ struct HeaderFault {
   int row = 0;
   std::size_t at = 0;
   const char *derRule = nullptr;
+  int64_t octets = -1;  // the octets of a tag or length too long, else -1
 };
 
 // Reads the header at in[pos], which must end before `limit`; `inputEnd` is

@@ -1,0 +1,106 @@
+// libFuzzer target: zurcore's BER/DER codec on the compiled PKIX modules and
+// the CodecKinds module. The first input octet picks the PDU and the rules;
+// the rest is decoded. A failure must leave its row in the message buffer
+// and nothing allocated; a value that decodes must print and encode under
+// DER (unless it holds an unknown CHOICE alternative, which cannot be
+// encoded), and that encoding must decode again and encode to the same
+// octets.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "zurasn1/zurasn1.h"
+#include "zurbase/format.h"
+#include "zurbase/zurcore.h"
+
+namespace {
+
+int formattingHook(Env *, const char *format, ApiWord w0, ApiWord w1, ApiWord w2, ApiWord w3,
+                   ApiWord w4, ApiWord w5, ApiWord w6, ApiWord w7, ApiWord w8, ApiWord w9) {
+  const ApiWord words[10] = {w0, w1, w2, w3, w4, w5, w6, w7, w8, w9};
+  char text[512];
+  return zurFormatWords(text, sizeof text, format, words);
+}
+
+template <class Fn>
+Fn entry(int slot) {
+  return reinterpret_cast<Fn>(apiTbl[slot]);
+}
+
+std::vector<std::string> modulePaths() {
+  std::vector<std::string> paths;
+  std::stringstream list(ZUR_FUZZ_MODULES);
+  for (std::string path; std::getline(list, path, ';');) paths.push_back(path);
+  return paths;
+}
+
+struct Fixture {
+  std::unique_ptr<zurasn1::Compilation> compiled;
+  Env *env = nullptr;
+  Fixture() {
+    std::ostringstream diagnostics;
+    compiled = zurasn1::Compilation::compileFiles(modulePaths(), diagnostics);
+    if (!compiled) {
+      std::fputs(diagnostics.str().c_str(), stderr);
+      std::abort();
+    }
+    env = zurcoreCreateEnv(apiTbl);
+    zurcoreSetPrintHook(env, formattingHook);
+    env->ctlTbl = compiled->ctlTbl();
+  }
+};
+
+int decode(Env *env, int32_t pdu, const unsigned char *data, std::size_t size, void **value) {
+  int32_t pduArg = pdu;
+  void *in = const_cast<unsigned char *>(data);
+  int32_t length = static_cast<int32_t>(size);
+  *value = nullptr;
+  return env->codecA->decode(env, &pduArg, &in, &length, value, nullptr, env->ctlTbl, 0, env->msgBuf);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+  static Fixture fixture;
+  Env *env = fixture.env;
+  if (size < 1) return 0;
+  const int32_t pdu = static_cast<int32_t>(data[0] >> 1) % static_cast<int32_t>(fixture.compiled->pduCount()) + 1;
+  entry<ApiSetEncodingRulesFn>(SLOT_SET_ENCODING_RULES)(env, (data[0] & 1) != 0 ? RULES_DER : RULES_BER);
+  // A copy of exactly the input's size, so reading past it is caught.
+  std::vector<unsigned char> octets(data + 1, data + size);
+  void *value = nullptr;
+  env->msgBuf[0] = '\0';
+  if (decode(env, pdu, octets.data(), octets.size(), &value) != 0) {
+    if (std::strncmp(env->msgBuf, "D00", 3) != 0) __builtin_trap();
+    return 0;
+  }
+  entry<ApiPrintPduFn>(SLOT_PRINT_PDU)(env, pdu, value);
+  entry<ApiSetEncodingRulesFn>(SLOT_SET_ENCODING_RULES)(env, RULES_DER);
+  void *first = nullptr;
+  int32_t firstLength = 0;
+  if (env->codecA->encode(env, pdu, value, &first, &firstLength, env->ctlTbl, 0, env->msgBuf) != 0) {
+    if (std::strncmp(env->msgBuf, "E0009S", 6) != 0) __builtin_trap();
+    zurcoreFreeValue(env, value);
+    return 0;
+  }
+  entry<ApiSetEncodingRulesFn>(SLOT_SET_ENCODING_RULES)(env, RULES_BER);
+  void *again = nullptr;
+  if (decode(env, pdu, static_cast<unsigned char *>(first), static_cast<std::size_t>(firstLength), &again) != 0)
+    __builtin_trap();
+  entry<ApiSetEncodingRulesFn>(SLOT_SET_ENCODING_RULES)(env, RULES_DER);
+  void *second = nullptr;
+  int32_t secondLength = 0;
+  if (env->codecA->encode(env, pdu, again, &second, &secondLength, env->ctlTbl, 0, env->msgBuf) != 0 ||
+      secondLength != firstLength || std::memcmp(first, second, static_cast<std::size_t>(firstLength)) != 0)
+    __builtin_trap();
+  env->memFree(first);
+  env->memFree(second);
+  zurcoreFreeValue(env, again);
+  zurcoreFreeValue(env, value);
+  return 0;
+}

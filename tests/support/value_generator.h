@@ -1,0 +1,62 @@
+// Test support: random values of any type of compiled tables, laid out as
+// zurcore's codecs read them and within the PER-visible constraints
+// (ranges, sizes, alphabets, enumerators), for round trips through the
+// codecs and their peers. The values are canonical, so that one decoded
+// again prints the same: a present DEFAULT component differs from its
+// default, named bits end in a 1 bit, times carry no trailing zeros, open
+// types agree with the component that selects them.
+#ifndef ZURBASE_TESTS_VALUE_GENERATOR_H
+#define ZURBASE_TESTS_VALUE_GENERATOR_H
+
+#include <cstdint>
+#include <deque>
+#include <random>
+#include <vector>
+
+#include "zurcore/codec/tables.h"
+
+namespace zurtest {
+
+class ValueGenerator {
+ public:
+  // `ctl` must be compiled tables (with zurcore's codec tables behind it).
+  ValueGenerator(const CtlTbl *ctl, uint32_t seed);
+
+  // A fresh value of PDU `pdu`, as apiEncode takes it (for a type held
+  // through an address, the address of that address). It lives as long as
+  // the generator.
+  void *value(int32_t pdu);
+
+  // Nesting below which recursive and repeated parts are left out or empty.
+  int maxDepth = 4;
+  // Most elements of a SEQUENCE OF or SET OF without a size constraint.
+  uint32_t maxElements = 4;
+
+ private:
+  unsigned char *allocate(std::size_t n);
+  uint32_t pick(uint32_t lo, uint32_t hi) { return std::uniform_int_distribution<uint32_t>(lo, hi)(rng_); }
+  bool coin() { return pick(0, 1) == 1; }
+  void fill(uint32_t type, unsigned char *slot, int depth);
+  void fillBody(uint32_t type, unsigned char *v, int depth);
+  void fillComponents(uint32_t type, unsigned char *v, int depth);
+  void fillElements(uint32_t type, unsigned char *v, int depth);
+  void fillChoice(uint32_t type, unsigned char *v, int depth);
+  void fillOpenType(uint32_t type, unsigned char *v, unsigned char *parent, uint32_t parentType,
+                    int depth);
+  void fillInteger(uint32_t type, unsigned char *v);
+  void fillString(uint32_t type, unsigned char *v);
+  void fillBits(uint32_t type, unsigned char *v);
+  void fillOid(unsigned char *v, bool relative);
+  void fillTime(uint32_t type, unsigned char *v);
+  void fillEncoded(unsigned char *v);
+  uint32_t length(uint32_t type, uint32_t fallbackMax);
+  uint32_t character(uint32_t type);
+
+  zurcore::Schema s_;
+  std::mt19937 rng_;
+  std::deque<std::vector<unsigned char>> blocks_;
+};
+
+}  // namespace zurtest
+
+#endif

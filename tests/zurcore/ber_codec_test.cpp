@@ -1,0 +1,238 @@
+// The BER/DER codec on modules compiled by zurasn1: what malformed and
+// non-DER input is told, what BER forms decode to, what DER writes, the
+// trace, and the memory of a decode.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <set>
+#include <string>
+
+#include "tests/support/codec_harness.h"
+
+namespace {
+
+using zurtest::CodecHarness;
+using zurtest::fromHex;
+using zurtest::Octets;
+using zurtest::toHex;
+
+const char *const kRows = R"(
+Rows DEFINITIONS IMPLICIT TAGS ::= BEGIN
+Rec ::= SEQUENCE {
+  a INTEGER,
+  b OCTET STRING OPTIONAL,
+  c [0] BOOLEAN DEFAULT FALSE,
+  s SET OF INTEGER,
+  t [1] EXPLICIT UTCTime OPTIONAL,
+  ...
+}
+Both ::= SET { x [0] INTEGER, y [1] BOOLEAN }
+Flags ::= [APPLICATION 40] BIT STRING { a(0), b(1), c(2) }
+Deep ::= SEQUENCE { next Deep OPTIONAL }
+Shade ::= ENUMERATED { dark(1), light(2) }
+Num ::= INTEGER
+Text ::= IA5String
+Utc ::= UTCTime
+Gen ::= GeneralizedTime
+Blob ::= OCTET STRING
+Pick ::= CHOICE { n INTEGER, t [2] EXPLICIT Text }
+END
+)";
+
+CodecHarness &rows() {
+  static CodecHarness harness({{"rows.asn1", kRows}});
+  return harness;
+}
+
+// Every malformed or non-DER input gives its row, the DER rule it breaks and
+// the offset of the fault; the good BER forms beside them decode.
+TEST(BerCodec, FaultsAreReportedWithRowRuleAndOffset) {
+  const struct {
+    const char *type;
+    int32_t rules;
+    const char *hex;
+    int status;
+    const char *message;
+  } cases[] = {
+      {"Rec", RULES_BER, "3005 020105 3100", 0, ""},
+      {"Rec", RULES_BER, "3005 020105 31", 4, "D0055S: Premature end of input buffer at offset 6.\n"},
+      {"Rec", RULES_BER, "3080 020105 3180 0000 0000", 0, ""},
+      {"Rec", RULES_DER, "3080 020105 3180 0000 0000", 5,
+       "D0037E: Value misencoded or length wrong for value (DER: definite length) at offset 1.\n"},
+      {"Rec", RULES_DER, "308105 020105 3100", 5,
+       "D0037E: Value misencoded or length wrong for value (DER: minimal length octets) at offset 1.\n"},
+      {"Rec", RULES_BER, "3003 020105", 5, "D0049E: Field omitted: 's' at offset 5.\n"},
+      {"Rec", RULES_BER, "3100", 9, "D0034E: PDU and input tags do not match: [UNIVERSAL 17] at offset 0.\n"},
+      {"Rec", RULES_BER, "300A 020105 3100 8503 010203", 0, ""},
+      {"Rec", RULES_DER, "3008 020105 800100 3100", 5,
+       "D0037E: Value misencoded or length wrong for value (DER: DEFAULT value not encoded) at offset 5.\n"},
+      {"Rec", RULES_DER, "3008 020105 800101 3100", 5,
+       "D0037E: Value misencoded or length wrong for value (DER: BOOLEAN TRUE as FF) at offset 7.\n"},
+      {"Rec", RULES_DER, "300B 020105 3106 020102 020101", 5,
+       "D0037E: Value misencoded or length wrong for value (DER: SET OF elements in ascending order) "
+       "at offset 10.\n"},
+      {"Rec", RULES_BER, "3006 02020005 3100", 5, "D0022E: Integer or enumerated value needlessly long at offset 4.\n"},
+      {"Rec", RULES_BER, "300D 020105 2406 0401AA 0401BB 3100", 0, ""},
+      {"Rec", RULES_DER, "300D 020105 2406 0401AA 0401BB 3100", 5,
+       "D0053S: Expected primitive type but found constructed (DER: primitive string form) at offset 5.\n"},
+      {"Rec", RULES_BER, "3080 020105 3100 0001", 5, "D0028E: Non-standard EOC octets at offset 7.\n"},
+      {"Rec", RULES_BER, "3007 0000 020105 3100", 5, "D0058E: Expected tag, found EOC octets at offset 2.\n"},
+      {"Both", RULES_BER, "3106 800101 8101FF", 0, ""},
+      {"Both", RULES_BER, "3106 8101FF 800101", 0, ""},
+      {"Both", RULES_DER, "3106 8101FF 800101", 5,
+       "D0037E: Value misencoded or length wrong for value (DER: SET components in the order of their "
+       "tags) at offset 5.\n"},
+      {"Both", RULES_BER, "3109 800101 800102 8101FF", 5, "D0048E: Field repeated: 'x' at offset 5.\n"},
+      {"Both", RULES_BER, "3108 800101 8101FF 8200", 5,
+       "D0033E: Tag mismatch or tag not expected: [2] at offset 8.\n"},
+      {"Text", RULES_BER, "1680 41 0000", 5, "D0051S: Found primitive encoding with indefinite length at offset 0.\n"},
+      {"Num", RULES_BER, "1F02 01 05", 5, "D0018E: Tag needlessly long at offset 1.\n"},
+      {"Num", RULES_BER, "1F828080 01 05", 10, "D0019E: Tag too long: 4 at offset 0.\n"},
+      {"Blob", RULES_BER, "0485 0100000000", 10, "D0026S: Length too long: 5 at offset 1.\n"},
+      {"Num", RULES_BER, "0209 010000000000000000", 10, "D0023E: Integer or enumerated value too long: 9 at offset 2.\n"},
+      {"Shade", RULES_BER, "0A0105", 17, "D0071S: Value not among the ENUMERATED: 5 at offset 2.\n"},
+      {"Utc", RULES_BER, "170B 393931323331323335395A", 0, ""},
+      {"Utc", RULES_DER, "170B 393931323331323335395A", 12,
+       "D0012S: Out-of-range value in time type (DER: UTCTime as YYMMDDHHMMSSZ) at offset 2.\n"},
+      {"Utc", RULES_DER, "1711 3939313233313233353935392B30313030", 12,
+       "D0013S: Time value must be in universal coordinated time format and must end with 'Z' "
+       "(DER: UTCTime as YYMMDDHHMMSSZ) at offset 2.\n"},
+      {"Utc", RULES_BER, "170D 3939313333313233353935395A", 12, "D0012S: Out-of-range value in time type at offset 2.\n"},
+      {"Gen", RULES_DER, "1811 32303234303232393132333435362E35305A", 12,
+       "D0012S: Out-of-range value in time type (DER: GeneralizedTime as YYYYMMDDHHMMSS[.f]Z) at offset 2.\n"},
+      {"Flags", RULES_DER, "5F2802 0680", 0, ""},
+      {"Flags", RULES_DER, "5F2802 05C4", 5,
+       "D0037E: Value misencoded or length wrong for value (DER: unused bits zero) at offset 3.\n"},
+      {"Flags", RULES_DER, "5F2802 0580", 5,
+       "D0037E: Value misencoded or length wrong for value (DER: no trailing zero bits with named bits) "
+       "at offset 3.\n"},
+      {"Flags", RULES_BER, "5F2802 0800", 5, "D0035E: The first octet is not in the range 0-7 at offset 3.\n"},
+      {"Pick", RULES_BER, "A203 160141", 0, ""},
+      {"Pick", RULES_BER, "0401 41", 5, "D0033E: Tag mismatch or tag not expected: [UNIVERSAL 4] at offset 0.\n"},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(std::string(c.type) + " " + c.hex);
+    zurtest::Decoded d = rows().decode(c.type, c.rules, fromHex(c.hex));
+    EXPECT_EQ(d.status, c.status);
+    EXPECT_EQ(d.message, c.message);
+  }
+}
+
+// BER's freedoms decode to what their DER form holds, which DER writes back.
+TEST(BerCodec, BerFormsDecodeToTheirDerForm) {
+  const struct {
+    const char *type;
+    const char *ber;
+    const char *printed;
+    const char *der;
+  } cases[] = {
+      {"Rec", "3080 020105 2480 0401AA 2480 0401BB 0000 0000 A180 170D 3939313233313233353935395A 0000 "
+              "3180 020103 020101 0000 8401FF 0000",
+       "value Rec ::= \n{\n  a 5,\n  b 'AABB'H,\n  s \n  {\n    3,\n    1\n  },\n"
+       "  t \"991231235959Z\"\n}\n",
+       "3019 020105 0402AABB 3106 020101 020103 A10F 170D 3939313233313233353935395A"},
+      {"Both", "3180 8101FF 800102 0000", "value Both ::= \n{\n  x 2,\n  y TRUE\n}\n", "3106 800102 8101FF"},
+      {"Flags", "7F28 80 0302 0040 0000", "value Flags ::= '40'H\n", "5F2802 0640"},
+      {"Num", "0281 01 80", "value Num ::= -128\n", "020180"},
+      {"Pick", "A280 1603 616263 0000", "value Pick ::= t : \"abc\"\n", "A205 1603616263"},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(std::string(c.type) + " " + c.ber);
+    zurtest::Decoded d = rows().decode(c.type, RULES_BER, fromHex(c.ber));
+    ASSERT_EQ(d.status, 0) << d.message;
+    EXPECT_EQ(rows().print(c.type, d.value), c.printed);
+    zurtest::Encoded e = rows().encode(c.type, RULES_DER, d.value);
+    ASSERT_EQ(e.status, 0) << e.message;
+    EXPECT_EQ(toHex(e.octets), toHex(fromHex(c.der)));
+  }
+}
+
+// With the trace flag, decoding and encoding show one line per element with
+// the component's name, its type, every tag with its length and EOC lines.
+TEST(BerCodec, TraceShowsEveryElementWithItsName) {
+  const Octets ber = fromHex("3080 020105 A180 170D 3939313233313233353935395A 0000 3100 0000");
+  const char *const decodeTrace =
+      "Rec: tag = [UNIVERSAL 16] constructed; length = indef\n"
+      "  a : tag = [UNIVERSAL 2] primitive; length = 1\n"
+      "  s : tag = [UNIVERSAL 17] constructed; length = 0\n";
+  zurtest::Decoded d = rows().decode("Rec", RULES_BER, ber, ZURCORE_FLAG_TRACE);
+  ASSERT_EQ(d.status, 0) << d.message;
+  EXPECT_EQ(d.trace, decodeTrace);
+  zurtest::Encoded e = rows().encode("Rec", RULES_DER, d.value, ZURCORE_FLAG_TRACE);
+  ASSERT_EQ(e.status, 0) << e.message;
+  EXPECT_EQ(e.trace, "");
+}
+
+// Limits: nesting past maxDepth and values past maxAllocation are refused.
+TEST(BerCodec, LimitsBoundDepthAndAllocation) {
+  CodecHarness h({{"rows.asn1", kRows}});
+  ZurcoreLimits limits{4, 600};
+  zurcoreSetLimits(h.env(), &limits);
+  zurtest::Decoded deep = h.decode("Deep", RULES_BER, fromHex("3008 3006 3004 3002 3000"));
+  EXPECT_EQ(deep.status, 10);
+  EXPECT_EQ(deep.message, "D0027S: Size too long: 5 (nesting deeper than the limit) at offset 8.\n");
+  Octets big = fromHex("048203E8");
+  big.resize(big.size() + 1000, 0x5A);
+  zurtest::Decoded blob = h.decode("Blob", RULES_BER, big);
+  EXPECT_EQ(blob.status, 1);
+  EXPECT_EQ(blob.message, "D0082S: Request for output exceeds limit; total bytes requested = 1632 at offset 0.\n");
+  ZurcoreLimits back{};
+  zurcoreSetLimits(h.env(), &back);
+  zurcoreGetLimits(h.env(), &back);
+  EXPECT_EQ(back.maxDepth, ZURCORE_DEFAULT_MAX_DEPTH);
+  EXPECT_EQ(back.maxAllocation, ZURCORE_DEFAULT_MAX_ALLOCATION);
+  EXPECT_EQ(h.decode("Blob", RULES_BER, big).status, 0);
+}
+
+// Counts the blocks a decode takes from memAlloc and gives back.
+std::set<void *> &liveBlocks() {
+  static std::set<void *> blocks;
+  return blocks;
+}
+void *countingAlloc(uint32_t size) {
+  void *p = std::malloc(size);
+  liveBlocks().insert(p);
+  return p;
+}
+void countingFree(void *p) {
+  liveBlocks().erase(p);
+  std::free(p);
+}
+
+// A decode that fails, at any octet of a good encoding cut short, frees
+// everything it took; one that succeeds is freed whole by zurcoreFreeValue;
+// a caller's area holds the value and takes nothing from memAlloc.
+TEST(BerCodec, ArenaIsFreedWholeAndOnFailure) {
+  CodecHarness h({{"rows.asn1", kRows}});
+  h.env()->memAlloc = countingAlloc;
+  h.env()->memFree = countingFree;
+  Octets good = fromHex("3019 020105 0402AABB 3106 020101 020103 A10F 170D 3939313233313233353935395A");
+  ZurcoreLimits small{0, 0};
+  zurcoreSetLimits(h.env(), &small);
+  for (std::size_t cut = 0; cut < good.size(); ++cut) {
+    const Octets part(good.begin(), good.begin() + static_cast<long>(cut));
+    EXPECT_NE(h.decode("Rec", RULES_BER, part).status, 0) << cut;
+    EXPECT_TRUE(liveBlocks().empty()) << cut;
+  }
+  zurtest::Decoded d = h.decode("Rec", RULES_BER, good);
+  ASSERT_EQ(d.status, 0);
+  EXPECT_FALSE(liveBlocks().empty());
+  const std::string printed = h.print("Rec", d.value);
+  h.release(d.value);
+  EXPECT_TRUE(liveBlocks().empty());
+  EXPECT_EQ(zurcoreFreeValue(h.env(), &good), 18);
+  EXPECT_EQ(std::string(h.env()->msgBuf).substr(0, 46), "D0086S: Unrecognized memory object, address = ");
+
+  std::vector<unsigned char> area(64);
+  zurtest::Decoded tooSmall = h.decode("Rec", RULES_BER, good, 0, &area);
+  EXPECT_EQ(tooSmall.status, 1);
+  EXPECT_EQ(tooSmall.message, "D0001S: Output buffer too small; total buffer size: 64 at offset 4.\n");
+  area.resize(4096);
+  zurtest::Decoded inArea = h.decode("Rec", RULES_BER, good, 0, &area);
+  ASSERT_EQ(inArea.status, 0);
+  EXPECT_EQ(inArea.value, area.data());
+  EXPECT_EQ(h.print("Rec", inArea.value), printed);
+  EXPECT_TRUE(liveBlocks().empty());
+}
+
+}  // namespace

@@ -1,0 +1,276 @@
+// The BER/DER codec against peers that no one here wrote: Erlang's asn1ct
+// code for the same modules (random values of every type, both ways) and
+// openssl on the system's CA certificates and on a CRL, a PKCS#8 key and a
+// PKCS#10 request it makes here. The peers run on the host build only.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#ifdef ZUR_PEERS
+#include <unistd.h>
+#endif
+
+#include "tests/support/codec_harness.h"
+#include "tests/support/value_generator.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using zurtest::CodecHarness;
+using zurtest::fromHex;
+using zurtest::Octets;
+using zurtest::toHex;
+
+#ifndef ZUR_PEERS
+TEST(BerPeers, RunOnTheHostBuildOnly) {
+  GTEST_SKIP() << "Erlang's asn1ct and openssl are the codec's peers on the host build only";
+}
+#else
+
+std::string run(const std::string &command) {
+  std::string out;
+  if (std::FILE *p = popen(command.c_str(), "r")) {
+    char buf[4096];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
+    pclose(p);
+  }
+  return out;
+}
+
+std::string erlangLib(const std::string &relative) {
+  for (const auto &dir : fs::directory_iterator("/usr/lib/erlang/lib"))
+    if (dir.path().filename().string().starts_with("public_key-")) return (dir.path() / relative).string();
+  return {};
+}
+
+std::vector<std::string> pkixModules() {
+  return {erlangLib("asn1/PKIX1Explicit88.asn1"), erlangLib("asn1/PKIX1Implicit88.asn1"),
+          erlangLib("asn1/PKIX1Algorithms88.asn1")};
+}
+
+std::string kindsModule() { return std::string(ZURBASE_TEST_DATA) + "/codec/CodecKinds.asn1"; }
+
+std::string workDir(const std::string &name) {
+  const fs::path dir = fs::temp_directory_path() / ("zur_ber_peers_" + std::to_string(getpid())) / name;
+  fs::create_directories(dir);
+  return dir.string();
+}
+
+// Asks the Erlang peer to decode each "Module Type HEX" line and encode what
+// it decoded; one answer per line.
+std::vector<std::string> askErlang(const std::string &rules, const std::vector<std::string> &lines) {
+  const std::string dir = workDir("erlang-" + rules);
+  const std::string requests = dir + "/requests.txt";
+  std::ofstream(requests) << [&] {
+    std::string all;
+    for (const auto &l : lines) all += l + "\n";
+    return all;
+  }();
+  const std::string out = run("escript " + std::string(ZURBASE_SOURCE_DIR) + "/tests/support/asn1_peer.escript " +
+                              rules + " " + dir + " " + kindsModule() + " " +
+                              erlangLib("src/OTP-PUB-KEY.erl") + " < " + requests + " 2>&1");
+  std::vector<std::string> answers;
+  std::istringstream in(out.substr(out.find("ready\n") == std::string::npos ? out.size() : out.find("ready\n") + 6));
+  for (std::string line; std::getline(in, line);) answers.push_back(line);
+  EXPECT_EQ(answers.size(), lines.size()) << out.substr(0, 2000);
+  return answers;
+}
+
+const char *typeName(const CtlTbl *ctl, int32_t pdu) { return ctl->types[ctl->pduTypes[pdu - 1]].name; }
+
+struct Case {
+  std::string type;
+  std::string printed;  // the random value as printed
+  Octets ours;          // our encoding of it
+};
+
+// Random values of every type, encoded here, decoded and encoded again by
+// Erlang: under DER the octets are the same, under BER the value decoded
+// from Erlang's octets prints as the value itself.
+void agreeWithErlang(CodecHarness &h, const std::string &erlangModule, int32_t rules, int perType,
+                     std::size_t &checked) {
+  const std::string rulesName = rules == RULES_DER ? "der" : "ber";
+  zurtest::ValueGenerator generator(h.compiled().ctlTbl(), 22 + rules);
+  std::vector<Case> cases;
+  std::vector<std::string> lines;
+  for (int32_t pdu = 1; pdu <= static_cast<int32_t>(h.compiled().pduCount()); ++pdu) {
+    const std::string type = typeName(h.compiled().ctlTbl(), pdu);
+    for (int k = 0; k < perType; ++k) {
+      void *value = generator.value(pdu);
+      zurtest::Encoded e = h.encode(type, rules, value);
+      ASSERT_EQ(e.status, 0) << type << ": " << e.message;
+      cases.push_back(Case{type, h.print(type, value), e.octets});
+      lines.push_back(erlangModule + " " + type + " " + toHex(e.octets));
+    }
+  }
+  const std::vector<std::string> answers = askErlang(rulesName, lines);
+  for (std::size_t i = 0; i < cases.size() && i < answers.size(); ++i) {
+    const Case &c = cases[i];
+    SCOPED_TRACE(rulesName + " " + c.type + " " + toHex(c.ours));
+    // Types the peer's modules do not have under this name are not compared.
+    if (answers[i].find("error error:undef") == 0 || answers[i].find("function_clause") != std::string::npos &&
+                                                         answers[i].find("'" + c.type + "'") != std::string::npos)
+      continue;
+    ASSERT_EQ(answers[i].substr(0, 3), "ok ") << answers[i];
+    const Octets theirs = fromHex(answers[i].substr(3));
+    if (rules == RULES_DER) EXPECT_EQ(toHex(theirs), toHex(c.ours));
+    zurtest::Decoded d = h.decode(c.type, rules, theirs);
+    ASSERT_EQ(d.status, 0) << d.message;
+    EXPECT_EQ(h.print(c.type, d.value), c.printed);
+    h.release(d.value);
+    ++checked;
+  }
+}
+
+TEST(BerPeers, ErlangAgreesOnRandomValuesOfEveryType) {
+  CodecHarness kinds(std::vector<std::string>{kindsModule()});
+  CodecHarness pkix(pkixModules());
+  for (int32_t rules : {RULES_BER, RULES_DER}) {
+    std::size_t checked = 0;
+    agreeWithErlang(kinds, "CodecKinds", rules, 30, checked);
+    EXPECT_GE(checked, 30 * kinds.compiled().pduCount());
+    std::size_t pkixChecked = 0;
+    agreeWithErlang(pkix, "OTP-PUB-KEY", rules, 4, pkixChecked);
+    EXPECT_GE(pkixChecked, 4 * pkix.compiled().pduCount() * 3 / 4);
+  }
+}
+
+// "{ 2 5 4 3 }" -> "2.5.4.3"
+std::string dotted(const std::string &arcs) {
+  std::istringstream in(arcs);
+  std::string out, arc;
+  while (in >> arc)
+    if (arc != "{" && arc != "}") out += (out.empty() ? "" : ".") + arc;
+  return out;
+}
+
+// "110505093737Z" (UTCTime) or "20500101000000Z" as openssl shows it.
+std::string opensslDate(std::string t) {
+  static const char *const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                       "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  if (t.size() == 13) t = (std::stoi(t.substr(0, 2)) < 50 ? "20" : "19") + t;
+  char out[32];
+  std::snprintf(out, sizeof out, "%s %2d %s:%s:%s %s GMT", months[std::stoi(t.substr(4, 2)) - 1],
+                std::stoi(t.substr(6, 2)), t.substr(8, 2).c_str(), t.substr(10, 2).c_str(),
+                t.substr(12, 2).c_str(), t.substr(0, 4).c_str());
+  return out;
+}
+
+std::string stripZeros(std::string hex) {
+  while (hex.size() > 1 && hex[0] == '0') hex.erase(0, 1);
+  return hex;
+}
+
+TEST(BerPeers, CaCertificatesRoundTripAndAgreeWithOpenssl) {
+  CodecHarness h(pkixModules());
+  std::map<std::string, std::string> extensionNames;  // OID -> openssl's name
+  std::size_t count = 0;
+  for (const auto &entry : fs::directory_iterator("/usr/share/ca-certificates/mozilla")) {
+    const std::string crt = entry.path().string();
+    SCOPED_TRACE(crt);
+    const Octets der = fromHex(run("openssl x509 -in '" + crt + "' -outform DER | od -An -v -tx1"));
+    zurtest::Decoded d = h.decode("Certificate", RULES_DER, der);
+    ASSERT_EQ(d.status, 0) << d.message;
+    zurtest::Encoded e = h.encode("Certificate", RULES_DER, d.value);
+    ASSERT_EQ(e.status, 0) << e.message;
+    EXPECT_EQ(toHex(e.octets), toHex(der));
+    const std::string printed = h.print("Certificate", d.value);
+    const std::string info = run("openssl x509 -in '" + crt +
+                                 "' -noout -serial -dates -issuer -nameopt RFC2253,dump_all,dump_der,oid -text");
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(printed, m, std::regex("serialNumber '([0-9A-F]+)'H")));
+    EXPECT_NE(info.find("serial=" + stripZeros(m[1]) + "\n"), std::string::npos) << m[1];
+    std::vector<std::string> times;
+    for (std::sregex_iterator it(printed.begin(), printed.end(), std::regex("(utcTime|generalTime) : \"([0-9Z]+)\"")), end;
+         it != end; ++it)
+      times.push_back((*it)[2]);
+    ASSERT_GE(times.size(), 2u);
+    EXPECT_NE(info.find("notBefore=" + opensslDate(times[0]) + "\n"), std::string::npos) << times[0];
+    EXPECT_NE(info.find("notAfter=" + opensslDate(times[1]) + "\n"), std::string::npos) << times[1];
+    // The issuer: its RDNs last first, as RFC 2253 writes them.
+    const std::size_t from = printed.find("  issuer ");
+    const std::string issuer = printed.substr(from, printed.find("  validity ") - from);
+    std::vector<std::string> rdns;
+    std::string rdn;
+    for (std::sregex_iterator it(issuer.begin(), issuer.end(),
+                                 std::regex("(\\n      \\{|type (\\{[ 0-9]+\\}),\\s+value '([0-9A-F]+)'H)")),
+         end;
+         it != end; ++it) {
+      if ((*it)[2].matched) {
+        rdn += (rdn.empty() ? "" : "+") + dotted((*it)[2]) + "=#" + std::string((*it)[3]);
+      } else if (!rdn.empty()) {
+        rdns.insert(rdns.begin(), rdn);
+        rdn.clear();
+      }
+    }
+    if (!rdn.empty()) rdns.insert(rdns.begin(), rdn);
+    std::string rfc2253;
+    for (const auto &r : rdns) rfc2253 += (rfc2253.empty() ? "" : ",") + r;
+    EXPECT_NE(info.find("issuer=" + rfc2253 + "\n"), std::string::npos) << rfc2253;
+    // The extensions, in order, by the names openssl gives their OIDs.
+    std::string ours, theirs;
+    for (std::sregex_iterator it(printed.begin(), printed.end(), std::regex("extnID (\\{[ 0-9]+\\})")), end;
+         it != end; ++it) {
+      const std::string oid = dotted((*it)[1]);
+      if (!extensionNames.count(oid)) {
+        const std::string line = run("openssl asn1parse -genstr OID:" + oid);
+        extensionNames[oid] = line.substr(line.find(':', line.find("OBJECT")) + 1);
+        extensionNames[oid].pop_back();  // the line feed
+      }
+      ours += extensionNames[oid] + "\n";
+    }
+    for (std::sregex_iterator it(info.begin(), info.end(), std::regex("\\n {12}([^ \\n][^\\n]*?): ?(critical)?\\n")),
+         end;
+         it != end; ++it)
+      theirs += std::string((*it)[1]) + "\n";
+    EXPECT_EQ(ours, theirs);
+    h.release(d.value);
+    ++count;
+  }
+  EXPECT_GE(count, 100u);
+}
+
+// A CRL, a PKCS#8 private key and a PKCS#10 request made by openssl here
+// decode and encode back to the same octets.
+TEST(BerPeers, OpensslCrlKeyAndRequestRoundTrip) {
+  const std::string dir = workDir("openssl");
+  run(std::string(ZURBASE_TEST_DATA) + "/make_crl.sh " + dir + " 40 >/dev/null 2>&1");
+  run("cd " + dir + " && openssl genpkey -algorithm RSA -pkeyopt rsa_keygen_bits:1024 -out key.pem 2>/dev/null &&"
+      " openssl pkcs8 -topk8 -nocrypt -in key.pem -outform DER -out key.der &&"
+      " openssl req -new -key key.pem -subj '/CN=zurbase codec test/O=zurbase' -outform DER -out req.der");
+  const auto octets = [&](const std::string &file) { return fromHex(run("od -An -v -tx1 " + dir + "/" + file)); };
+  const std::string asn1 = erlangLib("asn1/");
+  const struct {
+    std::vector<std::string> modules;
+    const char *type;
+    const char *file;
+  } cases[] = {
+      {pkixModules(), "CertificateList", "crl.der"},
+      {{asn1 + "PKCS-8.asn1"}, "PrivateKeyInfo", "key.der"},
+      {{asn1 + "InformationFramework.asn1", asn1 + "PKIX1Explicit88.asn1", asn1 + "PKIX1Implicit88.asn1",
+        asn1 + "PKIX1Algorithms88.asn1", asn1 + "PKCS-7.asn1", asn1 + "PKCS-10.asn1"},
+       "CertificationRequest", "req.der"},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.file);
+    CodecHarness h(c.modules);
+    const Octets der = octets(c.file);
+    ASSERT_FALSE(der.empty());
+    zurtest::Decoded d = h.decode(c.type, RULES_DER, der);
+    ASSERT_EQ(d.status, 0) << d.message;
+    zurtest::Encoded e = h.encode(c.type, RULES_DER, d.value);
+    ASSERT_EQ(e.status, 0) << e.message;
+    EXPECT_EQ(toHex(e.octets), toHex(der));
+  }
+}
+
+#endif
+
+}  // namespace
