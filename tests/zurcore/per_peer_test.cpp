@@ -1,30 +1,55 @@
-// PER checked against a peer that no one here wrote: Erlang's asn1 encodes
-// the personnel records of X.691 Annex A under per and uper, and this codec
-// must give the same octets for the same value (taken from Erlang's BER
-// encoding of it) and read Erlang's octets back to that value.
+// PER against peers that no one here wrote, on the host build: Erlang's
+// asn1ct (per and uper) for the personnel records of X.691 Annex A and for
+// random values of the PerKinds module, both ways, octet for octet; asn1c's
+// generated UNALIGNED PER codec as a second opinion on what it can compile.
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <memory>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "library/entry_points.h"
-#include "tests/support/test_env.h"
-#include "zurasn1/zurasn1.h"
+#ifdef ZUR_PEERS
+#include <unistd.h>
+#endif
+
+#include "tests/support/codec_harness.h"
+#include "tests/support/value_generator.h"
 
 namespace {
 
+#ifndef ZUR_PEERS
+TEST(PerPeers, RunOnTheHostBuildOnly) {
+  GTEST_SKIP() << "Erlang's asn1ct and asn1c are the PER codec's peers on the host build only";
+}
+#else
+
+namespace fs = std::filesystem;
+using zurtest::CodecHarness;
+using zurtest::fromHex;
+using zurtest::Octets;
+using zurtest::toHex;
+
+const std::string kSupport = std::string(ZURBASE_SOURCE_DIR) + "/tests/support/";
+const std::string kKinds = std::string(ZURBASE_TEST_DATA) + "/codec/PerKinds.asn1";
+
 std::string run(const std::string &command) {
   std::string out;
-  FILE *p = popen(command.c_str(), "r");
-  if (p == nullptr) return out;
-  char buf[4096];
-  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
-  pclose(p);
-  while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
+  if (std::FILE *p = popen(command.c_str(), "r")) {
+    char buf[4096];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
+    pclose(p);
+  }
+  while (!out.empty() && out.back() == '\n') out.pop_back();
   return out;
+}
+
+std::string workDir(const std::string &name) {
+  const fs::path dir = fs::temp_directory_path() / ("zur_per_peers_" + std::to_string(getpid())) / name;
+  fs::create_directories(dir);
+  return dir.string();
 }
 
 std::string quoted(const std::string &s) {
@@ -33,116 +58,143 @@ std::string quoted(const std::string &s) {
   return q + "'";
 }
 
-std::vector<unsigned char> fromHex(const std::string &hex) {
-  std::vector<unsigned char> v;
-  for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
-    v.push_back(static_cast<unsigned char>(std::stoul(hex.substr(i, 2), nullptr, 16)));
-  return v;
+const char *variant(int32_t rules) { return rules == RULES_PER_ALIGNED ? "per" : "uper"; }
+
+// Erlang's encoding of a value it is given as an Erlang term.
+Octets erlangEncoding(const std::string &rules, const std::string &file, const std::string &type,
+                      const std::string &term) {
+  const std::string out = run("escript " + kSupport + "asn1_encode_term.escript " + rules + " " +
+                              workDir("term-" + rules) + " " + file + " " + type + " " +
+                              quoted(term) + " 2>&1");
+  EXPECT_EQ(out.find_first_not_of("0123456789ABCDEF"), std::string::npos) << out;
+  return fromHex(out);
 }
-
-std::string toHex(const void *data, std::size_t n) {
-  static const char digits[] = "0123456789ABCDEF";
-  std::string s;
-  for (std::size_t i = 0; i < n; ++i) {
-    unsigned char c = static_cast<const unsigned char *>(data)[i];
-    s += digits[c >> 4];
-    s += digits[c & 15];
-  }
-  return s;
-}
-
-bool haveErlang() { return run("command -v escript") != ""; }
-
-// Erlang's encoding of a value written as an Erlang term.
-std::string erlangEncoding(const std::string &rules, const std::string &file,
-                           const std::string &type, const std::string &term) {
-  std::string dir = ::testing::TempDir() + "per_peer_" + rules;
-  return run("escript " ZURBASE_TEST_SUPPORT "/asn1_encode_term.escript " + rules + " " + dir +
-             " " + file + " " + type + " " + quoted(term) + " 2>&1");
-}
-
-// The compiled module in an Env, and what this library's codecs make of values.
-class Codec {
- public:
-  explicit Codec(const std::string &file) {
-    std::ostringstream diagnostics;
-    compilation_ = zurasn1::Compilation::compileFiles({file}, diagnostics);
-    EXPECT_NE(compilation_, nullptr) << diagnostics.str();
-    if (compilation_ != nullptr) env_->ctlTbl = compilation_->ctlTbl();
-  }
-  bool ok() const { return compilation_ != nullptr; }
-  int pdu(const char *name) const { return compilation_->pduNumber(name); }
-
-  // The encoding in hexadecimal, or the report.
-  std::string encode(int rules, int pdu, void *value) {
-    zur::apiSetEncodingRules(env_.get(), rules);
-    EncBuf out{0, nullptr};
-    if (zur::apiEncode(env_.get(), pdu, value, &out) != 0) return env_->msgBuf;
-    std::string hex = toHex(out.value, static_cast<std::size_t>(out.length));
-    env_->memFree(out.value);
-    return hex;
-  }
-  // The decoded value (null, with the report in `error`, on a failure).
-  void *decode(int rules, int pdu, const std::string &hex, std::string &error) {
-    zur::apiSetEncodingRules(env_.get(), rules);
-    std::vector<unsigned char> octets = fromHex(hex);
-    EncBuf in{static_cast<int32_t>(octets.size()), octets.data()};
-    void *value = nullptr;
-    int32_t pduArg = pdu;
-    if (zur::apiDecode(env_.get(), &pduArg, &in, &value) != 0) {
-      error = env_->msgBuf;
-      return nullptr;
-    }
-    return value;
-  }
-  std::string print(int pdu, void *value) {
-    env_.captureWithHook();
-    zur::apiPrintPdu(env_.get(), pdu, value);
-    return zurtest::hookText();
-  }
-  void release(void *value) { zurcoreFreeValue(env_.get(), value); }
-
- private:
-  zurtest::TestEnv env_;
-  std::unique_ptr<zurasn1::Compilation> compilation_;
-};
-
-const char *const kChildren =
-    "[{'ChildInformation',{'Name',\"Ralph\",\"T\",\"Smith\"},\"19571111\"%s},"
-    "{'ChildInformation',{'Name',\"Susan\",\"B\",\"Jones\"},\"19590717\"%s}]";
 
 std::string personnelRecord(bool withSex) {
-  char children[256];
-  std::snprintf(children, sizeof children, kChildren, withSex ? ",asn1_NOVALUE" : "",
-                withSex ? ",female" : "");
-  return std::string("{'PersonnelRecord',{'Name',\"John\",\"P\",\"Smith\"},\"Director\",51,") +
-         "\"19710917\",{'Name',\"Mary\",\"T\",\"Smith\"}," + children + "}";
+  const std::string absent = withSex ? ",asn1_NOVALUE" : "", female = withSex ? ",female" : "";
+  return "{'PersonnelRecord',{'Name',\"John\",\"P\",\"Smith\"},\"Director\",51,\"19710917\","
+         "{'Name',\"Mary\",\"T\",\"Smith\"},"
+         "[{'ChildInformation',{'Name',\"Ralph\",\"T\",\"Smith\"},\"19571111\"" + absent + "},"
+         "{'ChildInformation',{'Name',\"Susan\",\"B\",\"Jones\"},\"19590717\"" + female + "}]}";
 }
 
+// The record, as Erlang encodes it in BER, decoded here and encoded under
+// PER gives Erlang's PER octets; Erlang's PER octets decode here to the same
+// value.
 TEST(PerPeers, AnnexARecordsEncodeAsErlangDoesAndDecodeBack) {
-  if (!haveErlang()) GTEST_SKIP() << "escript (erlang-asn1) is not installed";
-  for (const char *module : {"PersonnelA1", "PersonnelA2", "PersonnelA3"}) {
-    const std::string file = std::string(ZURBASE_TEST_DATA "/asn1/") + module + ".asn1";
-    const std::string term = personnelRecord(std::string(module) == "PersonnelA3");
-    Codec codec(file);
-    ASSERT_TRUE(codec.ok()) << module;
-    const int pdu = codec.pdu("PersonnelRecord");
-    std::string error;
-    void *value = codec.decode(RULES_BER, pdu, erlangEncoding("ber", file, "PersonnelRecord", term),
-                               error);
-    ASSERT_NE(value, nullptr) << module << ": " << error;
-    const std::string printed = codec.print(pdu, value);
-    for (const auto &[rules, name] : {std::pair{RULES_PER_ALIGNED, "per"}, {RULES_PER, "uper"}}) {
-      SCOPED_TRACE(std::string(module) + " " + name);
-      const std::string theirs = erlangEncoding(name, file, "PersonnelRecord", term);
-      EXPECT_EQ(codec.encode(rules, pdu, value), theirs);
-      void *back = codec.decode(rules, pdu, theirs, error);
-      ASSERT_NE(back, nullptr) << error;
-      EXPECT_EQ(codec.print(pdu, back), printed);
-      codec.release(back);
+  for (const std::string module : {"PersonnelA1", "PersonnelA2", "PersonnelA3"}) {
+    const std::string file = std::string(ZURBASE_TEST_DATA) + "/asn1/" + module + ".asn1";
+    const std::string term = personnelRecord(module == "PersonnelA3");
+    CodecHarness h(std::vector<std::string>{file});
+    zurtest::Decoded ber = h.decode("PersonnelRecord", RULES_BER,
+                                    erlangEncoding("ber", file, "PersonnelRecord", term));
+    ASSERT_EQ(ber.status, 0) << module << ": " << ber.message;
+    const std::string printed = h.print("PersonnelRecord", ber.value);
+    for (int32_t rules : {RULES_PER_ALIGNED, RULES_PER}) {
+      SCOPED_TRACE(module + " " + variant(rules));
+      const Octets theirs = erlangEncoding(variant(rules), file, "PersonnelRecord", term);
+      zurtest::Encoded ours = h.encode("PersonnelRecord", rules, ber.value);
+      ASSERT_EQ(ours.status, 0) << ours.message;
+      EXPECT_EQ(toHex(ours.octets), toHex(theirs));
+      zurtest::Decoded back = h.decode("PersonnelRecord", rules, theirs);
+      ASSERT_EQ(back.status, 0) << back.message;
+      EXPECT_EQ(back.consumed, static_cast<int32_t>(theirs.size()));
+      EXPECT_EQ(h.print("PersonnelRecord", back.value), printed);
     }
-    codec.release(value);
   }
 }
+
+// Asks the Erlang peer to decode each "Module Type HEX" line and encode what
+// it decoded; one answer per line.
+std::vector<std::string> askErlang(const std::string &rules, const std::vector<std::string> &lines) {
+  const std::string dir = workDir("erlang-" + rules);
+  std::ofstream(dir + "/requests.txt") << [&] {
+    std::string all;
+    for (const auto &l : lines) all += l + "\n";
+    return all;
+  }();
+  const std::string out = run("escript " + kSupport + "asn1_peer.escript " + rules + " " + dir +
+                              " " + kKinds + " < " + dir + "/requests.txt 2>&1");
+  const std::size_t ready = out.find("ready\n");
+  std::vector<std::string> answers;
+  std::istringstream in(ready == std::string::npos ? "" : out.substr(ready + 6));
+  for (std::string line; std::getline(in, line);) answers.push_back(line);
+  EXPECT_EQ(answers.size(), lines.size()) << out.substr(0, 2000);
+  return answers;
+}
+
+struct Case {
+  std::string type;
+  std::string printed;
+  Octets ours;
+};
+
+std::vector<Case> randomCases(CodecHarness &h, int32_t rules, const std::vector<std::string> &types,
+                              int perType) {
+  zurtest::ValueGenerator generator(h.compiled().ctlTbl(), 23 + rules);
+  std::vector<Case> cases;
+  for (const std::string &type : types) {
+    for (int k = 0; k < perType; ++k) {
+      void *value = generator.value(h.pdu(type));
+      zurtest::Encoded e = h.encode(type, rules, value);
+      EXPECT_EQ(e.status, 0) << type << ": " << e.message;
+      cases.push_back(Case{type, h.print(type, value), e.octets});
+    }
+  }
+  return cases;
+}
+
+// Random values of every type of PerKinds: Erlang decodes our octets and
+// encodes them again to the same octets, and its octets decode here to the
+// value we encoded.
+TEST(PerPeers, ErlangAgreesOnRandomValuesOctetForOctet) {
+  CodecHarness h(std::vector<std::string>{kKinds});
+  std::vector<std::string> types;
+  for (int32_t pdu = 1; pdu <= static_cast<int32_t>(h.compiled().pduCount()); ++pdu)
+    types.push_back(h.compiled().ctlTbl()->types[h.compiled().ctlTbl()->pduTypes[pdu - 1]].name);
+  for (int32_t rules : {RULES_PER_ALIGNED, RULES_PER}) {
+    const std::vector<Case> cases = randomCases(h, rules, types, 25);
+    std::vector<std::string> lines;
+    for (const Case &c : cases) lines.push_back("PerKinds " + c.type + " " + toHex(c.ours));
+    const std::vector<std::string> answers = askErlang(variant(rules), lines);
+    for (std::size_t i = 0; i < cases.size() && i < answers.size(); ++i) {
+      const Case &c = cases[i];
+      SCOPED_TRACE(std::string(variant(rules)) + " " + c.type + " " + toHex(c.ours) + "\n" + c.printed);
+      ASSERT_EQ(answers[i].substr(0, 3), "ok ") << answers[i];
+      const Octets theirs = fromHex(answers[i].substr(3));
+      EXPECT_EQ(toHex(theirs), toHex(c.ours));
+      zurtest::Decoded d = h.decode(c.type, rules, theirs);
+      ASSERT_EQ(d.status, 0) << d.message;
+      EXPECT_EQ(h.print(c.type, d.value), c.printed);
+      h.release(d.value);
+    }
+  }
+}
+
+// asn1c's converter for the part of PerKinds it compiles (the module up to
+// the comment that says where it stops), built here; it decodes our UNALIGNED
+// octets of Message and encodes them again to the same octets.
+TEST(PerPeers, Asn1cAgreesOnUnalignedMessages) {
+  const std::string dir = workDir("asn1c");
+  std::ifstream in(kKinds);
+  std::ofstream cut(dir + "/PerKindsAsn1c.asn1");
+  for (std::string line; std::getline(in, line) && line.find("asn1c 0.9.28 cannot take") == std::string::npos;)
+    cut << line << "\n";
+  cut << "END\n";
+  cut.close();
+  const std::string built = run("cd " + dir + " && asn1c -gen-PER -fcompound-names PerKindsAsn1c.asn1 >/dev/null 2>&1"
+                                " && cc -O1 -w -I. -DPDU=Message -o peer *.c -lm 2>&1 && echo built");
+  ASSERT_NE(built.find("built"), std::string::npos) << built;
+  CodecHarness h(std::vector<std::string>{kKinds});
+  for (const Case &c : randomCases(h, RULES_PER, {"Message"}, 25)) {
+    SCOPED_TRACE(toHex(c.ours) + "\n" + c.printed);
+    std::ofstream(dir + "/in.per", std::ios::binary)
+        .write(reinterpret_cast<const char *>(c.ours.data()), static_cast<std::streamsize>(c.ours.size()));
+    EXPECT_EQ(run("cd " + dir + " && ./peer -iper -oper in.per | od -An -v -tx1 | tr -d ' \\n' | tr a-f A-F"),
+              toHex(c.ours));
+  }
+}
+
+#endif
 
 }  // namespace
