@@ -1,0 +1,325 @@
+#include "compiler/c_names.h"
+
+#include <map>
+#include <set>
+
+#include "zurbase/ctltbl.h"
+
+namespace zurasn1 {
+namespace {
+
+// C and C++ keywords that ASN.1 identifiers (lower-case initial) can spell,
+// and "mask", the presence mask's member in every SEQUENCE and SET.
+const std::set<std::string> kReservedMembers = {
+    "alignas", "alignof", "and", "asm", "auto", "bool", "break", "case", "catch", "char",
+    "class", "const", "constexpr", "continue", "default", "delete", "do", "double", "else",
+    "enum", "explicit", "export", "extern", "false", "float", "for", "friend", "goto", "if",
+    "inline", "int", "long", "mask", "mutable", "namespace", "new", "noexcept", "not",
+    "nullptr", "operator", "or", "private", "protected", "public", "register", "requires",
+    "restrict", "return", "short", "signed", "sizeof", "static", "struct", "switch", "template",
+    "this", "throw", "true", "try", "typedef", "typeid", "typename", "union", "unsigned",
+    "using", "virtual", "void", "volatile", "while", "xor"};
+
+// Type names the included headers declare (type references begin with a
+// capital, so only these can meet them).
+const std::set<std::string> kReservedTypes = {
+    "ApiWord", "CtlTbl", "EncodedValue", "Env", "FieldDesc", "INFINITY", "MixedReal", "NAN",
+    "TimeValue", "TypeDesc", "TypeKind", "ZurAlphabet", "ZurBits", "ZurBmpChars", "ZurBuiltin",
+    "ZurChars", "ZurCodecTbl", "ZurComponent", "ZurEnum", "ZurHugeInt", "ZurNamed", "ZurObject",
+    "ZurOctets", "ZurOid", "ZurOpenType", "ZurRange", "ZurRelativeOid", "ZurSize", "ZurTables",
+    "ZurTag", "ZurType", "ZurUniversalChars"};
+
+bool isConstructedKind(uint32_t kind) { return scalarCTypeOfKind(kind) == nullptr; }
+
+class Namer {
+ public:
+  Namer(const Model &model, const Layout &layout) : model_(model), layout_(layout) {}
+
+  CNames run() {
+    const std::size_t n = layout_.types.size();
+    c_.types.resize(n);
+    for (const std::string &m : model_.modules) c_.moduleNames.push_back(cIdentifier(m));
+    assignModules();
+    nameAssigned();
+    mergeShapes();
+    nameAnonymous();
+    order();
+    groupHeaders();
+    return std::move(c_);
+  }
+
+ private:
+  CtlType original(CtlType t) const { return layout_.types[t].original; }
+  // Copies are pointer-held or renamed PDU types.
+  bool isPduCopy(CtlType t) const {
+    return original(t) != t && (layout_.types[t].typeFlags & TYPE_BY_POINTER) == 0;
+  }
+
+  void assignModules() {
+    for (CtlType t = 0; t < layout_.types.size(); ++t) c_.types[t].module = model_.types.empty() ? 0 : model_.types[layout_.types[t].model].module;
+    for (std::size_t p = 0; p < model_.pdus.size(); ++p) c_.types[layout_.pduTypes[p]].module = model_.pdus[p].module;
+  }
+
+  // Assigned types and renamed PDUs keep their names; a name that two
+  // modules assign, or that the included headers declare, gets its
+  // module's name in front.
+  void nameAssigned() {
+    std::map<std::string, int> uses;
+    std::vector<CtlType> named;
+    for (CtlType t = 0; t < layout_.types.size(); ++t) {
+      const TypeLayout &l = layout_.types[t];
+      if (l.name.empty() || (original(t) != t && !isPduCopy(t))) continue;
+      named.push_back(t);
+      ++uses[cIdentifier(l.name)];
+    }
+    for (CtlType t : named) {
+      std::string base = cIdentifier(layout_.types[t].name);
+      if (uses[base] > 1 || kReservedTypes.count(base) != 0) base = c_.moduleNames[c_.types[t].module] + "_" + base;
+      CType &c = c_.types[t];
+      c.name = c.expr = c.macroPrefix = base;
+      c.isStruct = c.structure = isConstructedKind(layout_.types[t].kind) && original(t) == t;
+    }
+    for (CtlType t = 0; t < layout_.types.size(); ++t) {
+      CType &c = c_.types[t];
+      const TypeLayout &l = layout_.types[t];
+      if (c.expr.empty() && !isConstructedKind(l.kind)) c.expr = scalarCTypeOfKind(l.kind);
+    }
+  }
+
+  // What a member contributes to its parent's shape: a scalar by its value
+  // type, anything else by its type.
+  std::string memberShape(CtlType t) const {
+    const TypeLayout &l = layout_.types[t];
+    return isConstructedKind(l.kind) ? "#" + std::to_string(original(t)) : scalarCTypeOfKind(l.kind);
+  }
+
+  std::string shape(CtlType t) const {
+    const TypeLayout &l = layout_.types[t];
+    std::string s = std::to_string(l.kind);
+    for (const MemberLayout &m : l.members) s += "|" + m.name + (m.byPointer ? "*" : "") + memberShape(m.type);
+    if (l.kind == KIND_SEQOF_PTR_ARRAY || l.kind == KIND_SETOF_PTR_ARRAY) s += "|" + memberShape(l.element);
+    return s;
+  }
+
+  // An anonymous type laid out as an assigned one (a tagged reference to a
+  // SEQUENCE, to an ENUMERATED) is declared as that one. Scalars count as
+  // one shape only by their named numbers: many assigned types are a plain
+  // INTEGER.
+  std::string aliasShape(CtlType t) const {
+    const TypeLayout &l = layout_.types[t];
+    if (!isConstructedKind(l.kind)) {
+      const Type &type = model_.types[l.model];
+      if (type.named.empty() || original(t) != t || t >= model_.types.size()) return {};
+      std::string s = std::to_string(l.kind);
+      for (const NamedNumber &n : type.named) s += "|" + n.name + "=" + std::to_string(n.value);
+      return s;
+    }
+    return shape(t);
+  }
+
+  void mergeShapes() {
+    std::map<std::string, CtlType> assigned;
+    for (CtlType t = 0; t < layout_.types.size(); ++t)
+      if (!c_.types[t].name.empty() && original(t) == t) assigned.try_emplace(aliasShape(t), t);
+    assigned.erase(std::string());
+    for (CtlType t = 0; t < layout_.types.size(); ++t) {
+      if (original(t) != t || !c_.types[t].name.empty()) continue;
+      auto it = assigned.find(aliasShape(t));
+      if (it == assigned.end()) continue;
+      c_.types[t].expr = c_.types[it->second].name;
+      c_.types[t].structure = c_.types[it->second].isStruct;
+      alias_[t] = it->second;
+    }
+  }
+
+  // Anonymous structures are named after the path from an assigned type:
+  // Parent_member, Parent_element; what no assigned type reaches after its
+  // module and number.
+  void nameAnonymous() {
+    std::vector<CtlType> stack;
+    auto visit = [&](CtlType t, const std::string &path) {
+      t = original(t);
+      CType &c = c_.types[t];
+      if (!c.macroPrefix.empty() || alias_.count(t) != 0) return;
+      c.macroPrefix = path;
+      if (!isConstructedKind(layout_.types[t].kind)) return;
+      c.name = c.expr = path;
+      c.isStruct = c.structure = true;
+      stack.push_back(t);
+    };
+    auto walk = [&]() {
+      while (!stack.empty()) {
+        const CtlType t = stack.back();
+        stack.pop_back();
+        const TypeLayout &l = layout_.types[t];
+        const std::string prefix = c_.types[t].macroPrefix + "_";
+        for (std::size_t i = 0; i < l.members.size(); ++i)
+          visit(l.members[i].type, prefix + memberName(l.members[i], i));
+        if (l.kind == KIND_SEQOF_PTR_ARRAY || l.kind == KIND_SETOF_PTR_ARRAY) visit(l.element, prefix + "element");
+      }
+    };
+    for (CtlType t = 0; t < layout_.types.size(); ++t) {
+      if (c_.types[t].name.empty() || original(t) != t) continue;
+      stack.push_back(t);
+      walk();
+    }
+    for (CtlType t = 0; t < layout_.types.size(); ++t) {
+      if (original(t) != t || !isConstructedKind(layout_.types[t].kind)) continue;
+      visit(t, c_.moduleNames[c_.types[t].module] + "_T" + std::to_string(t));
+      walk();
+    }
+    for (CtlType t = 0; t < layout_.types.size(); ++t) {
+      if (original(t) == t || isPduCopy(t)) continue;
+      c_.types[t] = c_.types[original(t)];
+    }
+  }
+
+  // The declaration a value of `t` needs before it is held inline.
+  std::optional<CtlType> declaring(CtlType t) const {
+    if (!c_.types[t].name.empty()) return t;
+    if (auto it = alias_.find(original(t)); it != alias_.end()) return it->second;
+    if (original(t) != t && !c_.types[original(t)].name.empty()) return original(t);
+    return std::nullopt;
+  }
+
+  // Declarations a declaration needs first: what its members hold inline,
+  // and scalar types named behind its addresses.
+  std::vector<CtlType> needs(CtlType t) const {
+    std::vector<CtlType> out;
+    auto need = [&](CtlType m, bool byAddress) {
+      if (auto d = declaring(m); d && (!byAddress || !c_.types[*d].isStruct)) out.push_back(*d);
+    };
+    const TypeLayout &l = layout_.types[t];
+    if (isPduCopy(t)) {
+      need(original(t), false);
+      return out;
+    }
+    if (!c_.types[t].isStruct) return out;
+    for (const MemberLayout &m : l.members) need(m.type, m.byPointer);
+    if (l.kind == KIND_SEQOF_PTR_ARRAY || l.kind == KIND_SETOF_PTR_ARRAY) need(l.element, true);
+    return out;
+  }
+
+  void order() {
+    std::vector<uint8_t> state(layout_.types.size(), 0);  // 1 open, 2 declared
+    for (CtlType root = 0; root < layout_.types.size(); ++root) {
+      if (c_.types[root].name.empty() || state[root] != 0 || (original(root) != root && !isPduCopy(root))) continue;
+      std::vector<std::pair<CtlType, std::size_t>> stack{{root, 0}};
+      std::vector<std::vector<CtlType>> pending{needs(root)};
+      state[root] = 1;
+      while (!stack.empty()) {
+        auto &[t, next] = stack.back();
+        if (next < pending.back().size()) {
+          const CtlType d = pending.back()[next++];
+          if (state[d] != 0) continue;
+          state[d] = 1;
+          stack.push_back({d, 0});
+          pending.push_back(needs(d));
+          continue;
+        }
+        state[t] = 2;
+        c_.declarations.push_back(t);
+        stack.pop_back();
+        pending.pop_back();
+      }
+    }
+  }
+
+  // Modules whose declarations hold each other's inline share the first
+  // one's header; the others include it.
+  void groupHeaders() {
+    const std::size_t m = model_.modules.size();
+    std::vector<std::vector<bool>> reach(m, std::vector<bool>(m, false));
+    for (CtlType t : c_.declarations)
+      for (CtlType d : needs(t)) reach[c_.types[t].module][c_.types[d].module] = true;
+    for (std::size_t k = 0; k < m; ++k)
+      for (std::size_t i = 0; i < m; ++i)
+        if (reach[i][k])
+          for (std::size_t j = 0; j < m; ++j)
+            if (reach[k][j]) reach[i][j] = true;
+    c_.headerOf.resize(m);
+    for (std::size_t i = 0; i < m; ++i) {
+      c_.headerOf[i] = static_cast<uint32_t>(i);
+      for (std::size_t j = 0; j < i; ++j)
+        if (reach[i][j] && reach[j][i]) {
+          c_.headerOf[i] = c_.headerOf[j];
+          break;
+        }
+    }
+    c_.includes.resize(m);
+    for (std::size_t i = 0; i < m; ++i) {
+      std::set<uint32_t> headers;
+      if (c_.headerOf[i] != i) headers.insert(c_.headerOf[i]);
+      for (std::size_t j = 0; j < m; ++j)
+        if (reach[i][j] && c_.headerOf[j] != c_.headerOf[i]) headers.insert(c_.headerOf[j]);
+      c_.includes[i].assign(headers.begin(), headers.end());
+    }
+  }
+
+  const Model &model_;
+  const Layout &layout_;
+  CNames c_;
+  std::map<CtlType, CtlType> alias_;  // anonymous type -> the assigned one declared for it
+};
+
+}  // namespace
+
+std::string memberName(const MemberLayout &m, std::size_t index) {
+  return m.name.empty() ? "component" + std::to_string(index + 1) : cIdentifier(m.name);
+}
+
+std::string cIdentifier(const std::string &asn1Name) {
+  std::string s = asn1Name;
+  for (char &c : s)
+    if (c == '-') c = '_';
+  if (kReservedMembers.count(s) != 0) s += '_';
+  return s;
+}
+
+const char *scalarCTypeOfKind(uint32_t kind) {
+  switch (kind) {
+    case KIND_BOOLEAN:
+    case KIND_NULL:
+      return "uint8_t";
+    case KIND_INTEGER:
+      return "int64_t";
+    case KIND_OCTETS_PTR2:
+      return "ZurHugeInt";
+    case KIND_ENUMERATED:
+      return "int32_t";
+    case KIND_REAL:
+      return "double";
+    case KIND_BITS_PTR:
+      return "ZurBits";
+    case KIND_OCTETS_PTR:
+      return "ZurOctets";
+    case KIND_OID_ENCODED:
+      return "ZurOid";
+    case KIND_OID_PTR:
+      return "ZurRelativeOid";
+    case KIND_CHARS_PTR:
+      return "ZurChars";
+    case KIND_BMP_STRING:
+      return "ZurBmpChars";
+    case KIND_UNIVERSAL_STRING:
+      return "ZurUniversalChars";
+    case KIND_UTC_TIME:
+    case KIND_GENERALIZED_TIME:
+      return "TimeValue";
+    case KIND_ENCODED:
+      return "EncodedValue";
+    default:  // SEQUENCE, SET, CHOICE, SEQUENCE OF, SET OF: structures
+      return nullptr;
+  }
+}
+
+std::string CNames::memberDeclaration(CtlType type, bool byPointer, const std::string &member) const {
+  const CType &c = types[type];
+  if (!byPointer) return c.expr + " " + member;
+  // A structure behind an address needs no declaration before it.
+  return (c.structure ? "struct " : "") + c.expr + " *" + member;
+}
+
+CNames nameCTypes(const Model &model, const Layout &layout) { return Namer(model, layout).run(); }
+
+}  // namespace zurasn1

@@ -1,0 +1,142 @@
+// zurasn1::Compilation: the stages in a row, front end to tables.
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <ostream>
+#include <sstream>
+
+#include "compiler/c_writer.h"
+#include "compiler/diagnostics.h"
+#include "compiler/front_end.h"
+#include "compiler/tables.h"
+#include "zurasn1/zurasn1.h"
+
+namespace zurasn1 {
+
+struct Compilation::Impl {
+  Model model;
+  Layout layout;
+  std::unique_ptr<Tables> tables;
+  std::vector<OidName> oids;
+};
+
+namespace {
+
+// "Module.Type" or "Type".
+std::pair<std::string_view, std::string_view> splitTypeName(std::string_view name) {
+  const std::size_t dot = name.find('.');
+  if (dot == std::string_view::npos) return {{}, name};
+  return {name.substr(0, dot), name.substr(dot + 1)};
+}
+
+}  // namespace
+
+Compilation::Compilation(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+Compilation::~Compilation() = default;
+
+std::unique_ptr<Compilation> Compilation::compileFiles(const std::vector<std::string> &paths,
+                                                       std::ostream &diagnostics) {
+  std::vector<ModuleText> modules;
+  bool readable = true;
+  for (const std::string &path : paths) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    if (in) text << in.rdbuf();
+    if (!in || in.bad()) {
+      diagnostics << path << ": error: cannot read the file: " << std::strerror(errno) << '\n';
+      readable = false;
+      continue;
+    }
+    modules.push_back({path, std::move(text).str()});
+  }
+  if (!readable) return nullptr;
+  return compile(modules, diagnostics);
+}
+
+std::unique_ptr<Compilation> Compilation::compile(const std::vector<ModuleText> &modules,
+                                                  std::ostream &diagnostics) {
+  Diagnostics d;
+  std::optional<Model> model = buildModel(modules, d);
+  if (!model || d.hasErrors()) {
+    d.print(diagnostics);
+    return nullptr;
+  }
+  auto impl = std::make_unique<Impl>();
+  impl->model = std::move(*model);
+  Problems problems;
+  if (std::optional<Layout> layout = layOut(impl->model, problems)) {
+    impl->layout = std::move(*layout);
+    impl->tables = buildTables(impl->model, impl->layout, problems);
+  }
+  // Limits of the tables belong to no one place in the modules.
+  std::string limits;
+  for (const Problem &p : problems) {
+    if (p.pos.line == 0)
+      limits += "zurasn1: error: " + p.message + "\n";
+    else
+      d.error(p.pos, p.message);
+  }
+  d.print(diagnostics);
+  diagnostics << limits;
+  if (!impl->tables) return nullptr;
+  for (const NamedValue &v : impl->model.values)
+    if (v.value && v.value->kind == Value::Kind::ObjectIdentifier)
+      impl->oids.push_back({v.name, impl->model.modules[v.module], v.value->arcs});
+  return std::unique_ptr<Compilation>(new Compilation(std::move(impl)));
+}
+
+const ZurTables &Compilation::tables() const { return impl_->tables->tables; }
+
+std::size_t Compilation::moduleCount() const { return impl_->model.modules.size(); }
+
+std::size_t Compilation::pduCount() const { return impl_->model.pdus.size(); }
+
+int Compilation::pduNumber(std::string_view typeName) const {
+  const auto [module, type] = splitTypeName(typeName);
+  int found = 0;
+  for (std::size_t i = 0; i < impl_->model.pdus.size(); ++i) {
+    const Pdu &p = impl_->model.pdus[i];
+    if (p.name != type || (!module.empty() && impl_->model.modules[p.module] != module)) continue;
+    if (found != 0) return 0;
+    found = static_cast<int>(i + 1);
+  }
+  return found;
+}
+
+std::string Compilation::pduProblem(std::string_view typeName) const {
+  const Model &m = impl_->model;
+  const auto [module, type] = splitTypeName(typeName);
+  for (const LeftOut &l : m.leftOut) {
+    if (l.name != type || (!module.empty() && m.modules[l.module] != module)) continue;
+    return "zurasn1: error: " + l.name + " is left out: it needs " + l.missing +
+           (l.missingModule.empty() ? ", which no module defines"
+                                    : " from " + l.missingModule + ", which was not given");
+  }
+  std::string modules;
+  for (const Pdu &p : m.pdus)
+    if (p.name == type) modules += (modules.empty() ? "" : ", ") + m.modules[p.module];
+  if (!modules.empty() && module.empty())
+    return "zurasn1: error: " + std::string(type) + " is assigned in " + modules + ": name it Module." +
+           std::string(type);
+  return "zurasn1: error: no type assignment named " + std::string(typeName) + " in the modules";
+}
+
+const std::vector<OidName> &Compilation::oidNames() const { return impl_->oids; }
+
+bool Compilation::writeC(const std::string &directory, std::ostream &diagnostics) const {
+  for (const GeneratedFile &file : generateC(impl_->model, impl_->layout, *impl_->tables)) {
+    const std::string path = directory + "/" + file.name;
+    std::ofstream out(path, std::ios::binary);
+    out << file.text;
+    out.close();
+    if (!out) {
+      diagnostics << path << ": error: cannot write the file: " << std::strerror(errno) << '\n';
+      return false;
+    }
+  }
+  return true;
+}
+
+std::string_view version() { return "zurasn1 " ZURASN1_VERSION; }
+
+}  // namespace zurasn1

@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# zurasn1's commands, exit statuses and messages, and that the C it writes on
+# this target is the C the build wrote with the build machine's zurasn1.
+# Usage: zurasn1_cases.sh <work dir> <generated C dir> <own module> <Debian
+#        module dir> <eldap module dir> [emulator...] <zurasn1>
+set -euo pipefail
+dir=$1 generated=$2 own=$3 pkix=$4 ldap=$5
+shift 5
+run=("$@")
+run[-1]=$(realpath "${run[-1]}")
+rm -rf "$dir" && mkdir -p "$dir" && cd "$dir"
+cp "$own" own.asn1
+printf 'Broken DEFINITIONS ::= BEGIN\n  T ::= SEQUENCE { a Missing }\nEND\n' > broken.asn1
+: > afile
+debian=("$pkix/PKIX1Explicit88.asn1" "$pkix/PKIX1Implicit88.asn1" "$pkix/PKIX1Algorithms88.asn1"
+        "$pkix/PKCS-8.asn1" "$pkix/InformationFramework.asn1" "$ldap/ELDAPv3.asn1")
+
+failures=0
+# check <name> <status> <stdout (ERE, whole first line; empty: none)> <stderr (ERE, whole text; empty: none)> <arguments...>
+check() {
+  local name=$1 want=$2 out=$3 err=$4
+  shift 4
+  local got=0
+  "${run[@]}" "$@" > out.raw 2> err.raw || got=$?
+  tr -d '\r' < out.raw > out.txt
+  tr -d '\r' < err.raw > err.txt
+  local ok=1
+  [ "$got" = "$want" ] || ok=0
+  if [ -n "$out" ]; then head -n 1 out.txt | grep -Eqx -- "$out" || ok=0; else [ ! -s out.txt ] || ok=0; fi
+  if [ -n "$err" ]; then [ "$(wc -l < err.txt)" -eq 1 ] && grep -Eqx -- "$err" err.txt || ok=0; else [ ! -s err.txt ] || ok=0; fi
+  if [ $ok = 0 ]; then
+    echo "FAIL $name: status $got (want $want), stdout: $(head -n 3 out.txt), stderr: $(head -n 3 err.txt)"
+    failures=$((failures + 1))
+  else
+    echo "ok   $name"
+  fi
+}
+usage='zurasn1: %s \(try zurasn1 --help\)'
+
+check "version" 0 'zurasn1 [0-9]+\.[0-9]+\.[0-9]+' "" --version
+check "help" 0 'usage: zurasn1 COMMAND \[options\] MODULE\.\.\.' "" --help
+check "no command" 2 "" "$(printf "$usage" 'no command')"
+check "unknown command" 2 "" "$(printf "$usage" 'unknown command frob')" frob own.asn1
+check "check without a module" 2 "" "$(printf "$usage" 'no module given')" check
+check "unknown option" 2 "" "$(printf "$usage" 'unknown option -x')" check -x own.asn1
+check "-o without a directory" 2 "" "$(printf "$usage" '-o needs a directory')" c own.asn1 -o
+check "own module" 0 '1 module, [0-9]+ PDUs' "" check own.asn1
+check "Debian modules" 0 '6 modules, [0-9]+ PDUs' '.*: warning: .*' check "${debian[@]}"
+check "missing file" 1 "" 'missing\.asn1: error: cannot read the file: .*' check missing.asn1
+check "unknown reference" 1 "" 'broken\.asn1:2:[0-9]+: error: .*Missing.*' check broken.asn1
+check "directory that cannot be made" 1 "" 'afile/sub: error: cannot make the directory: .*' c -o afile/sub own.asn1
+check "C of the own module" 0 "" "" c -o own own.asn1
+for f in "$generated"/*; do
+  if ! cmp -s "$f" "own/$(basename "$f")"; then
+    echo "FAIL C of the own module: $(basename "$f") differs from the build's"
+    failures=$((failures + 1))
+  fi
+done
+
+echo "$failures failures"
+[ "$failures" -eq 0 ]

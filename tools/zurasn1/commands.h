@@ -1,0 +1,30 @@
+// The commands of zurasn1: each takes the words after its name and returns
+// the exit status.
+#ifndef ZURASN1_TOOL_COMMANDS_H
+#define ZURASN1_TOOL_COMMANDS_H
+
+#include <string>
+#include <vector>
+
+namespace zurasn1tool {
+
+enum ExitStatus { OK = 0, FAILED = 1, USAGE = 2 };
+
+using Args = std::vector<std::string>;
+
+struct Command {
+  const char *name;
+  const char *synopsis;  // the words after the name, for the help
+  const char *summary;
+  int (*run)(const Args &args);
+};
+
+// A usage error: the complaint on standard error, status USAGE.
+int usageError(const std::string &what);
+
+int runCheck(const Args &args);
+int runC(const Args &args);
+
+}  // namespace zurasn1tool
+
+#endif

@@ -1,0 +1,80 @@
+// check and c: the module compiler's own commands.
+#include <filesystem>
+#include <iostream>
+
+#include "commands.h"
+#include "zurasn1/zurasn1.h"
+
+namespace zurasn1tool {
+namespace {
+
+// The module files of a command's words; false after a usage error (an
+// unknown option, no module).
+bool moduleFiles(const Args &args, Args &files, int &status) {
+  bool optionsEnd = false;
+  for (const std::string &arg : args) {
+    if (!optionsEnd && arg == "--") {
+      optionsEnd = true;
+    } else if (!optionsEnd && arg.size() > 1 && arg[0] == '-') {
+      status = usageError("unknown option " + arg);
+      return false;
+    } else {
+      files.push_back(arg);
+    }
+  }
+  if (files.empty()) {
+    status = usageError("no module given");
+    return false;
+  }
+  return true;
+}
+
+std::string counted(std::size_t n, const char *one, const char *many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+}  // namespace
+
+int runCheck(const Args &args) {
+  Args files;
+  int status = OK;
+  if (!moduleFiles(args, files, status)) return status;
+  auto compiled = zurasn1::Compilation::compileFiles(files, std::cerr);
+  if (!compiled) return FAILED;
+  std::cout << counted(compiled->moduleCount(), "module", "modules") << ", "
+            << counted(compiled->pduCount(), "PDU", "PDUs") << "\n";
+  return OK;
+}
+
+int runC(const Args &args) {
+  std::string directory = ".";
+  Args rest;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--") {
+      rest.insert(rest.end(), args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
+      break;
+    }
+    if (args[i] == "-o") {
+      if (i + 1 == args.size()) return usageError("-o needs a directory");
+      directory = args[++i];
+    } else if (args[i].starts_with("-o")) {
+      directory = args[i].substr(2);
+    } else {
+      rest.push_back(args[i]);
+    }
+  }
+  Args files;
+  int status = OK;
+  if (!moduleFiles(rest, files, status)) return status;
+  auto compiled = zurasn1::Compilation::compileFiles(files, std::cerr);
+  if (!compiled) return FAILED;
+  std::error_code error;
+  std::filesystem::create_directories(directory, error);
+  if (error) {
+    std::cerr << directory << ": error: cannot make the directory: " << error.message() << "\n";
+    return FAILED;
+  }
+  return compiled->writeC(directory, std::cerr) ? OK : FAILED;
+}
+
+}  // namespace zurasn1tool
