@@ -3,8 +3,10 @@
 #define ZURBASE_EXAMPLES_DEMO_H
 
 #include <cstdio>
+#include <memory>
 #include <vector>
 
+#include "zurasn1/zurasn1.h"
 #include "zurbase/zurcore.h"
 
 namespace demo {
@@ -38,8 +40,14 @@ void printPersonnelRecord(Env *env);
 // apiPrintPdu on a good value and on one with a bad pointer, which returns 14.
 void showFaultSafePrint();
 
-// Hex dump and BER trace of the personnel record of X.690.
+// The personnel record of X.690 decoded through its module compiled by
+// zurasn1, with the codec's trace, printed, and encoded under DER.
 void showTrace();
+// That module compiled (null after its diagnostics on standard error), and
+// the record decoded with the trace on into *value (freed with
+// zurcoreFreeValue); the decoder's status.
+std::unique_ptr<zurasn1::Compilation> personnelModule();
+int decodePersonnelRecord(Env *env, const zurasn1::Compilation &compiled, void **value);
 
 // The personnel record and its BER trace printed into the trace window's
 // store through apiTracePrint as the print hook, then (where the window is

@@ -1,6 +1,5 @@
 // Demo section: the trace window's store as the print hook's destination.
 #include "demo.h"
-#include "personnel_encoding.h"
 
 namespace demo {
 
@@ -16,12 +15,9 @@ int showWindowTrace(const char *saveAs) {
   zurcoreSetPrintHook(env, entry<ApiTracePrintFn>(SLOT_TRACE_PRINT));
   printPersonnelRecord(env);
 
-  std::span<const unsigned char> record = personnelEncoding();
-  std::vector<unsigned char> octets(record.begin(), record.end());
-  entry<ApiSetEncodingRulesFn>(SLOT_SET_ENCODING_RULES)(env, RULES_BER);
-  EncBuf in{static_cast<int32_t>(octets.size()), octets.data()};
+  auto compiled = personnelModule();
   void *decoded = nullptr;
-  entry<ApiDecodeFn>(SLOT_DECODE)(env, nullptr, &in, &decoded);
+  if (compiled && decodePersonnelRecord(env, *compiled, &decoded) == 0) zurcoreFreeValue(env, decoded);
 
 #ifndef _WIN32
   // No display here: show what the window would.
