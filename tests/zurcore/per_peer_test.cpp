@@ -52,56 +52,82 @@ std::string workDir(const std::string &name) {
   return dir.string();
 }
 
-std::string quoted(const std::string &s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
 
 const char *variant(int32_t rules) { return rules == RULES_PER_ALIGNED ? "per" : "uper"; }
 
-// Erlang's encoding of a value it is given as an Erlang term.
-Octets erlangEncoding(const std::string &rules, const std::string &file, const std::string &type,
-                      const std::string &term) {
+// Erlang's encodings of values it is given as "Type TERM" lines, one answer
+// per line: the octets in hexadecimal or "error WHY".
+std::vector<std::string> erlangEncodings(const std::string &rules, const std::string &file,
+                                         const std::vector<std::string> &lines) {
+  const std::string dir = workDir("terms-" + rules + "-" + fs::path(file).stem().string());
+  std::ofstream(dir + "/terms.txt") << [&] {
+    std::string all;
+    for (const auto &l : lines) all += l + "\n";
+    return all;
+  }();
   const std::string out = run("escript " + kSupport + "asn1_encode_term.escript " + rules + " " +
-                              workDir("term-" + rules) + " " + file + " " + type + " " +
-                              quoted(term) + " 2>&1");
-  EXPECT_EQ(out.find_first_not_of("0123456789ABCDEF"), std::string::npos) << out;
-  return fromHex(out);
+                              dir + " " + file + " < " + dir + "/terms.txt 2>&1");
+  const std::size_t ready = out.find("ready\n");
+  std::vector<std::string> answers;
+  std::istringstream in(ready == std::string::npos ? "" : out.substr(ready + 6));
+  for (std::string line; std::getline(in, line);) answers.push_back(line);
+  EXPECT_EQ(answers.size(), lines.size()) << out.substr(0, 2000);
+  answers.resize(lines.size());
+  return answers;
+}
+
+// Values stated as Erlang terms: Erlang's BER octets of each decode here, and
+// that value encoded under PER gives Erlang's PER octets, which decode here to
+// the same value.
+void agreeOnTerms(const std::string &file, const std::vector<std::string> &lines) {
+  CodecHarness h(std::vector<std::string>{file});
+  const std::vector<std::string> ber = erlangEncodings("ber", file, lines);
+  const std::vector<std::string> per = erlangEncodings("per", file, lines);
+  const std::vector<std::string> uper = erlangEncodings("uper", file, lines);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::string type = lines[i].substr(0, lines[i].find(' '));
+    SCOPED_TRACE(lines[i]);
+    zurtest::Decoded value = h.decode(type, RULES_BER, fromHex(ber[i]));
+    ASSERT_EQ(value.status, 0) << ber[i] << ": " << value.message;
+    const std::string printed = h.print(type, value.value);
+    for (int32_t rules : {RULES_PER_ALIGNED, RULES_PER}) {
+      const std::string &theirs = rules == RULES_PER_ALIGNED ? per[i] : uper[i];
+      SCOPED_TRACE(variant(rules));
+      zurtest::Encoded ours = h.encode(type, rules, value.value);
+      ASSERT_EQ(ours.status, 0) << ours.message;
+      EXPECT_EQ(toHex(ours.octets), theirs);
+      zurtest::Decoded back = h.decode(type, rules, fromHex(theirs));
+      ASSERT_EQ(back.status, 0) << back.message;
+      EXPECT_EQ(back.consumed, static_cast<int32_t>(theirs.size() / 2));
+      EXPECT_EQ(h.print(type, back.value), printed);
+    }
+  }
 }
 
 std::string personnelRecord(bool withSex) {
   const std::string absent = withSex ? ",asn1_NOVALUE" : "", female = withSex ? ",female" : "";
-  return "{'PersonnelRecord',{'Name',\"John\",\"P\",\"Smith\"},\"Director\",51,\"19710917\","
-         "{'Name',\"Mary\",\"T\",\"Smith\"},"
+  return "PersonnelRecord {'PersonnelRecord',{'Name',\"John\",\"P\",\"Smith\"},\"Director\",51,"
+         "\"19710917\",{'Name',\"Mary\",\"T\",\"Smith\"},"
          "[{'ChildInformation',{'Name',\"Ralph\",\"T\",\"Smith\"},\"19571111\"" + absent + "},"
          "{'ChildInformation',{'Name',\"Susan\",\"B\",\"Jones\"},\"19590717\"" + female + "}]}";
 }
 
-// The record, as Erlang encodes it in BER, decoded here and encoded under
-// PER gives Erlang's PER octets; Erlang's PER octets decode here to the same
-// value.
 TEST(PerPeers, AnnexARecordsEncodeAsErlangDoesAndDecodeBack) {
   for (const std::string module : {"PersonnelA1", "PersonnelA2", "PersonnelA3"}) {
-    const std::string file = std::string(ZURBASE_TEST_DATA) + "/asn1/" + module + ".asn1";
-    const std::string term = personnelRecord(module == "PersonnelA3");
-    CodecHarness h(std::vector<std::string>{file});
-    zurtest::Decoded ber = h.decode("PersonnelRecord", RULES_BER,
-                                    erlangEncoding("ber", file, "PersonnelRecord", term));
-    ASSERT_EQ(ber.status, 0) << module << ": " << ber.message;
-    const std::string printed = h.print("PersonnelRecord", ber.value);
-    for (int32_t rules : {RULES_PER_ALIGNED, RULES_PER}) {
-      SCOPED_TRACE(module + " " + variant(rules));
-      const Octets theirs = erlangEncoding(variant(rules), file, "PersonnelRecord", term);
-      zurtest::Encoded ours = h.encode("PersonnelRecord", rules, ber.value);
-      ASSERT_EQ(ours.status, 0) << ours.message;
-      EXPECT_EQ(toHex(ours.octets), toHex(theirs));
-      zurtest::Decoded back = h.decode("PersonnelRecord", rules, theirs);
-      ASSERT_EQ(back.status, 0) << back.message;
-      EXPECT_EQ(back.consumed, static_cast<int32_t>(theirs.size()));
-      EXPECT_EQ(h.print("PersonnelRecord", back.value), printed);
-    }
+    SCOPED_TRACE(module);
+    agreeOnTerms(std::string(ZURBASE_TEST_DATA) + "/asn1/" + module + ".asn1",
+                 {personnelRecord(module == "PersonnelA3")});
   }
+}
+
+// Every form of number, length, alphabet and extension, one type at a time
+// (PerCases.values: "Type TERM" lines).
+TEST(PerPeers, EveryFormOneTypeAtATime) {
+  std::ifstream in(std::string(ZURBASE_TEST_DATA) + "/codec/PerCases.values");
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  ASSERT_GT(lines.size(), 40u);
+  agreeOnTerms(std::string(ZURBASE_TEST_DATA) + "/codec/PerCases.asn1", lines);
 }
 
 // Asks the Erlang peer to decode each "Module Type HEX" line and encode what
@@ -137,7 +163,7 @@ std::vector<Case> randomCases(CodecHarness &h, int32_t rules, const std::vector<
     for (int k = 0; k < perType; ++k) {
       void *value = generator.value(h.pdu(type));
       zurtest::Encoded e = h.encode(type, rules, value);
-      EXPECT_EQ(e.status, 0) << type << ": " << e.message;
+      EXPECT_EQ(e.status, 0) << type << ": " << e.message << h.print(type, value);
       cases.push_back(Case{type, h.print(type, value), e.octets});
     }
   }

@@ -442,7 +442,7 @@ bool Decoder::openOctets(BitReader &r, BitReader &inner, const Context &c, const
       return r.skipBits(uint64_t{n} * 8);
     }
   }
-  if (openDepth_ >= joined_.size()) joined_.push_back(std::make_unique<std::vector<uint8_t>>());
+  while (joined_.size() <= openDepth_) joined_.push_back(std::make_unique<std::vector<uint8_t>>());
   std::vector<uint8_t> &buffer = *joined_[openDepth_];
   buffer.resize(static_cast<std::size_t>(total));
   const uint64_t origin = r.origin() + r.position();

@@ -22,6 +22,7 @@ enum EncodeRow : int {
   ROW_COUNT_VIOLATED = 24,
   ROW_ALPHABET_VIOLATED = 25,
   ROW_OPEN_TYPE = 28,
+  ROW_MANDATORY_EXTENSION_ABSENT = 67,
   ROW_ENUM_VALUE = 31,
   ROW_NULL_POINTER = 62,
 };
@@ -503,6 +504,11 @@ bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, cons
       ok = asOpenType(w, inner, "extension",
                       [&](BitWriter &sub) { return value(sub, f.type, v + f.offset, inner); });
     } else {  // a version bracket: its components as one SEQUENCE
+      for (uint32_t i = 0; i < count; ++i) {
+        const ZurComponent &zc = s_.component(first + i);
+        if (zc.addition == k && !mayBeAbsent(zc) && !encoded(i))
+          return fail(ROW_MANDATORY_EXTENSION_ABSENT, ReportArg::named(s_.fieldName(first + i)));
+      }
       ok = asOpenType(w, inner, "extension group", [&](BitWriter &sub) {
         for (uint32_t i = 0; i < count; ++i) {
           const ZurComponent &zc = s_.component(first + i);
