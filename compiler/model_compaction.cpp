@@ -4,13 +4,12 @@
 
 namespace zurasn1 {
 
-void compactTypes(Model &model) {
-  constexpr TypeId kUnreached = UINT32_MAX;
-  std::vector<TypeId> renumbered(model.types.size(), kUnreached);
+std::vector<bool> reachableTypes(const Model &model) {
+  std::vector<bool> reached(model.types.size());
   std::vector<TypeId> work;
   auto reach = [&](TypeId id) {
-    if (renumbered[id] == kUnreached) {
-      renumbered[id] = 0;
+    if (!reached[id]) {
+      reached[id] = true;
       work.push_back(id);
     }
   };
@@ -24,9 +23,15 @@ void compactTypes(Model &model) {
     if (type.link)
       for (const OpenTypeLink::Object &object : type.link->objects) reach(object.type);
   }
+  return reached;
+}
+
+void compactTypes(Model &model) {
+  const std::vector<bool> reached = reachableTypes(model);
+  std::vector<TypeId> renumbered(model.types.size());
   std::vector<Type> kept;
   for (TypeId id = 0; id < model.types.size(); ++id)
-    if (renumbered[id] != kUnreached) {
+    if (reached[id]) {
       renumbered[id] = static_cast<TypeId>(kept.size());
       kept.push_back(std::move(model.types[id]));
     }

@@ -5,7 +5,13 @@
 #include "compiler/diagnostics.h"
 #include "compiler/model.h"
 
+#include <vector>
+
 namespace zurasn1 {
+
+// The types that a PDU or a value reaches, through components, elements and
+// open-type links.
+std::vector<bool> reachableTypes(const Model &model);
 
 // Drops the types that no PDU, value or open-type link reaches (those of
 // assignments left out, of instances' arguments, of class fields) and

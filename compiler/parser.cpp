@@ -20,7 +20,7 @@ Parser::Parser(const std::vector<Token> &tokens, uint32_t file, Diagnostics &dia
 
 Parser::DepthGuard::DepthGuard(Parser &parser) : parser_(parser) {
   if (++parser_.depth_ > kMaxDepth) {
-    parser_.depth_ = 0;  // the failure unwinds every guard
+    --parser_.depth_;  // no destructor runs for a guard that throws
     parser_.fail(parser_.peek(), "nesting deeper than " + std::to_string(kMaxDepth) + " levels");
   }
 }

@@ -272,11 +272,11 @@ Resolver::Reduced Resolver::reduceElements(const ast::ElementSet &set, TypeId ba
         error(set.pos, set.components.empty()
                            ? "WITH COMPONENT applies to SEQUENCE OF and SET OF"
                            : "WITH COMPONENTS applies to SEQUENCE, SET and CHOICE");
-      for (const auto &[name, pos] : set.components) {
+      for (const std::pair<ast::Name, SourcePos> &written : set.components) {
         const std::vector<Component> &components = types_[base].components;
         if (std::none_of(components.begin(), components.end(),
-                         [&](const Component &c) { return c.name == name; }))
-          error(pos, "the type has no component " + std::string(name));
+                         [&](const Component &c) { return c.name == written.first; }))
+          error(written.second, "the type has no component " + std::string(written.first));
       }
       return reduced;
     }

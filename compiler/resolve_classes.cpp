@@ -82,7 +82,7 @@ const ClassInfo *Resolver::classOf(const ast::Reference &ref, Scope scope) {
 }
 
 const ClassInfo *Resolver::classOfAssignment(AssignmentState &state) {
-  if (state.cls != nullptr) {
+  if (state.cls != nullptr && state.status == Status::InProgress) {
     noteUse(state);
     return state.cls;  // a class whose fields name it
   }
@@ -278,7 +278,12 @@ void Resolver::readDefinedSyntax(const std::vector<ast::SyntaxItem> &items, cons
           parser.failExpected(("'" + std::string(item.text) + "' of the syntax of class " + cls.name).c_str());
         parser.next();
         break;
-      case ast::SyntaxItem::Kind::Field: readSetting(*cls.field(item.text), scope, parser, object, later); break;
+      case ast::SyntaxItem::Kind::Field: {
+        const FieldInfo *field = cls.field(item.text);
+        if (field == nullptr) error(item.pos, "class " + cls.name + " is used inside its own definition");
+        readSetting(*field, scope, parser, object, later);
+        break;
+      }
       case ast::SyntaxItem::Kind::OptionalGroup: {
         std::vector<std::string_view> starts;
         firstLiterals(item.group, starts);

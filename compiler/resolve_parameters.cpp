@@ -21,7 +21,8 @@ const Bindings &Resolver::bind(const ast::Assignment &assignment, ModuleScope &m
   const std::string name(ref.name);
   if (ref.arguments.size() != assignment.parameters.size())
     error(ref.pos, name + " takes " + std::to_string(assignment.parameters.size()) +
-                       " actual parameters, not " + std::to_string(ref.arguments.size()));
+                       (assignment.parameters.size() == 1 ? " parameter, not " : " parameters, not ") +
+                       std::to_string(ref.arguments.size()));
   Bindings &bindings = bindings_.emplace_back();
   bindings.arguments.reserve(assignment.parameters.size());
   const Scope own{&module, &bindings};

@@ -13,6 +13,9 @@ namespace zurasn1 {
 namespace {
 
 constexpr uint32_t kMaxTagNumber = 16383;
+// Types within types, across assignments: deeper ones would exhaust the
+// stack of a Windows program before they end.
+constexpr int kMaxTypeDepth = 150;
 
 std::vector<Tag> universalTags(Builtin builtin) {
   switch (builtin) {
@@ -165,6 +168,9 @@ TypeId Resolver::copyType(TypeId source, SourcePos pos, Scope scope, TypeId slot
     types_[slot] = types_[source];
     complete_[slot] = 1;
   } else {
+    if (source == slot)
+      error(pos, (stack_.empty() ? std::string("a type") : std::string(stack_.back()->assignment->name)) +
+                     " is defined in terms of itself");
     types_[slot] = Type{};
     types_[slot].builtin = types_[source].builtin;
     types_[slot].tags = types_[source].tags;
@@ -199,9 +205,8 @@ void Resolver::completeDeferredCopies() {
       progress = true;
     }
   }
-  for (const DeferredCopy &copy : deferredCopies_)
-    if (copy.target != kNoType)
-      diagnostics_.error(types_[copy.target].pos, "a type is defined in terms of itself");
+  // What is left copies types of assignments that failed or were left
+  // out, or types defined in terms of each other: run() tells which.
   deferredCopies_.clear();
 }
 
@@ -218,13 +223,13 @@ TypeId Resolver::hiddenInteger() {
 }
 
 TypeId Resolver::resolveType(const ast::Type &node, Scope scope, TypeId slot) {
-  if (++depth_ > 200) {
-    depth_ = 0;
-    error(node.pos, "types nest deeper than 200 levels");
+  if (++depth_ > kMaxTypeDepth) {
+    --depth_;
+    error(node.pos, "types nest deeper than " + std::to_string(kMaxTypeDepth) + " levels");
   }
   struct Leave {
     int &depth;
-    ~Leave() { depth = depth > 0 ? depth - 1 : 0; }
+    ~Leave() { --depth; }
   } leave{depth_};
   TypeId id = kNoType;
   switch (node.kind) {

@@ -255,7 +255,13 @@ ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {
     case Builtin::Enumerated: {
       value->kind = builtin == Builtin::Integer ? Value::Kind::Integer : Value::Kind::Enumerated;
       if (first.kind == TokenKind::Identifier) {
-        value->integer = named(parser.next().text)->value;
+        const NamedNumber *number = named(first.text);
+        if (number == nullptr)
+          parser.fail(first, std::string(first.text) + " is not " +
+                                 (builtin == Builtin::Integer ? "a named number" : "an enumerator") +
+                                 " of the type");
+        parser.next();
+        value->integer = number->value;
         break;
       }
       if (builtin == Builtin::Enumerated) expected("an enumerator");
@@ -451,7 +457,13 @@ ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {
       value->members.push_back({member, readValueAt(alternative, scope, parser)});
       break;
     }
-    case Builtin::OpenType: parser.fail(first, "values of an open type are not supported");
+    case Builtin::OpenType: {
+      // Type : Value, the value as of its type.
+      parsedTypes_.push_back(parser.parseType());
+      const TypeId actual = resolveType(*parsedTypes_.back(), scope);
+      parser.expect(TokenKind::Colon, "':' after the type of an open type's value");
+      return readValueAt(actual, scope, parser);
+    }
     default: {
       // Character strings and times: a cstring, or a list of strings,
       // Quadruples {g, p, r, c} and Tuples {column, row}.

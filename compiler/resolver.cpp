@@ -11,6 +11,14 @@
 namespace zurasn1 {
 
 
+namespace {
+
+// Assignments that need others while they are read: deeper chains would
+// exhaust the stack of a Windows program before they end.
+constexpr std::size_t kMaxAssignmentDepth = 100;
+
+}  // namespace
+
 Resolver::Resolver(std::vector<ast::Module> &modules, Diagnostics &diagnostics)
     : modules_(modules), diagnostics_(diagnostics) {
   buildScopes();
@@ -95,6 +103,10 @@ Resolver::Target Resolver::lookup(const ast::Reference &ref, Scope scope) {
     auto it = module->second->defined.find(ref.name);
     if (it == module->second->defined.end())
       error(ref.pos, "module " + std::string(ref.module) + " does not define " + name);
+    const ast::Module &source = *module->second->ast;
+    if (!source.exportsAll && std::none_of(source.exports.begin(), source.exports.end(),
+                                           [&](const ast::Symbol &e) { return e.name == ref.name; }))
+      error(ref.pos, "module " + std::string(ref.module) + " does not export " + name);
     return {&stateOf(*it->second, *module->second)};
   }
   if (scope.bindings != nullptr)
@@ -119,9 +131,13 @@ Resolver::AssignmentState &Resolver::stateOf(const ast::Assignment &assignment,
   if (state.assignment == nullptr) {
     state.assignment = &assignment;
     state.module = &module;
-    state.entity = assignment.kind == ast::Assignment::Kind::Broken ? Entity::Broken
-                   : assignment.kind == ast::Assignment::Kind::Class ? Entity::Class
-                                                                     : Entity::Type;
+    switch (assignment.kind) {
+      case ast::Assignment::Kind::Type: state.entity = Entity::Type; break;
+      case ast::Assignment::Kind::Value: state.entity = Entity::Value; break;
+      case ast::Assignment::Kind::Set: state.entity = Entity::ValueSet; break;
+      case ast::Assignment::Kind::Class: state.entity = Entity::Class; break;
+      case ast::Assignment::Kind::Broken: state.entity = Entity::Broken; break;
+    }
     // A right-hand side or governor that names a class makes it a class,
     // an object or an object set. Whatever stops the lookup here (a missing
     // import, an error) stops the resolution too, and is reported there.
@@ -138,12 +154,10 @@ Resolver::AssignmentState &Resolver::stateOf(const ast::Assignment &assignment,
       }
       lenient_ = lenient;
       --classifying_;
-      if (assignment.kind == ast::Assignment::Kind::Type)
-        state.entity = isClass ? Entity::Class : Entity::Type;
-      else if (assignment.kind == ast::Assignment::Kind::Value)
-        state.entity = isClass ? Entity::Object : Entity::Value;
-      else
-        state.entity = isClass ? Entity::ObjectSet : Entity::ValueSet;
+      if (isClass)
+        state.entity = assignment.kind == ast::Assignment::Kind::Type    ? Entity::Class
+                       : assignment.kind == ast::Assignment::Kind::Value ? Entity::Object
+                                                                         : Entity::ObjectSet;
     }
   }
   return state;
@@ -173,8 +187,9 @@ bool Resolver::resolveAssignment(AssignmentState &state, const std::function<voi
     state.status = Status::Failed;
     throw Abandoned{};
   }
-  if (stack_.size() > 200)
-    error(state.assignment->pos, "references nest deeper than 200 assignments");
+  if (stack_.size() >= kMaxAssignmentDepth)
+    error(state.assignment->pos, "references nest deeper than " +
+                                     std::to_string(kMaxAssignmentDepth) + " assignments");
   state.status = Status::InProgress;
   stack_.push_back(&state);
   std::vector<TypeId> frames;
@@ -286,7 +301,8 @@ void Resolver::reportLeftOut() {
     for (const std::string &name : names) text += (text.empty() ? "" : ", ") + name;
     return text;
   };
-  std::string what = std::to_string(leftOut.size()) + " assignments left out";
+  std::string what = std::to_string(leftOut.size()) +
+                     (leftOut.size() == 1 ? " assignment left out" : " assignments left out");
   if (!imported.empty()) {
     what += " for names of modules not given: ";
     bool firstModule = true;
@@ -324,6 +340,14 @@ std::optional<Model> Resolver::run() {
     }
   reportLeftOut();
   model.types = std::move(types_);
+  // A type still incomplete here copies itself through others ("A ::= [0] B",
+  // "B ::= [1] A"); one of assignments left out is not in the model.
+  const std::vector<bool> reachable = reachableTypes(model);
+  for (TypeId id = 0; id < model.types.size(); ++id)
+    if (reachable[id] && !complete_[id])
+      diagnostics_.error(model.types[id].pos, (model.types[id].name.empty() ? "a type" : model.types[id].name) +
+                                                  std::string(" is defined in terms of itself"));
+  if (diagnostics_.hasErrors()) return std::nullopt;
   compactTypes(model);
   checkTags(model, diagnostics_);
   if (diagnostics_.hasErrors()) return std::nullopt;

@@ -131,7 +131,7 @@ class TablesBuilder {
     if (!m.name.empty()) f.fieldFlags |= FIELD_NAMED;
     ZurComponent z{};
     if (const Component *c = m.component) {
-      if (c->optional || c->addition > 0) f.fieldFlags |= FIELD_OPTIONAL;
+      if (m.presenceBit >= 0 && (c->optional || c->addition > 0)) f.fieldFlags |= FIELD_OPTIONAL;
       if (c->optional) z.flags |= ZUR_C_OPTIONAL;
       if (c->addition > 0) z.flags |= ZUR_C_EXTENSION;
       z.addition = static_cast<uint16_t>(std::min<uint32_t>(c->addition, 0xFFFF));

@@ -1,10 +1,12 @@
 // libFuzzer target: zurcore's BER/DER codec on the compiled PKIX modules and
-// the CodecKinds module. The first input octet picks the PDU and the rules;
-// the rest is decoded. A failure must leave its row in the message buffer
+// the CodecKinds module. The first input octet picks the rules (bit 0: DER)
+// and the PDU (the other bits: 0 Certificate, 1 CertificateList, 2
+// Everything, then every other PDU in order); the rest is decoded. A failure must leave its row in the message buffer
 // and nothing allocated; a value that decodes must print and encode under
 // DER (unless it holds an unknown CHOICE alternative, which cannot be
 // encoded), and that encoding must decode again and encode to the same
 // octets.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -42,6 +44,7 @@ std::vector<std::string> modulePaths() {
 struct Fixture {
   std::unique_ptr<zurasn1::Compilation> compiled;
   Env *env = nullptr;
+  std::vector<int32_t> pdus;  // the PDUs the first octet picks, in its order
   Fixture() {
     std::ostringstream diagnostics;
     compiled = zurasn1::Compilation::compileFiles(modulePaths(), diagnostics);
@@ -52,6 +55,10 @@ struct Fixture {
     env = zurcoreCreateEnv(apiTbl);
     zurcoreSetPrintHook(env, formattingHook);
     env->ctlTbl = compiled->ctlTbl();
+    for (const char *first : {"Certificate", "CertificateList", "Everything"})
+      pdus.push_back(compiled->pduNumber(first));
+    for (int32_t pdu = 1; pdu <= static_cast<int32_t>(compiled->pduCount()); ++pdu)
+      if (std::find(pdus.begin(), pdus.end(), pdu) == pdus.end()) pdus.push_back(pdu);
   }
 };
 
@@ -69,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   static Fixture fixture;
   Env *env = fixture.env;
   if (size < 1) return 0;
-  const int32_t pdu = static_cast<int32_t>(data[0] >> 1) % static_cast<int32_t>(fixture.compiled->pduCount()) + 1;
+  const int32_t pdu = fixture.pdus[(data[0] >> 1) % fixture.pdus.size()];
   entry<ApiSetEncodingRulesFn>(SLOT_SET_ENCODING_RULES)(env, (data[0] & 1) != 0 ? RULES_DER : RULES_BER);
   // A copy of exactly the input's size, so reading past it is caught.
   std::vector<unsigned char> octets(data + 1, data + size);

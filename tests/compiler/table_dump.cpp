@@ -53,15 +53,22 @@ std::string dump(const CtlTbl &ctl, uint16_t type, const unsigned char *p) {
       return std::to_string(load<int64_t>(p));
     case KIND_ENUMERATED:
       return std::to_string(load<int32_t>(p));
-    case KIND_REAL:
-      return hex(p, sizeof(double));
+    case KIND_REAL: {
+      char buf[40];
+      std::snprintf(buf, sizeof buf, "%.17g", load<double>(p));
+      return buf;
+    }
     case KIND_BITS_PTR:
       return lengthAndData(t, p, 0);
     case KIND_OCTETS_PTR:
     case KIND_OCTETS_PTR2:
     case KIND_OID_ENCODED:
-    case KIND_CHARS_PTR:
       return lengthAndData(t, p, 1);
+    case KIND_CHARS_PTR: {
+      const uint32_t n = load<uint32_t>(p);
+      const auto *data = load<const char *>(p + t.dataOffset);
+      return std::to_string(n) + ":" + (data == nullptr ? "null" : "\"" + std::string(data, n) + "\"");
+    }
     case KIND_BMP_STRING:
       return lengthAndData(t, p, 2);
     case KIND_UNIVERSAL_STRING:

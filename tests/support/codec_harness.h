@@ -44,7 +44,7 @@ class CodecHarness {
   ~CodecHarness();
 
   const zurasn1::Compilation &compiled() const { return *compiled_; }
-  Env *env() const { return env_.get(); }
+  Env *env() const { return env_->get(); }
   int pdu(const std::string &type) const;
 
   // apiDecode under `rules`; the value stays until the harness goes (or

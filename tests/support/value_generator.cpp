@@ -87,8 +87,8 @@ void ValueGenerator::fillBody(uint32_t type, unsigned char *v, int depth) {
       fillInteger(type, v);
       break;
     case ZB_REAL: {
-      static constexpr double kReals[] = {0.0, 1.5, -2.25, 1e100, -3.0e-5, 123456789.0, HUGE_VAL, -HUGE_VAL};
-      const double r = coin() ? kReals[pick(0, 7)]
+      static constexpr double kReals[] = {1.5, -2.25, 1e100, -3.0e-5, 123456789.0};
+      const double r = coin() ? kReals[pick(0, 4)]
                               : std::ldexp(static_cast<double>(pick(1, 1u << 30) | 1u), static_cast<int>(pick(0, 200)) - 100);
       store(v, coin() ? r : -r);
       break;
@@ -211,6 +211,8 @@ void ValueGenerator::fillInteger(uint32_t type, unsigned char *v) {
     unsigned char *octets = allocate(n);
     for (uint32_t k = 0; k < n; ++k) octets[k] = static_cast<unsigned char>(pick(0, 255));
     if (n > 1 && ((octets[0] == 0 && octets[1] < 0x80) || (octets[0] == 0xFF && octets[1] >= 0x80))) octets[0] = 0x42;
+    // (0..MAX) and other ranges with a lower bound take no negative values.
+    if (zt.valueRange != 0 && (s_.codec->ranges[zt.valueRange].flags & ZUR_R_LOWER) != 0) octets[0] &= 0x7F;
     store(v, ZurHugeInt{n, octets});
     return;
   }
@@ -292,7 +294,10 @@ void ValueGenerator::fillString(uint32_t type, unsigned char *v) {
     return;
   }
   std::vector<unsigned char> text;
-  for (uint32_t k = 0; k < n; ++k) appendUtf8(text, character(type));
+  // Without a size constraint a text has 1 to 3 characters: constraints the
+  // codecs do not see (SIZE (1..ub) on a TeletexString) may still bound it.
+  const uint32_t count = zt.sizeRange != 0 ? n : pick(1, 3);
+  for (uint32_t k = 0; k < count; ++k) appendUtf8(text, character(type));
   unsigned char *chars = allocate(text.size() + 1);
   if (!text.empty()) std::memcpy(chars, text.data(), text.size());
   store(v, ZurChars{static_cast<uint32_t>(text.size()), reinterpret_cast<char *>(chars)});

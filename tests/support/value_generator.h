@@ -4,7 +4,9 @@
 // codecs and their peers. The values are canonical, so that one decoded
 // again prints the same: a present DEFAULT component differs from its
 // default, named bits end in a 1 bit, times carry no trailing zeros, open
-// types agree with the component that selects them.
+// types agree with the component that selects them. REALs are finite and
+// not 0: the Erlang peer decodes neither the special values nor an empty
+// REAL.
 #ifndef ZURBASE_TESTS_VALUE_GENERATOR_H
 #define ZURBASE_TESTS_VALUE_GENERATOR_H
 

@@ -87,13 +87,13 @@ const char *typeName(const CtlTbl *ctl, int32_t pdu) { return ctl->types[ctl->pd
 
 struct Case {
   std::string type;
-  std::string printed;  // the random value as printed
-  Octets ours;          // our encoding of it
+  Octets ours;       // our encoding of the random value under the rules compared
+  Octets canonical;  // our DER encoding of it
 };
 
 // Random values of every type, encoded here, decoded and encoded again by
-// Erlang: under DER the octets are the same, under BER the value decoded
-// from Erlang's octets prints as the value itself.
+// Erlang: under DER the octets are the same; under BER the value decoded
+// from Erlang's octets is the value itself (has the same DER encoding).
 void agreeWithErlang(CodecHarness &h, const std::string &erlangModule, int32_t rules, int perType,
                      std::size_t &checked) {
   const std::string rulesName = rules == RULES_DER ? "der" : "ber";
@@ -106,7 +106,9 @@ void agreeWithErlang(CodecHarness &h, const std::string &erlangModule, int32_t r
       void *value = generator.value(pdu);
       zurtest::Encoded e = h.encode(type, rules, value);
       ASSERT_EQ(e.status, 0) << type << ": " << e.message;
-      cases.push_back(Case{type, h.print(type, value), e.octets});
+      zurtest::Encoded der = h.encode(type, RULES_DER, value);
+      ASSERT_EQ(der.status, 0) << type << ": " << der.message;
+      cases.push_back(Case{type, e.octets, der.octets});
       lines.push_back(erlangModule + " " + type + " " + toHex(e.octets));
     }
   }
@@ -115,15 +117,16 @@ void agreeWithErlang(CodecHarness &h, const std::string &erlangModule, int32_t r
     const Case &c = cases[i];
     SCOPED_TRACE(rulesName + " " + c.type + " " + toHex(c.ours));
     // Types the peer's modules do not have under this name are not compared.
-    if (answers[i].find("error error:undef") == 0 || answers[i].find("function_clause") != std::string::npos &&
-                                                         answers[i].find("'" + c.type + "'") != std::string::npos)
+    if (answers[i].find("error error:undef") == 0 || answers[i].find("{undefined_type,") != std::string::npos ||
+        (answers[i].find("function_clause") != std::string::npos &&
+         answers[i].find("'" + c.type + "'") != std::string::npos))
       continue;
     ASSERT_EQ(answers[i].substr(0, 3), "ok ") << answers[i];
     const Octets theirs = fromHex(answers[i].substr(3));
     if (rules == RULES_DER) EXPECT_EQ(toHex(theirs), toHex(c.ours));
     zurtest::Decoded d = h.decode(c.type, rules, theirs);
     ASSERT_EQ(d.status, 0) << d.message;
-    EXPECT_EQ(h.print(c.type, d.value), c.printed);
+    EXPECT_EQ(toHex(h.encode(c.type, RULES_DER, d.value).octets), toHex(c.canonical)) << h.print(c.type, d.value);
     h.release(d.value);
     ++checked;
   }
@@ -151,11 +154,11 @@ std::string dotted(const std::string &arcs) {
   return out;
 }
 
-// "110505093737Z" (UTCTime) or "20500101000000Z" as openssl shows it.
+// "110505093737" (UTCTime) or "20500101000000" as openssl shows it.
 std::string opensslDate(std::string t) {
   static const char *const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                        "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-  if (t.size() == 13) t = (std::stoi(t.substr(0, 2)) < 50 ? "20" : "19") + t;
+  if (t.size() == 12) t = (std::stoi(t.substr(0, 2)) < 50 ? "20" : "19") + t;
   char out[32];
   std::snprintf(out, sizeof out, "%s %2d %s:%s:%s %s GMT", months[std::stoi(t.substr(4, 2)) - 1],
                 std::stoi(t.substr(6, 2)), t.substr(8, 2).c_str(), t.substr(10, 2).c_str(),
@@ -163,9 +166,37 @@ std::string opensslDate(std::string t) {
   return out;
 }
 
-std::string stripZeros(std::string hex) {
-  while (hex.size() > 1 && hex[0] == '0') hex.erase(0, 1);
+// openssl shows a serial number without the sign octet of its encoding.
+std::string withoutSignOctet(std::string hex) {
+  while (hex.size() > 2 && hex.starts_with("00")) hex.erase(0, 2);
   return hex;
+}
+
+// The issuer's RDNs from its printed value, in RFC 2253's order (last
+// first), each "oid=#hex" with "+" between the values of one RDN.
+std::string printedIssuer(const std::string &printed) {
+  const std::size_t from = printed.find("\n    issuer ");
+  std::istringstream section(printed.substr(from + 1, printed.find("\n    validity ") - from));
+  std::vector<std::string> rdns;
+  std::string line, type;
+  std::size_t listIndent = std::string::npos;
+  static const std::regex typeRe("type (\\{[ 0-9]+\\}),"), valueRe("value '([0-9A-F]+)'H");
+  std::getline(section, line);  // "    issuer rdnSequence : "
+  while (std::getline(section, line)) {
+    const std::size_t indent = line.find_first_not_of(' ');
+    if (listIndent == std::string::npos) listIndent = indent;
+    std::smatch m;
+    if (indent == listIndent + 2 && line.substr(indent) == "{") {
+      rdns.insert(rdns.begin(), "");
+    } else if (std::regex_search(line, m, typeRe)) {
+      type = dotted(m[1]);
+    } else if (std::regex_search(line, m, valueRe) && !rdns.empty()) {
+      rdns.front() += (rdns.front().empty() ? "" : "+") + type + "=#" + std::string(m[1]);
+    }
+  }
+  std::string out;
+  for (const auto &r : rdns) out += (out.empty() ? "" : ",") + r;
+  return out;
 }
 
 TEST(BerPeers, CaCertificatesRoundTripAndAgreeWithOpenssl) {
@@ -186,38 +217,20 @@ TEST(BerPeers, CaCertificatesRoundTripAndAgreeWithOpenssl) {
                                  "' -noout -serial -dates -issuer -nameopt RFC2253,dump_all,dump_der,oid -text");
     std::smatch m;
     ASSERT_TRUE(std::regex_search(printed, m, std::regex("serialNumber '([0-9A-F]+)'H")));
-    EXPECT_NE(info.find("serial=" + stripZeros(m[1]) + "\n"), std::string::npos) << m[1];
+    EXPECT_NE(info.find("serial=" + withoutSignOctet(m[1]) + "\n"), std::string::npos) << m[1];
     std::vector<std::string> times;
-    for (std::sregex_iterator it(printed.begin(), printed.end(), std::regex("(utcTime|generalTime) : \"([0-9Z]+)\"")), end;
-         it != end; ++it)
+    static const std::regex timeRe("(utcTime|generalTime) : \"([0-9]+)(\\.[0-9]+)?Z\"");
+    for (std::sregex_iterator it(printed.begin(), printed.end(), timeRe), end; it != end; ++it)
       times.push_back((*it)[2]);
     ASSERT_GE(times.size(), 2u);
     EXPECT_NE(info.find("notBefore=" + opensslDate(times[0]) + "\n"), std::string::npos) << times[0];
     EXPECT_NE(info.find("notAfter=" + opensslDate(times[1]) + "\n"), std::string::npos) << times[1];
-    // The issuer: its RDNs last first, as RFC 2253 writes them.
-    const std::size_t from = printed.find("  issuer ");
-    const std::string issuer = printed.substr(from, printed.find("  validity ") - from);
-    std::vector<std::string> rdns;
-    std::string rdn;
-    for (std::sregex_iterator it(issuer.begin(), issuer.end(),
-                                 std::regex("(\\n      \\{|type (\\{[ 0-9]+\\}),\\s+value '([0-9A-F]+)'H)")),
-         end;
-         it != end; ++it) {
-      if ((*it)[2].matched) {
-        rdn += (rdn.empty() ? "" : "+") + dotted((*it)[2]) + "=#" + std::string((*it)[3]);
-      } else if (!rdn.empty()) {
-        rdns.insert(rdns.begin(), rdn);
-        rdn.clear();
-      }
-    }
-    if (!rdn.empty()) rdns.insert(rdns.begin(), rdn);
-    std::string rfc2253;
-    for (const auto &r : rdns) rfc2253 += (rfc2253.empty() ? "" : ",") + r;
-    EXPECT_NE(info.find("issuer=" + rfc2253 + "\n"), std::string::npos) << rfc2253;
+    const std::string issuer = printedIssuer(printed);
+    EXPECT_NE(info.find("issuer=" + issuer + "\n"), std::string::npos) << issuer;
     // The extensions, in order, by the names openssl gives their OIDs.
     std::string ours, theirs;
-    for (std::sregex_iterator it(printed.begin(), printed.end(), std::regex("extnID (\\{[ 0-9]+\\})")), end;
-         it != end; ++it) {
+    static const std::regex extnRe("extnID (\\{[ 0-9]+\\})");
+    for (std::sregex_iterator it(printed.begin(), printed.end(), extnRe), end; it != end; ++it) {
       const std::string oid = dotted((*it)[1]);
       if (!extensionNames.count(oid)) {
         const std::string line = run("openssl asn1parse -genstr OID:" + oid);
@@ -226,9 +239,8 @@ TEST(BerPeers, CaCertificatesRoundTripAndAgreeWithOpenssl) {
       }
       ours += extensionNames[oid] + "\n";
     }
-    for (std::sregex_iterator it(info.begin(), info.end(), std::regex("\\n {12}([^ \\n][^\\n]*?): ?(critical)?\\n")),
-         end;
-         it != end; ++it)
+    static const std::regex nameRe("\\n {12}([^ \\n][^\\n]*?): ?(critical)?\\n");
+    for (std::sregex_iterator it(info.begin(), info.end(), nameRe), end; it != end; ++it)
       theirs += std::string((*it)[1]) + "\n";
     EXPECT_EQ(ours, theirs);
     h.release(d.value);

@@ -71,8 +71,8 @@ class StringGatherer {
 
  private:
   bool segments(const Contents &c, int32_t depth) {
-    if (static_cast<uint32_t>(depth) + 1 > d_.maxDepth_)
-      return d_.fail(ROW_SIZE_TOO_LONG, d_.pos_, ReportArg::of(depth + 1), "nesting deeper than the limit");
+    if (d_.nesting_ + 1 > d_.maxDepth_)
+      return d_.fail(ROW_SIZE_TOO_LONG, d_.pos_, ReportArg::of(d_.nesting_ + 1), "nesting deeper than the limit");
     const uint16_t segmentTag = bits_ ? ZB_BIT_STRING : ZB_OCTET_STRING;
     for (;;) {
       bool more;
@@ -93,7 +93,10 @@ class StringGatherer {
       }
       d_.pos_ += h.size;
       if (h.constructed) {
-        if (!segments(Contents{h.definite ? d_.pos_ + h.length : c.end, !h.definite}, depth + 1)) return false;
+        ++d_.nesting_;
+        const bool ok = segments(Contents{h.definite ? d_.pos_ + h.length : c.end, !h.definite}, depth + 1);
+        --d_.nesting_;
+        if (!ok) return false;
         continue;
       }
       if (!h.definite) return d_.fail(ROW_PRIMITIVE_INDEFINITE, at);

@@ -137,10 +137,12 @@ bool Decoder::decodeValue(uint32_t type, unsigned char *slot, std::size_t limit,
     std::memcpy(slot, &v, sizeof v);
   }
   const ZurType &zt = s_.type(type);
-  if (static_cast<uint32_t>(depth) + zt.tagCount + 1 > maxDepth_)
-    return fail(ROW_SIZE_TOO_LONG, pos_, ReportArg::of(depth + zt.tagCount + 1), kDepthLimit);
-  if (zt.tagCount == 0) return decodeUntagged(type, v, limit, naming, depth, frame);
-  return decodeTags(type, v, 0, limit, naming, depth, frame);
+  if (nesting_ + 1 > maxDepth_) return fail(ROW_SIZE_TOO_LONG, pos_, ReportArg::of(nesting_ + 1), kDepthLimit);
+  ++nesting_;
+  const bool ok = zt.tagCount == 0 ? decodeUntagged(type, v, limit, naming, depth, frame)
+                                   : decodeTags(type, v, 0, limit, naming, depth, frame);
+  --nesting_;
+  return ok;
 }
 
 bool Decoder::decodeTags(uint32_t type, unsigned char *v, int i, std::size_t limit,

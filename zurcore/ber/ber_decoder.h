@@ -123,6 +123,7 @@ class Decoder {
   Arena &arena_;
   TraceEvents *trace_;  // null when not tracing
   std::size_t pos_ = 0;
+  uint32_t nesting_ = 0;  // values (and string segments) being decoded inside each other
 
   int row_ = 0;
   ReportArg arg_;

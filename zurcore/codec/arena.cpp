@@ -30,12 +30,15 @@ void *Arena::fail(int row, int64_t arg) {
 
 void *Arena::allocateSlow(std::size_t need) {
   if (areaStart_ != nullptr) return fail(ROW_OUTPUT_TOO_SMALL, end_ - areaStart_);
+  constexpr uint64_t header = sizeof(ArenaBlock);
+  if (taken_ + header + need > limit_)
+    return fail(ROW_OUTPUT_LIMIT, static_cast<int64_t>(taken_ + header + need));
   uint64_t size = first_ == nullptr ? hint_ : taken_;
   if (size < kMinBlock) size = kMinBlock;
   if (size > kMaxBlock) size = kMaxBlock;
+  if (size > limit_ - taken_ - header) size = limit_ - taken_ - header;
   if (size < need) size = need;
-  const uint64_t total = size + sizeof(ArenaBlock);
-  if (taken_ + total > limit_) return fail(ROW_OUTPUT_LIMIT, static_cast<int64_t>(taken_ + total));
+  const uint64_t total = size + header;
   void *raw = env_->memAlloc(static_cast<uint32_t>(total));
   if (raw == nullptr) return fail(ROW_ALLOCATION_FAILED, static_cast<int64_t>(total));
   taken_ += total;
