@@ -77,6 +77,12 @@ class BitReader {
     if (fault_.row == ROW_NONE) fault_ = {row, argument, origin_ + pos_};
     return false;
   }
+  // Records the first failure at an earlier position of this reader (the
+  // start of an item found wrong once read); returns false.
+  bool failAt(uint64_t position, int row, int64_t argument = 0) {
+    if (fault_.row == ROW_NONE) fault_ = {row, argument, origin_ + position};
+    return false;
+  }
   // Records a failure found inside an open type, at its own offset.
   bool failWith(const DecodeFault &fault) {
     if (fault_.row == ROW_NONE) fault_ = fault;

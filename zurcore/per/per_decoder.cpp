@@ -137,7 +137,6 @@ bool Decoder::integer(BitReader &r, uint32_t type, unsigned char *v, const Conte
   ZurRange range{};
   if (z.valueRange != 0) range = s_.codec->ranges[z.valueRange];
   const bool hasLower = (range.flags & ZUR_R_LOWER) != 0, hasUpper = (range.flags & ZUR_R_UPPER) != 0;
-  const uint64_t start = r.position();
   bool inRoot = true;
   if (range.flags & ZUR_R_EXTENSIBLE) {
     bool extended;
@@ -145,24 +144,26 @@ bool Decoder::integer(BitReader &r, uint32_t type, unsigned char *v, const Conte
     inRoot = !extended;
   }
   if (d.kind == KIND_OCTETS_PTR2) {
-    if (!hugeInteger(r, range, inRoot, *reinterpret_cast<ZurHugeInt *>(v))) return false;
-    traceLength(c, nullptr, true, r.position() - start);
-    return true;
+    return hugeInteger(r, range, inRoot, *reinterpret_cast<ZurHugeInt *>(v), c);
   }
   const bool isUnsigned = d.kind == KIND_UNSIGNED;
   const uint64_t lower = static_cast<uint64_t>(range.lower), upper = static_cast<uint64_t>(range.upper);
   uint64_t u;
   bool lengthEncoded = true;
+  uint64_t bits;
   if (!inRoot || (!hasLower && !(isUnsigned && hasUpper))) {
     int64_t n;
     if (!getUnconstrained(r, n)) return false;
     u = static_cast<uint64_t>(n);
+    bits = 8 * signedOctetsFor(n);
   } else if (hasUpper) {
+    const uint64_t at = r.position();
     uint64_t offset;
     if (!getConstrained(r, upper - lower, offset)) return false;
     if (offset > upper - lower)
-      return r.fail(ROW_VALUE_RANGE, static_cast<int64_t>(lower + offset));
+      return r.failAt(at, ROW_VALUE_RANGE, static_cast<int64_t>(lower + offset));
     u = lower + offset;
+    bits = constrainedBits(r.aligned(), offset, upper - lower);
     lengthEncoded = r.aligned() && upper - lower > 0xFFFF;
   } else {
     uint64_t offset;
@@ -170,19 +171,21 @@ bool Decoder::integer(BitReader &r, uint32_t type, unsigned char *v, const Conte
     u = lower + offset;
     bool overflow = isUnsigned ? u < lower : static_cast<int64_t>(u) < range.lower;
     if (overflow) return r.fail(ROW_INTEGER_TOO_LONG, 9);
+    bits = 8 * octetsFor(offset);
   }
   if (isUnsigned)
     std::memcpy(v, &u, sizeof u);
   else
     storeSigned(v, d.lenSize, static_cast<int64_t>(u));
-  traceLength(c, nullptr, lengthEncoded, r.position() - start);
+  traceLength(c, nullptr, lengthEncoded, bits);
   return true;
 }
 
-bool Decoder::hugeInteger(BitReader &r, const ZurRange &range, bool inRoot, ZurHugeInt &out) {
+bool Decoder::hugeInteger(BitReader &r, const ZurRange &range, bool inRoot, ZurHugeInt &out,
+                          const Context &c) {
   uint8_t *data;
   uint64_t length;
-  if (!lengthOctets(r, data, length, Context{}, 9)) return false;
+  if (!lengthOctets(r, data, length, c, 9)) return false;
   if (length == 0) return r.fail(ROW_MISENCODED);
   if (inRoot && (range.flags & ZUR_R_LOWER)) {
     // The offset from the lower bound is unsigned: add the bound back, in
@@ -217,12 +220,13 @@ bool Decoder::enumerated(BitReader &r, uint32_t type, unsigned char *v, const Co
   bool extended = false;
   if ((z.flags & ZUR_T_EXTENSIBLE) && !r.getBit(extended)) return false;
   uint64_t index;
+  const uint64_t at = r.position();
   if (!extended) {
     if (!getConstrained(r, e.rootCount - 1u, index)) return false;
-    if (index >= e.rootCount) return r.fail(ROW_NOT_ENUMERATED, static_cast<int64_t>(index));
+    if (index >= e.rootCount) return r.failAt(at, ROW_NOT_ENUMERATED, static_cast<int64_t>(index));
   } else {
     if (!getSmallNumber(r, index)) return false;
-    if (index >= e.extCount) return r.fail(ROW_NOT_ENUMERATED, static_cast<int64_t>(index));
+    if (index >= e.extCount) return r.failAt(at, ROW_NOT_ENUMERATED, static_cast<int64_t>(index));
   }
   storeSigned(v, s_.desc(type).lenSize, values[(extended ? e.rootCount : 0) + index]);
   if (trace_ != nullptr)
@@ -377,9 +381,10 @@ bool Decoder::knownMultiplier(BitReader &r, uint32_t type, unsigned char *v, con
     for (uint64_t i = first; i < first + n; ++i) {
       uint64_t code;
       uint32_t ch;
+      const uint64_t at = r.position();
       if (!r.getBits(coding.bits, code)) return false;
       if (!decodeChar(coding, static_cast<uint32_t>(code), ch))
-        return r.fail(ROW_ALPHABET, static_cast<int64_t>(code));
+        return r.failAt(at, ROW_ALPHABET, static_cast<int64_t>(code));
       switch (width) {
         case 1: data[i] = static_cast<uint8_t>(ch); break;
         case 2: reinterpret_cast<uint16_t *>(data)[i] = static_cast<uint16_t>(ch); break;
@@ -610,8 +615,9 @@ bool Decoder::choice(BitReader &r, uint32_t type, unsigned char *v, const Contex
   ValueFrame frame{c.frame, v, type};
   if (!extended) {
     const uint32_t of = rootAlternatives(s_, type);
+    const uint64_t at = r.position();
     if (!getConstrained(r, of - 1u, rank)) return false;
-    if (rank >= of) return r.fail(ROW_CHOICE_INDEX, static_cast<int64_t>(rank));
+    if (rank >= of) return r.failAt(at, ROW_CHOICE_INDEX, static_cast<int64_t>(rank));
     choiceAtRank(s_, type, false, static_cast<uint32_t>(rank), position);
     if (trace_ != nullptr) trace_->item(c.place, nullptr, PER_INDEX, true, rank);
     storeSigned(v, 4, position + 1);

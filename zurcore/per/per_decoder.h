@@ -32,7 +32,8 @@ class Decoder {
 
   bool value(BitReader &r, uint32_t type, unsigned char *held, const Context &c);
   bool integer(BitReader &r, uint32_t type, unsigned char *v, const Context &c);
-  bool hugeInteger(BitReader &r, const ZurRange &range, bool inRoot, ZurHugeInt &out);
+  bool hugeInteger(BitReader &r, const ZurRange &range, bool inRoot, ZurHugeInt &out,
+                   const Context &c);
   bool enumerated(BitReader &r, uint32_t type, unsigned char *v, const Context &c);
   bool real(BitReader &r, uint32_t type, unsigned char *v, const Context &c);
   bool bits(BitReader &r, uint32_t type, unsigned char *v, const Context &c);

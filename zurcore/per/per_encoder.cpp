@@ -142,12 +142,7 @@ bool Encoder::integer(BitWriter &w, uint32_t type, const unsigned char *v, const
   ZurRange r{};
   if (z.valueRange != 0) r = s_.codec->ranges[z.valueRange];
   bool hasLower = (r.flags & ZUR_R_LOWER) != 0, hasUpper = (r.flags & ZUR_R_UPPER) != 0;
-  uint64_t start = w.bitLength();
-  if (d.kind == KIND_OCTETS_PTR2) {
-    bool ok = hugeInteger(w, r, *reinterpret_cast<const ZurHugeInt *>(v));
-    traceLength(c, nullptr, ok, w.bitLength() - start);
-    return ok;
-  }
+  if (d.kind == KIND_OCTETS_PTR2) return hugeInteger(w, r, *reinterpret_cast<const ZurHugeInt *>(v), c);
   const bool isUnsigned = d.kind == KIND_UNSIGNED;
   uint64_t u;
   if (isUnsigned) {
@@ -165,25 +160,30 @@ bool Encoder::integer(BitWriter &w, uint32_t type, const unsigned char *v, const
     return fail(ROW_VALUE_RANGE_VIOLATED, ReportArg::of(n));
   }
   bool lengthEncoded = true;
+  uint64_t bits;
   if (!inRoot || (!hasLower && !(isUnsigned && hasUpper))) {
     if (isUnsigned && n < 0) {  // above 2^63 - 1: a zero octet makes it positive
       putLength(w, kUnboundedLength, 9);
       w.putBits(0, 8);
       w.putBits(u, 64);
+      bits = 72;
     } else {
       putUnconstrained(w, n);
+      bits = 8 * signedOctetsFor(n);
     }
   } else if (hasUpper) {
     putConstrained(w, u - lower, upper - lower);
+    bits = constrainedBits(w.aligned(), u - lower, upper - lower);
     lengthEncoded = w.aligned() && upper - lower > 0xFFFF;
   } else {
     putSemiConstrained(w, u - lower);
+    bits = 8 * octetsFor(u - lower);
   }
-  traceLength(c, nullptr, lengthEncoded, w.bitLength() - start);
+  traceLength(c, nullptr, lengthEncoded, bits);
   return true;
 }
 
-bool Encoder::hugeInteger(BitWriter &w, const ZurRange &r, const ZurHugeInt &v) {
+bool Encoder::hugeInteger(BitWriter &w, const ZurRange &r, const ZurHugeInt &v, const Context &c) {
   const uint8_t *p = v.value;
   std::size_t n = v.length;
   static const uint8_t kZero = 0;
@@ -217,9 +217,7 @@ bool Encoder::hugeInteger(BitWriter &w, const ZurRange &r, const ZurHugeInt &v) 
   } else {
     trim(p, n, true);
   }
-  putPieces(w, kUnboundedLength, n, true,
-            [&](uint64_t first, uint32_t count) { w.putOctets(p + first, count); });
-  return true;
+  return lengthOctets(w, p, n, c);
 }
 
 bool Encoder::enumerated(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
@@ -376,6 +374,9 @@ bool Encoder::knownMultiplier(BitWriter &w, uint32_t type, const unsigned char *
       default: return static_cast<const uint32_t *>(data)[i];
     }
   };
+  SizeForm f = sizeForm(si, n, coding.bits, kShortFixedBits);
+  if (!si.extensible && !f.inRoot)
+    return fail(ROW_SIZE_VIOLATED, ReportArg::of(static_cast<int64_t>(n)));
   for (uint64_t i = 0; i < n; ++i) {
     uint32_t code;
     if (!encodeChar(coding, charAt(i), code)) {
@@ -385,12 +386,7 @@ bool Encoder::knownMultiplier(BitWriter &w, uint32_t type, const unsigned char *
       return fail(ROW_ALPHABET_VIOLATED, ReportArg::named(badChar_));
     }
   }
-  SizeForm f = sizeForm(si, n, coding.bits, kShortFixedBits);
-  if (si.extensible) {
-    w.putBit(!f.inRoot);
-  } else if (!f.inRoot) {
-    return fail(ROW_SIZE_VIOLATED, ReportArg::of(static_cast<int64_t>(n)));
-  }
+  if (si.extensible) w.putBit(!f.inRoot);
   auto putChars = [&](uint64_t first, uint64_t count) {
     for (uint64_t i = first; i < first + count; ++i) {
       uint32_t code = 0;

@@ -37,7 +37,7 @@ class Encoder {
 
   bool value(BitWriter &w, uint32_t type, const unsigned char *held, const Context &c);
   bool integer(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
-  bool hugeInteger(BitWriter &w, const ZurRange &r, const ZurHugeInt &v);
+  bool hugeInteger(BitWriter &w, const ZurRange &r, const ZurHugeInt &v, const Context &c);
   bool enumerated(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
   bool bits(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
   bool octets(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);

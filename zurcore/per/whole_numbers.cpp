@@ -36,6 +36,12 @@ void putConstrained(BitWriter &w, uint64_t offset, uint64_t span) {
   }
 }
 
+unsigned constrainedBits(bool aligned, uint64_t offset, uint64_t span) {
+  if (!aligned || span < 0xFF) return bitsFor(span);
+  if (span <= 0xFFFF) return span == 0xFF ? 8 : 16;
+  return 8 * octetsFor(offset);
+}
+
 bool getConstrained(BitReader &r, uint64_t span, uint64_t &offset) {
   if (span == 0) {
     offset = 0;

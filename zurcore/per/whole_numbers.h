@@ -23,6 +23,10 @@ void putConstrained(BitWriter &w, uint64_t offset, uint64_t span);
 // Reads the offset; a value above span is left for the caller to judge.
 bool getConstrained(BitReader &r, uint64_t span, uint64_t &offset);
 
+// Bits of the number itself in a constrained whole number's encoding,
+// without the octet count and padding of the ALIGNED forms.
+unsigned constrainedBits(bool aligned, uint64_t offset, uint64_t span);
+
 // A semi-constrained whole number (n - lb), and an unconstrained one: an
 // octet count as an unconstrained length, then the octets.
 void putSemiConstrained(BitWriter &w, uint64_t offset);
