@@ -143,7 +143,8 @@ TEST(PerCodec, LongStringsAreFragmented) {
 
 // Nesting and allocation are bounded by the Env's limits.
 TEST(PerCodec, DecodingStaysWithinTheLimits) {
-  zurcoreSetLimits(rows().env(), new ZurcoreLimits{8, 4096});
+  ZurcoreLimits tight{8, 4096};
+  zurcoreSetLimits(rows().env(), &tight);
   Octets deep(4, 0xFF);
   zurtest::Decoded d = rows().decode("Deep", RULES_PER, deep);
   EXPECT_EQ(d.message, "D0027S: Size too long: 8 at bit 8.\n");
