@@ -5,7 +5,9 @@
 # BER/DER codec on the PKIX modules and CodecKinds, seeded with the CA
 # certificates and a CRL under both rules; or `modules`, the module
 # compiler's front end seeded with the project's test modules and, when
-# erlang-src is installed, the real modules it ships.
+# erlang-src is installed, the real modules it ships; or `per`, the PER
+# codec on the X.691 Annex A records and PerKinds, seeded with the records
+# as Erlang's asn1 encodes them under per and uper.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-300}
@@ -60,7 +62,25 @@ case $which in
       [ -f "$m" ] && cp "$m" $corpus/
     done
     ;;
-  *) echo "fuzz/run.sh: no fuzz target '$which' (ber, codec, modules)" >&2; exit 2 ;;
+  per)
+    # The first octet picks the variant (bit 0: ALIGNED) and the PDU (the
+    # rest; the records' PersonnelRecord types come first).
+    target=per_codec_fuzz
+    record="PersonnelRecord {'PersonnelRecord',{'Name',\"John\",\"P\",\"Smith\"},\"Director\",51,\"19710917\",{'Name',\"Mary\",\"T\",\"Smith\"},[{'ChildInformation',{'Name',\"Ralph\",\"T\",\"Smith\"},\"19571111\"},{'ChildInformation',{'Name',\"Susan\",\"B\",\"Jones\"},\"19590717\"}]}"
+    pdu=0
+    for module in unconstrained constrained; do
+      for rules in uper per; do
+        hex=$(echo "$record" | escript tests/support/asn1_encode_term.escript $rules $build/erlang-$rules-$module \
+                tests/data/asn1/personnel_$module.asn1 | tail -1)
+        bit=0
+        [ $rules = per ] && bit=1
+        first=$((pdu * 2 + bit))
+        { printf "\\x$(printf %02x $first)"; echo "$hex" | xxd -r -p; } > $corpus/$module-$rules
+      done
+      pdu=$((pdu + 5))  # the five types of a personnel module
+    done
+    ;;
+  *) echo "fuzz/run.sh: no fuzz target '$which' (ber, codec, modules, per)" >&2; exit 2 ;;
 esac
 cmake --build $build --target $target >/dev/null
 exec $build/bin/$target $corpus -max_total_time="$seconds" "${options[@]}" -print_final_stats=1 \

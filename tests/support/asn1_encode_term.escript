@@ -14,9 +14,16 @@
 
 main([Rules, Dir, File]) ->
     ok = filelib:ensure_dir(filename:join(Dir, "x")),
+    %% asn1ct names the generated header after the module, the code after
+    %% the file: the module is compiled from a copy named after it.
+    {ok, Text} = file:read_file(File),
+    {match, [Name]} = re:run(Text, "^\\s*([A-Z][A-Za-z0-9-]*)\\s+DEFINITIONS",
+                             [multiline, {capture, all_but_first, list}]),
+    Copy = filename:join(Dir, Name ++ ".asn1"),
+    ok = file:write_file(Copy, Text),
     Options = [list_to_atom(Rules), {outdir, Dir}, {i, Dir}, noobj],
-    ok = asn1ct:compile(filename:absname(File), Options),
-    Erl = filename:join(Dir, filename:rootname(filename:basename(File)) ++ ".erl"),
+    ok = asn1ct:compile(Copy, Options),
+    Erl = filename:join(Dir, Name ++ ".erl"),
     {ok, Module, Beam} = compile:file(Erl, [binary, report, {i, Dir}]),
     {module, Module} = code:load_binary(Module, Erl, Beam),
     io:put_chars("ready\n"),

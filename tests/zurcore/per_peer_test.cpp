@@ -114,10 +114,10 @@ std::string personnelRecord(bool withSex) {
 }
 
 TEST(PerPeers, AnnexARecordsEncodeAsErlangDoesAndDecodeBack) {
-  for (const std::string module : {"PersonnelA1", "PersonnelA2", "PersonnelA3"}) {
+  for (const std::string module : {"unconstrained", "constrained", "extensible"}) {
     SCOPED_TRACE(module);
-    agreeOnTerms(std::string(ZURBASE_TEST_DATA) + "/asn1/" + module + ".asn1",
-                 {personnelRecord(module == "PersonnelA3")});
+    agreeOnTerms(std::string(ZURBASE_TEST_DATA) + "/asn1/personnel_" + module + ".asn1",
+                 {personnelRecord(module == "extensible")});
   }
 }
 
