@@ -38,7 +38,7 @@ struct Fixture {
   Fixture() {
     std::vector<std::string> paths;
     std::stringstream list(ZUR_FUZZ_PER_MODULES);
-    for (std::string path; std::getline(list, path, ';');) paths.push_back(path);
+    for (std::string path; std::getline(list, path, '|');) paths.push_back(path);
     std::ostringstream diagnostics;
     compiled = zurasn1::Compilation::compileFiles(paths, diagnostics);
     if (!compiled) {
@@ -84,8 +84,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
       static_cast<int32_t>(data[0] >> 1) % static_cast<int32_t>(fixture.compiled->pduCount()) + 1;
   entry<ApiSetEncodingRulesFn>(SLOT_SET_ENCODING_RULES)(
       env, (data[0] & 1) != 0 ? RULES_PER_ALIGNED : RULES_PER);
-  // A copy of exactly the input's size, so reading past it is caught.
-  std::vector<unsigned char> octets(data + 1, data + size);
+  // A copy of exactly the input's size, so reading past it is caught (the
+  // room for one octet keeps an empty input's address valid).
+  std::vector<unsigned char> octets;
+  octets.reserve(size);
+  octets.assign(data + 1, data + size);
   void *value = nullptr;
   env->msgBuf[0] = '\0';
   if (decode(env, pdu, octets, &value) != 0) {

@@ -6,21 +6,28 @@ namespace zurcore::per {
 
 bool BitReader::getBits(unsigned count, uint64_t &value) {
   if (!need(count)) return false;
-  uint64_t v = 0;
-  uint64_t pos = pos_;
-  unsigned left = count;
-  while (left > 0) {
-    unsigned offset = static_cast<unsigned>(pos & 7);
-    unsigned avail = 8 - offset;
-    unsigned take = left < avail ? left : avail;
-    unsigned octet = data_[pos >> 3];
-    unsigned chunk = (octet >> (avail - take)) & ((1u << take) - 1);
-    v = v << take | chunk;
-    pos += take;
-    left -= take;
+  if (count == 0) {
+    value = 0;
+    return true;
   }
-  pos_ = pos;
-  value = v;
+  const unsigned offset = static_cast<unsigned>(pos_ & 7);
+  const std::size_t first = static_cast<std::size_t>(pos_ >> 3);
+  const unsigned octets = (offset + count + 7) / 8;
+  if (offset + count <= 64) {
+    // The octets that hold the bits, as one window.
+    uint64_t window = 0;
+    for (unsigned i = 0; i < octets; ++i) window = window << 8 | data_[first + i];
+    window <<= 64 - 8 * octets;
+    window <<= offset;
+    value = window >> (64 - count);
+  } else {  // 64 bits across nine octets
+    uint64_t high, low;
+    getBits(count - 32, high);
+    getBits(32, low);
+    value = high << 32 | low;
+    return true;
+  }
+  pos_ += count;
   return true;
 }
 

@@ -4,26 +4,30 @@
 
 namespace zurcore::per {
 
-// Octets past bits_ are kept zero, so writing only ORs bits in.
-void BitWriter::reserveBits(uint64_t count) {
+// Octets past bits_ are kept zero, so that padding is zero bits.
+void BitWriter::grow(uint64_t count) {
   std::size_t need = static_cast<std::size_t>((bits_ + count + 7) / 8);
-  if (need > buf_.size()) buf_.resize(need < 2 * buf_.size() ? 2 * buf_.size() : need, 0);
+  buf_.resize(need < 2 * buf_.size() ? 2 * buf_.size() : need, 0);
 }
 
 void BitWriter::putBits(uint64_t value, unsigned count) {
   if (count == 0) return;
   if (count < 64) value &= (uint64_t{1} << count) - 1;
-  reserveBits(count);
-  uint64_t pos = bits_;
-  while (count > 0) {
-    unsigned room = 8 - static_cast<unsigned>(pos & 7);
-    unsigned take = count < room ? count : room;
-    unsigned chunk = static_cast<unsigned>(value >> (count - take)) & ((1u << take) - 1);
-    buf_[pos >> 3] |= static_cast<uint8_t>(chunk << (room - take));
-    pos += take;
-    count -= take;
+  const unsigned used = static_cast<unsigned>(bits_ & 7);
+  if (used + count > 64) {  // too wide for one window: the high half first
+    putBits(value >> 32, count - 32);
+    putBits(value & 0xFFFFFFFFu, 32);
+    return;
   }
-  bits_ = pos;
+  reserveBits(count);
+  // The bits already in the last octet and the new ones, as one window
+  // written octet by octet, most significant first.
+  uint8_t *p = &buf_[bits_ >> 3];
+  const unsigned total = used + count;
+  uint64_t window = used == 0 ? value : (uint64_t{*p} >> (8 - used)) << count | value;
+  window <<= 64 - total;
+  for (unsigned i = 0; i < (total + 7) / 8; ++i) p[i] = static_cast<uint8_t>(window >> (56 - 8 * i));
+  bits_ += count;
 }
 
 void BitWriter::putOctets(const uint8_t *data, std::size_t count) {

@@ -43,7 +43,10 @@ class BitWriter {
   }
 
  private:
-  void reserveBits(uint64_t count);
+  void reserveBits(uint64_t count) {
+    if ((bits_ + count + 7) / 8 > buf_.size()) grow(count);
+  }
+  void grow(uint64_t count);
 
   std::vector<uint8_t> buf_;
   uint64_t bits_ = 0;

@@ -45,7 +45,7 @@ bool Decoder::decode(BitReader &r, uint32_t type, void *&root) {
   const uint64_t slot = (d.typeFlags & TYPE_BY_POINTER) != 0 ? sizeof(void *) : d.size;
   auto *v = static_cast<unsigned char *>(allocate(r, slot));
   if (v == nullptr) return false;
-  Context c{{nullptr, typeCaption(s_, type), 0, 0}, nullptr};
+  Context c{{nullptr, caption(type), 0, 0}, nullptr};
   if (!value(r, type, v, c)) return false;
   root = v;
   return true;
@@ -514,7 +514,7 @@ bool Decoder::sequence(BitReader &r, uint32_t type, unsigned char *v, const Cont
       if (zc.flags & ZUR_C_DEFAULT) copyDefault(s_, first + i, v);
       continue;
     }
-    Context inner{{s_.fieldName(first + i), typeCaption(s_, f.type), static_cast<int32_t>(i + 1),
+    Context inner{{name(first + i), caption(f.type), static_cast<int32_t>(i + 1),
                    c.place.depth + 1},
                   &frame};
     ok = value(r, f.type, v + f.offset, inner);
@@ -557,8 +557,8 @@ bool Decoder::additions(BitReader &r, uint32_t type, unsigned char *v, const Val
       }
     }
     const FieldDesc &f = s_.field(first + only);
-    Context inner{{members == 0 ? nullptr : s_.fieldName(first + only),
-                   members == 0 ? nullptr : typeCaption(s_, f.type), static_cast<int32_t>(only + 1),
+    Context inner{{members == 0 ? nullptr : name(first + only),
+                   members == 0 ? nullptr : caption(f.type), static_cast<int32_t>(only + 1),
                    c.place.depth + 1},
                   &frame};
     if (members == 0) {  // an addition of a later version: skipped
@@ -583,7 +583,7 @@ bool Decoder::additions(BitReader &r, uint32_t type, unsigned char *v, const Val
         for (uint32_t i = 0; fine && i < count; ++i) {
           if (s_.component(first + i).addition != k || !presence_[group + i]) continue;
           const FieldDesc &g = s_.field(first + i);
-          Context member{{s_.fieldName(first + i), typeCaption(s_, g.type),
+          Context member{{name(first + i), caption(g.type),
                           static_cast<int32_t>(i + 1), c.place.depth + 1},
                          &frame};
           fine = value(sub, g.type, v + g.offset, member);
@@ -622,7 +622,7 @@ bool Decoder::choice(BitReader &r, uint32_t type, unsigned char *v, const Contex
     if (trace_ != nullptr) trace_->item(c.place, nullptr, PER_INDEX, true, rank);
     storeSigned(v, 4, position + 1);
     const FieldDesc &f = s_.field(d.ref + position);
-    Context inner{{s_.fieldName(d.ref + position), typeCaption(s_, f.type),
+    Context inner{{name(d.ref + position), caption(f.type),
                    static_cast<int32_t>(position + 1), c.place.depth + 1},
                   &frame};
     return value(r, f.type, v + f.offset, inner);
@@ -635,7 +635,7 @@ bool Decoder::choice(BitReader &r, uint32_t type, unsigned char *v, const Contex
   }
   storeSigned(v, 4, position + 1);
   const FieldDesc &f = s_.field(d.ref + position);
-  Context inner{{s_.fieldName(d.ref + position), typeCaption(s_, f.type),
+  Context inner{{name(d.ref + position), caption(f.type),
                  static_cast<int32_t>(position + 1), c.place.depth + 1},
                 &frame};
   return inOpenType(r, inner, nullptr,
@@ -650,7 +650,7 @@ bool Decoder::list(BitReader &r, uint32_t type, unsigned char *v, const Context 
   SizeForm f;
   if (!readSizeForm(r, sizeInfo(s_, s_.type(type)), 0, f)) return false;
   ValueFrame frame{c.frame, v, type};
-  Context inner{{nullptr, typeCaption(s_, elementType), 0, c.place.depth + 1}, &frame};
+  Context inner{{nullptr, caption(elementType), 0, c.place.depth + 1}, &frame};
   // Elements [from, from + n) into an array grown to hold them.
   auto elements = [&](uint64_t from, uint64_t n) {
     if (n == 0) return true;
@@ -702,7 +702,7 @@ bool Decoder::openType(BitReader &r, uint32_t type, unsigned char *v, const Cont
   storeSigned(v, 4, position + 1);
   const FieldDesc &f = s_.field(d.ref + position);
   ValueFrame frame{c.frame, v, type};
-  Context inner{{s_.fieldName(d.ref + position), typeCaption(s_, f.type), 0, c.place.depth + 1},
+  Context inner{{name(d.ref + position), caption(f.type), 0, c.place.depth + 1},
                 &frame};
   if (object == nullptr) return openType(r, f.type, v + f.offset, inner);
   return inOpenType(r, c, nullptr,

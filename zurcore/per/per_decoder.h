@@ -64,6 +64,12 @@ class Decoder {
     if (trace_ != nullptr) trace_->length(c.place, label, encoded, bits, fragment);
   }
 
+  // Names and captions matter to the trace only.
+  const char *caption(uint32_t type) const { return trace_ != nullptr ? typeCaption(s_, type) : nullptr; }
+  const char *name(uint32_t component) const {
+    return trace_ != nullptr ? s_.fieldName(component) : nullptr;
+  }
+
   const Schema &s_;
   Arena &arena_;
   bool aligned_;

@@ -62,7 +62,7 @@ bool Encoder::fail(int row, ReportArg arg) {
 }
 
 bool Encoder::encode(BitWriter &w, uint32_t type, const void *v) {
-  Context c{{nullptr, typeCaption(s_, type), 0, 0}, nullptr};
+  Context c{{nullptr, caption(type), 0, 0}, nullptr};
   uint64_t start = w.bitLength();
   if (!value(w, type, static_cast<const unsigned char *>(v), c)) return false;
   if (w.bitLength() == start) w.putBits(0, 8);
@@ -377,36 +377,35 @@ bool Encoder::knownMultiplier(BitWriter &w, uint32_t type, const unsigned char *
   SizeForm f = sizeForm(si, n, coding.bits, kShortFixedBits);
   if (!si.extensible && !f.inRoot)
     return fail(ROW_SIZE_VIOLATED, ReportArg::of(static_cast<int64_t>(n)));
-  for (uint64_t i = 0; i < n; ++i) {
-    uint32_t code;
-    if (!encodeChar(coding, charAt(i), code)) {
-      uint32_t ch = charAt(i);
-      std::snprintf(badChar_, sizeof badChar_, ch >= 0x20 && ch < 0x7F ? "%c" : "U+%04X",
-                    static_cast<unsigned>(ch));
-      return fail(ROW_ALPHABET_VIOLATED, ReportArg::named(badChar_));
-    }
-  }
   if (si.extensible) w.putBit(!f.inRoot);
+  // A character outside the alphabet fails the encoding, whatever was written.
+  bool ok = true;
   auto putChars = [&](uint64_t first, uint64_t count) {
-    for (uint64_t i = first; i < first + count; ++i) {
-      uint32_t code = 0;
-      encodeChar(coding, charAt(i), code);
+    for (uint64_t i = first; ok && i < first + count; ++i) {
+      uint32_t code;
+      if (!encodeChar(coding, charAt(i), code)) {
+        uint32_t ch = charAt(i);
+        std::snprintf(badChar_, sizeof badChar_, ch >= 0x20 && ch < 0x7F ? "%c" : "U+%04X",
+                      static_cast<unsigned>(ch));
+        ok = fail(ROW_ALPHABET_VIOLATED, ReportArg::named(badChar_));
+        return;
+      }
       w.putBits(code, coding.bits);
     }
   };
   if (f.fixed) {
     if (f.alignFixed) w.align();
     putChars(0, n);
-    traceLength(c, nullptr, false, n * coding.bits);
-    return true;
+    if (ok) traceLength(c, nullptr, false, n * coding.bits);
+    return ok;
   }
   const bool fragmented = isFragment(f.bounds, n);
   int32_t piece = 0;
   putPieces(w, f.bounds, n, true, [&](uint64_t first, uint32_t count) {
     putChars(first, count);
-    traceLength(c, nullptr, true, uint64_t{count} * coding.bits, fragmented ? ++piece : -1);
+    if (ok) traceLength(c, nullptr, true, uint64_t{count} * coding.bits, fragmented ? ++piece : -1);
   });
-  return true;
+  return ok;
 }
 
 template <class EncodeInner>
@@ -435,18 +434,23 @@ bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, cons
   const uint32_t first = d.ref, count = static_cast<uint32_t>(d.count);
   const uint16_t *order = z.builtin == ZB_SET ? canonicalOrder(s_, type) : nullptr;
   ValueFrame frame{c.frame, v, type};
-  // Whether component i (in the module's order) goes into the encoding: a
-  // DEFAULT equal to its default value stays out.
-  auto encoded = [&](uint32_t i) {
-    const ZurComponent &zc = s_.component(first + i);
-    if ((zc.flags & (ZUR_C_OPTIONAL | ZUR_C_DEFAULT | ZUR_C_EXTENSION)) == 0) return true;
-    if (!isPresent(d, s_.field(first + i), v)) return false;
-    return (zc.flags & ZUR_C_DEFAULT) == 0 || !equalsDefault(s_, first + i, v);
-  };
+  // Whether each component (in the module's order) goes into the encoding,
+  // found once: a DEFAULT equal to its default value stays out.
+  const std::size_t base = present_.size();
+  present_.resize(base + count);
+  struct Release {
+    std::vector<uint8_t> &stack;
+    std::size_t base;
+    ~Release() { stack.resize(base); }
+  } release{present_, base};
+  auto encoded = [&](uint32_t i) { return present_[base + i] != 0; };
   uint32_t additionCount = 0, fieldCount = 0;
   bool anyAddition = false;
   for (uint32_t i = 0; i < count; ++i) {
     const ZurComponent &zc = s_.component(first + i);
+    present_[base + i] = (zc.flags & (ZUR_C_OPTIONAL | ZUR_C_DEFAULT | ZUR_C_EXTENSION)) == 0 ||
+                         (isPresent(d, s_.field(first + i), v) &&
+                          ((zc.flags & ZUR_C_DEFAULT) == 0 || !equalsDefault(s_, first + i, v)));
     if (zc.flags & ZUR_C_EXTENSION) {
       additionCount = std::max<uint32_t>(additionCount, zc.addition);
       anyAddition = anyAddition || encoded(i);
@@ -467,7 +471,7 @@ bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, cons
     uint32_t i = order != nullptr ? order[k] : k;
     if ((s_.component(first + i).flags & ZUR_C_EXTENSION) != 0 || !encoded(i)) continue;
     const FieldDesc &f = s_.field(first + i);
-    Context inner{{s_.fieldName(first + i), typeCaption(s_, f.type), static_cast<int32_t>(i + 1),
+    Context inner{{name(first + i), caption(f.type), static_cast<int32_t>(i + 1),
                    c.place.depth + 1},
                   &frame};
     if (!value(w, f.type, v + f.offset, inner)) return false;
@@ -492,7 +496,7 @@ bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, cons
     }
     if (present == 0) continue;
     const FieldDesc &f = s_.field(first + only);
-    Context inner{{s_.fieldName(first + only), typeCaption(s_, f.type),
+    Context inner{{name(first + only), caption(f.type),
                    static_cast<int32_t>(only + 1), c.place.depth + 1},
                   &frame};
     bool ok;
@@ -513,7 +517,7 @@ bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, cons
         for (uint32_t i = 0; i < count; ++i) {
           if (s_.component(first + i).addition != k || !encoded(i)) continue;
           const FieldDesc &g = s_.field(first + i);
-          Context member{{s_.fieldName(first + i), typeCaption(s_, g.type),
+          Context member{{name(first + i), caption(g.type),
                           static_cast<int32_t>(i + 1), c.place.depth + 1},
                          &frame};
           if (!value(sub, g.type, v + g.offset, member)) return false;
@@ -539,7 +543,7 @@ bool Encoder::choice(BitWriter &w, uint32_t type, const unsigned char *v, const 
   if (z.flags & ZUR_T_EXTENSIBLE) w.putBit(extension);
   ValueFrame frame{c.frame, v, type};
   const FieldDesc &f = s_.field(d.ref + position);
-  Context inner{{s_.fieldName(d.ref + position), typeCaption(s_, f.type), selector,
+  Context inner{{name(d.ref + position), caption(f.type), selector,
                  c.place.depth + 1},
                 &frame};
   if (!extension) {
@@ -566,7 +570,7 @@ bool Encoder::list(BitWriter &w, uint32_t type, const unsigned char *v, const Co
     return fail(ROW_COUNT_VIOLATED, ReportArg::of(l.count));
   }
   ValueFrame frame{c.frame, v, type};
-  Context inner{{nullptr, typeCaption(s_, elementType), 0, c.place.depth + 1}, &frame};
+  Context inner{{nullptr, caption(elementType), 0, c.place.depth + 1}, &frame};
   bool ok = true;
   auto elements = [&](uint64_t from, uint64_t n) {
     for (uint64_t i = from; ok && i < from + n; ++i) {
@@ -601,7 +605,7 @@ bool Encoder::openType(BitWriter &w, uint32_t type, const unsigned char *v, cons
     return fail(ROW_CHOICE_SELECTOR, ReportArg::of(selector));
   const FieldDesc &f = s_.field(d.ref + static_cast<uint32_t>(selector - 1));
   ValueFrame frame{c.frame, v, type};
-  Context inner{{s_.fieldName(d.ref + static_cast<uint32_t>(selector - 1)), typeCaption(s_, f.type),
+  Context inner{{name(d.ref + static_cast<uint32_t>(selector - 1)), caption(f.type),
                  0, c.place.depth + 1},
                 &frame};
   if (s_.desc(f.type).kind == KIND_ENCODED) return openType(w, f.type, v + f.offset, inner);

@@ -59,6 +59,12 @@ class Encoder {
     if (trace_ != nullptr) trace_->length(c.place, label, encoded, bits, fragment);
   }
 
+  // Names and captions matter to the trace only.
+  const char *caption(uint32_t type) const { return trace_ != nullptr ? typeCaption(s_, type) : nullptr; }
+  const char *name(uint32_t component) const {
+    return trace_ != nullptr ? s_.fieldName(component) : nullptr;
+  }
+
   const Schema &s_;
   bool aligned_;
   uint32_t maxDepth_;
@@ -67,6 +73,9 @@ class Encoder {
   // One writer per level of open types being encoded, kept for the call.
   std::vector<std::unique_ptr<BitWriter>> scratch_;
   uint32_t openDepth_ = 0;
+  // Whether the components of the SEQUENCE and SET values being encoded go
+  // into the encoding, one run per value.
+  std::vector<uint8_t> present_;
   // Contents made from a value before they are written (RELATIVE-OID, big numbers).
   std::vector<uint8_t> contents_;
   char badChar_[16] = {};
