@@ -59,6 +59,28 @@ inline bool countPieces(const BitReader &r, const LengthBounds &bounds, bool ali
   });
 }
 
+// Reads a length-determined field of fixed-size items: start(total) makes
+// ready for all of them (checks, allocation), then getItems reads them piece
+// by piece. One piece, the usual case, is read at once; fragments are counted
+// ahead.
+template <class Start, class GetItems>
+bool readPieces(BitReader &r, const LengthBounds &bounds, bool alignItems, uint64_t bitsPerItem,
+                Start start, GetItems getItems) {
+  const BitReader mark(r);
+  uint32_t n;
+  bool fragment;
+  if (!getLength(r, bounds, n, fragment)) return false;
+  if (!fragment) {
+    if (alignItems) r.align();
+    return r.need(n * bitsPerItem) && start(n) && getItems(0, n);
+  }
+  r = mark;
+  uint64_t total;
+  BitReader after(r);
+  if (!countPieces(r, bounds, alignItems, bitsPerItem, total, after)) return r.failWith(after.fault());
+  return start(total) && getPieces(r, bounds, alignItems, getItems);
+}
+
 }  // namespace zurcore::per
 
 #endif

@@ -253,16 +253,19 @@ bool Decoder::real(BitReader &r, uint32_t type, unsigned char *v, const Context 
 
 bool Decoder::lengthOctets(BitReader &r, uint8_t *&data, uint64_t &length, const Context &c,
                            std::size_t extra) {
-  BitReader after(r);
-  if (!countPieces(r, kUnboundedLength, true, 8, length, after)) return r.failWith(after.fault());
-  data = static_cast<uint8_t *>(allocate(r, length + extra));
-  if (data == nullptr) return false;
-  const bool fragmented = length >= LengthBounds::kFragment;
   int32_t piece = 0;
-  return getPieces(r, kUnboundedLength, true, [&](uint64_t first, uint32_t n) {
-    traceLength(c, nullptr, true, uint64_t{n} * 8, fragmented ? ++piece : -1);
-    return r.getOctets(data + first, n);
-  });
+  return readPieces(
+      r, kUnboundedLength, true, 8,
+      [&](uint64_t total) {
+        length = total;
+        data = static_cast<uint8_t *>(allocate(r, total + extra));
+        return data != nullptr;
+      },
+      [&](uint64_t first, uint32_t n) {
+        ++piece;
+        traceLength(c, nullptr, true, uint64_t{n} * 8, first > 0 || n >= LengthBounds::kFragment ? piece : -1);
+        return r.getOctets(data + first, n);
+      });
 }
 
 namespace {
@@ -309,19 +312,20 @@ bool Decoder::bits(BitReader &r, uint32_t type, unsigned char *v, const Context 
     traceLength(c, nullptr, false, n);
     return true;
   }
-  uint64_t total;
-  BitReader after(r);
-  if (!countPieces(r, f.bounds, true, 1, total, after)) return r.failWith(after.fault());
-  if (!checkSize(r, f, total, ROW_SIZE)) return false;
-  b.value = static_cast<uint8_t *>(allocate(r, (total + 7) / 8));
-  if (b.value == nullptr) return false;
-  b.length = static_cast<uint32_t>(total);
-  const bool fragmented = isFragment(f.bounds, total);
   int32_t piece = 0;
-  return getPieces(r, f.bounds, true, [&](uint64_t first, uint32_t n) {
-    traceLength(c, nullptr, true, n, fragmented ? ++piece : -1);
-    return r.getBitString(b.value + first / 8, n);
-  });
+  return readPieces(
+      r, f.bounds, true, 1,
+      [&](uint64_t total) {
+        if (!checkSize(r, f, total, ROW_SIZE)) return false;
+        b.value = static_cast<uint8_t *>(allocate(r, (total + 7) / 8));
+        b.length = static_cast<uint32_t>(total);
+        return b.value != nullptr;
+      },
+      [&](uint64_t first, uint32_t n) {
+        ++piece;
+        traceLength(c, nullptr, true, n, first > 0 || isFragment(f.bounds, n) ? piece : -1);
+        return r.getBitString(b.value + first / 8, n);
+      });
 }
 
 bool Decoder::octets(BitReader &r, uint32_t type, unsigned char *v, const Context &c) {
@@ -339,44 +343,38 @@ bool Decoder::octets(BitReader &r, uint32_t type, unsigned char *v, const Contex
     traceLength(c, nullptr, false, n * 8);
     return true;
   }
-  uint64_t total;
-  BitReader after(r);
-  if (!countPieces(r, f.bounds, true, 8, total, after)) return r.failWith(after.fault());
-  if (!checkSize(r, f, total, ROW_SIZE)) return false;
-  o.value = static_cast<uint8_t *>(allocate(r, total));
-  if (o.value == nullptr) return false;
-  o.length = static_cast<uint32_t>(total);
-  const bool fragmented = isFragment(f.bounds, total);
   int32_t piece = 0;
-  return getPieces(r, f.bounds, true, [&](uint64_t first, uint32_t n) {
-    traceLength(c, nullptr, true, uint64_t{n} * 8, fragmented ? ++piece : -1);
-    return r.getOctets(o.value + first, n);
-  });
+  return readPieces(
+      r, f.bounds, true, 8,
+      [&](uint64_t total) {
+        if (!checkSize(r, f, total, ROW_SIZE)) return false;
+        o.value = static_cast<uint8_t *>(allocate(r, total));
+        o.length = static_cast<uint32_t>(total);
+        return o.value != nullptr;
+      },
+      [&](uint64_t first, uint32_t n) {
+        ++piece;
+        traceLength(c, nullptr, true, uint64_t{n} * 8, first > 0 || isFragment(f.bounds, n) ? piece : -1);
+        return r.getOctets(o.value + first, n);
+      });
 }
 
 bool Decoder::knownMultiplier(BitReader &r, uint32_t type, unsigned char *v, const Context &c) {
   const TypeDesc &d = s_.desc(type);
-  CharCoding coding = typeCoding(s_, type, aligned_);
+  const CharCoding coding = typeCoding(s_, type, aligned_);
   const unsigned width = d.kind == KIND_BMP_STRING ? 2 : d.kind == KIND_UNIVERSAL_STRING ? 4 : 1;
   SizeForm f;
   if (!readSizeForm(r, sizeInfo(s_, s_.type(type)), coding.bits, f)) return false;
-  uint64_t total;
-  BitReader after(r);
-  if (f.fixed) {
-    total = f.bounds.upper;
-    if (f.alignFixed) r.align();
-    if (!r.need(total * coding.bits)) return false;
-  } else {
-    if (!countPieces(r, f.bounds, true, coding.bits, total, after))
-      return r.failWith(after.fault());
-    if (!checkSize(r, f, total, ROW_SIZE)) return false;
-  }
-  auto *data = static_cast<unsigned char *>(allocate(r, (total + 1) * width));
-  if (data == nullptr) return false;
   // The value's length and data words lie as in ZurChars for every width.
   ZurChars &chars = *reinterpret_cast<ZurChars *>(v);
-  chars.length = static_cast<uint32_t>(total);
-  chars.value = reinterpret_cast<char *>(data);
+  unsigned char *data = nullptr;
+  auto start = [&](uint64_t total) {
+    if (!f.fixed && !checkSize(r, f, total, ROW_SIZE)) return false;
+    data = static_cast<unsigned char *>(allocate(r, (total + 1) * width));
+    chars.length = static_cast<uint32_t>(total);
+    chars.value = reinterpret_cast<char *>(data);
+    return data != nullptr;
+  };
   auto getChars = [&](uint64_t first, uint64_t n) {
     for (uint64_t i = first; i < first + n; ++i) {
       uint64_t code;
@@ -394,14 +392,17 @@ bool Decoder::knownMultiplier(BitReader &r, uint32_t type, unsigned char *v, con
     return true;
   };
   if (f.fixed) {
-    if (!getChars(0, total)) return false;
+    const uint64_t total = f.bounds.upper;
+    if (f.alignFixed) r.align();
+    if (!r.need(total * coding.bits) || !start(total) || !getChars(0, total)) return false;
     traceLength(c, nullptr, false, total * coding.bits);
     return true;
   }
-  const bool fragmented = isFragment(f.bounds, total);
   int32_t piece = 0;
-  return getPieces(r, f.bounds, true, [&](uint64_t first, uint32_t n) {
-    traceLength(c, nullptr, true, uint64_t{n} * coding.bits, fragmented ? ++piece : -1);
+  return readPieces(r, f.bounds, true, coding.bits, start, [&](uint64_t first, uint32_t n) {
+    ++piece;
+    traceLength(c, nullptr, true, uint64_t{n} * coding.bits,
+                first > 0 || isFragment(f.bounds, n) ? piece : -1);
     return getChars(first, n);
   });
 }
