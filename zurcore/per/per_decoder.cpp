@@ -183,16 +183,18 @@ bool Decoder::integer(BitReader &r, uint32_t type, unsigned char *v, const Conte
 
 bool Decoder::hugeInteger(BitReader &r, const ZurRange &range, bool inRoot, ZurHugeInt &out,
                           const Context &c) {
-  uint8_t *data;
+  uint8_t *data = nullptr;
   uint64_t length;
-  if (!lengthOctets(r, data, length, c, 9)) return false;
+  if (!lengthOctets(r, data, length, c)) return false;
   if (length == 0) return r.fail(ROW_MISENCODED);
   if (inRoot && (range.flags & ZUR_R_LOWER)) {
     // The offset from the lower bound is unsigned: add the bound back, in
     // two's complement one octet wider than both.
-    std::size_t width = static_cast<std::size_t>(length) + 9;
-    std::memmove(data + 9, data, static_cast<std::size_t>(length));
-    std::memset(data, 0, 9);
+    const std::size_t width = static_cast<std::size_t>(length) + 9;
+    auto *wide = static_cast<uint8_t *>(allocate(r, width));
+    if (wide == nullptr) return false;
+    std::memcpy(wide + 9, data, static_cast<std::size_t>(length));
+    data = wide;
     uint64_t add = static_cast<uint64_t>(range.lower);
     uint8_t addFill = range.lower < 0 ? 0xFF : 0x00;
     unsigned carry = 0;
