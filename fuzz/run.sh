@@ -1,17 +1,21 @@
 #!/usr/bin/env bash
-# Builds the fuzz targets with clang, ASan and UBSan, and fuzzes one for
-# SECONDS (default 300): `ber` (default), the BER trace decoder seeded with
-# the personnel record, a few certificates and a small CRL; `codec`, the
-# BER/DER codec on the PKIX modules and CodecKinds, seeded with the CA
-# certificates and a CRL under both rules; or `modules`, the module
-# compiler's front end seeded with the project's test modules and, when
-# erlang-src is installed, the real modules it ships; or `per`, the PER
-# codec on the X.691 Annex A records and PerKinds, seeded with the records
-# as Erlang's asn1 encodes them under per and uper.
+# Builds the fuzz targets with clang, ASan and UBSan, and runs each for
+# SECONDS (default 300): ber_trace_decoder_fuzz (the schema-less trace
+# codec), zurtrace_fuzz (what zurtrace runs: PEM, values, encapsulated DER,
+# the depth limit, with its output bounded) and ber_codec_fuzz (the BER/DER
+# codec on the PKIX modules and CodecKinds), seeded with the personnel
+# record, the CA certificates in DER and PEM and a small CRL, and
+# per_codec_fuzz (the PER codec on the X.691 Annex A records and PerKinds),
+# seeded with the records as Erlang's asn1 encodes them; and, when named,
+# module_reader_fuzz (the compiler's front end) seeded with the project's
+# test modules and the real modules of erlang-src. Further arguments name the
+# targets to run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-300}
-which=${2:-ber}
+shift || true
+targets=("$@")
+[ ${#targets[@]} -gt 0 ] || targets=(ber_trace_decoder_fuzz zurtrace_fuzz ber_codec_fuzz per_codec_fuzz)
 # libFuzzer's run-time lives in libclang-rt-14-dev; the codec fuzzer compiles
 # the PKIX modules of erlang-src.
 if ! command -v clang++ >/dev/null || ! dpkg-query -W libclang-rt-14-dev >/dev/null 2>&1 ||
@@ -22,66 +26,72 @@ if ! command -v clang++ >/dev/null || ! dpkg-query -W libclang-rt-14-dev >/dev/n
 fi
 build=build/fuzz
 CC=clang CXX=clang++ cmake -S . -B $build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DZURBASE_FUZZ=ON -DZURBASE_TESTS=OFF >/dev/null
+  -DZURBASE_FUZZ=ON -DZURBASE_TESTS=OFF -DZURBASE_TOOLS=OFF >/dev/null
+cmake --build $build --target "${targets[@]}" >/dev/null
 
-corpus=$build/corpus-$which
-options=()
-mkdir -p $corpus $build/artifacts
-case $which in
-  ber)
-    target=ber_trace_decoder_fuzz
-    printf '\x30\x80\x02\x01\x05\xa1\x80\x05\x00\x00\x00\x00\x00' > $corpus/indefinite
-    printf '\x7f\x81\x00\x82\x00\x03\x04\x01\xab' > $corpus/long_tag
-    n=0
-    for c in /usr/share/ca-certificates/mozilla/*.crt; do
-      openssl x509 -in "$c" -outform DER -out $corpus/cert$n.der 2>/dev/null || true
-      n=$((n + 1))
-      [ $n -ge 5 ] && break
-    done
-    tests/data/make_crl.sh $build/crl 20 >/dev/null && cp $build/crl/crl.der $corpus/
-    ;;
-  codec)
-    # The first octet picks the rules (bit 0: DER) and the PDU (the rest:
-    # 0 Certificate, 1 CertificateList, 2 Everything, then every other).
-    target=ber_codec_fuzz
-    n=0
-    for c in /usr/share/ca-certificates/mozilla/*.crt; do
-      openssl x509 -in "$c" -outform DER -out $build/cert.der 2>/dev/null || continue
-      { printf '\x00'; cat $build/cert.der; } > $corpus/cert$n.ber
-      { printf '\x01'; cat $build/cert.der; } > $corpus/cert$n.der
-      n=$((n + 1))
-    done
-    tests/data/make_crl.sh $build/crl 20 >/dev/null
-    { printf '\x03'; cat $build/crl/crl.der; } > $corpus/crl.der
-    ;;
-  modules)
-    target=module_reader_fuzz
-    options=(-max_len=65536)
-    cp tests/data/asn1/*.asn1 $corpus/
-    for m in /usr/lib/erlang/lib/*/asn1/*.asn1; do
-      [ -f "$m" ] && cp "$m" $corpus/
-    done
-    ;;
-  per)
-    # The first octet picks the variant (bit 0: ALIGNED) and the PDU (the
-    # rest; the records' PersonnelRecord types come first).
-    target=per_codec_fuzz
-    record="PersonnelRecord {'PersonnelRecord',{'Name',\"John\",\"P\",\"Smith\"},\"Director\",51,\"19710917\",{'Name',\"Mary\",\"T\",\"Smith\"},[{'ChildInformation',{'Name',\"Ralph\",\"T\",\"Smith\"},\"19571111\"},{'ChildInformation',{'Name',\"Susan\",\"B\",\"Jones\"},\"19590717\"}]}"
-    pdu=0
-    for module in unconstrained constrained; do
-      for rules in uper per; do
-        hex=$(echo "$record" | escript tests/support/asn1_encode_term.escript $rules $build/erlang-$rules-$module \
-                tests/data/asn1/personnel_$module.asn1 | tail -1)
-        bit=0
-        [ $rules = per ] && bit=1
-        first=$((pdu * 2 + bit))
-        { printf "\\x$(printf %02x $first)"; echo "$hex" | xxd -r -p; } > $corpus/$module-$rules
+seeds=$build/seeds
+mkdir -p $seeds
+printf '\x30\x80\x02\x01\x05\xa1\x80\x05\x00\x00\x00\x00\x00' > $seeds/indefinite
+printf '\x7f\x81\x00\x82\x00\x03\x04\x01\xab' > $seeds/long_tag
+awk 'BEGIN { for (i = 0; i < 300; i++) printf "0\x80" }' > $seeds/nested
+n=0
+for c in /usr/share/ca-certificates/mozilla/*.crt; do
+  openssl x509 -in "$c" -outform DER -out $seeds/cert$n.der 2>/dev/null || true
+  cp "$c" $seeds/cert$n.pem
+  n=$((n + 1))
+done
+tests/data/make_crl.sh $build/crl 20 >/dev/null && cp $build/crl/crl.der $seeds/
+mkdir -p $build/artifacts
+for target in "${targets[@]}"; do
+  corpus=$build/corpus-$target
+  options=()
+  mkdir -p "$corpus"
+  case $target in
+    zurtrace_fuzz)
+      # zurtrace_fuzz reads its options from the first octet: values with the
+      # depth limits 64 and 100000.
+      for seed in $seeds/*; do
+        { printf '\x01'; cat "$seed"; } > "$corpus/$(basename "$seed")"
+        { printf '\x05'; cat "$seed"; } > "$corpus/deep-$(basename "$seed")"
       done
-      pdu=$((pdu + 5))  # the five types of a personnel module
-    done
-    ;;
-  *) echo "fuzz/run.sh: no fuzz target '$which' (ber, codec, modules, per)" >&2; exit 2 ;;
-esac
-cmake --build $build --target $target >/dev/null
-exec $build/bin/$target $corpus -max_total_time="$seconds" "${options[@]}" -print_final_stats=1 \
-  -artifact_prefix=$build/artifacts/
+      ;;
+    ber_codec_fuzz)
+      # The first octet picks the rules (bit 0: DER) and the PDU (the rest:
+      # 0 Certificate, 1 CertificateList, 2 Everything, then every other).
+      for seed in $seeds/cert*.der; do
+        { printf '\x00'; cat "$seed"; } > "$corpus/ber-$(basename "$seed")"
+        { printf '\x01'; cat "$seed"; } > "$corpus/der-$(basename "$seed")"
+      done
+      { printf '\x03'; cat $seeds/crl.der; } > "$corpus/crl.der"
+      ;;
+    per_codec_fuzz)
+      # The first octet picks the variant (bit 0: ALIGNED) and the PDU (the
+      # rest; each personnel module has five types, PersonnelRecord first).
+      record="PersonnelRecord {'PersonnelRecord',{'Name',\"John\",\"P\",\"Smith\"},\"Director\",51,\"19710917\",{'Name',\"Mary\",\"T\",\"Smith\"},[{'ChildInformation',{'Name',\"Ralph\",\"T\",\"Smith\"},\"19571111\"},{'ChildInformation',{'Name',\"Susan\",\"B\",\"Jones\"},\"19590717\"}]}"
+      pdu=0
+      for module in unconstrained constrained; do
+        for rules in uper per; do
+          hex=$(echo "$record" | escript tests/support/asn1_encode_term.escript $rules \
+                  $build/erlang-$rules-$module tests/data/asn1/personnel_$module.asn1 | tail -1)
+          bit=0
+          [ $rules = per ] && bit=1
+          { printf "\\x$(printf %02x $((pdu * 2 + bit)))"; echo "$hex" | xxd -r -p; } > "$corpus/$module-$rules"
+        done
+        pdu=$((pdu + 5))
+      done
+      ;;
+    module_reader_fuzz)
+      options=(-max_len=65536)
+      cp tests/data/asn1/*.asn1 "$corpus/"
+      for m in /usr/lib/erlang/lib/*/asn1/*.asn1; do
+        [ -f "$m" ] && cp "$m" "$corpus/"
+      done
+      ;;
+    *)
+      cp $seeds/* "$corpus/"
+      ;;
+  esac
+  echo "== $target: $seconds s"
+  $build/bin/$target "$corpus" -max_total_time="$seconds" "${options[@]}" -print_final_stats=1 \
+    -artifact_prefix=$build/artifacts/$target-
+done

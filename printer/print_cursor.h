@@ -19,6 +19,12 @@ struct PrintCursor {
 };
 ZURBASE_ASSERT_SIZE(PrintCursor, 20);
 
+// Deepest nesting of printValue calls a print enters: a type that contains
+// itself, or a value whose addresses lead back to itself, ends the print here
+// (leaveEndlessValue) instead of at the end of the stack, after output that
+// grows with the square of the depth.
+inline constexpr int32_t kMaxPrintDepth = 256;
+
 // Prints one value of type td at the cursor in value notation. inList is set
 // for elements of a SEQUENCE OF or SET OF. On return the cursor addresses
 // the caller's block again, with its offset unchanged.

@@ -5,6 +5,7 @@
 #include "library/entry_points.h"
 #include "printer/print_cursor.h"
 #include "printer/print_guard.h"
+#include "printer/print_scratch.h"
 #include "printer/service_calls.h"
 #include "zurbase/status.h"
 
@@ -41,6 +42,7 @@ void printRoot(Env *env, int32_t pduNum, void *value, const CtlTbl *ctl) {
 int printPdu(Env *env, int32_t pduNum, void *value, const CtlTbl *ctl) {
   if (!argumentsValid(env, pduNum, value, ctl)) return ZURBASE_STATUS_BAD_ARGUMENT;
   OutputScope output;
+  PrintScratch scratch;
   clearPrinterState(env->workArea);
   auto print = [&] { printRoot(env, pduNum, value, ctl); };
   const int row = runGuarded(env, print);

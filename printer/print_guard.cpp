@@ -19,6 +19,8 @@ void abortPrint(Env *env, int32_t row, ApiWord) {
   platform::jumpToPoint(env->workArea.abortJmpBuf, row);
 }
 
+void leaveEndlessValue(Env *env) { abortPrint(env, ROW_SIZE_TOO_LONG, 0); }
+
 int runGuarded(Env *env, GuardedBody body, void *context) {
   WorkArea &work = env->workArea;
   // Read once: the handler kept and the record entered must be the ones undone.

@@ -29,6 +29,10 @@ int runGuarded(Env *env, Fn &body) {
 // with row.
 [[noreturn]] void abortPrint(Env *env, int32_t row, ApiWord unused);
 
+// Leaves the print of a value that has no end, a list that comes back on
+// itself or nesting deeper than kMaxPrintDepth, with the too-long size row.
+[[noreturn]] void leaveEndlessValue(Env *env);
+
 }  // namespace zur
 
 #endif

@@ -2,6 +2,7 @@
 // own at the depth of the value.
 #include "frame/print.h"
 #include "printer/leaf_format.h"
+#include "printer/print_guard.h"
 #include "printer/service_calls.h"
 #include "printer/string_support.h"
 #include "printer/value_access.h"
@@ -45,9 +46,12 @@ uint32_t segmentLength(const WalkFrame &f, const unsigned char *node, uint32_t l
   return static_cast<uint32_t>(loadUInt(node + linkSize, f.t->lenSize));
 }
 
+// Both loops start on the first node and check each further one before its
+// line begins.
 void printInlineSegments(WalkFrame &f, Unit unit, uint32_t linkSize, uint32_t nodeSize) {
   const TypeDesc &t = *f.t;
   Env *env = f.env;
+  LoopCheck loop{f.own.blockRef};
   do {
     const unsigned char *node = f.own.base;
     const unsigned char *data = node + t.dataOffset;
@@ -67,6 +71,7 @@ void printInlineSegments(WalkFrame &f, Unit unit, uint32_t linkSize, uint32_t no
         break;
     }
     if (!followLink(&f.own, nodeSize)) return;
+    if (loop.cameRound(f.own.blockRef)) leaveEndlessValue(env);
     printNewline(env, 0);
   } while (true);
 }
@@ -75,6 +80,7 @@ void printAddressedSegments(WalkFrame &f, Unit unit, uint32_t linkSize, uint32_t
   const TypeDesc &t = *f.t;
   Env *env = f.env;
   PrintCursor &own = f.own;
+  LoopCheck loop{own.blockRef};
   do {
     const unsigned char *node = own.base;
     uint32_t n = segmentLength(f, node, linkSize);
@@ -89,6 +95,7 @@ void printAddressedSegments(WalkFrame &f, Unit unit, uint32_t linkSize, uint32_t
         printHexString(env, own.base, static_cast<int>(n));
     }
     if (next == nullptr) return;
+    if (loop.cameRound(next)) leaveEndlessValue(env);
     printNewline(env, 0);
     own.base = remapValue(env, own.blockRef, next, nodeSize);
     own.blockRef = next;

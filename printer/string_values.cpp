@@ -4,6 +4,8 @@
 #include "frame/print.h"
 #include "library/entry_points.h"
 #include "printer/leaf_format.h"
+#include "printer/print_guard.h"
+#include "printer/print_scratch.h"
 #include "printer/service_calls.h"
 #include "printer/string_support.h"
 #include "printer/value_access.h"
@@ -26,22 +28,34 @@ void printBitsInInteger(WalkFrame &f) {
 }
 
 // Characters of w bytes each, printed as hexadecimal octets, each character
-// most significant byte first.
+// most significant byte first. They are converted in pieces through a
+// scratch block of at most kWideScratch octets, so a string of any length
+// asks for little memory; a hook sees the same calls as for one piece.
+constexpr uint32_t kWideScratch = 4096;
+
 void printWideChars(WalkFrame &f, uint32_t w) {
   Env *env = f.env;
-  uint32_t n = followData(f, lengthField(f) * w);
+  uint64_t full = uint64_t{lengthField(f)} * w;
+  if (followData(f, static_cast<uint32_t>(full < UINT32_MAX ? full : UINT32_MAX)) == 0) full = 0;
   if (printedAsDeferred(f)) return;
   const unsigned char *data = f.own.base;
-  const uint32_t full = n;
-  if (limitBelow(env, n)) n = env->printLimit;
+  uint64_t n = limitBelow(env, full) ? env->printLimit : full;
   n -= n % w;
-  auto *block = static_cast<unsigned char *>(allocate(env, n));
+  const auto size = static_cast<uint32_t>(n < kWideScratch ? n : kWideScratch);
+  auto *block = static_cast<unsigned char *>(PrintScratch::take(env, size));
   if (block == nullptr) return;
   unsigned char buf[4];
-  for (uint32_t i = 0; i < n; i += w)
-    std::memcpy(block + i, bigEndianBytes(buf, data + i, static_cast<uint16_t>(w)), w);
-  printHexOctets(env, "'", block, static_cast<int>(n), full > n ? "...'H" : "'H");
-  release(env, block);
+  uint64_t done = 0;
+  do {
+    const auto piece = static_cast<uint32_t>(n - done < size ? n - done : size);
+    for (uint32_t i = 0; i < piece; i += w)
+      std::memcpy(block + i, bigEndianBytes(buf, data + done + i, static_cast<uint16_t>(w)), w);
+    const char *prefix = done == 0 ? "'" : nullptr;
+    done += piece;
+    const char *suffix = done < n ? nullptr : full > n ? "...'H" : "'H";
+    printHexOctets(env, prefix, block, static_cast<int>(piece), suffix);
+  } while (done < n);
+  PrintScratch::giveBack(env, block);
 }
 
 void printFixedChars(WalkFrame &f) {
@@ -64,7 +78,9 @@ void printArcArray(WalkFrame &f) {
 void printArcList(WalkFrame &f) {
   const TypeDesc &t = *f.t;
   apiPrint(f.env, "{");
+  LoopCheck loop;
   while (followLink(&f.own, t.dataOffset + static_cast<uint32_t>(t.count))) {
+    if (loop.cameRound(f.own.blockRef)) leaveEndlessValue(f.env);
     f.moved = true;
     apiPrint(f.env, " %lu", static_cast<uint32_t>(loadUInt(f.own.base + t.dataOffset, t.lenSize)));
   }

@@ -4,6 +4,7 @@
 
 #include "frame/print.h"
 #include "printer/leaf_format.h"
+#include "printer/print_guard.h"
 #include "printer/service_calls.h"
 #include "printer/value_access.h"
 #include "printer/walk_frame.h"
@@ -67,7 +68,9 @@ void printSequenceOf(WalkFrame &f, uint32_t linkSize) {
   bool first = true;
   if (linkSize != 0) {
     PrintCursor &cur = *f.current;
+    LoopCheck loop;
     while (followLink(&cur, t.dataOffset + static_cast<uint32_t>(t.count))) {
+      if (loop.cameRound(cur.blockRef)) leaveEndlessValue(env);
       f.moved = true;
       printSeparator(env, first);
       printNewline(env, 0);
@@ -185,7 +188,7 @@ void printValue(const CtlTbl *ctl, const TypeDesc *td, PrintCursor *cursor, uint
   Env *env = cursor->env;
   const uint32_t linkSize = listLinkSize(td);
   WalkFrame f{ctl, td, env, cursor, cursor, {}, false, nullptr, inList};
-  ++env->workArea.printDepth;
+  if (++env->workArea.printDepth > kMaxPrintDepth) leaveEndlessValue(env);
 
   if ((td->typeFlags & TYPE_BY_POINTER) != 0) {
     void *p = loadAddress(valueAddress(*cursor));

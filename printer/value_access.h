@@ -71,6 +71,32 @@ inline uint32_t listLinkSize(const TypeDesc *td) { return ctlLinkSize(td); }
 // false, with the cursor unchanged, when that address is null.
 bool followLink(PrintCursor *cursor, uint32_t size);
 
+// Notices, in constant memory, a chain of nodes that comes back on itself
+// (Brent's algorithm): each node is compared with one remembered node, which
+// moves ahead after 1, 2, 4, ... nodes. A loop is noticed before the walk
+// has passed three times as many nodes as the chain has.
+class LoopCheck {
+ public:
+  LoopCheck() = default;
+  // Starts on a chain's first node.
+  explicit LoopCheck(const void *first) { cameRound(first); }
+  // True when node is the remembered one: the chain has come round.
+  bool cameRound(const void *node) {
+    if (node == mark_) return true;
+    if (++steps_ == span_) {
+      mark_ = node;
+      span_ *= 2;
+      steps_ = 0;
+    }
+    return false;
+  }
+
+ private:
+  const void *mark_ = nullptr;
+  std::size_t span_ = 1;
+  std::size_t steps_ = 0;
+};
+
 // The address stored at p.
 inline void *loadAddress(const void *p) {
   void *a;

@@ -55,6 +55,13 @@ constexpr int kMaxTextIndent = 200;
 int textIndent(int64_t columns) {
   return static_cast<int>(columns < kMaxTextIndent ? columns : kMaxTextIndent);
 }
+// Element and EOC lines are indented two blanks a level up to this depth, so
+// that the trace grows linearly with its input at any depth; deeper elements
+// name their depth.
+constexpr int32_t kMaxIndentDepth = kMaxTextIndent / 2;
+int32_t indentDepth(int32_t depth) { return depth < kMaxIndentDepth ? depth : kMaxIndentDepth; }
+// The walk tells how far it has come when it has moved on this far, or back.
+constexpr std::size_t kPassedStep = std::size_t{1} << 20;
 // Encapsulated DER is looked for no deeper than this inside one string.
 constexpr std::size_t kMaxEncapsulatedNesting = 64;
 // BER events carry no PER item; under PER rules they print the names only.
@@ -88,6 +95,8 @@ struct WalkOptions {
   bool enterTruncated = false;  // trace a constructed element cut short as far as it goes
   bool longLengths = false;     // up to 8 length octets; lengths past INT32_MAX
   int32_t maxDepth = INT32_MAX;
+  void (*passed)(void *, uint64_t) = nullptr;  // told the lowest offset still to be read
+  void *context = nullptr;
 };
 
 // One constructed element whose contents are being walked.
@@ -132,7 +141,16 @@ class Walker {
   }
 
  private:
+  // Before reading from offset on: tells the caller when the walk has moved
+  // kPassedStep beyond what it told last, or back before it.
+  void reach(std::size_t offset) {
+    if (offset - passed_ < kPassedStep) return;
+    passed_ = offset;
+    if (options_.passed != nullptr) options_.passed(options_.context, offset);
+  }
+
   int step() {
+    reach(pos_);
     Level &level = levels_.back();
     if (level.indefinite) {
       if (pos_ + 1 < level.end && in_[pos_] == 0) {
@@ -179,7 +197,7 @@ class Walker {
 
   // Where the DER inside an OCTET STRING or BIT STRING starts; 0 when the
   // contents are not one complete DER element, or not looked into.
-  std::size_t encapsulatedStart(const Header &h, std::size_t contents, std::size_t end) const {
+  std::size_t encapsulatedStart(const Header &h, std::size_t contents, std::size_t end) {
     if (!options_.encapsulated || h.tagClass != 0) return 0;
     std::size_t start = contents;
     if (h.number == 3) {
@@ -188,13 +206,15 @@ class Walker {
     } else if (h.number != 4) {
       return 0;
     }
-    return isOneDerElement(start, end) ? start : 0;
+    const bool der = isOneDerElement(start, end);
+    reach(contents);  // the element's own line reads its contents
+    return der ? start : 0;
   }
 
   // A single universal element of a known type filling [p, end) exactly,
   // with definite, minimal lengths all the way down: what dumpasn1 and
   // people take for an encapsulated encoding.
-  bool isOneDerElement(std::size_t p, const std::size_t end) const {
+  bool isOneDerElement(std::size_t p, const std::size_t end) {
     if (p == end || (in_[p] & 0xC0) != 0 || universalName(in_[p] & 0x1F) == nullptr) return false;
     std::size_t ends[kMaxEncapsulatedNesting];
     std::size_t open = 0;
@@ -204,6 +224,7 @@ class Walker {
         if (open == 0) return !top;
         limit = ends[--open];
       }
+      reach(p);
       const unsigned char first = in_[p++];
       if (first == 0) return false;
       // DER fixes the form of universal types: SEQUENCE, SET and the types
@@ -264,6 +285,7 @@ class Walker {
       return 0;
     }
     for (uint64_t open = 1; open != 0;) {
+      reach(pos_);
       if (pos_ + 1 < limit && in_[pos_] == 0) {
         if (in_[pos_ + 1] != 0) return fail(NON_STANDARD_EOC);
         pos_ += 2;
@@ -343,7 +365,12 @@ class Walker {
     rec.tags = &tag;
     rec.perItem = kNoPerItem;
     rec.index = index;
-    rec.depth = depth;
+    rec.depth = indentDepth(depth);
+    char named[32];
+    if (depth > kMaxIndentDepth) {
+      std::snprintf(named, sizeof named, "(depth %ld)", static_cast<long>(depth));
+      rec.label = named;
+    }
     rec.formFlags = h.constructed ? 0 : TRACE_PRIMITIVE;
     trace_(env_, &rec, 0);
   }
@@ -354,8 +381,11 @@ class Walker {
     const char *caption = h.tagClass == 0 ? universalName(h.number) : nullptr;
     const char *value = reinterpret_cast<char *>(&event_) + offsetof(TraceRec, text);
     char line[kTextRoom];
-    std::snprintf(line, sizeof line, "%*s#%ld %s: tag = [%s%lu] %s; length = %llu%s%*s%s\n",
-                  textIndent(2 * int64_t{depth}), "", static_cast<long>(index),
+    char named[32] = "";
+    if (depth > kMaxIndentDepth)
+      std::snprintf(named, sizeof named, "(depth %ld) ", static_cast<long>(depth));
+    std::snprintf(line, sizeof line, "%*s#%ld %s%s: tag = [%s%lu] %s; length = %llu%s%*s%s\n",
+                  textIndent(2 * int64_t{depth}), "", static_cast<long>(index), named,
                   caption != nullptr ? caption : "",
                   kClassNames[h.tagClass], static_cast<unsigned long>(h.number),
                   h.constructed ? "constructed" : "primitive",
@@ -365,6 +395,7 @@ class Walker {
   }
 
   void emitEoc(int32_t depth) {
+    depth = indentDepth(depth);
     TraceRec &rec = event_.rec;
     rec = TraceRec{};
     rec.eventKind = TRACE_EOC;
@@ -410,6 +441,7 @@ class Walker {
   ApiTraceEncodingFn trace_;
   std::size_t pos_ = 0;
   bool depthReported_ = false;
+  std::size_t passed_ = 0;
   std::vector<Level> levels_;
   TraceEvent event_{};
 };
@@ -457,6 +489,8 @@ extern "C" ZURCORE_EXPORT int zurcoreTraceBer(Env *env, const void *data, uint64
   walk.values = options->values != 0;
   walk.encapsulated = walk.enterTruncated = walk.longLengths = true;
   walk.maxDepth = options->maxDepth > 0 ? options->maxDepth : INT32_MAX;
+  walk.passed = options->passed;
+  walk.context = options->context;
   Walker walker(env, static_cast<const unsigned char *>(data), static_cast<std::size_t>(size),
                 kDecodeFlagPrintErrors, env->msgBuf, walk);
   try {

@@ -9,6 +9,9 @@
 /* A null Env, a null or out-of-range argument, or no services to forward to;
    also the code of the null-argument row. */
 #define ZURBASE_STATUS_BAD_ARGUMENT 6
+/* A value too long to handle (the too-long size row); a print is left with
+   it at a list that comes back on itself or at nesting too deep. */
+#define ZURBASE_STATUS_TOO_LONG 10
 /* A print was left after a memory violation (the memory-violation row). */
 #define ZURBASE_STATUS_MEMORY_VIOLATION 14
 /* The "globlist" mutex could not be created, taken or released, so the

@@ -70,13 +70,21 @@ typedef struct ZurcoreTraceOptions {
   /* Elements nested deeper than this are skipped; the first one is reported
      in the trace. 0 means no limit. */
   int32_t maxDepth;
+  /* Called now and then with the lowest offset the walk reads before it
+     calls again (a later call may name a lower one), so that a caller can
+     give back what lies before it; may be null. */
+  void (*passed)(void *context, uint64_t offset);
+  void *context;  /* handed to passed */
 } ZurcoreTraceOptions;
 
 /* Traces the size octets at data through apiTraceEncoding of the Env's entry
    table: every element, an OCTET STRING or BIT STRING that holds a complete
    DER encoding one level deeper, a truncated constructed element as far as
-   its contents go. Returns 0, or the code of the decoding row written to
-   Env.msgBuf with *faultOffset set to the offset of the fault. */
+   its contents go. Lines are indented two blanks a level up to depth 100;
+   deeper elements stand at that indentation with "(depth N)" before their
+   type, so the trace grows linearly with the input. Returns 0, or the code
+   of the decoding row written to Env.msgBuf with *faultOffset set to the
+   offset of the fault. */
 ZURCORE_EXPORT int zurcoreTraceBer(Env *env, const void *data, uint64_t size,
                                    const ZurcoreTraceOptions *options, uint64_t *faultOffset);
 

@@ -1,6 +1,9 @@
 #include "printer/print_driver.h"
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <pthread.h>
+#endif
 
 #include <atomic>
 #include <chrono>
@@ -218,13 +221,20 @@ TEST_F(PrintDriverTest, AFaultOutsideAnyPrintReachesTheApplicationWhilePrintsSta
 #endif
 
 #ifndef _WIN32
+// A thread of 24 KiB of stack overflows it long before the depth limit.
 TEST_F(PrintDriverTest, AStackOverflowInsideAPrintGives14) {
 #ifdef __SANITIZE_ADDRESS__
   GTEST_SKIP() << "AddressSanitizer takes the overflow's signal on a stack of its own first";
 #endif
-  int result = -1;
-  long hookCalls = 0;
-  std::thread([&] {
+  struct Outcome {
+    int result = -1;
+    long hookCalls = 0;
+  } outcome;
+  pthread_attr_t attributes;
+  pthread_attr_init(&attributes);
+  ASSERT_EQ(pthread_attr_setstacksize(&attributes, 24 * 1024), 0);
+  pthread_t thread;
+  auto body = [](void *p) -> void * {
     TestEnv own;
     useSample(own.get(), true);
     // Its first alternative, held through an address, is itself.
@@ -232,11 +242,16 @@ TEST_F(PrintDriverTest, AStackOverflowInsideAPrintGives14) {
       int32_t alternative;
       const Nest *x;
     } nest{1, &nest};
-    result = zur::apiPrintPdu(own.get(), PDU_NEST, &nest);
-    hookCalls = zurtest::hookCalls();
-  }).join();
-  EXPECT_EQ(result, 14);
-  EXPECT_GT(hookCalls, 1000);
+    auto *out = static_cast<Outcome *>(p);
+    out->result = zur::apiPrintPdu(own.get(), PDU_NEST, &nest);
+    out->hookCalls = zurtest::hookCalls();
+    return nullptr;
+  };
+  ASSERT_EQ(pthread_create(&thread, &attributes, body, &outcome), 0);
+  pthread_join(thread, nullptr);
+  pthread_attr_destroy(&attributes);
+  EXPECT_EQ(outcome.result, 14);
+  EXPECT_GT(outcome.hookCalls, 10);
   expectNothingLeftBehind();
 }
 #endif

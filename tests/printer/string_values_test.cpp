@@ -72,6 +72,9 @@ TEST_F(StringValues, WideCharactersPrintBigEndian) {
   EXPECT_EQ(show(k53, &v), "'004100420043'H");
   env->printLimit = 3;  // less than one character
   EXPECT_EQ(show(k54, &w), "'...'H");
+  ByAddress<uint32_t, uint32_t> claimsMore{0x40000001, u};  // 2^32 + 4 octets
+  env->printLimit = 8;
+  EXPECT_EQ(show(k54, &claimsMore), "'0001F6000000007A...'H");
   env->printLimit = 0;
   MemAllocFn saved = env->memAlloc;
   env->memAlloc = [](uint32_t) -> void * { return nullptr; };

@@ -17,8 +17,12 @@ head -c 500 cert0.der > truncated.der
 printf '\x30' > one.der
 head -c 4096 /dev/urandom > random.der
 printf '\x30\x84\xFF\xFF\xFF\xFF' > claims4g.der
-# 100,000 nested indefinite lengths, closed properly.
-awk 'BEGIN { for (i = 0; i < 100000; i++) printf "0\x80"; for (i = 0; i < 200000; i++) printf "%c", 0 }' > deep.ber
+# 100,000 nested indefinite lengths, closed properly; and 20,000.
+nested() { awk -v n="$1" 'BEGIN { for (i = 0; i < n; i++) printf "0\x80"; for (i = 0; i < 2 * n; i++) printf "%c", 0 }'; }
+nested 100000 > deep.ber
+nested 20000 > deep20k.ber
+label=$(printf 'L%.0s' $(seq 600))
+{ echo "-----BEGIN $label-----"; base64 cert0.der; echo "-----END $label-----"; } > longlabel.pem
 
 failures=0
 # check <name> <status> <stderr pattern (ERE, whole text)> <arguments...>
@@ -69,6 +73,14 @@ expect "depth limit bounds the output" test "$(lines)" -eq 131
 expect "depth limit reported once" test "$(grep -c 'depth limit 64 passed at offset 130' out.txt)" -eq 1
 check "smaller depth limit" 0 "" --max-depth 3 deep.ber
 expect "depth 3 output" test "$(lines)" -eq 9
+# Lines stop indenting at depth 100: 150 octets of trace per octet of input
+# is more than any input needs.
+bound=$((150 * $(wc -c < deep20k.ber)))
+size=$( ("${run[@]}" --max-depth 100000 deep20k.ber || true) | head -c "$bound" | wc -c)
+expect "output linear in the input at --max-depth 100000 ($size octets)" test "$size" -lt "$bound"
+check "PEM label of 600 characters" 0 "" longlabel.pem
+expect "label line whole, trace on the next" \
+  test "$(head -n 2 out.txt | tr '\n' '|')" = "PEM block 1: $label|#1 SEQUENCE: tag = [UNIVERSAL 16] constructed; length = $(($(wc -c < cert0.der) - 4))|"
 check "PEM bundle of 3 certificates" 0 "" bundle.pem
 expect "blocks introduced by label and number" \
   test "$(grep '^PEM block' out.txt | tr '\n' '|')" = \
@@ -80,6 +92,16 @@ check "standard input from a file" 0 "" - < cert0.der
 expect "same trace as the named file" cmp -s out.txt cert0.trace
 check "standard input from a pipe" 0 "" < <(cat cert0.der)
 expect "same trace through a pipe" cmp -s out.txt cert0.trace
+# Wine cannot open the names bash gives pipes and devices.
+if [[ "${run[0]}" != *wine* ]]; then
+  check "a pipe named as a file" 0 "" <(cat cert0.der)
+  expect "same trace through a named pipe" cmp -s out.txt cert0.trace
+  check "/dev/stdin from a pipe" 0 "" /dev/stdin < <(cat cert0.der)
+  expect "same trace through /dev/stdin" cmp -s out.txt cert0.trace
+  check "a device without end" 2 \
+    'zurtrace: /dev/zero: a pipe or device is read whole, up to 268435456 octets, and this one is longer' \
+    /dev/zero
+fi
 check "no values" 0 "" --no-values cert0.der
 expect "only tag lines" test "$(grep -vc 'tag = ' out.txt)" -eq 0
 check "hex dump before the trace" 0 "" --hex cert0.der
@@ -100,6 +122,23 @@ else
     'zurtrace: huge\.der: 4294967306 octets do not fit the address space of this 32-bit program' huge.der
 fi
 rm huge.der
+# Pages behind the walk are given back: a 64 MiB file of small elements
+# traces in far less memory than its size (peak RSS measured by python).
+if [ ${#run[@]} -eq 1 ]; then
+  python3 -c '
+import sys
+element = b"\x04\x60" + bytes(96)
+n = (64 << 20) // len(element)
+sys.stdout.buffer.write(b"\x30\x84" + (n * len(element)).to_bytes(4, "big") + element * n)' > big.der
+  peak() {
+    python3 -c 'import resource, subprocess, sys
+subprocess.run(sys.argv[1:], stdout=subprocess.DEVNULL, check=True)
+print(resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss)' "${run[@]}" --no-values "$1"
+  }
+  grown=$(($(peak big.der) - $(peak cert0.der)))
+  expect "memory grew by $grown KiB tracing 64 MiB" test "$grown" -lt 16384
+  rm big.der
+fi
 check "help" 0 "" --help
 expect "usage first" grep -q '^usage: zurtrace \[options\] \[FILE\.\.\.\]$' <(head -n 1 out.txt)
 check "-h" 0 "" -h

@@ -2,8 +2,14 @@
 // constructed elements, lengths beyond 32 bits and the depth limit.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
+
+#ifndef _WIN32
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
 
 #include "tests/support/test_env.h"
 #include "zurbase/zurcore.h"
@@ -21,7 +27,7 @@ struct Traced {
 Traced trace(const Octets &in, int32_t values = 1, int32_t maxDepth = 0) {
   zurtest::TestEnv env;
   env.captureWithHook();
-  const ZurcoreTraceOptions options{values, maxDepth};
+  const ZurcoreTraceOptions options{values, maxDepth, nullptr, nullptr};
   uint64_t fault = 99;
   int status = zurcoreTraceBer(env.get(), in.data(), in.size(), &options, &fault);
   return {status, zurtest::hookText(), fault};
@@ -145,6 +151,72 @@ TEST(BerToolTrace, TreesAndFaults) {
     }
   }
 }
+
+// Lines stop indenting at depth 100; deeper elements name their depth, and
+// their EOC lines stand at the same place.
+TEST(BerToolTrace, DeepLinesStopIndentingAtDepth100) {
+  Octets in;
+  for (int i = 0; i < 102; ++i) in.insert(in.end(), {0x30, 0x80});
+  in.insert(in.end(), {0x05, 0x00});
+  in.insert(in.end(), 2 * 102, 0x00);
+  const std::string t = trace(in, 1).trace;
+  const std::string at100(200, ' ');
+  const std::string tail =
+      at100 + "#1 SEQUENCE: tag = [UNIVERSAL 16] constructed; length = indef\n" + at100 +
+      "#1 (depth 101) SEQUENCE: tag = [UNIVERSAL 16] constructed; length = indef\n" + at100 +
+      "#1 (depth 102) NULL: tag = [UNIVERSAL 5] primitive; length = 0\n" + at100 + "EOC\n" +
+      at100 + "EOC\n" + at100 + "EOC\n" + std::string(198, ' ') + "EOC\n";
+  ASSERT_GT(t.size(), tail.size());
+  EXPECT_EQ(t.substr(t.find("\n" + at100) + 1, tail.size()), tail);
+}
+
+#ifndef _WIN32
+// The walk tells how far it has come, and reads nothing before the offset it
+// told last: the pages before it are made unreadable as it goes, also while
+// it looks ahead into a large OCTET STRING that turns out not to hold DER at
+// its last element, and comes back to show its value.
+TEST(BerToolTrace, ReadsNothingBeforeTheOffsetItTold) {
+  // An OCTET STRING of 2 MiB whose contents are DER but for the last element,
+  // then elements not looked into.
+  Octets in = {0x30, 0x80, 0x04, 0x83, 0x20, 0x00, 0x05, 0x30, 0x83, 0x20, 0x00, 0x00};
+  in.resize(in.size() + (1u << 21), 0x05);
+  in[in.size() - 2] = in.back() = 0x00;
+  for (int i = 0; i < 6000; ++i) {
+    in.insert(in.end(), {0x02, 0x82, 0x01, 0x00});
+    in.resize(in.size() + 0x100, 0x00);
+  }
+  in.insert(in.end(), {0x00, 0x00});
+  struct Pages {
+    unsigned char *base;
+    std::size_t page, closed;
+    std::vector<uint64_t> told;
+  } pages{nullptr, static_cast<std::size_t>(sysconf(_SC_PAGESIZE)), 0, {}};
+  const std::size_t mapped = (in.size() / pages.page + 1) * pages.page;
+  void *area = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  ASSERT_NE(area, MAP_FAILED);
+  pages.base = static_cast<unsigned char *>(area);
+  std::copy(in.begin(), in.end(), pages.base);
+  ZurcoreTraceOptions options{1, 0, nullptr, &pages};
+  options.passed = [](void *context, uint64_t offset) {
+    auto &p = *static_cast<Pages *>(context);
+    p.told.push_back(offset);
+    const std::size_t end = offset / p.page * p.page;
+    if (end != p.closed)
+      mprotect(p.base + std::min(end, p.closed), end > p.closed ? end - p.closed : p.closed - end,
+               end > p.closed ? PROT_NONE : PROT_READ);
+    p.closed = end;
+  };
+  zurtest::TestEnv env;
+  env->hookOnly = 1;
+  uint64_t fault = 0;
+  EXPECT_EQ(zurcoreTraceBer(env.get(), pages.base, in.size(), &options, &fault), 0);
+  munmap(area, mapped);
+  // Ahead through the string, back to its contents, then on to the end.
+  ASSERT_GE(pages.told.size(), 5u);
+  EXPECT_EQ(std::count(pages.told.begin(), pages.told.end(), 7u), 1);
+  EXPECT_GT(pages.told.back(), in.size() - (1u << 20) - 300);
+}
+#endif
 
 TEST(BerToolTrace, NoValues) {
   EXPECT_EQ(trace({0x02, 0x01, 0x05}, 0).trace, "#1 INTEGER: tag = [UNIVERSAL 2] primitive; length = 1\n");

@@ -24,6 +24,8 @@ int usageError(const std::string &what);
 
 int runCheck(const Args &args);
 int runC(const Args &args);
+int runDecode(const Args &args);
+int runConvert(const Args &args);
 
 }  // namespace zurasn1tool
 

@@ -16,6 +16,15 @@ constexpr Command kCommands[] = {
      "write <module>.h for each module and the tables of all of them to the first one's .c, in DIR "
      "(default: the current directory)",
      runC},
+    {"decode", "-m MODULE [-m MODULE]... -t TYPE [-r RULES] [--trace] [FILE|-]",
+     "decode the values of TYPE in FILE (binary, or PEM; default: standard input) under RULES "
+     "(ber, the default, or der) and print them in value notation; --trace shows the codec's "
+     "trace of each first",
+     runDecode},
+    {"convert", "-m MODULE... -t TYPE -i RULES -o RULES IN OUT",
+     "decode the values of TYPE in IN under the rules -i and write them encoded under the rules -o "
+     "to OUT (- for standard input or output)",
+     runConvert},
 };
 
 void printHelp() {
@@ -27,8 +36,11 @@ void printHelp() {
   }
   std::cout << "\n  -h, --help   this help\n"
                "  --version    the version\n\n"
-               "Exit status: 0 when the modules compile, 1 when they do not, 2 for a usage\n"
-               "error.\n";
+               "Exit status: check and c: 0 when the modules compile, 1 when they do not, 2\n"
+               "for a usage error; decode and convert: 0 when every value decoded (and\n"
+               "encoded), 1 when one was malformed (its row and offset on standard error),\n"
+               "2 for a usage error, modules that do not compile or an input that cannot be\n"
+               "read.\n";
 }
 
 }  // namespace

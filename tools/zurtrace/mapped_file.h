@@ -1,30 +1,40 @@
-// Read-only mappings of whole input files, for tools that trace inputs of
-// any size without copying them, and the standard streams such tools use.
+// The inputs of tools that trace files of any size: a regular file is mapped
+// whole and read without copying, anything else (a pipe, a device, a
+// terminal) is read into memory; and the standard streams such tools use.
 #ifndef ZURTRACE_MAPPED_FILE_H
 #define ZURTRACE_MAPPED_FILE_H
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace zur::platform {
 
-struct MappedFile {
-  const unsigned char *data = nullptr;  // null for an empty file
+// Most octets read from a stream: it is held whole, and a device such as
+// /dev/zero never ends.
+inline constexpr uint64_t kStreamLimit = uint64_t{1} << 28;
+
+struct InputFile {
+  const unsigned char *data = nullptr;  // null for an empty input
   uint64_t size = 0;
-  void *view = nullptr;  // what unmapFile releases
+  void *view = nullptr;               // the mapping of a regular file, or null
+  uint64_t released = 0;              // the mapped pages before it were given back
+  std::vector<unsigned char> octets;  // a stream's octets
 };
 
-// Maps the file at path whole. Returns an empty text, or why the file cannot
-// be read ("is a directory", the system's reason, or that it does not fit
-// the address space).
-std::string mapFile(const char *path, MappedFile &file);
+// Opens the file at path, or standard input for a null path. Returns an
+// empty text, or why the input cannot be read ("is a directory", the
+// system's reason, that it does not fit the address space, or that a stream
+// is longer than kStreamLimit).
+std::string openInput(const char *path, InputFile &file);
 
-// Maps standard input when it is a regular file; false for a pipe or a
-// terminal, which must be read instead. A non-empty error says why a regular
-// file could not be mapped.
-bool mapStandardInput(MappedFile &file, std::string &error);
+void closeInput(InputFile &file);
 
-void unmapFile(MappedFile &file);
+// Gives back the mapped pages before offset, which the reader no longer
+// needs, so that memory does not grow with the input; pages from offset on
+// may be read again. Nothing for an input that is not mapped.
+void releaseBefore(InputFile &file, uint64_t offset);
 
 // Puts standard input in binary mode where the system has a text mode.
 void setBinaryStandardInput();
@@ -33,6 +43,42 @@ void setBinaryStandardInput();
 // lock on every call, where the C library allows it: a trace is written in
 // millions of small pieces.
 void unlockStandardOutput();
+
+// The refusal of a stream longer than kStreamLimit.
+inline std::string streamTooLong() {
+  return "a pipe or device is read whole, up to " + std::to_string(kStreamLimit) +
+         " octets, and this one is longer";
+}
+
+// Reads a stream to its end into file.octets. readSome(buffer, room, error)
+// returns the number of octets it read, 0 at the end, or -1 with the reason
+// in error.
+template <class ReadSome>
+std::string readWhole(InputFile &file, ReadSome readSome) {
+  std::vector<unsigned char> &out = file.octets;
+  std::size_t used = 0;
+  out.resize(std::size_t{1} << 16);
+  for (;;) {
+    if (used == out.size()) {
+      if (used > kStreamLimit) return streamTooLong();
+      out.resize(static_cast<std::size_t>(std::min<uint64_t>(2 * uint64_t{used}, kStreamLimit + 1)));
+    }
+    std::string error;
+    const int64_t n = readSome(out.data() + used, out.size() - used, error);
+    if (n < 0) return error;
+    if (n == 0) break;
+    used += static_cast<std::size_t>(n);
+  }
+  out.resize(used);
+  file.data = out.data();
+  file.size = used;
+  return {};
+}
+
+inline std::string tooLarge(uint64_t size) {
+  return std::to_string(size) + " octets do not fit the address space of this " +
+         std::to_string(8 * sizeof(void *)) + "-bit program";
+}
 
 }  // namespace zur::platform
 

@@ -20,55 +20,69 @@
 namespace zur::platform {
 namespace {
 
-std::string tooLarge(uint64_t size) {
-  return std::to_string(size) + " octets do not fit the address space of this " +
-         std::to_string(8 * sizeof(void *)) + "-bit program";
-}
-
 // Maps the regular file open on fd; fd stays open.
-std::string mapDescriptor(int fd, const struct stat &st, MappedFile &file) {
-  if (S_ISDIR(st.st_mode)) return "is a directory";
+std::string mapDescriptor(int fd, const struct stat &st, InputFile &file) {
   const auto size = static_cast<uint64_t>(st.st_size);
   if (size > SIZE_MAX) return tooLarge(size);
-  file = MappedFile{};
   file.size = size;
   if (size == 0) return {};
   void *view = mmap(nullptr, static_cast<std::size_t>(size), PROT_READ, MAP_PRIVATE, fd, 0);
   if (view == MAP_FAILED) return errno == ENOMEM ? tooLarge(size) : std::strerror(errno);
-  // The walk reads front to back once: read ahead, and drop pages behind.
+  // The walk reads front to back once: read ahead; releaseBefore drops the
+  // pages behind.
   madvise(view, static_cast<std::size_t>(size), MADV_SEQUENTIAL);
   file.view = view;
   file.data = static_cast<const unsigned char *>(view);
   return {};
 }
 
+std::string readStream(int fd, InputFile &file) {
+  return readWhole(file, [fd](unsigned char *buffer, std::size_t room, std::string &error) {
+    for (;;) {
+      const ssize_t n = read(fd, buffer, room);
+      if (n >= 0) return static_cast<int64_t>(n);
+      if (errno != EINTR) {
+        error = std::strerror(errno);
+        return int64_t{-1};
+      }
+    }
+  });
+}
+
+std::string openDescriptor(int fd, InputFile &file) {
+  struct stat st;
+  if (fstat(fd, &st) != 0) return std::strerror(errno);
+  if (S_ISDIR(st.st_mode)) return "is a directory";
+  // A regular file opened for reading and positioned by the caller is traced
+  // from its start, as a named file would be.
+  return S_ISREG(st.st_mode) ? mapDescriptor(fd, st, file) : readStream(fd, file);
+}
+
 }  // namespace
 
-std::string mapFile(const char *path, MappedFile &file) {
+std::string openInput(const char *path, InputFile &file) {
+  file = InputFile{};
+  if (path == nullptr) return openDescriptor(STDIN_FILENO, file);
   const int fd = open(path, O_RDONLY | O_CLOEXEC);
   if (fd < 0) return std::strerror(errno);
-  struct stat st;
-  std::string error = fstat(fd, &st) != 0 ? std::strerror(errno) : mapDescriptor(fd, st, file);
+  std::string error = openDescriptor(fd, file);
   close(fd);
   return error;
 }
 
-bool mapStandardInput(MappedFile &file, std::string &error) {
-  struct stat st;
-  if (fstat(STDIN_FILENO, &st) != 0) {
-    error = std::strerror(errno);
-    return true;
-  }
-  if (!S_ISREG(st.st_mode)) return false;
-  // A file opened for reading and positioned by the caller is traced from
-  // its start, as a named file would be.
-  error = mapDescriptor(STDIN_FILENO, st, file);
-  return true;
+void closeInput(InputFile &file) {
+  if (file.view != nullptr) munmap(file.view, static_cast<std::size_t>(file.size));
+  file = InputFile{};
 }
 
-void unmapFile(MappedFile &file) {
-  if (file.view != nullptr) munmap(file.view, static_cast<std::size_t>(file.size));
-  file = MappedFile{};
+void releaseBefore(InputFile &file, uint64_t offset) {
+  if (file.view == nullptr) return;
+  static const auto page = static_cast<uint64_t>(sysconf(_SC_PAGESIZE));
+  const uint64_t end = offset / page * page;
+  if (end > file.released)
+    madvise(static_cast<char *>(file.view) + file.released,
+            static_cast<std::size_t>(end - file.released), MADV_DONTNEED);
+  file.released = end;
 }
 
 void setBinaryStandardInput() {}

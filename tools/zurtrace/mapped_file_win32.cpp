@@ -2,6 +2,7 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 
@@ -23,18 +24,12 @@ std::string systemReason(DWORD code) {
   return std::string(text, n);
 }
 
-std::string tooLarge(uint64_t size) {
-  return std::to_string(size) + " octets do not fit the address space of this " +
-         std::to_string(8 * sizeof(void *)) + "-bit program";
-}
-
 // Maps the disk file open on handle; the handle stays open.
-std::string mapHandle(HANDLE handle, MappedFile &file) {
+std::string mapHandle(HANDLE handle, InputFile &file) {
   LARGE_INTEGER size;
   if (!GetFileSizeEx(handle, &size)) return systemReason(GetLastError());
   const auto octets = static_cast<uint64_t>(size.QuadPart);
   if (octets > SIZE_MAX) return tooLarge(octets);
-  file = MappedFile{};
   file.size = octets;
   if (octets == 0) return {};
   HANDLE mapping = CreateFileMappingA(handle, nullptr, PAGE_READONLY, 0, 0, nullptr);
@@ -49,31 +44,63 @@ std::string mapHandle(HANDLE handle, MappedFile &file) {
   return {};
 }
 
+// A pipe whose writer has closed it ends as a file does.
+std::string readStream(HANDLE handle, InputFile &file) {
+  return readWhole(file, [handle](unsigned char *buffer, std::size_t room, std::string &error) {
+    DWORD n = 0;
+    if (ReadFile(handle, buffer, static_cast<DWORD>(std::min<std::size_t>(room, 1u << 30)), &n,
+                 nullptr))
+      return int64_t{n};
+    const DWORD code = GetLastError();
+    if (code == ERROR_BROKEN_PIPE) return int64_t{0};
+    error = systemReason(code);
+    return int64_t{-1};
+  });
+}
+
+std::string openHandle(HANDLE handle, InputFile &file) {
+  return GetFileType(handle) == FILE_TYPE_DISK ? mapHandle(handle, file) : readStream(handle, file);
+}
+
 }  // namespace
 
-std::string mapFile(const char *path, MappedFile &file) {
+std::string openInput(const char *path, InputFile &file) {
+  file = InputFile{};
+  if (path == nullptr) {
+    HANDLE handle = GetStdHandle(STD_INPUT_HANDLE);
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return systemReason(GetLastError());
+    return openHandle(handle, file);
+  }
   const DWORD attributes = GetFileAttributesA(path);
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
     return "is a directory";
   HANDLE handle = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return systemReason(GetLastError());
-  std::string error = mapHandle(handle, file);
+  std::string error = openHandle(handle, file);
   CloseHandle(handle);
   return error;
 }
 
-bool mapStandardInput(MappedFile &file, std::string &error) {
-  HANDLE handle = GetStdHandle(STD_INPUT_HANDLE);
-  if (handle == nullptr || handle == INVALID_HANDLE_VALUE || GetFileType(handle) != FILE_TYPE_DISK)
-    return false;
-  error = mapHandle(handle, file);
-  return true;
+void closeInput(InputFile &file) {
+  if (file.view != nullptr) UnmapViewOfFile(file.view);
+  file = InputFile{};
 }
 
-void unmapFile(MappedFile &file) {
-  if (file.view != nullptr) UnmapViewOfFile(file.view);
-  file = MappedFile{};
+// VirtualUnlock of pages that are not locked takes them out of the working
+// set, which is what the process's memory counts.
+void releaseBefore(InputFile &file, uint64_t offset) {
+  if (file.view == nullptr) return;
+  static const uint64_t page = [] {
+    SYSTEM_INFO info;
+    GetSystemInfo(&info);
+    return uint64_t{info.dwPageSize};
+  }();
+  const uint64_t end = offset / page * page;
+  if (end > file.released)
+    VirtualUnlock(static_cast<char *>(file.view) + file.released,
+                  static_cast<SIZE_T>(end - file.released));
+  file.released = end;
 }
 
 void setBinaryStandardInput() { _setmode(_fileno(stdin), _O_BINARY); }

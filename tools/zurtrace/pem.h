@@ -26,6 +26,8 @@ class PemReader {
   PemReader(const unsigned char *data, uint64_t size) : data_(data), size_(size) {}
   // The next block, or false after the last.
   bool next(PemBlock &block);
+  // Offset of the first octet not read yet.
+  uint64_t position() const { return pos_; }
 
  private:
   // The line starting at pos_ (without its end of line), pos_ moved past it.

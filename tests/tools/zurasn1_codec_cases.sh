@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# zurasn1 decode and convert run as their users run them: printed values,
+# the codec's trace, PEM input, re-encoding, and the exit status and message
+# of every kind of failure.
+# Usage: zurasn1_codec_cases.sh <work dir> [emulator...] <zurasn1>
+set -euo pipefail
+dir=$1
+shift
+run=("$@")
+run[-1]=$(realpath "${run[-1]}")
+rm -rf "$dir" && mkdir -p "$dir" && cd "$dir"
+cat > rec.asn1 <<'ASN1'
+Recs DEFINITIONS IMPLICIT TAGS ::= BEGIN
+Rec ::= SEQUENCE { id INTEGER (0..1000), name UTF8String, tags SET OF IA5String, when [0] UTCTime OPTIONAL }
+END
+ASN1
+hex() { xxd -r -p > "$1"; }
+# Rec { id 5, name "zur", tags { "b", "a" } } in BER: indefinite lengths, SET OF out of order.
+echo '3080 020105 0C037A7572 3180 160162 160161 0000 0000' | tr -d ' ' | hex ber.bin
+echo '3010 020105 0C037A7572 3106 160161 160162' | tr -d ' ' | hex der.bin
+head -c 9 der.bin > cut.bin
+printf '%s\n' '-----BEGIN REC-----' "$(base64 -w0 der.bin)" '-----END REC-----' > rec.pem
+cat der.bin der.bin > two.bin
+cat > printed.txt <<'TEXT'
+value Rec ::= 
+{
+  id 5,
+  name "zur",
+  tags 
+  {
+    "a",
+    "b"
+  }
+}
+TEXT
+{ printf 'Rec: tag = [UNIVERSAL 16] constructed; length = 16\n'
+  printf '  id INTEGER: tag = [UNIVERSAL 2] primitive; length = 1\n'
+  printf '  name UTF8String: tag = [UNIVERSAL 12] primitive; length = 3\n'
+  printf '  tags SET OF: tag = [UNIVERSAL 17] constructed; length = 6\n'
+  printf '    #1 IA5String: tag = [UNIVERSAL 22] primitive; length = 1\n'
+  printf '    #2 IA5String: tag = [UNIVERSAL 22] primitive; length = 1\n'
+  cat printed.txt; } > traced.txt
+cat printed.txt printed.txt > printed2.txt
+# BER keeps the SET OF in the order it came.
+sed '7s/"a"/"b"/; 8s/"b"/"a"/' printed.txt > printed-ber.txt
+m=(-m rec.asn1 -t Rec)
+
+failures=0
+# check <name> <status> <stdout file (empty: none)> <stderr (exact; empty: none)> <arguments...>
+check() {
+  local name=$1 want=$2 out=$3 err=$4
+  shift 4
+  local got=0
+  "${run[@]}" "$@" > out.raw 2> err.raw || got=$?
+  tr -d '\r' < out.raw > out.txt
+  tr -d '\r' < err.raw > err.txt
+  local ok=1
+  [ "$got" = "$want" ] || ok=0
+  if [ -n "$out" ]; then cmp -s out.txt "$out" || ok=0; else [ ! -s out.txt ] || ok=0; fi
+  if [ -n "$err" ]; then [ "$(cat err.txt)" = "$err" ] || ok=0; else [ ! -s err.txt ] || ok=0; fi
+  if [ $ok = 0 ]; then
+    echo "FAIL $name: status $got (want $want), stdout: $(head -n 12 out.txt), stderr: $(head -n 3 err.txt)"
+    failures=$((failures + 1))
+  else
+    echo "ok   $name"
+  fi
+}
+
+check "decode BER" 0 printed-ber.txt "" decode "${m[@]}" ber.bin
+check "decode DER" 0 printed.txt "" decode "${m[@]}" -r der der.bin
+check "decode PEM" 0 printed.txt "" decode "${m[@]}" -r der rec.pem
+check "two values, one after the other" 0 printed2.txt "" decode "${m[@]}" two.bin
+check "trace before the value" 0 traced.txt "" decode "${m[@]}" --trace der.bin
+check "BER is no DER" 1 "" \
+  "zurasn1: ber.bin: D0037E: Value misencoded or length wrong for value (DER: definite length) at offset 1." \
+  decode "${m[@]}" -r der ber.bin
+check "truncated" 1 "" "zurasn1: cut.bin: D0055S: Premature end of input buffer at offset 9." \
+  decode "${m[@]}" cut.bin
+check "no type" 2 "" "zurasn1: no type given (-t TYPE) (try zurasn1 --help)" decode -m rec.asn1 der.bin
+check "unknown rules" 2 "" "zurasn1: unknown rules xer (ber, der) (try zurasn1 --help)" \
+  decode "${m[@]}" -r xer der.bin
+check "unknown type" 2 "" "zurasn1: error: no type assignment named Nope in the modules" \
+  decode -m rec.asn1 -t Nope der.bin
+check "unreadable input" 2 "" "zurasn1: missing.bin: error: cannot read the file: No such file or directory" \
+  decode "${m[@]}" missing.bin
+check "convert BER to DER" 0 "" "" convert "${m[@]}" -i ber -o der ber.bin out.der
+if ! cmp -s out.der der.bin; then
+  echo "FAIL convert BER to DER: $(xxd -p out.der) (want $(xxd -p der.bin))"
+  failures=$((failures + 1))
+fi
+check "convert without output rules" 2 "" "zurasn1: no output rules given (-o RULES) (try zurasn1 --help)" \
+  convert "${m[@]}" -i ber ber.bin out.der
+check "convert of a truncated input" 1 "" "zurasn1: cut.bin: D0055S: Premature end of input buffer at offset 9." \
+  convert "${m[@]}" -i ber -o der cut.bin out.der
+
+echo "$failures failures"
+[ "$failures" -eq 0 ]

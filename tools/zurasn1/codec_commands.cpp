@@ -1,0 +1,293 @@
+// decode and convert: values of compiled modules read and written through
+// zurbase's entry points and zurcore's codecs, as an application does.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <memory>
+
+#include "commands.h"
+#include "pem.h"
+#include "zurasn1/zurasn1.h"
+#include "zurbase/zurbase.h"
+#include "zurbase/zurcore.h"
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+namespace zurasn1tool {
+namespace {
+
+// Encoding rules by name; the PER codecs add theirs.
+struct RulesName {
+  const char *name;
+  int32_t code;
+};
+constexpr RulesName kRules[] = {{"ber", RULES_BER}, {"der", RULES_DER}};
+
+template <class Fn>
+Fn entry(int slot) {
+  return reinterpret_cast<Fn>(apiTbl[slot]);
+}
+
+bool rulesCode(const std::string &name, int32_t &code) {
+  for (const RulesName &r : kRules)
+    if (name == r.name) {
+      code = r.code;
+      return true;
+    }
+  return false;
+}
+
+std::string rulesList() {
+  std::string all;
+  for (const RulesName &r : kRules) all += (all.empty() ? "" : ", ") + std::string(r.name);
+  return all;
+}
+
+struct CodecOptions {
+  Args modules;
+  std::string type;
+  int32_t in = RULES_BER;
+  int32_t out = -1;
+  bool trace = false;
+  Args files;
+};
+
+// Parses -m, -t, -r/-i, -o, --trace; false after a usage error. `convert`
+// takes -i and -o and two files, decode -r, --trace and at most one file.
+bool parse(const Args &args, bool convert, CodecOptions &o, int &status) {
+  bool optionsEnd = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string &a = args[i];
+    const auto value = [&](std::string &out) {
+      if (i + 1 == args.size()) {
+        status = usageError(a + " needs a value");
+        return false;
+      }
+      out = args[++i];
+      return true;
+    };
+    std::string v;
+    if (optionsEnd || a == "-" || a.empty() || a[0] != '-') {
+      o.files.push_back(a);
+    } else if (a == "--") {
+      optionsEnd = true;
+    } else if (a == "-m") {
+      if (!value(v)) return false;
+      o.modules.push_back(v);
+    } else if (a == "-t") {
+      if (!value(o.type)) return false;
+    } else if ((a == "-r" && !convert) || (a == "-i" && convert) || (a == "-o" && convert)) {
+      if (!value(v)) return false;
+      if (!rulesCode(v, a == "-o" ? o.out : o.in)) {
+        status = usageError("unknown rules " + v + " (" + rulesList() + ")");
+        return false;
+      }
+    } else if (a == "--trace" && !convert) {
+      o.trace = true;
+    } else {
+      status = usageError("unknown option " + a);
+      return false;
+    }
+  }
+  if (o.modules.empty()) return status = usageError("no module given (-m MODULE)"), false;
+  if (o.type.empty()) return status = usageError("no type given (-t TYPE)"), false;
+  if (convert && o.out < 0) return status = usageError("no output rules given (-o RULES)"), false;
+  if (convert ? o.files.size() != 2 : o.files.size() > 1)
+    return status = usageError(convert ? "convert takes IN and OUT" : "decode takes one FILE"), false;
+  if (o.files.empty()) o.files.push_back("-");
+  return true;
+}
+
+// Standard input and output carry octets, not text.
+void binaryStream(std::FILE *stream) {
+#ifdef _WIN32
+  _setmode(_fileno(stream), _O_BINARY);
+#else
+  (void)stream;
+#endif
+}
+
+bool readInput(const std::string &path, std::vector<unsigned char> &octets) {
+  if (path == "-") {
+    binaryStream(stdin);
+    unsigned char buf[1 << 16];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, stdin)) > 0;) octets.insert(octets.end(), buf, buf + n);
+    return !std::ferror(stdin);
+  }
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  octets.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return true;
+}
+
+// The modules compiled, the PDU found, an Env bound to them.
+class Session {
+ public:
+  bool open(const CodecOptions &o, int &status) {
+    compiled_ = zurasn1::Compilation::compileFiles(o.modules, std::cerr);
+    if (!compiled_) return status = USAGE, false;
+    pdu_ = compiled_->pduNumber(o.type);
+    if (pdu_ == 0) {
+      std::cerr << compiled_->pduProblem(o.type) << "\n";
+      return status = USAGE, false;
+    }
+    env_ = zurcoreCreateEnv(apiTbl);
+    if (env_ == nullptr) {
+      std::cerr << "zurasn1: out of memory\n";
+      return status = USAGE, false;
+    }
+    env_->ctlTbl = compiled_->ctlTbl();
+    return true;
+  }
+  ~Session() {
+    if (env_ != nullptr) zurcoreDestroyEnv(env_);
+  }
+
+  // Decodes one value from octets[*at...]; prints the row on standard error
+  // (naming `where`) when it fails.
+  bool decode(const std::string &where, int32_t rules, uint32_t flags, const std::vector<unsigned char> &octets,
+              std::size_t &at, void **value) {
+    entry<ApiSetEncodingRulesFn>(SLOT_SET_ENCODING_RULES)(env_, rules);
+    entry<ApiSetterFn>(SLOT_SET_DECODING_FLAGS)(env_, flags);
+    EncBuf in{static_cast<int32_t>(octets.size() - at), const_cast<unsigned char *>(octets.data() + at)};
+    int32_t pdu = pdu_;
+    *value = nullptr;
+    std::fflush(stdout);
+    if (entry<ApiDecodeFn>(SLOT_DECODE)(env_, &pdu, &in, value) != 0) return fail(where, at);
+    at = octets.size() - static_cast<std::size_t>(in.length);
+    return true;
+  }
+
+  void print(void *value) { entry<ApiPrintPduFn>(SLOT_PRINT_PDU)(env_, pdu_, value); }
+
+  bool encode(const std::string &where, int32_t rules, void *value, std::vector<unsigned char> &out) {
+    entry<ApiSetEncodingRulesFn>(SLOT_SET_ENCODING_RULES)(env_, rules);
+    EncBuf buf{0, nullptr};
+    if (entry<ApiEncodeFn>(SLOT_ENCODE)(env_, pdu_, value, &buf) != 0) return fail(where, 0);
+    const auto *octets = static_cast<const unsigned char *>(buf.value);
+    out.insert(out.end(), octets, octets + buf.length);
+    env_->memFree(buf.value);
+    return true;
+  }
+
+  void release(void *value) { zurcoreFreeValue(env_, value); }
+
+ private:
+  // The codec's report, whose offset counts from the value's first octet,
+  // named after the input and the value's place in it.
+  bool fail(const std::string &where, std::size_t at) {
+    std::string row = env_->msgBuf;
+    while (!row.empty() && row.back() == '\n') row.pop_back();
+    std::fflush(stdout);
+    std::cerr << "zurasn1: " << where << (at != 0 ? " (value at offset " + std::to_string(at) + ")" : "")
+              << ": " << row << "\n";
+    return false;
+  }
+
+  std::unique_ptr<zurasn1::Compilation> compiled_;
+  Env *env_ = nullptr;
+  int32_t pdu_ = 0;
+};
+
+// The encodings of an input: the PEM blocks of a PEM file, else the whole
+// file; the values one after another in each.
+struct Encoding {
+  std::string where;
+  std::vector<unsigned char> octets;
+};
+
+bool encodings(const std::string &path, std::vector<Encoding> &out) {
+  const std::string name = path == "-" ? "standard input" : path;
+  std::vector<unsigned char> octets;
+  if (!readInput(path, octets)) {
+    std::cerr << "zurasn1: " << name << ": error: cannot read the file: " << std::strerror(errno) << "\n";
+    return false;
+  }
+  if (!zurtrace::looksLikePem(octets.data(), octets.size())) {
+    out.push_back({name, std::move(octets)});
+    return true;
+  }
+  zurtrace::PemReader reader(octets.data(), octets.size());
+  zurtrace::PemBlock block;
+  for (int n = 1; reader.next(block); ++n) {
+    const std::string where = name + ": PEM block " + std::to_string(n) + " (" + block.label + ")";
+    if (!block.error.empty()) {
+      std::cerr << "zurasn1: " << where << ": " << block.error << "\n";
+      out.push_back({where, {}});
+      continue;
+    }
+    out.push_back({where, std::move(block.octets)});
+  }
+  return true;
+}
+
+}  // namespace
+
+int runDecode(const Args &args) {
+  CodecOptions o;
+  int status = OK;
+  if (!parse(args, false, o, status)) return status;
+  std::vector<Encoding> inputs;
+  if (!encodings(o.files[0], inputs)) return USAGE;
+  Session session;
+  if (!session.open(o, status)) return status;
+  for (const Encoding &e : inputs) {
+    if (e.octets.empty()) {
+      status = FAILED;  // a malformed PEM block, already reported
+      continue;
+    }
+    for (std::size_t at = 0; at < e.octets.size();) {
+      void *value = nullptr;
+      if (!session.decode(e.where, o.in, o.trace ? ZURCORE_FLAG_TRACE : 0, e.octets, at, &value)) {
+        status = FAILED;
+        break;
+      }
+      session.print(value);
+      session.release(value);
+    }
+  }
+  std::fflush(stdout);
+  return status;
+}
+
+int runConvert(const Args &args) {
+  CodecOptions o;
+  int status = OK;
+  if (!parse(args, true, o, status)) return status;
+  std::vector<Encoding> inputs;
+  if (!encodings(o.files[0], inputs)) return USAGE;
+  Session session;
+  if (!session.open(o, status)) return status;
+  std::vector<unsigned char> out;
+  for (const Encoding &e : inputs) {
+    if (e.octets.empty()) return FAILED;
+    for (std::size_t at = 0; at < e.octets.size();) {
+      void *value = nullptr;
+      if (!session.decode(e.where, o.in, 0, e.octets, at, &value)) return FAILED;
+      const bool ok = session.encode(e.where, o.out, value, out);
+      session.release(value);
+      if (!ok) return FAILED;
+    }
+  }
+  const std::string &path = o.files[1];
+  if (path == "-") {
+    binaryStream(stdout);
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    return std::fflush(stdout) == 0 ? OK : USAGE;
+  }
+  std::ofstream file(path, std::ios::binary);
+  file.write(reinterpret_cast<const char *>(out.data()), static_cast<std::streamsize>(out.size()));
+  if (!file) {
+    std::cerr << "zurasn1: " << path << ": error: cannot write the file\n";
+    return USAGE;
+  }
+  return OK;
+}
+
+}  // namespace zurasn1tool
