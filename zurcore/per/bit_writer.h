@@ -3,6 +3,7 @@
 #ifndef ZURCORE_PER_BIT_WRITER_H
 #define ZURCORE_PER_BIT_WRITER_H
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -36,9 +37,9 @@ class BitWriter {
   uint64_t bitLength() const { return bits_; }
   std::size_t octetLength() const { return static_cast<std::size_t>((bits_ + 7) / 8); }
   const uint8_t *data() const { return buf_.data(); }
-  // Empties the writer and keeps its buffer.
+  // Empties the writer and keeps its buffer (zeroed where it was written).
   void clear() {
-    buf_.clear();
+    std::fill(buf_.begin(), buf_.begin() + static_cast<std::ptrdiff_t>(octetLength()), uint8_t{0});
     bits_ = 0;
   }
 

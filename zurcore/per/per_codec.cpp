@@ -25,14 +25,29 @@ int checkPdu(Env *env, char *msgBuf, uint32_t flags, char letter, const CtlTbl *
   return 0;
 }
 
-// One writer per thread and variant, so that encoding allocates only while
-// its buffer grows.
-per::BitWriter &writer(bool aligned) {
-  thread_local per::BitWriter alignedWriter(true), unalignedWriter(false);
-  per::BitWriter &w = aligned ? alignedWriter : unalignedWriter;
-  w.clear();
-  return w;
-}
+// Scratch buffers kept per thread and variant, so that a call allocates only
+// while they grow; a call made while one is under way on the thread (from a
+// print hook, say) gets buffers of its own.
+template <class Scratch>
+class ScratchLease {
+ public:
+  template <class... Args>
+  ScratchLease(Scratch &kept, bool &busy, Args... args) : busy_(busy), was_(busy) {
+    if (busy) own_ = std::make_unique<Scratch>(args...);
+    scratch_ = busy ? own_.get() : &kept;
+    busy = true;
+  }
+  ~ScratchLease() { busy_ = was_; }
+  ScratchLease(const ScratchLease &) = delete;
+  ScratchLease &operator=(const ScratchLease &) = delete;
+  Scratch &get() { return *scratch_; }
+
+ private:
+  bool &busy_;
+  bool was_;
+  std::unique_ptr<Scratch> own_;
+  Scratch *scratch_;
+};
 
 int perEncode(Env *env, int32_t pdu, void *value, void **outPtr, int32_t *outLen,
               const CtlTbl *ctl, uint32_t flags, char *msgBuf) {
@@ -41,10 +56,14 @@ int perEncode(Env *env, int32_t pdu, void *value, void **outPtr, int32_t *outLen
   Schema schema;
   if (int code = checkPdu(env, msgBuf, flags, 'E', ctl, pdu, schema)) return code;
   const bool aligned = alignedRules(env);
-  per::BitWriter &w = writer(aligned);
+  thread_local per::EncoderScratch keptAligned(true), keptUnaligned(false);
+  thread_local bool busy = false;
+  ScratchLease<per::EncoderScratch> lease(aligned ? keptAligned : keptUnaligned, busy, aligned);
+  per::BitWriter &w = lease.get().out;
+  w.clear();
   std::unique_ptr<per::PerTrace> trace;
   if (flags & ZURCORE_FLAG_TRACE) trace = std::make_unique<per::PerTrace>(env);
-  per::Encoder encoder(schema, aligned, limitsOf(env).maxDepth, trace.get());
+  per::Encoder encoder(schema, aligned, limitsOf(env).maxDepth, trace.get(), lease.get());
   if (!encoder.encode(w, schema.pduType(pdu), value)) {
     const per::Encoder::Failure &f = encoder.failure();
     return report(env, msgBuf, flags, 'E', f.row, f.arg, nullptr, {});
@@ -86,7 +105,10 @@ int perDecode(Env *env, int32_t *pduArg, void **inPtr, int32_t *inLen, void **ou
   per::BitReader r(in, static_cast<std::size_t>(*inLen), aligned);
   std::unique_ptr<per::PerTrace> trace;
   if (flags & ZURCORE_FLAG_TRACE) trace = std::make_unique<per::PerTrace>(env);
-  per::Decoder decoder(schema, arena, aligned, limits.maxDepth, trace.get());
+  thread_local per::DecoderScratch kept;
+  thread_local bool busy = false;
+  ScratchLease<per::DecoderScratch> lease(kept, busy);
+  per::Decoder decoder(schema, arena, aligned, limits.maxDepth, trace.get(), lease.get());
   void *root = nullptr;
   bool ok = decoder.decode(r, schema.pduType(*pduArg), root);
   // A complete encoding is whole octets, and at least one.

@@ -41,6 +41,7 @@ void *Decoder::allocate(BitReader &r, uint64_t size) {
 bool Decoder::decode(BitReader &r, uint32_t type, void *&root) {
   // A type held through its address is returned as the address of a slot
   // holding that address, as the printer and the encoders take it.
+  presence_.clear();
   const TypeDesc &d = s_.desc(type);
   const uint64_t slot = (d.typeFlags & TYPE_BY_POINTER) != 0 ? sizeof(void *) : d.size;
   auto *v = static_cast<unsigned char *>(allocate(r, slot));

@@ -15,10 +15,21 @@
 
 namespace zurcore::per {
 
+// What decoding needs beside the arena, kept from one call to the next.
+struct DecoderScratch {
+  // Presence bits of the SEQUENCE and SET values being decoded, one run per value.
+  std::vector<uint8_t> presence;
+  // Open types whose octets are fragmented or not on an octet boundary are
+  // joined here, one buffer per level.
+  std::vector<std::unique_ptr<std::vector<uint8_t>>> joined;
+};
+
 class Decoder {
  public:
-  Decoder(const Schema &schema, Arena &arena, bool aligned, uint32_t maxDepth, PerTrace *trace)
-      : s_(schema), arena_(arena), aligned_(aligned), maxDepth_(maxDepth), trace_(trace) {}
+  Decoder(const Schema &schema, Arena &arena, bool aligned, uint32_t maxDepth, PerTrace *trace,
+          DecoderScratch &scratch)
+      : s_(schema), arena_(arena), aligned_(aligned), maxDepth_(maxDepth), trace_(trace),
+        presence_(scratch.presence), joined_(scratch.joined) {}
 
   // Decodes a value of `type` into a new root value taken from the arena;
   // false with r.fault() set.
@@ -76,11 +87,8 @@ class Decoder {
   uint32_t maxDepth_;
   PerTrace *trace_;
   uint32_t depth_ = 0;
-  // Presence bits of the SEQUENCE and SET values being decoded, one run per value.
-  std::vector<uint8_t> presence_;
-  // Open types whose octets are fragmented or not on an octet boundary are
-  // joined here, one buffer per level.
-  std::vector<std::unique_ptr<std::vector<uint8_t>>> joined_;
+  std::vector<uint8_t> &presence_;
+  std::vector<std::unique_ptr<std::vector<uint8_t>>> &joined_;
   uint32_t openDepth_ = 0;
 };
 

@@ -62,6 +62,7 @@ bool Encoder::fail(int row, ReportArg arg) {
 }
 
 bool Encoder::encode(BitWriter &w, uint32_t type, const void *v) {
+  present_.clear();
   Context c{{nullptr, caption(type), 0, 0}, nullptr};
   uint64_t start = w.bitLength();
   if (!value(w, type, static_cast<const unsigned char *>(v), c)) return false;

@@ -14,10 +14,26 @@
 
 namespace zurcore::per {
 
+// What encoding needs beside the value, kept from one call to the next so
+// that encoding allocates only while these buffers grow.
+struct EncoderScratch {
+  explicit EncoderScratch(bool aligned) : out(aligned) {}
+  BitWriter out;
+  // One writer per level of open types being encoded.
+  std::vector<std::unique_ptr<BitWriter>> writers;
+  // Whether the components of the SEQUENCE and SET values being encoded go
+  // into the encoding, one run per value.
+  std::vector<uint8_t> present;
+  // Contents made from a value before they are written (RELATIVE-OID, big numbers).
+  std::vector<uint8_t> contents;
+};
+
 class Encoder {
  public:
-  Encoder(const Schema &schema, bool aligned, uint32_t maxDepth, PerTrace *trace)
-      : s_(schema), aligned_(aligned), maxDepth_(maxDepth), trace_(trace) {}
+  Encoder(const Schema &schema, bool aligned, uint32_t maxDepth, PerTrace *trace,
+          EncoderScratch &scratch)
+      : s_(schema), aligned_(aligned), maxDepth_(maxDepth), trace_(trace),
+        scratch_(scratch.writers), present_(scratch.present), contents_(scratch.contents) {}
 
   // Appends the complete encoding of a value of `type` (padded to an octet,
   // one zero octet when empty); false with failure() set.
@@ -70,14 +86,10 @@ class Encoder {
   uint32_t maxDepth_;
   PerTrace *trace_;
   uint32_t depth_ = 0;
-  // One writer per level of open types being encoded, kept for the call.
-  std::vector<std::unique_ptr<BitWriter>> scratch_;
+  std::vector<std::unique_ptr<BitWriter>> &scratch_;
   uint32_t openDepth_ = 0;
-  // Whether the components of the SEQUENCE and SET values being encoded go
-  // into the encoding, one run per value.
-  std::vector<uint8_t> present_;
-  // Contents made from a value before they are written (RELATIVE-OID, big numbers).
-  std::vector<uint8_t> contents_;
+  std::vector<uint8_t> &present_;
+  std::vector<uint8_t> &contents_;
   char badChar_[16] = {};
   Failure failure_;
 };
