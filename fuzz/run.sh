@@ -4,7 +4,9 @@
 # codec), zurtrace_fuzz (what zurtrace runs: PEM, values, encapsulated DER,
 # the depth limit, with its output bounded) and ber_codec_fuzz (the BER/DER
 # codec on the PKIX modules and CodecKinds), seeded with the personnel
-# record, the CA certificates in DER and PEM and a small CRL; and, when named,
+# record, the CA certificates in DER and PEM and a small CRL, and
+# per_codec_fuzz (the PER codec on the X.691 Annex A records and PerKinds),
+# seeded with the records as Erlang's asn1 encodes them; and, when named,
 # module_reader_fuzz (the compiler's front end) and module_compile_fuzz (the
 # whole compiler: layout, tables, C) seeded with the project's test modules
 # and the real modules of erlang-src. Further arguments name the
@@ -14,7 +16,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-300}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(ber_trace_decoder_fuzz zurtrace_fuzz ber_codec_fuzz)
+[ ${#targets[@]} -gt 0 ] || targets=(ber_trace_decoder_fuzz zurtrace_fuzz ber_codec_fuzz per_codec_fuzz)
 # libFuzzer's run-time lives in libclang-rt-14-dev; the codec fuzzer compiles
 # the PKIX modules of erlang-src.
 if ! command -v clang++ >/dev/null || ! dpkg-query -W libclang-rt-14-dev >/dev/null 2>&1 ||
@@ -62,6 +64,22 @@ for target in "${targets[@]}"; do
         { printf '\x01'; cat "$seed"; } > "$corpus/der-$(basename "$seed")"
       done
       { printf '\x03'; cat $seeds/crl.der; } > "$corpus/crl.der"
+      ;;
+    per_codec_fuzz)
+      # The first octet picks the variant (bit 0: ALIGNED) and the PDU (the
+      # rest; each personnel module has five types, PersonnelRecord first).
+      record="PersonnelRecord {'PersonnelRecord',{'Name',\"John\",\"P\",\"Smith\"},\"Director\",51,\"19710917\",{'Name',\"Mary\",\"T\",\"Smith\"},[{'ChildInformation',{'Name',\"Ralph\",\"T\",\"Smith\"},\"19571111\"},{'ChildInformation',{'Name',\"Susan\",\"B\",\"Jones\"},\"19590717\"}]}"
+      pdu=0
+      for module in unconstrained constrained; do
+        for rules in uper per; do
+          hex=$(echo "$record" | escript tests/support/asn1_encode_term.escript $rules \
+                  $build/erlang-$rules-$module tests/data/asn1/personnel_$module.asn1 | tail -1)
+          bit=0
+          [ $rules = per ] && bit=1
+          { printf "\\x$(printf %02x $((pdu * 2 + bit)))"; echo "$hex" | xxd -r -p; } > "$corpus/$module-$rules"
+        done
+        pdu=$((pdu + 5))
+      done
       ;;
     module_reader_fuzz | module_compile_fuzz)
       options=(-max_len=65536)

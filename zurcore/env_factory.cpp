@@ -3,6 +3,7 @@
 #include <new>
 
 #include "core_env.h"
+#include "per/per_codec.h"
 
 namespace zurcore {
 namespace {
@@ -26,6 +27,8 @@ extern "C" ZURCORE_EXPORT Env *zurcoreCreateEnv(const ApiWord *apiTbl) {
   c->env.services = &c->services;
   c->berCodec = zurcore::berCodec();
   c->haveBer = true;
+  c->perCodec = zurcore::perCodecEntry();
+  c->havePer = true;
   return &c->env;
 }
 

@@ -23,7 +23,8 @@ extern "C" {
    null when memory runs out. Its memAlloc/memFree are malloc/free, its
    services table is filled (see the API reference), no print hook is
    installed. Until zurcoreSetCodecs is called, BER and DER rules link
-   zurcore's BER/DER codec and PER rules link no codec. */
+   zurcore's BER/DER codec and PER rules link zurcore's PER codec (rules 1
+   UNALIGNED, 2 ALIGNED). */
 ZURCORE_EXPORT Env *zurcoreCreateEnv(const ApiWord *apiTbl);
 /* Frees an Env made by zurcoreCreateEnv, with the blocks its encoders keep
    (not what its fields point to outside zurcore, such as a trace window's

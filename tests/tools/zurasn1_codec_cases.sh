@@ -41,6 +41,20 @@ TEXT
   printf '    #2 IA5String: tag = [UNIVERSAL 22] primitive; length = 1\n'
   cat printed.txt; } > traced.txt
 cat printed.txt printed.txt > printed2.txt
+# The same value under ALIGNED (per) and UNALIGNED (uper) PER, worked out
+# from X.691: id in 16 aligned bits or 10 bits, lengths and counts in octets.
+echo '0000 0503 7A7572 02 0161 0162' | tr -d ' ' | hex rec.per
+echo '00A06F4EAE404038407100' | hex rec.uper
+head -c 7 rec.per > cut.per
+{ printf 'Rec [fieldcount (not encoded) = 3]\n'
+  printf 'preamble Rec [length (not encoded) = 0.1]\n'
+  printf '  id INTEGER [length (not encoded) = 2.0]\n'
+  printf '  name UTF8String [length = 3.0]\n'
+  printf '  tags SET OF [count = 2]\n'
+  printf '    #1 IA5String [length = 1.0]\n'
+  printf '    #2 IA5String [length = 1.0]\n'
+  printf 'Total PDV length = 12.0\n'
+  cat printed.txt; } > traced-per.txt
 # BER keeps the SET OF in the order it came.
 sed '7s/"a"/"b"/; 8s/"b"/"a"/' printed.txt > printed-ber.txt
 m=(-m rec.asn1 -t Rec)
@@ -77,7 +91,7 @@ check "BER is no DER" 1 "" \
 check "truncated" 1 "" "zurasn1: cut.bin: D0055S: Premature end of input buffer at offset 9." \
   decode "${m[@]}" cut.bin
 check "no type" 2 "" "zurasn1: no type given (-t TYPE) (try zurasn1 --help)" decode -m rec.asn1 der.bin
-check "unknown rules" 2 "" "zurasn1: unknown rules xer (ber, der) (try zurasn1 --help)" \
+check "unknown rules" 2 "" "zurasn1: unknown rules xer (ber, der, per, uper) (try zurasn1 --help)" \
   decode "${m[@]}" -r xer der.bin
 check "unknown type" 2 "" "zurasn1: error: no type assignment named Nope in the modules" \
   decode -m rec.asn1 -t Nope der.bin
@@ -88,6 +102,19 @@ if ! cmp -s out.der der.bin; then
   echo "FAIL convert BER to DER: $(xxd -p out.der) (want $(xxd -p der.bin))"
   failures=$((failures + 1))
 fi
+for rules in per uper; do
+  check "convert DER to $rules" 0 "" "" convert "${m[@]}" -i der -o $rules der.bin out.$rules
+  if ! cmp -s out.$rules rec.$rules; then
+    echo "FAIL convert DER to $rules: $(xxd -p out.$rules) (want $(xxd -p rec.$rules))"
+    failures=$((failures + 1))
+  fi
+  check "decode $rules" 0 printed.txt "" decode "${m[@]}" -r $rules rec.$rules
+  check "convert $rules to DER" 0 "" "" convert "${m[@]}" -i $rules -o der rec.$rules out.der
+  cmp -s out.der der.bin || { echo "FAIL convert $rules to DER: $(xxd -p out.der)"; failures=$((failures + 1)); }
+done
+check "PER trace: one field line per item" 0 traced-per.txt "" decode "${m[@]}" -r per --trace rec.per
+check "truncated PER: the bit of the fault" 1 "" \
+  "zurasn1: cut.per: D0055S: Premature end of input buffer at bit 56." decode "${m[@]}" -r per cut.per
 check "convert without output rules" 2 "" "zurasn1: no output rules given (-o RULES) (try zurasn1 --help)" \
   convert "${m[@]}" -i ber ber.bin out.der
 check "convert of a truncated input" 1 "" "zurasn1: cut.bin: D0055S: Premature end of input buffer at offset 9." \

@@ -22,12 +22,14 @@
 namespace zurasn1tool {
 namespace {
 
-// Encoding rules by name; the PER codecs add theirs.
+// Encoding rules by name: Erlang's names for the PER variants, per ALIGNED
+// and uper UNALIGNED.
 struct RulesName {
   const char *name;
   int32_t code;
 };
-constexpr RulesName kRules[] = {{"ber", RULES_BER}, {"der", RULES_DER}};
+constexpr RulesName kRules[] = {
+    {"ber", RULES_BER}, {"der", RULES_DER}, {"per", RULES_PER_ALIGNED}, {"uper", RULES_PER}};
 
 template <class Fn>
 Fn entry(int slot) {

@@ -18,7 +18,8 @@ constexpr Command kCommands[] = {
      runC},
     {"decode", "-m MODULE [-m MODULE]... -t TYPE [-r RULES] [--trace] [FILE|-]",
      "decode the values of TYPE in FILE (binary, or PEM; default: standard input) under RULES "
-     "(ber, the default, or der) and print them in value notation; --trace shows the codec's "
+     "(ber, the default, der, per for ALIGNED PER or uper for UNALIGNED PER) and print them in "
+     "value notation; --trace shows the codec's "
      "trace of each first",
      runDecode},
     {"convert", "-m MODULE... -t TYPE -i RULES -o RULES IN OUT",

@@ -1,0 +1,181 @@
+// The PER codec on modules compiled by zurasn1: what malformed input and
+// values outside their constraints are told, and where; the empty encoding,
+// fragments, limits and the field lines of the trace.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/support/codec_harness.h"
+
+namespace {
+
+using zurtest::CodecHarness;
+using zurtest::fromHex;
+using zurtest::Octets;
+using zurtest::toHex;
+
+const char *const kRows = R"(
+Rows DEFINITIONS AUTOMATIC TAGS ::= BEGIN
+Rec ::= SEQUENCE {
+  a  INTEGER (0..5),
+  b  IA5String (SIZE (2..4)) OPTIONAL,
+  c  ENUMERATED { x, y, z } OPTIONAL,
+  d  CHOICE { p NULL, q BOOLEAN, r INTEGER (0..7) } OPTIONAL,
+  e  VisibleString (FROM ("a".."z")) OPTIONAL,
+  ...,
+  [[ f BOOLEAN, g BOOLEAN OPTIONAL ]]
+}
+One ::= SEQUENCE { a INTEGER (42..42), b BOOLEAN }
+Nothing ::= NULL
+Blob ::= OCTET STRING
+Deep ::= SEQUENCE { next Deep OPTIONAL }
+Many ::= SEQUENCE OF NULL
+Open ::= SEQUENCE { kind INTEGER, value ANY DEFINED BY kind }
+END
+)";
+
+CodecHarness &rows() {
+  static CodecHarness harness(std::vector<zurasn1::ModuleText>{{"rows.asn1", kRows}});
+  return harness;
+}
+
+// Each malformed input gives its row and the bit where the fault lies; the
+// good inputs beside them decode to the value shown.
+TEST(PerCodec, FaultsAreReportedWithRowAndBit) {
+  const struct {
+    const char *type;
+    int32_t rules;
+    const char *hex;
+    const char *result;  // the value printed, or the report
+  } cases[] = {
+      {"Rec", RULES_PER, "05", "value Rec ::= \n{\n  a 5\n}\n"},
+      {"Rec", RULES_PER, "06", "D0062S: Value range constraint violated, value = 6 at bit 5.\n"},
+      {"Rec", RULES_PER, "", "D0055S: Premature end of input buffer at bit 0.\n"},
+      {"Rec", RULES_PER, "0A", "D0055S: Premature end of input buffer at bit 8.\n"},
+      {"Rec", RULES_PER_ALIGNED, "4A 41 42 43 44", "D0055S: Premature end of input buffer at bit 40.\n"},
+      {"Rec", RULES_PER, "20 C0", "D0071S: Value not among the ENUMERATED: 3 at bit 8.\n"},
+      {"Rec", RULES_PER, "10 C0", "D0009S: Out-of-range CHOICE selector: 3 at bit 8.\n"},
+      {"Rec", RULES_PER, "10 80", "value Rec ::= \n{\n  a 0,\n  d r : 0\n}\n"},
+      {"Rec", RULES_PER, "08 01 F8", "D0064S: Permitted alphabet constraint violated, bad character: 'code 31' at bit 16.\n"},
+      {"Rec", RULES_PER, "80 01 00", "D0090E: Length of encoded data of OpenType is 0 at bit 16.\n"},
+      {"Rec", RULES_PER, "80 01 01 40", "value Rec ::= \n{\n  a 0,\n  f TRUE\n}\n"},
+      {"Rec", RULES_PER, "80 01 05 40", "D0055S: Premature end of input buffer at bit 24.\n"},
+      {"Nothing", RULES_PER, "00", "value Nothing ::= NULL\n"},
+      {"Nothing", RULES_PER, "", "D0055S: Premature end of input buffer at bit 0.\n"},
+      {"One", RULES_PER_ALIGNED, "80", "value One ::= \n{\n  a 42,\n  b TRUE\n}\n"},
+      {"Blob", RULES_PER_ALIGNED, "C5", "D0037E: Value misencoded or length wrong for value at bit 8.\n"},
+      {"Blob", RULES_PER, "81 00 AA", "D0055S: Premature end of input buffer at bit 16.\n"},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(std::string(c.type) + " " + c.hex);
+    zurtest::Decoded d = rows().decode(c.type, c.rules, fromHex(c.hex));
+    EXPECT_EQ(d.status == 0 ? rows().print(c.type, d.value) : d.message, c.result);
+  }
+}
+
+// Values outside their PER-visible constraints are refused with the row of
+// the constraint; the empty encoding is one zero octet.
+TEST(PerCodec, EncodingChecksTheConstraints) {
+  const struct {
+    const char *type;
+    const char *hex;  // an encoding that decodes to the value
+    const char *result;
+  } cases[] = {
+      {"Nothing", "00", "00"},
+      {"One", "80", "80"},
+      {"Rec", "05", "05"},
+      {"Rec", "80 01 01 40", "80 01 01 40"},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.hex);
+    zurtest::Decoded d = rows().decode(c.type, RULES_PER, fromHex(c.hex));
+    ASSERT_EQ(d.status, 0) << d.message;
+    zurtest::Encoded e = rows().encode(c.type, RULES_PER, d.value);
+    EXPECT_EQ(e.status == 0 ? toHex(e.octets) : e.message, toHex(fromHex(c.result)));
+  }
+  // Out of range, too long, outside the alphabet, an unknown selector and a
+  // version bracket without its mandatory member, each made from a good value.
+  zurtest::Decoded d = rows().decode("Rec", RULES_PER, fromHex("72 20 C2 40"));
+  ASSERT_EQ(d.status, 0) << d.message;
+  const std::string good = rows().print("Rec", d.value);
+  EXPECT_EQ(good, "value Rec ::= \n{\n  a 2,\n  b \"AB\",\n  c 1,\n  d p : NULL\n}\n");
+  auto *rec = static_cast<unsigned char *>(d.value);
+  const CtlTbl *ctl = rows().compiled().ctlTbl();
+  const TypeDesc &t = ctl->types[ctl->pduTypes[rows().pdu("Rec") - 1]];
+  auto field = [&](int i) { return rec + ctl->fields[t.ref + i].offset; };
+  const struct {
+    int component;
+    std::vector<unsigned char> bytes;  // written over the component's first bytes
+    const char *message;
+  } faults[] = {
+      {0, {9, 0, 0, 0, 0, 0, 0, 0}, "E0062S: Value range constraint violated, value = 9.\n"},
+      {1, {5, 0, 0, 0}, "E0063S: Size constraint violated, length of value = 5.\n"},
+      {2, {7, 0, 0, 0}, "E0071S: Value not among the ENUMERATED: 7.\n"},
+      {3, {4, 0, 0, 0}, "E0009S: Out-of-range CHOICE selector: 4.\n"},
+  };
+  for (const auto &f : faults) {
+    SCOPED_TRACE(f.message);
+    std::vector<unsigned char> saved(field(f.component), field(f.component) + f.bytes.size());
+    std::copy(f.bytes.begin(), f.bytes.end(), field(f.component));
+    zurtest::Encoded e = rows().encode("Rec", RULES_PER, d.value);
+    EXPECT_EQ(e.message, f.message);
+    std::copy(saved.begin(), saved.end(), field(f.component));
+  }
+  EXPECT_EQ(toHex(rows().encode("Rec", RULES_PER, d.value).octets), "7220C240");
+}
+
+// A string of 70000 octets goes in fragments of 64K and the rest, in both
+// variants, and comes back whole.
+TEST(PerCodec, LongStringsAreFragmented) {
+  Octets in = fromHex("C4");
+  for (int i = 0; i < 65536; ++i) in.push_back(static_cast<unsigned char>(i));
+  in.push_back(0x91);
+  in.push_back(0x70);
+  for (int i = 0; i < 4464; ++i) in.push_back(static_cast<unsigned char>(i * 3));
+  for (int32_t rules : {RULES_PER, RULES_PER_ALIGNED}) {
+    zurtest::Decoded d = rows().decode("Blob", rules, in);
+    ASSERT_EQ(d.status, 0) << d.message;
+    EXPECT_EQ(static_cast<const ZurOctets *>(d.value)->length, 70000u);
+    EXPECT_EQ(d.consumed, static_cast<int32_t>(in.size()));
+    EXPECT_EQ(toHex(rows().encode("Blob", rules, d.value).octets), toHex(in));
+  }
+}
+
+// Nesting and allocation are bounded by the Env's limits.
+TEST(PerCodec, DecodingStaysWithinTheLimits) {
+  ZurcoreLimits tight{8, 4096};
+  zurcoreSetLimits(rows().env(), &tight);
+  Octets deep(4, 0xFF);
+  zurtest::Decoded d = rows().decode("Deep", RULES_PER, deep);
+  EXPECT_EQ(d.message, "D0027S: Size too long: 8 at bit 8.\n");
+  d = rows().decode("Many", RULES_PER, fromHex("BF FF"));
+  EXPECT_EQ(d.message.substr(0, 27), "D0082S: Request for output ");
+  ZurcoreLimits defaults{0, 0};
+  zurcoreSetLimits(rows().env(), &defaults);
+  d = rows().decode("Many", RULES_PER, fromHex("03"));
+  EXPECT_EQ(rows().print("Many", d.value), "value Many ::= \n{\n  NULL,\n  NULL,\n  NULL\n}\n");
+}
+
+// The trace of the A.2 record: one field line per PER item.
+TEST(PerCodec, TraceShowsTheFieldLines) {
+  CodecHarness h(std::vector<std::string>{ZURBASE_TEST_DATA "/asn1/personnel_constrained.asn1"});
+  const Octets record = fromHex(
+      "86 4A 6F 68 6E 50 10 53 6D 69 74 68 01 33 08 44 69 72 65 63 74 6F 72 19 71 09 17 0C 4D 61 "
+      "72 79 54 10 53 6D 69 74 68 02 10 52 61 6C 70 68 54 10 53 6D 69 74 68 19 57 11 11 10 53 75 "
+      "73 61 6E 42 10 4A 6F 6E 65 73 19 59 07 17 ");
+  zurtest::Decoded d = h.decode("PersonnelRecord", RULES_PER_ALIGNED, record, ZURCORE_FLAG_TRACE);
+  ASSERT_EQ(d.status, 0) << d.message;
+  EXPECT_EQ(d.trace.substr(0, d.trace.find("  nameOfSpouse")),
+            "PersonnelRecord [fieldcount (not encoded) = 6]\n"
+            "preamble PersonnelRecord [length (not encoded) = 0.1]\n"
+            "  name Name [fieldcount (not encoded) = 3]\n"
+            "    givenName NameString [length = 4.0]\n"
+            "    initial VisibleString [length (not encoded) = 1.0]\n"
+            "    familyName NameString [length = 5.0]\n"
+            "  number EmployeeNumber [length = 1.0]\n"
+            "  title VisibleString [length = 8.0]\n"
+            "  dateOfHire VisibleString [length (not encoded) = 4.0]\n");
+  EXPECT_EQ(d.trace.substr(d.trace.rfind("Total")), "Total PDV length = 74.0\n");
+}
+
+}  // namespace

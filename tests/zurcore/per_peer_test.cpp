@@ -1,0 +1,314 @@
+// PER against peers that no one here wrote, on the host build: Erlang's
+// asn1ct (per and uper) for the personnel records of X.691 Annex A and for
+// random values of the PerKinds module, both ways, octet for octet; asn1c's
+// generated UNALIGNED PER codec as a second opinion on what it can compile.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#ifdef ZUR_PEERS
+#include <unistd.h>
+#endif
+
+#include "tests/support/codec_harness.h"
+#include "tests/support/value_generator.h"
+
+namespace {
+
+#ifndef ZUR_PEERS
+TEST(PerPeers, RunOnTheHostBuildOnly) {
+  GTEST_SKIP() << "Erlang's asn1ct and asn1c are the PER codec's peers on the host build only";
+}
+#else
+
+namespace fs = std::filesystem;
+using zurtest::CodecHarness;
+using zurtest::fromHex;
+using zurtest::Octets;
+using zurtest::toHex;
+
+const std::string kSupport = std::string(ZURBASE_SOURCE_DIR) + "/tests/support/";
+const std::string kKinds = std::string(ZURBASE_TEST_DATA) + "/codec/PerKinds.asn1";
+
+std::string run(const std::string &command) {
+  std::string out;
+  if (std::FILE *p = popen(command.c_str(), "r")) {
+    char buf[4096];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
+    pclose(p);
+  }
+  while (!out.empty() && out.back() == '\n') out.pop_back();
+  return out;
+}
+
+std::string workDir(const std::string &name) {
+  const fs::path dir = fs::temp_directory_path() / ("zur_per_peers_" + std::to_string(getpid())) / name;
+  fs::create_directories(dir);
+  return dir.string();
+}
+
+
+const char *variant(int32_t rules) { return rules == RULES_PER_ALIGNED ? "per" : "uper"; }
+
+// Erlang's encodings of values it is given as "Type TERM" lines, one answer
+// per line: the octets in hexadecimal or "error WHY".
+std::vector<std::string> erlangEncodings(const std::string &rules, const std::string &file,
+                                         const std::vector<std::string> &lines) {
+  const std::string dir = workDir("terms-" + rules + "-" + fs::path(file).stem().string());
+  std::ofstream(dir + "/terms.txt") << [&] {
+    std::string all;
+    for (const auto &l : lines) all += l + "\n";
+    return all;
+  }();
+  const std::string out = run("escript " + kSupport + "asn1_encode_term.escript " + rules + " " +
+                              dir + " " + file + " < " + dir + "/terms.txt 2>&1");
+  const std::size_t ready = out.find("ready\n");
+  std::vector<std::string> answers;
+  std::istringstream in(ready == std::string::npos ? "" : out.substr(ready + 6));
+  for (std::string line; std::getline(in, line);) answers.push_back(line);
+  EXPECT_EQ(answers.size(), lines.size()) << out.substr(0, 2000);
+  answers.resize(lines.size());
+  return answers;
+}
+
+// A value's DER encoding, to compare values by (printing them would wait
+// for the print mutex, which other test programs may hold).
+std::string derOf(CodecHarness &h, const std::string &type, void *value) {
+  zurtest::Encoded e = h.encode(type, RULES_DER, value);
+  return e.status == 0 ? toHex(e.octets) : e.message;
+}
+
+// Values stated as Erlang terms: Erlang's BER octets of each decode here, and
+// that value encoded under PER gives Erlang's PER octets, which decode here to
+// the same value.
+void agreeOnTerms(const std::string &file, const std::vector<std::string> &lines) {
+  CodecHarness h(std::vector<std::string>{file});
+  const std::vector<std::string> ber = erlangEncodings("ber", file, lines);
+  const std::vector<std::string> per = erlangEncodings("per", file, lines);
+  const std::vector<std::string> uper = erlangEncodings("uper", file, lines);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::string type = lines[i].substr(0, lines[i].find(' '));
+    SCOPED_TRACE(lines[i]);
+    zurtest::Decoded value = h.decode(type, RULES_BER, fromHex(ber[i]));
+    ASSERT_EQ(value.status, 0) << ber[i] << ": " << value.message;
+    const std::string der = derOf(h, type, value.value);
+    for (int32_t rules : {RULES_PER_ALIGNED, RULES_PER}) {
+      const std::string &theirs = rules == RULES_PER_ALIGNED ? per[i] : uper[i];
+      SCOPED_TRACE(variant(rules));
+      zurtest::Encoded ours = h.encode(type, rules, value.value);
+      ASSERT_EQ(ours.status, 0) << ours.message;
+      EXPECT_EQ(toHex(ours.octets), theirs);
+      zurtest::Decoded back = h.decode(type, rules, fromHex(theirs));
+      ASSERT_EQ(back.status, 0) << back.message;
+      EXPECT_EQ(back.consumed, static_cast<int32_t>(theirs.size() / 2));
+      EXPECT_EQ(derOf(h, type, back.value), der);
+    }
+  }
+}
+
+std::string personnelRecord(bool withSex) {
+  const std::string absent = withSex ? ",asn1_NOVALUE" : "", female = withSex ? ",female" : "";
+  return "PersonnelRecord {'PersonnelRecord',{'Name',\"John\",\"P\",\"Smith\"},\"Director\",51,"
+         "\"19710917\",{'Name',\"Mary\",\"T\",\"Smith\"},"
+         "[{'ChildInformation',{'Name',\"Ralph\",\"T\",\"Smith\"},\"19571111\"" + absent + "},"
+         "{'ChildInformation',{'Name',\"Susan\",\"B\",\"Jones\"},\"19590717\"" + female + "}]}";
+}
+
+TEST(PerPeers, AnnexARecordsEncodeAsErlangDoesAndDecodeBack) {
+  for (const std::string module : {"unconstrained", "constrained", "extensible"}) {
+    SCOPED_TRACE(module);
+    agreeOnTerms(std::string(ZURBASE_TEST_DATA) + "/asn1/personnel_" + module + ".asn1",
+                 {personnelRecord(module == "extensible")});
+  }
+}
+
+// Every form of number, length, alphabet and extension, one type at a time
+// (PerCases.values: "Type TERM" lines).
+TEST(PerPeers, EveryFormOneTypeAtATime) {
+  std::ifstream in(std::string(ZURBASE_TEST_DATA) + "/codec/PerCases.values");
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  ASSERT_GT(lines.size(), 40u);
+  agreeOnTerms(std::string(ZURBASE_TEST_DATA) + "/codec/PerCases.asn1", lines);
+}
+
+// Asks the Erlang peer to decode each "Module Type HEX" line and encode what
+// it decoded; one answer per line.
+std::vector<std::string> askErlang(const std::string &rules, const std::vector<std::string> &lines) {
+  const std::string dir = workDir("erlang-" + rules);
+  std::ofstream(dir + "/requests.txt") << [&] {
+    std::string all;
+    for (const auto &l : lines) all += l + "\n";
+    return all;
+  }();
+  const std::string out = run("escript " + kSupport + "asn1_peer.escript " + rules + " " + dir +
+                              " " + kKinds + " < " + dir + "/requests.txt 2>&1");
+  const std::size_t ready = out.find("ready\n");
+  std::vector<std::string> answers;
+  std::istringstream in(ready == std::string::npos ? "" : out.substr(ready + 6));
+  for (std::string line; std::getline(in, line);) answers.push_back(line);
+  EXPECT_EQ(answers.size(), lines.size()) << out.substr(0, 2000);
+  return answers;
+}
+
+struct Case {
+  std::string type;
+  std::string printed;  // for the failure's message
+  std::string der;      // the value, to compare by
+  Octets ours;
+};
+
+std::vector<Case> randomCases(CodecHarness &h, int32_t rules, const std::vector<std::string> &types,
+                              int perType) {
+  zurtest::ValueGenerator generator(h.compiled().ctlTbl(), 23 + rules);
+  std::vector<Case> cases;
+  for (const std::string &type : types) {
+    for (int k = 0; k < perType; ++k) {
+      void *value = generator.value(h.pdu(type));
+      zurtest::Encoded e = h.encode(type, rules, value);
+      EXPECT_EQ(e.status, 0) << type << ": " << e.message << h.print(type, value);
+      cases.push_back(Case{type, h.print(type, value), derOf(h, type, value), e.octets});
+    }
+  }
+  return cases;
+}
+
+// Random values of every type of PerKinds: Erlang decodes our octets and
+// encodes them again to the same octets, and its octets decode here to the
+// value we encoded.
+TEST(PerPeers, ErlangAgreesOnRandomValuesOctetForOctet) {
+  CodecHarness h(std::vector<std::string>{kKinds});
+  std::vector<std::string> types;
+  for (int32_t pdu = 1; pdu <= static_cast<int32_t>(h.compiled().pduCount()); ++pdu)
+    types.push_back(h.compiled().ctlTbl()->types[h.compiled().ctlTbl()->pduTypes[pdu - 1]].name);
+  for (int32_t rules : {RULES_PER_ALIGNED, RULES_PER}) {
+    const std::vector<Case> cases = randomCases(h, rules, types, 25);
+    std::vector<std::string> lines;
+    for (const Case &c : cases) lines.push_back("PerKinds " + c.type + " " + toHex(c.ours));
+    const std::vector<std::string> answers = askErlang(variant(rules), lines);
+    for (std::size_t i = 0; i < cases.size() && i < answers.size(); ++i) {
+      const Case &c = cases[i];
+      SCOPED_TRACE(std::string(variant(rules)) + " " + c.type + " " + toHex(c.ours) + "\n" + c.printed);
+      ASSERT_EQ(answers[i].substr(0, 3), "ok ") << answers[i];
+      const Octets theirs = fromHex(answers[i].substr(3));
+      EXPECT_EQ(toHex(theirs), toHex(c.ours));
+      zurtest::Decoded d = h.decode(c.type, rules, theirs);
+      ASSERT_EQ(d.status, 0) << d.message;
+      EXPECT_EQ(derOf(h, c.type, d.value), c.der);
+      h.release(d.value);
+    }
+  }
+}
+
+// asn1c's UNALIGNED PER codec (0.9.28 has no ALIGNED one), generated and
+// built here for the part of a module it compiles, behind a small driver:
+// each line "Type HEX" is decoded and encoded again, answered with the hex
+// or "error". Null when asn1c or the C compiler refuses.
+class Asn1cPeer {
+ public:
+  Asn1cPeer(const std::string &module, const std::vector<std::string> &types) : dir_(workDir("asn1c-" + fs::path(module).stem().string())) {
+    std::ifstream in(module);
+    std::ofstream cut(dir_ + "/cut.asn1");
+    for (std::string line; std::getline(in, line);) {
+      if (line.find("asn1c 0.9.28 cannot take") != std::string::npos) line = "END";
+      cut << line << "\n";
+      if (line == "END") break;
+    }
+    cut.close();
+    std::ofstream driver(dir_ + "/driver.c");
+    driver << "#include <stdio.h>\n#include <string.h>\n#include <stdlib.h>\n#include \"asn_application.h\"\n";
+    for (const std::string &t : types) driver << "#include \"" << t << ".h\"\n";
+    driver << "static asn_TYPE_descriptor_t *find(const char *n) {\n";
+    for (const std::string &t : types)
+      driver << "  if (!strcmp(n, \"" << t << "\")) return &asn_DEF_" << t << ";\n";
+    driver << "  return 0;\n}\n"
+              "int main(void) {\n  char line[65536], name[128]; static unsigned char in[32768];\n"
+              "  while (fgets(line, sizeof line, stdin)) {\n"
+              "    char *hex = strchr(line, ' '); if (!hex) continue; *hex++ = 0; snprintf(name, sizeof name, \"%s\", line);\n"
+              "    size_t n = 0; unsigned v; while (sscanf(hex + 2 * n, \"%2x\", &v) == 1) in[n++] = (unsigned char)v;\n"
+              "    asn_TYPE_descriptor_t *td = find(name); void *value = 0; void *out = 0;\n"
+              "    asn_dec_rval_t d = uper_decode_complete(0, td, &value, in, n);\n"
+              "    ssize_t m = d.code == RC_OK ? uper_encode_to_new_buffer(td, 0, value, &out) : -1;\n"
+              "    if (m < 0) printf(\"error %d\\n\", (int)d.code);\n"
+              "    else { for (ssize_t i = 0; i < m; ++i) printf(\"%02X\", ((unsigned char *)out)[i]); printf(\"\\n\"); }\n"
+              "    free(out); td->free_struct(td, value, 0); fflush(stdout);\n  }\n  return 0;\n}\n";
+    driver.close();
+    built_ = run("cd " + dir_ + " && asn1c -gen-PER -fcompound-names cut.asn1 >/dev/null 2>&1 && rm -f converter-sample.c"
+                 " && cc -O1 -w -I. -o peer *.c -lm 2>&1 && echo built");
+  }
+  bool ok() const { return built_.find("built") != std::string::npos; }
+  const std::string &why() const { return built_; }
+  std::vector<std::string> ask(const std::vector<std::string> &lines) {
+    std::ofstream(dir_ + "/requests.txt") << [&] {
+      std::string all;
+      for (const auto &l : lines) all += l + "\n";
+      return all;
+    }();
+    std::istringstream out(run(dir_ + "/peer < " + dir_ + "/requests.txt"));
+    std::vector<std::string> answers;
+    for (std::string line; std::getline(out, line);) answers.push_back(line);
+    answers.resize(lines.size());
+    return answers;
+  }
+
+ private:
+  std::string dir_;
+  std::string built_;
+};
+
+// What asn1c 0.9.28 decodes or encodes wrongly ("Type" or a whole "Type
+// TERM" line), so that it is no opinion there: ranges as wide as 64 bits,
+// semi-constrained numbers, numbers beyond 64 bits, negative enumerators,
+// strings past an extensible size, version brackets.
+const char *const kAsn1cGetsWrong[] = {"Full", "Semi", "State", "Versions",
+                                       "Free 1180591620717411303424", "Letters \"abcdefghijkl\""};
+
+bool asn1cGetsWrong(const std::string &line) {
+  for (const char *wrong : kAsn1cGetsWrong)
+    if (line == wrong || line.substr(0, line.find(' ')) == wrong) return true;
+  return false;
+}
+
+// asn1c decodes our UNALIGNED octets of the PerCases values it handles and
+// of random PerKinds Compact values, and encodes them again to the same
+// octets.
+TEST(PerPeers, Asn1cAgreesOnUnalignedEncodings) {
+  std::ifstream in(std::string(ZURBASE_TEST_DATA) + "/codec/PerCases.values");
+  std::vector<std::string> terms, types;
+  for (std::string line; std::getline(in, line);) {
+    if (asn1cGetsWrong(line)) continue;
+    terms.push_back(line);
+    const std::string type = line.substr(0, line.find(' '));
+    if (std::find(types.begin(), types.end(), type) == types.end()) types.push_back(type);
+  }
+  const std::string cases = std::string(ZURBASE_TEST_DATA) + "/codec/PerCases.asn1";
+  Asn1cPeer casesPeer(cases, types);
+  ASSERT_TRUE(casesPeer.ok()) << casesPeer.why();
+  CodecHarness h(std::vector<std::string>{cases});
+  std::vector<std::string> lines;
+  for (const std::string &hex : erlangEncodings("uper", cases, terms))
+    lines.push_back(terms[lines.size()].substr(0, terms[lines.size()].find(' ')) + " " + hex);
+  const std::vector<std::string> answers = casesPeer.ask(lines);
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    EXPECT_EQ(answers[i], lines[i].substr(lines[i].find(' ') + 1)) << terms[i];
+
+  Asn1cPeer kindsPeer(kKinds, {"Compact"});
+  ASSERT_TRUE(kindsPeer.ok()) << kindsPeer.why();
+  CodecHarness kinds(std::vector<std::string>{kKinds});
+  const std::vector<Case> compact = randomCases(kinds, RULES_PER, {"Compact"}, 40);
+  lines.clear();
+  for (const Case &c : compact) lines.push_back("Compact " + toHex(c.ours));
+  const std::vector<std::string> kindsAnswers = kindsPeer.ask(lines);
+  for (std::size_t i = 0; i < compact.size(); ++i)
+    EXPECT_EQ(kindsAnswers[i], toHex(compact[i].ours)) << compact[i].printed;
+}
+
+#endif
+
+}  // namespace

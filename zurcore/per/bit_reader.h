@@ -1,0 +1,104 @@
+// PER input: bits read most significant first, every read checked against
+// the end of the input. The first failure is kept with the bit offset where
+// it happened, for the decoding report.
+#ifndef ZURCORE_PER_BIT_READER_H
+#define ZURCORE_PER_BIT_READER_H
+
+#include <cstddef>
+#include <cstdint>
+
+namespace zurcore::per {
+
+// Rows of the library's error table that the PER decoder raises.
+enum DecodeRow : int {
+  ROW_NONE = 0,
+  ROW_CHOICE_INDEX = 8,
+  ROW_INTEGER_TOO_LONG = 10,
+  ROW_VALUE_RANGE = 20,
+  ROW_SIZE = 23,
+  ROW_COUNT = 24,
+  ROW_ALPHABET = 25,
+  ROW_NOT_ENUMERATED = 31,
+  ROW_BAD_OID = 61,
+  ROW_TIME_RANGE = 63,
+  ROW_EMPTY_OPEN_TYPE = 69,
+  ROW_LENGTH_TOO_LONG = 79,
+  ROW_NESTING = 80,  // a nesting depth past the limit
+  ROW_MISENCODED = 87,
+  ROW_PREMATURE_END = 105,
+};
+
+struct DecodeFault {
+  int row = ROW_NONE;
+  int64_t argument = 0;   // the row's number, when it takes one
+  uint64_t bitOffset = 0; // from the start of the outermost input
+};
+
+class BitReader {
+ public:
+  // `origin` is the bit offset of data[0] in the outermost input (non-zero
+  // inside an open type), so that faults name their place in the message.
+  BitReader(const uint8_t *data, std::size_t octets, bool aligned, uint64_t origin = 0)
+      : data_(data), end_(uint64_t{octets} * 8), aligned_(aligned), origin_(origin) {}
+
+  bool aligned() const { return aligned_; }
+  // Reads `count` bits (up to 64) into the low bits of value.
+  bool getBits(unsigned count, uint64_t &value);
+  bool getBit(bool &bit) {
+    uint64_t v;
+    if (!getBits(1, v)) return false;
+    bit = v != 0;
+    return true;
+  }
+  // ALIGNED variant: skips the padding up to the next octet boundary.
+  void align() {
+    if (aligned_) pos_ = (pos_ + 7) & ~uint64_t{7};
+  }
+  // Reads `count` octets from the current bit position.
+  bool getOctets(uint8_t *out, std::size_t count);
+  // Reads `count` bits into out, bit 0 the top bit of out[0]; the unused
+  // bits of the last octet are cleared.
+  bool getBitString(uint8_t *out, uint64_t count);
+  bool skipBits(uint64_t count);
+  // Whether `count` more bits are there; records a premature end if not.
+  bool need(uint64_t count) {
+    if (count <= end_ - pos_) return true;
+    return fail(ROW_PREMATURE_END);
+  }
+
+  uint64_t position() const { return pos_; }
+  uint64_t remaining() const { return end_ - pos_; }
+  uint64_t origin() const { return origin_; }
+  // The input at the current position, which must be on an octet boundary.
+  const uint8_t *here() const { return data_ + pos_ / 8; }
+
+  // Records the first failure at the current position; returns false.
+  bool fail(int row, int64_t argument = 0) {
+    if (fault_.row == ROW_NONE) fault_ = {row, argument, origin_ + pos_};
+    return false;
+  }
+  // Records the first failure at an earlier position of this reader (the
+  // start of an item found wrong once read); returns false.
+  bool failAt(uint64_t position, int row, int64_t argument = 0) {
+    if (fault_.row == ROW_NONE) fault_ = {row, argument, origin_ + position};
+    return false;
+  }
+  // Records a failure found inside an open type, at its own offset.
+  bool failWith(const DecodeFault &fault) {
+    if (fault_.row == ROW_NONE) fault_ = fault;
+    return false;
+  }
+  const DecodeFault &fault() const { return fault_; }
+
+ private:
+  const uint8_t *data_;
+  uint64_t pos_ = 0;
+  uint64_t end_;
+  bool aligned_;
+  uint64_t origin_;
+  DecodeFault fault_;
+};
+
+}  // namespace zurcore::per
+
+#endif

@@ -1,0 +1,59 @@
+// PER output: bits appended most significant first into a growing octet
+// buffer. The ALIGNED and UNALIGNED variants differ only in align().
+#ifndef ZURCORE_PER_BIT_WRITER_H
+#define ZURCORE_PER_BIT_WRITER_H
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace zurcore::per {
+
+class BitWriter {
+ public:
+  explicit BitWriter(bool aligned) : aligned_(aligned) {}
+
+  bool aligned() const { return aligned_; }
+  // Appends the low `count` bits of value (count up to 64), most significant first.
+  void putBits(uint64_t value, unsigned count);
+  void putBit(bool bit) { putBits(bit ? 1u : 0u, 1); }
+  // ALIGNED variant: zero bits up to the next octet boundary.
+  void align() {
+    if (aligned_) padToOctet();
+  }
+  // Zero bits up to the next octet boundary, in both variants.
+  void padToOctet() { bits_ = (bits_ + 7) & ~uint64_t{7}; }
+  // Appends whole octets at the current bit position.
+  void putOctets(const uint8_t *data, std::size_t count);
+  // Appends the first `count` bits of data, bit 0 being the top bit of data[0].
+  void putBitString(const uint8_t *data, uint64_t count);
+  // Appends what another writer holds, bit for bit.
+  void append(const BitWriter &other) { putBitString(other.data(), other.bitLength()); }
+  // Ends a complete encoding: padded to an octet, and an empty one becomes
+  // the single octet 0.
+  void complete();
+
+  uint64_t bitLength() const { return bits_; }
+  std::size_t octetLength() const { return static_cast<std::size_t>((bits_ + 7) / 8); }
+  const uint8_t *data() const { return buf_.data(); }
+  // Empties the writer and keeps its buffer (zeroed where it was written).
+  void clear() {
+    std::fill(buf_.begin(), buf_.begin() + static_cast<std::ptrdiff_t>(octetLength()), uint8_t{0});
+    bits_ = 0;
+  }
+
+ private:
+  void reserveBits(uint64_t count) {
+    if ((bits_ + count + 7) / 8 > buf_.size()) grow(count);
+  }
+  void grow(uint64_t count);
+
+  std::vector<uint8_t> buf_;
+  uint64_t bits_ = 0;
+  bool aligned_;
+};
+
+}  // namespace zurcore::per
+
+#endif

@@ -1,0 +1,716 @@
+#include "per_decoder.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "relative_oid.h"
+#include "length_pieces.h"
+#include "per_values.h"
+#include "zurcore/ber/real_codec.h"
+#include "zurcore/ber/time_codec.h"
+#include "zurcore/codec/defaults.h"
+
+namespace zurcore::per {
+namespace {
+
+// The shortest two's complement of a number, from its octets.
+void trimSigned(const uint8_t *&p, std::size_t &n) {
+  while (n > 1 && ((p[0] == 0x00 && !(p[1] & 0x80)) || (p[0] == 0xFF && (p[1] & 0x80)))) {
+    ++p;
+    --n;
+  }
+}
+
+bool mayBeAbsent(const ZurComponent &zc) {
+  return (zc.flags & (ZUR_C_OPTIONAL | ZUR_C_DEFAULT)) != 0;
+}
+
+}  // namespace
+
+void *Decoder::allocate(BitReader &r, uint64_t size) {
+  if (size > UINT32_MAX) {
+    r.fail(ROW_LENGTH_TOO_LONG);
+    return nullptr;
+  }
+  void *p = arena_.allocate(static_cast<std::size_t>(size));
+  if (p == nullptr) r.fail(arena_.faultRow(), arena_.faultArg());
+  return p;
+}
+
+bool Decoder::decode(BitReader &r, uint32_t type, void *&root) {
+  // A type held through its address is returned as the address of a slot
+  // holding that address, as the printer and the encoders take it.
+  presence_.clear();
+  const TypeDesc &d = s_.desc(type);
+  const uint64_t slot = (d.typeFlags & TYPE_BY_POINTER) != 0 ? sizeof(void *) : d.size;
+  auto *v = static_cast<unsigned char *>(allocate(r, slot));
+  if (v == nullptr) return false;
+  Context c{{nullptr, caption(type), 0, 0}, nullptr};
+  if (!value(r, type, v, c)) return false;
+  root = v;
+  return true;
+}
+
+bool Decoder::value(BitReader &r, uint32_t type, unsigned char *held, const Context &c) {
+  const TypeDesc &d = s_.desc(type);
+  const ZurType &z = s_.type(type);
+  unsigned char *v = held;
+  if ((d.typeFlags & TYPE_BY_POINTER) != 0) {
+    v = static_cast<unsigned char *>(allocate(r, d.size));
+    if (v == nullptr) return false;
+    std::memcpy(held, &v, sizeof v);
+  }
+  if (depth_ >= maxDepth_) return r.fail(ROW_NESTING, depth_);
+  ++depth_;
+  bool ok;
+  switch (z.builtin) {
+    case ZB_BOOLEAN: {
+      bool b = false;
+      ok = r.getBit(b);
+      v[0] = b ? 1 : 0;
+      if (ok) traceLength(c, nullptr, false, 1);
+      break;
+    }
+    case ZB_NULL:
+      ok = true;
+      if (trace_ != nullptr) trace_->item(c.place, nullptr, PER_NOT_ENCODED, false, 0);
+      break;
+    case ZB_INTEGER: ok = integer(r, type, v, c); break;
+    case ZB_ENUMERATED: ok = enumerated(r, type, v, c); break;
+    case ZB_REAL: ok = real(r, type, v, c); break;
+    case ZB_BIT_STRING: ok = bits(r, type, v, c); break;
+    case ZB_OCTET_STRING: ok = octets(r, type, v, c); break;
+    case ZB_OBJECT_IDENTIFIER: {
+      ZurOid &oid = *reinterpret_cast<ZurOid *>(v);
+      uint8_t *data;
+      uint64_t length;
+      uint32_t arcs;
+      ok = lengthOctets(r, data, length, c) &&
+           (countArcs(data, length, arcs) == 0 || r.fail(ROW_BAD_OID, 0));
+      oid.length = static_cast<uint32_t>(length);
+      oid.value = data;
+      break;
+    }
+    case ZB_RELATIVE_OID: {
+      ZurRelativeOid &oid = *reinterpret_cast<ZurRelativeOid *>(v);
+      uint8_t *data;
+      uint64_t length;
+      uint32_t count = 0;
+      ok = lengthOctets(r, data, length, c) &&
+           ((countArcs(data, length, count) == 0 && count <= INT16_MAX) || r.fail(ROW_BAD_OID, 0));
+      if (ok) {
+        oid.value = static_cast<uint32_t *>(allocate(r, uint64_t{count} * sizeof(uint32_t)));
+        ok = oid.value != nullptr;
+        if (ok) arcsFromContents(data, length, oid.value);
+        oid.count = static_cast<int16_t>(count);
+      }
+      break;
+    }
+    case ZB_UTC_TIME:
+    case ZB_GENERALIZED_TIME: ok = time(r, type, v, c); break;
+    case ZB_SEQUENCE:
+    case ZB_SET: ok = sequence(r, type, v, c); break;
+    case ZB_CHOICE: ok = choice(r, type, v, c); break;
+    case ZB_SEQUENCE_OF:
+    case ZB_SET_OF: ok = list(r, type, v, c); break;
+    case ZB_OPEN_TYPE: ok = openType(r, type, v, c); break;
+    default:
+      if (isKnownMultiplier(z.builtin)) {
+        ok = knownMultiplier(r, type, v, c);
+      } else {
+        ZurChars &chars = *reinterpret_cast<ZurChars *>(v);
+        uint8_t *data;
+        uint64_t length;
+        ok = lengthOctets(r, data, length, c, 1);
+        chars.length = static_cast<uint32_t>(length);
+        chars.value = reinterpret_cast<char *>(data);
+      }
+  }
+  --depth_;
+  if (!ok && trace_ != nullptr) trace_->error(c.place);
+  return ok;
+}
+
+bool Decoder::integer(BitReader &r, uint32_t type, unsigned char *v, const Context &c) {
+  const TypeDesc &d = s_.desc(type);
+  const ZurType &z = s_.type(type);
+  ZurRange range{};
+  if (z.valueRange != 0) range = s_.codec->ranges[z.valueRange];
+  const bool hasLower = (range.flags & ZUR_R_LOWER) != 0, hasUpper = (range.flags & ZUR_R_UPPER) != 0;
+  bool inRoot = true;
+  if (range.flags & ZUR_R_EXTENSIBLE) {
+    bool extended;
+    if (!r.getBit(extended)) return false;
+    inRoot = !extended;
+  }
+  if (d.kind == KIND_OCTETS_PTR2) {
+    return hugeInteger(r, range, inRoot, *reinterpret_cast<ZurHugeInt *>(v), c);
+  }
+  const bool isUnsigned = d.kind == KIND_UNSIGNED;
+  const uint64_t lower = static_cast<uint64_t>(range.lower), upper = static_cast<uint64_t>(range.upper);
+  uint64_t u;
+  bool lengthEncoded = true;
+  uint64_t bits;
+  if (!inRoot || (!hasLower && !(isUnsigned && hasUpper))) {
+    int64_t n;
+    if (!getUnconstrained(r, n)) return false;
+    u = static_cast<uint64_t>(n);
+    bits = 8 * signedOctetsFor(n);
+  } else if (hasUpper) {
+    const uint64_t at = r.position();
+    uint64_t offset;
+    if (!getConstrained(r, upper - lower, offset)) return false;
+    if (offset > upper - lower)
+      return r.failAt(at, ROW_VALUE_RANGE, static_cast<int64_t>(lower + offset));
+    u = lower + offset;
+    bits = constrainedBits(r.aligned(), offset, upper - lower);
+    lengthEncoded = r.aligned() && upper - lower > 0xFFFF;
+  } else {
+    uint64_t offset;
+    if (!getSemiConstrained(r, offset)) return false;
+    u = lower + offset;
+    bool overflow = isUnsigned ? u < lower : static_cast<int64_t>(u) < range.lower;
+    if (overflow) return r.fail(ROW_INTEGER_TOO_LONG, 9);
+    bits = 8 * octetsFor(offset);
+  }
+  if (isUnsigned)
+    std::memcpy(v, &u, sizeof u);
+  else
+    storeSigned(v, d.lenSize, static_cast<int64_t>(u));
+  traceLength(c, nullptr, lengthEncoded, bits);
+  return true;
+}
+
+bool Decoder::hugeInteger(BitReader &r, const ZurRange &range, bool inRoot, ZurHugeInt &out,
+                          const Context &c) {
+  uint8_t *data = nullptr;
+  uint64_t length;
+  if (!lengthOctets(r, data, length, c)) return false;
+  if (length == 0) return r.fail(ROW_MISENCODED);
+  if (inRoot && (range.flags & ZUR_R_LOWER)) {
+    // The offset from the lower bound is unsigned: add the bound back, in
+    // two's complement one octet wider than both.
+    const std::size_t width = static_cast<std::size_t>(length) + 9;
+    auto *wide = static_cast<uint8_t *>(allocate(r, width));
+    if (wide == nullptr) return false;
+    std::memcpy(wide + 9, data, static_cast<std::size_t>(length));
+    data = wide;
+    uint64_t add = static_cast<uint64_t>(range.lower);
+    uint8_t addFill = range.lower < 0 ? 0xFF : 0x00;
+    unsigned carry = 0;
+    for (std::size_t i = 0; i < width; ++i) {
+      unsigned a = data[width - 1 - i];
+      unsigned b = i < 8 ? static_cast<unsigned>((add >> (8 * i)) & 0xFF) : addFill;
+      unsigned sum = a + b + carry;
+      data[width - 1 - i] = static_cast<uint8_t>(sum);
+      carry = sum >> 8;
+    }
+    length = width;
+  }
+  const uint8_t *p = data;
+  std::size_t n = static_cast<std::size_t>(length);
+  trimSigned(p, n);
+  out.length = static_cast<uint32_t>(n);
+  out.value = const_cast<uint8_t *>(p);
+  return true;
+}
+
+bool Decoder::enumerated(BitReader &r, uint32_t type, unsigned char *v, const Context &c) {
+  const ZurType &z = s_.type(type);
+  const ZurEnum &e = s_.codec->enums[z.valueRange];
+  const int32_t *values = s_.codec->enumValues + e.firstValue;
+  bool extended = false;
+  if ((z.flags & ZUR_T_EXTENSIBLE) && !r.getBit(extended)) return false;
+  uint64_t index;
+  const uint64_t at = r.position();
+  if (!extended) {
+    if (!getConstrained(r, e.rootCount - 1u, index)) return false;
+    if (index >= e.rootCount) return r.failAt(at, ROW_NOT_ENUMERATED, static_cast<int64_t>(index));
+  } else {
+    if (!getSmallNumber(r, index)) return false;
+    if (index >= e.extCount) return r.failAt(at, ROW_NOT_ENUMERATED, static_cast<int64_t>(index));
+  }
+  storeSigned(v, s_.desc(type).lenSize, values[(extended ? e.rootCount : 0) + index]);
+  if (trace_ != nullptr)
+    trace_->item(c.place, extended ? "extension" : nullptr, PER_INDEX, true, index);
+  return true;
+}
+
+bool Decoder::real(BitReader &r, uint32_t type, unsigned char *v, const Context &c) {
+  uint8_t *data;
+  uint64_t length;
+  if (!lengthOctets(r, data, length, c)) return false;
+  double x;
+  LeafFault fault;
+  int row = decodeReal(data, static_cast<std::size_t>(length), false, x, fault);
+  if (row != 0) return r.fail(row, fault.arg);
+  if (s_.desc(type).size == sizeof(float)) {
+    float f = static_cast<float>(x);
+    std::memcpy(v, &f, sizeof f);
+  } else {
+    std::memcpy(v, &x, sizeof x);
+  }
+  return true;
+}
+
+bool Decoder::lengthOctets(BitReader &r, uint8_t *&data, uint64_t &length, const Context &c,
+                           std::size_t extra) {
+  int32_t piece = 0;
+  return readPieces(
+      r, kUnboundedLength, true, 8,
+      [&](uint64_t total) {
+        length = total;
+        data = static_cast<uint8_t *>(allocate(r, total + extra));
+        return data != nullptr;
+      },
+      [&](uint64_t first, uint32_t n) {
+        ++piece;
+        traceLength(c, nullptr, true, uint64_t{n} * 8, first > 0 || n >= LengthBounds::kFragment ? piece : -1);
+        return r.getOctets(data + first, n);
+      });
+}
+
+namespace {
+
+// How a string's items follow its size constraint, as the encoder chose.
+struct SizeForm {
+  bool fixed;
+  bool alignFixed;
+  LengthBounds bounds;
+};
+
+bool readSizeForm(BitReader &r, const SizeInfo &si, uint64_t itemBits, SizeForm &f) {
+  bool extended = false;
+  if (si.extensible && !r.getBit(extended)) return false;
+  f = SizeForm{false, false, extended ? kUnboundedLength : si.bounds};
+  if (!extended && si.fixed() && si.bounds.upper < kFixedLimit) {
+    f.fixed = true;
+    f.alignFixed = uint64_t{si.bounds.upper} * itemBits > kShortFixedBits;
+  }
+  return true;
+}
+
+// A count read from the input against the root's bounds (not after the
+// extension bit, which frees it).
+bool checkSize(BitReader &r, const SizeForm &f, uint64_t n, int row) {
+  bool within = n >= f.bounds.lower && (!f.bounds.bounded || n <= f.bounds.upper);
+  return within || r.fail(row, static_cast<int64_t>(n));
+}
+
+}  // namespace
+
+bool Decoder::bits(BitReader &r, uint32_t type, unsigned char *v, const Context &c) {
+  ZurBits &b = *reinterpret_cast<ZurBits *>(v);
+  SizeForm f;
+  if (!readSizeForm(r, sizeInfo(s_, s_.type(type)), 1, f)) return false;
+  if (f.fixed) {
+    uint64_t n = f.bounds.upper;
+    if (f.alignFixed) r.align();
+    if (!r.need(n)) return false;
+    b.value = static_cast<uint8_t *>(allocate(r, (n + 7) / 8));
+    if (b.value == nullptr) return false;
+    b.length = static_cast<uint32_t>(n);
+    r.getBitString(b.value, n);
+    traceLength(c, nullptr, false, n);
+    return true;
+  }
+  int32_t piece = 0;
+  return readPieces(
+      r, f.bounds, true, 1,
+      [&](uint64_t total) {
+        if (!checkSize(r, f, total, ROW_SIZE)) return false;
+        b.value = static_cast<uint8_t *>(allocate(r, (total + 7) / 8));
+        b.length = static_cast<uint32_t>(total);
+        return b.value != nullptr;
+      },
+      [&](uint64_t first, uint32_t n) {
+        ++piece;
+        traceLength(c, nullptr, true, n, first > 0 || isFragment(f.bounds, n) ? piece : -1);
+        return r.getBitString(b.value + first / 8, n);
+      });
+}
+
+bool Decoder::octets(BitReader &r, uint32_t type, unsigned char *v, const Context &c) {
+  ZurOctets &o = *reinterpret_cast<ZurOctets *>(v);
+  SizeForm f;
+  if (!readSizeForm(r, sizeInfo(s_, s_.type(type)), 8, f)) return false;
+  if (f.fixed) {
+    uint64_t n = f.bounds.upper;
+    if (f.alignFixed) r.align();
+    if (!r.need(n * 8)) return false;
+    o.value = static_cast<uint8_t *>(allocate(r, n));
+    if (o.value == nullptr) return false;
+    o.length = static_cast<uint32_t>(n);
+    r.getOctets(o.value, static_cast<std::size_t>(n));
+    traceLength(c, nullptr, false, n * 8);
+    return true;
+  }
+  int32_t piece = 0;
+  return readPieces(
+      r, f.bounds, true, 8,
+      [&](uint64_t total) {
+        if (!checkSize(r, f, total, ROW_SIZE)) return false;
+        o.value = static_cast<uint8_t *>(allocate(r, total));
+        o.length = static_cast<uint32_t>(total);
+        return o.value != nullptr;
+      },
+      [&](uint64_t first, uint32_t n) {
+        ++piece;
+        traceLength(c, nullptr, true, uint64_t{n} * 8, first > 0 || isFragment(f.bounds, n) ? piece : -1);
+        return r.getOctets(o.value + first, n);
+      });
+}
+
+bool Decoder::knownMultiplier(BitReader &r, uint32_t type, unsigned char *v, const Context &c) {
+  const TypeDesc &d = s_.desc(type);
+  const CharCoding coding = typeCoding(s_, type, aligned_);
+  const unsigned width = d.kind == KIND_BMP_STRING ? 2 : d.kind == KIND_UNIVERSAL_STRING ? 4 : 1;
+  SizeForm f;
+  if (!readSizeForm(r, sizeInfo(s_, s_.type(type)), coding.bits, f)) return false;
+  // The value's length and data words lie as in ZurChars for every width.
+  ZurChars &chars = *reinterpret_cast<ZurChars *>(v);
+  unsigned char *data = nullptr;
+  auto start = [&](uint64_t total) {
+    if (!f.fixed && !checkSize(r, f, total, ROW_SIZE)) return false;
+    data = static_cast<unsigned char *>(allocate(r, (total + 1) * width));
+    chars.length = static_cast<uint32_t>(total);
+    chars.value = reinterpret_cast<char *>(data);
+    return data != nullptr;
+  };
+  auto getChars = [&](uint64_t first, uint64_t n) {
+    for (uint64_t i = first; i < first + n; ++i) {
+      uint64_t code;
+      uint32_t ch;
+      const uint64_t at = r.position();
+      if (!r.getBits(coding.bits, code)) return false;
+      if (!decodeChar(coding, static_cast<uint32_t>(code), ch))
+        return r.failAt(at, ROW_ALPHABET, static_cast<int64_t>(code));
+      switch (width) {
+        case 1: data[i] = static_cast<uint8_t>(ch); break;
+        case 2: reinterpret_cast<uint16_t *>(data)[i] = static_cast<uint16_t>(ch); break;
+        default: reinterpret_cast<uint32_t *>(data)[i] = ch;
+      }
+    }
+    return true;
+  };
+  if (f.fixed) {
+    const uint64_t total = f.bounds.upper;
+    if (f.alignFixed) r.align();
+    if (!r.need(total * coding.bits) || !start(total) || !getChars(0, total)) return false;
+    traceLength(c, nullptr, false, total * coding.bits);
+    return true;
+  }
+  int32_t piece = 0;
+  return readPieces(r, f.bounds, true, coding.bits, start, [&](uint64_t first, uint32_t n) {
+    ++piece;
+    traceLength(c, nullptr, true, uint64_t{n} * coding.bits,
+                first > 0 || isFragment(f.bounds, n) ? piece : -1);
+    return getChars(first, n);
+  });
+}
+
+bool Decoder::time(BitReader &r, uint32_t type, unsigned char *v, const Context &c) {
+  CharCoding coding = typeCoding(s_, type, aligned_);
+  char text[32];
+  uint32_t n;
+  bool fragment;
+  if (!getLength(r, kUnboundedLength, n, fragment)) return false;
+  if (fragment || n >= sizeof text) return r.fail(ROW_TIME_RANGE);
+  r.align();
+  for (uint32_t i = 0; i < n; ++i) {
+    uint64_t code;
+    uint32_t ch;
+    if (!r.getBits(coding.bits, code)) return false;
+    if (!decodeChar(coding, static_cast<uint32_t>(code), ch))
+      return r.fail(ROW_ALPHABET, static_cast<int64_t>(code));
+    text[i] = static_cast<char>(ch);
+  }
+  traceLength(c, nullptr, true, uint64_t{n} * coding.bits);
+  LeafFault fault;
+  int row = parseTime(s_.type(type).builtin == ZB_GENERALIZED_TIME,
+                      reinterpret_cast<const unsigned char *>(text), n, false,
+                      *reinterpret_cast<TimeValue *>(v), fault);
+  return row == 0 || r.fail(row, fault.arg);
+}
+
+bool Decoder::openOctets(BitReader &r, BitReader &inner, const Context &c, const char *label) {
+  uint64_t total;
+  BitReader after(r);
+  if (!countPieces(r, kUnboundedLength, true, 8, total, after)) return r.failWith(after.fault());
+  if (total == 0) return r.fail(ROW_EMPTY_OPEN_TYPE);
+  const bool fragmented = total >= LengthBounds::kFragment;
+  uint32_t n;
+  bool fragment;
+  if (!fragmented) {
+    getLength(r, kUnboundedLength, n, fragment);
+    r.align();
+    traceLength(c, label, true, uint64_t{n} * 8);
+    if (r.position() % 8 == 0) {  // read in place
+      inner = BitReader(r.here(), n, aligned_, r.origin() + r.position());
+      return r.skipBits(uint64_t{n} * 8);
+    }
+  }
+  while (joined_.size() <= openDepth_) joined_.push_back(std::make_unique<std::vector<uint8_t>>());
+  std::vector<uint8_t> &buffer = *joined_[openDepth_];
+  buffer.resize(static_cast<std::size_t>(total));
+  const uint64_t origin = r.origin() + r.position();
+  int32_t piece = 0;
+  if (fragmented) {
+    if (!getPieces(r, kUnboundedLength, true, [&](uint64_t first, uint32_t count) {
+          traceLength(c, label, true, uint64_t{count} * 8, ++piece);
+          return r.getOctets(buffer.data() + first, count);
+        }))
+      return false;
+  } else if (!r.getOctets(buffer.data(), n)) {
+    return false;
+  }
+  inner = BitReader(buffer.data(), buffer.size(), aligned_, origin);
+  return true;
+}
+
+template <class DecodeInner>
+bool Decoder::inOpenType(BitReader &r, const Context &c, const char *label,
+                         DecodeInner decodeInner) {
+  BitReader inner(nullptr, 0, aligned_);
+  if (!openOctets(r, inner, c, label)) return false;
+  ++openDepth_;
+  bool ok = decodeInner(inner);
+  --openDepth_;
+  return ok || r.failWith(inner.fault());
+}
+
+bool Decoder::sequence(BitReader &r, uint32_t type, unsigned char *v, const Context &c) {
+  const TypeDesc &d = s_.desc(type);
+  const ZurType &z = s_.type(type);
+  const uint32_t first = d.ref, count = static_cast<uint32_t>(d.count);
+  const uint16_t *order = z.builtin == ZB_SET ? canonicalOrder(s_, type) : nullptr;
+  ValueFrame frame{c.frame, v, type};
+  const uint64_t start = r.position();
+  bool extended = false;
+  if ((z.flags & ZUR_T_EXTENSIBLE) && !r.getBit(extended)) return false;
+  // The preamble's bits, kept by component in the module's order.
+  const std::size_t base = presence_.size();
+  presence_.resize(base + count, 1);
+  uint32_t fieldCount = 0;
+  for (uint32_t k = 0; k < count; ++k) {
+    uint32_t i = order != nullptr ? order[k] : k;
+    const ZurComponent &zc = s_.component(first + i);
+    if (zc.flags & ZUR_C_EXTENSION) continue;
+    if (mayBeAbsent(zc)) {
+      bool present;
+      if (!r.getBit(present)) return presence_.resize(base), false;
+      presence_[base + i] = present ? 1 : 0;
+    }
+    fieldCount += presence_[base + i];
+  }
+  if (trace_ != nullptr) {
+    trace_->item(c.place, nullptr, PER_FIELD_COUNT, false, fieldCount);
+    if (r.position() > start) traceLength(c, "preamble", false, r.position() - start);
+  }
+  bool ok = true;
+  for (uint32_t k = 0; ok && k < count; ++k) {
+    uint32_t i = order != nullptr ? order[k] : k;
+    const ZurComponent &zc = s_.component(first + i);
+    if (zc.flags & ZUR_C_EXTENSION) continue;
+    const FieldDesc &f = s_.field(first + i);
+    if (!presence_[base + i]) {
+      if (zc.flags & ZUR_C_DEFAULT) copyDefault(s_, first + i, v);
+      continue;
+    }
+    Context inner{{name(first + i), caption(f.type), static_cast<int32_t>(i + 1),
+                   c.place.depth + 1},
+                  &frame};
+    ok = value(r, f.type, v + f.offset, inner);
+    if (ok && mayBeAbsent(zc)) setPresent(d, f, v);
+  }
+  presence_.resize(base);
+  if (!ok) return false;
+  if (extended) return additions(r, type, v, frame, c);
+  for (uint32_t i = 0; i < count; ++i) {
+    const uint8_t flags = s_.component(first + i).flags;
+    if ((flags & ZUR_C_EXTENSION) && (flags & ZUR_C_DEFAULT)) copyDefault(s_, first + i, v);
+  }
+  return true;
+}
+
+bool Decoder::additions(BitReader &r, uint32_t type, unsigned char *v, const ValueFrame &frame,
+                        const Context &c) {
+  const TypeDesc &d = s_.desc(type);
+  const uint32_t first = d.ref, count = static_cast<uint32_t>(d.count);
+  const uint64_t start = r.position();
+  uint32_t n;
+  if (!getSmallLength(r, n)) return false;
+  if (!r.need(n)) return false;
+  const std::size_t base = presence_.size();
+  presence_.resize(base + n);
+  for (uint32_t k = 0; k < n; ++k) {
+    bool present = false;
+    r.getBit(present);
+    presence_[base + k] = present ? 1 : 0;
+  }
+  traceLength(c, "extensions", true, r.position() - start);
+  bool ok = true;
+  for (uint32_t k = 1; ok && k <= n; ++k) {
+    if (!presence_[base + k - 1]) continue;
+    uint32_t members = 0, only = 0;
+    for (uint32_t i = 0; i < count; ++i) {
+      if (s_.component(first + i).addition == k) {
+        ++members;
+        only = i;
+      }
+    }
+    const FieldDesc &f = s_.field(first + only);
+    Context inner{{members == 0 ? nullptr : name(first + only),
+                   members == 0 ? nullptr : caption(f.type), static_cast<int32_t>(only + 1),
+                   c.place.depth + 1},
+                  &frame};
+    if (members == 0) {  // an addition of a later version: skipped
+      inner.place.index = static_cast<int32_t>(count + k);
+      ok = inOpenType(r, inner, "unknown extension", [](BitReader &) { return true; });
+    } else if (members == 1) {
+      ok = inOpenType(r, inner, "extension", [&](BitReader &sub) {
+        return value(sub, f.type, v + f.offset, inner);
+      });
+      if (ok) setPresent(d, f, v);
+    } else {
+      ok = inOpenType(r, inner, "extension group", [&](BitReader &sub) {
+        const std::size_t group = presence_.size();
+        presence_.resize(group + count, 1);
+        bool fine = true;
+        for (uint32_t i = 0; fine && i < count; ++i) {
+          const ZurComponent &zc = s_.component(first + i);
+          bool present = true;
+          if (zc.addition == k && mayBeAbsent(zc)) fine = sub.getBit(present);
+          presence_[group + i] = present ? 1 : 0;
+        }
+        for (uint32_t i = 0; fine && i < count; ++i) {
+          if (s_.component(first + i).addition != k || !presence_[group + i]) continue;
+          const FieldDesc &g = s_.field(first + i);
+          Context member{{name(first + i), caption(g.type),
+                          static_cast<int32_t>(i + 1), c.place.depth + 1},
+                         &frame};
+          fine = value(sub, g.type, v + g.offset, member);
+          if (fine) setPresent(d, g, v);
+        }
+        presence_.resize(group);
+        return fine;
+      });
+    }
+  }
+  presence_.resize(base);
+  if (!ok) return false;
+  for (uint32_t i = 0; i < count; ++i) {
+    const ZurComponent &zc = s_.component(first + i);
+    if ((zc.flags & ZUR_C_EXTENSION) && (zc.flags & ZUR_C_DEFAULT) &&
+        !isPresent(d, s_.field(first + i), v))
+      copyDefault(s_, first + i, v);
+  }
+  return true;
+}
+
+bool Decoder::choice(BitReader &r, uint32_t type, unsigned char *v, const Context &c) {
+  const TypeDesc &d = s_.desc(type);
+  const ZurType &z = s_.type(type);
+  bool extended = false;
+  if ((z.flags & ZUR_T_EXTENSIBLE) && !r.getBit(extended)) return false;
+  uint32_t position = 0;
+  uint64_t rank;
+  ValueFrame frame{c.frame, v, type};
+  if (!extended) {
+    const uint32_t of = rootAlternatives(s_, type);
+    const uint64_t at = r.position();
+    if (!getConstrained(r, of - 1u, rank)) return false;
+    if (rank >= of) return r.failAt(at, ROW_CHOICE_INDEX, static_cast<int64_t>(rank));
+    choiceAtRank(s_, type, false, static_cast<uint32_t>(rank), position);
+    if (trace_ != nullptr) trace_->item(c.place, nullptr, PER_INDEX, true, rank);
+    storeSigned(v, 4, position + 1);
+    const FieldDesc &f = s_.field(d.ref + position);
+    Context inner{{name(d.ref + position), caption(f.type),
+                   static_cast<int32_t>(position + 1), c.place.depth + 1},
+                  &frame};
+    return value(r, f.type, v + f.offset, inner);
+  }
+  if (!getSmallNumber(r, rank)) return false;
+  if (trace_ != nullptr) trace_->item(c.place, "extension", PER_INDEX, true, rank);
+  if (rank > UINT32_MAX || !choiceAtRank(s_, type, true, static_cast<uint32_t>(rank), position)) {
+    storeSigned(v, 4, 0);  // an alternative of a later version
+    return inOpenType(r, c, "unknown extension", [](BitReader &) { return true; });
+  }
+  storeSigned(v, 4, position + 1);
+  const FieldDesc &f = s_.field(d.ref + position);
+  Context inner{{name(d.ref + position), caption(f.type),
+                 static_cast<int32_t>(position + 1), c.place.depth + 1},
+                &frame};
+  return inOpenType(r, inner, nullptr,
+                    [&](BitReader &sub) { return value(sub, f.type, v + f.offset, inner); });
+}
+
+bool Decoder::list(BitReader &r, uint32_t type, unsigned char *v, const Context &c) {
+  const TypeDesc &d = s_.desc(type);
+  ZurList &l = *reinterpret_cast<ZurList *>(v);
+  const uint32_t elementType = d.ref;
+  const uint64_t stride = static_cast<uint64_t>(d.count);
+  SizeForm f;
+  if (!readSizeForm(r, sizeInfo(s_, s_.type(type)), 0, f)) return false;
+  ValueFrame frame{c.frame, v, type};
+  Context inner{{nullptr, caption(elementType), 0, c.place.depth + 1}, &frame};
+  // Elements [from, from + n) into an array grown to hold them.
+  auto elements = [&](uint64_t from, uint64_t n) {
+    if (n == 0) return true;
+    auto *grown = static_cast<unsigned char *>(allocate(r, (from + n) * stride));
+    if (grown == nullptr) return false;
+    if (from > 0) std::memcpy(grown, l.value, static_cast<std::size_t>(from * stride));
+    l.value = grown;
+    for (uint64_t i = from; i < from + n; ++i) {
+      inner.place.index = static_cast<int32_t>(i + 1);
+      if (!value(r, elementType, grown + i * stride, inner)) return false;
+      l.count = static_cast<uint32_t>(i + 1);
+    }
+    return true;
+  };
+  if (f.fixed) {
+    if (trace_ != nullptr) trace_->item(c.place, nullptr, PER_COUNT, false, f.bounds.upper);
+    return elements(0, f.bounds.upper);
+  }
+  int32_t piece = 0;
+  uint64_t total = 0;
+  if (!getPieces(r, f.bounds, false, [&](uint64_t from, uint32_t n) {
+        total = from + n;
+        if (f.bounds.bounded && total > f.bounds.upper)
+          return r.fail(ROW_COUNT, static_cast<int64_t>(total));
+        if (trace_ != nullptr)
+          trace_->item(c.place, nullptr, PER_COUNT, true, n,
+                       isFragment(f.bounds, n) || from > 0 ? ++piece : -1);
+        return elements(from, n);
+      }))
+    return false;
+  return checkSize(r, f, total, ROW_COUNT);
+}
+
+bool Decoder::openType(BitReader &r, uint32_t type, unsigned char *v, const Context &c) {
+  const TypeDesc &d = s_.desc(type);
+  if (d.kind == KIND_ENCODED) {
+    EncodedValue &e = *reinterpret_cast<EncodedValue *>(v);
+    uint8_t *data;
+    uint64_t length;
+    if (!lengthOctets(r, data, length, c)) return false;
+    if (length == 0) return r.fail(ROW_EMPTY_OPEN_TYPE);
+    e.length = static_cast<ApiWord>(length);
+    e.octets = data;
+    return true;
+  }
+  const ZurObject *object = selectObject(s_, type, c.frame);
+  const uint32_t alternatives = s_.componentCount(type);
+  const uint32_t position = object != nullptr ? object->alternative - 1u : alternatives - 1;
+  storeSigned(v, 4, position + 1);
+  const FieldDesc &f = s_.field(d.ref + position);
+  ValueFrame frame{c.frame, v, type};
+  Context inner{{name(d.ref + position), caption(f.type), 0, c.place.depth + 1},
+                &frame};
+  if (object == nullptr) return openType(r, f.type, v + f.offset, inner);
+  return inOpenType(r, c, nullptr,
+                    [&](BitReader &sub) { return value(sub, f.type, v + f.offset, inner); });
+}
+
+}  // namespace zurcore::per

@@ -1,0 +1,617 @@
+#include "per_encoder.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "relative_oid.h"
+#include "length_pieces.h"
+#include "per_values.h"
+#include "zurcore/ber/real_codec.h"
+#include "zurcore/ber/time_codec.h"
+#include "zurcore/codec/defaults.h"
+
+namespace zurcore::per {
+namespace {
+
+// Rows of encoding failures.
+enum EncodeRow : int {
+  ROW_CHOICE_SELECTOR = 8,
+  ROW_VALUE_RANGE_VIOLATED = 20,
+  ROW_SIZE_VIOLATED = 23,
+  ROW_COUNT_VIOLATED = 24,
+  ROW_ALPHABET_VIOLATED = 25,
+  ROW_OPEN_TYPE = 28,
+  ROW_MANDATORY_EXTENSION_ABSENT = 67,
+  ROW_ENUM_VALUE = 31,
+  ROW_NULL_POINTER = 62,
+};
+
+// value - subtrahend for a two's complement number of n octets; out has room
+// for n + 9; returns the octets written (n + 9).
+std::size_t subtract(const uint8_t *value, std::size_t n, int64_t subtrahend, uint8_t *out) {
+  std::size_t width = n + 9;
+  uint8_t fill = n > 0 && (value[0] & 0x80) ? 0xFF : 0x00;
+  int borrow = 0;
+  uint64_t b = static_cast<uint64_t>(subtrahend);
+  uint8_t bFill = subtrahend < 0 ? 0xFF : 0x00;
+  for (std::size_t i = 0; i < width; ++i) {  // from the least significant octet
+    int a = i < n ? value[n - 1 - i] : fill;
+    int s = i < 8 ? static_cast<int>((b >> (8 * i)) & 0xFF) : bFill;
+    int d = a - s - borrow;
+    borrow = d < 0;
+    out[width - 1 - i] = static_cast<uint8_t>(d);
+  }
+  return width;
+}
+
+// The shortest two's complement (signedForm) or magnitude of a number.
+void trim(const uint8_t *&p, std::size_t &n, bool signedForm) {
+  while (n > 1 && ((p[0] == 0x00 && (!signedForm || !(p[1] & 0x80))) ||
+                   (signedForm && p[0] == 0xFF && (p[1] & 0x80)))) {
+    ++p;
+    --n;
+  }
+}
+
+}  // namespace
+
+bool Encoder::fail(int row, ReportArg arg) {
+  if (failure_.row == 0) failure_ = Failure{row, arg};
+  return false;
+}
+
+bool Encoder::encode(BitWriter &w, uint32_t type, const void *v) {
+  present_.clear();
+  Context c{{nullptr, caption(type), 0, 0}, nullptr};
+  uint64_t start = w.bitLength();
+  if (!value(w, type, static_cast<const unsigned char *>(v), c)) return false;
+  if (w.bitLength() == start) w.putBits(0, 8);
+  w.padToOctet();
+  return true;
+}
+
+bool Encoder::value(BitWriter &w, uint32_t type, const unsigned char *held, const Context &c) {
+  const TypeDesc &d = s_.desc(type);
+  const ZurType &z = s_.type(type);
+  const unsigned char *v = valueAt(d, held);
+  if (v == nullptr) return fail(ROW_NULL_POINTER);
+  if (depth_ >= maxDepth_) return fail(ROW_NESTING, ReportArg::of(depth_));
+  ++depth_;
+  uint64_t start = w.bitLength();
+  bool ok = true;
+  switch (z.builtin) {
+    case ZB_BOOLEAN:
+      w.putBit(v[0] != 0);
+      traceLength(c, nullptr, false, 1);
+      break;
+    case ZB_NULL:
+      if (trace_ != nullptr) trace_->item(c.place, nullptr, PER_NOT_ENCODED, false, 0);
+      break;
+    case ZB_INTEGER: ok = integer(w, type, v, c); break;
+    case ZB_ENUMERATED: ok = enumerated(w, type, v, c); break;
+    case ZB_REAL: {
+      double x;
+      if (d.size == sizeof(float)) {
+        float f;
+        std::memcpy(&f, v, sizeof f);
+        x = f;
+      } else {
+        std::memcpy(&x, v, sizeof x);
+      }
+      uint8_t contents[16];
+      ok = lengthOctets(w, contents, encodeReal(x, contents), c);
+      break;
+    }
+    case ZB_BIT_STRING: ok = bits(w, type, v, c); break;
+    case ZB_OCTET_STRING: ok = octets(w, type, v, c); break;
+    case ZB_OBJECT_IDENTIFIER: {
+      const ZurOid &oid = *reinterpret_cast<const ZurOid *>(v);
+      ok = lengthOctets(w, oid.value, oid.length, c);
+      break;
+    }
+    case ZB_RELATIVE_OID: {
+      const ZurRelativeOid &oid = *reinterpret_cast<const ZurRelativeOid *>(v);
+      contents_.resize(static_cast<std::size_t>(oid.count > 0 ? oid.count : 0) * kArcRoom);
+      std::size_t n = 0;
+      for (int16_t i = 0; i < oid.count; ++i) n += arcContents(oid.value[i], contents_.data() + n);
+      ok = lengthOctets(w, contents_.data(), n, c);
+      break;
+    }
+    case ZB_SEQUENCE:
+    case ZB_SET: ok = sequence(w, type, v, c); break;
+    case ZB_CHOICE: ok = choice(w, type, v, c); break;
+    case ZB_SEQUENCE_OF:
+    case ZB_SET_OF: ok = list(w, type, v, c); break;
+    case ZB_OPEN_TYPE: ok = openType(w, type, v, c); break;
+    default:
+      if (isKnownMultiplier(z.builtin)) {
+        ok = knownMultiplier(w, type, v, c);
+      } else {  // the other character strings: octets behind a length
+        const ZurChars &chars = *reinterpret_cast<const ZurChars *>(v);
+        ok = lengthOctets(w, reinterpret_cast<const uint8_t *>(chars.value), chars.length, c);
+      }
+  }
+  --depth_;
+  if (!ok && trace_ != nullptr && w.bitLength() >= start) trace_->error(c.place);
+  return ok;
+}
+
+bool Encoder::integer(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
+  const TypeDesc &d = s_.desc(type);
+  const ZurType &z = s_.type(type);
+  ZurRange r{};
+  if (z.valueRange != 0) r = s_.codec->ranges[z.valueRange];
+  bool hasLower = (r.flags & ZUR_R_LOWER) != 0, hasUpper = (r.flags & ZUR_R_UPPER) != 0;
+  if (d.kind == KIND_OCTETS_PTR2) return hugeInteger(w, r, *reinterpret_cast<const ZurHugeInt *>(v), c);
+  const bool isUnsigned = d.kind == KIND_UNSIGNED;
+  uint64_t u;
+  if (isUnsigned) {
+    std::memcpy(&u, v, sizeof u);
+  } else {
+    u = static_cast<uint64_t>(loadSigned(v, d.lenSize));
+  }
+  const int64_t n = static_cast<int64_t>(u);
+  const uint64_t lower = static_cast<uint64_t>(r.lower), upper = static_cast<uint64_t>(r.upper);
+  bool inRoot = isUnsigned ? (!hasLower || u >= lower) && (!hasUpper || u <= upper)
+                           : (!hasLower || n >= r.lower) && (!hasUpper || n <= r.upper);
+  if (r.flags & ZUR_R_EXTENSIBLE) {
+    w.putBit(!inRoot);
+  } else if (!inRoot) {
+    return fail(ROW_VALUE_RANGE_VIOLATED, ReportArg::of(n));
+  }
+  bool lengthEncoded = true;
+  uint64_t bits;
+  if (!inRoot || (!hasLower && !(isUnsigned && hasUpper))) {
+    if (isUnsigned && n < 0) {  // above 2^63 - 1: a zero octet makes it positive
+      putLength(w, kUnboundedLength, 9);
+      w.putBits(0, 8);
+      w.putBits(u, 64);
+      bits = 72;
+    } else {
+      putUnconstrained(w, n);
+      bits = 8 * signedOctetsFor(n);
+    }
+  } else if (hasUpper) {
+    putConstrained(w, u - lower, upper - lower);
+    bits = constrainedBits(w.aligned(), u - lower, upper - lower);
+    lengthEncoded = w.aligned() && upper - lower > 0xFFFF;
+  } else {
+    putSemiConstrained(w, u - lower);
+    bits = 8 * octetsFor(u - lower);
+  }
+  traceLength(c, nullptr, lengthEncoded, bits);
+  return true;
+}
+
+bool Encoder::hugeInteger(BitWriter &w, const ZurRange &r, const ZurHugeInt &v, const Context &c) {
+  const uint8_t *p = v.value;
+  std::size_t n = v.length;
+  static const uint8_t kZero = 0;
+  if (n == 0) {
+    p = &kZero;
+    n = 1;
+  }
+  const uint8_t *offset = nullptr;
+  std::size_t offsetLength = 0;
+  bool inRoot = true;
+  if (r.flags & ZUR_R_LOWER) {
+    contents_.resize(n + 9);
+    offsetLength = subtract(p, n, r.lower, contents_.data());
+    offset = contents_.data();
+    inRoot = (offset[0] & 0x80) == 0;
+  } else if (r.flags & ZUR_R_UPPER) {
+    contents_.resize(n + 9);
+    subtract(p, n, r.upper, contents_.data());
+    inRoot = (contents_[0] & 0x80) != 0 || std::all_of(contents_.begin(), contents_.begin() + n + 9,
+                                                       [](uint8_t o) { return o == 0; });
+  }
+  if (r.flags & ZUR_R_EXTENSIBLE) {
+    w.putBit(!inRoot);
+  } else if (!inRoot) {
+    return fail(ROW_VALUE_RANGE_VIOLATED);
+  }
+  if (inRoot && offset != nullptr) {
+    trim(offset, offsetLength, false);
+    p = offset;
+    n = offsetLength;
+  } else {
+    trim(p, n, true);
+  }
+  return lengthOctets(w, p, n, c);
+}
+
+bool Encoder::enumerated(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
+  const ZurType &z = s_.type(type);
+  const ZurEnum &e = s_.codec->enums[z.valueRange];
+  const int32_t *values = s_.codec->enumValues + e.firstValue;
+  const int32_t n = static_cast<int32_t>(loadSigned(v, s_.desc(type).lenSize));
+  const bool extensible = (z.flags & ZUR_T_EXTENSIBLE) != 0;
+  const int32_t *root = std::lower_bound(values, values + e.rootCount, n);
+  if (root != values + e.rootCount && *root == n) {
+    if (extensible) w.putBit(false);
+    uint64_t index = static_cast<uint64_t>(root - values);
+    putConstrained(w, index, e.rootCount - 1u);
+    if (trace_ != nullptr) trace_->item(c.place, nullptr, PER_INDEX, true, index);
+    return true;
+  }
+  const int32_t *added = std::find(values + e.rootCount, values + e.rootCount + e.extCount, n);
+  if (!extensible || added == values + e.rootCount + e.extCount)
+    return fail(ROW_ENUM_VALUE, ReportArg::of(n));
+  w.putBit(true);
+  uint64_t index = static_cast<uint64_t>(added - values - e.rootCount);
+  putSmallNumber(w, index);
+  if (trace_ != nullptr) trace_->item(c.place, "extension", PER_INDEX, true, index);
+  return true;
+}
+
+bool Encoder::lengthOctets(BitWriter &w, const uint8_t *data, uint64_t length, const Context &c,
+                           const char *label) {
+  const bool fragmented = length >= LengthBounds::kFragment;
+  int32_t piece = 0;
+  putPieces(w, kUnboundedLength, length, true, [&](uint64_t first, uint32_t n) {
+    w.putOctets(data + first, n);
+    traceLength(c, label, true, uint64_t{n} * 8, fragmented ? ++piece : -1);
+  });
+  return true;
+}
+
+namespace {
+
+// How a string's items follow its size constraint: after the extension bit,
+// without a length (fixed sizes) or behind length determinants.
+struct SizeForm {
+  bool inRoot;
+  bool fixed;           // no length determinant
+  bool alignFixed;      // a fixed size that starts on an octet boundary
+  LengthBounds bounds;  // of the determinants
+};
+
+SizeForm sizeForm(const SizeInfo &si, uint64_t n, uint64_t itemBits, uint64_t shortBits) {
+  SizeForm f{si.within(n), false, false, kUnboundedLength};
+  if (!f.inRoot) return f;
+  f.bounds = si.bounds;
+  if (si.fixed() && si.bounds.upper < kFixedLimit) {
+    f.fixed = true;
+    f.alignFixed = uint64_t{si.bounds.upper} * itemBits > shortBits;
+  }
+  return f;
+}
+
+}  // namespace
+
+bool Encoder::bits(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
+  const ZurType &z = s_.type(type);
+  const ZurBits &b = *reinterpret_cast<const ZurBits *>(v);
+  SizeInfo si = sizeInfo(s_, z);
+  uint64_t n = b.length;
+  auto bitAt = [&](uint64_t i) { return i < b.length && (b.value[i / 8] >> (7 - i % 8)) & 1; };
+  if (z.flags & ZUR_T_NAMED_BITS) {
+    while (n > 0 && !bitAt(n - 1)) --n;
+    if (n < si.bounds.lower) n = si.bounds.lower;
+  }
+  SizeForm f = sizeForm(si, n, 1, kShortFixedBits);
+  if (si.extensible) {
+    w.putBit(!f.inRoot);
+  } else if (!f.inRoot) {
+    return fail(ROW_SIZE_VIOLATED, ReportArg::of(static_cast<int64_t>(n)));
+  }
+  auto putRange = [&](uint64_t first, uint64_t count) {
+    uint64_t stored = first < b.length ? std::min<uint64_t>(count, b.length - first) : 0;
+    if (first % 8 == 0) {
+      w.putBitString(b.value + first / 8, stored);
+    } else {
+      for (uint64_t i = 0; i < stored; ++i) w.putBit(bitAt(first + i));
+    }
+    for (uint64_t i = stored; i < count; ++i) w.putBit(false);
+  };
+  if (f.fixed) {
+    if (f.alignFixed) w.align();
+    putRange(0, n);
+    traceLength(c, nullptr, false, n);
+    return true;
+  }
+  int32_t piece = 0;
+  const bool fragmented = isFragment(f.bounds, n);
+  putPieces(w, f.bounds, n, true, [&](uint64_t first, uint32_t count) {
+    putRange(first, count);
+    traceLength(c, nullptr, true, count, fragmented ? ++piece : -1);
+  });
+  return true;
+}
+
+bool Encoder::octets(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
+  const ZurOctets &o = *reinterpret_cast<const ZurOctets *>(v);
+  SizeInfo si = sizeInfo(s_, s_.type(type));
+  SizeForm f = sizeForm(si, o.length, 8, kShortFixedBits);
+  if (si.extensible) {
+    w.putBit(!f.inRoot);
+  } else if (!f.inRoot) {
+    return fail(ROW_SIZE_VIOLATED, ReportArg::of(o.length));
+  }
+  if (f.fixed) {
+    if (f.alignFixed) w.align();
+    w.putOctets(o.value, o.length);
+    traceLength(c, nullptr, false, uint64_t{o.length} * 8);
+    return true;
+  }
+  if (!f.bounds.constrainedForm()) return lengthOctets(w, o.value, o.length, c);
+  putPieces(w, f.bounds, o.length, true,
+            [&](uint64_t first, uint32_t n) { w.putOctets(o.value + first, n); });
+  traceLength(c, nullptr, true, uint64_t{o.length} * 8);
+  return true;
+}
+
+bool Encoder::knownMultiplier(BitWriter &w, uint32_t type, const unsigned char *v,
+                              const Context &c) {
+  const TypeDesc &d = s_.desc(type);
+  const ZurType &z = s_.type(type);
+  CharCoding coding = typeCoding(s_, type, aligned_);
+  SizeInfo si;
+  const void *data;
+  unsigned width = 1;
+  uint64_t n;
+  char time[32];
+  if (z.builtin == ZB_UTC_TIME || z.builtin == ZB_GENERALIZED_TIME) {
+    n = formatTime(z.builtin == ZB_GENERALIZED_TIME, *reinterpret_cast<const TimeValue *>(v), time);
+    data = time;
+  } else {
+    si = sizeInfo(s_, z);
+    if (d.kind == KIND_BMP_STRING) {
+      const ZurBmpChars &s = *reinterpret_cast<const ZurBmpChars *>(v);
+      n = s.length, data = s.value, width = 2;
+    } else if (d.kind == KIND_UNIVERSAL_STRING) {
+      const ZurUniversalChars &s = *reinterpret_cast<const ZurUniversalChars *>(v);
+      n = s.length, data = s.value, width = 4;
+    } else {
+      const ZurChars &s = *reinterpret_cast<const ZurChars *>(v);
+      n = s.length, data = s.value;
+    }
+  }
+  auto charAt = [&](uint64_t i) -> uint32_t {
+    switch (width) {
+      case 1: return static_cast<const uint8_t *>(data)[i];
+      case 2: return static_cast<const uint16_t *>(data)[i];
+      default: return static_cast<const uint32_t *>(data)[i];
+    }
+  };
+  SizeForm f = sizeForm(si, n, coding.bits, kShortFixedBits);
+  if (!si.extensible && !f.inRoot)
+    return fail(ROW_SIZE_VIOLATED, ReportArg::of(static_cast<int64_t>(n)));
+  if (si.extensible) w.putBit(!f.inRoot);
+  // A character outside the alphabet fails the encoding, whatever was written.
+  bool ok = true;
+  auto putChars = [&](uint64_t first, uint64_t count) {
+    for (uint64_t i = first; ok && i < first + count; ++i) {
+      uint32_t code;
+      if (!encodeChar(coding, charAt(i), code)) {
+        uint32_t ch = charAt(i);
+        std::snprintf(badChar_, sizeof badChar_, ch >= 0x20 && ch < 0x7F ? "%c" : "U+%04X",
+                      static_cast<unsigned>(ch));
+        ok = fail(ROW_ALPHABET_VIOLATED, ReportArg::named(badChar_));
+        return;
+      }
+      w.putBits(code, coding.bits);
+    }
+  };
+  if (f.fixed) {
+    if (f.alignFixed) w.align();
+    putChars(0, n);
+    if (ok) traceLength(c, nullptr, false, n * coding.bits);
+    return ok;
+  }
+  const bool fragmented = isFragment(f.bounds, n);
+  int32_t piece = 0;
+  putPieces(w, f.bounds, n, true, [&](uint64_t first, uint32_t count) {
+    putChars(first, count);
+    if (ok) traceLength(c, nullptr, true, uint64_t{count} * coding.bits, fragmented ? ++piece : -1);
+  });
+  return ok;
+}
+
+template <class EncodeInner>
+bool Encoder::asOpenType(BitWriter &w, const Context &c, const char *label, EncodeInner inner) {
+  if (openDepth_ == scratch_.size()) scratch_.push_back(std::make_unique<BitWriter>(aligned_));
+  BitWriter &sub = *scratch_[openDepth_++];
+  sub.clear();
+  bool ok = inner(sub);
+  --openDepth_;
+  if (!ok) return false;
+  sub.complete();
+  return lengthOctets(w, sub.data(), sub.octetLength(), c, label);
+}
+
+namespace {
+
+bool mayBeAbsent(const ZurComponent &zc) {
+  return (zc.flags & (ZUR_C_OPTIONAL | ZUR_C_DEFAULT)) != 0;
+}
+
+}  // namespace
+
+bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
+  const TypeDesc &d = s_.desc(type);
+  const ZurType &z = s_.type(type);
+  const uint32_t first = d.ref, count = static_cast<uint32_t>(d.count);
+  const uint16_t *order = z.builtin == ZB_SET ? canonicalOrder(s_, type) : nullptr;
+  ValueFrame frame{c.frame, v, type};
+  // Whether each component (in the module's order) goes into the encoding,
+  // found once: a DEFAULT equal to its default value stays out.
+  const std::size_t base = present_.size();
+  present_.resize(base + count);
+  struct Release {
+    std::vector<uint8_t> &stack;
+    std::size_t base;
+    ~Release() { stack.resize(base); }
+  } release{present_, base};
+  auto encoded = [&](uint32_t i) { return present_[base + i] != 0; };
+  uint32_t additionCount = 0, fieldCount = 0;
+  bool anyAddition = false;
+  for (uint32_t i = 0; i < count; ++i) {
+    const ZurComponent &zc = s_.component(first + i);
+    present_[base + i] = (zc.flags & (ZUR_C_OPTIONAL | ZUR_C_DEFAULT | ZUR_C_EXTENSION)) == 0 ||
+                         (isPresent(d, s_.field(first + i), v) &&
+                          ((zc.flags & ZUR_C_DEFAULT) == 0 || !equalsDefault(s_, first + i, v)));
+    if (zc.flags & ZUR_C_EXTENSION) {
+      additionCount = std::max<uint32_t>(additionCount, zc.addition);
+      anyAddition = anyAddition || encoded(i);
+    } else if (encoded(i)) {
+      ++fieldCount;
+    }
+  }
+  if (trace_ != nullptr) trace_->item(c.place, nullptr, PER_FIELD_COUNT, false, fieldCount);
+  uint64_t start = w.bitLength();
+  if (z.flags & ZUR_T_EXTENSIBLE) w.putBit(anyAddition);
+  for (uint32_t k = 0; k < count; ++k) {
+    uint32_t i = order != nullptr ? order[k] : k;
+    const ZurComponent &zc = s_.component(first + i);
+    if ((zc.flags & ZUR_C_EXTENSION) == 0 && mayBeAbsent(zc)) w.putBit(encoded(i));
+  }
+  if (w.bitLength() > start) traceLength(c, "preamble", false, w.bitLength() - start);
+  for (uint32_t k = 0; k < count; ++k) {
+    uint32_t i = order != nullptr ? order[k] : k;
+    if ((s_.component(first + i).flags & ZUR_C_EXTENSION) != 0 || !encoded(i)) continue;
+    const FieldDesc &f = s_.field(first + i);
+    Context inner{{name(first + i), caption(f.type), static_cast<int32_t>(i + 1),
+                   c.place.depth + 1},
+                  &frame};
+    if (!value(w, f.type, v + f.offset, inner)) return false;
+  }
+  if (!anyAddition) return true;
+  start = w.bitLength();
+  putSmallLength(w, additionCount);
+  for (uint32_t k = 1; k <= additionCount; ++k) {
+    bool present = false;
+    for (uint32_t i = 0; i < count && !present; ++i)
+      present = s_.component(first + i).addition == k && encoded(i);
+    w.putBit(present);
+  }
+  traceLength(c, "extensions", true, w.bitLength() - start);
+  for (uint32_t k = 1; k <= additionCount; ++k) {
+    uint32_t members = 0, only = 0, present = 0;
+    for (uint32_t i = 0; i < count; ++i) {
+      if (s_.component(first + i).addition != k) continue;
+      ++members;
+      only = i;
+      present += encoded(i) ? 1 : 0;
+    }
+    if (present == 0) continue;
+    const FieldDesc &f = s_.field(first + only);
+    Context inner{{name(first + only), caption(f.type),
+                   static_cast<int32_t>(only + 1), c.place.depth + 1},
+                  &frame};
+    bool ok;
+    if (members == 1) {
+      ok = asOpenType(w, inner, "extension",
+                      [&](BitWriter &sub) { return value(sub, f.type, v + f.offset, inner); });
+    } else {  // a version bracket: its components as one SEQUENCE
+      for (uint32_t i = 0; i < count; ++i) {
+        const ZurComponent &zc = s_.component(first + i);
+        if (zc.addition == k && !mayBeAbsent(zc) && !encoded(i))
+          return fail(ROW_MANDATORY_EXTENSION_ABSENT, ReportArg::named(s_.fieldName(first + i)));
+      }
+      ok = asOpenType(w, inner, "extension group", [&](BitWriter &sub) {
+        for (uint32_t i = 0; i < count; ++i) {
+          const ZurComponent &zc = s_.component(first + i);
+          if (zc.addition == k && mayBeAbsent(zc)) sub.putBit(encoded(i));
+        }
+        for (uint32_t i = 0; i < count; ++i) {
+          if (s_.component(first + i).addition != k || !encoded(i)) continue;
+          const FieldDesc &g = s_.field(first + i);
+          Context member{{name(first + i), caption(g.type),
+                          static_cast<int32_t>(i + 1), c.place.depth + 1},
+                         &frame};
+          if (!value(sub, g.type, v + g.offset, member)) return false;
+        }
+        return true;
+      });
+    }
+    if (!ok) return false;
+  }
+  return true;
+}
+
+bool Encoder::choice(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
+  const TypeDesc &d = s_.desc(type);
+  const ZurType &z = s_.type(type);
+  int32_t selector = static_cast<int32_t>(loadSigned(v, 4));
+  uint32_t count = s_.componentCount(type);
+  if (selector < 1 || static_cast<uint32_t>(selector) > count)
+    return fail(ROW_CHOICE_SELECTOR, ReportArg::of(selector));
+  uint32_t position = static_cast<uint32_t>(selector - 1), of;
+  uint32_t rank = choiceRank(s_, type, position, of);
+  const bool extension = (s_.component(d.ref + position).flags & ZUR_C_EXTENSION) != 0;
+  if (z.flags & ZUR_T_EXTENSIBLE) w.putBit(extension);
+  ValueFrame frame{c.frame, v, type};
+  const FieldDesc &f = s_.field(d.ref + position);
+  Context inner{{name(d.ref + position), caption(f.type), selector,
+                 c.place.depth + 1},
+                &frame};
+  if (!extension) {
+    putConstrained(w, rank, of - 1);
+    if (trace_ != nullptr) trace_->item(c.place, nullptr, PER_INDEX, true, rank);
+    return value(w, f.type, v + f.offset, inner);
+  }
+  putSmallNumber(w, rank);
+  if (trace_ != nullptr) trace_->item(c.place, "extension", PER_INDEX, true, rank);
+  return asOpenType(w, inner, nullptr,
+                    [&](BitWriter &sub) { return value(sub, f.type, v + f.offset, inner); });
+}
+
+bool Encoder::list(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
+  const TypeDesc &d = s_.desc(type);
+  const ZurList &l = *reinterpret_cast<const ZurList *>(v);
+  const uint32_t elementType = d.ref;
+  const std::size_t stride = static_cast<std::size_t>(d.count);
+  SizeInfo si = sizeInfo(s_, s_.type(type));
+  SizeForm f = sizeForm(si, l.count, 0, 0);
+  if (si.extensible) {
+    w.putBit(!f.inRoot);
+  } else if (!f.inRoot) {
+    return fail(ROW_COUNT_VIOLATED, ReportArg::of(l.count));
+  }
+  ValueFrame frame{c.frame, v, type};
+  Context inner{{nullptr, caption(elementType), 0, c.place.depth + 1}, &frame};
+  bool ok = true;
+  auto elements = [&](uint64_t from, uint64_t n) {
+    for (uint64_t i = from; ok && i < from + n; ++i) {
+      inner.place.index = static_cast<int32_t>(i + 1);
+      ok = value(w, elementType, l.value + i * stride, inner);
+    }
+  };
+  if (f.fixed) {
+    if (trace_ != nullptr) trace_->item(c.place, nullptr, PER_COUNT, false, l.count);
+    elements(0, l.count);
+    return ok;
+  }
+  const bool fragmented = isFragment(f.bounds, l.count);
+  int32_t piece = 0;
+  putPieces(w, f.bounds, l.count, false, [&](uint64_t from, uint32_t n) {
+    if (trace_ != nullptr && ok)
+      trace_->item(c.place, nullptr, PER_COUNT, true, n, fragmented ? ++piece : -1);
+    elements(from, n);
+  });
+  return ok;
+}
+
+bool Encoder::openType(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
+  const TypeDesc &d = s_.desc(type);
+  if (d.kind == KIND_ENCODED) {
+    const EncodedValue &e = *reinterpret_cast<const EncodedValue *>(v);
+    if (e.length == 0) return fail(ROW_OPEN_TYPE);
+    return lengthOctets(w, e.octets, e.length, c);
+  }
+  int32_t selector = static_cast<int32_t>(loadSigned(v, 4));
+  if (selector < 1 || static_cast<uint32_t>(selector) > s_.componentCount(type))
+    return fail(ROW_CHOICE_SELECTOR, ReportArg::of(selector));
+  const FieldDesc &f = s_.field(d.ref + static_cast<uint32_t>(selector - 1));
+  ValueFrame frame{c.frame, v, type};
+  Context inner{{name(d.ref + static_cast<uint32_t>(selector - 1)), caption(f.type),
+                 0, c.place.depth + 1},
+                &frame};
+  if (s_.desc(f.type).kind == KIND_ENCODED) return openType(w, f.type, v + f.offset, inner);
+  return asOpenType(w, c, nullptr,
+                    [&](BitWriter &sub) { return value(sub, f.type, v + f.offset, inner); });
+}
+
+}  // namespace zurcore::per

@@ -1,0 +1,99 @@
+// The PER encoder: walks a value of a compiled module in the layouts of
+// zurasn1 and writes its BASIC-PER encoding, ALIGNED or UNALIGNED.
+#ifndef ZURCORE_PER_PER_ENCODER_H
+#define ZURCORE_PER_PER_ENCODER_H
+
+#include <memory>
+#include <vector>
+
+#include "bit_writer.h"
+#include "per_trace.h"
+#include "zurbase/values.h"
+#include "zurcore/codec/open_type.h"
+#include "zurcore/codec/report.h"
+
+namespace zurcore::per {
+
+// What encoding needs beside the value, kept from one call to the next so
+// that encoding allocates only while these buffers grow.
+struct EncoderScratch {
+  explicit EncoderScratch(bool aligned) : out(aligned) {}
+  BitWriter out;
+  // One writer per level of open types being encoded.
+  std::vector<std::unique_ptr<BitWriter>> writers;
+  // Whether the components of the SEQUENCE and SET values being encoded go
+  // into the encoding, one run per value.
+  std::vector<uint8_t> present;
+  // Contents made from a value before they are written (RELATIVE-OID, big numbers).
+  std::vector<uint8_t> contents;
+};
+
+class Encoder {
+ public:
+  Encoder(const Schema &schema, bool aligned, uint32_t maxDepth, PerTrace *trace,
+          EncoderScratch &scratch)
+      : s_(schema), aligned_(aligned), maxDepth_(maxDepth), trace_(trace),
+        scratch_(scratch.writers), present_(scratch.present), contents_(scratch.contents) {}
+
+  // Appends the complete encoding of a value of `type` (padded to an octet,
+  // one zero octet when empty); false with failure() set.
+  bool encode(BitWriter &w, uint32_t type, const void *value);
+
+  struct Failure {
+    int row = 0;
+    ReportArg arg;
+  };
+  const Failure &failure() const { return failure_; }
+
+ private:
+  struct Context {
+    ItemPlace place;
+    const ValueFrame *frame;
+  };
+
+  bool value(BitWriter &w, uint32_t type, const unsigned char *held, const Context &c);
+  bool integer(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
+  bool hugeInteger(BitWriter &w, const ZurRange &r, const ZurHugeInt &v, const Context &c);
+  bool enumerated(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
+  bool bits(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
+  bool octets(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
+  bool knownMultiplier(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
+  bool lengthOctets(BitWriter &w, const uint8_t *data, uint64_t length, const Context &c,
+                    const char *label = nullptr);
+  bool sequence(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
+  bool additions(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c,
+                 const ValueFrame &frame, uint32_t additionCount);
+  bool choice(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
+  bool list(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
+  bool openType(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
+  // Encodes a value as the octets of an open type.
+  template <class EncodeInner>
+  bool asOpenType(BitWriter &w, const Context &c, const char *label, EncodeInner inner);
+  bool fail(int row, ReportArg arg = {});
+  void traceLength(const Context &c, const char *label, bool encoded, uint64_t bits,
+                   int32_t fragment = -1) {
+    if (trace_ != nullptr) trace_->length(c.place, label, encoded, bits, fragment);
+  }
+
+  // Names and captions matter to the trace only.
+  const char *caption(uint32_t type) const { return trace_ != nullptr ? typeCaption(s_, type) : nullptr; }
+  const char *name(uint32_t component) const {
+    return trace_ != nullptr ? s_.fieldName(component) : nullptr;
+  }
+
+  const Schema &s_;
+  bool aligned_;
+  uint32_t maxDepth_;
+  PerTrace *trace_;
+  uint32_t depth_ = 0;
+  std::vector<std::unique_ptr<BitWriter>> &scratch_;
+  uint32_t openDepth_ = 0;
+  std::vector<uint8_t> &present_;
+  std::vector<uint8_t> &contents_;
+  char badChar_[16] = {};
+  Failure failure_;
+};
+
+}  // namespace zurcore::per
+
+#endif

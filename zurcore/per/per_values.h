@@ -1,0 +1,196 @@
+// The value layouts of compiled modules as the PER codec reads and writes
+// them (docs/api.md, "Values of compiled modules"), and the PER-visible
+// constraints of a type as the codec tables give them.
+#ifndef ZURCORE_PER_PER_VALUES_H
+#define ZURCORE_PER_PER_VALUES_H
+
+#include <cstdint>
+#include <cstring>
+
+#include "char_alphabet.h"
+#include "whole_numbers.h"
+#include "zurbase/codec_tables.h"
+#include "zurbase/values.h"
+#include "zurcore/codec/tables.h"
+
+namespace zurcore::per {
+
+// SEQUENCE OF and SET OF: the elements in one array.
+struct ZurList {
+  uint32_t count;
+  unsigned char *value;
+};
+
+// The value of a type where its parent holds it: through its address for a
+// type held by pointer.
+inline unsigned char *valueAt(const TypeDesc &d, unsigned char *held) {
+  return (d.typeFlags & TYPE_BY_POINTER) != 0 ? *reinterpret_cast<unsigned char **>(held) : held;
+}
+inline const unsigned char *valueAt(const TypeDesc &d, const unsigned char *held) {
+  return valueAt(d, const_cast<unsigned char *>(held));
+}
+
+// The presence of an OPTIONAL, DEFAULT or extension component: its bit of
+// the parent's mask (bit 0 the most significant; masks of up to 4 bytes are
+// integers) or, for a negative presenceBit, a non-null address.
+inline bool isPresent(const TypeDesc &parent, const FieldDesc &f, const unsigned char *value) {
+  if (f.presenceBit < 0) {
+    void *address;
+    std::memcpy(&address, value + f.offset, sizeof address);
+    return address != nullptr;
+  }
+  unsigned bit = static_cast<unsigned>(f.presenceBit);
+  switch (parent.lenSize) {
+    case 1: return (value[0] >> (7 - bit)) & 1;
+    case 2: {
+      uint16_t m;
+      std::memcpy(&m, value, 2);
+      return (m >> (15 - bit)) & 1;
+    }
+    case 4: {
+      uint32_t m;
+      std::memcpy(&m, value, 4);
+      return (m >> (31 - bit)) & 1;
+    }
+    default: return (value[bit / 8] >> (7 - bit % 8)) & 1;
+  }
+}
+
+inline void setPresent(const TypeDesc &parent, const FieldDesc &f, unsigned char *value) {
+  if (f.presenceBit < 0) return;  // the address itself tells
+  unsigned bit = static_cast<unsigned>(f.presenceBit);
+  switch (parent.lenSize) {
+    case 1: value[0] |= static_cast<uint8_t>(0x80u >> bit); break;
+    case 2: {
+      uint16_t m;
+      std::memcpy(&m, value, 2);
+      m |= static_cast<uint16_t>(0x8000u >> bit);
+      std::memcpy(value, &m, 2);
+      break;
+    }
+    case 4: {
+      uint32_t m;
+      std::memcpy(&m, value, 4);
+      m |= 0x80000000u >> bit;
+      std::memcpy(value, &m, 4);
+      break;
+    }
+    default: value[bit / 8] |= static_cast<uint8_t>(0x80u >> (bit % 8));
+  }
+}
+
+// A signed integer of `width` bytes.
+inline int64_t loadSigned(const unsigned char *p, unsigned width) {
+  switch (width) {
+    case 1: return static_cast<int8_t>(p[0]);
+    case 2: { int16_t v; std::memcpy(&v, p, 2); return v; }
+    case 4: { int32_t v; std::memcpy(&v, p, 4); return v; }
+    default: { int64_t v; std::memcpy(&v, p, 8); return v; }
+  }
+}
+inline void storeSigned(unsigned char *p, unsigned width, int64_t v) {
+  switch (width) {
+    case 1: p[0] = static_cast<uint8_t>(v); break;
+    case 2: { int16_t n = static_cast<int16_t>(v); std::memcpy(p, &n, 2); break; }
+    case 4: { int32_t n = static_cast<int32_t>(v); std::memcpy(p, &n, 4); break; }
+    default: std::memcpy(p, &v, 8);
+  }
+}
+
+// A size constraint as a length determinant sees it.
+struct SizeInfo {
+  LengthBounds bounds;
+  bool extensible = false;
+  bool fixed() const { return bounds.bounded && bounds.lower == bounds.upper; }
+  bool within(uint64_t n) const {
+    return n >= bounds.lower && (!bounds.bounded || n <= bounds.upper);
+  }
+};
+
+inline SizeInfo sizeInfo(const Schema &s, const ZurType &t) {
+  SizeInfo info;
+  if (t.sizeRange == 0) return info;
+  const ZurSize &z = s.codec->sizes[t.sizeRange];
+  info.bounds.lower = z.lower;
+  info.bounds.bounded = (z.flags & ZUR_R_UPPER) != 0;
+  info.bounds.upper = info.bounds.bounded ? z.upper : 0;
+  info.extensible = (z.flags & ZUR_R_EXTENSIBLE) != 0;
+  return info;
+}
+
+// Fixed sizes up to this many bits or octets take no length, and up to 64K
+// items no length either, only an octet boundary.
+inline constexpr uint64_t kShortFixedBits = 16;
+inline constexpr uint64_t kFixedLimit = 65536;
+
+// The characters of a known-multiplier string type: its effective permitted
+// alphabet, or its own when it has none that PER sees (an extensible one).
+inline CharCoding typeCoding(const Schema &s, uint32_t type, bool aligned) {
+  const ZurType &t = s.type(type);
+  const uint32_t *ranges = nullptr;
+  uint32_t count = 0;
+  if (t.alphabet != 0 && (s.codec->alphabets[t.alphabet].flags & ZUR_R_EXTENSIBLE) == 0) {
+    const ZurAlphabet &a = s.codec->alphabets[t.alphabet];
+    ranges = s.codec->charRanges + 2 * a.firstRange;
+    count = a.rangeCount;
+  } else {
+    canonicalAlphabet(t.builtin, ranges, count);
+  }
+  return charCoding(ranges, count, aligned);
+}
+
+inline bool isKnownMultiplier(uint8_t builtin) {
+  const uint32_t *ranges;
+  uint32_t count;
+  return canonicalAlphabet(builtin, ranges, count);
+}
+
+// Where the components of a SET or CHOICE go in canonical tag order: their
+// positions from 0, or null for the module's order.
+inline const uint16_t *canonicalOrder(const Schema &s, uint32_t type) {
+  const ZurType &t = s.type(type);
+  return t.order != 0 ? s.codec->order + t.order : nullptr;
+}
+
+// The rank of component `position` among the root components (or among the
+// extension additions) of a CHOICE in canonical order, and the number of them.
+inline uint32_t choiceRank(const Schema &s, uint32_t type, uint32_t position, uint32_t &of) {
+  const uint16_t *order = canonicalOrder(s, type);
+  uint32_t first = s.firstComponent(type), count = s.componentCount(type);
+  bool extension = (s.component(first + position).flags & ZUR_C_EXTENSION) != 0;
+  uint32_t rank = 0;
+  of = 0;
+  for (uint32_t i = 0; i < count; ++i) {
+    uint32_t p = order != nullptr ? order[i] : i;
+    if (((s.component(first + p).flags & ZUR_C_EXTENSION) != 0) != extension) continue;
+    if (p == position) rank = of;
+    ++of;
+  }
+  return rank;
+}
+
+inline uint32_t rootAlternatives(const Schema &s, uint32_t type) {
+  uint32_t first = s.firstComponent(type), count = s.componentCount(type), n = 0;
+  for (uint32_t i = 0; i < count; ++i) n += (s.component(first + i).flags & ZUR_C_EXTENSION) == 0;
+  return n;
+}
+
+// The component at a rank, the inverse of choiceRank; false past the last.
+inline bool choiceAtRank(const Schema &s, uint32_t type, bool extension, uint32_t rank,
+                         uint32_t &position) {
+  const uint16_t *order = canonicalOrder(s, type);
+  uint32_t first = s.firstComponent(type), count = s.componentCount(type);
+  for (uint32_t i = 0; i < count; ++i) {
+    uint32_t p = order != nullptr ? order[i] : i;
+    if (((s.component(first + p).flags & ZUR_C_EXTENSION) != 0) != extension) continue;
+    if (rank-- == 0) {
+      position = p;
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace zurcore::per
+
+#endif

@@ -1,0 +1,41 @@
+#include "relative_oid.h"
+
+#include "bit_reader.h"
+
+namespace zurcore::per {
+
+std::size_t arcContents(uint32_t arc, uint8_t *out) {
+  std::size_t n = 0;
+  for (int shift = 28; shift > 0; shift -= 7)
+    if (n > 0 || (arc >> shift) != 0) out[n++] = static_cast<uint8_t>(0x80 | ((arc >> shift) & 0x7F));
+  out[n++] = static_cast<uint8_t>(arc & 0x7F);
+  return n;
+}
+
+int countArcs(const uint8_t *in, std::size_t length, uint32_t &count) {
+  if (length == 0 || (in[length - 1] & 0x80) != 0) return ROW_BAD_OID;
+  count = 0;
+  uint64_t arc = 0;
+  for (std::size_t i = 0; i < length; ++i) {
+    arc = arc << 7 | (in[i] & 0x7F);
+    if (arc > UINT32_MAX) return ROW_BAD_OID;
+    if ((in[i] & 0x80) == 0) {
+      ++count;
+      arc = 0;
+    }
+  }
+  return 0;
+}
+
+void arcsFromContents(const uint8_t *in, std::size_t length, uint32_t *arcs) {
+  uint32_t arc = 0;
+  for (std::size_t i = 0; i < length; ++i) {
+    arc = arc << 7 | (in[i] & 0x7F);
+    if ((in[i] & 0x80) == 0) {
+      *arcs++ = arc;
+      arc = 0;
+    }
+  }
+}
+
+}  // namespace zurcore::per

@@ -1,0 +1,64 @@
+// The whole numbers and length determinants that every PER encoding is made
+// of: constrained, semi-constrained, unconstrained and normally small whole
+// numbers, and lengths with their 16K fragments.
+#ifndef ZURCORE_PER_WHOLE_NUMBERS_H
+#define ZURCORE_PER_WHOLE_NUMBERS_H
+
+#include <cstdint>
+
+#include "bit_reader.h"
+#include "bit_writer.h"
+
+namespace zurcore::per {
+
+// Bits that hold every number from 0 to max.
+unsigned bitsFor(uint64_t max);
+// Octets that hold the number (at least one).
+unsigned octetsFor(uint64_t n);
+// Octets of the shortest two's complement of n.
+unsigned signedOctetsFor(int64_t n);
+
+// A constrained whole number: offset = n - lb, in 0..span (span = ub - lb).
+void putConstrained(BitWriter &w, uint64_t offset, uint64_t span);
+// Reads the offset; a value above span is left for the caller to judge.
+bool getConstrained(BitReader &r, uint64_t span, uint64_t &offset);
+
+// Bits of the number itself in a constrained whole number's encoding,
+// without the octet count and padding of the ALIGNED forms.
+unsigned constrainedBits(bool aligned, uint64_t offset, uint64_t span);
+
+// A semi-constrained whole number (n - lb), and an unconstrained one: an
+// octet count as an unconstrained length, then the octets.
+void putSemiConstrained(BitWriter &w, uint64_t offset);
+bool getSemiConstrained(BitReader &r, uint64_t &offset);
+void putUnconstrained(BitWriter &w, int64_t n);
+bool getUnconstrained(BitReader &r, int64_t &n);
+
+// A normally small non-negative whole number (extension indexes).
+void putSmallNumber(BitWriter &w, uint64_t n);
+bool getSmallNumber(BitReader &r, uint64_t &n);
+// A normally small length, at least 1 (the extension additions' bitmap).
+void putSmallLength(BitWriter &w, uint32_t n);
+bool getSmallLength(BitReader &r, uint32_t &n);
+
+// The effective size constraint that governs a length determinant.
+struct LengthBounds {
+  uint32_t lower = 0;
+  uint32_t upper = 0;   // valid when bounded
+  bool bounded = false; // an upper bound below 64K makes the length a constrained number
+  bool constrainedForm() const { return bounded && upper < kFragment * 4; }
+  static constexpr uint32_t kFragment = 16384;
+};
+inline constexpr LengthBounds kUnboundedLength{};
+
+// Writes the length determinant of the `count` items still to come and
+// returns how many of them it covers: all of them, or a fragment of 16K,
+// 32K, 48K or 64K, after which the caller writes those items and calls
+// again for the rest (a last call for 0 items included).
+uint32_t putLength(BitWriter &w, const LengthBounds &bounds, uint64_t count);
+// Reads one length determinant; `fragment` is set when more follow.
+bool getLength(BitReader &r, const LengthBounds &bounds, uint32_t &count, bool &fragment);
+
+}  // namespace zurcore::per
+
+#endif
