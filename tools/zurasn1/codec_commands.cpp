@@ -166,7 +166,16 @@ class Session {
     return true;
   }
 
-  void print(void *value) { entry<ApiPrintPduFn>(SLOT_PRINT_PDU)(env_, pdu_, value); }
+  // Prints the value; says on standard error why a print that fails did
+  // (another process holding the print serialization past its limit, say).
+  bool print(const std::string &where, void *value) {
+    const int code = entry<ApiPrintPduFn>(SLOT_PRINT_PDU)(env_, pdu_, value);
+    if (code == 0) return true;
+    std::fflush(stdout);
+    std::cerr << "zurasn1: " << where << ": the value was decoded but printing it failed with status "
+              << code << "\n";
+    return false;
+  }
 
   bool encode(const std::string &where, int32_t rules, void *value, std::vector<unsigned char> &out) {
     entry<ApiSetEncodingRulesFn>(SLOT_SET_ENCODING_RULES)(env_, rules);
@@ -250,8 +259,12 @@ int runDecode(const Args &args) {
         status = FAILED;
         break;
       }
-      session.print(value);
+      const bool printed = session.print(e.where, value);
       session.release(value);
+      if (!printed) {
+        status = FAILED;
+        break;
+      }
     }
   }
   std::fflush(stdout);
