@@ -27,7 +27,7 @@ struct Traced {
 Traced trace(const Octets &in, int32_t values = 1, int32_t maxDepth = 0) {
   zurtest::TestEnv env;
   env.captureWithHook();
-  const ZurcoreTraceOptions options{values, maxDepth, nullptr, nullptr};
+  const ZurcoreTraceOptions options{values, maxDepth, nullptr, nullptr, 0, nullptr, nullptr};
   uint64_t fault = 99;
   int status = zurcoreTraceBer(env.get(), in.data(), in.size(), &options, &fault);
   return {status, zurtest::hookText(), fault};
@@ -196,7 +196,7 @@ TEST(BerToolTrace, ReadsNothingBeforeTheOffsetItTold) {
   ASSERT_NE(area, MAP_FAILED);
   pages.base = static_cast<unsigned char *>(area);
   std::copy(in.begin(), in.end(), pages.base);
-  ZurcoreTraceOptions options{1, 0, nullptr, &pages};
+  ZurcoreTraceOptions options{1, 0, nullptr, &pages, 0, nullptr, nullptr};
   options.passed = [](void *context, uint64_t offset) {
     auto &p = *static_cast<Pages *>(context);
     p.told.push_back(offset);
