@@ -118,7 +118,14 @@ TEST_F(LeafFormat, BinaryRealsAsMantissaBaseExponent) {
       {1e300, "{ 1.000, 10, 300 }"},
       {std::numeric_limits<double>::max(), "{ 1.798, 10, 308 }"},
       {std::numeric_limits<double>::min(), "{ 2.225, 10, -308 }"},
-      {1e-310, "{ inf, 10, -310 }"}};  // subnormal: 10 to the 310th overflows
+      // A subnormal: 10 to the 310th overflows, and the C library writes
+      // the infinite mantissa; Microsoft's run-time spells it 1.#INF and
+      // rounds that to three places too.
+#ifdef _WIN32
+      {1e-310, "{ 1.#IO, 10, -310 }"}};
+#else
+      {1e-310, "{ inf, 10, -310 }"}};
+#endif
   for (unsigned pc : {2u, 3u}) {
     X87Precision precision(pc);
     for (const auto &[x, s] : cases) EXPECT_EQ(text(printBinaryReal, x), s) << x << " pc " << pc;
