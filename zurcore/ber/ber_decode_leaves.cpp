@@ -84,11 +84,7 @@ class StringGatherer {
       if (!d_.header(c.end, h)) return false;
       if (h.tag != segmentTag) return d_.fail(ROW_TAG_MISMATCH, at, ReportArg::tag(h.tag));
       if (out_ == nullptr && d_.trace_ != nullptr) {
-        TagLen &t = d_.trace_->tags()[0];
-        t = TagLen{};
-        t.length = static_cast<int32_t>(h.length);
-        t.tag = h.tag;
-        t.lenFlags = h.definite ? TAGLEN_DEFINITE : 0;
+        d_.traceTag(0, h);
         d_.traceElement(Naming{}, bits_ ? "BIT STRING" : "OCTET STRING", 1, depth, !h.constructed);
       }
       d_.pos_ += h.size;
@@ -213,7 +209,7 @@ bool Decoder::decodeLeaf(uint32_t type, unsigned char *v, const Header &h, const
 
 bool Decoder::storeString(unsigned char *v, const unsigned char *p, std::size_t n, std::size_t at,
                           unsigned unused, uint32_t length) {
-  auto *copy = static_cast<unsigned char *>(arena_.allocate(n + 1));
+  auto *copy = static_cast<unsigned char *>(arena_.allocateUninitialized(n + 1));
   if (copy == nullptr) return failArena(at);
   std::memcpy(copy, p, n);
   copy[n] = '\0';
@@ -227,7 +223,7 @@ bool Decoder::decodeWideString(std::size_t unit, unsigned char *v, const unsigne
                                std::size_t n, std::size_t at) {
   if (n % unit != 0) return fail(ROW_MISENCODED, at);
   const std::size_t count = n / unit;
-  auto *chars = static_cast<unsigned char *>(arena_.allocate(n));
+  auto *chars = static_cast<unsigned char *>(arena_.allocateUninitialized(n));
   if (chars == nullptr) return failArena(at);
   for (std::size_t k = 0; k < count; ++k, p += unit) {
     if (unit == 2) {
@@ -290,14 +286,18 @@ bool Decoder::decodeOid(uint32_t type, unsigned char *v, const unsigned char *p,
   const bool relative = s_.type(type).builtin == ZB_RELATIVE_OID;
   if (n == 0 && !relative) return fail(ROW_BAD_OID, at, ReportArg::of(0));
   if (n != 0 && (p[n - 1] & 0x80) != 0) return fail(ROW_BAD_OID, at + n - 1, ReportArg::of(static_cast<int64_t>(n - 1)));
+  // Without an octet 0x80 no subidentifier can begin with one.
+  const bool padded = n != 0 && std::memchr(p, 0x80, n) != nullptr;
   std::size_t arcs = 0;
-  for (std::size_t k = 0; k < n; ++k) {
-    if ((k == 0 || (p[k - 1] & 0x80) == 0) && p[k] == 0x80) return fail(ROW_SUBID_NEEDLESSLY_LONG, at + k);
-    if ((p[k] & 0x80) == 0) ++arcs;
+  if (padded || relative) {
+    for (std::size_t k = 0; k < n; ++k) {
+      if ((k == 0 || (p[k - 1] & 0x80) == 0) && p[k] == 0x80) return fail(ROW_SUBID_NEEDLESSLY_LONG, at + k);
+      if ((p[k] & 0x80) == 0) ++arcs;
+    }
   }
   if (!relative) return storeString(v, p, n, at, 0, static_cast<uint32_t>(n));
   if (arcs > INT16_MAX) return fail(ROW_OID_TOO_LONG, at, ReportArg::of(static_cast<int64_t>(arcs)));
-  auto *values = static_cast<uint32_t *>(arena_.allocate(arcs * sizeof(uint32_t)));
+  auto *values = static_cast<uint32_t *>(arena_.allocateUninitialized(arcs * sizeof(uint32_t)));
   if (values == nullptr && arcs != 0) return failArena(at);
   std::size_t arc = 0, start = 0;
   uint64_t value = 0;
