@@ -1,6 +1,7 @@
 // Decoding the contents of simple types into their layouts: integers,
 // BOOLEAN, NULL, ENUMERATED, REAL, OBJECT IDENTIFIER, RELATIVE-OID, the
 // string types (constructed forms joined) and the time types.
+#include <cstddef>
 #include <cstring>
 
 #include "ber_decoder.h"
@@ -50,6 +51,15 @@ bool needlesslyLong(const unsigned char *p, std::size_t n) {
 template <class T>
 void store(unsigned char *v, const T &value) {
   std::memcpy(v, &value, sizeof value);
+}
+
+// A count (at the start of the value) and an address (at `addressAt`), one
+// by one: a record built on the stack and copied whole is loaded back wider
+// than it was stored, which waits for the stores.
+template <class Count>
+void storeCounted(unsigned char *v, Count count, std::size_t addressAt, const void *address) {
+  std::memcpy(v, &count, sizeof count);
+  std::memcpy(v + addressAt, &address, sizeof address);
 }
 
 }  // namespace
@@ -123,7 +133,10 @@ class StringGatherer {
 bool Decoder::decodeLeaf(uint32_t type, unsigned char *v, const Header &h, const Contents &c,
                          int32_t depth) {
   const ZurType &zt = s_.type(type);
+  // `h` may be the decoder's peeked header, which a constructed string's
+  // segments overwrite: what is needed of it is taken first.
   const std::size_t at = pos_ - h.size;
+  const std::size_t contentsAt = pos_;
   const unsigned char *p = in_ + pos_;
   std::size_t n = h.length;
   unsigned unused = 0;
@@ -151,14 +164,13 @@ bool Decoder::decodeLeaf(uint32_t type, unsigned char *v, const Header &h, const
     pos_ += n;
     if (bits) {
       if (n == 0) return fail(ROW_MISENCODED, at);
-      if (p[0] > 7) return fail(ROW_UNUSED_BITS_RANGE, at + h.size);
-      if (n == 1 && p[0] != 0) return fail(ROW_MISENCODED, at + h.size);
+      if (p[0] > 7) return fail(ROW_UNUSED_BITS_RANGE, contentsAt);
+      if (n == 1 && p[0] != 0) return fail(ROW_MISENCODED, contentsAt);
       unused = p[0];
       ++p;
       --n;
     }
   }
-  const std::size_t contentsAt = at + h.size;
 
   switch (zt.builtin) {
     case ZB_BOOLEAN:
@@ -214,8 +226,7 @@ bool Decoder::storeString(unsigned char *v, const unsigned char *p, std::size_t 
   std::memcpy(copy, p, n);
   copy[n] = '\0';
   if (unused != 0) copy[n - 1] &= static_cast<unsigned char>(0xFFu << unused);
-  ZurOctets o{length, copy};
-  store(v, o);
+  storeCounted(v, length, offsetof(ZurOctets, value), copy);
   return true;
 }
 
@@ -234,8 +245,7 @@ bool Decoder::decodeWideString(std::size_t unit, unsigned char *v, const unsigne
       std::memcpy(chars + 4 * k, &c, 4);
     }
   }
-  ZurOctets o{static_cast<uint32_t>(count), chars};
-  store(v, o);
+  storeCounted(v, static_cast<uint32_t>(count), offsetof(ZurOctets, value), chars);
   return true;
 }
 
@@ -310,8 +320,7 @@ bool Decoder::decodeOid(uint32_t type, unsigned char *v, const unsigned char *p,
       start = k + 1;
     }
   }
-  ZurRelativeOid r{static_cast<int16_t>(arcs), values};
-  store(v, r);
+  storeCounted(v, static_cast<int16_t>(arcs), offsetof(ZurRelativeOid, value), values);
   return true;
 }
 

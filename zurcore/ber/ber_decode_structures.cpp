@@ -1,6 +1,7 @@
 // Decoding the structure of a value: tags and explicit wrappers, SEQUENCE,
 // SET, CHOICE, SEQUENCE OF, SET OF and open types. Leaves are in
 // ber_decode_leaves.cpp.
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -78,8 +79,8 @@ bool Decoder::closeIndefinite(const Contents &c, int32_t depth) {
 bool Decoder::skipElement(std::size_t limit) {
   uint64_t open = 0;
   do {
-    Header h;
-    if (!header(limit, h)) return false;
+    if (!peek(limit)) return false;
+    const Header &h = peeked_;
     if (!h.definite && !h.constructed) return fail(ROW_PRIMITIVE_INDEFINITE, pos_);
     pos_ += h.size + h.length;
     if (!h.definite) ++open;
@@ -101,8 +102,9 @@ bool Decoder::decodeTags(uint32_t type, unsigned char *v, int i, std::size_t lim
                          const Naming &naming, int32_t depth, const ValueFrame *frame) {
   const ZurType &zt = s_.type(type);
   const ZurTag &tag = s_.tags(zt)[i];
-  Header h;
-  if (!enterTag(tag, i, limit, h)) return false;
+  const Header *entered = enterTag(tag, i, limit);
+  if (entered == nullptr) return false;
+  const Header &h = *entered;
   const bool innermost = i + 1 == zt.tagCount;
   if (innermost && (tag.flags & ZUR_TAG_EXPLICIT) == 0) return decodeContents(type, v, h, limit, naming, depth, frame);
   const std::size_t at = pos_ - h.size;
@@ -293,8 +295,12 @@ bool Decoder::keepEncoded(uint32_t type, unsigned char *v, std::size_t limit, co
   auto *copy = static_cast<unsigned char *>(arena_.allocateUninitialized(length));
   if (copy == nullptr) return failArena(start);
   std::memcpy(copy, in_ + start, length);
-  EncodedValue e{0, static_cast<ApiWord>(length), copy};
-  std::memcpy(v, &e, sizeof e);
+  // Member by member: a record built on the stack and copied whole is
+  // loaded back wider than it was stored, which waits for the stores.
+  const ApiWord reserved = 0, octets = static_cast<ApiWord>(length);
+  std::memcpy(v + offsetof(EncodedValue, reserved), &reserved, sizeof reserved);
+  std::memcpy(v + offsetof(EncodedValue, length), &octets, sizeof octets);
+  std::memcpy(v + offsetof(EncodedValue, octets), &copy, sizeof copy);
   return true;
 }
 

@@ -64,14 +64,21 @@ class Decoder {
   [[gnu::noinline, gnu::cold]] bool failHeader(const HeaderFault &f);
   [[gnu::noinline, gnu::cold]] bool failArena(std::size_t at);
 
-  // The header at pos_; the one nextTag read there is not read again.
-  bool header(std::size_t limit, Header &h) {
-    if (pos_ == peekedAt_ && limit == peekedLimit_) {
-      h = peeked_;
-      return true;
-    }
+  // The header at pos_ in peeked_; the one nextTag read there is not read
+  // again.
+  bool peek(std::size_t limit) {
+    if (pos_ == peekedAt_ && limit == peekedLimit_) return true;
     HeaderFault f;
-    return readHeader(in_, pos_, limit, size_, der_, h, f) || failHeader(f);
+    if (!readHeader(in_, pos_, limit, size_, der_, peeked_, f)) return failHeader(f);
+    peekedAt_ = pos_;
+    peekedLimit_ = limit;
+    return true;
+  }
+  // The header at pos_, copied.
+  bool header(std::size_t limit, Header &h) {
+    if (!peek(limit)) return false;
+    h = peeked_;
+    return true;
   }
   // The tag of the next element of the contents (more), or the end of them
   // (!more); false on a fault. Inline: it runs once per element.
@@ -119,13 +126,13 @@ class Decoder {
     ++nesting_;
     const ZurType &zt = s_.type(type);
     const ZurTag *tags = s_.tags(zt);
-    Header h;
     bool ok;
-    if (zt.tagCount == 1 && (tags->flags & ZUR_TAG_EXPLICIT) == 0)  // the type's own tag alone
-      ok = enterTag(*tags, 0, limit, h) &&
-           (isConstructedBuiltin(zt.builtin) ? decodeContents(type, v, h, limit, naming, depth, frame)
-                                             : leafContents(type, v, h, limit, naming, depth));
-    else if (zt.tagCount == 0)
+    if (zt.tagCount == 1 && (tags->flags & ZUR_TAG_EXPLICIT) == 0) {  // the type's own tag alone
+      const Header *h = enterTag(*tags, 0, limit);
+      ok = h != nullptr &&
+           (isConstructedBuiltin(zt.builtin) ? decodeContents(type, v, *h, limit, naming, depth, frame)
+                                             : leafContents(type, v, *h, limit, naming, depth));
+    } else if (zt.tagCount == 0)
       ok = decodeUntagged(type, v, limit, naming, depth, frame);
     else
       ok = decodeTags(type, v, 0, limit, naming, depth, frame);
@@ -134,14 +141,19 @@ class Decoder {
   }
   bool failDepth();
   // Reads the header of the type's tag `i` at pos_, checks and traces it,
-  // and steps past it.
-  [[gnu::always_inline]] bool enterTag(const ZurTag &tag, int i, std::size_t limit, Header &h) {
+  // and steps past it: the header (in peeked_, valid until the next one is
+  // read), or null on a fault.
+  [[gnu::always_inline]] const Header *enterTag(const ZurTag &tag, int i, std::size_t limit) {
     const std::size_t at = pos_;
-    if (!header(limit, h)) return false;
-    if (h.tag != tag.tag) return fail(at == 0 ? ROW_PDU_TAG_MISMATCH : ROW_TAG_MISMATCH, at, ReportArg::tag(h.tag));
+    if (!peek(limit)) return nullptr;
+    const Header &h = peeked_;
+    if (h.tag != tag.tag) {
+      fail(at == 0 ? ROW_PDU_TAG_MISMATCH : ROW_TAG_MISMATCH, at, ReportArg::tag(h.tag));
+      return nullptr;
+    }
     if (trace_ != nullptr) traceTag(i, h);
     pos_ += h.size;
-    return true;
+    return &h;
   }
   void traceTag(int i, const Header &h);
   // The contents of a leaf type's own tag, whose header `h` is read (pos_ is
