@@ -38,6 +38,7 @@ Gen ::= GeneralizedTime
 Blob ::= OCTET STRING
 Pick ::= CHOICE { n INTEGER, t [2] EXPLICIT Text }
 Wide ::= SEQUENCE { u UniversalString, b BMPString }
+Id ::= OBJECT IDENTIFIER
 END
 )";
 
@@ -114,6 +115,9 @@ TEST(BerCodec, FaultsAreReportedWithRowRuleAndOffset) {
       {"Flags", RULES_BER, "5F2802 0800", 5, "D0035E: The first octet is not in the range 0-7 at offset 3.\n"},
       {"Pick", RULES_BER, "A203 160141", 0, ""},
       {"Pick", RULES_BER, "0401 41", 5, "D0033E: Tag mismatch or tag not expected: [UNIVERSAL 4] at offset 0.\n"},
+      {"Id", RULES_BER, "0604 2A818001", 0, ""},
+      {"Id", RULES_BER, "0604 2A808101", 5, "D0024E: Sub-identifier needlessly long at offset 3.\n"},
+      {"Id", RULES_BER, "0603 802A01", 5, "D0024E: Sub-identifier needlessly long at offset 2.\n"},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(std::string(c.type) + " " + c.hex);

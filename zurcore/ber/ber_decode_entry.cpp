@@ -2,7 +2,6 @@
 // (the caller's area under flag 0x4), the value decoded, and on a fault
 // everything released and the row reported with its offset.
 #include <cstring>
-#include <optional>
 
 #include "ber_decoder.h"
 #include "ber_entry.h"
@@ -69,22 +68,34 @@ int berDecode(Env *env, int32_t *pduArg, void **inPtr, int32_t *inLen, void **ou
     return report(env, msgBuf, flags, 'D', arena.faultRow(), ReportArg::of(arena.faultArg()), nullptr,
                   ReportPlace::octet(0));
 
-  std::optional<TraceEvents> trace;
-  if ((flags & ZURCORE_FLAG_TRACE) != 0) trace.emplace(env);
-  Decoder decoder(env, s, in, size, der, limits.maxDepth, arena, trace ? &*trace : nullptr);
-  if (!decoder.decodePdu(type, root)) {
+  std::size_t position = 0;
+  const auto decode = [&](TraceEvents *trace) {
+    Decoder decoder(env, s, in, size, der, limits.maxDepth, arena, trace);
+    if (decoder.decodePdu(type, root)) {
+      position = decoder.position();
+      return 0;
+    }
     arena.release();
     return report(env, msgBuf, flags, 'D', decoder.faultRow(), decoder.faultArg(), decoder.faultDetail(),
                   ReportPlace::octet(decoder.faultOffset()));
+  };
+  // The trace record is large: only a traced decode sets one up.
+  int code;
+  if ((flags & ZURCORE_FLAG_TRACE) != 0) {
+    TraceEvents trace(env);
+    code = decode(&trace);
+  } else {
+    code = decode(nullptr);
   }
+  if (code != 0) return code;
   if (arena.inCallerArea()) {
     *outLen = arena.areaUsed();
   } else {
     *outRef = root;
     arena.keep();
   }
-  *inPtr = const_cast<unsigned char *>(in + decoder.position());
-  *inLen -= static_cast<int32_t>(decoder.position());
+  *inPtr = const_cast<unsigned char *>(in + position);
+  *inLen -= static_cast<int32_t>(position);
   return 0;
 }
 

@@ -1,6 +1,7 @@
 // Decoding the contents of simple types into their layouts: integers,
 // BOOLEAN, NULL, ENUMERATED, REAL, OBJECT IDENTIFIER, RELATIVE-OID, the
 // string types (constructed forms joined) and the time types.
+#include <cstddef>
 #include <cstring>
 
 #include "ber_decoder.h"
@@ -52,6 +53,15 @@ void store(unsigned char *v, const T &value) {
   std::memcpy(v, &value, sizeof value);
 }
 
+// A count (at the start of the value) and an address (at `addressAt`), one
+// by one: a record built on the stack and copied whole is loaded back wider
+// than it was stored, which waits for the stores.
+template <class Count>
+void storeCounted(unsigned char *v, Count count, std::size_t addressAt, const void *address) {
+  std::memcpy(v, &count, sizeof count);
+  std::memcpy(v + addressAt, &address, sizeof address);
+}
+
 }  // namespace
 
 // The segments of a constructed string, walked twice: once to check them
@@ -84,11 +94,7 @@ class StringGatherer {
       if (!d_.header(c.end, h)) return false;
       if (h.tag != segmentTag) return d_.fail(ROW_TAG_MISMATCH, at, ReportArg::tag(h.tag));
       if (out_ == nullptr && d_.trace_ != nullptr) {
-        TagLen &t = d_.trace_->tags()[0];
-        t = TagLen{};
-        t.length = static_cast<int32_t>(h.length);
-        t.tag = h.tag;
-        t.lenFlags = h.definite ? TAGLEN_DEFINITE : 0;
+        d_.traceTag(0, h);
         d_.traceElement(Naming{}, bits_ ? "BIT STRING" : "OCTET STRING", 1, depth, !h.constructed);
       }
       d_.pos_ += h.size;
@@ -127,7 +133,10 @@ class StringGatherer {
 bool Decoder::decodeLeaf(uint32_t type, unsigned char *v, const Header &h, const Contents &c,
                          int32_t depth) {
   const ZurType &zt = s_.type(type);
+  // `h` may be the decoder's peeked header, which a constructed string's
+  // segments overwrite: what is needed of it is taken first.
   const std::size_t at = pos_ - h.size;
+  const std::size_t contentsAt = pos_;
   const unsigned char *p = in_ + pos_;
   std::size_t n = h.length;
   unsigned unused = 0;
@@ -155,14 +164,13 @@ bool Decoder::decodeLeaf(uint32_t type, unsigned char *v, const Header &h, const
     pos_ += n;
     if (bits) {
       if (n == 0) return fail(ROW_MISENCODED, at);
-      if (p[0] > 7) return fail(ROW_UNUSED_BITS_RANGE, at + h.size);
-      if (n == 1 && p[0] != 0) return fail(ROW_MISENCODED, at + h.size);
+      if (p[0] > 7) return fail(ROW_UNUSED_BITS_RANGE, contentsAt);
+      if (n == 1 && p[0] != 0) return fail(ROW_MISENCODED, contentsAt);
       unused = p[0];
       ++p;
       --n;
     }
   }
-  const std::size_t contentsAt = at + h.size;
 
   switch (zt.builtin) {
     case ZB_BOOLEAN:
@@ -213,13 +221,12 @@ bool Decoder::decodeLeaf(uint32_t type, unsigned char *v, const Header &h, const
 
 bool Decoder::storeString(unsigned char *v, const unsigned char *p, std::size_t n, std::size_t at,
                           unsigned unused, uint32_t length) {
-  auto *copy = static_cast<unsigned char *>(arena_.allocate(n + 1));
+  auto *copy = static_cast<unsigned char *>(arena_.allocateUninitialized(n + 1));
   if (copy == nullptr) return failArena(at);
   std::memcpy(copy, p, n);
   copy[n] = '\0';
   if (unused != 0) copy[n - 1] &= static_cast<unsigned char>(0xFFu << unused);
-  ZurOctets o{length, copy};
-  store(v, o);
+  storeCounted(v, length, offsetof(ZurOctets, value), copy);
   return true;
 }
 
@@ -227,7 +234,7 @@ bool Decoder::decodeWideString(std::size_t unit, unsigned char *v, const unsigne
                                std::size_t n, std::size_t at) {
   if (n % unit != 0) return fail(ROW_MISENCODED, at);
   const std::size_t count = n / unit;
-  auto *chars = static_cast<unsigned char *>(arena_.allocate(n));
+  auto *chars = static_cast<unsigned char *>(arena_.allocateUninitialized(n));
   if (chars == nullptr) return failArena(at);
   for (std::size_t k = 0; k < count; ++k, p += unit) {
     if (unit == 2) {
@@ -238,8 +245,7 @@ bool Decoder::decodeWideString(std::size_t unit, unsigned char *v, const unsigne
       std::memcpy(chars + 4 * k, &c, 4);
     }
   }
-  ZurOctets o{static_cast<uint32_t>(count), chars};
-  store(v, o);
+  storeCounted(v, static_cast<uint32_t>(count), offsetof(ZurOctets, value), chars);
   return true;
 }
 
@@ -290,14 +296,18 @@ bool Decoder::decodeOid(uint32_t type, unsigned char *v, const unsigned char *p,
   const bool relative = s_.type(type).builtin == ZB_RELATIVE_OID;
   if (n == 0 && !relative) return fail(ROW_BAD_OID, at, ReportArg::of(0));
   if (n != 0 && (p[n - 1] & 0x80) != 0) return fail(ROW_BAD_OID, at + n - 1, ReportArg::of(static_cast<int64_t>(n - 1)));
+  // Without an octet 0x80 no subidentifier can begin with one.
+  const bool padded = n != 0 && std::memchr(p, 0x80, n) != nullptr;
   std::size_t arcs = 0;
-  for (std::size_t k = 0; k < n; ++k) {
-    if ((k == 0 || (p[k - 1] & 0x80) == 0) && p[k] == 0x80) return fail(ROW_SUBID_NEEDLESSLY_LONG, at + k);
-    if ((p[k] & 0x80) == 0) ++arcs;
+  if (padded || relative) {
+    for (std::size_t k = 0; k < n; ++k) {
+      if ((k == 0 || (p[k - 1] & 0x80) == 0) && p[k] == 0x80) return fail(ROW_SUBID_NEEDLESSLY_LONG, at + k);
+      if ((p[k] & 0x80) == 0) ++arcs;
+    }
   }
   if (!relative) return storeString(v, p, n, at, 0, static_cast<uint32_t>(n));
   if (arcs > INT16_MAX) return fail(ROW_OID_TOO_LONG, at, ReportArg::of(static_cast<int64_t>(arcs)));
-  auto *values = static_cast<uint32_t *>(arena_.allocate(arcs * sizeof(uint32_t)));
+  auto *values = static_cast<uint32_t *>(arena_.allocateUninitialized(arcs * sizeof(uint32_t)));
   if (values == nullptr && arcs != 0) return failArena(at);
   std::size_t arc = 0, start = 0;
   uint64_t value = 0;
@@ -310,8 +320,7 @@ bool Decoder::decodeOid(uint32_t type, unsigned char *v, const unsigned char *p,
       start = k + 1;
     }
   }
-  ZurRelativeOid r{static_cast<int16_t>(arcs), values};
-  store(v, r);
+  storeCounted(v, static_cast<int16_t>(arcs), offsetof(ZurRelativeOid, value), values);
   return true;
 }
 

@@ -1,6 +1,7 @@
 // Decoding the structure of a value: tags and explicit wrappers, SEQUENCE,
 // SET, CHOICE, SEQUENCE OF, SET OF and open types. Leaves are in
 // ber_decode_leaves.cpp.
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -21,10 +22,6 @@ constexpr uint32_t kMaxSetComponents = 1024;
 
 void setSelector(unsigned char *v, int32_t choice) { std::memcpy(v, &choice, sizeof choice); }
 
-bool isConstructedBuiltin(uint8_t builtin) {
-  return builtin == ZB_SEQUENCE || builtin == ZB_SET || builtin == ZB_SEQUENCE_OF || builtin == ZB_SET_OF;
-}
-
 // The name an alternative of a CHOICE (or open type) is traced with: its
 // own, or, for a CHOICE without tags of its own, the component's name with
 // the alternative's as label.
@@ -34,6 +31,20 @@ Naming alternativeNaming(const Naming &outer, const char *name, int32_t index) {
 }
 
 }  // namespace
+
+bool Decoder::fail(int row, std::size_t at, ReportArg arg, const char *detail) {
+  row_ = row;
+  at_ = at;
+  arg_ = arg;
+  detail_ = detail;
+  return false;
+}
+
+bool Decoder::failHeader(const HeaderFault &f) {
+  return fail(f.row, f.at, f.octets >= 0 ? ReportArg::of(f.octets) : ReportArg{}, f.derRule);
+}
+
+bool Decoder::failArena(std::size_t at) { return fail(arena_.faultRow(), at, ReportArg::of(arena_.faultArg())); }
 
 bool Decoder::decodePdu(uint32_t type, unsigned char *slot) {
   return decodeValue(type, slot, size_, Naming{}, 0, nullptr);
@@ -55,29 +66,7 @@ void Decoder::traceEoc(int32_t depth) {
   if (trace_ != nullptr) trace_->eoc(&depth, 1);
 }
 
-bool Decoder::nextTag(const Contents &c, bool &more, uint16_t &tag) {
-  more = false;
-  if (c.indefinite) {
-    if (pos_ >= c.end) return fail(c.end >= size_ ? ROW_PREMATURE_END : ROW_EXPECTED_EOC, pos_);
-    if (in_[pos_] == 0) {
-      if (pos_ + 1 < c.end && in_[pos_ + 1] == 0) return true;
-      return fail(ROW_NON_STANDARD_EOC, pos_);
-    }
-  } else {
-    if (pos_ >= c.end) return true;
-    if (in_[pos_] == 0) return fail(ROW_UNEXPECTED_EOC, pos_);
-  }
-  HeaderFault f;
-  if (!readHeader(in_, pos_, c.end, size_, der_, peeked_, f)) return failHeader(f);
-  peekedAt_ = pos_;
-  peekedLimit_ = c.end;
-  more = true;
-  tag = peeked_.tag;
-  return true;
-}
-
-bool Decoder::close(const Contents &c, int32_t depth) {
-  if (!c.indefinite) return pos_ == c.end || fail(ROW_INCONSISTENT_LENGTHS, pos_);
+bool Decoder::closeIndefinite(const Contents &c, int32_t depth) {
   if (pos_ + 2 <= c.end && in_[pos_] == 0 && in_[pos_ + 1] == 0) {
     pos_ += 2;
     traceEoc(depth);
@@ -90,8 +79,8 @@ bool Decoder::close(const Contents &c, int32_t depth) {
 bool Decoder::skipElement(std::size_t limit) {
   uint64_t open = 0;
   do {
-    Header h;
-    if (!header(limit, h)) return false;
+    if (!peek(limit)) return false;
+    const Header &h = peeked_;
     if (!h.definite && !h.constructed) return fail(ROW_PRIMITIVE_INDEFINITE, pos_);
     pos_ += h.size + h.length;
     if (!h.definite) ++open;
@@ -105,59 +94,42 @@ bool Decoder::skipElement(std::size_t limit) {
   return true;
 }
 
-bool Decoder::decodeValue(uint32_t type, unsigned char *slot, std::size_t limit, const Naming &naming,
-                          int32_t depth, const ValueFrame *frame) {
-  const TypeDesc &d = s_.desc(type);
-  unsigned char *v = slot;
-  if ((d.typeFlags & TYPE_BY_POINTER) != 0) {
-    v = static_cast<unsigned char *>(arena_.allocate(d.size));
-    if (v == nullptr) return failArena(pos_);
-    std::memcpy(slot, &v, sizeof v);
-  }
-  const ZurType &zt = s_.type(type);
-  if (nesting_ + 1 > maxDepth_) return fail(ROW_SIZE_TOO_LONG, pos_, ReportArg::of(nesting_ + 1), kDepthLimit);
-  ++nesting_;
-  const bool ok = zt.tagCount == 0 ? decodeUntagged(type, v, limit, naming, depth, frame)
-                                   : decodeTags(type, v, 0, limit, naming, depth, frame);
-  --nesting_;
-  return ok;
+bool Decoder::failDepth() {
+  return fail(ROW_SIZE_TOO_LONG, pos_, ReportArg::of(nesting_ + 1), kDepthLimit);
 }
 
 bool Decoder::decodeTags(uint32_t type, unsigned char *v, int i, std::size_t limit,
                          const Naming &naming, int32_t depth, const ValueFrame *frame) {
   const ZurType &zt = s_.type(type);
   const ZurTag &tag = s_.tags(zt)[i];
-  const std::size_t at = pos_;
-  Header h;
-  if (!header(limit, h)) return false;
-  if (h.tag != tag.tag)
-    return fail(at == 0 ? ROW_PDU_TAG_MISMATCH : ROW_TAG_MISMATCH, at, ReportArg::tag(h.tag));
-  if (trace_ != nullptr) {
-    TagLen &t = trace_->tags()[i];
-    t = TagLen{};
-    t.length = static_cast<int32_t>(h.length);
-    t.tag = h.tag;
-    t.lenFlags = h.definite ? TAGLEN_DEFINITE : 0;
-  }
+  const Header *entered = enterTag(tag, i, limit);
+  if (entered == nullptr) return false;
+  const Header &h = *entered;
   const bool innermost = i + 1 == zt.tagCount;
-  pos_ += h.size;
+  if (innermost && (tag.flags & ZUR_TAG_EXPLICIT) == 0) return decodeContents(type, v, h, limit, naming, depth, frame);
+  const std::size_t at = pos_ - h.size;
   const Contents c{h.definite ? pos_ + h.length : limit, !h.definite};
   const int32_t inner = depth + i + 1;
-  if (!innermost || (tag.flags & ZUR_TAG_EXPLICIT) != 0) {
-    if (!h.constructed) return fail(ROW_EXPECTED_CONSTRUCTED, at);
-    bool ok;
-    if (innermost) {
-      // A CHOICE or an open type inside its explicit tags.
-      if (trace_ != nullptr) traceElement(naming, typeCaption(s_, type), zt.tagCount, depth, false);
-      ok = decodeUntagged(type, v, c.end, Naming{}, inner, frame);
-    } else {
-      ok = decodeTags(type, v, i + 1, c.end, naming, depth, frame);
-    }
-    return ok && close(c, inner);
+  if (!h.constructed) return fail(ROW_EXPECTED_CONSTRUCTED, at);
+  bool ok;
+  if (innermost) {
+    // A CHOICE or an open type inside its explicit tags.
+    if (trace_ != nullptr) traceElement(naming, typeCaption(s_, type), zt.tagCount, depth, false);
+    ok = decodeUntagged(type, v, c.end, Naming{}, inner, frame);
+  } else {
+    ok = decodeTags(type, v, i + 1, c.end, naming, depth, frame);
   }
+  return ok && close(c, inner);
+}
 
+bool Decoder::decodeContents(uint32_t type, unsigned char *v, const Header &h, std::size_t limit,
+                             const Naming &naming, int32_t depth, const ValueFrame *frame) {
+  const ZurType &zt = s_.type(type);
+  if (!isConstructedBuiltin(zt.builtin)) return leafContents(type, v, h, limit, naming, depth);
+  const std::size_t at = pos_ - h.size;
+  const Contents c{h.definite ? pos_ + h.length : limit, !h.definite};
+  const int32_t inner = depth + zt.tagCount;
   if (trace_ != nullptr) traceElement(naming, typeCaption(s_, type), zt.tagCount, depth, !h.constructed);
-  if (!isConstructedBuiltin(zt.builtin)) return decodeLeaf(type, v, h, c, inner);
   if (!h.constructed) return fail(ROW_EXPECTED_CONSTRUCTED, at);
   const ValueFrame here{frame, v, type};
   bool ok;
@@ -175,32 +147,27 @@ bool Decoder::decodeTags(uint32_t type, unsigned char *v, int i, std::size_t lim
   return ok && close(c, inner);
 }
 
+void Decoder::traceTag(int i, const Header &h) {
+  TagLen &t = trace_->tags()[i];
+  t = TagLen{};
+  t.length = static_cast<int32_t>(h.length);
+  t.tag = h.tag;
+  t.lenFlags = h.definite ? TAGLEN_DEFINITE : 0;
+}
+
 bool Decoder::decodeUntagged(uint32_t type, unsigned char *v, std::size_t limit, const Naming &naming,
                              int32_t depth, const ValueFrame *frame) {
   if (s_.type(type).builtin == ZB_CHOICE) return decodeChoice(type, v, limit, naming, depth, frame);
   return decodeOpenType(type, v, limit, naming, depth, frame);
 }
 
-bool Decoder::component(uint32_t comp, int32_t index, unsigned char *v, const Contents &c,
-                        int32_t depth, const ValueFrame *frame) {
-  const FieldDesc &f = s_.field(comp);
-  const std::size_t start = pos_;
-  if (!decodeValue(f.type, v + f.offset, c.end, Naming{s_.fieldName(comp), nullptr, index}, depth, frame))
-    return false;
-  if (f.presenceBit >= 0 && s_.mayBeAbsent(comp)) setMaskBit(v, f.presenceBit, s_.desc(frame->type).lenSize);
-  if (der_ && equalsDefault(s_, comp, v)) return fail(ROW_MISENCODED, start, {}, kDerDefault);
-  return true;
-}
+bool Decoder::failDefault(std::size_t at) { return fail(ROW_MISENCODED, at, {}, kDerDefault); }
 
 bool Decoder::skipUnknown(const Contents &c, int32_t depth) {
   if (trace_ != nullptr) {
     Header h;
     if (!header(c.end, h)) return false;
-    TagLen &t = trace_->tags()[0];
-    t = TagLen{};
-    t.length = static_cast<int32_t>(h.length);
-    t.tag = h.tag;
-    t.lenFlags = h.definite ? TAGLEN_DEFINITE : 0;
+    traceTag(0, h);
     traceElement(Naming{nullptr, "unknown extension", 0}, nullptr, 1, depth, !h.constructed);
   }
   return skipElement(c.end);
@@ -292,9 +259,10 @@ bool Decoder::decodeChoice(uint32_t type, unsigned char *v, std::size_t limit, c
   setSelector(v, static_cast<int32_t>(i + 1));
   const FieldDesc &f = s_.field(d.ref + i);
   const ValueFrame here{frame, v, type};
-  return decodeValue(f.type, v + f.offset, limit,
-                     alternativeNaming(naming, s_.fieldName(d.ref + i), static_cast<int32_t>(i + 1)),
-                     depth, &here);
+  const Naming altNaming = trace_ != nullptr
+                               ? alternativeNaming(naming, s_.fieldName(d.ref + i), static_cast<int32_t>(i + 1))
+                               : Naming{};
+  return decodeValue(f.type, v + f.offset, limit, altNaming, depth, &here);
 }
 
 bool Decoder::decodeOpenType(uint32_t type, unsigned char *v, std::size_t limit, const Naming &naming,
@@ -306,7 +274,8 @@ bool Decoder::decodeOpenType(uint32_t type, unsigned char *v, std::size_t limit,
   setSelector(v, static_cast<int32_t>(alternative));
   const uint32_t comp = d.ref + alternative - 1;
   const FieldDesc &f = s_.field(comp);
-  const Naming altNaming = alternativeNaming(naming, s_.fieldName(comp), static_cast<int32_t>(alternative));
+  const Naming altNaming =
+      trace_ != nullptr ? alternativeNaming(naming, s_.fieldName(comp), static_cast<int32_t>(alternative)) : Naming{};
   if (object == nullptr) return keepEncoded(f.type, v + f.offset, limit, altNaming, depth);
   return decodeValue(object->type, v + f.offset, limit, altNaming, depth, frame);
 }
@@ -318,20 +287,20 @@ bool Decoder::keepEncoded(uint32_t type, unsigned char *v, std::size_t limit, co
   if (trace_ != nullptr) {
     Header h;
     if (!header(limit, h)) return false;
-    TagLen &t = trace_->tags()[0];
-    t = TagLen{};
-    t.length = static_cast<int32_t>(h.length);
-    t.tag = h.tag;
-    t.lenFlags = h.definite ? TAGLEN_DEFINITE : 0;
+    traceTag(0, h);
     traceElement(naming, typeCaption(s_, type), 1, depth, !h.constructed);
   }
   if (!skipElement(limit)) return false;
   const std::size_t length = pos_ - start;
-  auto *copy = static_cast<unsigned char *>(arena_.allocate(length));
+  auto *copy = static_cast<unsigned char *>(arena_.allocateUninitialized(length));
   if (copy == nullptr) return failArena(start);
   std::memcpy(copy, in_ + start, length);
-  EncodedValue e{0, static_cast<ApiWord>(length), copy};
-  std::memcpy(v, &e, sizeof e);
+  // Member by member: a record built on the stack and copied whole is
+  // loaded back wider than it was stored, which waits for the stores.
+  const ApiWord reserved = 0, octets = static_cast<ApiWord>(length);
+  std::memcpy(v + offsetof(EncodedValue, reserved), &reserved, sizeof reserved);
+  std::memcpy(v + offsetof(EncodedValue, length), &octets, sizeof octets);
+  std::memcpy(v + offsetof(EncodedValue, octets), &copy, sizeof copy);
   return true;
 }
 
@@ -345,14 +314,18 @@ bool Decoder::decodeElements(uint32_t type, unsigned char *v, const Contents &c,
   for (;;) {
     if (!nextTag(c, more, tag)) return false;
     if (!more) break;
-    if (!skipElement(c.end)) return false;
+    // A definite element is stepped over on the header nextTag read.
+    if (peeked_.definite)
+      pos_ += peeked_.size + peeked_.length;
+    else if (!skipElement(c.end))
+      return false;
     ++count;
   }
   pos_ = start;
   const std::size_t stride = static_cast<std::size_t>(d.count);
   unsigned char *elements = nullptr;
   if (count != 0) {
-    if (count > SIZE_MAX / 2 / stride) return fail(ROW_OUTPUT_LIMIT, start, ReportArg::of(count));
+    if (uint64_t{count} * stride > SIZE_MAX / 2) return fail(ROW_OUTPUT_LIMIT, start, ReportArg::of(count));  // no division per list
     elements = static_cast<unsigned char *>(arena_.allocate(count * stride));
     if (elements == nullptr) return failArena(start);
   }

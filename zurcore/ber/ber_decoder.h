@@ -6,9 +6,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "header.h"
 #include "zurcore/codec/arena.h"
+#include "zurcore/codec/defaults.h"
 #include "zurcore/codec/open_type.h"
 #include "zurcore/codec/report.h"
 #include "zurcore/codec/tables.h"
@@ -56,38 +58,119 @@ class Decoder {
 
   friend class StringGatherer;
 
-  bool fail(int row, std::size_t at, ReportArg arg = {}, const char *detail = nullptr) {
-    row_ = row;
-    at_ = at;
-    arg_ = arg;
-    detail_ = detail;
-    return false;
-  }
-  bool failHeader(const HeaderFault &f) {
-    return fail(f.row, f.at, f.octets >= 0 ? ReportArg::of(f.octets) : ReportArg{}, f.derRule);
-  }
-  bool failArena(std::size_t at) { return fail(arena_.faultRow(), at, ReportArg::of(arena_.faultArg())); }
+  // Records the fault and returns false. Out of line, as are the others:
+  // the paths that run per element stay small.
+  [[gnu::noinline, gnu::cold]] bool fail(int row, std::size_t at, ReportArg arg = {}, const char *detail = nullptr);
+  [[gnu::noinline, gnu::cold]] bool failHeader(const HeaderFault &f);
+  [[gnu::noinline, gnu::cold]] bool failArena(std::size_t at);
 
-  // The header at pos_; the one nextTag read there is not read again.
-  bool header(std::size_t limit, Header &h) {
-    if (pos_ == peekedAt_ && limit == peekedLimit_) {
-      h = peeked_;
-      return true;
-    }
+  // The header at pos_ in peeked_; the one nextTag read there is not read
+  // again.
+  bool peek(std::size_t limit) {
+    if (pos_ == peekedAt_ && limit == peekedLimit_) return true;
     HeaderFault f;
-    return readHeader(in_, pos_, limit, size_, der_, h, f) || failHeader(f);
+    if (!readHeader(in_, pos_, limit, size_, der_, peeked_, f)) return failHeader(f);
+    peekedAt_ = pos_;
+    peekedLimit_ = limit;
+    return true;
+  }
+  // The header at pos_, copied.
+  bool header(std::size_t limit, Header &h) {
+    if (!peek(limit)) return false;
+    h = peeked_;
+    return true;
   }
   // The tag of the next element of the contents (more), or the end of them
-  // (!more); false on a fault.
-  bool nextTag(const Contents &c, bool &more, uint16_t &tag);
+  // (!more); false on a fault. Inline: it runs once per element.
+  bool nextTag(const Contents &c, bool &more, uint16_t &tag) {
+    more = false;
+    if (c.indefinite) {
+      if (pos_ >= c.end) return fail(c.end >= size_ ? ROW_PREMATURE_END : ROW_EXPECTED_EOC, pos_);
+      if (in_[pos_] == 0) {
+        if (pos_ + 1 < c.end && in_[pos_ + 1] == 0) return true;
+        return fail(ROW_NON_STANDARD_EOC, pos_);
+      }
+    } else {
+      if (pos_ >= c.end) return true;
+      if (in_[pos_] == 0) return fail(ROW_UNEXPECTED_EOC, pos_);
+    }
+    HeaderFault f;
+    if (!readHeader(in_, pos_, c.end, size_, der_, peeked_, f)) return failHeader(f);
+    peekedAt_ = pos_;
+    peekedLimit_ = c.end;
+    more = true;
+    tag = peeked_.tag;
+    return true;
+  }
   // Past the EOC octets (traced at `depth`) or at the end of definite
   // contents; a fault otherwise.
-  bool close(const Contents &c, int32_t depth);
+  bool close(const Contents &c, int32_t depth) {
+    if (c.indefinite) return closeIndefinite(c, depth);
+    return pos_ == c.end || fail(ROW_INCONSISTENT_LENGTHS, pos_);
+  }
+  bool closeIndefinite(const Contents &c, int32_t depth);
   // Steps over one whole element (an unknown extension, an open type).
   bool skipElement(std::size_t limit);
 
-  bool decodeValue(uint32_t type, unsigned char *slot, std::size_t limit, const Naming &naming,
-                   int32_t depth, const ValueFrame *frame);
+  // Inline: the step from a component or element to its tags.
+  [[gnu::always_inline]] bool decodeValue(uint32_t type, unsigned char *slot, std::size_t limit,
+                                          const Naming &naming, int32_t depth, const ValueFrame *frame) {
+    const TypeDesc &d = s_.desc(type);
+    unsigned char *v = slot;
+    if ((d.typeFlags & TYPE_BY_POINTER) != 0) {
+      v = static_cast<unsigned char *>(arena_.allocate(d.size));
+      if (v == nullptr) return failArena(pos_);
+      std::memcpy(slot, &v, sizeof v);
+    }
+    if (nesting_ + 1 > maxDepth_) return failDepth();
+    ++nesting_;
+    const ZurType &zt = s_.type(type);
+    const ZurTag *tags = s_.tags(zt);
+    bool ok;
+    if (zt.tagCount == 1 && (tags->flags & ZUR_TAG_EXPLICIT) == 0) {  // the type's own tag alone
+      const Header *h = enterTag(*tags, 0, limit);
+      ok = h != nullptr &&
+           (isConstructedBuiltin(zt.builtin) ? decodeContents(type, v, *h, limit, naming, depth, frame)
+                                             : leafContents(type, v, *h, limit, naming, depth));
+    } else if (zt.tagCount == 0)
+      ok = decodeUntagged(type, v, limit, naming, depth, frame);
+    else
+      ok = decodeTags(type, v, 0, limit, naming, depth, frame);
+    --nesting_;
+    return ok;
+  }
+  bool failDepth();
+  // Reads the header of the type's tag `i` at pos_, checks and traces it,
+  // and steps past it: the header (in peeked_, valid until the next one is
+  // read), or null on a fault.
+  [[gnu::always_inline]] const Header *enterTag(const ZurTag &tag, int i, std::size_t limit) {
+    const std::size_t at = pos_;
+    if (!peek(limit)) return nullptr;
+    const Header &h = peeked_;
+    if (h.tag != tag.tag) {
+      fail(at == 0 ? ROW_PDU_TAG_MISMATCH : ROW_TAG_MISMATCH, at, ReportArg::tag(h.tag));
+      return nullptr;
+    }
+    if (trace_ != nullptr) traceTag(i, h);
+    pos_ += h.size;
+    return &h;
+  }
+  void traceTag(int i, const Header &h);
+  // The contents of a leaf type's own tag, whose header `h` is read (pos_ is
+  // past it).
+  [[gnu::always_inline]] bool leafContents(uint32_t type, unsigned char *v, const Header &h, std::size_t limit,
+                                           const Naming &naming, int32_t depth) {
+    const int tagCount = s_.type(type).tagCount;
+    if (trace_ != nullptr) traceElement(naming, typeCaption(s_, type), tagCount, depth, !h.constructed);
+    return decodeLeaf(type, v, h, Contents{h.definite ? pos_ + h.length : limit, !h.definite}, depth + tagCount);
+  }
+  static bool isConstructedBuiltin(uint8_t builtin) {
+    return builtin == ZB_SEQUENCE || builtin == ZB_SET || builtin == ZB_SEQUENCE_OF || builtin == ZB_SET_OF;
+  }
+  // The contents of the type's own tag, whose header `h` is read (pos_ is
+  // past it).
+  bool decodeContents(uint32_t type, unsigned char *v, const Header &h, std::size_t limit,
+                      const Naming &naming, int32_t depth, const ValueFrame *frame);
   bool decodeTags(uint32_t type, unsigned char *v, int i, std::size_t limit, const Naming &naming,
                   int32_t depth, const ValueFrame *frame);
   bool decodeUntagged(uint32_t type, unsigned char *v, std::size_t limit, const Naming &naming,
@@ -113,14 +196,25 @@ class Decoder {
                      std::size_t at);
   bool decodeOid(uint32_t type, unsigned char *v, const unsigned char *p, std::size_t n,
                  std::size_t at);
-  bool component(uint32_t comp, int32_t index, unsigned char *v, const Contents &c, int32_t depth,
-                 const ValueFrame *frame);
+  // A component of a SEQUENCE or SET into its parent `v`; inline, once per
+  // component.
+  [[gnu::always_inline]] bool component(uint32_t comp, int32_t index, unsigned char *v, const Contents &c,
+                                        int32_t depth, const ValueFrame *frame) {
+    const FieldDesc &f = s_.field(comp);
+    const std::size_t start = pos_;
+    const Naming naming{trace_ != nullptr ? s_.fieldName(comp) : nullptr, nullptr, index};
+    if (!decodeValue(f.type, v + f.offset, c.end, naming, depth, frame)) return false;
+    if (f.presenceBit >= 0 && s_.mayBeAbsent(comp)) setMaskBit(v, f.presenceBit, s_.desc(frame->type).lenSize);
+    if (der_ && equalsDefault(s_, comp, v)) return failDefault(start);
+    return true;
+  }
+  bool failDefault(std::size_t at);
   void traceElement(const Naming &naming, const char *caption, int tagCount, int32_t depth,
                     bool primitive);
   void traceEoc(int32_t depth);
 
   Env *env_;
-  const Schema &s_;
+  const Schema s_;  // a copy: one load less per table lookup
   const unsigned char *in_;
   std::size_t size_;
   bool der_;

@@ -53,7 +53,6 @@ void *Arena::allocateSlow(std::size_t need) {
     first_->next = block;
   }
   unsigned char *data = reinterpret_cast<unsigned char *>(block + 1);
-  std::memset(data, 0, need);
   next_ = data + need;
   end_ = data + size;
   return data;

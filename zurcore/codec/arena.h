@@ -40,12 +40,17 @@ class Arena {
   // request is the root value, at the start of the first block (or of the
   // caller's area).
   void *allocate(std::size_t size) {
+    void *p = allocateUninitialized(size);
+    if (p != nullptr) std::memset(p, 0, (size + 7) & ~std::size_t{7});
+    return p;
+  }
+  // As allocate, without zeroing: for bytes the caller writes in full.
+  void *allocateUninitialized(std::size_t size) {
     if (size > kMaxRequest) return fail(ROW_OUTPUT_LIMIT, static_cast<int64_t>(size));
     std::size_t need = (size + 7) & ~std::size_t{7};
     if (need <= static_cast<std::size_t>(end_ - next_)) {
       unsigned char *p = next_;
       next_ += need;
-      std::memset(p, 0, need);
       return p;
     }
     return allocateSlow(need);
