@@ -1,5 +1,7 @@
 #include "frame/word_format.h"
 
+#include <cstdint>
+
 #include "frame/text_sinks.h"
 
 namespace zur {
@@ -80,20 +82,25 @@ template <WholeFormat F>
   return sink.finish();
 }
 
+// Text without a conversion, n characters long.
+[[gnu::noinline]] int formatPlain(char *buf, std::size_t cap, const char *text, std::size_t n) {
+  if (n < cap) {
+    copyText(buf, text, n);
+    buf[n] = '\0';
+    return static_cast<int>(n);
+  }
+  BufferSink sink(buf, cap);
+  sink.put(text, n);
+  return sink.finish();
+}
+
 // Text of up to 16 characters without a conversion.
 [[gnu::noinline]] int formatLiteral(char *buf, std::size_t cap, const char *format,
                                     const ApiWord *words) {
   std::size_t n = 0;
   while (n < 16 && format[n] != '\0' && format[n] != '%') ++n;
   if (format[n] != '\0') return formatParsed(buf, cap, format, words);
-  if (n < cap) {
-    copyText(buf, format, n);
-    buf[n] = '\0';
-    return static_cast<int>(n);
-  }
-  BufferSink sink(buf, cap);
-  sink.put(format, n);
-  return sink.finish();
+  return formatPlain(buf, cap, format, n);
 }
 
 // The formats of the walker's hexadecimal dumps, line breaks and names below
@@ -149,6 +156,24 @@ template <std::size_t N>
 }  // namespace
 
 int formatWords(char *buf, std::size_t cap, const char *f, const ApiWord *words) {
+  switch (reinterpret_cast<std::uintptr_t>(f) - reinterpret_cast<std::uintptr_t>(&kFormats)) {
+    case offsetof(CommonFormats, octet):
+      return formatOctet(buf, cap, words);
+    case offsetof(CommonFormats, indent):
+      return formatIndent(buf, cap, words);
+    case offsetof(CommonFormats, name):
+      return formatName<1>(buf, cap, words);
+    case offsetof(CommonFormats, text):
+      return formatName<0>(buf, cap, words);
+    case offsetof(CommonFormats, signed64):
+      return formatWhole<whole("%I64d")>(buf, cap, words);
+    case offsetof(CommonFormats, quoted):
+      return formatWhole<whole("\"%.*s\"")>(buf, cap, words);
+    case offsetof(CommonFormats, open):
+    case offsetof(CommonFormats, comma):
+    case offsetof(CommonFormats, close):
+      return formatPlain(buf, cap, f, 1);
+  }
   if (f == nullptr) return formatParsed(buf, cap, f, words);
   switch (f[0]) {
     case '%':
