@@ -172,7 +172,10 @@ int formatWords(char *buf, std::size_t cap, const char *f, const ApiWord *words)
     case offsetof(CommonFormats, open):
     case offsetof(CommonFormats, comma):
     case offsetof(CommonFormats, close):
-      return formatPlain(buf, cap, f, 1);
+      if (cap < 2) return formatPlain(buf, cap, f, 1);
+      buf[0] = *f;
+      buf[1] = '\0';
+      return 1;
   }
   if (f == nullptr) return formatParsed(buf, cap, f, words);
   switch (f[0]) {

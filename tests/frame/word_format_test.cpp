@@ -272,9 +272,10 @@ TEST(WordFormat, EdgesOnEveryPath) {
   }
 }
 
-// The formats the walker prints most are written by paths of their own:
-// with words each path takes and words it leaves to the general one, every
-// buffer size gives the text cut as snprintf cuts it, and nothing past it.
+// The formats the walker prints most are written by paths of their own,
+// reached by content or by the address of the library's own copy: with words
+// each path takes and words it leaves to the general one, every buffer size
+// gives the text cut as snprintf cuts it, and nothing past it.
 TEST(WordFormat, WalkerFormatsInEveryBufferSize) {
   const std::string wide(70, 'w'), spaces(65, ' ');
   const struct {
@@ -282,14 +283,14 @@ TEST(WordFormat, WalkerFormatsInEveryBufferSize) {
     zur::PrintWords words;
     std::string want;
   } cases[] = {
-      {"%02X", words(0xAu), "0A"}, {"%02X", words(0x1FFu), "1FF"},
+      {zur::kFormats.octet, words(0xAu), "0A"}, {"%02X", words(0x1FFu), "1FF"},
       {"%02X", {{static_cast<ApiWord>(0x1000000F5ULL)}}, "F5"},
-      {"\n%*s", words(0, ""), "\n"}, {"\n%*s", words(64, ""), "\n" + spaces.substr(1)},
+      {"\n%*s", words(0, ""), "\n"}, {zur::kFormats.indent, words(64, ""), "\n" + spaces.substr(1)},
       {"\n%*s", words(65, ""), "\n" + spaces}, {"\n%*s", words(-3, ""), "\n   "},
       {"\n%*s", words(4, "ab"), "\n  ab"}, {"\n%*s", words(7, nullptr), "\n (null)"},
-      {"%s ", words("name"), "name "}, {"%s ", words(wide.c_str()), wide + " "},
+      {zur::kFormats.name, words("name"), "name "}, {"%s ", words(wide.c_str()), wide + " "},
       {"%s ", words(nullptr), "(null) "}, {"%s", words(""), ""}, {"%s", words("TRUE"), "TRUE"},
-      {",", {}, ","}, {"sixteen letters.", {}, "sixteen letters."},
+      {",", {}, ","}, {zur::kFormats.close, {}, "}"}, {"sixteen letters.", {}, "sixteen letters."},
       {"seventeen letters", {}, "seventeen letters"}, {"100%%", {}, "100%"},
   };
   for (const auto &c : cases) {
