@@ -40,17 +40,19 @@ struct Records {
   ~Records() { ASN_STRUCT_FREE(asn_DEF_Records, value); }
 };
 
-TextBuffer &buffer() {
-  static TextBuffer b(64u << 20);
-  return b;
+TextBuffer buffer(64u << 20);
+
+int appendToBuffer(const void *data, size_t size, void *) {
+  buffer.reserve(size);
+  std::memcpy(buffer.tail(), data, size);
+  buffer.commit(size);
+  return 0;
 }
 
 long callbacks = 0;
 
-int appendToBuffer(const void *data, size_t size, void *) {
+int countCallback(const void *, size_t, void *) {
   ++callbacks;
-  std::memcpy(buffer().tail(size), data, size);
-  buffer().commit(size);
   return 0;
 }
 
@@ -79,15 +81,18 @@ BENCHMARK(Asn1cPrintToStdoutFile)->Unit(benchmark::kMillisecond);
 void Asn1cPrintToBuffer(benchmark::State &state) {
   Records records;
   for (auto _ : state) {
-    buffer().clear();
-    callbacks = 0;
+    buffer.clear();
     if (asn_DEF_Records.print_struct(&asn_DEF_Records, records.value, 1, appendToBuffer,
                                      nullptr) != 0)
       state.SkipWithError("print");
     appendToBuffer("\n", 1, nullptr);
-    benchmark::DoNotOptimize(buffer().data());
+    benchmark::DoNotOptimize(buffer.data());
   }
-  report(state, static_cast<double>(buffer().size()));
+  // The callbacks are counted by a print of their own, outside the timed ones.
+  callbacks = 0;
+  asn_DEF_Records.print_struct(&asn_DEF_Records, records.value, 1, countCallback, nullptr);
+  countCallback("\n", 1, nullptr);
+  report(state, static_cast<double>(buffer.size()));
   state.counters["calls_per_element"] = static_cast<double>(callbacks) / kElements;
 }
 BENCHMARK(Asn1cPrintToBuffer)->Unit(benchmark::kMillisecond);

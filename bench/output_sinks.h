@@ -30,12 +30,13 @@ class TextBuffer {
  public:
   explicit TextBuffer(std::size_t reserve) : bytes_(reserve) {}
   void clear() { used_ = 0; }
-  // Room for at least n more bytes.
-  char *tail(std::size_t n) {
-    if (bytes_.size() - used_ < n) bytes_.resize((used_ + n) * 2);
-    return bytes_.data() + used_;
-  }
+  // The free space, and its size.
+  char *tail() { return bytes_.data() + used_; }
   std::size_t room() const { return bytes_.size() - used_; }
+  // Room for at least n more bytes.
+  void reserve(std::size_t n) {
+    if (room() < n) bytes_.resize((used_ + n) * 2);
+  }
   void commit(std::size_t n) { used_ += n; }
   std::size_t size() const { return used_; }
   const char *data() const { return bytes_.data(); }

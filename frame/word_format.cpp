@@ -1,5 +1,7 @@
 #include "frame/word_format.h"
 
+#include <cstdint>
+
 #include "frame/text_sinks.h"
 
 namespace zur {
@@ -80,15 +82,67 @@ template <WholeFormat F>
   return sink.finish();
 }
 
+// Text without a conversion, n characters long.
+[[gnu::noinline]] int formatPlain(char *buf, std::size_t cap, const char *text, std::size_t n) {
+  if (n < cap) {
+    copyText(buf, text, n);
+    buf[n] = '\0';
+    return static_cast<int>(n);
+  }
+  BufferSink sink(buf, cap);
+  sink.put(text, n);
+  return sink.finish();
+}
+
 // Text of up to 16 characters without a conversion.
 [[gnu::noinline]] int formatLiteral(char *buf, std::size_t cap, const char *format,
                                     const ApiWord *words) {
   std::size_t n = 0;
   while (n < 16 && format[n] != '\0' && format[n] != '%') ++n;
   if (format[n] != '\0') return formatParsed(buf, cap, format, words);
-  BufferSink sink(buf, cap);
-  sink.put(format, n);
-  return sink.finish();
+  return formatPlain(buf, cap, format, n);
+}
+
+// The formats of the walker's hexadecimal dumps, line breaks and names below
+// are written straight into the buffer when their text is short and fits;
+// any other word takes the general path of the format.
+
+// "%02X" of an octet.
+[[gnu::noinline]] int formatOctet(char *buf, std::size_t cap, const ApiWord *words) {
+  const auto v = static_cast<unsigned>(words[0]);
+  if (v > 0xFF || cap < 3) return formatWhole<whole("%02X")>(buf, cap, words);
+  buf[0] = kUpperHex[v >> 4];
+  buf[1] = kUpperHex[v & 0xF];
+  buf[2] = '\0';
+  return 2;
+}
+
+// "\n%*s" of an empty text: a new line and an indentation.
+[[gnu::noinline]] int formatIndent(char *buf, std::size_t cap, const ApiWord *words) {
+  const auto width = static_cast<std::int32_t>(words[0]);
+  const char *s = reinterpret_cast<const char *>(words[1]);
+  if (s == nullptr || *s != '\0' || width < 0 || width > 64 ||
+      static_cast<std::size_t>(width) + 1 >= cap)
+    return formatWhole<whole("\n%*s")>(buf, cap, words);
+  const auto n = static_cast<std::size_t>(width);
+  buf[0] = '\n';
+  fillText(buf + 1, ' ', n);
+  buf[n + 1] = '\0';
+  return width + 1;
+}
+
+// "%s" (Blank 0) or "%s " (Blank 1) of a text.
+template <std::size_t Blank>
+[[gnu::noinline]] int formatName(char *buf, std::size_t cap, const ApiWord *words) {
+  const char *s = reinterpret_cast<const char *>(words[0]);
+  const std::size_t n = s != nullptr ? textLength(s) : 0;
+  if (s == nullptr || n + Blank >= cap || n > 64)
+    return Blank != 0 ? formatWhole<whole("%s ")>(buf, cap, words)
+                      : formatWhole<whole("%s")>(buf, cap, words);
+  copyText(buf, s, n);
+  if constexpr (Blank != 0) buf[n] = ' ';
+  buf[n + Blank] = '\0';
+  return static_cast<int>(n + Blank);
 }
 
 // format is the text, its NUL included.
@@ -102,19 +156,40 @@ template <std::size_t N>
 }  // namespace
 
 int formatWords(char *buf, std::size_t cap, const char *f, const ApiWord *words) {
+  switch (reinterpret_cast<std::uintptr_t>(f) - reinterpret_cast<std::uintptr_t>(&kFormats)) {
+    case offsetof(CommonFormats, octet):
+      return formatOctet(buf, cap, words);
+    case offsetof(CommonFormats, indent):
+      return formatIndent(buf, cap, words);
+    case offsetof(CommonFormats, name):
+      return formatName<1>(buf, cap, words);
+    case offsetof(CommonFormats, text):
+      return formatName<0>(buf, cap, words);
+    case offsetof(CommonFormats, signed64):
+      return formatWhole<whole("%I64d")>(buf, cap, words);
+    case offsetof(CommonFormats, quoted):
+      return formatWhole<whole("\"%.*s\"")>(buf, cap, words);
+    case offsetof(CommonFormats, open):
+    case offsetof(CommonFormats, comma):
+    case offsetof(CommonFormats, close):
+      if (cap < 2) return formatPlain(buf, cap, f, 1);
+      buf[0] = *f;
+      buf[1] = '\0';
+      return 1;
+  }
   if (f == nullptr) return formatParsed(buf, cap, f, words);
   switch (f[0]) {
     case '%':
-      if (is(f, "%02X")) return formatWhole<whole("%02X")>(buf, cap, words);
+      if (is(f, "%02X")) return formatOctet(buf, cap, words);
       if (is(f, "%c")) return formatWhole<whole("%c")>(buf, cap, words);
-      if (is(f, "%s ")) return formatWhole<whole("%s ")>(buf, cap, words);
-      if (is(f, "%s")) return formatWhole<whole("%s")>(buf, cap, words);
+      if (is(f, "%s ")) return formatName<1>(buf, cap, words);
+      if (is(f, "%s")) return formatName<0>(buf, cap, words);
       if (is(f, "%I64d")) return formatWhole<whole("%I64d")>(buf, cap, words);
       if (is(f, "%I64u")) return formatWhole<whole("%I64u")>(buf, cap, words);
       if (is(f, "%d")) return formatWhole<whole("%d")>(buf, cap, words);
       break;
     case '\n':
-      if (is(f, "\n%*s")) return formatWhole<whole("\n%*s")>(buf, cap, words);
+      if (is(f, "\n%*s")) return formatIndent(buf, cap, words);
       break;
     case '"':
       if (is(f, "\"%.*s\"")) return formatWhole<whole("\"%.*s\"")>(buf, cap, words);

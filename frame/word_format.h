@@ -14,6 +14,21 @@ namespace zur {
 
 inline constexpr int kPrintWords = 10;
 
+// The formats the printer sends most, laid end to end in one object: the
+// formatter knows them by their address, before reading them.
+struct CommonFormats {
+  char octet[5] = "%02X";
+  char indent[5] = "\n%*s";
+  char name[4] = "%s ";
+  char text[3] = "%s";
+  char signed64[6] = "%I64d";
+  char quoted[7] = "\"%.*s\"";
+  char open[2] = "{";
+  char comma[2] = ",";
+  char close[2] = "}";
+};
+inline constexpr CommonFormats kFormats;
+
 // Formats into buf like snprintf: writes at most cap - 1 characters and a
 // NUL (when cap > 0), returns the length the whole text would have, or -1
 // when that exceeds INT_MAX.

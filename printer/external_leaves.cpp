@@ -19,7 +19,7 @@ void printObjectId(Env *env, const unsigned char *contents, uint32_t length) {
   if (r != OID_COMPLETE && r != OID_INCOMPLETE) {
     printHexOctets(env, "'", contents, static_cast<int>(length), "'H");
   } else {
-    apiPrint(env, "%s", out.text);
+    apiPrint(env, kFormats.text, out.text);
     if (r == OID_INCOMPLETE) apiPrint(env, "... }");
   }
   if (out.text != nullptr) release(env, out.text);
@@ -34,7 +34,7 @@ void printDeferredValue(Env *env, ApiWord *handle, int kind) {
   } else if (kind == 2) {
     auto id = static_cast<uint32_t>(apiGetDeferredLocator(env, *handle));
     apiPrint(env, "\"");
-    apiPrint(env, "%I64d", static_cast<int64_t>(uint64_t{id}));
+    apiPrint(env, kFormats.signed64, static_cast<int64_t>(uint64_t{id}));
     apiPrint(env, "\" (tcpip-socket id)");
     *handle = apiMakeDeferredHandle(env, 2, id);
   }

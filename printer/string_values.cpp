@@ -64,12 +64,12 @@ void printFixedChars(WalkFrame &f) {
   if (maxLen >= 0 && limitBelow(f.env, static_cast<uint32_t>(maxLen)))
     apiPrint(f.env, "\"%.*s ...\"", static_cast<int>(f.env->printLimit), s);
   else
-    apiPrint(f.env, "\"%.*s\"", maxLen, s);
+    apiPrint(f.env, kFormats.quoted, maxLen, s);
 }
 
 void printArcArray(WalkFrame &f) {
   const TypeDesc &t = *f.t;
-  apiPrint(f.env, "{");
+  apiPrint(f.env, kFormats.open);
   printNumberList(f.env, f.s + t.dataOffset, static_cast<uint16_t>(loadInt(f.s, 2)),
                   static_cast<int16_t>(t.lenSize));
   apiPrint(f.env, " }");
@@ -77,7 +77,7 @@ void printArcArray(WalkFrame &f) {
 
 void printArcList(WalkFrame &f) {
   const TypeDesc &t = *f.t;
-  apiPrint(f.env, "{");
+  apiPrint(f.env, kFormats.open);
   LoopCheck loop;
   while (followLink(&f.own, t.dataOffset + static_cast<uint32_t>(t.count))) {
     if (loop.cameRound(f.own.blockRef)) leaveEndlessValue(f.env);
@@ -89,7 +89,7 @@ void printArcList(WalkFrame &f) {
 
 void printArcsByAddress(WalkFrame &f) {
   const TypeDesc &t = *f.t;
-  apiPrint(f.env, "{");
+  apiPrint(f.env, kFormats.open);
   // The count is signed; the block size asked for wraps as an unsigned size.
   auto count = static_cast<int32_t>(loadInt(f.s, 2));
   PrintCursor &own = f.fillOwn();
@@ -155,7 +155,7 @@ void printQuotedChars(Env *env, const char *a, uint32_t n) {
   if (limitBelow(env, n))
     apiPrint(env, "\"%.*s ...\"", static_cast<int>(env->printLimit), a);
   else
-    apiPrint(env, "\"%.*s\"", static_cast<int>(n), a);
+    apiPrint(env, kFormats.quoted, static_cast<int>(n), a);
 }
 
 void printQuotedText(Env *env, const char *a) {

@@ -11,7 +11,7 @@ void printNewline(Env *env, int back) {
   WorkArea &w = env->workArea;
   int32_t d = w.printDepth - back;
   if (d >= 0) w.printIndent = d;
-  apiPrint(env, "\n%*s", 2 * w.printIndent, "");
+  apiPrint(env, kFormats.indent, 2 * w.printIndent, "");
 }
 
 void printHexOctets(Env *env, const char *prefix, const unsigned char *octets, int count,
@@ -19,13 +19,13 @@ void printHexOctets(Env *env, const char *prefix, const unsigned char *octets, i
   int n = env->printLimit != 0 && static_cast<int64_t>(env->printLimit) < count
               ? static_cast<int>(env->printLimit)
               : count;
-  if (prefix != nullptr) apiPrint(env, "%s", prefix);
-  for (int i = 0; i < n; ++i) apiPrint(env, "%02X", static_cast<unsigned>(octets[i]));
+  if (prefix != nullptr) apiPrint(env, kFormats.text, prefix);
+  for (int i = 0; i < n; ++i) apiPrint(env, kFormats.octet, static_cast<unsigned>(octets[i]));
   if (suffix == nullptr) return;
   if (n < count)
     apiPrint(env, " ...%s", suffix);
   else
-    apiPrint(env, "%s", suffix);
+    apiPrint(env, kFormats.text, suffix);
 }
 
 // Every width from 1 to 8 is read as an unsigned integer of exactly that

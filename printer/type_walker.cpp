@@ -19,9 +19,9 @@ unsigned char *valueAddress(const PrintCursor &c) {
 // "{" before the first component or element, "," before each further one.
 void printSeparator(Env *env, bool &first) {
   if (first)
-    apiPrint(env, "{");
+    apiPrint(env, kFormats.open);
   else
-    apiPrint(env, ",");
+    apiPrint(env, kFormats.comma);
   first = false;
 }
 
@@ -36,14 +36,14 @@ void printSequence(WalkFrame &f) {
     if (!ctlComponentPresent(c, f.s, t.lenSize, valueAddress(own) + c->offset)) continue;
     printSeparator(env, first);
     printNewline(env, 0);
-    apiPrint(env, "%s ", ctlComponentName(f.ctl, c));
+    apiPrint(env, kFormats.name, ctlComponentName(f.ctl, c));
     own.offset += c->offset;
     printValue(f.ctl, ctlType(f.ctl, c->type), &own, 0);
     own.offset -= c->offset;
   }
-  if (first) apiPrint(env, "{");
+  if (first) apiPrint(env, kFormats.open);
   printNewline(env, 1);
-  apiPrint(env, "}");
+  apiPrint(env, kFormats.close);
 }
 
 // Compilers may leave count 0 for a CHOICE; then the selector is trusted with
@@ -96,9 +96,9 @@ void printSequenceOf(WalkFrame &f, uint32_t linkSize) {
       cur.offset += static_cast<uint32_t>(t.count);
     }
   }
-  if (first) apiPrint(env, "{");
+  if (first) apiPrint(env, kFormats.open);
   printNewline(env, 1);
-  apiPrint(env, "}");
+  apiPrint(env, kFormats.close);
 }
 
 void printReal(WalkFrame &f) {
@@ -137,10 +137,10 @@ void dispatch(WalkFrame &f, uint32_t linkSize) {
       printSequenceOf(f, linkSize);
       return;
     case KIND_INTEGER:
-      apiPrint(env, "%I64d", loadInt(f.s, t.lenSize));
+      apiPrint(env, kFormats.signed64, loadInt(f.s, t.lenSize));
       return;
     case KIND_ENUMERATED:
-      apiPrint(env, "%I64d", ctlMapEnum(f.ctl, &t, loadInt(f.s, t.lenSize)));
+      apiPrint(env, kFormats.signed64, ctlMapEnum(f.ctl, &t, loadInt(f.s, t.lenSize)));
       return;
     case KIND_UNSIGNED:
       apiPrint(env, "%I64u", loadUInt(f.s, t.lenSize));
@@ -154,7 +154,7 @@ void dispatch(WalkFrame &f, uint32_t linkSize) {
       apiPrint(env, "NULL");
       return;
     case KIND_BOOLEAN:
-      apiPrint(env, "%s", *f.s != 0 ? "TRUE" : "FALSE");
+      apiPrint(env, kFormats.text, *f.s != 0 ? "TRUE" : "FALSE");
       return;
     case KIND_REAL:
       printReal(f);

@@ -272,6 +272,40 @@ TEST(WordFormat, EdgesOnEveryPath) {
   }
 }
 
+// The formats the walker prints most are written by paths of their own,
+// reached by content or by the address of the library's own copy: with words
+// each path takes and words it leaves to the general one, every buffer size
+// gives the text cut as snprintf cuts it, and nothing past it.
+TEST(WordFormat, WalkerFormatsInEveryBufferSize) {
+  const std::string wide(70, 'w'), spaces(65, ' ');
+  const struct {
+    const char *format;
+    zur::PrintWords words;
+    std::string want;
+  } cases[] = {
+      {zur::kFormats.octet, words(0xAu), "0A"}, {"%02X", words(0x1FFu), "1FF"},
+      {"%02X", {{static_cast<ApiWord>(0x1000000F5ULL)}}, "F5"},
+      {"\n%*s", words(0, ""), "\n"}, {zur::kFormats.indent, words(64, ""), "\n" + spaces.substr(1)},
+      {"\n%*s", words(65, ""), "\n" + spaces}, {"\n%*s", words(-3, ""), "\n   "},
+      {"\n%*s", words(4, "ab"), "\n  ab"}, {"\n%*s", words(7, nullptr), "\n (null)"},
+      {zur::kFormats.name, words("name"), "name "}, {"%s ", words(wide.c_str()), wide + " "},
+      {"%s ", words(nullptr), "(null) "}, {"%s", words(""), ""}, {"%s", words("TRUE"), "TRUE"},
+      {",", {}, ","}, {zur::kFormats.close, {}, "}"}, {"sixteen letters.", {}, "sixteen letters."},
+      {"seventeen letters", {}, "seventeen letters"}, {"100%%", {}, "100%"},
+  };
+  for (const auto &c : cases) {
+    for (std::size_t cap = 0; cap <= c.want.size() + 2; ++cap) {
+      std::string buf(cap + 1, '#');
+      std::string want = cap == 0 ? "" : c.want.substr(0, cap - 1) + '\0';
+      want.resize(cap + 1, '#');
+      EXPECT_EQ(zur::formatWords(buf.data(), cap, c.format, c.words.w),
+                static_cast<int>(c.want.size()))
+          << c.format << " in " << cap;
+      EXPECT_EQ(buf, want) << c.format << " in " << cap;
+    }
+  }
+}
+
 // apiPrint writes literal formats without parsing them; on standard output
 // they give what the formatter gives for the same words.
 #define COMPILED(fmt, ...)                                                             \
