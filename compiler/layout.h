@@ -63,8 +63,6 @@ struct Layout {
 // Null after an error, which is added to `problems`.
 std::optional<Layout> layOut(const Model &model, Problems &problems);
 
-// "OBJECT IDENTIFIER" for Builtin::ObjectIdentifier, and so on.
-const char *builtinNotation(Builtin builtin);
 
 }  // namespace zurasn1
 

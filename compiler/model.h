@@ -1,4 +1,4 @@
-// The resolved specification: what the front end (lexer, parser, resolver,
+// The resolved modules: what the front end (lexer, parser, resolver,
 // constraints) hands to the back end (layout, tables, C writer). Every
 // reference is resolved, parameterized types are instantiated, COMPONENTS OF
 // is expanded, tagging modes are applied and constraints are reduced to what
@@ -217,6 +217,10 @@ struct Model {
   std::vector<NamedValue> values;    // every value assignment that resolved
   std::vector<LeftOut> leftOut;      // in module order
 };
+
+// "OBJECT IDENTIFIER" for Builtin::ObjectIdentifier, and so on; "ANY" for
+// an open type.
+const char *builtinNotation(Builtin builtin);
 
 }  // namespace zurasn1
 

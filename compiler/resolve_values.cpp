@@ -31,27 +31,6 @@ bool isCharacterString(Builtin b) {
   }
 }
 
-const char *builtinName(Builtin b) {
-  switch (b) {
-    case Builtin::Boolean: return "BOOLEAN";
-    case Builtin::Integer: return "INTEGER";
-    case Builtin::BitString: return "BIT STRING";
-    case Builtin::OctetString: return "OCTET STRING";
-    case Builtin::Null: return "NULL";
-    case Builtin::ObjectIdentifier: return "OBJECT IDENTIFIER";
-    case Builtin::Real: return "REAL";
-    case Builtin::Enumerated: return "ENUMERATED";
-    case Builtin::RelativeOid: return "RELATIVE-OID";
-    case Builtin::Sequence: return "SEQUENCE";
-    case Builtin::Set: return "SET";
-    case Builtin::Choice: return "CHOICE";
-    case Builtin::SequenceOf: return "SEQUENCE OF";
-    case Builtin::SetOf: return "SET OF";
-    case Builtin::OpenType: return "open type";
-    default: return "character string";
-  }
-}
-
 bool compatible(Builtin a, Builtin b) {
   return a == b || (isCharacterString(a) && isCharacterString(b));
 }
@@ -196,7 +175,7 @@ ValuePtr Resolver::referencedValue(TypeId type, Scope scope, Parser &parser) {
   }
   const Builtin wanted = types_[type].builtin, found = types_[valueType].builtin;
   if (!compatible(wanted, found))
-    error(ref.pos, name + " is a value of " + builtinName(found) + ", not of " + builtinName(wanted));
+    error(ref.pos, name + " is a value of " + builtinNotation(found) + ", not of " + builtinNotation(wanted));
   return value;
 }
 
@@ -388,7 +367,7 @@ ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {
           const bool fits = partType == Builtin::RelativeOid ||
                             (partType == Builtin::ObjectIdentifier && !relative && value->arcs.empty());
           if (!fits)
-            error(ref.pos, name + " is a value of " + builtinName(partType) + ", which cannot stand here");
+            error(ref.pos, name + " is a value of " + builtinNotation(partType) + ", which cannot stand here");
           value->arcs.insert(value->arcs.end(), part->arcs.begin(), part->arcs.end());
         } else {
           parser.failExpected("an arc");
