@@ -484,6 +484,8 @@ bool Decoder::sequence(BitReader &r, uint32_t type, unsigned char *v, const Cont
   const TypeDesc &d = s_.desc(type);
   const ZurType &z = s_.type(type);
   const uint32_t first = d.ref, count = static_cast<uint32_t>(d.count);
+  const ZurComponent *const components = &s_.component(first);
+  const FieldDesc *const fields = &s_.field(first);
   const uint16_t *order = z.builtin == ZB_SET ? canonicalOrder(s_, type) : nullptr;
   ValueFrame frame{c.frame, v, type};
   const uint64_t start = r.position();
@@ -492,43 +494,48 @@ bool Decoder::sequence(BitReader &r, uint32_t type, unsigned char *v, const Cont
   // The preamble's bits, kept by component in the module's order.
   const std::size_t base = presence_.size();
   presence_.resize(base + count, 1);
-  uint32_t fieldCount = 0;
+  uint8_t *present = presence_.data() + base;
   for (uint32_t k = 0; k < count; ++k) {
-    uint32_t i = order != nullptr ? order[k] : k;
-    const ZurComponent &zc = s_.component(first + i);
-    if (zc.flags & ZUR_C_EXTENSION) continue;
-    if (mayBeAbsent(zc)) {
-      bool present;
-      if (!r.getBit(present)) return presence_.resize(base), false;
-      presence_[base + i] = present ? 1 : 0;
+    const uint32_t i = order != nullptr ? order[k] : k;
+    const uint8_t flags = components[i].flags;
+    if ((flags & ZUR_C_EXTENSION) == 0 && mayBeAbsent(components[i])) {
+      bool bit;
+      if (!r.getBit(bit)) return presence_.resize(base), false;
+      present[i] = bit ? 1 : 0;
     }
-    fieldCount += presence_[base + i];
   }
   if (trace_ != nullptr) {
+    uint32_t fieldCount = 0;
+    for (uint32_t i = 0; i < count; ++i)
+      fieldCount += (components[i].flags & ZUR_C_EXTENSION) == 0 && present[i];
     trace_->item(c.place, nullptr, PER_FIELD_COUNT, false, fieldCount);
     if (r.position() > start) traceLength(c, "preamble", false, r.position() - start);
   }
   bool ok = true;
+  bool extensionDefaults = false;
   for (uint32_t k = 0; ok && k < count; ++k) {
-    uint32_t i = order != nullptr ? order[k] : k;
-    const ZurComponent &zc = s_.component(first + i);
-    if (zc.flags & ZUR_C_EXTENSION) continue;
-    const FieldDesc &f = s_.field(first + i);
-    if (!presence_[base + i]) {
-      if (zc.flags & ZUR_C_DEFAULT) copyDefault(s_, first + i, v);
+    const uint32_t i = order != nullptr ? order[k] : k;
+    const uint8_t flags = components[i].flags;
+    if (flags & ZUR_C_EXTENSION) {
+      extensionDefaults = extensionDefaults || (flags & ZUR_C_DEFAULT) != 0;
+      continue;
+    }
+    const FieldDesc &f = fields[i];
+    if (!presence_[base + i]) {  // nested values may have moved presence_
+      if (flags & ZUR_C_DEFAULT) copyDefault(s_, first + i, v);
       continue;
     }
     Context inner{{name(first + i), caption(f.type), static_cast<int32_t>(i + 1),
                    c.place.depth + 1},
                   &frame};
     ok = value(r, f.type, v + f.offset, inner);
-    if (ok && mayBeAbsent(zc)) setPresent(d, f, v);
+    if (ok && mayBeAbsent(components[i])) setPresent(d, f, v);
   }
   presence_.resize(base);
   if (!ok) return false;
   if (extended) return additions(r, type, v, frame, c);
-  for (uint32_t i = 0; i < count; ++i) {
-    const uint8_t flags = s_.component(first + i).flags;
+  for (uint32_t i = 0; extensionDefaults && i < count; ++i) {
+    const uint8_t flags = components[i].flags;
     if ((flags & ZUR_C_EXTENSION) && (flags & ZUR_C_DEFAULT)) copyDefault(s_, first + i, v);
   }
   return true;

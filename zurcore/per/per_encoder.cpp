@@ -433,6 +433,8 @@ bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, cons
   const TypeDesc &d = s_.desc(type);
   const ZurType &z = s_.type(type);
   const uint32_t first = d.ref, count = static_cast<uint32_t>(d.count);
+  const ZurComponent *const components = &s_.component(first);
+  const FieldDesc *const fields = &s_.field(first);
   const uint16_t *order = z.builtin == ZB_SET ? canonicalOrder(s_, type) : nullptr;
   ValueFrame frame{c.frame, v, type};
   // Whether each component (in the module's order) goes into the encoding,
@@ -444,34 +446,49 @@ bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, cons
     std::size_t base;
     ~Release() { stack.resize(base); }
   } release{present_, base};
+  uint8_t *included = present_.data() + base;
   auto encoded = [&](uint32_t i) { return present_[base + i] != 0; };
-  uint32_t additionCount = 0, fieldCount = 0;
+  uint32_t additionCount = 0;
   bool anyAddition = false;
   for (uint32_t i = 0; i < count; ++i) {
-    const ZurComponent &zc = s_.component(first + i);
-    present_[base + i] = (zc.flags & (ZUR_C_OPTIONAL | ZUR_C_DEFAULT | ZUR_C_EXTENSION)) == 0 ||
-                         (isPresent(d, s_.field(first + i), v) &&
-                          ((zc.flags & ZUR_C_DEFAULT) == 0 || !equalsDefault(s_, first + i, v)));
+    const ZurComponent &zc = components[i];
+    included[i] = (zc.flags & (ZUR_C_OPTIONAL | ZUR_C_DEFAULT | ZUR_C_EXTENSION)) == 0 ||
+                 (isPresent(d, fields[i], v) &&
+                  ((zc.flags & ZUR_C_DEFAULT) == 0 || !equalsDefault(s_, first + i, v)));
     if (zc.flags & ZUR_C_EXTENSION) {
       additionCount = std::max<uint32_t>(additionCount, zc.addition);
-      anyAddition = anyAddition || encoded(i);
-    } else if (encoded(i)) {
-      ++fieldCount;
+      anyAddition = anyAddition || included[i];
     }
   }
-  if (trace_ != nullptr) trace_->item(c.place, nullptr, PER_FIELD_COUNT, false, fieldCount);
+  if (trace_ != nullptr) {
+    uint32_t fieldCount = 0;
+    for (uint32_t i = 0; i < count; ++i)
+      fieldCount += (components[i].flags & ZUR_C_EXTENSION) == 0 && included[i];
+    trace_->item(c.place, nullptr, PER_FIELD_COUNT, false, fieldCount);
+  }
   uint64_t start = w.bitLength();
   if (z.flags & ZUR_T_EXTENSIBLE) w.putBit(anyAddition);
+  // The presence bits, put in runs of up to 56.
+  uint64_t preamble = 0;
+  unsigned pending = 0;
   for (uint32_t k = 0; k < count; ++k) {
-    uint32_t i = order != nullptr ? order[k] : k;
-    const ZurComponent &zc = s_.component(first + i);
-    if ((zc.flags & ZUR_C_EXTENSION) == 0 && mayBeAbsent(zc)) w.putBit(encoded(i));
+    const uint32_t i = order != nullptr ? order[k] : k;
+    const ZurComponent &zc = components[i];
+    if ((zc.flags & ZUR_C_EXTENSION) != 0 || !mayBeAbsent(zc)) continue;
+    preamble = preamble << 1 | included[i];
+    if (++pending == 56) {
+      w.putBits(preamble, pending);
+      preamble = 0;
+      pending = 0;
+    }
   }
+  w.putBits(preamble, pending);
   if (w.bitLength() > start) traceLength(c, "preamble", false, w.bitLength() - start);
   for (uint32_t k = 0; k < count; ++k) {
-    uint32_t i = order != nullptr ? order[k] : k;
-    if ((s_.component(first + i).flags & ZUR_C_EXTENSION) != 0 || !encoded(i)) continue;
-    const FieldDesc &f = s_.field(first + i);
+    const uint32_t i = order != nullptr ? order[k] : k;
+    // Nested values may have moved present_: read it afresh.
+    if ((components[i].flags & ZUR_C_EXTENSION) != 0 || !encoded(i)) continue;
+    const FieldDesc &f = fields[i];
     Context inner{{name(first + i), caption(f.type), static_cast<int32_t>(i + 1),
                    c.place.depth + 1},
                   &frame};
