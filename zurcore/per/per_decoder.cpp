@@ -362,6 +362,25 @@ bool Decoder::octets(BitReader &r, uint32_t type, unsigned char *v, const Contex
       });
 }
 
+namespace {
+
+// Reads n characters into out, each a code of the alphabet's width.
+template <class Char>
+bool readChars(BitReader &r, const CharCoding &coding, Char *out, uint64_t n) {
+  const unsigned bits = coding.bits;
+  for (uint64_t i = 0; i < n; ++i) {
+    uint64_t code;
+    uint32_t ch;
+    if (!r.getBits(bits, code)) return false;
+    if (!decodeChar(coding, static_cast<uint32_t>(code), ch))
+      return r.failAt(r.position() - bits, ROW_ALPHABET, static_cast<int64_t>(code));
+    out[i] = static_cast<Char>(ch);
+  }
+  return true;
+}
+
+}  // namespace
+
 bool Decoder::knownMultiplier(BitReader &r, uint32_t type, unsigned char *v, const Context &c) {
   const TypeDesc &d = s_.desc(type);
   const CharCoding coding = typeCoding(s_, type, aligned_);
@@ -379,20 +398,11 @@ bool Decoder::knownMultiplier(BitReader &r, uint32_t type, unsigned char *v, con
     return data != nullptr;
   };
   auto getChars = [&](uint64_t first, uint64_t n) {
-    for (uint64_t i = first; i < first + n; ++i) {
-      uint64_t code;
-      uint32_t ch;
-      const uint64_t at = r.position();
-      if (!r.getBits(coding.bits, code)) return false;
-      if (!decodeChar(coding, static_cast<uint32_t>(code), ch))
-        return r.failAt(at, ROW_ALPHABET, static_cast<int64_t>(code));
-      switch (width) {
-        case 1: data[i] = static_cast<uint8_t>(ch); break;
-        case 2: reinterpret_cast<uint16_t *>(data)[i] = static_cast<uint16_t>(ch); break;
-        default: reinterpret_cast<uint32_t *>(data)[i] = ch;
-      }
+    switch (width) {
+      case 1: return readChars(r, coding, data + first, n);
+      case 2: return readChars(r, coding, reinterpret_cast<uint16_t *>(data) + first, n);
+      default: return readChars(r, coding, reinterpret_cast<uint32_t *>(data) + first, n);
     }
-    return true;
   };
   if (f.fixed) {
     const uint64_t total = f.bounds.upper;

@@ -342,6 +342,27 @@ bool Encoder::octets(BitWriter &w, uint32_t type, const unsigned char *v, const 
   return true;
 }
 
+namespace {
+
+// Writes n characters of the alphabet; false at the first one outside it,
+// given in `bad`.
+template <class Char>
+bool writeChars(BitWriter &w, const CharCoding &coding, const Char *chars, uint64_t n,
+                uint32_t &bad) {
+  const unsigned bits = coding.bits;
+  for (uint64_t i = 0; i < n; ++i) {
+    uint32_t code;
+    if (!encodeChar(coding, chars[i], code)) {
+      bad = chars[i];
+      return false;
+    }
+    w.putBits(code, bits);
+  }
+  return true;
+}
+
+}  // namespace
+
 bool Encoder::knownMultiplier(BitWriter &w, uint32_t type, const unsigned char *v,
                               const Context &c) {
   const TypeDesc &d = s_.desc(type);
@@ -368,13 +389,6 @@ bool Encoder::knownMultiplier(BitWriter &w, uint32_t type, const unsigned char *
       n = s.length, data = s.value;
     }
   }
-  auto charAt = [&](uint64_t i) -> uint32_t {
-    switch (width) {
-      case 1: return static_cast<const uint8_t *>(data)[i];
-      case 2: return static_cast<const uint16_t *>(data)[i];
-      default: return static_cast<const uint32_t *>(data)[i];
-    }
-  };
   SizeForm f = sizeForm(si, n, coding.bits, kShortFixedBits);
   if (!si.extensible && !f.inRoot)
     return fail(ROW_SIZE_VIOLATED, ReportArg::of(static_cast<int64_t>(n)));
@@ -382,16 +396,17 @@ bool Encoder::knownMultiplier(BitWriter &w, uint32_t type, const unsigned char *
   // A character outside the alphabet fails the encoding, whatever was written.
   bool ok = true;
   auto putChars = [&](uint64_t first, uint64_t count) {
-    for (uint64_t i = first; ok && i < first + count; ++i) {
-      uint32_t code;
-      if (!encodeChar(coding, charAt(i), code)) {
-        uint32_t ch = charAt(i);
-        std::snprintf(badChar_, sizeof badChar_, ch >= 0x20 && ch < 0x7F ? "%c" : "U+%04X",
-                      static_cast<unsigned>(ch));
-        ok = fail(ROW_ALPHABET_VIOLATED, ReportArg::named(badChar_));
-        return;
-      }
-      w.putBits(code, coding.bits);
+    if (!ok) return;
+    uint32_t bad = 0;
+    switch (width) {
+      case 1: ok = writeChars(w, coding, static_cast<const uint8_t *>(data) + first, count, bad); break;
+      case 2: ok = writeChars(w, coding, static_cast<const uint16_t *>(data) + first, count, bad); break;
+      default: ok = writeChars(w, coding, static_cast<const uint32_t *>(data) + first, count, bad);
+    }
+    if (!ok) {
+      std::snprintf(badChar_, sizeof badChar_, bad >= 0x20 && bad < 0x7F ? "%c" : "U+%04X",
+                    static_cast<unsigned>(bad));
+      fail(ROW_ALPHABET_VIOLATED, ReportArg::named(badChar_));
     }
   };
   if (f.fixed) {
