@@ -585,7 +585,7 @@ bool Decoder::additions(BitReader &r, uint32_t type, unsigned char *v, const Val
     if (members == 0) {  // an addition of a later version: skipped
       inner.place.index = static_cast<int32_t>(count + k);
       ok = inOpenType(r, inner, "unknown extension", [](BitReader &) { return true; });
-    } else if (members == 1) {
+    } else if (members == 1 && (s_.component(first + only).flags & ZUR_C_BRACKET) == 0) {
       ok = inOpenType(r, inner, "extension", [&](BitReader &sub) {
         return value(sub, f.type, v + f.offset, inner);
       });

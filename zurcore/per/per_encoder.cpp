@@ -533,10 +533,10 @@ bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, cons
                    static_cast<int32_t>(only + 1), c.place.depth + 1},
                   &frame};
     bool ok;
-    if (members == 1) {
+    if (members == 1 && (components[only].flags & ZUR_C_BRACKET) == 0) {
       ok = asOpenType(w, inner, "extension",
                       [&](BitWriter &sub) { return value(sub, f.type, v + f.offset, inner); });
-    } else {  // a version bracket: its components as one SEQUENCE
+    } else {  // a version bracket, even of one component: its components as one SEQUENCE
       for (uint32_t i = 0; i < count; ++i) {
         const ZurComponent &zc = s_.component(first + i);
         if (zc.addition == k && !mayBeAbsent(zc) && !encoded(i))
