@@ -145,6 +145,7 @@ struct Component {
   // included); for an extension addition its number from 1 in the order of
   // the module, shared by the components of one version bracket.
   uint32_t addition = 0;
+  bool inBracket = false;  // an extension addition inside a version bracket
   SourcePos pos;
 };
 

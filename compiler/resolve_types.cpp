@@ -349,6 +349,7 @@ void Resolver::resolveComponents(const ast::Type &node, Scope scope, TypeId id) 
         component.optional = entry.optional;
         component.type = resolveType(*entry.type, scope);
         component.addition = additionHere();
+        component.inBracket = markers == 1 && inBracket;
         tagsWritten = tagsWritten || entry.type->kind == ast::Type::Kind::Tagged;
         components.push_back(std::move(component));
         entries.push_back(&entry);
@@ -369,6 +370,7 @@ void Resolver::resolveComponents(const ast::Type &node, Scope scope, TypeId id) 
           if (c.addition != 0) continue;
           components.push_back(c);
           components.back().addition = addition != 0 ? addition : additionHere();
+          components.back().inBracket = addition != 0;
           entries.push_back(nullptr);
           dummies.push_back(false);
         }

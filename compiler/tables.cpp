@@ -134,6 +134,7 @@ class TablesBuilder {
       if (m.presenceBit >= 0 && (c->optional || c->addition > 0)) f.fieldFlags |= FIELD_OPTIONAL;
       if (c->optional) z.flags |= ZUR_C_OPTIONAL;
       if (c->addition > 0) z.flags |= ZUR_C_EXTENSION;
+      if (c->inBracket) z.flags |= ZUR_C_BRACKET;
       z.addition = static_cast<uint16_t>(std::min<uint32_t>(c->addition, 0xFFFF));
       if (c->defaultValue) {
         f.fieldFlags |= FIELD_DEFAULT;

@@ -173,6 +173,8 @@ typedef struct ZurNamed {
 #define ZUR_C_OPTIONAL 0x1u   /* may be absent; presence bit in the parent's mask */
 #define ZUR_C_DEFAULT 0x2u    /* has a DEFAULT value (and a presence bit) */
 #define ZUR_C_EXTENSION 0x4u  /* an extension addition */
+#define ZUR_C_BRACKET 0x8u    /* an extension addition inside a version bracket, which PER
+                                 encodes as a SEQUENCE of its components even when alone */
 
 /* The codec's view of one component of a SEQUENCE, SET or CHOICE;
    components[i] belongs to the control table's fields[i]. */

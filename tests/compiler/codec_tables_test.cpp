@@ -128,6 +128,7 @@ std::string describe(const zurasn1::Compilation &compiled, const char *name) {
     if ((z.flags & ZUR_C_OPTIONAL) != 0) out += " optional";
     if ((z.flags & ZUR_C_DEFAULT) != 0) out += " default " + dumpValue(ctl, f.type, c.defaults[z.defaultValue]);
     if ((z.flags & ZUR_C_EXTENSION) != 0) out += " addition " + std::to_string(z.addition);
+    if ((z.flags & ZUR_C_BRACKET) != 0) out += " bracket";
     const ZurType &ft = c.types[f.type];
     if (ft.openType != 0) {
       const ZurOpenType &o = c.openTypes[ft.openType];
@@ -187,8 +188,8 @@ TEST_F(CodecTables, TagsOrdersAndConstraints) {
        "Versioned: SET kind 57 ext tags [U17] match [U17] mask 1 order 1 0 2 3 4\n"
        "  b: BOOLEAN kind 8 tags [C5] match [C5]\n"
        "  a: INTEGER kind 0 tags [C2] match [C2] range 0..9\n"
-       "  c: IA5String kind 25 tags [C9] match [C9] bit 0 addition 1\n"
-       "  d: NULL kind 5 tags [C7] match [C7] bit 1 optional addition 1\n"
+       "  c: IA5String kind 25 tags [C9] match [C9] bit 0 addition 1 bracket\n"
+       "  d: NULL kind 5 tags [C7] match [C7] bit 1 optional addition 1 bracket\n"
        "  e: BOOLEAN kind 8 tags [C1] match [C1] bit 2 optional addition 2\n"},
       {"Color", "Color: ENUMERATED kind 6 ext tags [U10] match [U10] enum -1 0 5 | 7\n"},
       {"ZurLayouts.Strings",

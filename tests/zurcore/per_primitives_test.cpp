@@ -253,6 +253,40 @@ TEST(PerBits, UnalignedOctetsAndBitStrings) {
   EXPECT_EQ(hex(empty), "00");
 }
 
+// Every width at every bit offset, three times over so that reads come
+// both from the middle of the input and from its last octets, against the
+// same bits set one by one.
+TEST(PerBits, EveryWidthAtEveryOffset) {
+  const uint64_t pattern = 0xF3A5C3968E1D2B47;
+  for (unsigned offset = 0; offset < 8; ++offset) {
+    for (unsigned width = 0; width <= 64; ++width) {
+      const uint64_t value = width == 64 ? pattern : pattern & ((uint64_t{1} << width) - 1);
+      const uint64_t lead = (pattern >> 9) & ((1u << offset) - 1);
+      std::vector<uint8_t> expected((3 * (offset + width) + 7) / 8);
+      uint64_t at = 0;
+      auto set = [&](uint64_t v, unsigned n) {
+        for (unsigned i = n; i-- > 0; ++at)
+          if ((v >> i) & 1) expected[at / 8] |= static_cast<uint8_t>(0x80u >> (at % 8));
+      };
+      BitWriter w(false);
+      for (int round = 0; round < 3; ++round) {
+        w.putBits(lead, offset);
+        w.putBits(value, width);
+        set(lead, offset);
+        set(value, width);
+      }
+      ASSERT_EQ(hex(w), hex(expected.data(), expected.size())) << offset << " " << width;
+      BitReader r(w.data(), w.octetLength(), false);
+      for (int round = 0; round < 3; ++round) {
+        uint64_t gotLead, got;
+        ASSERT_TRUE(r.getBits(offset, gotLead) && r.getBits(width, got)) << offset << " " << width;
+        EXPECT_EQ(gotLead, lead);
+        EXPECT_EQ(got, value) << offset << " " << width << " round " << round;
+      }
+    }
+  }
+}
+
 struct AlphabetCase {
   uint8_t builtin;              // the type's own alphabet, or 0 for `ranges`
   std::vector<uint32_t> ranges;

@@ -4,29 +4,19 @@
 
 namespace zurcore::per {
 
-bool BitReader::getBits(unsigned count, uint64_t &value) {
+// The reads that one window of eight whole octets does not serve: those
+// near the end of the input, and those of more than 57 bits.
+bool BitReader::getBitsNearEnd(unsigned count, uint64_t &value) {
   if (!need(count)) return false;
-  if (count == 0) {
-    value = 0;
-    return true;
-  }
-  const unsigned offset = static_cast<unsigned>(pos_ & 7);
-  const std::size_t first = static_cast<std::size_t>(pos_ >> 3);
-  const unsigned octets = (offset + count + 7) / 8;
-  if (offset + count <= 64) {
-    // The octets that hold the bits, as one window.
-    uint64_t window = 0;
-    for (unsigned i = 0; i < octets; ++i) window = window << 8 | data_[first + i];
-    window <<= 64 - 8 * octets;
-    window <<= offset;
-    value = window >> (64 - count);
-  } else {  // 64 bits across nine octets
+  if (count > kWindowBits) {  // the high half first
     uint64_t high, low;
     getBits(count - 32, high);
     getBits(32, low);
     value = high << 32 | low;
     return true;
   }
+  const uint64_t window = loadBigEndian64(tail_ + (static_cast<std::size_t>(pos_ >> 3) - tailFirst_));
+  value = window << (pos_ & 7) >> 1 >> (63 - count);
   pos_ += count;
   return true;
 }

@@ -1,11 +1,14 @@
 // PER input: bits read most significant first, every read checked against
 // the end of the input. The first failure is kept with the bit offset where
-// it happened, for the decoding report.
+// it happened, for the decoding report. Reads of up to 57 bits take one
+// 64-bit window of the input while eight octets remain.
 #ifndef ZURCORE_PER_BIT_READER_H
 #define ZURCORE_PER_BIT_READER_H
 
 #include <cstddef>
 #include <cstdint>
+
+#include "big_endian.h"
 
 namespace zurcore::per {
 
@@ -39,11 +42,22 @@ class BitReader {
   // `origin` is the bit offset of data[0] in the outermost input (non-zero
   // inside an open type), so that faults name their place in the message.
   BitReader(const uint8_t *data, std::size_t octets, bool aligned, uint64_t origin = 0)
-      : data_(data), end_(uint64_t{octets} * 8), aligned_(aligned), origin_(origin) {}
+      : data_(data), end_(uint64_t{octets} * 8), aligned_(aligned), origin_(origin),
+        tailFirst_(octets > 8 ? octets - 8 : 0) {
+    for (std::size_t i = tailFirst_; i < octets; ++i) tail_[i - tailFirst_] = data[i];
+  }
 
   bool aligned() const { return aligned_; }
   // Reads `count` bits (up to 64) into the low bits of value.
-  bool getBits(unsigned count, uint64_t &value);
+  bool getBits(unsigned count, uint64_t &value) {
+    if (count <= kWindowBits && pos_ + 64 <= end_) {
+      const uint64_t window = loadBigEndian64(data_ + (pos_ >> 3)) << (pos_ & 7);
+      value = window >> 1 >> (63 - count);  // two shifts: count may be 0
+      pos_ += count;
+      return true;
+    }
+    return getBitsNearEnd(count, value);
+  }
   bool getBit(bool &bit) {
     uint64_t v;
     if (!getBits(1, v)) return false;
@@ -91,12 +105,20 @@ class BitReader {
   const DecodeFault &fault() const { return fault_; }
 
  private:
+  // The most bits one window holds wherever the read starts in its octet.
+  static constexpr unsigned kWindowBits = 57;
+  bool getBitsNearEnd(unsigned count, uint64_t &value);
+
   const uint8_t *data_;
   uint64_t pos_ = 0;
   uint64_t end_;
   bool aligned_;
   uint64_t origin_;
   DecodeFault fault_;
+  // The last eight octets (or all, when fewer) followed by zero octets, for
+  // the windows that would reach past the end of the input.
+  std::size_t tailFirst_;
+  uint8_t tail_[16] = {};
 };
 
 }  // namespace zurcore::per

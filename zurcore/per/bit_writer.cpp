@@ -6,12 +6,11 @@ namespace zurcore::per {
 
 // Octets past bits_ are kept zero, so that padding is zero bits.
 void BitWriter::grow(uint64_t count) {
-  std::size_t need = static_cast<std::size_t>((bits_ + count + 7) / 8);
+  std::size_t need = static_cast<std::size_t>((bits_ + count + 7) / 8 + 8);
   buf_.resize(need < 2 * buf_.size() ? 2 * buf_.size() : need, 0);
 }
 
-void BitWriter::putBits(uint64_t value, unsigned count) {
-  if (count == 0) return;
+void BitWriter::putBitsGrowing(uint64_t value, unsigned count) {
   if (count < 64) value &= (uint64_t{1} << count) - 1;
   const unsigned used = static_cast<unsigned>(bits_ & 7);
   if (used + count > 64) {  // too wide for one window: the high half first

@@ -1,5 +1,7 @@
 // PER output: bits appended most significant first into a growing octet
-// buffer. The ALIGNED and UNALIGNED variants differ only in align().
+// buffer. The ALIGNED and UNALIGNED variants differ only in align(). The
+// buffer keeps eight zero octets past the last bit, so that up to 56 bits go
+// in as one 64-bit window.
 #ifndef ZURCORE_PER_BIT_WRITER_H
 #define ZURCORE_PER_BIT_WRITER_H
 
@@ -7,6 +9,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <vector>
+
+#include "big_endian.h"
 
 namespace zurcore::per {
 
@@ -16,7 +20,18 @@ class BitWriter {
 
   bool aligned() const { return aligned_; }
   // Appends the low `count` bits of value (count up to 64), most significant first.
-  void putBits(uint64_t value, unsigned count);
+  void putBits(uint64_t value, unsigned count) {
+    if (count == 0) return;
+    if (count <= kWindowBits && (bits_ >> 3) + 8 <= buf_.size()) {
+      const unsigned used = static_cast<unsigned>(bits_ & 7);
+      uint8_t *p = buf_.data() + (bits_ >> 3);
+      const uint64_t bits = value & ((uint64_t{1} << count) - 1);
+      storeBigEndian64(p, loadBigEndian64(p) | bits << (64 - used - count));
+      bits_ += count;
+      return;
+    }
+    putBitsGrowing(value, count);
+  }
   void putBit(bool bit) { putBits(bit ? 1u : 0u, 1); }
   // ALIGNED variant: zero bits up to the next octet boundary.
   void align() {
@@ -44,8 +59,11 @@ class BitWriter {
   }
 
  private:
+  static constexpr unsigned kWindowBits = 56;
+  void putBitsGrowing(uint64_t value, unsigned count);
+  // Room for `count` more bits and the eight octets of slack behind them.
   void reserveBits(uint64_t count) {
-    if ((bits_ + count + 7) / 8 > buf_.size()) grow(count);
+    if ((bits_ + count + 7) / 8 + 8 > buf_.size()) grow(count);
   }
   void grow(uint64_t count);
 

@@ -51,7 +51,28 @@ CharCoding charCoding(const uint32_t *ranges, uint32_t rangeCount, bool aligned)
   return c;
 }
 
-bool encodeChar(const CharCoding &c, uint32_t ch, uint32_t &code) {
+const CharCoding *canonicalCoding(uint8_t builtin, bool aligned) {
+  // Per built-in type number (below 32), UNALIGNED then ALIGNED.
+  struct Codings {
+    CharCoding coding[32][2];
+    bool known[32] = {};
+  };
+  static const Codings codings = [] {
+    Codings c;
+    for (uint8_t b = 0; b < 32; ++b) {
+      const uint32_t *ranges;
+      uint32_t count;
+      c.known[b] = canonicalAlphabet(b, ranges, count);
+      if (!c.known[b]) continue;
+      c.coding[b][0] = charCoding(ranges, count, false);
+      c.coding[b][1] = charCoding(ranges, count, true);
+    }
+    return c;
+  }();
+  return builtin < 32 && codings.known[builtin] ? &codings.coding[builtin][aligned ? 1 : 0] : nullptr;
+}
+
+bool encodeCharInRanges(const CharCoding &c, uint32_t ch, uint32_t &code) {
   uint32_t index = 0;
   for (uint32_t i = 0; i < c.rangeCount; ++i) {
     uint32_t first = c.ranges[2 * i], last = c.ranges[2 * i + 1];
@@ -65,11 +86,11 @@ bool encodeChar(const CharCoding &c, uint32_t ch, uint32_t &code) {
   return false;
 }
 
-bool decodeChar(const CharCoding &c, uint32_t code, uint32_t &ch) {
+bool decodeCharInRanges(const CharCoding &c, uint32_t code, uint32_t &ch) {
   if (!c.indexed) {
     uint32_t ignored;
     ch = code;
-    return encodeChar(c, code, ignored);
+    return encodeCharInRanges(c, code, ignored);
   }
   for (uint32_t i = 0; i < c.rangeCount; ++i) {
     uint32_t first = c.ranges[2 * i], last = c.ranges[2 * i + 1];

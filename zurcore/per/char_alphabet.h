@@ -25,10 +25,29 @@ bool canonicalAlphabet(uint8_t builtin, const uint32_t *&ranges, uint32_t &range
 // The coding of an alphabet of `rangeCount` ranges.
 CharCoding charCoding(const uint32_t *ranges, uint32_t rangeCount, bool aligned);
 
+// The coding of a built-in type's own alphabet, made once per program; null
+// for a type without a known multiplier.
+const CharCoding *canonicalCoding(uint8_t builtin, bool aligned);
+
+// The two below for alphabets of several ranges.
+bool encodeCharInRanges(const CharCoding &coding, uint32_t ch, uint32_t &code);
+bool decodeCharInRanges(const CharCoding &coding, uint32_t code, uint32_t &ch);
+
 // A character's code in the encoding; false when it is outside the alphabet.
-bool encodeChar(const CharCoding &coding, uint32_t ch, uint32_t &code);
+inline bool encodeChar(const CharCoding &coding, uint32_t ch, uint32_t &code) {
+  if (coding.rangeCount != 1) return encodeCharInRanges(coding, ch, code);
+  const uint32_t first = coding.ranges[0];
+  code = coding.indexed ? ch - first : ch;
+  return ch >= first && ch <= coding.ranges[1];
+}
+
 // The character of a code; false when no character has it.
-bool decodeChar(const CharCoding &coding, uint32_t code, uint32_t &ch);
+inline bool decodeChar(const CharCoding &coding, uint32_t code, uint32_t &ch) {
+  if (coding.rangeCount != 1) return decodeCharInRanges(coding, code, ch);
+  const uint32_t first = coding.ranges[0];
+  ch = coding.indexed ? first + code : code;
+  return ch >= first && ch <= coding.ranges[1];  // a code past the end lands above the last or wraps below the first
+}
 
 }  // namespace zurcore::per
 

@@ -362,6 +362,25 @@ bool Decoder::octets(BitReader &r, uint32_t type, unsigned char *v, const Contex
       });
 }
 
+namespace {
+
+// Reads n characters into out, each a code of the alphabet's width.
+template <class Char>
+bool readChars(BitReader &r, const CharCoding &coding, Char *out, uint64_t n) {
+  const unsigned bits = coding.bits;
+  for (uint64_t i = 0; i < n; ++i) {
+    uint64_t code;
+    uint32_t ch;
+    if (!r.getBits(bits, code)) return false;
+    if (!decodeChar(coding, static_cast<uint32_t>(code), ch))
+      return r.failAt(r.position() - bits, ROW_ALPHABET, static_cast<int64_t>(code));
+    out[i] = static_cast<Char>(ch);
+  }
+  return true;
+}
+
+}  // namespace
+
 bool Decoder::knownMultiplier(BitReader &r, uint32_t type, unsigned char *v, const Context &c) {
   const TypeDesc &d = s_.desc(type);
   const CharCoding coding = typeCoding(s_, type, aligned_);
@@ -379,20 +398,11 @@ bool Decoder::knownMultiplier(BitReader &r, uint32_t type, unsigned char *v, con
     return data != nullptr;
   };
   auto getChars = [&](uint64_t first, uint64_t n) {
-    for (uint64_t i = first; i < first + n; ++i) {
-      uint64_t code;
-      uint32_t ch;
-      const uint64_t at = r.position();
-      if (!r.getBits(coding.bits, code)) return false;
-      if (!decodeChar(coding, static_cast<uint32_t>(code), ch))
-        return r.failAt(at, ROW_ALPHABET, static_cast<int64_t>(code));
-      switch (width) {
-        case 1: data[i] = static_cast<uint8_t>(ch); break;
-        case 2: reinterpret_cast<uint16_t *>(data)[i] = static_cast<uint16_t>(ch); break;
-        default: reinterpret_cast<uint32_t *>(data)[i] = ch;
-      }
+    switch (width) {
+      case 1: return readChars(r, coding, data + first, n);
+      case 2: return readChars(r, coding, reinterpret_cast<uint16_t *>(data) + first, n);
+      default: return readChars(r, coding, reinterpret_cast<uint32_t *>(data) + first, n);
     }
-    return true;
   };
   if (f.fixed) {
     const uint64_t total = f.bounds.upper;
@@ -484,6 +494,8 @@ bool Decoder::sequence(BitReader &r, uint32_t type, unsigned char *v, const Cont
   const TypeDesc &d = s_.desc(type);
   const ZurType &z = s_.type(type);
   const uint32_t first = d.ref, count = static_cast<uint32_t>(d.count);
+  const ZurComponent *const components = &s_.component(first);
+  const FieldDesc *const fields = &s_.field(first);
   const uint16_t *order = z.builtin == ZB_SET ? canonicalOrder(s_, type) : nullptr;
   ValueFrame frame{c.frame, v, type};
   const uint64_t start = r.position();
@@ -492,43 +504,48 @@ bool Decoder::sequence(BitReader &r, uint32_t type, unsigned char *v, const Cont
   // The preamble's bits, kept by component in the module's order.
   const std::size_t base = presence_.size();
   presence_.resize(base + count, 1);
-  uint32_t fieldCount = 0;
+  uint8_t *present = presence_.data() + base;
   for (uint32_t k = 0; k < count; ++k) {
-    uint32_t i = order != nullptr ? order[k] : k;
-    const ZurComponent &zc = s_.component(first + i);
-    if (zc.flags & ZUR_C_EXTENSION) continue;
-    if (mayBeAbsent(zc)) {
-      bool present;
-      if (!r.getBit(present)) return presence_.resize(base), false;
-      presence_[base + i] = present ? 1 : 0;
+    const uint32_t i = order != nullptr ? order[k] : k;
+    const uint8_t flags = components[i].flags;
+    if ((flags & ZUR_C_EXTENSION) == 0 && mayBeAbsent(components[i])) {
+      bool bit;
+      if (!r.getBit(bit)) return presence_.resize(base), false;
+      present[i] = bit ? 1 : 0;
     }
-    fieldCount += presence_[base + i];
   }
   if (trace_ != nullptr) {
+    uint32_t fieldCount = 0;
+    for (uint32_t i = 0; i < count; ++i)
+      fieldCount += (components[i].flags & ZUR_C_EXTENSION) == 0 && present[i];
     trace_->item(c.place, nullptr, PER_FIELD_COUNT, false, fieldCount);
     if (r.position() > start) traceLength(c, "preamble", false, r.position() - start);
   }
   bool ok = true;
+  bool extensionDefaults = false;
   for (uint32_t k = 0; ok && k < count; ++k) {
-    uint32_t i = order != nullptr ? order[k] : k;
-    const ZurComponent &zc = s_.component(first + i);
-    if (zc.flags & ZUR_C_EXTENSION) continue;
-    const FieldDesc &f = s_.field(first + i);
-    if (!presence_[base + i]) {
-      if (zc.flags & ZUR_C_DEFAULT) copyDefault(s_, first + i, v);
+    const uint32_t i = order != nullptr ? order[k] : k;
+    const uint8_t flags = components[i].flags;
+    if (flags & ZUR_C_EXTENSION) {
+      extensionDefaults = extensionDefaults || (flags & ZUR_C_DEFAULT) != 0;
+      continue;
+    }
+    const FieldDesc &f = fields[i];
+    if (!presence_[base + i]) {  // nested values may have moved presence_
+      if (flags & ZUR_C_DEFAULT) copyDefault(s_, first + i, v);
       continue;
     }
     Context inner{{name(first + i), caption(f.type), static_cast<int32_t>(i + 1),
                    c.place.depth + 1},
                   &frame};
     ok = value(r, f.type, v + f.offset, inner);
-    if (ok && mayBeAbsent(zc)) setPresent(d, f, v);
+    if (ok && mayBeAbsent(components[i])) setPresent(d, f, v);
   }
   presence_.resize(base);
   if (!ok) return false;
   if (extended) return additions(r, type, v, frame, c);
-  for (uint32_t i = 0; i < count; ++i) {
-    const uint8_t flags = s_.component(first + i).flags;
+  for (uint32_t i = 0; extensionDefaults && i < count; ++i) {
+    const uint8_t flags = components[i].flags;
     if ((flags & ZUR_C_EXTENSION) && (flags & ZUR_C_DEFAULT)) copyDefault(s_, first + i, v);
   }
   return true;
@@ -568,7 +585,7 @@ bool Decoder::additions(BitReader &r, uint32_t type, unsigned char *v, const Val
     if (members == 0) {  // an addition of a later version: skipped
       inner.place.index = static_cast<int32_t>(count + k);
       ok = inOpenType(r, inner, "unknown extension", [](BitReader &) { return true; });
-    } else if (members == 1) {
+    } else if (members == 1 && (s_.component(first + only).flags & ZUR_C_BRACKET) == 0) {
       ok = inOpenType(r, inner, "extension", [&](BitReader &sub) {
         return value(sub, f.type, v + f.offset, inner);
       });

@@ -342,6 +342,27 @@ bool Encoder::octets(BitWriter &w, uint32_t type, const unsigned char *v, const 
   return true;
 }
 
+namespace {
+
+// Writes n characters of the alphabet; false at the first one outside it,
+// given in `bad`.
+template <class Char>
+bool writeChars(BitWriter &w, const CharCoding &coding, const Char *chars, uint64_t n,
+                uint32_t &bad) {
+  const unsigned bits = coding.bits;
+  for (uint64_t i = 0; i < n; ++i) {
+    uint32_t code;
+    if (!encodeChar(coding, chars[i], code)) {
+      bad = chars[i];
+      return false;
+    }
+    w.putBits(code, bits);
+  }
+  return true;
+}
+
+}  // namespace
+
 bool Encoder::knownMultiplier(BitWriter &w, uint32_t type, const unsigned char *v,
                               const Context &c) {
   const TypeDesc &d = s_.desc(type);
@@ -368,13 +389,6 @@ bool Encoder::knownMultiplier(BitWriter &w, uint32_t type, const unsigned char *
       n = s.length, data = s.value;
     }
   }
-  auto charAt = [&](uint64_t i) -> uint32_t {
-    switch (width) {
-      case 1: return static_cast<const uint8_t *>(data)[i];
-      case 2: return static_cast<const uint16_t *>(data)[i];
-      default: return static_cast<const uint32_t *>(data)[i];
-    }
-  };
   SizeForm f = sizeForm(si, n, coding.bits, kShortFixedBits);
   if (!si.extensible && !f.inRoot)
     return fail(ROW_SIZE_VIOLATED, ReportArg::of(static_cast<int64_t>(n)));
@@ -382,16 +396,17 @@ bool Encoder::knownMultiplier(BitWriter &w, uint32_t type, const unsigned char *
   // A character outside the alphabet fails the encoding, whatever was written.
   bool ok = true;
   auto putChars = [&](uint64_t first, uint64_t count) {
-    for (uint64_t i = first; ok && i < first + count; ++i) {
-      uint32_t code;
-      if (!encodeChar(coding, charAt(i), code)) {
-        uint32_t ch = charAt(i);
-        std::snprintf(badChar_, sizeof badChar_, ch >= 0x20 && ch < 0x7F ? "%c" : "U+%04X",
-                      static_cast<unsigned>(ch));
-        ok = fail(ROW_ALPHABET_VIOLATED, ReportArg::named(badChar_));
-        return;
-      }
-      w.putBits(code, coding.bits);
+    if (!ok) return;
+    uint32_t bad = 0;
+    switch (width) {
+      case 1: ok = writeChars(w, coding, static_cast<const uint8_t *>(data) + first, count, bad); break;
+      case 2: ok = writeChars(w, coding, static_cast<const uint16_t *>(data) + first, count, bad); break;
+      default: ok = writeChars(w, coding, static_cast<const uint32_t *>(data) + first, count, bad);
+    }
+    if (!ok) {
+      std::snprintf(badChar_, sizeof badChar_, bad >= 0x20 && bad < 0x7F ? "%c" : "U+%04X",
+                    static_cast<unsigned>(bad));
+      fail(ROW_ALPHABET_VIOLATED, ReportArg::named(badChar_));
     }
   };
   if (f.fixed) {
@@ -433,6 +448,8 @@ bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, cons
   const TypeDesc &d = s_.desc(type);
   const ZurType &z = s_.type(type);
   const uint32_t first = d.ref, count = static_cast<uint32_t>(d.count);
+  const ZurComponent *const components = &s_.component(first);
+  const FieldDesc *const fields = &s_.field(first);
   const uint16_t *order = z.builtin == ZB_SET ? canonicalOrder(s_, type) : nullptr;
   ValueFrame frame{c.frame, v, type};
   // Whether each component (in the module's order) goes into the encoding,
@@ -444,34 +461,49 @@ bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, cons
     std::size_t base;
     ~Release() { stack.resize(base); }
   } release{present_, base};
+  uint8_t *included = present_.data() + base;
   auto encoded = [&](uint32_t i) { return present_[base + i] != 0; };
-  uint32_t additionCount = 0, fieldCount = 0;
+  uint32_t additionCount = 0;
   bool anyAddition = false;
   for (uint32_t i = 0; i < count; ++i) {
-    const ZurComponent &zc = s_.component(first + i);
-    present_[base + i] = (zc.flags & (ZUR_C_OPTIONAL | ZUR_C_DEFAULT | ZUR_C_EXTENSION)) == 0 ||
-                         (isPresent(d, s_.field(first + i), v) &&
-                          ((zc.flags & ZUR_C_DEFAULT) == 0 || !equalsDefault(s_, first + i, v)));
+    const ZurComponent &zc = components[i];
+    included[i] = (zc.flags & (ZUR_C_OPTIONAL | ZUR_C_DEFAULT | ZUR_C_EXTENSION)) == 0 ||
+                 (isPresent(d, fields[i], v) &&
+                  ((zc.flags & ZUR_C_DEFAULT) == 0 || !equalsDefault(s_, first + i, v)));
     if (zc.flags & ZUR_C_EXTENSION) {
       additionCount = std::max<uint32_t>(additionCount, zc.addition);
-      anyAddition = anyAddition || encoded(i);
-    } else if (encoded(i)) {
-      ++fieldCount;
+      anyAddition = anyAddition || included[i];
     }
   }
-  if (trace_ != nullptr) trace_->item(c.place, nullptr, PER_FIELD_COUNT, false, fieldCount);
+  if (trace_ != nullptr) {
+    uint32_t fieldCount = 0;
+    for (uint32_t i = 0; i < count; ++i)
+      fieldCount += (components[i].flags & ZUR_C_EXTENSION) == 0 && included[i];
+    trace_->item(c.place, nullptr, PER_FIELD_COUNT, false, fieldCount);
+  }
   uint64_t start = w.bitLength();
   if (z.flags & ZUR_T_EXTENSIBLE) w.putBit(anyAddition);
+  // The presence bits, put in runs of up to 56.
+  uint64_t preamble = 0;
+  unsigned pending = 0;
   for (uint32_t k = 0; k < count; ++k) {
-    uint32_t i = order != nullptr ? order[k] : k;
-    const ZurComponent &zc = s_.component(first + i);
-    if ((zc.flags & ZUR_C_EXTENSION) == 0 && mayBeAbsent(zc)) w.putBit(encoded(i));
+    const uint32_t i = order != nullptr ? order[k] : k;
+    const ZurComponent &zc = components[i];
+    if ((zc.flags & ZUR_C_EXTENSION) != 0 || !mayBeAbsent(zc)) continue;
+    preamble = preamble << 1 | included[i];
+    if (++pending == 56) {
+      w.putBits(preamble, pending);
+      preamble = 0;
+      pending = 0;
+    }
   }
+  w.putBits(preamble, pending);
   if (w.bitLength() > start) traceLength(c, "preamble", false, w.bitLength() - start);
   for (uint32_t k = 0; k < count; ++k) {
-    uint32_t i = order != nullptr ? order[k] : k;
-    if ((s_.component(first + i).flags & ZUR_C_EXTENSION) != 0 || !encoded(i)) continue;
-    const FieldDesc &f = s_.field(first + i);
+    const uint32_t i = order != nullptr ? order[k] : k;
+    // Nested values may have moved present_: read it afresh.
+    if ((components[i].flags & ZUR_C_EXTENSION) != 0 || !encoded(i)) continue;
+    const FieldDesc &f = fields[i];
     Context inner{{name(first + i), caption(f.type), static_cast<int32_t>(i + 1),
                    c.place.depth + 1},
                   &frame};
@@ -501,10 +533,10 @@ bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, cons
                    static_cast<int32_t>(only + 1), c.place.depth + 1},
                   &frame};
     bool ok;
-    if (members == 1) {
+    if (members == 1 && (components[only].flags & ZUR_C_BRACKET) == 0) {
       ok = asOpenType(w, inner, "extension",
                       [&](BitWriter &sub) { return value(sub, f.type, v + f.offset, inner); });
-    } else {  // a version bracket: its components as one SEQUENCE
+    } else {  // a version bracket, even of one component: its components as one SEQUENCE
       for (uint32_t i = 0; i < count; ++i) {
         const ZurComponent &zc = s_.component(first + i);
         if (zc.addition == k && !mayBeAbsent(zc) && !encoded(i))

@@ -127,23 +127,14 @@ inline constexpr uint64_t kFixedLimit = 65536;
 // alphabet, or its own when it has none that PER sees (an extensible one).
 inline CharCoding typeCoding(const Schema &s, uint32_t type, bool aligned) {
   const ZurType &t = s.type(type);
-  const uint32_t *ranges = nullptr;
-  uint32_t count = 0;
   if (t.alphabet != 0 && (s.codec->alphabets[t.alphabet].flags & ZUR_R_EXTENSIBLE) == 0) {
     const ZurAlphabet &a = s.codec->alphabets[t.alphabet];
-    ranges = s.codec->charRanges + 2 * a.firstRange;
-    count = a.rangeCount;
-  } else {
-    canonicalAlphabet(t.builtin, ranges, count);
+    return charCoding(s.codec->charRanges + 2 * a.firstRange, a.rangeCount, aligned);
   }
-  return charCoding(ranges, count, aligned);
+  return *canonicalCoding(t.builtin, aligned);
 }
 
-inline bool isKnownMultiplier(uint8_t builtin) {
-  const uint32_t *ranges;
-  uint32_t count;
-  return canonicalAlphabet(builtin, ranges, count);
-}
+inline bool isKnownMultiplier(uint8_t builtin) { return canonicalCoding(builtin, false) != nullptr; }
 
 // Where the components of a SET or CHOICE go in canonical tag order: their
 // positions from 0, or null for the module's order.

@@ -1,12 +1,6 @@
 #include "whole_numbers.h"
 
-#include <bit>
-
 namespace zurcore::per {
-
-unsigned bitsFor(uint64_t max) { return static_cast<unsigned>(std::bit_width(max)); }
-
-unsigned octetsFor(uint64_t n) { return n == 0 ? 1 : (bitsFor(n) + 7) / 8; }
 
 unsigned signedOctetsFor(int64_t n) {
   uint64_t magnitude = n < 0 ? ~static_cast<uint64_t>(n) : static_cast<uint64_t>(n);
@@ -21,11 +15,8 @@ bool isOctetCountForm(const BitReader &r, uint64_t span) { return r.aligned() &&
 
 }  // namespace
 
-void putConstrained(BitWriter &w, uint64_t offset, uint64_t span) {
-  if (span == 0) return;
-  if (!w.aligned() || span < 0xFF) {
-    w.putBits(offset, bitsFor(span));
-  } else if (span <= 0xFFFF) {
+void putConstrainedAligned(BitWriter &w, uint64_t offset, uint64_t span) {
+  if (span <= 0xFFFF) {
     w.align();
     w.putBits(offset, span == 0xFF ? 8 : 16);
   } else {
@@ -36,18 +27,7 @@ void putConstrained(BitWriter &w, uint64_t offset, uint64_t span) {
   }
 }
 
-unsigned constrainedBits(bool aligned, uint64_t offset, uint64_t span) {
-  if (!aligned || span < 0xFF) return bitsFor(span);
-  if (span <= 0xFFFF) return span == 0xFF ? 8 : 16;
-  return 8 * octetsFor(offset);
-}
-
-bool getConstrained(BitReader &r, uint64_t span, uint64_t &offset) {
-  if (span == 0) {
-    offset = 0;
-    return true;
-  }
-  if (!r.aligned() || span < 0xFF) return r.getBits(bitsFor(span), offset);
+bool getConstrainedAligned(BitReader &r, uint64_t span, uint64_t &offset) {
   if (!isOctetCountForm(r, span)) {
     r.align();
     return r.getBits(span == 0xFF ? 8 : 16, offset);

@@ -4,6 +4,7 @@
 #ifndef ZURCORE_PER_WHOLE_NUMBERS_H
 #define ZURCORE_PER_WHOLE_NUMBERS_H
 
+#include <bit>
 #include <cstdint>
 
 #include "bit_reader.h"
@@ -12,20 +13,35 @@
 namespace zurcore::per {
 
 // Bits that hold every number from 0 to max.
-unsigned bitsFor(uint64_t max);
+inline unsigned bitsFor(uint64_t max) { return static_cast<unsigned>(std::bit_width(max)); }
 // Octets that hold the number (at least one).
-unsigned octetsFor(uint64_t n);
+inline unsigned octetsFor(uint64_t n) { return n == 0 ? 1 : (bitsFor(n) + 7) / 8; }
 // Octets of the shortest two's complement of n.
 unsigned signedOctetsFor(int64_t n);
 
 // A constrained whole number: offset = n - lb, in 0..span (span = ub - lb).
-void putConstrained(BitWriter &w, uint64_t offset, uint64_t span);
+// Below 255 values and in the UNALIGNED variant, just the bits of the span.
+void putConstrainedAligned(BitWriter &w, uint64_t offset, uint64_t span);
+inline void putConstrained(BitWriter &w, uint64_t offset, uint64_t span) {
+  if (!w.aligned() || span < 0xFF)
+    w.putBits(offset, bitsFor(span));
+  else
+    putConstrainedAligned(w, offset, span);
+}
 // Reads the offset; a value above span is left for the caller to judge.
-bool getConstrained(BitReader &r, uint64_t span, uint64_t &offset);
+bool getConstrainedAligned(BitReader &r, uint64_t span, uint64_t &offset);
+inline bool getConstrained(BitReader &r, uint64_t span, uint64_t &offset) {
+  if (!r.aligned() || span < 0xFF) return r.getBits(bitsFor(span), offset);
+  return getConstrainedAligned(r, span, offset);
+}
 
 // Bits of the number itself in a constrained whole number's encoding,
 // without the octet count and padding of the ALIGNED forms.
-unsigned constrainedBits(bool aligned, uint64_t offset, uint64_t span);
+inline unsigned constrainedBits(bool aligned, uint64_t offset, uint64_t span) {
+  if (!aligned || span < 0xFF) return bitsFor(span);
+  if (span <= 0xFFFF) return span == 0xFF ? 8 : 16;
+  return 8 * octetsFor(offset);
+}
 
 // A semi-constrained whole number (n - lb), and an unconstrained one: an
 // octet count as an unconstrained length, then the octets.
