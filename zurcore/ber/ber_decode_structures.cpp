@@ -124,8 +124,13 @@ bool Decoder::decodeTags(uint32_t type, unsigned char *v, int i, std::size_t lim
 
 bool Decoder::decodeContents(uint32_t type, unsigned char *v, const Header &h, std::size_t limit,
                              const Naming &naming, int32_t depth, const ValueFrame *frame) {
+  if (!isConstructedBuiltin(s_.type(type).builtin)) return leafContents(type, v, h, limit, naming, depth);
+  return decodeConstructed(type, v, h, limit, naming, depth, frame);
+}
+
+bool Decoder::decodeConstructed(uint32_t type, unsigned char *v, const Header &h, std::size_t limit,
+                                const Naming &naming, int32_t depth, const ValueFrame *frame) {
   const ZurType &zt = s_.type(type);
-  if (!isConstructedBuiltin(zt.builtin)) return leafContents(type, v, h, limit, naming, depth);
   const std::size_t at = pos_ - h.size;
   const Contents c{h.definite ? pos_ + h.length : limit, !h.definite};
   const int32_t inner = depth + zt.tagCount;
