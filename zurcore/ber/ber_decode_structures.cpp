@@ -295,7 +295,7 @@ bool Decoder::keepEncoded(uint32_t type, unsigned char *v, std::size_t limit, co
     traceTag(0, h);
     traceElement(naming, typeCaption(s_, type), 1, depth, !h.constructed);
   }
-  if (!skipElement(limit)) return false;
+  if (!stepOver(limit)) return false;
   const std::size_t length = pos_ - start;
   auto *copy = static_cast<unsigned char *>(arena_.allocateUninitialized(length));
   if (copy == nullptr) return failArena(start);
@@ -319,11 +319,7 @@ bool Decoder::decodeElements(uint32_t type, unsigned char *v, const Contents &c,
   for (;;) {
     if (!nextTag(c, more, tag)) return false;
     if (!more) break;
-    // A definite element is stepped over on the header nextTag read.
-    if (peeked_.definite)
-      pos_ += peeked_.size + peeked_.length;
-    else if (!skipElement(c.end))
-      return false;
+    if (!stepOver(c.end)) return false;  // on the header nextTag read
     ++count;
   }
   pos_ = start;

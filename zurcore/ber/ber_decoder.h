@@ -111,6 +111,14 @@ class Decoder {
   bool closeIndefinite(const Contents &c, int32_t depth);
   // Steps over one whole element (an unknown extension, an open type).
   bool skipElement(std::size_t limit);
+  // skipElement, a definite element on its header alone (inline: the
+  // common case needs no walk).
+  bool stepOver(std::size_t limit) {
+    if (!peek(limit)) return false;
+    if (!peeked_.definite) return skipElement(limit);
+    pos_ += peeked_.size + peeked_.length;
+    return true;
+  }
 
   // Inline: the step from a component or element to its tags.
   [[gnu::always_inline]] bool decodeValue(uint32_t type, unsigned char *slot, std::size_t limit,
