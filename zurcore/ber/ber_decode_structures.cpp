@@ -124,8 +124,13 @@ bool Decoder::decodeTags(uint32_t type, unsigned char *v, int i, std::size_t lim
 
 bool Decoder::decodeContents(uint32_t type, unsigned char *v, const Header &h, std::size_t limit,
                              const Naming &naming, int32_t depth, const ValueFrame *frame) {
+  if (!isConstructedBuiltin(s_.type(type).builtin)) return leafContents(type, v, h, limit, naming, depth);
+  return decodeConstructed(type, v, h, limit, naming, depth, frame);
+}
+
+bool Decoder::decodeConstructed(uint32_t type, unsigned char *v, const Header &h, std::size_t limit,
+                                const Naming &naming, int32_t depth, const ValueFrame *frame) {
   const ZurType &zt = s_.type(type);
-  if (!isConstructedBuiltin(zt.builtin)) return leafContents(type, v, h, limit, naming, depth);
   const std::size_t at = pos_ - h.size;
   const Contents c{h.definite ? pos_ + h.length : limit, !h.definite};
   const int32_t inner = depth + zt.tagCount;
@@ -290,7 +295,7 @@ bool Decoder::keepEncoded(uint32_t type, unsigned char *v, std::size_t limit, co
     traceTag(0, h);
     traceElement(naming, typeCaption(s_, type), 1, depth, !h.constructed);
   }
-  if (!skipElement(limit)) return false;
+  if (!stepOver(limit)) return false;
   const std::size_t length = pos_ - start;
   auto *copy = static_cast<unsigned char *>(arena_.allocateUninitialized(length));
   if (copy == nullptr) return failArena(start);
@@ -314,11 +319,7 @@ bool Decoder::decodeElements(uint32_t type, unsigned char *v, const Contents &c,
   for (;;) {
     if (!nextTag(c, more, tag)) return false;
     if (!more) break;
-    // A definite element is stepped over on the header nextTag read.
-    if (peeked_.definite)
-      pos_ += peeked_.size + peeked_.length;
-    else if (!skipElement(c.end))
-      return false;
+    if (!stepOver(c.end)) return false;  // on the header nextTag read
     ++count;
   }
   pos_ = start;

@@ -111,6 +111,14 @@ class Decoder {
   bool closeIndefinite(const Contents &c, int32_t depth);
   // Steps over one whole element (an unknown extension, an open type).
   bool skipElement(std::size_t limit);
+  // skipElement, a definite element on its header alone (inline: the
+  // common case needs no walk).
+  bool stepOver(std::size_t limit) {
+    if (!peek(limit)) return false;
+    if (!peeked_.definite) return skipElement(limit);
+    pos_ += peeked_.size + peeked_.length;
+    return true;
+  }
 
   // Inline: the step from a component or element to its tags.
   [[gnu::always_inline]] bool decodeValue(uint32_t type, unsigned char *slot, std::size_t limit,
@@ -130,7 +138,7 @@ class Decoder {
     if (zt.tagCount == 1 && (tags->flags & ZUR_TAG_EXPLICIT) == 0) {  // the type's own tag alone
       const Header *h = enterTag(*tags, 0, limit);
       ok = h != nullptr &&
-           (isConstructedBuiltin(zt.builtin) ? decodeContents(type, v, *h, limit, naming, depth, frame)
+           (isConstructedBuiltin(zt.builtin) ? decodeConstructed(type, v, *h, limit, naming, depth, frame)
                                              : leafContents(type, v, *h, limit, naming, depth));
     } else if (zt.tagCount == 0)
       ok = decodeUntagged(type, v, limit, naming, depth, frame);
@@ -164,13 +172,19 @@ class Decoder {
     if (trace_ != nullptr) traceElement(naming, typeCaption(s_, type), tagCount, depth, !h.constructed);
     return decodeLeaf(type, v, h, Contents{h.definite ? pos_ + h.length : limit, !h.definite}, depth + tagCount);
   }
+  // One test of a bit instead of four compares: it runs once per element.
   static bool isConstructedBuiltin(uint8_t builtin) {
-    return builtin == ZB_SEQUENCE || builtin == ZB_SET || builtin == ZB_SEQUENCE_OF || builtin == ZB_SET_OF;
+    constexpr uint64_t kConstructed = uint64_t{1} << ZB_SEQUENCE | uint64_t{1} << ZB_SET |
+                                      uint64_t{1} << ZB_SEQUENCE_OF | uint64_t{1} << ZB_SET_OF;
+    return builtin < 64 && (kConstructed >> builtin & 1) != 0;
   }
   // The contents of the type's own tag, whose header `h` is read (pos_ is
   // past it).
   bool decodeContents(uint32_t type, unsigned char *v, const Header &h, std::size_t limit,
                       const Naming &naming, int32_t depth, const ValueFrame *frame);
+  // decodeContents of a SEQUENCE, SET, SEQUENCE OF or SET OF.
+  bool decodeConstructed(uint32_t type, unsigned char *v, const Header &h, std::size_t limit,
+                         const Naming &naming, int32_t depth, const ValueFrame *frame);
   bool decodeTags(uint32_t type, unsigned char *v, int i, std::size_t limit, const Naming &naming,
                   int32_t depth, const ValueFrame *frame);
   bool decodeUntagged(uint32_t type, unsigned char *v, std::size_t limit, const Naming &naming,

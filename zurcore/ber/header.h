@@ -22,12 +22,14 @@ struct Header {
 };
 
 // Why a header cannot be read: a row of the error table, the offset of the
-// offending octet, and for DER the rule it breaks.
+// offending octet, and for DER the rule it breaks. Every failure of
+// readHeader sets all of it; a reader does not clear it first, once per
+// element.
 struct HeaderFault {
-  int row = 0;
-  std::size_t at = 0;
-  const char *derRule = nullptr;
-  int64_t octets = -1;  // the octets of a tag or length too long, else -1
+  int row;
+  std::size_t at;
+  const char *derRule;
+  int64_t octets;  // the octets of a tag or length too long, else -1
 };
 
 

@@ -13,6 +13,11 @@ int openSchema(const CtlTbl *ctl, Schema &schema) {
   if (zurTablesVersion(ctl) != ZUR_TABLES_VERSION) return ROW_TABLES_VERSION;
   schema.ctl = ctl;
   schema.codec = codec;
+  schema.descs = ctl->types;
+  schema.fields = ctl->fields;
+  schema.types = codec->types;
+  schema.components = codec->components;
+  schema.allTags = codec->tags;
   return 0;
 }
 

@@ -15,17 +15,22 @@ namespace zurcore {
 struct Schema {
   const CtlTbl *ctl = nullptr;
   const ZurCodecTbl *codec = nullptr;
+  // The arrays the lookups below index, held here: a lookup waits for one
+  // load less than through ctl or codec.
+  const TypeDesc *descs = nullptr;
+  const FieldDesc *fields = nullptr;
+  const ZurType *types = nullptr;
+  const ZurComponent *components = nullptr;
+  const ZurTag *allTags = nullptr;
 
-  const TypeDesc &desc(uint32_t type) const { return ctl->types[type]; }
-  const ZurType &type(uint32_t type) const { return codec->types[type]; }
-  const FieldDesc &field(uint32_t component) const { return ctl->fields[component]; }
-  const ZurComponent &component(uint32_t component) const {
-    return codec->components[component];
-  }
+  const TypeDesc &desc(uint32_t type) const { return descs[type]; }
+  const ZurType &type(uint32_t type) const { return types[type]; }
+  const FieldDesc &field(uint32_t component) const { return fields[component]; }
+  const ZurComponent &component(uint32_t component) const { return components[component]; }
   // The type's tags, outermost first (tagCount of them).
-  const ZurTag *tags(const ZurType &t) const { return codec->tags + t.firstTag; }
+  const ZurTag *tags(const ZurType &t) const { return allTags + t.firstTag; }
   // The tags an encoding of the type may begin with (matchCount of them).
-  const ZurTag *matchTags(const ZurType &t) const { return codec->tags + t.firstMatch; }
+  const ZurTag *matchTags(const ZurType &t) const { return allTags + t.firstMatch; }
   // The component's identifier, or null for an anonymous one.
   const char *fieldName(uint32_t component) const {
     const FieldDesc &f = field(component);
