@@ -17,6 +17,7 @@ namespace {
 
 using namespace zurasn1;
 
+#ifdef ZURASN1_ERLANG_TAGS
 std::string tagsText(const Type &type) {
   static const char *const classes[] = {"U", "A", "C", "P"};
   std::string out;
@@ -24,6 +25,7 @@ std::string tagsText(const Type &type) {
     out += "[" + std::string(classes[static_cast<int>(tag.cls)]) + std::to_string(tag.number) + "]";
   return out;
 }
+#endif
 
 TEST(CompilerPeers, TagsAgreeWithErlang) {
 #ifndef ZURASN1_ERLANG_TAGS
