@@ -108,7 +108,7 @@ bool Decoder::decodeTags(uint32_t type, unsigned char *v, int i, std::size_t lim
   const bool innermost = i + 1 == zt.tagCount;
   if (innermost && (tag.flags & ZUR_TAG_EXPLICIT) == 0) return decodeContents(type, v, h, limit, naming, depth, frame);
   const std::size_t at = pos_ - h.size;
-  const Contents c{h.definite ? pos_ + h.length : limit, !h.definite};
+  const Contents c = contentsOf(h, limit);
   const int32_t inner = depth + i + 1;
   if (!h.constructed) return fail(ROW_EXPECTED_CONSTRUCTED, at);
   bool ok;
@@ -118,36 +118,6 @@ bool Decoder::decodeTags(uint32_t type, unsigned char *v, int i, std::size_t lim
     ok = decodeUntagged(type, v, c.end, Naming{}, inner, frame);
   } else {
     ok = decodeTags(type, v, i + 1, c.end, naming, depth, frame);
-  }
-  return ok && close(c, inner);
-}
-
-bool Decoder::decodeContents(uint32_t type, unsigned char *v, const Header &h, std::size_t limit,
-                             const Naming &naming, int32_t depth, const ValueFrame *frame) {
-  if (!isConstructedBuiltin(s_.type(type).builtin)) return leafContents(type, v, h, limit, naming, depth);
-  return decodeConstructed(type, v, h, limit, naming, depth, frame);
-}
-
-bool Decoder::decodeConstructed(uint32_t type, unsigned char *v, const Header &h, std::size_t limit,
-                                const Naming &naming, int32_t depth, const ValueFrame *frame) {
-  const ZurType &zt = s_.type(type);
-  const std::size_t at = pos_ - h.size;
-  const Contents c{h.definite ? pos_ + h.length : limit, !h.definite};
-  const int32_t inner = depth + zt.tagCount;
-  if (trace_ != nullptr) traceElement(naming, typeCaption(s_, type), zt.tagCount, depth, !h.constructed);
-  if (!h.constructed) return fail(ROW_EXPECTED_CONSTRUCTED, at);
-  const ValueFrame here{frame, v, type};
-  bool ok;
-  switch (zt.builtin) {
-    case ZB_SEQUENCE:
-      ok = decodeSequence(type, v, c, inner, &here);
-      break;
-    case ZB_SET:
-      ok = decodeSet(type, v, c, inner, &here);
-      break;
-    default:
-      ok = decodeElements(type, v, c, inner, &here);
-      break;
   }
   return ok && close(c, inner);
 }
@@ -178,8 +148,13 @@ bool Decoder::skipUnknown(const Contents &c, int32_t depth) {
   return skipElement(c.end);
 }
 
-bool Decoder::decodeSequence(uint32_t type, unsigned char *v, const Contents &c, int32_t depth,
-                             const ValueFrame *frame) {
+bool Decoder::decodeSequence(uint32_t type, unsigned char *v, const Header &h, std::size_t limit,
+                             const Naming &naming, int32_t outer, const ValueFrame *enclosing) {
+  if (!openConstructed(type, h, naming, outer)) return false;
+  const Contents c = contentsOf(h, limit);
+  const int32_t depth = outer + s_.type(type).tagCount;
+  const ValueFrame self{enclosing, v, type};
+  const ValueFrame *frame = &self;
   const TypeDesc &d = s_.desc(type);
   const uint32_t first = d.ref;
   const uint32_t count = static_cast<uint32_t>(d.count);
@@ -198,15 +173,20 @@ bool Decoder::decodeSequence(uint32_t type, unsigned char *v, const Contents &c,
   }
   for (;;) {
     if (!nextTag(c, more, tag)) return false;
-    if (!more) return true;
+    if (!more) return close(c, depth);
     if ((s_.type(type).flags & ZUR_T_EXTENSIBLE) == 0)
       return fail(ROW_TAG_MISMATCH, pos_, ReportArg::tag(tag));
     if (!skipUnknown(c, depth)) return false;
   }
 }
 
-bool Decoder::decodeSet(uint32_t type, unsigned char *v, const Contents &c, int32_t depth,
-                        const ValueFrame *frame) {
+bool Decoder::decodeSet(uint32_t type, unsigned char *v, const Header &h, std::size_t limit,
+                        const Naming &naming, int32_t outer, const ValueFrame *enclosing) {
+  if (!openConstructed(type, h, naming, outer)) return false;
+  const Contents c = contentsOf(h, limit);
+  const int32_t depth = outer + s_.type(type).tagCount;
+  const ValueFrame self{enclosing, v, type};
+  const ValueFrame *frame = &self;
   const TypeDesc &d = s_.desc(type);
   const ZurType &zt = s_.type(type);
   const uint32_t first = d.ref;
@@ -242,7 +222,7 @@ bool Decoder::decodeSet(uint32_t type, unsigned char *v, const Contents &c, int3
     if (!s_.mayBeAbsent(first + i)) return fail(ROW_FIELD_OMITTED, pos_, ReportArg::named(s_.fieldName(first + i)));
     copyDefault(s_, first + i, v);
   }
-  return true;
+  return close(c, depth);
 }
 
 bool Decoder::decodeChoice(uint32_t type, unsigned char *v, std::size_t limit, const Naming &naming,
@@ -309,8 +289,13 @@ bool Decoder::keepEncoded(uint32_t type, unsigned char *v, std::size_t limit, co
   return true;
 }
 
-bool Decoder::decodeElements(uint32_t type, unsigned char *v, const Contents &c, int32_t depth,
-                             const ValueFrame *frame) {
+bool Decoder::decodeElements(uint32_t type, unsigned char *v, const Header &h, std::size_t limit,
+                             const Naming &naming, int32_t outer, const ValueFrame *enclosing) {
+  if (!openConstructed(type, h, naming, outer)) return false;
+  const Contents c = contentsOf(h, limit);
+  const int32_t depth = outer + s_.type(type).tagCount;
+  const ValueFrame self{enclosing, v, type};
+  const ValueFrame *frame = &self;
   const TypeDesc &d = s_.desc(type);
   const std::size_t start = pos_;
   uint32_t count = 0;
@@ -347,7 +332,7 @@ bool Decoder::decodeElements(uint32_t type, unsigned char *v, const Contents &c,
     previous = at;
     previousEnd = pos_;
   }
-  return true;
+  return close(c, depth);
 }
 
 }  // namespace zurcore

@@ -137,9 +137,7 @@ class Decoder {
     bool ok;
     if (zt.tagCount == 1 && (tags->flags & ZUR_TAG_EXPLICIT) == 0) {  // the type's own tag alone
       const Header *h = enterTag(*tags, 0, limit);
-      ok = h != nullptr &&
-           (isConstructedBuiltin(zt.builtin) ? decodeConstructed(type, v, *h, limit, naming, depth, frame)
-                                             : leafContents(type, v, *h, limit, naming, depth));
+      ok = h != nullptr && decodeContents(type, v, *h, limit, naming, depth, frame);
     } else if (zt.tagCount == 0)
       ok = decodeUntagged(type, v, limit, naming, depth, frame);
     else
@@ -170,33 +168,47 @@ class Decoder {
                                            const Naming &naming, int32_t depth) {
     const int tagCount = s_.type(type).tagCount;
     if (trace_ != nullptr) traceElement(naming, typeCaption(s_, type), tagCount, depth, !h.constructed);
-    return decodeLeaf(type, v, h, Contents{h.definite ? pos_ + h.length : limit, !h.definite}, depth + tagCount);
-  }
-  // One test of a bit instead of four compares: it runs once per element.
-  static bool isConstructedBuiltin(uint8_t builtin) {
-    constexpr uint64_t kConstructed = uint64_t{1} << ZB_SEQUENCE | uint64_t{1} << ZB_SET |
-                                      uint64_t{1} << ZB_SEQUENCE_OF | uint64_t{1} << ZB_SET_OF;
-    return builtin < 64 && (kConstructed >> builtin & 1) != 0;
+    return decodeLeaf(type, v, h, contentsOf(h, limit), depth + tagCount);
   }
   // The contents of the type's own tag, whose header `h` is read (pos_ is
-  // past it).
-  bool decodeContents(uint32_t type, unsigned char *v, const Header &h, std::size_t limit,
-                      const Naming &naming, int32_t depth, const ValueFrame *frame);
-  // decodeContents of a SEQUENCE, SET, SEQUENCE OF or SET OF.
-  bool decodeConstructed(uint32_t type, unsigned char *v, const Header &h, std::size_t limit,
-                         const Naming &naming, int32_t depth, const ValueFrame *frame);
+  // past it): one dispatch on the built-in type.
+  [[gnu::always_inline]] bool decodeContents(uint32_t type, unsigned char *v, const Header &h, std::size_t limit,
+                                             const Naming &naming, int32_t depth, const ValueFrame *frame) {
+    switch (s_.type(type).builtin) {
+      case ZB_SEQUENCE:
+        return decodeSequence(type, v, h, limit, naming, depth, frame);
+      case ZB_SEQUENCE_OF:
+      case ZB_SET_OF:
+        return decodeElements(type, v, h, limit, naming, depth, frame);
+      case ZB_SET:
+        return decodeSet(type, v, h, limit, naming, depth, frame);
+      default:
+        return leafContents(type, v, h, limit, naming, depth);
+    }
+  }
+  // The contents of an element whose header `h` is read (pos_ is past it),
+  // within `limit`.
+  Contents contentsOf(const Header &h, std::size_t limit) const {
+    return Contents{h.definite ? pos_ + h.length : limit, !h.definite};
+  }
+  // The start of a SEQUENCE, SET, SEQUENCE OF or SET OF whose header `h` is
+  // read: traced and checked constructed.
+  [[gnu::always_inline]] bool openConstructed(uint32_t type, const Header &h, const Naming &naming, int32_t depth) {
+    if (trace_ != nullptr) traceElement(naming, typeCaption(s_, type), s_.type(type).tagCount, depth, !h.constructed);
+    return h.constructed || fail(ROW_EXPECTED_CONSTRUCTED, pos_ - h.size);
+  }
   bool decodeTags(uint32_t type, unsigned char *v, int i, std::size_t limit, const Naming &naming,
                   int32_t depth, const ValueFrame *frame);
   bool decodeUntagged(uint32_t type, unsigned char *v, std::size_t limit, const Naming &naming,
                       int32_t depth, const ValueFrame *frame);
-  bool decodeSequence(uint32_t type, unsigned char *v, const Contents &c, int32_t depth,
-                      const ValueFrame *frame);
-  bool decodeSet(uint32_t type, unsigned char *v, const Contents &c, int32_t depth,
-                 const ValueFrame *frame);
+  bool decodeSequence(uint32_t type, unsigned char *v, const Header &h, std::size_t limit, const Naming &naming,
+                      int32_t depth, const ValueFrame *frame);
+  bool decodeSet(uint32_t type, unsigned char *v, const Header &h, std::size_t limit, const Naming &naming,
+                 int32_t depth, const ValueFrame *frame);
   bool decodeChoice(uint32_t type, unsigned char *v, std::size_t limit, const Naming &naming,
                     int32_t depth, const ValueFrame *frame);
-  bool decodeElements(uint32_t type, unsigned char *v, const Contents &c, int32_t depth,
-                      const ValueFrame *frame);
+  bool decodeElements(uint32_t type, unsigned char *v, const Header &h, std::size_t limit, const Naming &naming,
+                      int32_t depth, const ValueFrame *frame);
   bool decodeOpenType(uint32_t type, unsigned char *v, std::size_t limit, const Naming &naming,
                       int32_t depth, const ValueFrame *frame);
   bool keepEncoded(uint32_t type, unsigned char *v, std::size_t limit, const Naming &naming,
