@@ -132,47 +132,46 @@ class StringGatherer {
 
 bool Decoder::decodeLeaf(uint32_t type, unsigned char *v, const Header &h, const Contents &c,
                          int32_t depth) {
-  const ZurType &zt = s_.type(type);
-  // `h` may be the decoder's peeked header, which a constructed string's
-  // segments overwrite: what is needed of it is taken first.
   const std::size_t at = pos_ - h.size;
+  if (h.constructed) return decodeJoined(type, v, at, c, depth);
+  if (!h.definite) return fail(ROW_PRIMITIVE_INDEFINITE, at);
   const std::size_t contentsAt = pos_;
-  const unsigned char *p = in_ + pos_;
-  std::size_t n = h.length;
-  unsigned unused = 0;
-  const bool bits = zt.builtin == ZB_BIT_STRING;
+  pos_ += h.length;
+  return leafValue(type, v, in_ + contentsAt, h.length, at, contentsAt, true, 0);
+}
 
-  if (h.constructed) {
-    if (!isString(zt.builtin)) return fail(ROW_EXPECTED_PRIMITIVE, at);
-    if (der_) return fail(ROW_EXPECTED_PRIMITIVE, at, {}, kDerPrimitiveString);
-    StringGatherer g(*this, bits);
-    const std::size_t start = pos_;
-    if (!g.walk(c, depth, nullptr)) return false;
-    auto *joined = static_cast<unsigned char *>(arena_.allocate(g.total() + 1));
-    if (joined == nullptr) return failArena(at);
-    pos_ = start;
-    TraceEvents *trace = trace_;
-    trace_ = nullptr;  // the segments were traced on the first walk
-    const bool ok = g.walk(c, depth, joined);
-    trace_ = trace;
-    if (!ok) return false;
-    p = joined;
-    n = g.total();
-    unused = g.unusedBits();
-  } else {
-    if (!h.definite) return fail(ROW_PRIMITIVE_INDEFINITE, at);
-    pos_ += n;
-    if (bits) {
-      if (n == 0) return fail(ROW_MISENCODED, at);
-      if (p[0] > 7) return fail(ROW_UNUSED_BITS_RANGE, contentsAt);
-      if (n == 1 && p[0] != 0) return fail(ROW_MISENCODED, contentsAt);
-      unused = p[0];
-      ++p;
-      --n;
-    }
-  }
+bool Decoder::decodeJoined(uint32_t type, unsigned char *v, std::size_t at, const Contents &c, int32_t depth) {
+  const uint8_t builtin = s_.type(type).builtin;
+  if (!isString(builtin)) return fail(ROW_EXPECTED_PRIMITIVE, at);
+  if (der_) return fail(ROW_EXPECTED_PRIMITIVE, at, {}, kDerPrimitiveString);
+  StringGatherer g(*this, builtin == ZB_BIT_STRING);
+  const std::size_t start = pos_;
+  if (!g.walk(c, depth, nullptr)) return false;
+  auto *joined = static_cast<unsigned char *>(arena_.allocate(g.total() + 1));
+  if (joined == nullptr) return failArena(at);
+  pos_ = start;
+  TraceEvents *trace = trace_;
+  trace_ = nullptr;  // the segments were traced on the first walk
+  const bool ok = g.walk(c, depth, joined);
+  trace_ = trace;
+  return ok && leafValue(type, v, joined, g.total(), at, start, false, g.unusedBits());
+}
 
+// The value of a leaf from its contents p[0..n) (of the element at `at`,
+// whose contents begin at `contentsAt`): a primitive BIT STRING's contents
+// still begin with their count of unused bits, a joined one's are given.
+[[gnu::always_inline]] inline bool Decoder::leafValue(uint32_t type, unsigned char *v, const unsigned char *p,
+                                                      std::size_t n, std::size_t at, std::size_t contentsAt,
+                                                      bool primitive, unsigned unused) {
+  const ZurType &zt = s_.type(type);
   switch (zt.builtin) {
+    case ZB_OBJECT_IDENTIFIER:
+      // Most identifiers need no more check than this.
+      if (n != 0 && (p[n - 1] & 0x80) == 0 && std::memchr(p, 0x80, n) == nullptr)
+        return storeString(v, p, n, at, 0, static_cast<uint32_t>(n));
+      return decodeOid(type, v, p, n, contentsAt);
+    case ZB_RELATIVE_OID:
+      return decodeOid(type, v, p, n, contentsAt);
     case ZB_BOOLEAN:
       if (n != 1) return fail(ROW_MISENCODED, at);
       if (der_ && p[0] != 0 && p[0] != 0xFF) return fail(ROW_MISENCODED, contentsAt, {}, kDerBoolean);
@@ -183,26 +182,20 @@ bool Decoder::decodeLeaf(uint32_t type, unsigned char *v, const Header &h, const
     case ZB_INTEGER:
     case ZB_ENUMERATED:
       return decodeInteger(type, v, p, n, contentsAt);
-    case ZB_REAL: {
-      double value = 0;
-      LeafFault f;
-      if (int row = decodeReal(p, n, der_, value, f)) return fail(row, contentsAt, ReportArg::of(f.arg), f.derRule);
-      store(v, value);
-      return true;
-    }
-    case ZB_OBJECT_IDENTIFIER:
-    case ZB_RELATIVE_OID:
-      return decodeOid(type, v, p, n, contentsAt);
+    case ZB_REAL:
+      return decodeRealValue(v, p, n, contentsAt);
     case ZB_UTC_TIME:
-    case ZB_GENERALIZED_TIME: {
-      TimeValue t;
-      LeafFault f;
-      if (int row = parseTime(zt.builtin == ZB_GENERALIZED_TIME, p, n, der_, t, f))
-        return fail(row, contentsAt, {}, f.derRule);
-      store(v, t);
-      return true;
-    }
+    case ZB_GENERALIZED_TIME:
+      return decodeTime(zt.builtin == ZB_GENERALIZED_TIME, v, p, n, contentsAt);
     case ZB_BIT_STRING: {
+      if (primitive) {
+        if (n == 0) return fail(ROW_MISENCODED, at);
+        if (p[0] > 7) return fail(ROW_UNUSED_BITS_RANGE, contentsAt);
+        if (n == 1 && p[0] != 0) return fail(ROW_MISENCODED, contentsAt);
+        unused = p[0];
+        ++p;
+        --n;
+      }
       if (der_ && unused != 0 && (p[n - 1] & ((1u << unused) - 1)) != 0)
         return fail(ROW_MISENCODED, contentsAt, {}, kDerUnusedBits);
       const uint64_t length = uint64_t{n} * 8 - unused;
@@ -219,7 +212,24 @@ bool Decoder::decodeLeaf(uint32_t type, unsigned char *v, const Header &h, const
   }
 }
 
-bool Decoder::storeString(unsigned char *v, const unsigned char *p, std::size_t n, std::size_t at,
+bool Decoder::decodeRealValue(unsigned char *v, const unsigned char *p, std::size_t n, std::size_t at) {
+  double value = 0;
+  LeafFault f;
+  if (int row = decodeReal(p, n, der_, value, f)) return fail(row, at, ReportArg::of(f.arg), f.derRule);
+  store(v, value);
+  return true;
+}
+
+bool Decoder::decodeTime(bool generalized, unsigned char *v, const unsigned char *p, std::size_t n,
+                         std::size_t at) {
+  TimeValue t;
+  LeafFault f;
+  if (int row = parseTime(generalized, p, n, der_, t, f)) return fail(row, at, {}, f.derRule);
+  store(v, t);
+  return true;
+}
+
+[[gnu::always_inline]] inline bool Decoder::storeString(unsigned char *v, const unsigned char *p, std::size_t n, std::size_t at,
                           unsigned unused, uint32_t length) {
   auto *copy = static_cast<unsigned char *>(arena_.allocateUninitialized(n + 1));
   if (copy == nullptr) return failArena(at);

@@ -55,6 +55,12 @@ class Decoder {
   // Decoding leaves (ber_decode_leaves.cpp), called once the element's own
   // header is read: `h` is that header, its contents `c` start at pos_.
   bool decodeLeaf(uint32_t type, unsigned char *v, const Header &h, const Contents &c, int32_t depth);
+  // decodeLeaf of a constructed string (the element at `at`): its segments
+  // joined.
+  [[gnu::noinline]] bool decodeJoined(uint32_t type, unsigned char *v, std::size_t at, const Contents &c,
+                                      int32_t depth);
+  bool leafValue(uint32_t type, unsigned char *v, const unsigned char *p, std::size_t n, std::size_t at,
+                 std::size_t contentsAt, bool primitive, unsigned unused);
 
   friend class StringGatherer;
 
@@ -216,6 +222,8 @@ class Decoder {
   bool skipUnknown(const Contents &c, int32_t depth);
   bool storeString(unsigned char *v, const unsigned char *p, std::size_t n, std::size_t at,
                    unsigned unused, uint32_t length);
+  bool decodeRealValue(unsigned char *v, const unsigned char *p, std::size_t n, std::size_t at);
+  bool decodeTime(bool generalized, unsigned char *v, const unsigned char *p, std::size_t n, std::size_t at);
   bool decodeWideString(std::size_t unit, unsigned char *v, const unsigned char *p, std::size_t n,
                         std::size_t at);
   bool decodeInteger(uint32_t type, unsigned char *v, const unsigned char *p, std::size_t n,
