@@ -66,9 +66,10 @@ void storeCounted(unsigned char *v, Count count, std::size_t addressAt, const vo
 
 // The segments of a constructed string, walked twice: once to check them
 // and add up their length, once to copy them behind each other.
+template <bool kTraced>
 class StringGatherer {
  public:
-  StringGatherer(Decoder &d, bool bits) : d_(d), bits_(bits) {}
+  StringGatherer(Decoder<kTraced> &d, bool bits) : d_(d), bits_(bits) {}
 
   bool walk(const Contents &c, int32_t depth, unsigned char *out) {
     out_ = out;
@@ -93,7 +94,7 @@ class StringGatherer {
       Header h;
       if (!d_.header(c.end, h)) return false;
       if (h.tag != segmentTag) return d_.fail(ROW_TAG_MISMATCH, at, ReportArg::tag(h.tag));
-      if (out_ == nullptr && d_.trace_ != nullptr) {
+      if (kTraced && out_ == nullptr) {
         d_.traceTag(0, h);
         d_.traceElement(Naming{}, bits_ ? "BIT STRING" : "OCTET STRING", 1, depth, !h.constructed);
       }
@@ -123,14 +124,15 @@ class StringGatherer {
     }
   }
 
-  Decoder &d_;
+  Decoder<kTraced> &d_;
   bool bits_;
   unsigned char *out_ = nullptr;
   std::size_t total_ = 0;
   unsigned unused_ = 0;
 };
 
-bool Decoder::decodeLeaf(uint32_t type, unsigned char *v, const Header &h, const Contents &c,
+template <bool kTraced>
+bool Decoder<kTraced>::decodeLeaf(uint32_t type, unsigned char *v, const Header &h, const Contents &c,
                          int32_t depth) {
   const std::size_t at = pos_ - h.size;
   if (h.constructed) return decodeJoined(type, v, at, c, depth);
@@ -140,11 +142,12 @@ bool Decoder::decodeLeaf(uint32_t type, unsigned char *v, const Header &h, const
   return leafValue(type, v, in_ + contentsAt, h.length, at, contentsAt, true, 0);
 }
 
-bool Decoder::decodeJoined(uint32_t type, unsigned char *v, std::size_t at, const Contents &c, int32_t depth) {
+template <bool kTraced>
+bool Decoder<kTraced>::decodeJoined(uint32_t type, unsigned char *v, std::size_t at, const Contents &c, int32_t depth) {
   const uint8_t builtin = s_.type(type).builtin;
   if (!isString(builtin)) return fail(ROW_EXPECTED_PRIMITIVE, at);
   if (der_) return fail(ROW_EXPECTED_PRIMITIVE, at, {}, kDerPrimitiveString);
-  StringGatherer g(*this, builtin == ZB_BIT_STRING);
+  StringGatherer<kTraced> g(*this, builtin == ZB_BIT_STRING);
   const std::size_t start = pos_;
   if (!g.walk(c, depth, nullptr)) return false;
   auto *joined = static_cast<unsigned char *>(arena_.allocate(g.total() + 1));
@@ -160,7 +163,8 @@ bool Decoder::decodeJoined(uint32_t type, unsigned char *v, std::size_t at, cons
 // The value of a leaf from its contents p[0..n) (of the element at `at`,
 // whose contents begin at `contentsAt`): a primitive BIT STRING's contents
 // still begin with their count of unused bits, a joined one's are given.
-[[gnu::always_inline]] inline bool Decoder::leafValue(uint32_t type, unsigned char *v, const unsigned char *p,
+template <bool kTraced>
+[[gnu::always_inline]] inline bool Decoder<kTraced>::leafValue(uint32_t type, unsigned char *v, const unsigned char *p,
                                                       std::size_t n, std::size_t at, std::size_t contentsAt,
                                                       bool primitive, unsigned unused) {
   const ZurType &zt = s_.type(type);
@@ -212,7 +216,8 @@ bool Decoder::decodeJoined(uint32_t type, unsigned char *v, std::size_t at, cons
   }
 }
 
-bool Decoder::decodeRealValue(unsigned char *v, const unsigned char *p, std::size_t n, std::size_t at) {
+template <bool kTraced>
+bool Decoder<kTraced>::decodeRealValue(unsigned char *v, const unsigned char *p, std::size_t n, std::size_t at) {
   double value = 0;
   LeafFault f;
   if (int row = decodeReal(p, n, der_, value, f)) return fail(row, at, ReportArg::of(f.arg), f.derRule);
@@ -220,7 +225,8 @@ bool Decoder::decodeRealValue(unsigned char *v, const unsigned char *p, std::siz
   return true;
 }
 
-bool Decoder::decodeTime(bool generalized, unsigned char *v, const unsigned char *p, std::size_t n,
+template <bool kTraced>
+bool Decoder<kTraced>::decodeTime(bool generalized, unsigned char *v, const unsigned char *p, std::size_t n,
                          std::size_t at) {
   TimeValue t;
   LeafFault f;
@@ -229,7 +235,8 @@ bool Decoder::decodeTime(bool generalized, unsigned char *v, const unsigned char
   return true;
 }
 
-[[gnu::always_inline]] inline bool Decoder::storeString(unsigned char *v, const unsigned char *p, std::size_t n, std::size_t at,
+template <bool kTraced>
+[[gnu::always_inline]] inline bool Decoder<kTraced>::storeString(unsigned char *v, const unsigned char *p, std::size_t n, std::size_t at,
                           unsigned unused, uint32_t length) {
   auto *copy = static_cast<unsigned char *>(arena_.allocateUninitialized(n + 1));
   if (copy == nullptr) return failArena(at);
@@ -240,7 +247,8 @@ bool Decoder::decodeTime(bool generalized, unsigned char *v, const unsigned char
   return true;
 }
 
-bool Decoder::decodeWideString(std::size_t unit, unsigned char *v, const unsigned char *p,
+template <bool kTraced>
+bool Decoder<kTraced>::decodeWideString(std::size_t unit, unsigned char *v, const unsigned char *p,
                                std::size_t n, std::size_t at) {
   if (n % unit != 0) return fail(ROW_MISENCODED, at);
   const std::size_t count = n / unit;
@@ -259,7 +267,8 @@ bool Decoder::decodeWideString(std::size_t unit, unsigned char *v, const unsigne
   return true;
 }
 
-bool Decoder::decodeInteger(uint32_t type, unsigned char *v, const unsigned char *p, std::size_t n,
+template <bool kTraced>
+bool Decoder<kTraced>::decodeInteger(uint32_t type, unsigned char *v, const unsigned char *p, std::size_t n,
                             std::size_t at) {
   const TypeDesc &d = s_.desc(type);
   if (n == 0) return fail(ROW_MISENCODED, at);
@@ -301,7 +310,8 @@ bool Decoder::decodeInteger(uint32_t type, unsigned char *v, const unsigned char
   return true;
 }
 
-bool Decoder::decodeOid(uint32_t type, unsigned char *v, const unsigned char *p, std::size_t n,
+template <bool kTraced>
+bool Decoder<kTraced>::decodeOid(uint32_t type, unsigned char *v, const unsigned char *p, std::size_t n,
                         std::size_t at) {
   const bool relative = s_.type(type).builtin == ZB_RELATIVE_OID;
   if (n == 0 && !relative) return fail(ROW_BAD_OID, at, ReportArg::of(0));
@@ -333,5 +343,10 @@ bool Decoder::decodeOid(uint32_t type, unsigned char *v, const unsigned char *p,
   storeCounted(v, static_cast<int16_t>(arcs), offsetof(ZurRelativeOid, value), values);
   return true;
 }
+
+// The rest of the decoder is instantiated with its class, in
+// ber_decode_structures.cpp.
+template bool Decoder<false>::decodeLeaf(uint32_t, unsigned char *, const Header &, const Contents &, int32_t);
+template bool Decoder<true>::decodeLeaf(uint32_t, unsigned char *, const Header &, const Contents &, int32_t);
 
 }  // namespace zurcore

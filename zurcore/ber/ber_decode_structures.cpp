@@ -32,7 +32,8 @@ Naming alternativeNaming(const Naming &outer, const char *name, int32_t index) {
 
 }  // namespace
 
-bool Decoder::fail(int row, std::size_t at, ReportArg arg, const char *detail) {
+template <bool kTraced>
+bool Decoder<kTraced>::fail(int row, std::size_t at, ReportArg arg, const char *detail) {
   row_ = row;
   at_ = at;
   arg_ = arg;
@@ -40,17 +41,21 @@ bool Decoder::fail(int row, std::size_t at, ReportArg arg, const char *detail) {
   return false;
 }
 
-bool Decoder::failHeader(const HeaderFault &f) {
+template <bool kTraced>
+bool Decoder<kTraced>::failHeader(const HeaderFault &f) {
   return fail(f.row, f.at, f.octets >= 0 ? ReportArg::of(f.octets) : ReportArg{}, f.derRule);
 }
 
-bool Decoder::failArena(std::size_t at) { return fail(arena_.faultRow(), at, ReportArg::of(arena_.faultArg())); }
+template <bool kTraced>
+bool Decoder<kTraced>::failArena(std::size_t at) { return fail(arena_.faultRow(), at, ReportArg::of(arena_.faultArg())); }
 
-bool Decoder::decodePdu(uint32_t type, unsigned char *slot) {
+template <bool kTraced>
+bool Decoder<kTraced>::decodePdu(uint32_t type, unsigned char *slot) {
   return decodeValue(type, slot, size_, Naming{}, 0, nullptr);
 }
 
-void Decoder::traceElement(const Naming &naming, const char *caption, int tagCount, int32_t depth,
+template <bool kTraced>
+void Decoder<kTraced>::traceElement(const Naming &naming, const char *caption, int tagCount, int32_t depth,
                            bool primitive) {
   ElementEvent e;
   e.fieldName = naming.fieldName;
@@ -62,11 +67,13 @@ void Decoder::traceElement(const Naming &naming, const char *caption, int tagCou
   trace_->element(e, tagCount);
 }
 
-void Decoder::traceEoc(int32_t depth) {
-  if (trace_ != nullptr) trace_->eoc(&depth, 1);
+template <bool kTraced>
+void Decoder<kTraced>::traceEoc(int32_t depth) {
+  if (kTraced && trace_ != nullptr) trace_->eoc(&depth, 1);  // null while a joined string is walked again
 }
 
-bool Decoder::closeIndefinite(const Contents &c, int32_t depth) {
+template <bool kTraced>
+bool Decoder<kTraced>::closeIndefinite(const Contents &c, int32_t depth) {
   if (pos_ + 2 <= c.end && in_[pos_] == 0 && in_[pos_ + 1] == 0) {
     pos_ += 2;
     traceEoc(depth);
@@ -76,7 +83,8 @@ bool Decoder::closeIndefinite(const Contents &c, int32_t depth) {
   return fail(in_[pos_] == 0 ? ROW_NON_STANDARD_EOC : ROW_EXPECTED_EOC, pos_);
 }
 
-bool Decoder::skipElement(std::size_t limit) {
+template <bool kTraced>
+bool Decoder<kTraced>::skipElement(std::size_t limit) {
   uint64_t open = 0;
   do {
     if (!peek(limit)) return false;
@@ -94,11 +102,13 @@ bool Decoder::skipElement(std::size_t limit) {
   return true;
 }
 
-bool Decoder::failDepth() {
+template <bool kTraced>
+bool Decoder<kTraced>::failDepth() {
   return fail(ROW_SIZE_TOO_LONG, pos_, ReportArg::of(nesting_ + 1), kDepthLimit);
 }
 
-bool Decoder::decodeTags(uint32_t type, unsigned char *v, int i, std::size_t limit,
+template <bool kTraced>
+bool Decoder<kTraced>::decodeTags(uint32_t type, unsigned char *v, int i, std::size_t limit,
                          const Naming &naming, int32_t depth, const ValueFrame *frame) {
   const ZurType &zt = s_.type(type);
   const ZurTag &tag = s_.tags(zt)[i];
@@ -114,7 +124,7 @@ bool Decoder::decodeTags(uint32_t type, unsigned char *v, int i, std::size_t lim
   bool ok;
   if (innermost) {
     // A CHOICE or an open type inside its explicit tags.
-    if (trace_ != nullptr) traceElement(naming, typeCaption(s_, type), zt.tagCount, depth, false);
+    if (kTraced) traceElement(naming, typeCaption(s_, type), zt.tagCount, depth, false);
     ok = decodeUntagged(type, v, c.end, Naming{}, inner, frame);
   } else {
     ok = decodeTags(type, v, i + 1, c.end, naming, depth, frame);
@@ -122,7 +132,8 @@ bool Decoder::decodeTags(uint32_t type, unsigned char *v, int i, std::size_t lim
   return ok && close(c, inner);
 }
 
-void Decoder::traceTag(int i, const Header &h) {
+template <bool kTraced>
+void Decoder<kTraced>::traceTag(int i, const Header &h) {
   TagLen &t = trace_->tags()[i];
   t = TagLen{};
   t.length = static_cast<int32_t>(h.length);
@@ -130,16 +141,19 @@ void Decoder::traceTag(int i, const Header &h) {
   t.lenFlags = h.definite ? TAGLEN_DEFINITE : 0;
 }
 
-bool Decoder::decodeUntagged(uint32_t type, unsigned char *v, std::size_t limit, const Naming &naming,
+template <bool kTraced>
+[[gnu::always_inline]] inline bool Decoder<kTraced>::decodeUntagged(uint32_t type, unsigned char *v, std::size_t limit, const Naming &naming,
                              int32_t depth, const ValueFrame *frame) {
   if (s_.type(type).builtin == ZB_CHOICE) return decodeChoice(type, v, limit, naming, depth, frame);
   return decodeOpenType(type, v, limit, naming, depth, frame);
 }
 
-bool Decoder::failDefault(std::size_t at) { return fail(ROW_MISENCODED, at, {}, kDerDefault); }
+template <bool kTraced>
+bool Decoder<kTraced>::failDefault(std::size_t at) { return fail(ROW_MISENCODED, at, {}, kDerDefault); }
 
-bool Decoder::skipUnknown(const Contents &c, int32_t depth) {
-  if (trace_ != nullptr) {
+template <bool kTraced>
+bool Decoder<kTraced>::skipUnknown(const Contents &c, int32_t depth) {
+  if (kTraced) {
     Header h;
     if (!header(c.end, h)) return false;
     traceTag(0, h);
@@ -148,7 +162,8 @@ bool Decoder::skipUnknown(const Contents &c, int32_t depth) {
   return skipElement(c.end);
 }
 
-bool Decoder::decodeSequence(uint32_t type, unsigned char *v, const Header &h, std::size_t limit,
+template <bool kTraced>
+bool Decoder<kTraced>::decodeSequence(uint32_t type, unsigned char *v, const Header &h, std::size_t limit,
                              const Naming &naming, int32_t outer, const ValueFrame *enclosing) {
   if (!openConstructed(type, h, naming, outer)) return false;
   const Contents c = contentsOf(h, limit);
@@ -180,7 +195,8 @@ bool Decoder::decodeSequence(uint32_t type, unsigned char *v, const Header &h, s
   }
 }
 
-bool Decoder::decodeSet(uint32_t type, unsigned char *v, const Header &h, std::size_t limit,
+template <bool kTraced>
+bool Decoder<kTraced>::decodeSet(uint32_t type, unsigned char *v, const Header &h, std::size_t limit,
                         const Naming &naming, int32_t outer, const ValueFrame *enclosing) {
   if (!openConstructed(type, h, naming, outer)) return false;
   const Contents c = contentsOf(h, limit);
@@ -225,7 +241,8 @@ bool Decoder::decodeSet(uint32_t type, unsigned char *v, const Header &h, std::s
   return close(c, depth);
 }
 
-bool Decoder::decodeChoice(uint32_t type, unsigned char *v, std::size_t limit, const Naming &naming,
+template <bool kTraced>
+bool Decoder<kTraced>::decodeChoice(uint32_t type, unsigned char *v, std::size_t limit, const Naming &naming,
                            int32_t depth, const ValueFrame *frame) {
   const TypeDesc &d = s_.desc(type);
   const Contents c{limit, false};
@@ -244,13 +261,14 @@ bool Decoder::decodeChoice(uint32_t type, unsigned char *v, std::size_t limit, c
   setSelector(v, static_cast<int32_t>(i + 1));
   const FieldDesc &f = s_.field(d.ref + i);
   const ValueFrame here{frame, v, type};
-  const Naming altNaming = trace_ != nullptr
+  const Naming altNaming = kTraced
                                ? alternativeNaming(naming, s_.fieldName(d.ref + i), static_cast<int32_t>(i + 1))
                                : Naming{};
   return decodeValue(f.type, v + f.offset, limit, altNaming, depth, &here);
 }
 
-bool Decoder::decodeOpenType(uint32_t type, unsigned char *v, std::size_t limit, const Naming &naming,
+template <bool kTraced>
+bool Decoder<kTraced>::decodeOpenType(uint32_t type, unsigned char *v, std::size_t limit, const Naming &naming,
                              int32_t depth, const ValueFrame *frame) {
   const TypeDesc &d = s_.desc(type);
   if (d.kind == KIND_ENCODED) return keepEncoded(type, v, limit, naming, depth);
@@ -260,16 +278,17 @@ bool Decoder::decodeOpenType(uint32_t type, unsigned char *v, std::size_t limit,
   const uint32_t comp = d.ref + alternative - 1;
   const FieldDesc &f = s_.field(comp);
   const Naming altNaming =
-      trace_ != nullptr ? alternativeNaming(naming, s_.fieldName(comp), static_cast<int32_t>(alternative)) : Naming{};
+      kTraced ? alternativeNaming(naming, s_.fieldName(comp), static_cast<int32_t>(alternative)) : Naming{};
   if (object == nullptr) return keepEncoded(f.type, v + f.offset, limit, altNaming, depth);
   return decodeValue(object->type, v + f.offset, limit, altNaming, depth, frame);
 }
 
-bool Decoder::keepEncoded(uint32_t type, unsigned char *v, std::size_t limit, const Naming &naming,
+template <bool kTraced>
+bool Decoder<kTraced>::keepEncoded(uint32_t type, unsigned char *v, std::size_t limit, const Naming &naming,
                           int32_t depth) {
   const std::size_t start = pos_;
   if (start < limit && in_[start] == 0) return fail(ROW_UNEXPECTED_EOC, start);
-  if (trace_ != nullptr) {
+  if (kTraced) {
     Header h;
     if (!header(limit, h)) return false;
     traceTag(0, h);
@@ -289,7 +308,8 @@ bool Decoder::keepEncoded(uint32_t type, unsigned char *v, std::size_t limit, co
   return true;
 }
 
-bool Decoder::decodeElements(uint32_t type, unsigned char *v, const Header &h, std::size_t limit,
+template <bool kTraced>
+bool Decoder<kTraced>::decodeElements(uint32_t type, unsigned char *v, const Header &h, std::size_t limit,
                              const Naming &naming, int32_t outer, const ValueFrame *enclosing) {
   if (!openConstructed(type, h, naming, outer)) return false;
   const Contents c = contentsOf(h, limit);
@@ -334,5 +354,8 @@ bool Decoder::decodeElements(uint32_t type, unsigned char *v, const Header &h, s
   }
   return close(c, depth);
 }
+
+template class Decoder<false>;
+template class Decoder<true>;
 
 }  // namespace zurcore

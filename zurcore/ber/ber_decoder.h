@@ -32,6 +32,9 @@ struct Naming {
   int32_t index = 0;
 };
 
+// kTraced: whether the decode is traced; the decoder of untraced calls
+// does no work for the trace.
+template <bool kTraced>
 class Decoder {
  public:
   Decoder(Env *env, const Schema &schema, const unsigned char *in, std::size_t size, bool der,
@@ -62,6 +65,7 @@ class Decoder {
   bool leafValue(uint32_t type, unsigned char *v, const unsigned char *p, std::size_t n, std::size_t at,
                  std::size_t contentsAt, bool primitive, unsigned unused);
 
+  template <bool>
   friend class StringGatherer;
 
   // Records the fault and returns false. Out of line, as are the others:
@@ -72,7 +76,7 @@ class Decoder {
 
   // The header at pos_ in peeked_; the one nextTag read there is not read
   // again.
-  bool peek(std::size_t limit) {
+  [[gnu::always_inline]] bool peek(std::size_t limit) {
     if (pos_ == peekedAt_ && limit == peekedLimit_) return true;
     HeaderFault f;
     if (!readHeader(in_, pos_, limit, size_, der_, peeked_, f)) return failHeader(f);
@@ -88,7 +92,7 @@ class Decoder {
   }
   // The tag of the next element of the contents (more), or the end of them
   // (!more); false on a fault. Inline: it runs once per element.
-  bool nextTag(const Contents &c, bool &more, uint16_t &tag) {
+  [[gnu::always_inline]] bool nextTag(const Contents &c, bool &more, uint16_t &tag) {
     more = false;
     if (c.indefinite) {
       if (pos_ >= c.end) return fail(c.end >= size_ ? ROW_PREMATURE_END : ROW_EXPECTED_EOC, pos_);
@@ -110,7 +114,7 @@ class Decoder {
   }
   // Past the EOC octets (traced at `depth`) or at the end of definite
   // contents; a fault otherwise.
-  bool close(const Contents &c, int32_t depth) {
+  [[gnu::always_inline]] bool close(const Contents &c, int32_t depth) {
     if (c.indefinite) return closeIndefinite(c, depth);
     return pos_ == c.end || fail(ROW_INCONSISTENT_LENGTHS, pos_);
   }
@@ -119,7 +123,7 @@ class Decoder {
   bool skipElement(std::size_t limit);
   // skipElement, a definite element on its header alone (inline: the
   // common case needs no walk).
-  bool stepOver(std::size_t limit) {
+  [[gnu::always_inline]] bool stepOver(std::size_t limit) {
     if (!peek(limit)) return false;
     if (!peeked_.definite) return skipElement(limit);
     pos_ += peeked_.size + peeked_.length;
@@ -163,7 +167,7 @@ class Decoder {
       fail(at == 0 ? ROW_PDU_TAG_MISMATCH : ROW_TAG_MISMATCH, at, ReportArg::tag(h.tag));
       return nullptr;
     }
-    if (trace_ != nullptr) traceTag(i, h);
+    if (kTraced) traceTag(i, h);
     pos_ += h.size;
     return &h;
   }
@@ -173,7 +177,7 @@ class Decoder {
   [[gnu::always_inline]] bool leafContents(uint32_t type, unsigned char *v, const Header &h, std::size_t limit,
                                            const Naming &naming, int32_t depth) {
     const int tagCount = s_.type(type).tagCount;
-    if (trace_ != nullptr) traceElement(naming, typeCaption(s_, type), tagCount, depth, !h.constructed);
+    if (kTraced) traceElement(naming, typeCaption(s_, type), tagCount, depth, !h.constructed);
     return decodeLeaf(type, v, h, contentsOf(h, limit), depth + tagCount);
   }
   // The contents of the type's own tag, whose header `h` is read (pos_ is
@@ -200,7 +204,7 @@ class Decoder {
   // The start of a SEQUENCE, SET, SEQUENCE OF or SET OF whose header `h` is
   // read: traced and checked constructed.
   [[gnu::always_inline]] bool openConstructed(uint32_t type, const Header &h, const Naming &naming, int32_t depth) {
-    if (trace_ != nullptr) traceElement(naming, typeCaption(s_, type), s_.type(type).tagCount, depth, !h.constructed);
+    if (kTraced) traceElement(naming, typeCaption(s_, type), s_.type(type).tagCount, depth, !h.constructed);
     return h.constructed || fail(ROW_EXPECTED_CONSTRUCTED, pos_ - h.size);
   }
   bool decodeTags(uint32_t type, unsigned char *v, int i, std::size_t limit, const Naming &naming,
@@ -236,7 +240,7 @@ class Decoder {
                                         int32_t depth, const ValueFrame *frame) {
     const FieldDesc &f = s_.field(comp);
     const std::size_t start = pos_;
-    const Naming naming{trace_ != nullptr ? s_.fieldName(comp) : nullptr, nullptr, index};
+    const Naming naming{kTraced ? s_.fieldName(comp) : nullptr, nullptr, index};
     if (!decodeValue(f.type, v + f.offset, c.end, naming, depth, frame)) return false;
     if (f.presenceBit >= 0 && s_.mayBeAbsent(comp)) setMaskBit(v, f.presenceBit, s_.desc(frame->type).lenSize);
     if (der_ && equalsDefault(s_, comp, v)) return failDefault(start);
