@@ -125,7 +125,7 @@ bool Decoder<kTraced>::decodeTags(uint32_t type, unsigned char *v, int i, std::s
   if (innermost) {
     // A CHOICE or an open type inside its explicit tags.
     if (kTraced) traceElement(naming, typeCaption(s_, type), zt.tagCount, depth, false);
-    ok = decodeUntagged(type, v, c.end, Naming{}, inner, frame);
+    ok = decodeUntagged(type, v, c.end, Naming{}, inner, frame, false);
   } else {
     ok = decodeTags(type, v, i + 1, c.end, naming, depth, frame);
   }
@@ -142,9 +142,11 @@ void Decoder<kTraced>::traceTag(int i, const Header &h) {
 }
 
 template <bool kTraced>
-[[gnu::always_inline]] inline bool Decoder<kTraced>::decodeUntagged(uint32_t type, unsigned char *v, std::size_t limit, const Naming &naming,
-                             int32_t depth, const ValueFrame *frame) {
-  if (s_.type(type).builtin == ZB_CHOICE) return decodeChoice(type, v, limit, naming, depth, frame);
+[[gnu::always_inline]] inline bool Decoder<kTraced>::decodeUntagged(uint32_t type, unsigned char *v,
+                                                                    std::size_t limit, const Naming &naming,
+                                                                    int32_t depth, const ValueFrame *frame,
+                                                                    bool matched) {
+  if (s_.type(type).builtin == ZB_CHOICE) return decodeChoice(type, v, limit, naming, depth, frame, matched);
   return decodeOpenType(type, v, limit, naming, depth, frame);
 }
 
@@ -243,13 +245,15 @@ bool Decoder<kTraced>::decodeSet(uint32_t type, unsigned char *v, const Header &
 
 template <bool kTraced>
 bool Decoder<kTraced>::decodeChoice(uint32_t type, unsigned char *v, std::size_t limit, const Naming &naming,
-                           int32_t depth, const ValueFrame *frame) {
+                                    int32_t depth, const ValueFrame *frame, bool matched) {
   const TypeDesc &d = s_.desc(type);
   const Contents c{limit, false};
-  bool more;
-  uint16_t tag = 0;
-  if (!nextTag(c, more, tag)) return false;
-  if (!more) return fail(limit >= size_ ? ROW_PREMATURE_END : ROW_INCONSISTENT_LENGTHS, pos_);
+  uint16_t tag = peeked_.tag;
+  if (!matched) {
+    bool more;
+    if (!nextTag(c, more, tag)) return false;
+    if (!more) return fail(limit >= size_ ? ROW_PREMATURE_END : ROW_INCONSISTENT_LENGTHS, pos_);
+  }
   const uint32_t count = static_cast<uint32_t>(d.count);
   uint32_t i = 0;
   while (i < count && !s_.startsWith(s_.type(s_.field(d.ref + i).type), tag)) ++i;
@@ -264,7 +268,7 @@ bool Decoder<kTraced>::decodeChoice(uint32_t type, unsigned char *v, std::size_t
   const Naming altNaming = kTraced
                                ? alternativeNaming(naming, s_.fieldName(d.ref + i), static_cast<int32_t>(i + 1))
                                : Naming{};
-  return decodeValue(f.type, v + f.offset, limit, altNaming, depth, &here);
+  return decodeValue(f.type, v + f.offset, limit, altNaming, depth, &here, true);
 }
 
 template <bool kTraced>

@@ -130,9 +130,12 @@ class Decoder {
     return true;
   }
 
-  // Inline: the step from a component or element to its tags.
+  // Inline: the step from a component or element to its tags. `matched`:
+  // the header at pos_ is in peeked_, read within `limit`, and its tag is
+  // one that an encoding of the type begins with.
   [[gnu::always_inline]] bool decodeValue(uint32_t type, unsigned char *slot, std::size_t limit,
-                                          const Naming &naming, int32_t depth, const ValueFrame *frame) {
+                                          const Naming &naming, int32_t depth, const ValueFrame *frame,
+                                          bool matched = false) {
     const TypeDesc &d = s_.desc(type);
     unsigned char *v = slot;
     if ((d.typeFlags & TYPE_BY_POINTER) != 0) {
@@ -146,10 +149,10 @@ class Decoder {
     const ZurTag *tags = s_.tags(zt);
     bool ok;
     if (zt.tagCount == 1 && (tags->flags & ZUR_TAG_EXPLICIT) == 0) {  // the type's own tag alone
-      const Header *h = enterTag(*tags, 0, limit);
+      const Header *h = matched ? enterMatched() : enterTag(*tags, 0, limit);
       ok = h != nullptr && decodeContents(type, v, *h, limit, naming, depth, frame);
     } else if (zt.tagCount == 0)
-      ok = decodeUntagged(type, v, limit, naming, depth, frame);
+      ok = decodeUntagged(type, v, limit, naming, depth, frame, matched);
     else
       ok = decodeTags(type, v, 0, limit, naming, depth, frame);
     --nesting_;
@@ -170,6 +173,12 @@ class Decoder {
     if (kTraced) traceTag(i, h);
     pos_ += h.size;
     return &h;
+  }
+  // enterTag of a type's only tag, on a matched header.
+  [[gnu::always_inline]] const Header *enterMatched() {
+    if (kTraced) traceTag(0, peeked_);
+    pos_ += peeked_.size;
+    return &peeked_;
   }
   void traceTag(int i, const Header &h);
   // The contents of a leaf type's own tag, whose header `h` is read (pos_ is
@@ -210,13 +219,13 @@ class Decoder {
   bool decodeTags(uint32_t type, unsigned char *v, int i, std::size_t limit, const Naming &naming,
                   int32_t depth, const ValueFrame *frame);
   bool decodeUntagged(uint32_t type, unsigned char *v, std::size_t limit, const Naming &naming,
-                      int32_t depth, const ValueFrame *frame);
+                      int32_t depth, const ValueFrame *frame, bool matched);
   bool decodeSequence(uint32_t type, unsigned char *v, const Header &h, std::size_t limit, const Naming &naming,
                       int32_t depth, const ValueFrame *frame);
   bool decodeSet(uint32_t type, unsigned char *v, const Header &h, std::size_t limit, const Naming &naming,
                  int32_t depth, const ValueFrame *frame);
   bool decodeChoice(uint32_t type, unsigned char *v, std::size_t limit, const Naming &naming,
-                    int32_t depth, const ValueFrame *frame);
+                    int32_t depth, const ValueFrame *frame, bool matched);
   bool decodeElements(uint32_t type, unsigned char *v, const Header &h, std::size_t limit, const Naming &naming,
                       int32_t depth, const ValueFrame *frame);
   bool decodeOpenType(uint32_t type, unsigned char *v, std::size_t limit, const Naming &naming,
@@ -234,19 +243,25 @@ class Decoder {
                      std::size_t at);
   bool decodeOid(uint32_t type, unsigned char *v, const unsigned char *p, std::size_t n,
                  std::size_t at);
-  // A component of a SEQUENCE or SET into its parent `v`; inline, once per
-  // component.
+  // A component of a SEQUENCE or SET into its parent `v`, whose header
+  // nextTag read and matched; inline, once per component.
   [[gnu::always_inline]] bool component(uint32_t comp, int32_t index, unsigned char *v, const Contents &c,
                                         int32_t depth, const ValueFrame *frame) {
     const FieldDesc &f = s_.field(comp);
     const std::size_t start = pos_;
-    const Naming naming{kTraced ? s_.fieldName(comp) : nullptr, nullptr, index};
-    if (!decodeValue(f.type, v + f.offset, c.end, naming, depth, frame)) return false;
+    bool ok;
+    if constexpr (kTraced) {
+      ok = decodeValue(f.type, v + f.offset, c.end, Naming{s_.fieldName(comp), nullptr, index}, depth, frame, true);
+    } else {
+      ok = decodeValue(f.type, v + f.offset, c.end, kUnnamed, depth, frame, true);
+    }
+    if (!ok) return false;
     if (f.presenceBit >= 0 && s_.mayBeAbsent(comp)) setMaskBit(v, f.presenceBit, s_.desc(frame->type).lenSize);
     if (der_ && equalsDefault(s_, comp, v)) return failDefault(start);
     return true;
   }
   bool failDefault(std::size_t at);
+  static constexpr Naming kUnnamed{};
   void traceElement(const Naming &naming, const char *caption, int tagCount, int32_t depth,
                     bool primitive);
   void traceEoc(int32_t depth);
