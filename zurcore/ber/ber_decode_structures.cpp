@@ -345,9 +345,14 @@ bool Decoder<kTraced>::decodeElements(uint32_t type, unsigned char *v, const Hea
   std::size_t previous = 0, previousEnd = 0;
   for (uint32_t k = 0; k < count; ++k) {
     const std::size_t at = pos_;
-    if (!decodeValue(d.ref, elements + k * stride, c.end, Naming{nullptr, nullptr, static_cast<int32_t>(k + 1)},
-                     depth, frame))
-      return false;
+    bool ok;
+    if constexpr (kTraced) {
+      ok = decodeValue(d.ref, elements + k * stride, c.end, Naming{nullptr, nullptr, static_cast<int32_t>(k + 1)},
+                       depth, frame);
+    } else {
+      ok = decodeValue(d.ref, elements + k * stride, c.end, kUnnamed, depth, frame);
+    }
+    if (!ok) return false;
     if (checkOrder && k != 0) {
       const std::size_t a = previousEnd - previous, b = pos_ - at;
       const int order = std::memcmp(in_ + previous, in_ + at, a < b ? a : b);
