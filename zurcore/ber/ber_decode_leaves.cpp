@@ -132,10 +132,10 @@ class StringGatherer {
 };
 
 template <bool kTraced>
-bool Decoder<kTraced>::decodeLeaf(uint32_t type, unsigned char *v, const Header &h, const Contents &c,
-                         int32_t depth) {
+bool Decoder<kTraced>::decodeLeaf(uint32_t type, unsigned char *v, const Header &h, std::size_t limit,
+                                  int32_t depth) {
   const std::size_t at = pos_ - h.size;
-  if (h.constructed) return decodeJoined(type, v, at, c, depth);
+  if (h.constructed) return decodeJoined(type, v, at, contentsOf(h, limit), depth);
   if (!h.definite) return fail(ROW_PRIMITIVE_INDEFINITE, at);
   const std::size_t contentsAt = pos_;
   pos_ += h.length;
@@ -346,7 +346,7 @@ bool Decoder<kTraced>::decodeOid(uint32_t type, unsigned char *v, const unsigned
 
 // The rest of the decoder is instantiated with its class, in
 // ber_decode_structures.cpp.
-template bool Decoder<false>::decodeLeaf(uint32_t, unsigned char *, const Header &, const Contents &, int32_t);
-template bool Decoder<true>::decodeLeaf(uint32_t, unsigned char *, const Header &, const Contents &, int32_t);
+template bool Decoder<false>::decodeLeaf(uint32_t, unsigned char *, const Header &, std::size_t, int32_t);
+template bool Decoder<true>::decodeLeaf(uint32_t, unsigned char *, const Header &, std::size_t, int32_t);
 
 }  // namespace zurcore

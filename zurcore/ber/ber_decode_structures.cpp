@@ -147,6 +147,7 @@ template <bool kTraced>
                                                                     int32_t depth, const ValueFrame *frame,
                                                                     bool matched) {
   if (s_.type(type).builtin == ZB_CHOICE) return decodeChoice(type, v, limit, naming, depth, frame, matched);
+  if (s_.desc(type).kind == KIND_ENCODED) return keepEncoded(type, v, limit, naming, depth);
   return decodeOpenType(type, v, limit, naming, depth, frame);
 }
 
@@ -265,17 +266,18 @@ bool Decoder<kTraced>::decodeChoice(uint32_t type, unsigned char *v, std::size_t
   setSelector(v, static_cast<int32_t>(i + 1));
   const FieldDesc &f = s_.field(d.ref + i);
   const ValueFrame here{frame, v, type};
-  const Naming altNaming = kTraced
-                               ? alternativeNaming(naming, s_.fieldName(d.ref + i), static_cast<int32_t>(i + 1))
-                               : Naming{};
-  return decodeValue(f.type, v + f.offset, limit, altNaming, depth, &here, true);
+  if constexpr (kTraced) {
+    const Naming altNaming = alternativeNaming(naming, s_.fieldName(d.ref + i), static_cast<int32_t>(i + 1));
+    return decodeValue(f.type, v + f.offset, limit, altNaming, depth, &here, true);
+  } else {
+    return decodeValue(f.type, v + f.offset, limit, kUnnamed, depth, &here, true);
+  }
 }
 
 template <bool kTraced>
 bool Decoder<kTraced>::decodeOpenType(uint32_t type, unsigned char *v, std::size_t limit, const Naming &naming,
                              int32_t depth, const ValueFrame *frame) {
   const TypeDesc &d = s_.desc(type);
-  if (d.kind == KIND_ENCODED) return keepEncoded(type, v, limit, naming, depth);
   const ZurObject *object = selectObject(s_, type, frame);
   const uint32_t alternative = object != nullptr ? object->alternative : static_cast<uint32_t>(d.count);
   setSelector(v, static_cast<int32_t>(alternative));

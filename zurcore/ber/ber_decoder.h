@@ -56,8 +56,9 @@ class Decoder {
 
  private:
   // Decoding leaves (ber_decode_leaves.cpp), called once the element's own
-  // header is read: `h` is that header, its contents `c` start at pos_.
-  bool decodeLeaf(uint32_t type, unsigned char *v, const Header &h, const Contents &c, int32_t depth);
+  // header is read: `h` is that header (read within `limit`), its contents
+  // start at pos_.
+  bool decodeLeaf(uint32_t type, unsigned char *v, const Header &h, std::size_t limit, int32_t depth);
   // decodeLeaf of a constructed string (the element at `at`): its segments
   // joined.
   [[gnu::noinline]] bool decodeJoined(uint32_t type, unsigned char *v, std::size_t at, const Contents &c,
@@ -187,7 +188,7 @@ class Decoder {
                                            const Naming &naming, int32_t depth) {
     const int tagCount = s_.type(type).tagCount;
     if (kTraced) traceElement(naming, typeCaption(s_, type), tagCount, depth, !h.constructed);
-    return decodeLeaf(type, v, h, contentsOf(h, limit), depth + tagCount);
+    return decodeLeaf(type, v, h, limit, depth + tagCount);
   }
   // The contents of the type's own tag, whose header `h` is read (pos_ is
   // past it): one dispatch on the built-in type.
@@ -228,6 +229,8 @@ class Decoder {
                     int32_t depth, const ValueFrame *frame, bool matched);
   bool decodeElements(uint32_t type, unsigned char *v, const Header &h, std::size_t limit, const Naming &naming,
                       int32_t depth, const ValueFrame *frame);
+  // An open type that an object set selects (decodeUntagged keeps the
+  // others encoded).
   bool decodeOpenType(uint32_t type, unsigned char *v, std::size_t limit, const Naming &naming,
                       int32_t depth, const ValueFrame *frame);
   bool keepEncoded(uint32_t type, unsigned char *v, std::size_t limit, const Naming &naming,
