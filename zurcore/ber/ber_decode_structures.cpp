@@ -1,10 +1,11 @@
 // Decoding the structure of a value: tags and explicit wrappers, SEQUENCE,
 // SET, CHOICE, SEQUENCE OF, SET OF and open types. Leaves are in
-// ber_decode_leaves.cpp.
+// ber_decode_leaves.h, part of this file.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 
+#include "ber_decode_leaves.h"
 #include "ber_decoder.h"
 #include "zurbase/values.h"
 #include "zurcore/codec/defaults.h"

@@ -55,7 +55,7 @@ class Decoder {
   std::size_t faultOffset() const { return at_; }
 
  private:
-  // Decoding leaves (ber_decode_leaves.cpp), called once the element's own
+  // Decoding leaves (ber_decode_leaves.h), called once the element's own
   // header is read: `h` is that header (read within `limit`), its contents
   // start at pos_.
   bool decodeLeaf(uint32_t type, unsigned char *v, const Header &h, std::size_t limit, int32_t depth);

@@ -1,6 +1,11 @@
 // Decoding the contents of simple types into their layouts: integers,
 // BOOLEAN, NULL, ENUMERATED, REAL, OBJECT IDENTIFIER, RELATIVE-OID, the
-// string types (constructed forms joined) and the time types.
+// string types (constructed forms joined) and the time types. Part of
+// ber_decode_structures.cpp, which alone includes it: a primitive leaf is
+// decoded inline where its parent reads it.
+#ifndef ZURCORE_BER_BER_DECODE_LEAVES_H
+#define ZURCORE_BER_BER_DECODE_LEAVES_H
+
 #include <cstddef>
 #include <cstring>
 
@@ -132,7 +137,7 @@ class StringGatherer {
 };
 
 template <bool kTraced>
-bool Decoder<kTraced>::decodeLeaf(uint32_t type, unsigned char *v, const Header &h, std::size_t limit,
+[[gnu::always_inline]] inline bool Decoder<kTraced>::decodeLeaf(uint32_t type, unsigned char *v, const Header &h, std::size_t limit,
                                   int32_t depth) {
   const std::size_t at = pos_ - h.size;
   if (h.constructed) return decodeJoined(type, v, at, contentsOf(h, limit), depth);
@@ -344,9 +349,6 @@ bool Decoder<kTraced>::decodeOid(uint32_t type, unsigned char *v, const unsigned
   return true;
 }
 
-// The rest of the decoder is instantiated with its class, in
-// ber_decode_structures.cpp.
-template bool Decoder<false>::decodeLeaf(uint32_t, unsigned char *, const Header &, std::size_t, int32_t);
-template bool Decoder<true>::decodeLeaf(uint32_t, unsigned char *, const Header &, std::size_t, int32_t);
-
 }  // namespace zurcore
+
+#endif
