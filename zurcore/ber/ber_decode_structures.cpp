@@ -291,7 +291,7 @@ bool Decoder<kTraced>::decodeOpenType(uint32_t type, unsigned char *v, std::size
 }
 
 template <bool kTraced>
-bool Decoder<kTraced>::keepEncoded(uint32_t type, unsigned char *v, std::size_t limit, const Naming &naming,
+[[gnu::always_inline]] inline bool Decoder<kTraced>::keepEncoded(uint32_t type, unsigned char *v, std::size_t limit, const Naming &naming,
                           int32_t depth) {
   const std::size_t start = pos_;
   if (start < limit && in_[start] == 0) return fail(ROW_UNEXPECTED_EOC, start);
