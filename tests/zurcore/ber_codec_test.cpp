@@ -160,20 +160,25 @@ TEST(BerCodec, BerFormsDecodeToTheirDerForm) {
 }
 
 // With the trace flag, decoding and encoding show one line per element with
-// the component's name, its type, every tag with its length and EOC lines.
+// the component's name, its type, every tag with its length and EOC lines
+// (a joined string's segments once, though read twice).
 TEST(BerCodec, TraceShowsEveryElementWithItsName) {
-  const Octets ber = fromHex("3080 020105 3100 A180 170D 3939313233313233353935395A 0000 0000");
+  const Octets ber = fromHex("3080 020105 2480 0401AA 0000 3100 A180 170D 3939313233313233353935395A 0000 0000");
   const char *const decodeTrace =
       "Rec: tag = [UNIVERSAL 16] constructed; length = indef\n"
       "  a INTEGER: tag = [UNIVERSAL 2] primitive; length = 1\n"
+      "  b OCTET STRING: tag = [UNIVERSAL 4] constructed; length = indef\n"
+      "    OCTET STRING: tag = [UNIVERSAL 4] primitive; length = 1\n"
+      "    EOC\n"
       "  s SET OF: tag = [UNIVERSAL 17] constructed; length = 0\n"
       "  t : tag = [1] constructed; length = indef\n"
       "    UTCTime: tag = [UNIVERSAL 23] primitive; length = 13\n"
       "    EOC\n"
       "  EOC\n";
   const char *const encodeTrace =
-      "Rec: tag = [UNIVERSAL 16] constructed; length = 22\n"
+      "Rec: tag = [UNIVERSAL 16] constructed; length = 25\n"
       "  a INTEGER: tag = [UNIVERSAL 2] primitive; length = 1\n"
+      "  b OCTET STRING: tag = [UNIVERSAL 4] primitive; length = 1\n"
       "  s SET OF: tag = [UNIVERSAL 17] constructed; length = 0\n"
       "  t : tag = [1] constructed; length = 15\n"
       "    UTCTime: tag = [UNIVERSAL 23] primitive; length = 13\n";

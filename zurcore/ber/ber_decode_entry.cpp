@@ -69,8 +69,7 @@ int berDecode(Env *env, int32_t *pduArg, void **inPtr, int32_t *inLen, void **ou
                   ReportPlace::octet(0));
 
   std::size_t position = 0;
-  const auto decode = [&](TraceEvents *trace) {
-    Decoder decoder(env, s, in, size, der, limits.maxDepth, arena, trace);
+  const auto decode = [&]<bool kTraced>(Decoder<kTraced> &&decoder) {
     if (decoder.decodePdu(type, root)) {
       position = decoder.position();
       return 0;
@@ -83,9 +82,9 @@ int berDecode(Env *env, int32_t *pduArg, void **inPtr, int32_t *inLen, void **ou
   int code;
   if ((flags & ZURCORE_FLAG_TRACE) != 0) {
     TraceEvents trace(env);
-    code = decode(&trace);
+    code = decode(Decoder<true>(env, s, in, size, der, limits.maxDepth, arena, &trace));
   } else {
-    code = decode(nullptr);
+    code = decode(Decoder<false>(env, s, in, size, der, limits.maxDepth, arena, nullptr));
   }
   if (code != 0) return code;
   if (arena.inCallerArea()) {

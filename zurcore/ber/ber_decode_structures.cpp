@@ -1,10 +1,11 @@
 // Decoding the structure of a value: tags and explicit wrappers, SEQUENCE,
 // SET, CHOICE, SEQUENCE OF, SET OF and open types. Leaves are in
-// ber_decode_leaves.cpp.
+// ber_decode_leaves.h, part of this file.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 
+#include "ber_decode_leaves.h"
 #include "ber_decoder.h"
 #include "zurbase/values.h"
 #include "zurcore/codec/defaults.h"
@@ -32,7 +33,8 @@ Naming alternativeNaming(const Naming &outer, const char *name, int32_t index) {
 
 }  // namespace
 
-bool Decoder::fail(int row, std::size_t at, ReportArg arg, const char *detail) {
+template <bool kTraced>
+bool Decoder<kTraced>::fail(int row, std::size_t at, ReportArg arg, const char *detail) {
   row_ = row;
   at_ = at;
   arg_ = arg;
@@ -40,17 +42,21 @@ bool Decoder::fail(int row, std::size_t at, ReportArg arg, const char *detail) {
   return false;
 }
 
-bool Decoder::failHeader(const HeaderFault &f) {
+template <bool kTraced>
+bool Decoder<kTraced>::failHeader(const HeaderFault &f) {
   return fail(f.row, f.at, f.octets >= 0 ? ReportArg::of(f.octets) : ReportArg{}, f.derRule);
 }
 
-bool Decoder::failArena(std::size_t at) { return fail(arena_.faultRow(), at, ReportArg::of(arena_.faultArg())); }
+template <bool kTraced>
+bool Decoder<kTraced>::failArena(std::size_t at) { return fail(arena_.faultRow(), at, ReportArg::of(arena_.faultArg())); }
 
-bool Decoder::decodePdu(uint32_t type, unsigned char *slot) {
+template <bool kTraced>
+bool Decoder<kTraced>::decodePdu(uint32_t type, unsigned char *slot) {
   return decodeValue(type, slot, size_, Naming{}, 0, nullptr);
 }
 
-void Decoder::traceElement(const Naming &naming, const char *caption, int tagCount, int32_t depth,
+template <bool kTraced>
+void Decoder<kTraced>::traceElement(const Naming &naming, const char *caption, int tagCount, int32_t depth,
                            bool primitive) {
   ElementEvent e;
   e.fieldName = naming.fieldName;
@@ -62,11 +68,13 @@ void Decoder::traceElement(const Naming &naming, const char *caption, int tagCou
   trace_->element(e, tagCount);
 }
 
-void Decoder::traceEoc(int32_t depth) {
-  if (trace_ != nullptr) trace_->eoc(&depth, 1);
+template <bool kTraced>
+void Decoder<kTraced>::traceEoc(int32_t depth) {
+  if (kTraced && trace_ != nullptr) trace_->eoc(&depth, 1);  // null while a joined string is walked again
 }
 
-bool Decoder::closeIndefinite(const Contents &c, int32_t depth) {
+template <bool kTraced>
+bool Decoder<kTraced>::closeIndefinite(const Contents &c, int32_t depth) {
   if (pos_ + 2 <= c.end && in_[pos_] == 0 && in_[pos_ + 1] == 0) {
     pos_ += 2;
     traceEoc(depth);
@@ -76,7 +84,8 @@ bool Decoder::closeIndefinite(const Contents &c, int32_t depth) {
   return fail(in_[pos_] == 0 ? ROW_NON_STANDARD_EOC : ROW_EXPECTED_EOC, pos_);
 }
 
-bool Decoder::skipElement(std::size_t limit) {
+template <bool kTraced>
+bool Decoder<kTraced>::skipElement(std::size_t limit) {
   uint64_t open = 0;
   do {
     if (!peek(limit)) return false;
@@ -94,11 +103,13 @@ bool Decoder::skipElement(std::size_t limit) {
   return true;
 }
 
-bool Decoder::failDepth() {
+template <bool kTraced>
+bool Decoder<kTraced>::failDepth() {
   return fail(ROW_SIZE_TOO_LONG, pos_, ReportArg::of(nesting_ + 1), kDepthLimit);
 }
 
-bool Decoder::decodeTags(uint32_t type, unsigned char *v, int i, std::size_t limit,
+template <bool kTraced>
+bool Decoder<kTraced>::decodeTags(uint32_t type, unsigned char *v, int i, std::size_t limit,
                          const Naming &naming, int32_t depth, const ValueFrame *frame) {
   const ZurType &zt = s_.type(type);
   const ZurTag &tag = s_.tags(zt)[i];
@@ -108,51 +119,22 @@ bool Decoder::decodeTags(uint32_t type, unsigned char *v, int i, std::size_t lim
   const bool innermost = i + 1 == zt.tagCount;
   if (innermost && (tag.flags & ZUR_TAG_EXPLICIT) == 0) return decodeContents(type, v, h, limit, naming, depth, frame);
   const std::size_t at = pos_ - h.size;
-  const Contents c{h.definite ? pos_ + h.length : limit, !h.definite};
+  const Contents c = contentsOf(h, limit);
   const int32_t inner = depth + i + 1;
   if (!h.constructed) return fail(ROW_EXPECTED_CONSTRUCTED, at);
   bool ok;
   if (innermost) {
     // A CHOICE or an open type inside its explicit tags.
-    if (trace_ != nullptr) traceElement(naming, typeCaption(s_, type), zt.tagCount, depth, false);
-    ok = decodeUntagged(type, v, c.end, Naming{}, inner, frame);
+    if (kTraced) traceElement(naming, typeCaption(s_, type), zt.tagCount, depth, false);
+    ok = decodeUntagged(type, v, c.end, Naming{}, inner, frame, false);
   } else {
     ok = decodeTags(type, v, i + 1, c.end, naming, depth, frame);
   }
   return ok && close(c, inner);
 }
 
-bool Decoder::decodeContents(uint32_t type, unsigned char *v, const Header &h, std::size_t limit,
-                             const Naming &naming, int32_t depth, const ValueFrame *frame) {
-  if (!isConstructedBuiltin(s_.type(type).builtin)) return leafContents(type, v, h, limit, naming, depth);
-  return decodeConstructed(type, v, h, limit, naming, depth, frame);
-}
-
-bool Decoder::decodeConstructed(uint32_t type, unsigned char *v, const Header &h, std::size_t limit,
-                                const Naming &naming, int32_t depth, const ValueFrame *frame) {
-  const ZurType &zt = s_.type(type);
-  const std::size_t at = pos_ - h.size;
-  const Contents c{h.definite ? pos_ + h.length : limit, !h.definite};
-  const int32_t inner = depth + zt.tagCount;
-  if (trace_ != nullptr) traceElement(naming, typeCaption(s_, type), zt.tagCount, depth, !h.constructed);
-  if (!h.constructed) return fail(ROW_EXPECTED_CONSTRUCTED, at);
-  const ValueFrame here{frame, v, type};
-  bool ok;
-  switch (zt.builtin) {
-    case ZB_SEQUENCE:
-      ok = decodeSequence(type, v, c, inner, &here);
-      break;
-    case ZB_SET:
-      ok = decodeSet(type, v, c, inner, &here);
-      break;
-    default:
-      ok = decodeElements(type, v, c, inner, &here);
-      break;
-  }
-  return ok && close(c, inner);
-}
-
-void Decoder::traceTag(int i, const Header &h) {
+template <bool kTraced>
+void Decoder<kTraced>::traceTag(int i, const Header &h) {
   TagLen &t = trace_->tags()[i];
   t = TagLen{};
   t.length = static_cast<int32_t>(h.length);
@@ -160,16 +142,22 @@ void Decoder::traceTag(int i, const Header &h) {
   t.lenFlags = h.definite ? TAGLEN_DEFINITE : 0;
 }
 
-bool Decoder::decodeUntagged(uint32_t type, unsigned char *v, std::size_t limit, const Naming &naming,
-                             int32_t depth, const ValueFrame *frame) {
-  if (s_.type(type).builtin == ZB_CHOICE) return decodeChoice(type, v, limit, naming, depth, frame);
+template <bool kTraced>
+[[gnu::always_inline]] inline bool Decoder<kTraced>::decodeUntagged(uint32_t type, unsigned char *v,
+                                                                    std::size_t limit, const Naming &naming,
+                                                                    int32_t depth, const ValueFrame *frame,
+                                                                    bool matched) {
+  if (s_.type(type).builtin == ZB_CHOICE) return decodeChoice(type, v, limit, naming, depth, frame, matched);
+  if (s_.desc(type).kind == KIND_ENCODED) return keepEncoded(type, v, limit, naming, depth);
   return decodeOpenType(type, v, limit, naming, depth, frame);
 }
 
-bool Decoder::failDefault(std::size_t at) { return fail(ROW_MISENCODED, at, {}, kDerDefault); }
+template <bool kTraced>
+bool Decoder<kTraced>::failDefault(std::size_t at) { return fail(ROW_MISENCODED, at, {}, kDerDefault); }
 
-bool Decoder::skipUnknown(const Contents &c, int32_t depth) {
-  if (trace_ != nullptr) {
+template <bool kTraced>
+bool Decoder<kTraced>::skipUnknown(const Contents &c, int32_t depth) {
+  if (kTraced) {
     Header h;
     if (!header(c.end, h)) return false;
     traceTag(0, h);
@@ -178,8 +166,14 @@ bool Decoder::skipUnknown(const Contents &c, int32_t depth) {
   return skipElement(c.end);
 }
 
-bool Decoder::decodeSequence(uint32_t type, unsigned char *v, const Contents &c, int32_t depth,
-                             const ValueFrame *frame) {
+template <bool kTraced>
+bool Decoder<kTraced>::decodeSequence(uint32_t type, unsigned char *v, const Header &h, std::size_t limit,
+                             const Naming &naming, int32_t outer, const ValueFrame *enclosing) {
+  if (!openConstructed(type, h, naming, outer)) return false;
+  const Contents c = contentsOf(h, limit);
+  const int32_t depth = outer + s_.type(type).tagCount;
+  const ValueFrame self{enclosing, v, type};
+  const ValueFrame *frame = &self;
   const TypeDesc &d = s_.desc(type);
   const uint32_t first = d.ref;
   const uint32_t count = static_cast<uint32_t>(d.count);
@@ -198,15 +192,21 @@ bool Decoder::decodeSequence(uint32_t type, unsigned char *v, const Contents &c,
   }
   for (;;) {
     if (!nextTag(c, more, tag)) return false;
-    if (!more) return true;
+    if (!more) return close(c, depth);
     if ((s_.type(type).flags & ZUR_T_EXTENSIBLE) == 0)
       return fail(ROW_TAG_MISMATCH, pos_, ReportArg::tag(tag));
     if (!skipUnknown(c, depth)) return false;
   }
 }
 
-bool Decoder::decodeSet(uint32_t type, unsigned char *v, const Contents &c, int32_t depth,
-                        const ValueFrame *frame) {
+template <bool kTraced>
+bool Decoder<kTraced>::decodeSet(uint32_t type, unsigned char *v, const Header &h, std::size_t limit,
+                        const Naming &naming, int32_t outer, const ValueFrame *enclosing) {
+  if (!openConstructed(type, h, naming, outer)) return false;
+  const Contents c = contentsOf(h, limit);
+  const int32_t depth = outer + s_.type(type).tagCount;
+  const ValueFrame self{enclosing, v, type};
+  const ValueFrame *frame = &self;
   const TypeDesc &d = s_.desc(type);
   const ZurType &zt = s_.type(type);
   const uint32_t first = d.ref;
@@ -242,17 +242,20 @@ bool Decoder::decodeSet(uint32_t type, unsigned char *v, const Contents &c, int3
     if (!s_.mayBeAbsent(first + i)) return fail(ROW_FIELD_OMITTED, pos_, ReportArg::named(s_.fieldName(first + i)));
     copyDefault(s_, first + i, v);
   }
-  return true;
+  return close(c, depth);
 }
 
-bool Decoder::decodeChoice(uint32_t type, unsigned char *v, std::size_t limit, const Naming &naming,
-                           int32_t depth, const ValueFrame *frame) {
+template <bool kTraced>
+bool Decoder<kTraced>::decodeChoice(uint32_t type, unsigned char *v, std::size_t limit, const Naming &naming,
+                                    int32_t depth, const ValueFrame *frame, bool matched) {
   const TypeDesc &d = s_.desc(type);
   const Contents c{limit, false};
-  bool more;
-  uint16_t tag = 0;
-  if (!nextTag(c, more, tag)) return false;
-  if (!more) return fail(limit >= size_ ? ROW_PREMATURE_END : ROW_INCONSISTENT_LENGTHS, pos_);
+  uint16_t tag = peeked_.tag;
+  if (!matched) {
+    bool more;
+    if (!nextTag(c, more, tag)) return false;
+    if (!more) return fail(limit >= size_ ? ROW_PREMATURE_END : ROW_INCONSISTENT_LENGTHS, pos_);
+  }
   const uint32_t count = static_cast<uint32_t>(d.count);
   uint32_t i = 0;
   while (i < count && !s_.startsWith(s_.type(s_.field(d.ref + i).type), tag)) ++i;
@@ -264,32 +267,35 @@ bool Decoder::decodeChoice(uint32_t type, unsigned char *v, std::size_t limit, c
   setSelector(v, static_cast<int32_t>(i + 1));
   const FieldDesc &f = s_.field(d.ref + i);
   const ValueFrame here{frame, v, type};
-  const Naming altNaming = trace_ != nullptr
-                               ? alternativeNaming(naming, s_.fieldName(d.ref + i), static_cast<int32_t>(i + 1))
-                               : Naming{};
-  return decodeValue(f.type, v + f.offset, limit, altNaming, depth, &here);
+  if constexpr (kTraced) {
+    const Naming altNaming = alternativeNaming(naming, s_.fieldName(d.ref + i), static_cast<int32_t>(i + 1));
+    return decodeValue(f.type, v + f.offset, limit, altNaming, depth, &here, true);
+  } else {
+    return decodeValue(f.type, v + f.offset, limit, kUnnamed, depth, &here, true);
+  }
 }
 
-bool Decoder::decodeOpenType(uint32_t type, unsigned char *v, std::size_t limit, const Naming &naming,
+template <bool kTraced>
+bool Decoder<kTraced>::decodeOpenType(uint32_t type, unsigned char *v, std::size_t limit, const Naming &naming,
                              int32_t depth, const ValueFrame *frame) {
   const TypeDesc &d = s_.desc(type);
-  if (d.kind == KIND_ENCODED) return keepEncoded(type, v, limit, naming, depth);
   const ZurObject *object = selectObject(s_, type, frame);
   const uint32_t alternative = object != nullptr ? object->alternative : static_cast<uint32_t>(d.count);
   setSelector(v, static_cast<int32_t>(alternative));
   const uint32_t comp = d.ref + alternative - 1;
   const FieldDesc &f = s_.field(comp);
   const Naming altNaming =
-      trace_ != nullptr ? alternativeNaming(naming, s_.fieldName(comp), static_cast<int32_t>(alternative)) : Naming{};
+      kTraced ? alternativeNaming(naming, s_.fieldName(comp), static_cast<int32_t>(alternative)) : Naming{};
   if (object == nullptr) return keepEncoded(f.type, v + f.offset, limit, altNaming, depth);
   return decodeValue(object->type, v + f.offset, limit, altNaming, depth, frame);
 }
 
-bool Decoder::keepEncoded(uint32_t type, unsigned char *v, std::size_t limit, const Naming &naming,
+template <bool kTraced>
+[[gnu::always_inline]] inline bool Decoder<kTraced>::keepEncoded(uint32_t type, unsigned char *v, std::size_t limit, const Naming &naming,
                           int32_t depth) {
   const std::size_t start = pos_;
   if (start < limit && in_[start] == 0) return fail(ROW_UNEXPECTED_EOC, start);
-  if (trace_ != nullptr) {
+  if (kTraced) {
     Header h;
     if (!header(limit, h)) return false;
     traceTag(0, h);
@@ -309,8 +315,14 @@ bool Decoder::keepEncoded(uint32_t type, unsigned char *v, std::size_t limit, co
   return true;
 }
 
-bool Decoder::decodeElements(uint32_t type, unsigned char *v, const Contents &c, int32_t depth,
-                             const ValueFrame *frame) {
+template <bool kTraced>
+bool Decoder<kTraced>::decodeElements(uint32_t type, unsigned char *v, const Header &h, std::size_t limit,
+                             const Naming &naming, int32_t outer, const ValueFrame *enclosing) {
+  if (!openConstructed(type, h, naming, outer)) return false;
+  const Contents c = contentsOf(h, limit);
+  const int32_t depth = outer + s_.type(type).tagCount;
+  const ValueFrame self{enclosing, v, type};
+  const ValueFrame *frame = &self;
   const TypeDesc &d = s_.desc(type);
   const std::size_t start = pos_;
   uint32_t count = 0;
@@ -336,9 +348,14 @@ bool Decoder::decodeElements(uint32_t type, unsigned char *v, const Contents &c,
   std::size_t previous = 0, previousEnd = 0;
   for (uint32_t k = 0; k < count; ++k) {
     const std::size_t at = pos_;
-    if (!decodeValue(d.ref, elements + k * stride, c.end, Naming{nullptr, nullptr, static_cast<int32_t>(k + 1)},
-                     depth, frame))
-      return false;
+    bool ok;
+    if constexpr (kTraced) {
+      ok = decodeValue(d.ref, elements + k * stride, c.end, Naming{nullptr, nullptr, static_cast<int32_t>(k + 1)},
+                       depth, frame);
+    } else {
+      ok = decodeValue(d.ref, elements + k * stride, c.end, kUnnamed, depth, frame);
+    }
+    if (!ok) return false;
     if (checkOrder && k != 0) {
       const std::size_t a = previousEnd - previous, b = pos_ - at;
       const int order = std::memcmp(in_ + previous, in_ + at, a < b ? a : b);
@@ -347,7 +364,10 @@ bool Decoder::decodeElements(uint32_t type, unsigned char *v, const Contents &c,
     previous = at;
     previousEnd = pos_;
   }
-  return true;
+  return close(c, depth);
 }
+
+template class Decoder<false>;
+template class Decoder<true>;
 
 }  // namespace zurcore

@@ -32,6 +32,9 @@ struct Naming {
   int32_t index = 0;
 };
 
+// kTraced: whether the decode is traced; the decoder of untraced calls
+// does no work for the trace.
+template <bool kTraced>
 class Decoder {
  public:
   Decoder(Env *env, const Schema &schema, const unsigned char *in, std::size_t size, bool der,
@@ -52,10 +55,18 @@ class Decoder {
   std::size_t faultOffset() const { return at_; }
 
  private:
-  // Decoding leaves (ber_decode_leaves.cpp), called once the element's own
-  // header is read: `h` is that header, its contents `c` start at pos_.
-  bool decodeLeaf(uint32_t type, unsigned char *v, const Header &h, const Contents &c, int32_t depth);
+  // Decoding leaves (ber_decode_leaves.h), called once the element's own
+  // header is read: `h` is that header (read within `limit`), its contents
+  // start at pos_.
+  bool decodeLeaf(uint32_t type, unsigned char *v, const Header &h, std::size_t limit, int32_t depth);
+  // decodeLeaf of a constructed string (the element at `at`): its segments
+  // joined.
+  [[gnu::noinline]] bool decodeJoined(uint32_t type, unsigned char *v, std::size_t at, const Contents &c,
+                                      int32_t depth);
+  bool leafValue(uint32_t type, unsigned char *v, const unsigned char *p, std::size_t n, std::size_t at,
+                 std::size_t contentsAt, bool primitive, unsigned unused);
 
+  template <bool>
   friend class StringGatherer;
 
   // Records the fault and returns false. Out of line, as are the others:
@@ -66,7 +77,7 @@ class Decoder {
 
   // The header at pos_ in peeked_; the one nextTag read there is not read
   // again.
-  bool peek(std::size_t limit) {
+  [[gnu::always_inline]] bool peek(std::size_t limit) {
     if (pos_ == peekedAt_ && limit == peekedLimit_) return true;
     HeaderFault f;
     if (!readHeader(in_, pos_, limit, size_, der_, peeked_, f)) return failHeader(f);
@@ -82,7 +93,7 @@ class Decoder {
   }
   // The tag of the next element of the contents (more), or the end of them
   // (!more); false on a fault. Inline: it runs once per element.
-  bool nextTag(const Contents &c, bool &more, uint16_t &tag) {
+  [[gnu::always_inline]] bool nextTag(const Contents &c, bool &more, uint16_t &tag) {
     more = false;
     if (c.indefinite) {
       if (pos_ >= c.end) return fail(c.end >= size_ ? ROW_PREMATURE_END : ROW_EXPECTED_EOC, pos_);
@@ -104,7 +115,7 @@ class Decoder {
   }
   // Past the EOC octets (traced at `depth`) or at the end of definite
   // contents; a fault otherwise.
-  bool close(const Contents &c, int32_t depth) {
+  [[gnu::always_inline]] bool close(const Contents &c, int32_t depth) {
     if (c.indefinite) return closeIndefinite(c, depth);
     return pos_ == c.end || fail(ROW_INCONSISTENT_LENGTHS, pos_);
   }
@@ -113,16 +124,19 @@ class Decoder {
   bool skipElement(std::size_t limit);
   // skipElement, a definite element on its header alone (inline: the
   // common case needs no walk).
-  bool stepOver(std::size_t limit) {
+  [[gnu::always_inline]] bool stepOver(std::size_t limit) {
     if (!peek(limit)) return false;
     if (!peeked_.definite) return skipElement(limit);
     pos_ += peeked_.size + peeked_.length;
     return true;
   }
 
-  // Inline: the step from a component or element to its tags.
+  // Inline: the step from a component or element to its tags. `matched`:
+  // the header at pos_ is in peeked_, read within `limit`, and its tag is
+  // one that an encoding of the type begins with.
   [[gnu::always_inline]] bool decodeValue(uint32_t type, unsigned char *slot, std::size_t limit,
-                                          const Naming &naming, int32_t depth, const ValueFrame *frame) {
+                                          const Naming &naming, int32_t depth, const ValueFrame *frame,
+                                          bool matched = false) {
     const TypeDesc &d = s_.desc(type);
     unsigned char *v = slot;
     if ((d.typeFlags & TYPE_BY_POINTER) != 0) {
@@ -136,12 +150,10 @@ class Decoder {
     const ZurTag *tags = s_.tags(zt);
     bool ok;
     if (zt.tagCount == 1 && (tags->flags & ZUR_TAG_EXPLICIT) == 0) {  // the type's own tag alone
-      const Header *h = enterTag(*tags, 0, limit);
-      ok = h != nullptr &&
-           (isConstructedBuiltin(zt.builtin) ? decodeConstructed(type, v, *h, limit, naming, depth, frame)
-                                             : leafContents(type, v, *h, limit, naming, depth));
+      const Header *h = matched ? enterMatched() : enterTag(*tags, 0, limit);
+      ok = h != nullptr && decodeContents(type, v, *h, limit, naming, depth, frame);
     } else if (zt.tagCount == 0)
-      ok = decodeUntagged(type, v, limit, naming, depth, frame);
+      ok = decodeUntagged(type, v, limit, naming, depth, frame, matched);
     else
       ok = decodeTags(type, v, 0, limit, naming, depth, frame);
     --nesting_;
@@ -159,9 +171,15 @@ class Decoder {
       fail(at == 0 ? ROW_PDU_TAG_MISMATCH : ROW_TAG_MISMATCH, at, ReportArg::tag(h.tag));
       return nullptr;
     }
-    if (trace_ != nullptr) traceTag(i, h);
+    if (kTraced) traceTag(i, h);
     pos_ += h.size;
     return &h;
+  }
+  // enterTag of a type's only tag, on a matched header.
+  [[gnu::always_inline]] const Header *enterMatched() {
+    if (kTraced) traceTag(0, peeked_);
+    pos_ += peeked_.size;
+    return &peeked_;
   }
   void traceTag(int i, const Header &h);
   // The contents of a leaf type's own tag, whose header `h` is read (pos_ is
@@ -169,34 +187,50 @@ class Decoder {
   [[gnu::always_inline]] bool leafContents(uint32_t type, unsigned char *v, const Header &h, std::size_t limit,
                                            const Naming &naming, int32_t depth) {
     const int tagCount = s_.type(type).tagCount;
-    if (trace_ != nullptr) traceElement(naming, typeCaption(s_, type), tagCount, depth, !h.constructed);
-    return decodeLeaf(type, v, h, Contents{h.definite ? pos_ + h.length : limit, !h.definite}, depth + tagCount);
-  }
-  // One test of a bit instead of four compares: it runs once per element.
-  static bool isConstructedBuiltin(uint8_t builtin) {
-    constexpr uint64_t kConstructed = uint64_t{1} << ZB_SEQUENCE | uint64_t{1} << ZB_SET |
-                                      uint64_t{1} << ZB_SEQUENCE_OF | uint64_t{1} << ZB_SET_OF;
-    return builtin < 64 && (kConstructed >> builtin & 1) != 0;
+    if (kTraced) traceElement(naming, typeCaption(s_, type), tagCount, depth, !h.constructed);
+    return decodeLeaf(type, v, h, limit, depth + tagCount);
   }
   // The contents of the type's own tag, whose header `h` is read (pos_ is
-  // past it).
-  bool decodeContents(uint32_t type, unsigned char *v, const Header &h, std::size_t limit,
-                      const Naming &naming, int32_t depth, const ValueFrame *frame);
-  // decodeContents of a SEQUENCE, SET, SEQUENCE OF or SET OF.
-  bool decodeConstructed(uint32_t type, unsigned char *v, const Header &h, std::size_t limit,
-                         const Naming &naming, int32_t depth, const ValueFrame *frame);
+  // past it): one dispatch on the built-in type.
+  [[gnu::always_inline]] bool decodeContents(uint32_t type, unsigned char *v, const Header &h, std::size_t limit,
+                                             const Naming &naming, int32_t depth, const ValueFrame *frame) {
+    switch (s_.type(type).builtin) {
+      case ZB_SEQUENCE:
+        return decodeSequence(type, v, h, limit, naming, depth, frame);
+      case ZB_SEQUENCE_OF:
+      case ZB_SET_OF:
+        return decodeElements(type, v, h, limit, naming, depth, frame);
+      case ZB_SET:
+        return decodeSet(type, v, h, limit, naming, depth, frame);
+      default:
+        return leafContents(type, v, h, limit, naming, depth);
+    }
+  }
+  // The contents of an element whose header `h` is read (pos_ is past it),
+  // within `limit`.
+  Contents contentsOf(const Header &h, std::size_t limit) const {
+    return Contents{h.definite ? pos_ + h.length : limit, !h.definite};
+  }
+  // The start of a SEQUENCE, SET, SEQUENCE OF or SET OF whose header `h` is
+  // read: traced and checked constructed.
+  [[gnu::always_inline]] bool openConstructed(uint32_t type, const Header &h, const Naming &naming, int32_t depth) {
+    if (kTraced) traceElement(naming, typeCaption(s_, type), s_.type(type).tagCount, depth, !h.constructed);
+    return h.constructed || fail(ROW_EXPECTED_CONSTRUCTED, pos_ - h.size);
+  }
   bool decodeTags(uint32_t type, unsigned char *v, int i, std::size_t limit, const Naming &naming,
                   int32_t depth, const ValueFrame *frame);
   bool decodeUntagged(uint32_t type, unsigned char *v, std::size_t limit, const Naming &naming,
+                      int32_t depth, const ValueFrame *frame, bool matched);
+  bool decodeSequence(uint32_t type, unsigned char *v, const Header &h, std::size_t limit, const Naming &naming,
                       int32_t depth, const ValueFrame *frame);
-  bool decodeSequence(uint32_t type, unsigned char *v, const Contents &c, int32_t depth,
-                      const ValueFrame *frame);
-  bool decodeSet(uint32_t type, unsigned char *v, const Contents &c, int32_t depth,
-                 const ValueFrame *frame);
+  bool decodeSet(uint32_t type, unsigned char *v, const Header &h, std::size_t limit, const Naming &naming,
+                 int32_t depth, const ValueFrame *frame);
   bool decodeChoice(uint32_t type, unsigned char *v, std::size_t limit, const Naming &naming,
-                    int32_t depth, const ValueFrame *frame);
-  bool decodeElements(uint32_t type, unsigned char *v, const Contents &c, int32_t depth,
-                      const ValueFrame *frame);
+                    int32_t depth, const ValueFrame *frame, bool matched);
+  bool decodeElements(uint32_t type, unsigned char *v, const Header &h, std::size_t limit, const Naming &naming,
+                      int32_t depth, const ValueFrame *frame);
+  // An open type that an object set selects (decodeUntagged keeps the
+  // others encoded).
   bool decodeOpenType(uint32_t type, unsigned char *v, std::size_t limit, const Naming &naming,
                       int32_t depth, const ValueFrame *frame);
   bool keepEncoded(uint32_t type, unsigned char *v, std::size_t limit, const Naming &naming,
@@ -204,25 +238,33 @@ class Decoder {
   bool skipUnknown(const Contents &c, int32_t depth);
   bool storeString(unsigned char *v, const unsigned char *p, std::size_t n, std::size_t at,
                    unsigned unused, uint32_t length);
+  bool decodeRealValue(unsigned char *v, const unsigned char *p, std::size_t n, std::size_t at);
+  bool decodeTime(bool generalized, unsigned char *v, const unsigned char *p, std::size_t n, std::size_t at);
   bool decodeWideString(std::size_t unit, unsigned char *v, const unsigned char *p, std::size_t n,
                         std::size_t at);
   bool decodeInteger(uint32_t type, unsigned char *v, const unsigned char *p, std::size_t n,
                      std::size_t at);
   bool decodeOid(uint32_t type, unsigned char *v, const unsigned char *p, std::size_t n,
                  std::size_t at);
-  // A component of a SEQUENCE or SET into its parent `v`; inline, once per
-  // component.
+  // A component of a SEQUENCE or SET into its parent `v`, whose header
+  // nextTag read and matched; inline, once per component.
   [[gnu::always_inline]] bool component(uint32_t comp, int32_t index, unsigned char *v, const Contents &c,
                                         int32_t depth, const ValueFrame *frame) {
     const FieldDesc &f = s_.field(comp);
     const std::size_t start = pos_;
-    const Naming naming{trace_ != nullptr ? s_.fieldName(comp) : nullptr, nullptr, index};
-    if (!decodeValue(f.type, v + f.offset, c.end, naming, depth, frame)) return false;
+    bool ok;
+    if constexpr (kTraced) {
+      ok = decodeValue(f.type, v + f.offset, c.end, Naming{s_.fieldName(comp), nullptr, index}, depth, frame, true);
+    } else {
+      ok = decodeValue(f.type, v + f.offset, c.end, kUnnamed, depth, frame, true);
+    }
+    if (!ok) return false;
     if (f.presenceBit >= 0 && s_.mayBeAbsent(comp)) setMaskBit(v, f.presenceBit, s_.desc(frame->type).lenSize);
     if (der_ && equalsDefault(s_, comp, v)) return failDefault(start);
     return true;
   }
   bool failDefault(std::size_t at);
+  static constexpr Naming kUnnamed{};
   void traceElement(const Naming &naming, const char *caption, int tagCount, int32_t depth,
                     bool primitive);
   void traceEoc(int32_t depth);

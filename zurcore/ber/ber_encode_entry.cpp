@@ -24,7 +24,7 @@ void traceEncoding(Env *env, const Schema &s, uint32_t type, const unsigned char
   auto *root = static_cast<unsigned char *>(
       arena.allocate((d.typeFlags & TYPE_BY_POINTER) != 0 ? sizeof(void *) : d.size));
   if (root == nullptr) return;
-  Decoder decoder(env, s, octets, n, der, limits.maxDepth, arena, &trace);
+  Decoder<true> decoder(env, s, octets, n, der, limits.maxDepth, arena, &trace);
   decoder.decodePdu(type, root);
 }
 

@@ -58,8 +58,8 @@ inline int overrunRow(std::size_t limit, std::size_t inputEnd) {
 // `limit`. Under DER the length must be definite and minimal. Tag numbers
 // above 16383 are refused as too long. EOC octets read as tag 0, primitive,
 // length 0.
-inline bool readHeader(const unsigned char *in, std::size_t pos, std::size_t limit, std::size_t inputEnd,
-                       bool der, Header &h, HeaderFault &fault) {
+[[gnu::always_inline]] inline bool readHeader(const unsigned char *in, std::size_t pos, std::size_t limit,
+                                              std::size_t inputEnd, bool der, Header &h, HeaderFault &fault) {
   using namespace headerdetail;
   const std::size_t start = pos;
   if (pos >= limit) return fail(fault, overrunRow(limit, inputEnd), pos);

@@ -66,6 +66,29 @@ bool readOffset(Reader &r, bool minutesRequired, int16_t &mindiff) {
   return true;
 }
 
+// The form DER requires, and nearly every time takes: YYMMDDHHMMSSZ or
+// YYYYMMDDHHMMSSZ, read at once into `t` (zeroed); false for any other.
+bool readCommonForm(bool generalized, const unsigned char *p, std::size_t n, TimeValue &t) {
+  const std::size_t digits = generalized ? 14 : 12;
+  if (n != digits + 1 || p[digits] != 'Z') return false;
+  int field[7];
+  for (std::size_t k = 0; k < digits; k += 2) {
+    const unsigned tens = p[k] - unsigned{'0'}, units = p[k + 1] - unsigned{'0'};
+    if (tens > 9 || units > 9) return false;
+    field[k / 2] = static_cast<int>(tens * 10 + units);
+  }
+  const int *f = field;
+  t.year = static_cast<int16_t>(generalized ? f[0] * 100 + f[1] : f[0]);
+  if (generalized) ++f;
+  t.month = static_cast<int16_t>(f[1]);
+  t.day = static_cast<int16_t>(f[2]);
+  t.hour = static_cast<int16_t>(f[3]);
+  t.minute = static_cast<int16_t>(f[4]);
+  t.second = static_cast<int16_t>(f[5]);
+  t.utc = generalized ? 1 : 0;
+  return true;
+}
+
 int fail(LeafFault &fault, bool der, const char *rule) {
   if (der) fault.derRule = rule;
   return ROW_TIME_RANGE;
@@ -76,8 +99,9 @@ int fail(LeafFault &fault, bool der, const char *rule) {
 int parseTime(bool generalized, const unsigned char *p, std::size_t n, bool der, TimeValue &t,
               LeafFault &fault) {
   const char *rule = generalized ? kDerGeneralizedTime : kDerUtcTime;
-  Reader r(p, n);
   t = TimeValue{};
+  if (readCommonForm(generalized, p, n, t)) return inRange(t) ? 0 : fail(fault, der, rule);
+  Reader r(p, n);
   int year, month, day, hour, minute = 0, second = 0;
   if (!r.digits(generalized ? 4 : 2, year) || !r.digits(2, month) || !r.digits(2, day) ||
       !r.digits(2, hour))

@@ -1,6 +1,11 @@
 // Decoding the contents of simple types into their layouts: integers,
 // BOOLEAN, NULL, ENUMERATED, REAL, OBJECT IDENTIFIER, RELATIVE-OID, the
-// string types (constructed forms joined) and the time types.
+// string types (constructed forms joined) and the time types. Part of
+// ber_decode_structures.cpp, which alone includes it: a primitive leaf is
+// decoded inline where its parent reads it.
+#ifndef ZURCORE_BER_BER_DECODE_LEAVES_H
+#define ZURCORE_BER_BER_DECODE_LEAVES_H
+
 #include <cstddef>
 #include <cstring>
 
@@ -66,9 +71,10 @@ void storeCounted(unsigned char *v, Count count, std::size_t addressAt, const vo
 
 // The segments of a constructed string, walked twice: once to check them
 // and add up their length, once to copy them behind each other.
+template <bool kTraced>
 class StringGatherer {
  public:
-  StringGatherer(Decoder &d, bool bits) : d_(d), bits_(bits) {}
+  StringGatherer(Decoder<kTraced> &d, bool bits) : d_(d), bits_(bits) {}
 
   bool walk(const Contents &c, int32_t depth, unsigned char *out) {
     out_ = out;
@@ -93,7 +99,7 @@ class StringGatherer {
       Header h;
       if (!d_.header(c.end, h)) return false;
       if (h.tag != segmentTag) return d_.fail(ROW_TAG_MISMATCH, at, ReportArg::tag(h.tag));
-      if (out_ == nullptr && d_.trace_ != nullptr) {
+      if (kTraced && out_ == nullptr) {
         d_.traceTag(0, h);
         d_.traceElement(Naming{}, bits_ ? "BIT STRING" : "OCTET STRING", 1, depth, !h.constructed);
       }
@@ -123,56 +129,58 @@ class StringGatherer {
     }
   }
 
-  Decoder &d_;
+  Decoder<kTraced> &d_;
   bool bits_;
   unsigned char *out_ = nullptr;
   std::size_t total_ = 0;
   unsigned unused_ = 0;
 };
 
-bool Decoder::decodeLeaf(uint32_t type, unsigned char *v, const Header &h, const Contents &c,
-                         int32_t depth) {
-  const ZurType &zt = s_.type(type);
-  // `h` may be the decoder's peeked header, which a constructed string's
-  // segments overwrite: what is needed of it is taken first.
+template <bool kTraced>
+[[gnu::always_inline]] inline bool Decoder<kTraced>::decodeLeaf(uint32_t type, unsigned char *v, const Header &h, std::size_t limit,
+                                  int32_t depth) {
   const std::size_t at = pos_ - h.size;
+  if (h.constructed) return decodeJoined(type, v, at, contentsOf(h, limit), depth);
+  if (!h.definite) return fail(ROW_PRIMITIVE_INDEFINITE, at);
   const std::size_t contentsAt = pos_;
-  const unsigned char *p = in_ + pos_;
-  std::size_t n = h.length;
-  unsigned unused = 0;
-  const bool bits = zt.builtin == ZB_BIT_STRING;
+  pos_ += h.length;
+  return leafValue(type, v, in_ + contentsAt, h.length, at, contentsAt, true, 0);
+}
 
-  if (h.constructed) {
-    if (!isString(zt.builtin)) return fail(ROW_EXPECTED_PRIMITIVE, at);
-    if (der_) return fail(ROW_EXPECTED_PRIMITIVE, at, {}, kDerPrimitiveString);
-    StringGatherer g(*this, bits);
-    const std::size_t start = pos_;
-    if (!g.walk(c, depth, nullptr)) return false;
-    auto *joined = static_cast<unsigned char *>(arena_.allocate(g.total() + 1));
-    if (joined == nullptr) return failArena(at);
-    pos_ = start;
-    TraceEvents *trace = trace_;
-    trace_ = nullptr;  // the segments were traced on the first walk
-    const bool ok = g.walk(c, depth, joined);
-    trace_ = trace;
-    if (!ok) return false;
-    p = joined;
-    n = g.total();
-    unused = g.unusedBits();
-  } else {
-    if (!h.definite) return fail(ROW_PRIMITIVE_INDEFINITE, at);
-    pos_ += n;
-    if (bits) {
-      if (n == 0) return fail(ROW_MISENCODED, at);
-      if (p[0] > 7) return fail(ROW_UNUSED_BITS_RANGE, contentsAt);
-      if (n == 1 && p[0] != 0) return fail(ROW_MISENCODED, contentsAt);
-      unused = p[0];
-      ++p;
-      --n;
-    }
-  }
+template <bool kTraced>
+bool Decoder<kTraced>::decodeJoined(uint32_t type, unsigned char *v, std::size_t at, const Contents &c, int32_t depth) {
+  const uint8_t builtin = s_.type(type).builtin;
+  if (!isString(builtin)) return fail(ROW_EXPECTED_PRIMITIVE, at);
+  if (der_) return fail(ROW_EXPECTED_PRIMITIVE, at, {}, kDerPrimitiveString);
+  StringGatherer<kTraced> g(*this, builtin == ZB_BIT_STRING);
+  const std::size_t start = pos_;
+  if (!g.walk(c, depth, nullptr)) return false;
+  auto *joined = static_cast<unsigned char *>(arena_.allocate(g.total() + 1));
+  if (joined == nullptr) return failArena(at);
+  pos_ = start;
+  TraceEvents *trace = trace_;
+  trace_ = nullptr;  // the segments were traced on the first walk
+  const bool ok = g.walk(c, depth, joined);
+  trace_ = trace;
+  return ok && leafValue(type, v, joined, g.total(), at, start, false, g.unusedBits());
+}
 
+// The value of a leaf from its contents p[0..n) (of the element at `at`,
+// whose contents begin at `contentsAt`): a primitive BIT STRING's contents
+// still begin with their count of unused bits, a joined one's are given.
+template <bool kTraced>
+[[gnu::always_inline]] inline bool Decoder<kTraced>::leafValue(uint32_t type, unsigned char *v, const unsigned char *p,
+                                                      std::size_t n, std::size_t at, std::size_t contentsAt,
+                                                      bool primitive, unsigned unused) {
+  const ZurType &zt = s_.type(type);
   switch (zt.builtin) {
+    case ZB_OBJECT_IDENTIFIER:
+      // Most identifiers need no more check than this.
+      if (n != 0 && (p[n - 1] & 0x80) == 0 && std::memchr(p, 0x80, n) == nullptr)
+        return storeString(v, p, n, at, 0, static_cast<uint32_t>(n));
+      return decodeOid(type, v, p, n, contentsAt);
+    case ZB_RELATIVE_OID:
+      return decodeOid(type, v, p, n, contentsAt);
     case ZB_BOOLEAN:
       if (n != 1) return fail(ROW_MISENCODED, at);
       if (der_ && p[0] != 0 && p[0] != 0xFF) return fail(ROW_MISENCODED, contentsAt, {}, kDerBoolean);
@@ -183,26 +191,20 @@ bool Decoder::decodeLeaf(uint32_t type, unsigned char *v, const Header &h, const
     case ZB_INTEGER:
     case ZB_ENUMERATED:
       return decodeInteger(type, v, p, n, contentsAt);
-    case ZB_REAL: {
-      double value = 0;
-      LeafFault f;
-      if (int row = decodeReal(p, n, der_, value, f)) return fail(row, contentsAt, ReportArg::of(f.arg), f.derRule);
-      store(v, value);
-      return true;
-    }
-    case ZB_OBJECT_IDENTIFIER:
-    case ZB_RELATIVE_OID:
-      return decodeOid(type, v, p, n, contentsAt);
+    case ZB_REAL:
+      return decodeRealValue(v, p, n, contentsAt);
     case ZB_UTC_TIME:
-    case ZB_GENERALIZED_TIME: {
-      TimeValue t;
-      LeafFault f;
-      if (int row = parseTime(zt.builtin == ZB_GENERALIZED_TIME, p, n, der_, t, f))
-        return fail(row, contentsAt, {}, f.derRule);
-      store(v, t);
-      return true;
-    }
+    case ZB_GENERALIZED_TIME:
+      return decodeTime(zt.builtin == ZB_GENERALIZED_TIME, v, p, n, contentsAt);
     case ZB_BIT_STRING: {
+      if (primitive) {
+        if (n == 0) return fail(ROW_MISENCODED, at);
+        if (p[0] > 7) return fail(ROW_UNUSED_BITS_RANGE, contentsAt);
+        if (n == 1 && p[0] != 0) return fail(ROW_MISENCODED, contentsAt);
+        unused = p[0];
+        ++p;
+        --n;
+      }
       if (der_ && unused != 0 && (p[n - 1] & ((1u << unused) - 1)) != 0)
         return fail(ROW_MISENCODED, contentsAt, {}, kDerUnusedBits);
       const uint64_t length = uint64_t{n} * 8 - unused;
@@ -219,7 +221,27 @@ bool Decoder::decodeLeaf(uint32_t type, unsigned char *v, const Header &h, const
   }
 }
 
-bool Decoder::storeString(unsigned char *v, const unsigned char *p, std::size_t n, std::size_t at,
+template <bool kTraced>
+bool Decoder<kTraced>::decodeRealValue(unsigned char *v, const unsigned char *p, std::size_t n, std::size_t at) {
+  double value = 0;
+  LeafFault f;
+  if (int row = decodeReal(p, n, der_, value, f)) return fail(row, at, ReportArg::of(f.arg), f.derRule);
+  store(v, value);
+  return true;
+}
+
+template <bool kTraced>
+bool Decoder<kTraced>::decodeTime(bool generalized, unsigned char *v, const unsigned char *p, std::size_t n,
+                         std::size_t at) {
+  TimeValue t;
+  LeafFault f;
+  if (int row = parseTime(generalized, p, n, der_, t, f)) return fail(row, at, {}, f.derRule);
+  store(v, t);
+  return true;
+}
+
+template <bool kTraced>
+[[gnu::always_inline]] inline bool Decoder<kTraced>::storeString(unsigned char *v, const unsigned char *p, std::size_t n, std::size_t at,
                           unsigned unused, uint32_t length) {
   auto *copy = static_cast<unsigned char *>(arena_.allocateUninitialized(n + 1));
   if (copy == nullptr) return failArena(at);
@@ -230,7 +252,8 @@ bool Decoder::storeString(unsigned char *v, const unsigned char *p, std::size_t 
   return true;
 }
 
-bool Decoder::decodeWideString(std::size_t unit, unsigned char *v, const unsigned char *p,
+template <bool kTraced>
+bool Decoder<kTraced>::decodeWideString(std::size_t unit, unsigned char *v, const unsigned char *p,
                                std::size_t n, std::size_t at) {
   if (n % unit != 0) return fail(ROW_MISENCODED, at);
   const std::size_t count = n / unit;
@@ -249,7 +272,8 @@ bool Decoder::decodeWideString(std::size_t unit, unsigned char *v, const unsigne
   return true;
 }
 
-bool Decoder::decodeInteger(uint32_t type, unsigned char *v, const unsigned char *p, std::size_t n,
+template <bool kTraced>
+bool Decoder<kTraced>::decodeInteger(uint32_t type, unsigned char *v, const unsigned char *p, std::size_t n,
                             std::size_t at) {
   const TypeDesc &d = s_.desc(type);
   if (n == 0) return fail(ROW_MISENCODED, at);
@@ -291,7 +315,8 @@ bool Decoder::decodeInteger(uint32_t type, unsigned char *v, const unsigned char
   return true;
 }
 
-bool Decoder::decodeOid(uint32_t type, unsigned char *v, const unsigned char *p, std::size_t n,
+template <bool kTraced>
+bool Decoder<kTraced>::decodeOid(uint32_t type, unsigned char *v, const unsigned char *p, std::size_t n,
                         std::size_t at) {
   const bool relative = s_.type(type).builtin == ZB_RELATIVE_OID;
   if (n == 0 && !relative) return fail(ROW_BAD_OID, at, ReportArg::of(0));
@@ -325,3 +350,5 @@ bool Decoder::decodeOid(uint32_t type, unsigned char *v, const unsigned char *p,
 }
 
 }  // namespace zurcore
+
+#endif
