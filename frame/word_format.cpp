@@ -117,6 +117,25 @@ template <WholeFormat F>
   return 2;
 }
 
+// "%I64d": the digits written in place when the buffer has room for any
+// number.
+[[gnu::noinline]] int formatSigned(char *buf, std::size_t cap, const ApiWord *words) {
+  if (cap <= 20) return formatWhole<whole("%I64d")>(buf, cap, words);
+  WordReader args(words);
+  const auto v = static_cast<std::int64_t>(args.next64());
+  std::uint64_t m = static_cast<std::uint64_t>(v);
+  char *p = buf;
+  if (v < 0) {
+    *p++ = '-';
+    m = 0 - m;
+  }
+  std::size_t n = 1;
+  for (std::uint64_t power = 10; n < 19 && m >= power; power *= 10) ++n;  // 19 digits at most
+  writeDigits(p + n, m, 'd');
+  p[n] = '\0';
+  return static_cast<int>(p + n - buf);
+}
+
 // "\n%*s" of an empty text: a new line and an indentation.
 [[gnu::noinline]] int formatIndent(char *buf, std::size_t cap, const ApiWord *words) {
   const auto width = static_cast<std::int32_t>(words[0]);
@@ -184,7 +203,7 @@ int formatWords(char *buf, std::size_t cap, const char *f, const ApiWord *words)
       if (is(f, "%c")) return formatWhole<whole("%c")>(buf, cap, words);
       if (is(f, "%s ")) return formatName<1>(buf, cap, words);
       if (is(f, "%s")) return formatName<0>(buf, cap, words);
-      if (is(f, "%I64d")) return formatWhole<whole("%I64d")>(buf, cap, words);
+      if (is(f, "%I64d")) return formatSigned(buf, cap, words);
       if (is(f, "%I64u")) return formatWhole<whole("%I64u")>(buf, cap, words);
       if (is(f, "%d")) return formatWhole<whole("%d")>(buf, cap, words);
       break;

@@ -292,9 +292,15 @@ TEST(WordFormat, WalkerFormatsInEveryBufferSize) {
       {"%s ", words(nullptr), "(null) "}, {"%s", words(""), ""}, {"%s", words("TRUE"), "TRUE"},
       {",", {}, ","}, {zur::kFormats.close, {}, "}"}, {"sixteen letters.", {}, "sixteen letters."},
       {"seventeen letters", {}, "seventeen letters"}, {"100%%", {}, "100%"},
+      {zur::kFormats.signed64, words(int64_t{0}), "0"}, {"%I64d", words(int64_t{-7}), "-7"},
+      {zur::kFormats.signed64, words(int64_t{99999999}), "99999999"},
+      {zur::kFormats.signed64, words(int64_t{-100000000}), "-100000000"},
+      {"%I64d", words(int64_t{-9223372036854775807LL - 1}), "-9223372036854775808"},
+      {zur::kFormats.signed64, words(int64_t{9223372036854775807LL}), "9223372036854775807"},
   };
   for (const auto &c : cases) {
-    for (std::size_t cap = 0; cap <= c.want.size() + 2; ++cap) {
+    // Up to a buffer that holds any number, where numbers take a path of their own.
+    for (std::size_t cap = 0; cap <= std::max<std::size_t>(c.want.size() + 2, 22); ++cap) {
       std::string buf(cap + 1, '#');
       std::string want = cap == 0 ? "" : c.want.substr(0, cap - 1) + '\0';
       want.resize(cap + 1, '#');

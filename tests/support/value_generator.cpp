@@ -196,12 +196,17 @@ void ValueGenerator::fillInteger(uint32_t type, unsigned char *v) {
     return;
   }
   if (d.kind == KIND_OCTETS_PTR2) {
-    const uint32_t n = pick(1, 20);
+    // (0..MAX) and other ranges with a lower bound take no negative values;
+    // above a lower bound over 0, nine octets or more of a positive number.
+    const ZurRange &r = s_.codec->ranges[zt.valueRange];
+    const bool nonNegative = zt.valueRange != 0 && (r.flags & ZUR_R_LOWER) != 0;
+    const bool large = nonNegative && r.lower > 0;
+    const uint32_t n = pick(large ? 9 : 1, 20);
     unsigned char *octets = allocate(n);
     for (uint32_t k = 0; k < n; ++k) octets[k] = static_cast<unsigned char>(pick(0, 255));
+    if (nonNegative) octets[0] &= 0x7F;
+    // The shortest form: a leading octet that only repeats the sign goes.
     if (n > 1 && ((octets[0] == 0 && octets[1] < 0x80) || (octets[0] == 0xFF && octets[1] >= 0x80))) octets[0] = 0x42;
-    // (0..MAX) and other ranges with a lower bound take no negative values.
-    if (zt.valueRange != 0 && (s_.codec->ranges[zt.valueRange].flags & ZUR_R_LOWER) != 0) octets[0] &= 0x7F;
     store(v, ZurHugeInt{n, octets});
     return;
   }
