@@ -15,15 +15,13 @@ constexpr uint32_t kBmp[] = {0x0000, 0xFFFF};
 constexpr uint32_t kUniversal[] = {0x00000000, 0xFFFFFFFF};
 
 template <std::size_t N>
-bool set(const uint32_t (&table)[N], const uint32_t *&ranges, uint32_t &rangeCount) {
+constexpr bool set(const uint32_t (&table)[N], const uint32_t *&ranges, uint32_t &rangeCount) {
   ranges = table;
   rangeCount = N / 2;
   return true;
 }
 
-}  // namespace
-
-bool canonicalAlphabet(uint8_t builtin, const uint32_t *&ranges, uint32_t &rangeCount) {
+constexpr bool builtinAlphabet(uint8_t builtin, const uint32_t *&ranges, uint32_t &rangeCount) {
   switch (builtin) {
     case ZB_NUMERIC_STRING: return set(kNumeric, ranges, rangeCount);
     case ZB_PRINTABLE_STRING: return set(kPrintable, ranges, rangeCount);
@@ -37,7 +35,7 @@ bool canonicalAlphabet(uint8_t builtin, const uint32_t *&ranges, uint32_t &range
   }
 }
 
-CharCoding charCoding(const uint32_t *ranges, uint32_t rangeCount, bool aligned) {
+constexpr CharCoding makeCoding(const uint32_t *ranges, uint32_t rangeCount, bool aligned) {
   CharCoding c;
   c.ranges = ranges;
   c.rangeCount = rangeCount;
@@ -51,25 +49,40 @@ CharCoding charCoding(const uint32_t *ranges, uint32_t rangeCount, bool aligned)
   return c;
 }
 
+// The built-in types' codings, per type number (below 32), UNALIGNED then
+// ALIGNED; made while compiling, so that a look-up costs no guard.
+struct Codings {
+  CharCoding coding[32][2] = {};
+  bool known[32] = {};
+};
+
+constexpr Codings makeCodings() {
+  Codings c;
+  for (uint8_t b = 0; b < 32; ++b) {
+    const uint32_t *ranges = nullptr;
+    uint32_t count = 0;
+    c.known[b] = builtinAlphabet(b, ranges, count);
+    if (!c.known[b]) continue;
+    c.coding[b][0] = makeCoding(ranges, count, false);
+    c.coding[b][1] = makeCoding(ranges, count, true);
+  }
+  return c;
+}
+
+constexpr Codings kCodings = makeCodings();
+
+}  // namespace
+
+bool canonicalAlphabet(uint8_t builtin, const uint32_t *&ranges, uint32_t &rangeCount) {
+  return builtinAlphabet(builtin, ranges, rangeCount);
+}
+
+CharCoding charCoding(const uint32_t *ranges, uint32_t rangeCount, bool aligned) {
+  return makeCoding(ranges, rangeCount, aligned);
+}
+
 const CharCoding *canonicalCoding(uint8_t builtin, bool aligned) {
-  // Per built-in type number (below 32), UNALIGNED then ALIGNED.
-  struct Codings {
-    CharCoding coding[32][2];
-    bool known[32] = {};
-  };
-  static const Codings codings = [] {
-    Codings c;
-    for (uint8_t b = 0; b < 32; ++b) {
-      const uint32_t *ranges;
-      uint32_t count;
-      c.known[b] = canonicalAlphabet(b, ranges, count);
-      if (!c.known[b]) continue;
-      c.coding[b][0] = charCoding(ranges, count, false);
-      c.coding[b][1] = charCoding(ranges, count, true);
-    }
-    return c;
-  }();
-  return builtin < 32 && codings.known[builtin] ? &codings.coding[builtin][aligned ? 1 : 0] : nullptr;
+  return builtin < 32 && kCodings.known[builtin] ? &kCodings.coding[builtin][aligned ? 1 : 0] : nullptr;
 }
 
 bool encodeCharInRanges(const CharCoding &c, uint32_t ch, uint32_t &code) {

@@ -25,7 +25,7 @@ bool canonicalAlphabet(uint8_t builtin, const uint32_t *&ranges, uint32_t &range
 // The coding of an alphabet of `rangeCount` ranges.
 CharCoding charCoding(const uint32_t *ranges, uint32_t rangeCount, bool aligned);
 
-// The coding of a built-in type's own alphabet, made once per program; null
+// The coding of a built-in type's own alphabet (a table made while compiling); null
 // for a type without a known multiplier.
 const CharCoding *canonicalCoding(uint8_t builtin, bool aligned);
 

@@ -344,21 +344,70 @@ bool Encoder::octets(BitWriter &w, uint32_t type, const unsigned char *v, const 
 
 namespace {
 
+// Writes n characters as their codes, `bits` (1 to 32) each, packed into
+// windows of up to 56 bits; false at the first character that code(ch, c)
+// refuses, given in `bad`.
+template <class Char, class Code>
+bool packChars(BitWriter &w, unsigned bits, const Char *chars, uint64_t n, uint32_t &bad,
+               Code code) {
+  w.reserveBits(n * bits);
+  const unsigned perWindow = 56 / bits;
+  uint64_t window = 0;
+  unsigned inWindow = 0;
+  for (uint64_t i = 0; i < n; ++i) {
+    uint32_t c;
+    if (!code(chars[i], c)) {
+      bad = chars[i];
+      return false;
+    }
+    window = window << bits | c;
+    if (++inWindow == perWindow) {
+      w.putReserved(window, inWindow * bits);
+      window = 0;
+      inWindow = 0;
+    }
+  }
+  if (inWindow != 0) w.putReserved(window, inWindow * bits);
+  return true;
+}
+
 // Writes n characters of the alphabet; false at the first one outside it,
 // given in `bad`.
 template <class Char>
 bool writeChars(BitWriter &w, const CharCoding &coding, const Char *chars, uint64_t n,
                 uint32_t &bad) {
-  const unsigned bits = coding.bits;
-  for (uint64_t i = 0; i < n; ++i) {
+  if (coding.bits == 0) {  // an alphabet of one character: no bits at all
     uint32_t code;
-    if (!encodeChar(coding, chars[i], code)) {
-      bad = chars[i];
-      return false;
+    for (uint64_t i = 0; i < n; ++i) {
+      if (!encodeChar(coding, chars[i], code)) {
+        bad = chars[i];
+        return false;
+      }
     }
-    w.putBits(code, bits);
+    return true;
   }
-  return true;
+  if (coding.rangeCount != 1) {
+    return packChars(w, coding.bits, chars, n, bad, [&](uint32_t ch, uint32_t &code) {
+      return encodeCharInRanges(coding, ch, code);
+    });
+  }
+  // One range: a character's code is itself or its distance from the first.
+  const uint32_t first = coding.ranges[0], span = coding.ranges[1] - first;
+  const uint32_t base = coding.indexed ? first : 0;
+  if (sizeof(Char) == 1 && coding.bits == 8 && base == 0) {  // the octets are their codes
+    for (uint64_t i = 0; i < n; ++i) {
+      if (static_cast<uint32_t>(chars[i] - first) > span) {
+        bad = chars[i];
+        return false;
+      }
+    }
+    w.putOctets(reinterpret_cast<const uint8_t *>(chars), static_cast<std::size_t>(n));
+    return true;
+  }
+  return packChars(w, coding.bits, chars, n, bad, [&](uint32_t ch, uint32_t &code) {
+    code = ch - base;
+    return ch - first <= span;
+  });
 }
 
 }  // namespace

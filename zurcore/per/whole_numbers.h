@@ -13,7 +13,7 @@
 namespace zurcore::per {
 
 // Bits that hold every number from 0 to max.
-inline unsigned bitsFor(uint64_t max) { return static_cast<unsigned>(std::bit_width(max)); }
+constexpr unsigned bitsFor(uint64_t max) { return static_cast<unsigned>(std::bit_width(max)); }
 // Octets that hold the number (at least one).
 inline unsigned octetsFor(uint64_t n) { return n == 0 ? 1 : (bitsFor(n) + 7) / 8; }
 // Octets of the shortest two's complement of n.
