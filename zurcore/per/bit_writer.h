@@ -41,6 +41,10 @@ class BitWriter {
     bits_ += count;
   }
   void putBit(bool bit) { putBits(bit ? 1u : 0u, 1); }
+  // Sets the bit at `position`, one already written.
+  void setBit(uint64_t position) {
+    buf_[position >> 3] |= static_cast<uint8_t>(0x80u >> (position & 7));
+  }
   // ALIGNED variant: zero bits up to the next octet boundary.
   void align() {
     if (aligned_) padToOctet();

@@ -63,7 +63,7 @@ bool Encoder::fail(int row, ReportArg arg) {
 
 bool Encoder::encode(BitWriter &w, uint32_t type, const void *v) {
   present_.clear();
-  Context c{{nullptr, caption(type), 0, 0}, nullptr};
+  Context c{{nullptr, caption(type), 0, 0}};
   uint64_t start = w.bitLength();
   if (!value(w, type, static_cast<const unsigned char *>(v), c)) return false;
   if (w.bitLength() == start) w.putBits(0, 8);
@@ -72,76 +72,78 @@ bool Encoder::encode(BitWriter &w, uint32_t type, const void *v) {
 }
 
 bool Encoder::value(BitWriter &w, uint32_t type, const unsigned char *held, const Context &c) {
-  const TypeDesc &d = s_.desc(type);
-  const ZurType &z = s_.type(type);
-  const unsigned char *v = valueAt(d, held);
+  const unsigned char *v = valueAt(s_.desc(type), held);
   if (v == nullptr) return fail(ROW_NULL_POINTER);
   if (depth_ >= maxDepth_) return fail(ROW_NESTING, ReportArg::of(depth_));
-  ++depth_;
-  uint64_t start = w.bitLength();
-  bool ok = true;
-  switch (z.builtin) {
+  if (trace_ == nullptr) return contents(w, type, v, c);
+  // Traced, a failure names each value it leaves.
+  if (contents(w, type, v, c)) return true;
+  trace_->error(c.place);
+  return false;
+}
+
+// One call for each kind, most of them the last thing done, so that this
+// dispatch leaves no frame behind.
+bool Encoder::contents(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
+  const uint8_t builtin = s_.type(type).builtin;
+  switch (builtin) {
     case ZB_BOOLEAN:
       w.putBit(v[0] != 0);
       traceLength(c, nullptr, false, 1);
-      break;
+      return true;
     case ZB_NULL:
       if (trace_ != nullptr) trace_->item(c.place, nullptr, PER_NOT_ENCODED, false, 0);
-      break;
-    case ZB_INTEGER: ok = integer(w, type, v, c); break;
-    case ZB_ENUMERATED: ok = enumerated(w, type, v, c); break;
-    case ZB_REAL: {
-      double x;
-      if (d.size == sizeof(float)) {
-        float f;
-        std::memcpy(&f, v, sizeof f);
-        x = f;
-      } else {
-        std::memcpy(&x, v, sizeof x);
-      }
-      uint8_t contents[16];
-      ok = lengthOctets(w, contents, encodeReal(x, contents), c);
-      break;
-    }
-    case ZB_BIT_STRING: ok = bits(w, type, v, c); break;
-    case ZB_OCTET_STRING: ok = octets(w, type, v, c); break;
+      return true;
+    case ZB_INTEGER: return integer(w, type, v, c);
+    case ZB_ENUMERATED: return enumerated(w, type, v, c);
+    case ZB_REAL: return real(w, type, v, c);
+    case ZB_BIT_STRING: return bits(w, type, v, c);
+    case ZB_OCTET_STRING: return octets(w, type, v, c);
     case ZB_OBJECT_IDENTIFIER: {
       const ZurOid &oid = *reinterpret_cast<const ZurOid *>(v);
-      ok = lengthOctets(w, oid.value, oid.length, c);
-      break;
+      return lengthOctets(w, oid.value, oid.length, c);
     }
-    case ZB_RELATIVE_OID: {
-      const ZurRelativeOid &oid = *reinterpret_cast<const ZurRelativeOid *>(v);
-      contents_.resize(static_cast<std::size_t>(oid.count > 0 ? oid.count : 0) * kArcRoom);
-      std::size_t n = 0;
-      for (int16_t i = 0; i < oid.count; ++i) n += arcContents(oid.value[i], contents_.data() + n);
-      ok = lengthOctets(w, contents_.data(), n, c);
-      break;
-    }
+    case ZB_RELATIVE_OID: return relativeOid(w, v, c);
     case ZB_SEQUENCE:
-    case ZB_SET: ok = sequence(w, type, v, c); break;
-    case ZB_CHOICE: ok = choice(w, type, v, c); break;
+    case ZB_SET: return sequence(w, type, v, c);
+    case ZB_CHOICE: return choice(w, type, v, c);
     case ZB_SEQUENCE_OF:
-    case ZB_SET_OF: ok = list(w, type, v, c); break;
-    case ZB_OPEN_TYPE: ok = openType(w, type, v, c); break;
+    case ZB_SET_OF: return list(w, type, v, c);
+    case ZB_OPEN_TYPE: return openType(w, type, v, c);
     default:
-      if (isKnownMultiplier(z.builtin)) {
-        ok = knownMultiplier(w, type, v, c);
-      } else {  // the other character strings: octets behind a length
-        const ZurChars &chars = *reinterpret_cast<const ZurChars *>(v);
-        ok = lengthOctets(w, reinterpret_cast<const uint8_t *>(chars.value), chars.length, c);
-      }
+      if (isKnownMultiplier(builtin)) return knownMultiplier(w, type, v, c);
+      // the other character strings: octets behind a length
+      const ZurChars &chars = *reinterpret_cast<const ZurChars *>(v);
+      return lengthOctets(w, reinterpret_cast<const uint8_t *>(chars.value), chars.length, c);
   }
-  --depth_;
-  if (!ok && trace_ != nullptr && w.bitLength() >= start) trace_->error(c.place);
-  return ok;
+}
+
+bool Encoder::real(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
+  double x;
+  if (s_.desc(type).size == sizeof(float)) {
+    float f;
+    std::memcpy(&f, v, sizeof f);
+    x = f;
+  } else {
+    std::memcpy(&x, v, sizeof x);
+  }
+  uint8_t contents[16];
+  return lengthOctets(w, contents, encodeReal(x, contents), c);
+}
+
+bool Encoder::relativeOid(BitWriter &w, const unsigned char *v, const Context &c) {
+  const ZurRelativeOid &oid = *reinterpret_cast<const ZurRelativeOid *>(v);
+  contents_.resize(static_cast<std::size_t>(oid.count > 0 ? oid.count : 0) * kArcRoom);
+  std::size_t n = 0;
+  for (int16_t i = 0; i < oid.count; ++i) n += arcContents(oid.value[i], contents_.data() + n);
+  return lengthOctets(w, contents_.data(), n, c);
 }
 
 bool Encoder::integer(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
   const TypeDesc &d = s_.desc(type);
   const ZurType &z = s_.type(type);
-  ZurRange r{};
-  if (z.valueRange != 0) r = s_.codec->ranges[z.valueRange];
+  static constexpr ZurRange kNoRange{};
+  const ZurRange &r = z.valueRange != 0 ? s_.codec->ranges[z.valueRange] : kNoRange;
   bool hasLower = (r.flags & ZUR_R_LOWER) != 0, hasUpper = (r.flags & ZUR_R_UPPER) != 0;
   if (d.kind == KIND_OCTETS_PTR2) return hugeInteger(w, r, *reinterpret_cast<const ZurHugeInt *>(v), c);
   const bool isUnsigned = d.kind == KIND_UNSIGNED;
@@ -267,15 +269,12 @@ struct SizeForm {
   LengthBounds bounds;  // of the determinants
 };
 
+// Made in one piece, as sizeInfo.
 SizeForm sizeForm(const SizeInfo &si, uint64_t n, uint64_t itemBits, uint64_t shortBits) {
-  SizeForm f{si.within(n), false, false, kUnboundedLength};
-  if (!f.inRoot) return f;
-  f.bounds = si.bounds;
-  if (si.fixed() && si.bounds.upper < kFixedLimit) {
-    f.fixed = true;
-    f.alignFixed = uint64_t{si.bounds.upper} * itemBits > shortBits;
-  }
-  return f;
+  const bool inRoot = si.within(n);
+  const bool fixed = inRoot && si.fixed() && si.bounds.upper < kFixedLimit;
+  return SizeForm{inRoot, fixed, fixed && uint64_t{si.bounds.upper} * itemBits > shortBits,
+                  inRoot ? si.bounds : kUnboundedLength};
 }
 
 }  // namespace
@@ -416,17 +415,17 @@ bool Encoder::knownMultiplier(BitWriter &w, uint32_t type, const unsigned char *
                               const Context &c) {
   const TypeDesc &d = s_.desc(type);
   const ZurType &z = s_.type(type);
-  CharCoding coding = typeCoding(s_, type, aligned_);
-  SizeInfo si;
+  const CharCoding coding = typeCoding(s_, type, aligned_);
+  const bool isTime = z.builtin == ZB_UTC_TIME || z.builtin == ZB_GENERALIZED_TIME;
+  const SizeInfo si = isTime ? SizeInfo{} : sizeInfo(s_, z);
   const void *data;
   unsigned width = 1;
   uint64_t n;
   char time[32];
-  if (z.builtin == ZB_UTC_TIME || z.builtin == ZB_GENERALIZED_TIME) {
+  if (isTime) {
     n = formatTime(z.builtin == ZB_GENERALIZED_TIME, *reinterpret_cast<const TimeValue *>(v), time);
     data = time;
   } else {
-    si = sizeInfo(s_, z);
     if (d.kind == KIND_BMP_STRING) {
       const ZurBmpChars &s = *reinterpret_cast<const ZurBmpChars *>(v);
       n = s.length, data = s.value, width = 2;
@@ -493,53 +492,64 @@ bool mayBeAbsent(const ZurComponent &zc) {
 
 }  // namespace
 
+// Whether each component of a SEQUENCE or SET value goes into the encoding:
+// bits of one word for up to 64 components (kept in a register while the
+// components are encoded), else a run of the encoder's stack, which nested
+// values may move (so it is indexed afresh each time).
+struct Encoder::Inclusion {
+  uint64_t narrow = 0;
+  std::size_t base = 0;
+  bool wide = false;
+  bool at(const std::vector<uint8_t> &stack, uint32_t i) const {
+    return wide ? stack[base + i] != 0 : (narrow >> i) & 1;
+  }
+};
+
 bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
+  const Nesting nesting(depth_);
   const TypeDesc &d = s_.desc(type);
   const ZurType &z = s_.type(type);
   const uint32_t first = d.ref, count = static_cast<uint32_t>(d.count);
   const ZurComponent *const components = &s_.component(first);
   const FieldDesc *const fields = &s_.field(first);
   const uint16_t *order = z.builtin == ZB_SET ? canonicalOrder(s_, type) : nullptr;
-  ValueFrame frame{c.frame, v, type};
-  // Whether each component (in the module's order) goes into the encoding,
-  // found once: a DEFAULT equal to its default value stays out.
-  const std::size_t base = present_.size();
-  present_.resize(base + count);
+  // The extension bit waits for the additions' presence, known below.
+  const uint64_t extensionBit = w.bitLength();
+  if (z.flags & ZUR_T_EXTENSIBLE) w.putBit(false);
+  // Which components go into the encoding, found once (a DEFAULT equal to
+  // its default value stays out), and the presence bits of the root
+  // components that may be absent, put in runs of up to 56.
+  Inclusion included{0, present_.size(), count > 64};
   struct Release {
-    std::vector<uint8_t> &stack;
+    std::vector<uint8_t> *stack;
     std::size_t base;
-    ~Release() { stack.resize(base); }
-  } release{present_, base};
-  uint8_t *included = present_.data() + base;
-  auto encoded = [&](uint32_t i) { return present_[base + i] != 0; };
-  uint32_t additionCount = 0;
-  bool anyAddition = false;
-  for (uint32_t i = 0; i < count; ++i) {
-    const ZurComponent &zc = components[i];
-    included[i] = (zc.flags & (ZUR_C_OPTIONAL | ZUR_C_DEFAULT | ZUR_C_EXTENSION)) == 0 ||
-                 (isPresent(d, fields[i], v) &&
-                  ((zc.flags & ZUR_C_DEFAULT) == 0 || !equalsDefault(s_, first + i, v)));
-    if (zc.flags & ZUR_C_EXTENSION) {
-      additionCount = std::max<uint32_t>(additionCount, zc.addition);
-      anyAddition = anyAddition || included[i];
+    ~Release() {
+      if (stack != nullptr) stack->resize(base);
     }
-  }
-  if (trace_ != nullptr) {
-    uint32_t fieldCount = 0;
-    for (uint32_t i = 0; i < count; ++i)
-      fieldCount += (components[i].flags & ZUR_C_EXTENSION) == 0 && included[i];
-    trace_->item(c.place, nullptr, PER_FIELD_COUNT, false, fieldCount);
-  }
-  uint64_t start = w.bitLength();
-  if (z.flags & ZUR_T_EXTENSIBLE) w.putBit(anyAddition);
-  // The presence bits, put in runs of up to 56.
+  } release{included.wide ? &present_ : nullptr, included.base};
+  if (included.wide) present_.resize(included.base + count);
+  uint32_t additionCount = 0, rootCount = 0;
+  bool anyAddition = false;
   uint64_t preamble = 0;
   unsigned pending = 0;
   for (uint32_t k = 0; k < count; ++k) {
     const uint32_t i = order != nullptr ? order[k] : k;
     const ZurComponent &zc = components[i];
-    if ((zc.flags & ZUR_C_EXTENSION) != 0 || !mayBeAbsent(zc)) continue;
-    preamble = preamble << 1 | included[i];
+    const bool in = (zc.flags & (ZUR_C_OPTIONAL | ZUR_C_DEFAULT | ZUR_C_EXTENSION)) == 0 ||
+                    (isPresent(d, fields[i], v) &&
+                     ((zc.flags & ZUR_C_DEFAULT) == 0 || !equalsDefault(s_, first + i, v)));
+    if (included.wide)
+      present_[included.base + i] = in;
+    else
+      included.narrow |= uint64_t{in} << i;
+    if (zc.flags & ZUR_C_EXTENSION) {
+      additionCount = std::max<uint32_t>(additionCount, zc.addition);
+      anyAddition = anyAddition || in;
+      continue;
+    }
+    rootCount += in;
+    if (!mayBeAbsent(zc)) continue;
+    preamble = preamble << 1 | in;
     if (++pending == 56) {
       w.putBits(preamble, pending);
       preamble = 0;
@@ -547,61 +557,73 @@ bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, cons
     }
   }
   w.putBits(preamble, pending);
-  if (w.bitLength() > start) traceLength(c, "preamble", false, w.bitLength() - start);
+  if (anyAddition) w.setBit(extensionBit);
+  if (trace_ != nullptr) {
+    trace_->item(c.place, nullptr, PER_FIELD_COUNT, false, rootCount);
+    if (w.bitLength() > extensionBit) traceLength(c, "preamble", false, w.bitLength() - extensionBit);
+  }
+  Context inner{{nullptr, nullptr, 0, c.place.depth + 1}};
   for (uint32_t k = 0; k < count; ++k) {
     const uint32_t i = order != nullptr ? order[k] : k;
-    // Nested values may have moved present_: read it afresh.
-    if ((components[i].flags & ZUR_C_EXTENSION) != 0 || !encoded(i)) continue;
+    if ((components[i].flags & ZUR_C_EXTENSION) != 0 || !included.at(present_, i)) continue;
     const FieldDesc &f = fields[i];
-    Context inner{{name(first + i), caption(f.type), static_cast<int32_t>(i + 1),
-                   c.place.depth + 1},
-                  &frame};
+    inner.place.fieldName = name(first + i);
+    inner.place.caption = caption(f.type);
+    inner.place.index = static_cast<int32_t>(i + 1);
     if (!value(w, f.type, v + f.offset, inner)) return false;
   }
-  if (!anyAddition) return true;
-  start = w.bitLength();
+  return !anyAddition || additions(w, type, v, c, included, additionCount);
+}
+
+// The extension additions of a SEQUENCE or SET value: their presence bits,
+// then each present one as an open type (a version bracket as one SEQUENCE).
+bool Encoder::additions(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c,
+                        Inclusion included, uint32_t additionCount) {
+  const TypeDesc &d = s_.desc(type);
+  const uint32_t first = d.ref, count = static_cast<uint32_t>(d.count);
+  const ZurComponent *const components = &s_.component(first);
+  auto encoded = [&](uint32_t i) { return included.at(present_, i); };
+  const uint64_t start = w.bitLength();
   putSmallLength(w, additionCount);
   for (uint32_t k = 1; k <= additionCount; ++k) {
     bool present = false;
     for (uint32_t i = 0; i < count && !present; ++i)
-      present = s_.component(first + i).addition == k && encoded(i);
+      present = components[i].addition == k && encoded(i);
     w.putBit(present);
   }
   traceLength(c, "extensions", true, w.bitLength() - start);
   for (uint32_t k = 1; k <= additionCount; ++k) {
     uint32_t members = 0, only = 0, present = 0;
     for (uint32_t i = 0; i < count; ++i) {
-      if (s_.component(first + i).addition != k) continue;
+      if (components[i].addition != k) continue;
       ++members;
       only = i;
       present += encoded(i) ? 1 : 0;
     }
     if (present == 0) continue;
     const FieldDesc &f = s_.field(first + only);
-    Context inner{{name(first + only), caption(f.type),
-                   static_cast<int32_t>(only + 1), c.place.depth + 1},
-                  &frame};
+    Context inner{{name(first + only), caption(f.type), static_cast<int32_t>(only + 1),
+                   c.place.depth + 1}};
     bool ok;
     if (members == 1 && (components[only].flags & ZUR_C_BRACKET) == 0) {
       ok = asOpenType(w, inner, "extension",
                       [&](BitWriter &sub) { return value(sub, f.type, v + f.offset, inner); });
     } else {  // a version bracket, even of one component: its components as one SEQUENCE
       for (uint32_t i = 0; i < count; ++i) {
-        const ZurComponent &zc = s_.component(first + i);
+        const ZurComponent &zc = components[i];
         if (zc.addition == k && !mayBeAbsent(zc) && !encoded(i))
           return fail(ROW_MANDATORY_EXTENSION_ABSENT, ReportArg::named(s_.fieldName(first + i)));
       }
       ok = asOpenType(w, inner, "extension group", [&](BitWriter &sub) {
         for (uint32_t i = 0; i < count; ++i) {
-          const ZurComponent &zc = s_.component(first + i);
+          const ZurComponent &zc = components[i];
           if (zc.addition == k && mayBeAbsent(zc)) sub.putBit(encoded(i));
         }
         for (uint32_t i = 0; i < count; ++i) {
-          if (s_.component(first + i).addition != k || !encoded(i)) continue;
+          if (components[i].addition != k || !encoded(i)) continue;
           const FieldDesc &g = s_.field(first + i);
-          Context member{{name(first + i), caption(g.type),
-                          static_cast<int32_t>(i + 1), c.place.depth + 1},
-                         &frame};
+          Context member{{name(first + i), caption(g.type), static_cast<int32_t>(i + 1),
+                          c.place.depth + 1}};
           if (!value(sub, g.type, v + g.offset, member)) return false;
         }
         return true;
@@ -613,6 +635,7 @@ bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, cons
 }
 
 bool Encoder::choice(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
+  const Nesting nesting(depth_);
   const TypeDesc &d = s_.desc(type);
   const ZurType &z = s_.type(type);
   int32_t selector = static_cast<int32_t>(loadSigned(v, 4));
@@ -623,11 +646,8 @@ bool Encoder::choice(BitWriter &w, uint32_t type, const unsigned char *v, const 
   uint32_t rank = choiceRank(s_, type, position, of);
   const bool extension = (s_.component(d.ref + position).flags & ZUR_C_EXTENSION) != 0;
   if (z.flags & ZUR_T_EXTENSIBLE) w.putBit(extension);
-  ValueFrame frame{c.frame, v, type};
   const FieldDesc &f = s_.field(d.ref + position);
-  Context inner{{name(d.ref + position), caption(f.type), selector,
-                 c.place.depth + 1},
-                &frame};
+  Context inner{{name(d.ref + position), caption(f.type), selector, c.place.depth + 1}};
   if (!extension) {
     putConstrained(w, rank, of - 1);
     if (trace_ != nullptr) trace_->item(c.place, nullptr, PER_INDEX, true, rank);
@@ -640,6 +660,7 @@ bool Encoder::choice(BitWriter &w, uint32_t type, const unsigned char *v, const 
 }
 
 bool Encoder::list(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
+  const Nesting nesting(depth_);
   const TypeDesc &d = s_.desc(type);
   const ZurList &l = *reinterpret_cast<const ZurList *>(v);
   const uint32_t elementType = d.ref;
@@ -651,8 +672,7 @@ bool Encoder::list(BitWriter &w, uint32_t type, const unsigned char *v, const Co
   } else if (!f.inRoot) {
     return fail(ROW_COUNT_VIOLATED, ReportArg::of(l.count));
   }
-  ValueFrame frame{c.frame, v, type};
-  Context inner{{nullptr, caption(elementType), 0, c.place.depth + 1}, &frame};
+  Context inner{{nullptr, caption(elementType), 0, c.place.depth + 1}};
   bool ok = true;
   auto elements = [&](uint64_t from, uint64_t n) {
     for (uint64_t i = from; ok && i < from + n; ++i) {
@@ -676,6 +696,7 @@ bool Encoder::list(BitWriter &w, uint32_t type, const unsigned char *v, const Co
 }
 
 bool Encoder::openType(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
+  const Nesting nesting(depth_);
   const TypeDesc &d = s_.desc(type);
   if (d.kind == KIND_ENCODED) {
     const EncodedValue &e = *reinterpret_cast<const EncodedValue *>(v);
@@ -686,10 +707,8 @@ bool Encoder::openType(BitWriter &w, uint32_t type, const unsigned char *v, cons
   if (selector < 1 || static_cast<uint32_t>(selector) > s_.componentCount(type))
     return fail(ROW_CHOICE_SELECTOR, ReportArg::of(selector));
   const FieldDesc &f = s_.field(d.ref + static_cast<uint32_t>(selector - 1));
-  ValueFrame frame{c.frame, v, type};
-  Context inner{{name(d.ref + static_cast<uint32_t>(selector - 1)), caption(f.type),
-                 0, c.place.depth + 1},
-                &frame};
+  Context inner{{name(d.ref + static_cast<uint32_t>(selector - 1)), caption(f.type), 0,
+                 c.place.depth + 1}};
   if (s_.desc(f.type).kind == KIND_ENCODED) return openType(w, f.type, v + f.offset, inner);
   return asOpenType(w, c, nullptr,
                     [&](BitWriter &sub) { return value(sub, f.type, v + f.offset, inner); });

@@ -107,15 +107,14 @@ struct SizeInfo {
   }
 };
 
+// Made in one piece: built field by field, the record would be read back
+// whole before its stores had landed.
 inline SizeInfo sizeInfo(const Schema &s, const ZurType &t) {
-  SizeInfo info;
-  if (t.sizeRange == 0) return info;
+  if (t.sizeRange == 0) return SizeInfo{};
   const ZurSize &z = s.codec->sizes[t.sizeRange];
-  info.bounds.lower = z.lower;
-  info.bounds.bounded = (z.flags & ZUR_R_UPPER) != 0;
-  info.bounds.upper = info.bounds.bounded ? z.upper : 0;
-  info.extensible = (z.flags & ZUR_R_EXTENSIBLE) != 0;
-  return info;
+  const bool bounded = (z.flags & ZUR_R_UPPER) != 0;
+  return SizeInfo{LengthBounds{z.lower, bounded ? z.upper : 0, bounded},
+                  (z.flags & ZUR_R_EXTENSIBLE) != 0};
 }
 
 // Fixed sizes up to this many bits or octets take no length, and up to 64K
