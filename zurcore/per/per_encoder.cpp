@@ -1,6 +1,7 @@
 #include "per_encoder.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdio>
 #include <cstring>
 
@@ -530,21 +531,27 @@ bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, cons
   if (included.wide) present_.resize(included.base + count);
   uint32_t additionCount = 0, rootCount = 0;
   bool anyAddition = false;
+  uint64_t rootBits = 0;  // the root components included, up to 64 of them
   uint64_t preamble = 0;
   unsigned pending = 0;
   for (uint32_t k = 0; k < count; ++k) {
     const uint32_t i = order != nullptr ? order[k] : k;
     const ZurComponent &zc = components[i];
-    const bool in = (zc.flags & (ZUR_C_OPTIONAL | ZUR_C_DEFAULT | ZUR_C_EXTENSION)) == 0 ||
-                    (isPresent(d, fields[i], v) &&
-                     ((zc.flags & ZUR_C_DEFAULT) == 0 || !equalsDefault(s_, first + i, v)));
-    if (included.wide)
+    // Branches on the type's flags only: which components are present
+    // changes from value to value, and would be mispredicted.
+    bool in = true;
+    if (zc.flags & (ZUR_C_OPTIONAL | ZUR_C_DEFAULT | ZUR_C_EXTENSION)) in = isPresent(d, fields[i], v);
+    if ((zc.flags & ZUR_C_DEFAULT) != 0 && in) in = !equalsDefault(s_, first + i, v);
+    const bool extension = (zc.flags & ZUR_C_EXTENSION) != 0;
+    if (included.wide) {
       present_[included.base + i] = in;
-    else
+    } else {
       included.narrow |= uint64_t{in} << i;
-    if (zc.flags & ZUR_C_EXTENSION) {
+      rootBits |= static_cast<uint64_t>(in && !extension) << i;
+    }
+    if (extension) {
       additionCount = std::max<uint32_t>(additionCount, zc.addition);
-      anyAddition = anyAddition || in;
+      anyAddition = anyAddition | in;
       continue;
     }
     rootCount += in;
@@ -563,14 +570,23 @@ bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, cons
     if (w.bitLength() > extensionBit) traceLength(c, "preamble", false, w.bitLength() - extensionBit);
   }
   Context inner{{nullptr, nullptr, 0, c.place.depth + 1}};
-  for (uint32_t k = 0; k < count; ++k) {
-    const uint32_t i = order != nullptr ? order[k] : k;
-    if ((components[i].flags & ZUR_C_EXTENSION) != 0 || !included.at(present_, i)) continue;
+  auto encodeRoot = [&](uint32_t i) {
     const FieldDesc &f = fields[i];
     inner.place.fieldName = name(first + i);
     inner.place.caption = caption(f.type);
     inner.place.index = static_cast<int32_t>(i + 1);
-    if (!value(w, f.type, v + f.offset, inner)) return false;
+    return value(w, f.type, v + f.offset, inner);
+  };
+  if (order == nullptr && !included.wide) {
+    // In the module's order: straight through the bits of those included.
+    for (uint64_t m = rootBits; m != 0; m &= m - 1)
+      if (!encodeRoot(static_cast<uint32_t>(std::countr_zero(m)))) return false;
+  } else {
+    for (uint32_t k = 0; k < count; ++k) {
+      const uint32_t i = order != nullptr ? order[k] : k;
+      if ((components[i].flags & ZUR_C_EXTENSION) != 0 || !included.at(present_, i)) continue;
+      if (!encodeRoot(i)) return false;
+    }
   }
   return !anyAddition || additions(w, type, v, c, included, additionCount);
 }
