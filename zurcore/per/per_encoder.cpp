@@ -76,8 +76,12 @@ bool Encoder::value(BitWriter &w, uint32_t type, const unsigned char *held, cons
   const unsigned char *v = valueAt(s_.desc(type), held);
   if (v == nullptr) return fail(ROW_NULL_POINTER);
   if (depth_ >= maxDepth_) return fail(ROW_NESTING, ReportArg::of(depth_));
-  if (trace_ == nullptr) return contents(w, type, v, c);
-  // Traced, a failure names each value it leaves.
+  if (trace_ != nullptr) return tracedContents(w, type, v, c);
+  return contents(w, type, v, c);
+}
+
+// Traced, a failure names each value it leaves.
+bool Encoder::tracedContents(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
   if (contents(w, type, v, c)) return true;
   trace_->error(c.place);
   return false;
@@ -85,7 +89,7 @@ bool Encoder::value(BitWriter &w, uint32_t type, const unsigned char *held, cons
 
 // One call for each kind, most of them the last thing done, so that this
 // dispatch leaves no frame behind.
-bool Encoder::contents(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
+inline bool Encoder::contents(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
   const uint8_t builtin = s_.type(type).builtin;
   switch (builtin) {
     case ZB_BOOLEAN:
@@ -529,7 +533,8 @@ bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, cons
     }
   } release{included.wide ? &present_ : nullptr, included.base};
   if (included.wide) present_.resize(included.base + count);
-  uint32_t additionCount = 0, rootCount = 0;
+  const PresenceMask mask(d, v);
+  uint32_t additionCount = 0;
   bool anyAddition = false;
   uint64_t rootBits = 0;  // the root components included, up to 64 of them
   uint64_t preamble = 0;
@@ -540,7 +545,7 @@ bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, cons
     // Branches on the type's flags only: which components are present
     // changes from value to value, and would be mispredicted.
     bool in = true;
-    if (zc.flags & (ZUR_C_OPTIONAL | ZUR_C_DEFAULT | ZUR_C_EXTENSION)) in = isPresent(d, fields[i], v);
+    if (zc.flags & (ZUR_C_OPTIONAL | ZUR_C_DEFAULT | ZUR_C_EXTENSION)) in = mask.has(fields[i]);
     if ((zc.flags & ZUR_C_DEFAULT) != 0 && in) in = !equalsDefault(s_, first + i, v);
     const bool extension = (zc.flags & ZUR_C_EXTENSION) != 0;
     if (included.wide) {
@@ -554,7 +559,6 @@ bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, cons
       anyAddition = anyAddition | in;
       continue;
     }
-    rootCount += in;
     if (!mayBeAbsent(zc)) continue;
     preamble = preamble << 1 | in;
     if (++pending == 56) {
@@ -566,6 +570,9 @@ bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, cons
   w.putBits(preamble, pending);
   if (anyAddition) w.setBit(extensionBit);
   if (trace_ != nullptr) {
+    uint32_t rootCount = 0;
+    for (uint32_t i = 0; i < count; ++i)
+      rootCount += (components[i].flags & ZUR_C_EXTENSION) == 0 && included.at(present_, i);
     trace_->item(c.place, nullptr, PER_FIELD_COUNT, false, rootCount);
     if (w.bitLength() > extensionBit) traceLength(c, "preamble", false, w.bitLength() - extensionBit);
   }

@@ -62,6 +62,7 @@ class Encoder {
 
   bool value(BitWriter &w, uint32_t type, const unsigned char *held, const Context &c);
   bool contents(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
+  bool tracedContents(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
   bool real(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
   bool relativeOid(BitWriter &w, const unsigned char *v, const Context &c);
   bool integer(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);

@@ -56,6 +56,40 @@ inline bool isPresent(const TypeDesc &parent, const FieldDesc &f, const unsigned
   }
 }
 
+// isPresent for each component of one value, its mask read once when it is
+// an integer.
+class PresenceMask {
+ public:
+  PresenceMask(const TypeDesc &parent, const unsigned char *value) : parent_(parent), value_(value) {
+    switch (parent.lenSize) {
+      case 1: word_ = uint64_t{value[0]} << 56; break;
+      case 2: {
+        uint16_t m;
+        std::memcpy(&m, value, 2);
+        word_ = uint64_t{m} << 48;
+        break;
+      }
+      case 4: {
+        uint32_t m;
+        std::memcpy(&m, value, 4);
+        word_ = uint64_t{m} << 32;
+        break;
+      }
+      default: bytes_ = true;
+    }
+  }
+  bool has(const FieldDesc &f) const {
+    if (f.presenceBit >= 0 && !bytes_) return (word_ << f.presenceBit) >> 63;
+    return isPresent(parent_, f, value_);
+  }
+
+ private:
+  const TypeDesc &parent_;
+  const unsigned char *value_;
+  uint64_t word_ = 0;  // bit 0 of the mask at the top
+  bool bytes_ = false;
+};
+
 inline void setPresent(const TypeDesc &parent, const FieldDesc &f, unsigned char *value) {
   if (f.presenceBit < 0) return;  // the address itself tells
   unsigned bit = static_cast<unsigned>(f.presenceBit);
