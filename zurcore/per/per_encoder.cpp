@@ -149,8 +149,8 @@ bool Encoder::integer(BitWriter &w, uint32_t type, const unsigned char *v, const
   const ZurType &z = s_.type(type);
   static constexpr ZurRange kNoRange{};
   const ZurRange &r = z.valueRange != 0 ? s_.codec->ranges[z.valueRange] : kNoRange;
-  bool hasLower = (r.flags & ZUR_R_LOWER) != 0, hasUpper = (r.flags & ZUR_R_UPPER) != 0;
   if (d.kind == KIND_OCTETS_PTR2) return hugeInteger(w, r, *reinterpret_cast<const ZurHugeInt *>(v), c);
+  const bool hasLower = (r.flags & ZUR_R_LOWER) != 0, hasUpper = (r.flags & ZUR_R_UPPER) != 0;
   const bool isUnsigned = d.kind == KIND_UNSIGNED;
   uint64_t u;
   if (isUnsigned) {
@@ -167,7 +167,13 @@ bool Encoder::integer(BitWriter &w, uint32_t type, const unsigned char *v, const
   } else if (!inRoot) {
     return fail(ROW_VALUE_RANGE_VIOLATED, ReportArg::of(n));
   }
-  bool lengthEncoded = true;
+  if (inRoot && hasLower && hasUpper) {  // the usual case
+    putConstrained(w, u - lower, upper - lower);
+    if (trace_ != nullptr)
+      traceLength(c, nullptr, w.aligned() && upper - lower > 0xFFFF,
+                  constrainedBits(w.aligned(), u - lower, upper - lower));
+    return true;
+  }
   uint64_t bits;
   if (!inRoot || (!hasLower && !(isUnsigned && hasUpper))) {
     if (isUnsigned && n < 0) {  // above 2^63 - 1: a zero octet makes it positive
@@ -179,15 +185,16 @@ bool Encoder::integer(BitWriter &w, uint32_t type, const unsigned char *v, const
       putUnconstrained(w, n);
       bits = 8 * signedOctetsFor(n);
     }
-  } else if (hasUpper) {
+  } else if (hasUpper) {  // an unsigned one below its upper bound
     putConstrained(w, u - lower, upper - lower);
-    bits = constrainedBits(w.aligned(), u - lower, upper - lower);
-    lengthEncoded = w.aligned() && upper - lower > 0xFFFF;
+    traceLength(c, nullptr, w.aligned() && upper - lower > 0xFFFF,
+                constrainedBits(w.aligned(), u - lower, upper - lower));
+    return true;
   } else {
     putSemiConstrained(w, u - lower);
     bits = 8 * octetsFor(u - lower);
   }
-  traceLength(c, nullptr, lengthEncoded, bits);
+  traceLength(c, nullptr, true, bits);
   return true;
 }
 
@@ -524,15 +531,17 @@ bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, cons
   // Which components go into the encoding, found once (a DEFAULT equal to
   // its default value stays out), and the presence bits of the root
   // components that may be absent, put in runs of up to 56.
-  Inclusion included{0, present_.size(), count > 64};
+  const std::size_t base = present_.size();
+  const bool wide = count > 64;
   struct Release {
     std::vector<uint8_t> *stack;
     std::size_t base;
     ~Release() {
       if (stack != nullptr) stack->resize(base);
     }
-  } release{included.wide ? &present_ : nullptr, included.base};
-  if (included.wide) present_.resize(included.base + count);
+  } release{wide ? &present_ : nullptr, base};
+  if (wide) present_.resize(base + count);
+  uint64_t narrow = 0;
   const PresenceMask mask(d, v);
   uint32_t additionCount = 0;
   bool anyAddition = false;
@@ -548,10 +557,10 @@ bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, cons
     if (zc.flags & (ZUR_C_OPTIONAL | ZUR_C_DEFAULT | ZUR_C_EXTENSION)) in = mask.has(fields[i]);
     if ((zc.flags & ZUR_C_DEFAULT) != 0 && in) in = !equalsDefault(s_, first + i, v);
     const bool extension = (zc.flags & ZUR_C_EXTENSION) != 0;
-    if (included.wide) {
-      present_[included.base + i] = in;
+    if (wide) {
+      present_[base + i] = in;
     } else {
-      included.narrow |= uint64_t{in} << i;
+      narrow |= uint64_t{in} << i;
       rootBits |= static_cast<uint64_t>(in && !extension) << i;
     }
     if (extension) {
@@ -568,6 +577,7 @@ bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, cons
     }
   }
   w.putBits(preamble, pending);
+  const Inclusion included{narrow, base, wide};
   if (anyAddition) w.setBit(extensionBit);
   if (trace_ != nullptr) {
     uint32_t rootCount = 0;
@@ -579,8 +589,10 @@ bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, cons
   Context inner{{nullptr, nullptr, 0, c.place.depth + 1}};
   auto encodeRoot = [&](uint32_t i) {
     const FieldDesc &f = fields[i];
-    inner.place.fieldName = name(first + i);
-    inner.place.caption = caption(f.type);
+    if (trace_ != nullptr) {
+      inner.place.fieldName = name(first + i);
+      inner.place.caption = caption(f.type);
+    }
     inner.place.index = static_cast<int32_t>(i + 1);
     return value(w, f.type, v + f.offset, inner);
   };
