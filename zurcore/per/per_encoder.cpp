@@ -545,7 +545,7 @@ bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, cons
   const PresenceMask mask(d, v);
   uint32_t additionCount = 0;
   bool anyAddition = false;
-  uint64_t rootBits = 0;  // the root components included, up to 64 of them
+  uint64_t additionBits = 0;  // the extension additions, up to 64 components
   uint64_t preamble = 0;
   unsigned pending = 0;
   for (uint32_t k = 0; k < count; ++k) {
@@ -554,27 +554,26 @@ bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, cons
     // Branches on the type's flags only: which components are present
     // changes from value to value, and would be mispredicted.
     bool in = true;
-    if (zc.flags & (ZUR_C_OPTIONAL | ZUR_C_DEFAULT | ZUR_C_EXTENSION)) in = mask.has(fields[i]);
-    if ((zc.flags & ZUR_C_DEFAULT) != 0 && in) in = !equalsDefault(s_, first + i, v);
-    const bool extension = (zc.flags & ZUR_C_EXTENSION) != 0;
-    if (wide) {
+    if (zc.flags & (ZUR_C_OPTIONAL | ZUR_C_DEFAULT | ZUR_C_EXTENSION)) {
+      in = mask.has(fields[i]);
+      if ((zc.flags & ZUR_C_DEFAULT) != 0 && in) in = !equalsDefault(s_, first + i, v);
+      if (zc.flags & ZUR_C_EXTENSION) {
+        anyAddition = anyAddition | in;
+        additionCount = std::max<uint32_t>(additionCount, zc.addition);
+        if (!wide) additionBits |= uint64_t{1} << i;
+      } else {  // a presence bit
+        preamble = preamble << 1 | in;
+        if (++pending == 56) {
+          w.putBits(preamble, pending);
+          preamble = 0;
+          pending = 0;
+        }
+      }
+    }
+    if (wide)
       present_[base + i] = in;
-    } else {
+    else
       narrow |= uint64_t{in} << i;
-      rootBits |= static_cast<uint64_t>(in && !extension) << i;
-    }
-    if (extension) {
-      additionCount = std::max<uint32_t>(additionCount, zc.addition);
-      anyAddition = anyAddition | in;
-      continue;
-    }
-    if (!mayBeAbsent(zc)) continue;
-    preamble = preamble << 1 | in;
-    if (++pending == 56) {
-      w.putBits(preamble, pending);
-      preamble = 0;
-      pending = 0;
-    }
   }
   w.putBits(preamble, pending);
   const Inclusion included{narrow, base, wide};
@@ -598,7 +597,7 @@ bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, cons
   };
   if (order == nullptr && !included.wide) {
     // In the module's order: straight through the bits of those included.
-    for (uint64_t m = rootBits; m != 0; m &= m - 1)
+    for (uint64_t m = narrow & ~additionBits; m != 0; m &= m - 1)
       if (!encodeRoot(static_cast<uint32_t>(std::countr_zero(m)))) return false;
   } else {
     for (uint32_t k = 0; k < count; ++k) {
