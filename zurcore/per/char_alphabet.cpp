@@ -2,20 +2,6 @@
 
 namespace zurcore::per {
 
-bool encodeCharInRanges(const CharCoding &c, uint32_t ch, uint32_t &code) {
-  uint32_t index = 0;
-  for (uint32_t i = 0; i < c.rangeCount; ++i) {
-    uint32_t first = c.ranges[2 * i], last = c.ranges[2 * i + 1];
-    if (ch < first) return false;
-    if (ch <= last) {
-      code = c.indexed ? index + (ch - first) : ch;
-      return true;
-    }
-    index += last - first + 1;
-  }
-  return false;
-}
-
 bool decodeCharInRanges(const CharCoding &c, uint32_t code, uint32_t &ch) {
   if (!c.indexed) {
     uint32_t ignored;

@@ -108,7 +108,20 @@ constexpr const CharCoding *canonicalCoding(uint8_t builtin, bool aligned) {
 }
 
 // The two below for alphabets of several ranges.
-bool encodeCharInRanges(const CharCoding &coding, uint32_t ch, uint32_t &code);
+inline bool encodeCharInRanges(const CharCoding &c, uint32_t ch, uint32_t &code) {
+  uint32_t index = 0;
+  for (uint32_t i = 0; i < c.rangeCount; ++i) {
+    uint32_t first = c.ranges[2 * i], last = c.ranges[2 * i + 1];
+    if (ch < first) return false;
+    if (ch <= last) {
+      code = c.indexed ? index + (ch - first) : ch;
+      return true;
+    }
+    index += last - first + 1;
+  }
+  return false;
+}
+
 bool decodeCharInRanges(const CharCoding &coding, uint32_t code, uint32_t &ch);
 
 // A character's code in the encoding; false when it is outside the alphabet.

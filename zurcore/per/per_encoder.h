@@ -62,10 +62,12 @@ class Encoder {
 
   bool value(BitWriter &w, uint32_t type, const unsigned char *held, const Context &c);
   bool contents(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
+  bool refuse(const unsigned char *v);
   bool tracedContents(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
   bool real(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
   bool relativeOid(BitWriter &w, const unsigned char *v, const Context &c);
   bool integer(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
+  bool anyInteger(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
   bool hugeInteger(BitWriter &w, const ZurRange &r, const ZurHugeInt &v, const Context &c);
   bool enumerated(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
   bool bits(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
