@@ -152,27 +152,6 @@ bool Encoder::relativeOid(BitWriter &w, const unsigned char *v, const Context &c
 bool Encoder::integer(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
   const TypeDesc &d = s_.desc(type);
   const ZurType &z = s_.type(type);
-  // The usual case on a short path: a signed number within both bounds of
-  // a range without extension.
-  if (z.valueRange != 0 && d.kind != KIND_OCTETS_PTR2 && d.kind != KIND_UNSIGNED) {
-    const ZurRange &r = s_.codec->ranges[z.valueRange];
-    const int64_t n = loadSigned(v, d.lenSize);
-    if ((r.flags & (ZUR_R_LOWER | ZUR_R_UPPER | ZUR_R_EXTENSIBLE)) == (ZUR_R_LOWER | ZUR_R_UPPER) &&
-        n >= r.lower && n <= r.upper) {
-      const uint64_t offset = static_cast<uint64_t>(n - r.lower);
-      const uint64_t span = static_cast<uint64_t>(r.upper) - static_cast<uint64_t>(r.lower);
-      putConstrained(w, offset, span);
-      if (trace_ != nullptr)
-        traceLength(c, nullptr, w.aligned() && span > 0xFFFF, constrainedBits(w.aligned(), offset, span));
-      return true;
-    }
-  }
-  return anyInteger(w, type, v, c);
-}
-
-bool Encoder::anyInteger(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
-  const TypeDesc &d = s_.desc(type);
-  const ZurType &z = s_.type(type);
   static constexpr ZurRange kNoRange{};
   const ZurRange &r = z.valueRange != 0 ? s_.codec->ranges[z.valueRange] : kNoRange;
   if (d.kind == KIND_OCTETS_PTR2) return hugeInteger(w, r, *reinterpret_cast<const ZurHugeInt *>(v), c);
@@ -193,6 +172,13 @@ bool Encoder::anyInteger(BitWriter &w, uint32_t type, const unsigned char *v, co
   } else if (!inRoot) {
     return fail(ROW_VALUE_RANGE_VIOLATED, ReportArg::of(n));
   }
+  if (inRoot && hasLower && hasUpper) {  // the usual case
+    putConstrained(w, u - lower, upper - lower);
+    if (trace_ != nullptr)
+      traceLength(c, nullptr, w.aligned() && upper - lower > 0xFFFF,
+                  constrainedBits(w.aligned(), u - lower, upper - lower));
+    return true;
+  }
   uint64_t bits;
   if (!inRoot || (!hasLower && !(isUnsigned && hasUpper))) {
     if (isUnsigned && n < 0) {  // above 2^63 - 1: a zero octet makes it positive
@@ -204,7 +190,7 @@ bool Encoder::anyInteger(BitWriter &w, uint32_t type, const unsigned char *v, co
       putUnconstrained(w, n);
       bits = 8 * signedOctetsFor(n);
     }
-  } else if (hasUpper) {
+  } else if (hasUpper) {  // an unsigned one below its upper bound
     putConstrained(w, u - lower, upper - lower);
     traceLength(c, nullptr, w.aligned() && upper - lower > 0xFFFF,
                 constrainedBits(w.aligned(), u - lower, upper - lower));

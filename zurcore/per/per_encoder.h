@@ -67,7 +67,6 @@ class Encoder {
   bool real(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
   bool relativeOid(BitWriter &w, const unsigned char *v, const Context &c);
   bool integer(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
-  bool anyInteger(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
   bool hugeInteger(BitWriter &w, const ZurRange &r, const ZurHugeInt &v, const Context &c);
   bool enumerated(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
   bool bits(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
