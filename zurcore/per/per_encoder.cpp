@@ -72,7 +72,9 @@ bool Encoder::encode(BitWriter &w, uint32_t type, const void *v) {
   return true;
 }
 
-bool Encoder::value(BitWriter &w, uint32_t type, const unsigned char *held, const Context &c) {
+// Inline in each caller: a call less per value, and each caller's dispatch
+// by kind is a jump of its own, better predicted.
+inline bool Encoder::value(BitWriter &w, uint32_t type, const unsigned char *held, const Context &c) {
   const unsigned char *v = valueAt(s_.desc(type), held);
   if (v == nullptr || depth_ >= maxDepth_) return refuse(v);
   if (trace_ != nullptr) return tracedContents(w, type, v, c);
