@@ -55,6 +55,18 @@ void trim(const uint8_t *&p, std::size_t &n, bool signedForm) {
   }
 }
 
+// std::lower_bound without a branch on the values: which one a value
+// matches changes from value to value, and would be mispredicted.
+const int32_t *lowerBound(const int32_t *values, uint32_t count, int32_t n) {
+  if (count == 0) return values;
+  while (count > 1) {
+    const uint32_t half = count / 2;
+    values += static_cast<uint32_t>(values[half - 1] < n) * half;
+    count -= half;
+  }
+  return values + (*values < n);
+}
+
 }  // namespace
 
 bool Encoder::fail(int row, ReportArg arg) {
@@ -248,7 +260,7 @@ bool Encoder::enumerated(BitWriter &w, uint32_t type, const unsigned char *v, co
   const int32_t *values = s_.codec->enumValues + e.firstValue;
   const int32_t n = static_cast<int32_t>(loadSigned(v, s_.desc(type).lenSize));
   const bool extensible = (z.flags & ZUR_T_EXTENSIBLE) != 0;
-  const int32_t *root = std::lower_bound(values, values + e.rootCount, n);
+  const int32_t *root = lowerBound(values, e.rootCount, n);
   if (root != values + e.rootCount && *root == n) {
     if (extensible) w.putBit(false);
     uint64_t index = static_cast<uint64_t>(root - values);
