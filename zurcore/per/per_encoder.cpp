@@ -446,7 +446,8 @@ bool Encoder::knownMultiplier(BitWriter &w, uint32_t type, const unsigned char *
                               const Context &c) {
   const TypeDesc &d = s_.desc(type);
   const ZurType &z = s_.type(type);
-  const CharCoding coding = typeCoding(s_, type, aligned_);
+  CharCoding made;
+  const CharCoding &coding = typeCoding(s_, type, aligned_, made);
   const bool isTime = z.builtin == ZB_UTC_TIME || z.builtin == ZB_GENERALIZED_TIME;
   const SizeInfo si = isTime ? SizeInfo{} : sizeInfo(s_, z);
   const void *data;

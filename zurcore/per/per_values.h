@@ -158,13 +158,20 @@ inline constexpr uint64_t kFixedLimit = 65536;
 
 // The characters of a known-multiplier string type: its effective permitted
 // alphabet, or its own when it has none that PER sees (an extensible one).
-inline CharCoding typeCoding(const Schema &s, uint32_t type, bool aligned) {
+// The coding is the table's own for a built-in alphabet, or one made into
+// `made`: no copy to read back before it has landed.
+inline const CharCoding &typeCoding(const Schema &s, uint32_t type, bool aligned, CharCoding &made) {
   const ZurType &t = s.type(type);
   if (t.alphabet != 0 && (s.codec->alphabets[t.alphabet].flags & ZUR_R_EXTENSIBLE) == 0) {
     const ZurAlphabet &a = s.codec->alphabets[t.alphabet];
-    return charCoding(s.codec->charRanges + 2 * a.firstRange, a.rangeCount, aligned);
+    made = charCoding(s.codec->charRanges + 2 * a.firstRange, a.rangeCount, aligned);
+    return made;
   }
   return *canonicalCoding(t.builtin, aligned);
+}
+inline CharCoding typeCoding(const Schema &s, uint32_t type, bool aligned) {
+  CharCoding made;
+  return typeCoding(s, type, aligned, made);
 }
 
 inline bool isKnownMultiplier(uint8_t builtin) { return canonicalCoding(builtin, false) != nullptr; }
