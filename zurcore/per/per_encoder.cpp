@@ -637,18 +637,22 @@ bool Encoder::additions(BitWriter &w, uint32_t type, const unsigned char *v, con
   const uint32_t first = d.ref, count = static_cast<uint32_t>(d.count);
   const ZurComponent *const components = &s_.component(first);
   auto encoded = [&](uint32_t i) { return included.at(present_, i); };
+  // The additions lie between the first and the last of them.
+  uint32_t lo = 0, hi = count;
+  while (lo < hi && components[lo].addition == 0) ++lo;
+  while (hi > lo && components[hi - 1].addition == 0) --hi;
   const uint64_t start = w.bitLength();
   putSmallLength(w, additionCount);
   for (uint32_t k = 1; k <= additionCount; ++k) {
     bool present = false;
-    for (uint32_t i = 0; i < count && !present; ++i)
+    for (uint32_t i = lo; i < hi && !present; ++i)
       present = components[i].addition == k && encoded(i);
     w.putBit(present);
   }
   traceLength(c, "extensions", true, w.bitLength() - start);
   for (uint32_t k = 1; k <= additionCount; ++k) {
     uint32_t members = 0, only = 0, present = 0;
-    for (uint32_t i = 0; i < count; ++i) {
+    for (uint32_t i = lo; i < hi; ++i) {
       if (components[i].addition != k) continue;
       ++members;
       only = i;
@@ -663,17 +667,17 @@ bool Encoder::additions(BitWriter &w, uint32_t type, const unsigned char *v, con
       ok = asOpenType(w, inner, "extension",
                       [&](BitWriter &sub) { return value(sub, f.type, v + f.offset, inner); });
     } else {  // a version bracket, even of one component: its components as one SEQUENCE
-      for (uint32_t i = 0; i < count; ++i) {
+      for (uint32_t i = lo; i < hi; ++i) {
         const ZurComponent &zc = components[i];
         if (zc.addition == k && !mayBeAbsent(zc) && !encoded(i))
           return fail(ROW_MANDATORY_EXTENSION_ABSENT, ReportArg::named(s_.fieldName(first + i)));
       }
       ok = asOpenType(w, inner, "extension group", [&](BitWriter &sub) {
-        for (uint32_t i = 0; i < count; ++i) {
+        for (uint32_t i = lo; i < hi; ++i) {
           const ZurComponent &zc = components[i];
           if (zc.addition == k && mayBeAbsent(zc)) sub.putBit(encoded(i));
         }
-        for (uint32_t i = 0; i < count; ++i) {
+        for (uint32_t i = lo; i < hi; ++i) {
           if (components[i].addition != k || !encoded(i)) continue;
           const FieldDesc &g = s_.field(first + i);
           Context member{{name(first + i), caption(g.type), static_cast<int32_t>(i + 1),
