@@ -33,13 +33,13 @@ void BitWriter::putBitsGrowing(uint64_t value, unsigned count) {
 void BitWriter::putOctets(const uint8_t *data, std::size_t count) {
   if (count == 0) return;
   reserveBits(uint64_t{count} * 8);
-  if ((bits_ & 7) == 0) {
+  if ((bits_ & 7) == 0 && count >= kCopyOctets) {
     std::memcpy(&buf_[bits_ >> 3], data, count);
     bits_ += uint64_t{count} * 8;
     return;
   }
-  // Off an octet boundary: seven octets to a window, each read as eight
-  // while eight are left to read.
+  // Off an octet boundary, or too few to be worth a call: seven octets to a
+  // window, each read as eight while eight are left to read.
   for (; count >= 8; data += 7, count -= 7) putReserved(loadBigEndian64(data) >> 8, 56);
   uint64_t rest = 0;
   for (std::size_t i = 0; i < count; ++i) rest = rest << 8 | data[i];

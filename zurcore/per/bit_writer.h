@@ -72,6 +72,8 @@ class BitWriter {
 
  private:
   static constexpr unsigned kWindowBits = 56;
+  // Octets on a boundary from which a copy beats putting them in windows.
+  static constexpr std::size_t kCopyOctets = 32;
   void putBitsGrowing(uint64_t value, unsigned count);
   void grow(uint64_t count);
 
