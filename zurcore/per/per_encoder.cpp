@@ -163,7 +163,8 @@ bool Encoder::relativeOid(BitWriter &w, const unsigned char *v, const Context &c
   return lengthOctets(w, contents_.data(), n, c);
 }
 
-bool Encoder::integer(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
+// Inline where it pays, as value(): the most frequent kind.
+inline bool Encoder::integer(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
   const TypeDesc &d = s_.desc(type);
   const ZurType &z = s_.type(type);
   static constexpr ZurRange kNoRange{};
