@@ -31,6 +31,10 @@ Blob ::= OCTET STRING
 Deep ::= SEQUENCE { next Deep OPTIONAL }
 Many ::= SEQUENCE OF NULL
 Open ::= SEQUENCE { kind INTEGER, value ANY DEFINED BY kind }
+Ia5 ::= IA5String
+Lower ::= VisibleString (FROM ("a".."z"))
+Printable ::= PrintableString
+Single ::= VisibleString (FROM ("x"))
 END
 )";
 
@@ -122,6 +126,38 @@ TEST(PerCodec, EncodingChecksTheConstraints) {
     std::copy(saved.begin(), saved.end(), field(f.component));
   }
   EXPECT_EQ(toHex(rows().encode("Rec", RULES_PER, d.value).octets), "7220C240");
+}
+
+// Each character is checked whichever way the encoder writes it: as the
+// octets themselves, as codes packed into words, as indexes in one range or
+// in several, or in no bits at all (an alphabet of one character).
+TEST(PerCodec, EncodingChecksEveryCharacter) {
+  const struct {
+    const char *type;
+    int32_t rules;
+    const char *text;
+    const char *result;  // the encoding, or the report
+  } cases[] = {
+      {"Ia5", RULES_PER_ALIGNED, "AB", "02 41 42"},
+      {"Ia5", RULES_PER_ALIGNED, "A\x80", "E0064S: Permitted alphabet constraint violated, bad character: 'U+0080'.\n"},
+      {"Ia5", RULES_PER, "AB", "02 83 08"},
+      {"Ia5", RULES_PER, "AB\xFF", "E0064S: Permitted alphabet constraint violated, bad character: 'U+00FF'.\n"},
+      {"Lower", RULES_PER, "ab", "02 00 40"},
+      {"Lower", RULES_PER, "aB", "E0064S: Permitted alphabet constraint violated, bad character: 'B'.\n"},
+      {"Lower", RULES_PER_ALIGNED, "ab", "02 61 62"},
+      {"Printable", RULES_PER, "a?", "02 C2 FC"},
+      {"Printable", RULES_PER, "a!", "E0064S: Permitted alphabet constraint violated, bad character: '!'.\n"},
+      {"Single", RULES_PER, "xx", "02"},
+      {"Single", RULES_PER_ALIGNED, "xy", "E0064S: Permitted alphabet constraint violated, bad character: 'y'.\n"},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(std::string(c.type) + " " + c.text);
+    std::string text = c.text;
+    ZurChars value{static_cast<uint32_t>(text.size()), text.data()};
+    zurtest::Encoded e = rows().encode(c.type, c.rules, &value);
+    EXPECT_EQ(e.status == 0 ? toHex(e.octets) : e.message,
+              e.status == 0 ? toHex(fromHex(c.result)) : c.result);
+  }
 }
 
 // A string of 70000 octets goes in fragments of 64K and the rest, in both

@@ -287,6 +287,23 @@ TEST(PerBits, EveryWidthAtEveryOffset) {
   }
 }
 
+// Runs of octets at every bit offset, short and long, as the same octets
+// put one by one.
+TEST(PerBits, OctetRunsAtEveryOffset) {
+  std::vector<uint8_t> data(40);
+  for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(0xA5 ^ (i * 37));
+  for (unsigned offset = 0; offset < 8; ++offset) {
+    for (std::size_t count : {1, 7, 8, 9, 15, 16, 33, 40}) {
+      BitWriter run(false), one(false);
+      for (BitWriter *w : {&run, &one}) w->putBits(0x5A, offset);
+      run.putOctets(data.data(), count);
+      for (std::size_t i = 0; i < count; ++i) one.putBits(data[i], 8);
+      EXPECT_EQ(hex(run), hex(one)) << offset << " " << count;
+      EXPECT_EQ(run.bitLength(), offset + 8 * count);
+    }
+  }
+}
+
 struct AlphabetCase {
   uint8_t builtin;              // the type's own alphabet, or 0 for `ranges`
   std::vector<uint32_t> ranges;

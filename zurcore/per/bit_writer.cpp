@@ -8,6 +8,7 @@ namespace zurcore::per {
 void BitWriter::grow(uint64_t count) {
   std::size_t need = static_cast<std::size_t>((bits_ + count + 7) / 8 + 8);
   buf_.resize(need < 2 * buf_.size() ? 2 * buf_.size() : need, 0);
+  room_ = buf_.size() - 8;
 }
 
 void BitWriter::putBitsGrowing(uint64_t value, unsigned count) {
@@ -31,13 +32,18 @@ void BitWriter::putBitsGrowing(uint64_t value, unsigned count) {
 
 void BitWriter::putOctets(const uint8_t *data, std::size_t count) {
   if (count == 0) return;
-  if ((bits_ & 7) == 0) {
-    reserveBits(uint64_t{count} * 8);
+  reserveBits(uint64_t{count} * 8);
+  if ((bits_ & 7) == 0 && count >= kCopyOctets) {
     std::memcpy(&buf_[bits_ >> 3], data, count);
     bits_ += uint64_t{count} * 8;
     return;
   }
-  for (std::size_t i = 0; i < count; ++i) putBits(data[i], 8);
+  // Off an octet boundary, or too few to be worth a call: seven octets to a
+  // window, each read as eight while eight are left to read.
+  for (; count >= 8; data += 7, count -= 7) putReserved(loadBigEndian64(data) >> 8, 56);
+  uint64_t rest = 0;
+  for (std::size_t i = 0; i < count; ++i) rest = rest << 8 | data[i];
+  putReserved(rest, static_cast<unsigned>(8 * count));
 }
 
 void BitWriter::putBitString(const uint8_t *data, uint64_t count) {

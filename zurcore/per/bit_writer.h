@@ -22,17 +22,29 @@ class BitWriter {
   // Appends the low `count` bits of value (count up to 64), most significant first.
   void putBits(uint64_t value, unsigned count) {
     if (count == 0) return;
-    if (count <= kWindowBits && (bits_ >> 3) + 8 <= buf_.size()) {
-      const unsigned used = static_cast<unsigned>(bits_ & 7);
-      uint8_t *p = buf_.data() + (bits_ >> 3);
-      const uint64_t bits = value & ((uint64_t{1} << count) - 1);
-      storeBigEndian64(p, loadBigEndian64(p) | bits << (64 - used - count));
-      bits_ += count;
+    if (count <= kWindowBits && (bits_ >> 3) < room_) {
+      putReserved(value & (~uint64_t{0} >> (64 - count)), count);
       return;
     }
     putBitsGrowing(value, count);
   }
+  // Makes room for `count` more bits, so that they may go in through putReserved.
+  void reserveBits(uint64_t count) {
+    if ((bits_ + count + 7) / 8 + 8 > buf_.size()) grow(count);
+  }
+  // Appends the `count` (1 to 56) bits of value, which has no bits above
+  // them, into room made by reserveBits.
+  void putReserved(uint64_t value, unsigned count) {
+    const unsigned used = static_cast<unsigned>(bits_ & 7);
+    uint8_t *p = buf_.data() + (bits_ >> 3);
+    storeBigEndian64(p, loadBigEndian64(p) | value << (64 - used - count));
+    bits_ += count;
+  }
   void putBit(bool bit) { putBits(bit ? 1u : 0u, 1); }
+  // Sets the bit at `position`, one already written.
+  void setBit(uint64_t position) {
+    buf_[position >> 3] |= static_cast<uint8_t>(0x80u >> (position & 7));
+  }
   // ALIGNED variant: zero bits up to the next octet boundary.
   void align() {
     if (aligned_) padToOctet();
@@ -60,14 +72,14 @@ class BitWriter {
 
  private:
   static constexpr unsigned kWindowBits = 56;
+  // Octets on a boundary from which a copy beats putting them in windows.
+  static constexpr std::size_t kCopyOctets = 32;
   void putBitsGrowing(uint64_t value, unsigned count);
-  // Room for `count` more bits and the eight octets of slack behind them.
-  void reserveBits(uint64_t count) {
-    if ((bits_ + count + 7) / 8 + 8 > buf_.size()) grow(count);
-  }
   void grow(uint64_t count);
 
   std::vector<uint8_t> buf_;
+  // Octets at which a 64-bit window may start: all but the last eight.
+  std::size_t room_ = 0;
   uint64_t bits_ = 0;
   bool aligned_;
 };

@@ -5,7 +5,11 @@
 #ifndef ZURCORE_PER_CHAR_ALPHABET_H
 #define ZURCORE_PER_CHAR_ALPHABET_H
 
+#include <cstddef>
 #include <cstdint>
+
+#include "whole_numbers.h"
+#include "zurbase/codec_tables.h"
 
 namespace zurcore::per {
 
@@ -17,20 +21,107 @@ struct CharCoding {
   bool indexed = false;              // characters as their index in the alphabet
 };
 
+namespace alphabet_detail {
+
+// The built-in types' own alphabets as (first, last) ranges.
+inline constexpr uint32_t kNumeric[] = {' ', ' ', '0', '9'};
+inline constexpr uint32_t kPrintable[] = {' ', ' ', '\'', ')', '+', '/', '0', ':',
+                                          '=', '=', '?', '?', 'A', 'Z', 'a', 'z'};
+inline constexpr uint32_t kVisible[] = {0x20, 0x7E};
+inline constexpr uint32_t kIa5[] = {0x00, 0x7F};
+inline constexpr uint32_t kBmp[] = {0x0000, 0xFFFF};
+inline constexpr uint32_t kUniversal[] = {0x00000000, 0xFFFFFFFF};
+
+template <std::size_t N>
+constexpr bool set(const uint32_t (&table)[N], const uint32_t *&ranges, uint32_t &rangeCount) {
+  ranges = table;
+  rangeCount = N / 2;
+  return true;
+}
+
+}  // namespace alphabet_detail
+
 // The type's own alphabet, for the built-in types with a known multiplier
 // (NumericString, PrintableString, VisibleString, IA5String, BMPString,
 // UniversalString, and the time types as VisibleString); false otherwise.
-bool canonicalAlphabet(uint8_t builtin, const uint32_t *&ranges, uint32_t &rangeCount);
+constexpr bool canonicalAlphabet(uint8_t builtin, const uint32_t *&ranges, uint32_t &rangeCount) {
+  using namespace alphabet_detail;
+  switch (builtin) {
+    case ZB_NUMERIC_STRING: return set(kNumeric, ranges, rangeCount);
+    case ZB_PRINTABLE_STRING: return set(kPrintable, ranges, rangeCount);
+    case ZB_VISIBLE_STRING:
+    case ZB_UTC_TIME:
+    case ZB_GENERALIZED_TIME: return set(kVisible, ranges, rangeCount);
+    case ZB_IA5_STRING: return set(kIa5, ranges, rangeCount);
+    case ZB_BMP_STRING: return set(kBmp, ranges, rangeCount);
+    case ZB_UNIVERSAL_STRING: return set(kUniversal, ranges, rangeCount);
+    default: return false;
+  }
+}
 
 // The coding of an alphabet of `rangeCount` ranges.
-CharCoding charCoding(const uint32_t *ranges, uint32_t rangeCount, bool aligned);
+constexpr CharCoding charCoding(const uint32_t *ranges, uint32_t rangeCount, bool aligned) {
+  CharCoding c;
+  c.ranges = ranges;
+  c.rangeCount = rangeCount;
+  for (uint32_t i = 0; i < rangeCount; ++i)
+    c.size += uint64_t{ranges[2 * i + 1]} - ranges[2 * i] + 1;
+  c.bits = c.size == 0 ? 0 : bitsFor(c.size - 1);
+  // The ALIGNED variant rounds up to a power of two.
+  if (aligned && c.bits > 0) c.bits = 1u << bitsFor(c.bits - 1);
+  uint32_t highest = rangeCount == 0 ? 0 : ranges[2 * rangeCount - 1];
+  c.indexed = c.bits < 32 && highest >= (uint64_t{1} << c.bits);
+  return c;
+}
 
-// The coding of a built-in type's own alphabet, made once per program; null
-// for a type without a known multiplier.
-const CharCoding *canonicalCoding(uint8_t builtin, bool aligned);
+namespace alphabet_detail {
+
+// The built-in types' codings, per type number (below 32), UNALIGNED then
+// ALIGNED; made while compiling, so that a look-up costs no guard.
+struct Codings {
+  CharCoding coding[32][2] = {};
+  bool known[32] = {};
+};
+
+constexpr Codings makeCodings() {
+  Codings c;
+  for (uint8_t b = 0; b < 32; ++b) {
+    const uint32_t *ranges = nullptr;
+    uint32_t count = 0;
+    c.known[b] = canonicalAlphabet(b, ranges, count);
+    if (!c.known[b]) continue;
+    c.coding[b][0] = charCoding(ranges, count, false);
+    c.coding[b][1] = charCoding(ranges, count, true);
+  }
+  return c;
+}
+
+inline constexpr Codings kCodings = makeCodings();
+
+}  // namespace alphabet_detail
+
+// The coding of a built-in type's own alphabet; null for a type without a
+// known multiplier.
+constexpr const CharCoding *canonicalCoding(uint8_t builtin, bool aligned) {
+  using alphabet_detail::kCodings;
+  return builtin < 32 && kCodings.known[builtin] ? &kCodings.coding[builtin][aligned ? 1 : 0] : nullptr;
+}
 
 // The two below for alphabets of several ranges.
-bool encodeCharInRanges(const CharCoding &coding, uint32_t ch, uint32_t &code);
+inline bool encodeCharInRanges(const CharCoding &c, uint32_t ch, uint32_t &code) {
+  uint32_t index = 0;
+  for (uint32_t i = 0; i < c.rangeCount; ++i) {
+    uint32_t first = c.ranges[2 * i], last = c.ranges[2 * i + 1];
+    if (ch < first) return false;
+    if (ch <= last) {
+      code = c.indexed ? index + (ch - first) : ch;
+      return true;
+    }
+    index += last - first + 1;
+  }
+  return false;
+}
+
 bool decodeCharInRanges(const CharCoding &coding, uint32_t code, uint32_t &ch);
 
 // A character's code in the encoding; false when it is outside the alphabet.

@@ -1,6 +1,7 @@
 #include "per_encoder.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdio>
 #include <cstring>
 
@@ -54,6 +55,18 @@ void trim(const uint8_t *&p, std::size_t &n, bool signedForm) {
   }
 }
 
+// std::lower_bound without a branch on the values: which one a value
+// matches changes from value to value, and would be mispredicted.
+const int32_t *lowerBound(const int32_t *values, uint32_t count, int32_t n) {
+  if (count == 0) return values;
+  while (count > 1) {
+    const uint32_t half = count / 2;
+    values += static_cast<uint32_t>(values[half - 1] < n) * half;
+    count -= half;
+  }
+  return values + (*values < n);
+}
+
 }  // namespace
 
 bool Encoder::fail(int row, ReportArg arg) {
@@ -63,7 +76,7 @@ bool Encoder::fail(int row, ReportArg arg) {
 
 bool Encoder::encode(BitWriter &w, uint32_t type, const void *v) {
   present_.clear();
-  Context c{{nullptr, caption(type), 0, 0}, nullptr};
+  Context c{{nullptr, caption(type), 0, 0}};
   uint64_t start = w.bitLength();
   if (!value(w, type, static_cast<const unsigned char *>(v), c)) return false;
   if (w.bitLength() == start) w.putBits(0, 8);
@@ -71,79 +84,93 @@ bool Encoder::encode(BitWriter &w, uint32_t type, const void *v) {
   return true;
 }
 
-bool Encoder::value(BitWriter &w, uint32_t type, const unsigned char *held, const Context &c) {
-  const TypeDesc &d = s_.desc(type);
-  const ZurType &z = s_.type(type);
-  const unsigned char *v = valueAt(d, held);
+// Inline in each caller: a call less per value, and each caller's dispatch
+// by kind is a jump of its own, better predicted.
+inline bool Encoder::value(BitWriter &w, uint32_t type, const unsigned char *held, const Context &c) {
+  const unsigned char *v = valueAt(s_.desc(type), held);
+  if (v == nullptr || depth_ >= maxDepth_) return refuse(v);
+  if (trace_ != nullptr) return tracedContents(w, type, v, c);
+  return contents(w, type, v, c);
+}
+
+// Out of value()'s way, so that it needs no frame of its own.
+bool Encoder::refuse(const unsigned char *v) {
   if (v == nullptr) return fail(ROW_NULL_POINTER);
-  if (depth_ >= maxDepth_) return fail(ROW_NESTING, ReportArg::of(depth_));
-  ++depth_;
-  uint64_t start = w.bitLength();
-  bool ok = true;
-  switch (z.builtin) {
+  return fail(ROW_NESTING, ReportArg::of(depth_));
+}
+
+// Traced, a failure names each value it leaves.
+bool Encoder::tracedContents(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
+  if (contents(w, type, v, c)) return true;
+  trace_->error(c.place);
+  return false;
+}
+
+// One call for each kind, most of them the last thing done, so that this
+// dispatch leaves no frame behind.
+inline bool Encoder::contents(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
+  const uint8_t builtin = s_.type(type).builtin;
+  switch (builtin) {
     case ZB_BOOLEAN:
       w.putBit(v[0] != 0);
       traceLength(c, nullptr, false, 1);
-      break;
+      return true;
     case ZB_NULL:
       if (trace_ != nullptr) trace_->item(c.place, nullptr, PER_NOT_ENCODED, false, 0);
-      break;
-    case ZB_INTEGER: ok = integer(w, type, v, c); break;
-    case ZB_ENUMERATED: ok = enumerated(w, type, v, c); break;
-    case ZB_REAL: {
-      double x;
-      if (d.size == sizeof(float)) {
-        float f;
-        std::memcpy(&f, v, sizeof f);
-        x = f;
-      } else {
-        std::memcpy(&x, v, sizeof x);
-      }
-      uint8_t contents[16];
-      ok = lengthOctets(w, contents, encodeReal(x, contents), c);
-      break;
-    }
-    case ZB_BIT_STRING: ok = bits(w, type, v, c); break;
-    case ZB_OCTET_STRING: ok = octets(w, type, v, c); break;
+      return true;
+    case ZB_INTEGER: return integer(w, type, v, c);
+    case ZB_ENUMERATED: return enumerated(w, type, v, c);
+    case ZB_REAL: return real(w, type, v, c);
+    case ZB_BIT_STRING: return bits(w, type, v, c);
+    case ZB_OCTET_STRING: return octets(w, type, v, c);
     case ZB_OBJECT_IDENTIFIER: {
       const ZurOid &oid = *reinterpret_cast<const ZurOid *>(v);
-      ok = lengthOctets(w, oid.value, oid.length, c);
-      break;
+      return lengthOctets(w, oid.value, oid.length, c);
     }
-    case ZB_RELATIVE_OID: {
-      const ZurRelativeOid &oid = *reinterpret_cast<const ZurRelativeOid *>(v);
-      contents_.resize(static_cast<std::size_t>(oid.count > 0 ? oid.count : 0) * kArcRoom);
-      std::size_t n = 0;
-      for (int16_t i = 0; i < oid.count; ++i) n += arcContents(oid.value[i], contents_.data() + n);
-      ok = lengthOctets(w, contents_.data(), n, c);
-      break;
-    }
+    case ZB_RELATIVE_OID: return relativeOid(w, v, c);
     case ZB_SEQUENCE:
-    case ZB_SET: ok = sequence(w, type, v, c); break;
-    case ZB_CHOICE: ok = choice(w, type, v, c); break;
+    case ZB_SET: return sequence(w, type, v, c);
+    case ZB_CHOICE: return choice(w, type, v, c);
     case ZB_SEQUENCE_OF:
-    case ZB_SET_OF: ok = list(w, type, v, c); break;
-    case ZB_OPEN_TYPE: ok = openType(w, type, v, c); break;
+    case ZB_SET_OF: return list(w, type, v, c);
+    case ZB_OPEN_TYPE: return openType(w, type, v, c);
     default:
-      if (isKnownMultiplier(z.builtin)) {
-        ok = knownMultiplier(w, type, v, c);
-      } else {  // the other character strings: octets behind a length
-        const ZurChars &chars = *reinterpret_cast<const ZurChars *>(v);
-        ok = lengthOctets(w, reinterpret_cast<const uint8_t *>(chars.value), chars.length, c);
-      }
+      if (isKnownMultiplier(builtin)) return knownMultiplier(w, type, v, c);
+      // the other character strings: octets behind a length
+      const ZurChars &chars = *reinterpret_cast<const ZurChars *>(v);
+      return lengthOctets(w, reinterpret_cast<const uint8_t *>(chars.value), chars.length, c);
   }
-  --depth_;
-  if (!ok && trace_ != nullptr && w.bitLength() >= start) trace_->error(c.place);
-  return ok;
 }
 
-bool Encoder::integer(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
+bool Encoder::real(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
+  double x;
+  if (s_.desc(type).size == sizeof(float)) {
+    float f;
+    std::memcpy(&f, v, sizeof f);
+    x = f;
+  } else {
+    std::memcpy(&x, v, sizeof x);
+  }
+  uint8_t contents[16];
+  return lengthOctets(w, contents, encodeReal(x, contents), c);
+}
+
+bool Encoder::relativeOid(BitWriter &w, const unsigned char *v, const Context &c) {
+  const ZurRelativeOid &oid = *reinterpret_cast<const ZurRelativeOid *>(v);
+  contents_.resize(static_cast<std::size_t>(oid.count > 0 ? oid.count : 0) * kArcRoom);
+  std::size_t n = 0;
+  for (int16_t i = 0; i < oid.count; ++i) n += arcContents(oid.value[i], contents_.data() + n);
+  return lengthOctets(w, contents_.data(), n, c);
+}
+
+// Inline where it pays, as value(): the most frequent kind.
+inline bool Encoder::integer(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
   const TypeDesc &d = s_.desc(type);
   const ZurType &z = s_.type(type);
-  ZurRange r{};
-  if (z.valueRange != 0) r = s_.codec->ranges[z.valueRange];
-  bool hasLower = (r.flags & ZUR_R_LOWER) != 0, hasUpper = (r.flags & ZUR_R_UPPER) != 0;
+  static constexpr ZurRange kNoRange{};
+  const ZurRange &r = z.valueRange != 0 ? s_.codec->ranges[z.valueRange] : kNoRange;
   if (d.kind == KIND_OCTETS_PTR2) return hugeInteger(w, r, *reinterpret_cast<const ZurHugeInt *>(v), c);
+  const bool hasLower = (r.flags & ZUR_R_LOWER) != 0, hasUpper = (r.flags & ZUR_R_UPPER) != 0;
   const bool isUnsigned = d.kind == KIND_UNSIGNED;
   uint64_t u;
   if (isUnsigned) {
@@ -160,7 +187,13 @@ bool Encoder::integer(BitWriter &w, uint32_t type, const unsigned char *v, const
   } else if (!inRoot) {
     return fail(ROW_VALUE_RANGE_VIOLATED, ReportArg::of(n));
   }
-  bool lengthEncoded = true;
+  if (inRoot && hasLower && hasUpper) {  // the usual case
+    putConstrained(w, u - lower, upper - lower);
+    if (trace_ != nullptr)
+      traceLength(c, nullptr, w.aligned() && upper - lower > 0xFFFF,
+                  constrainedBits(w.aligned(), u - lower, upper - lower));
+    return true;
+  }
   uint64_t bits;
   if (!inRoot || (!hasLower && !(isUnsigned && hasUpper))) {
     if (isUnsigned && n < 0) {  // above 2^63 - 1: a zero octet makes it positive
@@ -172,15 +205,16 @@ bool Encoder::integer(BitWriter &w, uint32_t type, const unsigned char *v, const
       putUnconstrained(w, n);
       bits = 8 * signedOctetsFor(n);
     }
-  } else if (hasUpper) {
+  } else if (hasUpper) {  // an unsigned one below its upper bound
     putConstrained(w, u - lower, upper - lower);
-    bits = constrainedBits(w.aligned(), u - lower, upper - lower);
-    lengthEncoded = w.aligned() && upper - lower > 0xFFFF;
+    traceLength(c, nullptr, w.aligned() && upper - lower > 0xFFFF,
+                constrainedBits(w.aligned(), u - lower, upper - lower));
+    return true;
   } else {
     putSemiConstrained(w, u - lower);
     bits = 8 * octetsFor(u - lower);
   }
-  traceLength(c, nullptr, lengthEncoded, bits);
+  traceLength(c, nullptr, true, bits);
   return true;
 }
 
@@ -227,7 +261,7 @@ bool Encoder::enumerated(BitWriter &w, uint32_t type, const unsigned char *v, co
   const int32_t *values = s_.codec->enumValues + e.firstValue;
   const int32_t n = static_cast<int32_t>(loadSigned(v, s_.desc(type).lenSize));
   const bool extensible = (z.flags & ZUR_T_EXTENSIBLE) != 0;
-  const int32_t *root = std::lower_bound(values, values + e.rootCount, n);
+  const int32_t *root = lowerBound(values, e.rootCount, n);
   if (root != values + e.rootCount && *root == n) {
     if (extensible) w.putBit(false);
     uint64_t index = static_cast<uint64_t>(root - values);
@@ -267,15 +301,12 @@ struct SizeForm {
   LengthBounds bounds;  // of the determinants
 };
 
+// Made in one piece, as sizeInfo.
 SizeForm sizeForm(const SizeInfo &si, uint64_t n, uint64_t itemBits, uint64_t shortBits) {
-  SizeForm f{si.within(n), false, false, kUnboundedLength};
-  if (!f.inRoot) return f;
-  f.bounds = si.bounds;
-  if (si.fixed() && si.bounds.upper < kFixedLimit) {
-    f.fixed = true;
-    f.alignFixed = uint64_t{si.bounds.upper} * itemBits > shortBits;
-  }
-  return f;
+  const bool inRoot = si.within(n);
+  const bool fixed = inRoot && si.fixed() && si.bounds.upper < kFixedLimit;
+  return SizeForm{inRoot, fixed, fixed && uint64_t{si.bounds.upper} * itemBits > shortBits,
+                  inRoot ? si.bounds : kUnboundedLength};
 }
 
 }  // namespace
@@ -344,21 +375,70 @@ bool Encoder::octets(BitWriter &w, uint32_t type, const unsigned char *v, const 
 
 namespace {
 
+// Writes n characters as their codes, `bits` (1 to 32) each, packed into
+// windows of up to 56 bits; false at the first character that code(ch, c)
+// refuses, given in `bad`.
+template <class Char, class Code>
+bool packChars(BitWriter &w, unsigned bits, const Char *chars, uint64_t n, uint32_t &bad,
+               Code code) {
+  w.reserveBits(n * bits);
+  const unsigned perWindow = 56 / bits;
+  uint64_t window = 0;
+  unsigned inWindow = 0;
+  for (uint64_t i = 0; i < n; ++i) {
+    uint32_t c;
+    if (!code(chars[i], c)) {
+      bad = chars[i];
+      return false;
+    }
+    window = window << bits | c;
+    if (++inWindow == perWindow) {
+      w.putReserved(window, inWindow * bits);
+      window = 0;
+      inWindow = 0;
+    }
+  }
+  if (inWindow != 0) w.putReserved(window, inWindow * bits);
+  return true;
+}
+
 // Writes n characters of the alphabet; false at the first one outside it,
 // given in `bad`.
 template <class Char>
 bool writeChars(BitWriter &w, const CharCoding &coding, const Char *chars, uint64_t n,
                 uint32_t &bad) {
-  const unsigned bits = coding.bits;
-  for (uint64_t i = 0; i < n; ++i) {
+  if (coding.bits == 0) {  // an alphabet of one character: no bits at all
     uint32_t code;
-    if (!encodeChar(coding, chars[i], code)) {
-      bad = chars[i];
-      return false;
+    for (uint64_t i = 0; i < n; ++i) {
+      if (!encodeChar(coding, chars[i], code)) {
+        bad = chars[i];
+        return false;
+      }
     }
-    w.putBits(code, bits);
+    return true;
   }
-  return true;
+  if (coding.rangeCount != 1) {
+    return packChars(w, coding.bits, chars, n, bad, [&](uint32_t ch, uint32_t &code) {
+      return encodeCharInRanges(coding, ch, code);
+    });
+  }
+  // One range: a character's code is itself or its distance from the first.
+  const uint32_t first = coding.ranges[0], span = coding.ranges[1] - first;
+  const uint32_t base = coding.indexed ? first : 0;
+  if (sizeof(Char) == 1 && coding.bits == 8 && base == 0) {  // the octets are their codes
+    for (uint64_t i = 0; i < n; ++i) {
+      if (static_cast<uint32_t>(chars[i] - first) > span) {
+        bad = chars[i];
+        return false;
+      }
+    }
+    w.putOctets(reinterpret_cast<const uint8_t *>(chars), static_cast<std::size_t>(n));
+    return true;
+  }
+  return packChars(w, coding.bits, chars, n, bad, [&](uint32_t ch, uint32_t &code) {
+    code = ch - base;
+    return ch - first <= span;
+  });
 }
 
 }  // namespace
@@ -367,17 +447,18 @@ bool Encoder::knownMultiplier(BitWriter &w, uint32_t type, const unsigned char *
                               const Context &c) {
   const TypeDesc &d = s_.desc(type);
   const ZurType &z = s_.type(type);
-  CharCoding coding = typeCoding(s_, type, aligned_);
-  SizeInfo si;
+  CharCoding made;
+  const CharCoding &coding = typeCoding(s_, type, aligned_, made);
+  const bool isTime = z.builtin == ZB_UTC_TIME || z.builtin == ZB_GENERALIZED_TIME;
+  const SizeInfo si = isTime ? SizeInfo{} : sizeInfo(s_, z);
   const void *data;
   unsigned width = 1;
   uint64_t n;
   char time[32];
-  if (z.builtin == ZB_UTC_TIME || z.builtin == ZB_GENERALIZED_TIME) {
+  if (isTime) {
     n = formatTime(z.builtin == ZB_GENERALIZED_TIME, *reinterpret_cast<const TimeValue *>(v), time);
     data = time;
   } else {
-    si = sizeInfo(s_, z);
     if (d.kind == KIND_BMP_STRING) {
       const ZurBmpChars &s = *reinterpret_cast<const ZurBmpChars *>(v);
       n = s.length, data = s.value, width = 2;
@@ -444,115 +525,164 @@ bool mayBeAbsent(const ZurComponent &zc) {
 
 }  // namespace
 
+// Whether each component of a SEQUENCE or SET value goes into the encoding:
+// bits of one word for up to 64 components (kept in a register while the
+// components are encoded), else a run of the encoder's stack, which nested
+// values may move (so it is indexed afresh each time).
+struct Encoder::Inclusion {
+  uint64_t narrow = 0;
+  std::size_t base = 0;
+  bool wide = false;
+  bool at(const std::vector<uint8_t> &stack, uint32_t i) const {
+    return wide ? stack[base + i] != 0 : (narrow >> i) & 1;
+  }
+};
+
 bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
+  const Nesting nesting(depth_);
   const TypeDesc &d = s_.desc(type);
   const ZurType &z = s_.type(type);
   const uint32_t first = d.ref, count = static_cast<uint32_t>(d.count);
   const ZurComponent *const components = &s_.component(first);
   const FieldDesc *const fields = &s_.field(first);
   const uint16_t *order = z.builtin == ZB_SET ? canonicalOrder(s_, type) : nullptr;
-  ValueFrame frame{c.frame, v, type};
-  // Whether each component (in the module's order) goes into the encoding,
-  // found once: a DEFAULT equal to its default value stays out.
+  // The extension bit waits for the additions' presence, known below.
+  const uint64_t extensionBit = w.bitLength();
+  if (z.flags & ZUR_T_EXTENSIBLE) w.putBit(false);
+  // Which components go into the encoding, found once (a DEFAULT equal to
+  // its default value stays out), and the presence bits of the root
+  // components that may be absent, put in runs of up to 56.
   const std::size_t base = present_.size();
-  present_.resize(base + count);
+  const bool wide = count > 64;
   struct Release {
-    std::vector<uint8_t> &stack;
+    std::vector<uint8_t> *stack;
     std::size_t base;
-    ~Release() { stack.resize(base); }
-  } release{present_, base};
-  uint8_t *included = present_.data() + base;
-  auto encoded = [&](uint32_t i) { return present_[base + i] != 0; };
+    ~Release() {
+      if (stack != nullptr) stack->resize(base);
+    }
+  } release{wide ? &present_ : nullptr, base};
+  if (wide) present_.resize(base + count);
+  uint64_t narrow = 0;
+  const PresenceMask mask(d, v);
   uint32_t additionCount = 0;
   bool anyAddition = false;
-  for (uint32_t i = 0; i < count; ++i) {
-    const ZurComponent &zc = components[i];
-    included[i] = (zc.flags & (ZUR_C_OPTIONAL | ZUR_C_DEFAULT | ZUR_C_EXTENSION)) == 0 ||
-                 (isPresent(d, fields[i], v) &&
-                  ((zc.flags & ZUR_C_DEFAULT) == 0 || !equalsDefault(s_, first + i, v)));
-    if (zc.flags & ZUR_C_EXTENSION) {
-      additionCount = std::max<uint32_t>(additionCount, zc.addition);
-      anyAddition = anyAddition || included[i];
-    }
-  }
-  if (trace_ != nullptr) {
-    uint32_t fieldCount = 0;
-    for (uint32_t i = 0; i < count; ++i)
-      fieldCount += (components[i].flags & ZUR_C_EXTENSION) == 0 && included[i];
-    trace_->item(c.place, nullptr, PER_FIELD_COUNT, false, fieldCount);
-  }
-  uint64_t start = w.bitLength();
-  if (z.flags & ZUR_T_EXTENSIBLE) w.putBit(anyAddition);
-  // The presence bits, put in runs of up to 56.
+  uint64_t additionBits = 0;  // the extension additions, up to 64 components
   uint64_t preamble = 0;
   unsigned pending = 0;
   for (uint32_t k = 0; k < count; ++k) {
     const uint32_t i = order != nullptr ? order[k] : k;
     const ZurComponent &zc = components[i];
-    if ((zc.flags & ZUR_C_EXTENSION) != 0 || !mayBeAbsent(zc)) continue;
-    preamble = preamble << 1 | included[i];
-    if (++pending == 56) {
-      w.putBits(preamble, pending);
-      preamble = 0;
-      pending = 0;
+    // Branches on the type's flags only: which components are present
+    // changes from value to value, and would be mispredicted.
+    bool in = true;
+    if (zc.flags & (ZUR_C_OPTIONAL | ZUR_C_DEFAULT | ZUR_C_EXTENSION)) {
+      in = mask.has(fields[i]);
+      if ((zc.flags & ZUR_C_DEFAULT) != 0 && in) in = !equalsDefault(s_, first + i, v);
+      if (zc.flags & ZUR_C_EXTENSION) {
+        anyAddition = anyAddition | in;
+        additionCount = std::max<uint32_t>(additionCount, zc.addition);
+        if (!wide) additionBits |= uint64_t{1} << i;
+      } else {  // a presence bit
+        preamble = preamble << 1 | in;
+        if (++pending == 56) {
+          w.putBits(preamble, pending);
+          preamble = 0;
+          pending = 0;
+        }
+      }
     }
+    if (wide)
+      present_[base + i] = in;
+    else
+      narrow |= uint64_t{in} << i;
   }
   w.putBits(preamble, pending);
-  if (w.bitLength() > start) traceLength(c, "preamble", false, w.bitLength() - start);
-  for (uint32_t k = 0; k < count; ++k) {
-    const uint32_t i = order != nullptr ? order[k] : k;
-    // Nested values may have moved present_: read it afresh.
-    if ((components[i].flags & ZUR_C_EXTENSION) != 0 || !encoded(i)) continue;
-    const FieldDesc &f = fields[i];
-    Context inner{{name(first + i), caption(f.type), static_cast<int32_t>(i + 1),
-                   c.place.depth + 1},
-                  &frame};
-    if (!value(w, f.type, v + f.offset, inner)) return false;
+  const Inclusion included{narrow, base, wide};
+  if (anyAddition) w.setBit(extensionBit);
+  if (trace_ != nullptr) {
+    uint32_t rootCount = 0;
+    for (uint32_t i = 0; i < count; ++i)
+      rootCount += (components[i].flags & ZUR_C_EXTENSION) == 0 && included.at(present_, i);
+    trace_->item(c.place, nullptr, PER_FIELD_COUNT, false, rootCount);
+    if (w.bitLength() > extensionBit) traceLength(c, "preamble", false, w.bitLength() - extensionBit);
   }
-  if (!anyAddition) return true;
-  start = w.bitLength();
+  Context inner{{nullptr, nullptr, 0, c.place.depth + 1}};
+  auto encodeRoot = [&](uint32_t i) {
+    const FieldDesc &f = fields[i];
+    if (trace_ != nullptr) {
+      inner.place.fieldName = name(first + i);
+      inner.place.caption = caption(f.type);
+    }
+    inner.place.index = static_cast<int32_t>(i + 1);
+    return value(w, f.type, v + f.offset, inner);
+  };
+  if (order == nullptr && !included.wide) {
+    // In the module's order: straight through the bits of those included.
+    for (uint64_t m = narrow & ~additionBits; m != 0; m &= m - 1)
+      if (!encodeRoot(static_cast<uint32_t>(std::countr_zero(m)))) return false;
+  } else {
+    for (uint32_t k = 0; k < count; ++k) {
+      const uint32_t i = order != nullptr ? order[k] : k;
+      if ((components[i].flags & ZUR_C_EXTENSION) != 0 || !included.at(present_, i)) continue;
+      if (!encodeRoot(i)) return false;
+    }
+  }
+  return !anyAddition || additions(w, type, v, c, included, additionCount);
+}
+
+// The extension additions of a SEQUENCE or SET value: their presence bits,
+// then each present one as an open type (a version bracket as one SEQUENCE).
+bool Encoder::additions(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c,
+                        Inclusion included, uint32_t additionCount) {
+  const TypeDesc &d = s_.desc(type);
+  const uint32_t first = d.ref, count = static_cast<uint32_t>(d.count);
+  const ZurComponent *const components = &s_.component(first);
+  auto encoded = [&](uint32_t i) { return included.at(present_, i); };
+  // The additions lie between the first and the last of them.
+  uint32_t lo = 0, hi = count;
+  while (lo < hi && components[lo].addition == 0) ++lo;
+  while (hi > lo && components[hi - 1].addition == 0) --hi;
+  const uint64_t start = w.bitLength();
   putSmallLength(w, additionCount);
   for (uint32_t k = 1; k <= additionCount; ++k) {
     bool present = false;
-    for (uint32_t i = 0; i < count && !present; ++i)
-      present = s_.component(first + i).addition == k && encoded(i);
+    for (uint32_t i = lo; i < hi && !present; ++i)
+      present = components[i].addition == k && encoded(i);
     w.putBit(present);
   }
   traceLength(c, "extensions", true, w.bitLength() - start);
   for (uint32_t k = 1; k <= additionCount; ++k) {
     uint32_t members = 0, only = 0, present = 0;
-    for (uint32_t i = 0; i < count; ++i) {
-      if (s_.component(first + i).addition != k) continue;
+    for (uint32_t i = lo; i < hi; ++i) {
+      if (components[i].addition != k) continue;
       ++members;
       only = i;
       present += encoded(i) ? 1 : 0;
     }
     if (present == 0) continue;
     const FieldDesc &f = s_.field(first + only);
-    Context inner{{name(first + only), caption(f.type),
-                   static_cast<int32_t>(only + 1), c.place.depth + 1},
-                  &frame};
+    Context inner{{name(first + only), caption(f.type), static_cast<int32_t>(only + 1),
+                   c.place.depth + 1}};
     bool ok;
     if (members == 1 && (components[only].flags & ZUR_C_BRACKET) == 0) {
       ok = asOpenType(w, inner, "extension",
                       [&](BitWriter &sub) { return value(sub, f.type, v + f.offset, inner); });
     } else {  // a version bracket, even of one component: its components as one SEQUENCE
-      for (uint32_t i = 0; i < count; ++i) {
-        const ZurComponent &zc = s_.component(first + i);
+      for (uint32_t i = lo; i < hi; ++i) {
+        const ZurComponent &zc = components[i];
         if (zc.addition == k && !mayBeAbsent(zc) && !encoded(i))
           return fail(ROW_MANDATORY_EXTENSION_ABSENT, ReportArg::named(s_.fieldName(first + i)));
       }
       ok = asOpenType(w, inner, "extension group", [&](BitWriter &sub) {
-        for (uint32_t i = 0; i < count; ++i) {
-          const ZurComponent &zc = s_.component(first + i);
+        for (uint32_t i = lo; i < hi; ++i) {
+          const ZurComponent &zc = components[i];
           if (zc.addition == k && mayBeAbsent(zc)) sub.putBit(encoded(i));
         }
-        for (uint32_t i = 0; i < count; ++i) {
-          if (s_.component(first + i).addition != k || !encoded(i)) continue;
+        for (uint32_t i = lo; i < hi; ++i) {
+          if (components[i].addition != k || !encoded(i)) continue;
           const FieldDesc &g = s_.field(first + i);
-          Context member{{name(first + i), caption(g.type),
-                          static_cast<int32_t>(i + 1), c.place.depth + 1},
-                         &frame};
+          Context member{{name(first + i), caption(g.type), static_cast<int32_t>(i + 1),
+                          c.place.depth + 1}};
           if (!value(sub, g.type, v + g.offset, member)) return false;
         }
         return true;
@@ -564,6 +694,7 @@ bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, cons
 }
 
 bool Encoder::choice(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
+  const Nesting nesting(depth_);
   const TypeDesc &d = s_.desc(type);
   const ZurType &z = s_.type(type);
   int32_t selector = static_cast<int32_t>(loadSigned(v, 4));
@@ -574,11 +705,8 @@ bool Encoder::choice(BitWriter &w, uint32_t type, const unsigned char *v, const 
   uint32_t rank = choiceRank(s_, type, position, of);
   const bool extension = (s_.component(d.ref + position).flags & ZUR_C_EXTENSION) != 0;
   if (z.flags & ZUR_T_EXTENSIBLE) w.putBit(extension);
-  ValueFrame frame{c.frame, v, type};
   const FieldDesc &f = s_.field(d.ref + position);
-  Context inner{{name(d.ref + position), caption(f.type), selector,
-                 c.place.depth + 1},
-                &frame};
+  Context inner{{name(d.ref + position), caption(f.type), selector, c.place.depth + 1}};
   if (!extension) {
     putConstrained(w, rank, of - 1);
     if (trace_ != nullptr) trace_->item(c.place, nullptr, PER_INDEX, true, rank);
@@ -591,6 +719,7 @@ bool Encoder::choice(BitWriter &w, uint32_t type, const unsigned char *v, const 
 }
 
 bool Encoder::list(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
+  const Nesting nesting(depth_);
   const TypeDesc &d = s_.desc(type);
   const ZurList &l = *reinterpret_cast<const ZurList *>(v);
   const uint32_t elementType = d.ref;
@@ -602,8 +731,7 @@ bool Encoder::list(BitWriter &w, uint32_t type, const unsigned char *v, const Co
   } else if (!f.inRoot) {
     return fail(ROW_COUNT_VIOLATED, ReportArg::of(l.count));
   }
-  ValueFrame frame{c.frame, v, type};
-  Context inner{{nullptr, caption(elementType), 0, c.place.depth + 1}, &frame};
+  Context inner{{nullptr, caption(elementType), 0, c.place.depth + 1}};
   bool ok = true;
   auto elements = [&](uint64_t from, uint64_t n) {
     for (uint64_t i = from; ok && i < from + n; ++i) {
@@ -627,6 +755,7 @@ bool Encoder::list(BitWriter &w, uint32_t type, const unsigned char *v, const Co
 }
 
 bool Encoder::openType(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
+  const Nesting nesting(depth_);
   const TypeDesc &d = s_.desc(type);
   if (d.kind == KIND_ENCODED) {
     const EncodedValue &e = *reinterpret_cast<const EncodedValue *>(v);
@@ -637,10 +766,8 @@ bool Encoder::openType(BitWriter &w, uint32_t type, const unsigned char *v, cons
   if (selector < 1 || static_cast<uint32_t>(selector) > s_.componentCount(type))
     return fail(ROW_CHOICE_SELECTOR, ReportArg::of(selector));
   const FieldDesc &f = s_.field(d.ref + static_cast<uint32_t>(selector - 1));
-  ValueFrame frame{c.frame, v, type};
-  Context inner{{name(d.ref + static_cast<uint32_t>(selector - 1)), caption(f.type),
-                 0, c.place.depth + 1},
-                &frame};
+  Context inner{{name(d.ref + static_cast<uint32_t>(selector - 1)), caption(f.type), 0,
+                 c.place.depth + 1}};
   if (s_.desc(f.type).kind == KIND_ENCODED) return openType(w, f.type, v + f.offset, inner);
   return asOpenType(w, c, nullptr,
                     [&](BitWriter &sub) { return value(sub, f.type, v + f.offset, inner); });

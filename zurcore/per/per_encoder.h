@@ -9,8 +9,8 @@
 #include "bit_writer.h"
 #include "per_trace.h"
 #include "zurbase/values.h"
-#include "zurcore/codec/open_type.h"
 #include "zurcore/codec/report.h"
+#include "zurcore/codec/tables.h"
 
 namespace zurcore::per {
 
@@ -48,10 +48,24 @@ class Encoder {
  private:
   struct Context {
     ItemPlace place;
-    const ValueFrame *frame;
+  };
+  struct Inclusion;
+
+  // One level deeper while a value's components or elements are encoded.
+  struct Nesting {
+    explicit Nesting(uint32_t &depth) : depth_(depth) { ++depth_; }
+    ~Nesting() { --depth_; }
+    Nesting(const Nesting &) = delete;
+    Nesting &operator=(const Nesting &) = delete;
+    uint32_t &depth_;
   };
 
   bool value(BitWriter &w, uint32_t type, const unsigned char *held, const Context &c);
+  bool contents(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
+  bool refuse(const unsigned char *v);
+  bool tracedContents(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
+  bool real(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
+  bool relativeOid(BitWriter &w, const unsigned char *v, const Context &c);
   bool integer(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
   bool hugeInteger(BitWriter &w, const ZurRange &r, const ZurHugeInt &v, const Context &c);
   bool enumerated(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
@@ -62,7 +76,7 @@ class Encoder {
                     const char *label = nullptr);
   bool sequence(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
   bool additions(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c,
-                 const ValueFrame &frame, uint32_t additionCount);
+                 Inclusion included, uint32_t additionCount);
   bool choice(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
   bool list(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
   bool openType(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);

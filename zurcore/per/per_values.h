@@ -56,6 +56,40 @@ inline bool isPresent(const TypeDesc &parent, const FieldDesc &f, const unsigned
   }
 }
 
+// isPresent for each component of one value, its mask read once when it is
+// an integer.
+class PresenceMask {
+ public:
+  PresenceMask(const TypeDesc &parent, const unsigned char *value) : parent_(parent), value_(value) {
+    switch (parent.lenSize) {
+      case 1: word_ = uint64_t{value[0]} << 56; break;
+      case 2: {
+        uint16_t m;
+        std::memcpy(&m, value, 2);
+        word_ = uint64_t{m} << 48;
+        break;
+      }
+      case 4: {
+        uint32_t m;
+        std::memcpy(&m, value, 4);
+        word_ = uint64_t{m} << 32;
+        break;
+      }
+      default: bytes_ = true;
+    }
+  }
+  bool has(const FieldDesc &f) const {
+    if (f.presenceBit >= 0 && !bytes_) return (word_ << f.presenceBit) >> 63;
+    return isPresent(parent_, f, value_);
+  }
+
+ private:
+  const TypeDesc &parent_;
+  const unsigned char *value_;
+  uint64_t word_ = 0;  // bit 0 of the mask at the top
+  bool bytes_ = false;
+};
+
 inline void setPresent(const TypeDesc &parent, const FieldDesc &f, unsigned char *value) {
   if (f.presenceBit < 0) return;  // the address itself tells
   unsigned bit = static_cast<unsigned>(f.presenceBit);
@@ -107,15 +141,14 @@ struct SizeInfo {
   }
 };
 
+// Made in one piece: built field by field, the record would be read back
+// whole before its stores had landed.
 inline SizeInfo sizeInfo(const Schema &s, const ZurType &t) {
-  SizeInfo info;
-  if (t.sizeRange == 0) return info;
+  if (t.sizeRange == 0) return SizeInfo{};
   const ZurSize &z = s.codec->sizes[t.sizeRange];
-  info.bounds.lower = z.lower;
-  info.bounds.bounded = (z.flags & ZUR_R_UPPER) != 0;
-  info.bounds.upper = info.bounds.bounded ? z.upper : 0;
-  info.extensible = (z.flags & ZUR_R_EXTENSIBLE) != 0;
-  return info;
+  const bool bounded = (z.flags & ZUR_R_UPPER) != 0;
+  return SizeInfo{LengthBounds{z.lower, bounded ? z.upper : 0, bounded},
+                  (z.flags & ZUR_R_EXTENSIBLE) != 0};
 }
 
 // Fixed sizes up to this many bits or octets take no length, and up to 64K
@@ -125,13 +158,20 @@ inline constexpr uint64_t kFixedLimit = 65536;
 
 // The characters of a known-multiplier string type: its effective permitted
 // alphabet, or its own when it has none that PER sees (an extensible one).
-inline CharCoding typeCoding(const Schema &s, uint32_t type, bool aligned) {
+// The coding is the table's own for a built-in alphabet, or one made into
+// `made`: no copy to read back before it has landed.
+inline const CharCoding &typeCoding(const Schema &s, uint32_t type, bool aligned, CharCoding &made) {
   const ZurType &t = s.type(type);
   if (t.alphabet != 0 && (s.codec->alphabets[t.alphabet].flags & ZUR_R_EXTENSIBLE) == 0) {
     const ZurAlphabet &a = s.codec->alphabets[t.alphabet];
-    return charCoding(s.codec->charRanges + 2 * a.firstRange, a.rangeCount, aligned);
+    made = charCoding(s.codec->charRanges + 2 * a.firstRange, a.rangeCount, aligned);
+    return made;
   }
   return *canonicalCoding(t.builtin, aligned);
+}
+inline CharCoding typeCoding(const Schema &s, uint32_t type, bool aligned) {
+  CharCoding made;
+  return typeCoding(s, type, aligned, made);
 }
 
 inline bool isKnownMultiplier(uint8_t builtin) { return canonicalCoding(builtin, false) != nullptr; }

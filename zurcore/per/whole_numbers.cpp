@@ -121,11 +121,7 @@ bool getSmallLength(BitReader &r, uint32_t &n) {
   return true;
 }
 
-uint32_t putLength(BitWriter &w, const LengthBounds &bounds, uint64_t count) {
-  if (bounds.constrainedForm()) {
-    putConstrained(w, count - bounds.lower, bounds.upper - bounds.lower);
-    return static_cast<uint32_t>(count);
-  }
+uint32_t putUnconstrainedLength(BitWriter &w, uint64_t count) {
   w.align();
   if (count < 0x80) {
     w.putBits(count, 8);

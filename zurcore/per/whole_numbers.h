@@ -13,7 +13,7 @@
 namespace zurcore::per {
 
 // Bits that hold every number from 0 to max.
-inline unsigned bitsFor(uint64_t max) { return static_cast<unsigned>(std::bit_width(max)); }
+constexpr unsigned bitsFor(uint64_t max) { return static_cast<unsigned>(std::bit_width(max)); }
 // Octets that hold the number (at least one).
 inline unsigned octetsFor(uint64_t n) { return n == 0 ? 1 : (bitsFor(n) + 7) / 8; }
 // Octets of the shortest two's complement of n.
@@ -70,8 +70,14 @@ inline constexpr LengthBounds kUnboundedLength{};
 // Writes the length determinant of the `count` items still to come and
 // returns how many of them it covers: all of them, or a fragment of 16K,
 // 32K, 48K or 64K, after which the caller writes those items and calls
-// again for the rest (a last call for 0 items included).
-uint32_t putLength(BitWriter &w, const LengthBounds &bounds, uint64_t count);
+// again for the rest (a last call for 0 items included). Only the
+// unconstrained form is out of line.
+uint32_t putUnconstrainedLength(BitWriter &w, uint64_t count);
+inline uint32_t putLength(BitWriter &w, const LengthBounds &bounds, uint64_t count) {
+  if (!bounds.constrainedForm()) return putUnconstrainedLength(w, count);
+  putConstrained(w, count - bounds.lower, bounds.upper - bounds.lower);
+  return static_cast<uint32_t>(count);
+}
 // Reads one length determinant; `fragment` is set when more follow.
 bool getLength(BitReader &r, const LengthBounds &bounds, uint32_t &count, bool &fragment);
 
