@@ -564,38 +564,48 @@ bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, cons
   if (wide) present_.resize(base + count);
   uint64_t narrow = 0;
   const PresenceMask mask(d, v);
-  uint32_t additionCount = 0;
+  Added added;
   bool anyAddition = false;
   uint64_t additionBits = 0;  // the extension additions, up to 64 components
   uint64_t preamble = 0;
   unsigned pending = 0;
-  for (uint32_t k = 0; k < count; ++k) {
-    const uint32_t i = order != nullptr ? order[k] : k;
-    const ZurComponent &zc = components[i];
-    // Branches on the type's flags only: which components are present
-    // changes from value to value, and would be mispredicted.
-    bool in = true;
-    if (zc.flags & (ZUR_C_OPTIONAL | ZUR_C_DEFAULT | ZUR_C_EXTENSION)) {
-      in = mask.has(fields[i]);
-      if ((zc.flags & ZUR_C_DEFAULT) != 0 && in) in = !equalsDefault(s_, first + i, v);
-      if (zc.flags & ZUR_C_EXTENSION) {
-        anyAddition = anyAddition | in;
-        additionCount = std::max<uint32_t>(additionCount, zc.addition);
-        if (!wide) additionBits |= uint64_t{1} << i;
-      } else {  // a presence bit
-        preamble = preamble << 1 | in;
-        if (++pending == 56) {
-          w.putBits(preamble, pending);
-          preamble = 0;
-          pending = 0;
+  // Inline twice: the usual case, in the module's order and narrow, without
+  // the other's look-ups.
+  auto scan = [&]<bool InOrderNarrow>() {
+    for (uint32_t k = 0; k < count; ++k) {
+      const uint32_t i = InOrderNarrow || order == nullptr ? k : order[k];
+      const uint8_t flags = components[i].flags;
+      // Branches on the type's flags only: which components are present
+      // changes from value to value, and would be mispredicted.
+      bool in = true;
+      if (flags & (ZUR_C_OPTIONAL | ZUR_C_DEFAULT | ZUR_C_EXTENSION)) {
+        in = mask.has(fields[i]);
+        if ((flags & ZUR_C_DEFAULT) != 0 && in) in = !equalsDefault(s_, first + i, v);
+        if (flags & ZUR_C_EXTENSION) {
+          anyAddition = anyAddition | in;
+          added.count = std::max<uint32_t>(added.count, components[i].addition);
+          added.lo = std::min(added.lo, i);
+          added.hi = std::max(added.hi, i + 1);
+          if (InOrderNarrow || !wide) additionBits |= uint64_t{1} << i;
+        } else {  // a presence bit
+          preamble = preamble << 1 | in;
+          if (++pending == 56) {
+            w.putBits(preamble, pending);
+            preamble = 0;
+            pending = 0;
+          }
         }
       }
+      if (!InOrderNarrow && wide)
+        present_[base + i] = in;
+      else
+        narrow |= uint64_t{in} << i;
     }
-    if (wide)
-      present_[base + i] = in;
-    else
-      narrow |= uint64_t{in} << i;
-  }
+  };
+  if (order == nullptr && !wide)
+    scan.template operator()<true>();
+  else
+    scan.template operator()<false>();
   w.putBits(preamble, pending);
   const Inclusion included{narrow, base, wide};
   if (anyAddition) w.setBit(extensionBit);
@@ -627,21 +637,17 @@ bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, cons
       if (!encodeRoot(i)) return false;
     }
   }
-  return !anyAddition || additions(w, type, v, c, included, additionCount);
+  return !anyAddition || additions(w, type, v, c, included, added);
 }
 
 // The extension additions of a SEQUENCE or SET value: their presence bits,
 // then each present one as an open type (a version bracket as one SEQUENCE).
 bool Encoder::additions(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c,
-                        Inclusion included, uint32_t additionCount) {
-  const TypeDesc &d = s_.desc(type);
-  const uint32_t first = d.ref, count = static_cast<uint32_t>(d.count);
+                        Inclusion included, Added added) {
+  const uint32_t first = s_.desc(type).ref;
   const ZurComponent *const components = &s_.component(first);
   auto encoded = [&](uint32_t i) { return included.at(present_, i); };
-  // The additions lie between the first and the last of them.
-  uint32_t lo = 0, hi = count;
-  while (lo < hi && components[lo].addition == 0) ++lo;
-  while (hi > lo && components[hi - 1].addition == 0) --hi;
+  const uint32_t lo = added.lo, hi = added.hi, additionCount = added.count;
   const uint64_t start = w.bitLength();
   putSmallLength(w, additionCount);
   for (uint32_t k = 1; k <= additionCount; ++k) {

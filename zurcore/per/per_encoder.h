@@ -50,6 +50,13 @@ class Encoder {
     ItemPlace place;
   };
   struct Inclusion;
+  // A SEQUENCE value's extension additions: their number (a version bracket
+  // is one) and the components from the first to past the last of them.
+  struct Added {
+    uint32_t count = 0;
+    uint32_t lo = UINT32_MAX;
+    uint32_t hi = 0;
+  };
 
   // One level deeper while a value's components or elements are encoded.
   struct Nesting {
@@ -76,7 +83,7 @@ class Encoder {
                     const char *label = nullptr);
   bool sequence(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
   bool additions(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c,
-                 Inclusion included, uint32_t additionCount);
+                 Inclusion included, Added added);
   bool choice(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
   bool list(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
   bool openType(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
