@@ -538,6 +538,60 @@ struct Encoder::Inclusion {
   }
 };
 
+// Which components of a SEQUENCE or SET value go into the encoding (a
+// DEFAULT equal to its default value stays out), found once, and the
+// presence bits of the root components that may be absent, put in runs of up
+// to 56. Out of line, with registers of its own, and made twice: the usual
+// case, in the module's order and narrow, without the other's look-ups.
+template <bool InOrderNarrow>
+Encoder::Presence Encoder::presence(BitWriter &w, uint32_t type, const unsigned char *v,
+                                    std::size_t base) {
+  const TypeDesc &d = s_.desc(type);
+  const uint32_t first = d.ref, count = static_cast<uint32_t>(d.count);
+  const ZurComponent *const components = &s_.component(first);
+  const FieldDesc *const fields = &s_.field(first);
+  const uint16_t *order =
+      !InOrderNarrow && s_.type(type).builtin == ZB_SET ? canonicalOrder(s_, type) : nullptr;
+  const bool wide = !InOrderNarrow && count > 64;
+  const PresenceMask mask(d, v);
+  uint64_t narrow = 0, additionBits = 0;
+  Added added;
+  bool anyAddition = false;
+  uint64_t preamble = 0;
+  unsigned pending = 0;
+  for (uint32_t k = 0; k < count; ++k) {
+    const uint32_t i = order == nullptr ? k : order[k];
+    const uint8_t flags = components[i].flags;
+    // Branches on the type's flags only: which components are present
+    // changes from value to value, and would be mispredicted.
+    bool in = true;
+    if (flags & (ZUR_C_OPTIONAL | ZUR_C_DEFAULT | ZUR_C_EXTENSION)) {
+      in = mask.has(fields[i]);
+      if ((flags & ZUR_C_DEFAULT) != 0 && in) in = !equalsDefault(s_, first + i, v);
+      if (flags & ZUR_C_EXTENSION) {
+        anyAddition = anyAddition | in;
+        added.count = std::max<uint32_t>(added.count, components[i].addition);
+        added.lo = std::min(added.lo, i);
+        added.hi = std::max(added.hi, i + 1);
+        if (!wide) additionBits |= uint64_t{1} << i;
+      } else {  // a presence bit
+        preamble = preamble << 1 | in;
+        if (++pending == 56) {
+          w.putBits(preamble, pending);
+          preamble = 0;
+          pending = 0;
+        }
+      }
+    }
+    if (wide)
+      present_[base + i] = in;
+    else
+      narrow |= uint64_t{in} << i;
+  }
+  w.putBits(preamble, pending);
+  return Presence{narrow, additionBits, added, anyAddition};
+}
+
 bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
   const Nesting nesting(depth_);
   const TypeDesc &d = s_.desc(type);
@@ -549,9 +603,6 @@ bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, cons
   // The extension bit waits for the additions' presence, known below.
   const uint64_t extensionBit = w.bitLength();
   if (z.flags & ZUR_T_EXTENSIBLE) w.putBit(false);
-  // Which components go into the encoding, found once (a DEFAULT equal to
-  // its default value stays out), and the presence bits of the root
-  // components that may be absent, put in runs of up to 56.
   const std::size_t base = present_.size();
   const bool wide = count > 64;
   struct Release {
@@ -562,53 +613,11 @@ bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, cons
     }
   } release{wide ? &present_ : nullptr, base};
   if (wide) present_.resize(base + count);
-  uint64_t narrow = 0;
-  const PresenceMask mask(d, v);
-  Added added;
-  bool anyAddition = false;
-  uint64_t additionBits = 0;  // the extension additions, up to 64 components
-  uint64_t preamble = 0;
-  unsigned pending = 0;
-  // Inline twice: the usual case, in the module's order and narrow, without
-  // the other's look-ups.
-  auto scan = [&]<bool InOrderNarrow>() {
-    for (uint32_t k = 0; k < count; ++k) {
-      const uint32_t i = InOrderNarrow || order == nullptr ? k : order[k];
-      const uint8_t flags = components[i].flags;
-      // Branches on the type's flags only: which components are present
-      // changes from value to value, and would be mispredicted.
-      bool in = true;
-      if (flags & (ZUR_C_OPTIONAL | ZUR_C_DEFAULT | ZUR_C_EXTENSION)) {
-        in = mask.has(fields[i]);
-        if ((flags & ZUR_C_DEFAULT) != 0 && in) in = !equalsDefault(s_, first + i, v);
-        if (flags & ZUR_C_EXTENSION) {
-          anyAddition = anyAddition | in;
-          added.count = std::max<uint32_t>(added.count, components[i].addition);
-          added.lo = std::min(added.lo, i);
-          added.hi = std::max(added.hi, i + 1);
-          if (InOrderNarrow || !wide) additionBits |= uint64_t{1} << i;
-        } else {  // a presence bit
-          preamble = preamble << 1 | in;
-          if (++pending == 56) {
-            w.putBits(preamble, pending);
-            preamble = 0;
-            pending = 0;
-          }
-        }
-      }
-      if (!InOrderNarrow && wide)
-        present_[base + i] = in;
-      else
-        narrow |= uint64_t{in} << i;
-    }
-  };
-  if (order == nullptr && !wide)
-    scan.template operator()<true>();
-  else
-    scan.template operator()<false>();
-  w.putBits(preamble, pending);
+  const Presence p = order == nullptr && !wide ? presence<true>(w, type, v, base)
+                                                : presence<false>(w, type, v, base);
+  const uint64_t narrow = p.narrow;
   const Inclusion included{narrow, base, wide};
-  if (anyAddition) w.setBit(extensionBit);
+  if (p.anyAddition) w.setBit(extensionBit);
   if (trace_ != nullptr) {
     uint32_t rootCount = 0;
     for (uint32_t i = 0; i < count; ++i)
@@ -628,7 +637,7 @@ bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, cons
   };
   if (order == nullptr && !included.wide) {
     // In the module's order: straight through the bits of those included.
-    for (uint64_t m = narrow & ~additionBits; m != 0; m &= m - 1)
+    for (uint64_t m = narrow & ~p.additionBits; m != 0; m &= m - 1)
       if (!encodeRoot(static_cast<uint32_t>(std::countr_zero(m)))) return false;
   } else {
     for (uint32_t k = 0; k < count; ++k) {
@@ -637,7 +646,7 @@ bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, cons
       if (!encodeRoot(i)) return false;
     }
   }
-  return !anyAddition || additions(w, type, v, c, included, added);
+  return !p.anyAddition || additions(w, type, v, c, included, p.added);
 }
 
 // The extension additions of a SEQUENCE or SET value: their presence bits,

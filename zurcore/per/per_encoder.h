@@ -57,6 +57,13 @@ class Encoder {
     uint32_t lo = UINT32_MAX;
     uint32_t hi = 0;
   };
+  // The components of a SEQUENCE value that go into its encoding.
+  struct Presence {
+    uint64_t narrow = 0;        // up to 64 components: those included
+    uint64_t additionBits = 0;  // up to 64 components: the extension additions
+    Added added;
+    bool anyAddition = false;
+  };
 
   // One level deeper while a value's components or elements are encoded.
   struct Nesting {
@@ -81,6 +88,9 @@ class Encoder {
   bool knownMultiplier(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
   bool lengthOctets(BitWriter &w, const uint8_t *data, uint64_t length, const Context &c,
                     const char *label = nullptr);
+  template <bool InOrderNarrow>
+  [[gnu::noinline]] Presence presence(BitWriter &w, uint32_t type, const unsigned char *v,
+                                      std::size_t base);
   bool sequence(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
   bool additions(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c,
                  Inclusion included, Added added);
