@@ -86,11 +86,16 @@ bool Encoder::encode(BitWriter &w, uint32_t type, const void *v) {
 
 // Inline in each caller: a call less per value, and each caller's dispatch
 // by kind is a jump of its own, better predicted.
+template <bool Checked>
 inline bool Encoder::value(BitWriter &w, uint32_t type, const unsigned char *held, const Context &c) {
   const unsigned char *v = valueAt(s_.desc(type), held);
-  if (v == nullptr || depth_ >= maxDepth_) return refuse(v);
-  if (trace_ != nullptr) return tracedContents(w, type, v, c);
+  if (v == nullptr || (Checked && depth_ >= maxDepth_)) return refuse(v);
+  if (Checked && trace_ != nullptr) return tracedContents(w, type, v, c);
   return contents(w, type, v, c);
+}
+
+bool Encoder::checkedValue(BitWriter &w, uint32_t type, const unsigned char *held, const Context &c) {
+  return value(w, type, held, c);
 }
 
 // Out of value()'s way, so that it needs no frame of its own.
@@ -626,14 +631,16 @@ bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, cons
     if (w.bitLength() > extensionBit) traceLength(c, "preamble", false, w.bitLength() - extensionBit);
   }
   Context inner{{nullptr, nullptr, 0, c.place.depth + 1}};
+  const bool plainComponents = plain();
   auto encodeRoot = [&](uint32_t i) {
     const FieldDesc &f = fields[i];
+    if (plainComponents) return value<false>(w, f.type, v + f.offset, inner);
     if (trace_ != nullptr) {
       inner.place.fieldName = name(first + i);
       inner.place.caption = caption(f.type);
     }
     inner.place.index = static_cast<int32_t>(i + 1);
-    return value(w, f.type, v + f.offset, inner);
+    return checkedValue(w, f.type, v + f.offset, inner);
   };
   if (order == nullptr && !included.wide) {
     // In the module's order: straight through the bits of those included.
@@ -748,10 +755,15 @@ bool Encoder::list(BitWriter &w, uint32_t type, const unsigned char *v, const Co
   }
   Context inner{{nullptr, caption(elementType), 0, c.place.depth + 1}};
   bool ok = true;
+  const bool plainElements = plain();
   auto elements = [&](uint64_t from, uint64_t n) {
     for (uint64_t i = from; ok && i < from + n; ++i) {
+      if (plainElements) {
+        ok = value<false>(w, elementType, l.value + i * stride, inner);
+        continue;
+      }
       inner.place.index = static_cast<int32_t>(i + 1);
-      ok = value(w, elementType, l.value + i * stride, inner);
+      ok = checkedValue(w, elementType, l.value + i * stride, inner);
     }
   };
   if (f.fixed) {

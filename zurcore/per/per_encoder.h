@@ -74,7 +74,16 @@ class Encoder {
     uint32_t &depth_;
   };
 
+  // Checked: the depth and the trace looked at here, else by a caller that
+  // found them plain for all of its components.
+  template <bool Checked = true>
   bool value(BitWriter &w, uint32_t type, const unsigned char *held, const Context &c);
+  // value() out of line: for a caller's other path, so that it has one copy
+  // of the dispatch inline.
+  [[gnu::noinline]] bool checkedValue(BitWriter &w, uint32_t type, const unsigned char *held,
+                                      const Context &c);
+  // Neither traced nor at the depth limit: components and elements need no checks of their own.
+  bool plain() const { return trace_ == nullptr && depth_ < maxDepth_; }
   bool contents(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
   bool refuse(const unsigned char *v);
   bool tracedContents(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
