@@ -168,8 +168,28 @@ bool Encoder::relativeOid(BitWriter &w, const unsigned char *v, const Context &c
   return lengthOctets(w, contents_.data(), n, c);
 }
 
-// Inline where it pays, as value(): the most frequent kind.
-inline bool Encoder::integer(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
+// Inline where it pays, as value(): the most frequent kind, and most often
+// a signed number within both bounds.
+bool Encoder::integer(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
+  const TypeDesc &d = s_.desc(type);
+  const ZurType &z = s_.type(type);
+  if (z.valueRange != 0 && d.kind != KIND_UNSIGNED && d.kind != KIND_OCTETS_PTR2) {
+    const ZurRange &r = s_.codec->ranges[z.valueRange];
+    const int64_t n = loadSigned(v, d.lenSize);
+    if ((r.flags & ZUR_R_LOWER) != 0 && (r.flags & ZUR_R_UPPER) != 0 && n >= r.lower && n <= r.upper) {
+      if (r.flags & ZUR_R_EXTENSIBLE) w.putBit(false);
+      const uint64_t offset = static_cast<uint64_t>(n) - static_cast<uint64_t>(r.lower);
+      const uint64_t span = static_cast<uint64_t>(r.upper) - static_cast<uint64_t>(r.lower);
+      putConstrained(w, offset, span);
+      if (trace_ != nullptr)
+        traceLength(c, nullptr, w.aligned() && span > 0xFFFF, constrainedBits(w.aligned(), offset, span));
+      return true;
+    }
+  }
+  return anyInteger(w, type, v, c);
+}
+
+bool Encoder::anyInteger(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
   const TypeDesc &d = s_.desc(type);
   const ZurType &z = s_.type(type);
   static constexpr ZurRange kNoRange{};
@@ -192,13 +212,6 @@ inline bool Encoder::integer(BitWriter &w, uint32_t type, const unsigned char *v
   } else if (!inRoot) {
     return fail(ROW_VALUE_RANGE_VIOLATED, ReportArg::of(n));
   }
-  if (inRoot && hasLower && hasUpper) {  // the usual case
-    putConstrained(w, u - lower, upper - lower);
-    if (trace_ != nullptr)
-      traceLength(c, nullptr, w.aligned() && upper - lower > 0xFFFF,
-                  constrainedBits(w.aligned(), u - lower, upper - lower));
-    return true;
-  }
   uint64_t bits;
   if (!inRoot || (!hasLower && !(isUnsigned && hasUpper))) {
     if (isUnsigned && n < 0) {  // above 2^63 - 1: a zero octet makes it positive
@@ -210,7 +223,7 @@ inline bool Encoder::integer(BitWriter &w, uint32_t type, const unsigned char *v
       putUnconstrained(w, n);
       bits = 8 * signedOctetsFor(n);
     }
-  } else if (hasUpper) {  // an unsigned one below its upper bound
+  } else if (hasUpper) {  // both bounds, or an unsigned one below its upper bound
     putConstrained(w, u - lower, upper - lower);
     traceLength(c, nullptr, w.aligned() && upper - lower > 0xFFFF,
                 constrainedBits(w.aligned(), u - lower, upper - lower));

@@ -89,7 +89,8 @@ class Encoder {
   bool tracedContents(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
   bool real(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
   bool relativeOid(BitWriter &w, const unsigned char *v, const Context &c);
-  bool integer(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
+  [[gnu::noinline]] bool integer(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
+  bool anyInteger(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
   bool hugeInteger(BitWriter &w, const ZurRange &r, const ZurHugeInt &v, const Context &c);
   bool enumerated(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
   bool bits(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
