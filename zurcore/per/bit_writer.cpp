@@ -59,7 +59,7 @@ void BitWriter::putBitString(const uint8_t *data, uint64_t count) {
 }
 
 void BitWriter::complete() {
-  if (bits_ == 0) putBits(0, 8);
+  if (bits_ == 0) putZeros(8);
   padToOctet();
   reserveBits(0);
 }

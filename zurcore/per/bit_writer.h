@@ -41,6 +41,11 @@ class BitWriter {
     bits_ += count;
   }
   void putBit(bool bit) { putBits(bit ? 1u : 0u, 1); }
+  // Appends `count` zero bits: the octets past the last bit are zero already.
+  void putZeros(uint64_t count) {
+    if (count > kWindowBits || (bits_ >> 3) >= room_) reserveBits(count);
+    bits_ += count;
+  }
   // Sets the bit at `position`, one already written.
   void setBit(uint64_t position) {
     buf_[position >> 3] |= static_cast<uint8_t>(0x80u >> (position & 7));

@@ -79,7 +79,7 @@ bool Encoder::encode(BitWriter &w, uint32_t type, const void *v) {
   Context c{{nullptr, caption(type), 0, 0}};
   uint64_t start = w.bitLength();
   if (!value(w, type, static_cast<const unsigned char *>(v), c)) return false;
-  if (w.bitLength() == start) w.putBits(0, 8);
+  if (w.bitLength() == start) w.putZeros(8);
   w.padToOctet();
   return true;
 }
@@ -177,7 +177,7 @@ bool Encoder::integer(BitWriter &w, uint32_t type, const unsigned char *v, const
     const ZurRange &r = s_.codec->ranges[z.valueRange];
     const int64_t n = loadSigned(v, d.lenSize);
     if ((r.flags & ZUR_R_LOWER) != 0 && (r.flags & ZUR_R_UPPER) != 0 && n >= r.lower && n <= r.upper) {
-      if (r.flags & ZUR_R_EXTENSIBLE) w.putBit(false);
+      if (r.flags & ZUR_R_EXTENSIBLE) w.putZeros(1);
       const uint64_t offset = static_cast<uint64_t>(n) - static_cast<uint64_t>(r.lower);
       const uint64_t span = static_cast<uint64_t>(r.upper) - static_cast<uint64_t>(r.lower);
       putConstrained(w, offset, span);
@@ -216,7 +216,7 @@ bool Encoder::anyInteger(BitWriter &w, uint32_t type, const unsigned char *v, co
   if (!inRoot || (!hasLower && !(isUnsigned && hasUpper))) {
     if (isUnsigned && n < 0) {  // above 2^63 - 1: a zero octet makes it positive
       putLength(w, kUnboundedLength, 9);
-      w.putBits(0, 8);
+      w.putZeros(8);
       w.putBits(u, 64);
       bits = 72;
     } else {
@@ -281,7 +281,7 @@ bool Encoder::enumerated(BitWriter &w, uint32_t type, const unsigned char *v, co
   const bool extensible = (z.flags & ZUR_T_EXTENSIBLE) != 0;
   const int32_t *root = lowerBound(values, e.rootCount, n);
   if (root != values + e.rootCount && *root == n) {
-    if (extensible) w.putBit(false);
+    if (extensible) w.putZeros(1);
     uint64_t index = static_cast<uint64_t>(root - values);
     putConstrained(w, index, e.rootCount - 1u);
     if (trace_ != nullptr) trace_->item(c.place, nullptr, PER_INDEX, true, index);
@@ -352,7 +352,7 @@ bool Encoder::bits(BitWriter &w, uint32_t type, const unsigned char *v, const Co
     } else {
       for (uint64_t i = 0; i < stored; ++i) w.putBit(bitAt(first + i));
     }
-    for (uint64_t i = stored; i < count; ++i) w.putBit(false);
+    w.putZeros(count - stored);
   };
   if (f.fixed) {
     if (f.alignFixed) w.align();
@@ -620,7 +620,7 @@ bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, cons
   const uint16_t *order = z.builtin == ZB_SET ? canonicalOrder(s_, type) : nullptr;
   // The extension bit waits for the additions' presence, known below.
   const uint64_t extensionBit = w.bitLength();
-  if (z.flags & ZUR_T_EXTENSIBLE) w.putBit(false);
+  if (z.flags & ZUR_T_EXTENSIBLE) w.putZeros(1);
   const std::size_t base = present_.size();
   const bool wide = count > 64;
   struct Release {
