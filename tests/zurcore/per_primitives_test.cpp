@@ -293,7 +293,7 @@ TEST(PerBits, OctetRunsAtEveryOffset) {
   std::vector<uint8_t> data(40);
   for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(0xA5 ^ (i * 37));
   for (unsigned offset = 0; offset < 8; ++offset) {
-    for (std::size_t count : {1, 7, 8, 9, 15, 16, 33, 40}) {
+    for (std::size_t count : {1, 2, 3, 4, 5, 7, 8, 9, 15, 16, 17, 33, 40}) {
       BitWriter run(false), one(false);
       for (BitWriter *w : {&run, &one}) w->putBits(0x5A, offset);
       run.putOctets(data.data(), count);

@@ -30,20 +30,26 @@ void BitWriter::putBitsGrowing(uint64_t value, unsigned count) {
   bits_ += count;
 }
 
-void BitWriter::putOctets(const uint8_t *data, std::size_t count) {
+void BitWriter::putOctetsLong(const uint8_t *data, std::size_t count) {
   if (count == 0) return;
   reserveBits(uint64_t{count} * 8);
-  if ((bits_ & 7) == 0 && count >= kCopyOctets) {
-    std::memcpy(&buf_[bits_ >> 3], data, count);
+  if ((bits_ & 7) == 0 && count >= 8) {
+    // On a boundary: copied, eight octets at a time for a short run, the
+    // last eight overlapping those before.
+    uint8_t *p = &buf_[bits_ >> 3];
+    if (count >= kCopyOctets) {
+      std::memcpy(p, data, count);
+    } else {
+      for (std::size_t i = 0; i + 8 < count; i += 8) std::memcpy(p + i, data + i, 8);
+      std::memcpy(p + count - 8, data + count - 8, 8);
+    }
     bits_ += uint64_t{count} * 8;
     return;
   }
-  // Off an octet boundary, or too few to be worth a call: seven octets to a
-  // window, each read as eight while eight are left to read.
+  // Off an octet boundary, or fewer than eight: seven octets to a window,
+  // each read as eight while eight are left to read.
   for (; count >= 8; data += 7, count -= 7) putReserved(loadBigEndian64(data) >> 8, 56);
-  uint64_t rest = 0;
-  for (std::size_t i = 0; i < count; ++i) rest = rest << 8 | data[i];
-  putReserved(rest, static_cast<unsigned>(8 * count));
+  if (count != 0) putReserved(loadShort(data, count), static_cast<unsigned>(8 * count));
 }
 
 void BitWriter::putBitString(const uint8_t *data, uint64_t count) {
@@ -53,7 +59,7 @@ void BitWriter::putBitString(const uint8_t *data, uint64_t count) {
 }
 
 void BitWriter::complete() {
-  if (bits_ == 0) putBits(0, 8);
+  if (bits_ == 0) putZeros(8);
   padToOctet();
   reserveBits(0);
 }

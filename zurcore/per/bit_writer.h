@@ -41,6 +41,11 @@ class BitWriter {
     bits_ += count;
   }
   void putBit(bool bit) { putBits(bit ? 1u : 0u, 1); }
+  // Appends `count` zero bits: the octets past the last bit are zero already.
+  void putZeros(uint64_t count) {
+    if (count > kWindowBits || (bits_ >> 3) >= room_) reserveBits(count);
+    bits_ += count;
+  }
   // Sets the bit at `position`, one already written.
   void setBit(uint64_t position) {
     buf_[position >> 3] |= static_cast<uint8_t>(0x80u >> (position & 7));
@@ -51,8 +56,15 @@ class BitWriter {
   }
   // Zero bits up to the next octet boundary, in both variants.
   void padToOctet() { bits_ = (bits_ + 7) & ~uint64_t{7}; }
-  // Appends whole octets at the current bit position.
-  void putOctets(const uint8_t *data, std::size_t count);
+  // Appends whole octets at the current bit position; up to seven of them
+  // in one window, inline.
+  void putOctets(const uint8_t *data, std::size_t count) {
+    if (count - 1 < 7 && (bits_ >> 3) < room_) {
+      putReserved(loadShort(data, count), static_cast<unsigned>(8 * count));
+      return;
+    }
+    putOctetsLong(data, count);
+  }
   // Appends the first `count` bits of data, bit 0 being the top bit of data[0].
   void putBitString(const uint8_t *data, uint64_t count);
   // Appends what another writer holds, bit for bit.
@@ -72,9 +84,23 @@ class BitWriter {
 
  private:
   static constexpr unsigned kWindowBits = 56;
-  // Octets on a boundary from which a copy beats putting them in windows.
+  // Octets on a boundary from which one call to copy them beats eight at a time.
   static constexpr std::size_t kCopyOctets = 32;
   void putBitsGrowing(uint64_t value, unsigned count);
+  void putOctetsLong(const uint8_t *data, std::size_t count);
+  // 1 to 7 octets as one number, most significant first, read in at most
+  // three loads that overlap, without a loop.
+  static uint64_t loadShort(const uint8_t *data, std::size_t count) {
+    if (count >= 4) {
+      const uint8_t *q = data + count - 4;
+      const uint64_t high = uint64_t{data[0]} << 24 | uint64_t{data[1]} << 16 | uint64_t{data[2]} << 8 | data[3];
+      const uint64_t low = uint64_t{q[0]} << 24 | uint64_t{q[1]} << 16 | uint64_t{q[2]} << 8 | q[3];
+      return high << (8 * (count - 4)) | low;  // the octets they share are the same
+    }
+    const std::size_t middle = count / 2;
+    return uint64_t{data[0]} << (8 * (count - 1)) | uint64_t{data[middle]} << (8 * (count - 1 - middle)) |
+           data[count - 1];
+  }
   void grow(uint64_t count);
 
   std::vector<uint8_t> buf_;

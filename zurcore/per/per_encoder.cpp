@@ -79,18 +79,23 @@ bool Encoder::encode(BitWriter &w, uint32_t type, const void *v) {
   Context c{{nullptr, caption(type), 0, 0}};
   uint64_t start = w.bitLength();
   if (!value(w, type, static_cast<const unsigned char *>(v), c)) return false;
-  if (w.bitLength() == start) w.putBits(0, 8);
+  if (w.bitLength() == start) w.putZeros(8);
   w.padToOctet();
   return true;
 }
 
 // Inline in each caller: a call less per value, and each caller's dispatch
 // by kind is a jump of its own, better predicted.
+template <bool Checked>
 inline bool Encoder::value(BitWriter &w, uint32_t type, const unsigned char *held, const Context &c) {
   const unsigned char *v = valueAt(s_.desc(type), held);
-  if (v == nullptr || depth_ >= maxDepth_) return refuse(v);
-  if (trace_ != nullptr) return tracedContents(w, type, v, c);
+  if (v == nullptr || (Checked && depth_ >= maxDepth_)) return refuse(v);
+  if (Checked && trace_ != nullptr) return tracedContents(w, type, v, c);
   return contents(w, type, v, c);
+}
+
+bool Encoder::checkedValue(BitWriter &w, uint32_t type, const unsigned char *held, const Context &c) {
+  return value(w, type, held, c);
 }
 
 // Out of value()'s way, so that it needs no frame of its own.
@@ -163,8 +168,28 @@ bool Encoder::relativeOid(BitWriter &w, const unsigned char *v, const Context &c
   return lengthOctets(w, contents_.data(), n, c);
 }
 
-// Inline where it pays, as value(): the most frequent kind.
-inline bool Encoder::integer(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
+// Inline where it pays, as value(): the most frequent kind, and most often
+// a signed number within both bounds.
+bool Encoder::integer(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
+  const TypeDesc &d = s_.desc(type);
+  const ZurType &z = s_.type(type);
+  if (z.valueRange != 0 && d.kind != KIND_UNSIGNED && d.kind != KIND_OCTETS_PTR2) {
+    const ZurRange &r = s_.codec->ranges[z.valueRange];
+    const int64_t n = loadSigned(v, d.lenSize);
+    if ((r.flags & ZUR_R_LOWER) != 0 && (r.flags & ZUR_R_UPPER) != 0 && n >= r.lower && n <= r.upper) {
+      if (r.flags & ZUR_R_EXTENSIBLE) w.putZeros(1);
+      const uint64_t offset = static_cast<uint64_t>(n) - static_cast<uint64_t>(r.lower);
+      const uint64_t span = static_cast<uint64_t>(r.upper) - static_cast<uint64_t>(r.lower);
+      putConstrained(w, offset, span);
+      if (trace_ != nullptr)
+        traceLength(c, nullptr, w.aligned() && span > 0xFFFF, constrainedBits(w.aligned(), offset, span));
+      return true;
+    }
+  }
+  return anyInteger(w, type, v, c);
+}
+
+bool Encoder::anyInteger(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
   const TypeDesc &d = s_.desc(type);
   const ZurType &z = s_.type(type);
   static constexpr ZurRange kNoRange{};
@@ -187,25 +212,18 @@ inline bool Encoder::integer(BitWriter &w, uint32_t type, const unsigned char *v
   } else if (!inRoot) {
     return fail(ROW_VALUE_RANGE_VIOLATED, ReportArg::of(n));
   }
-  if (inRoot && hasLower && hasUpper) {  // the usual case
-    putConstrained(w, u - lower, upper - lower);
-    if (trace_ != nullptr)
-      traceLength(c, nullptr, w.aligned() && upper - lower > 0xFFFF,
-                  constrainedBits(w.aligned(), u - lower, upper - lower));
-    return true;
-  }
   uint64_t bits;
   if (!inRoot || (!hasLower && !(isUnsigned && hasUpper))) {
     if (isUnsigned && n < 0) {  // above 2^63 - 1: a zero octet makes it positive
       putLength(w, kUnboundedLength, 9);
-      w.putBits(0, 8);
+      w.putZeros(8);
       w.putBits(u, 64);
       bits = 72;
     } else {
       putUnconstrained(w, n);
       bits = 8 * signedOctetsFor(n);
     }
-  } else if (hasUpper) {  // an unsigned one below its upper bound
+  } else if (hasUpper) {  // both bounds, or an unsigned one below its upper bound
     putConstrained(w, u - lower, upper - lower);
     traceLength(c, nullptr, w.aligned() && upper - lower > 0xFFFF,
                 constrainedBits(w.aligned(), u - lower, upper - lower));
@@ -263,7 +281,7 @@ bool Encoder::enumerated(BitWriter &w, uint32_t type, const unsigned char *v, co
   const bool extensible = (z.flags & ZUR_T_EXTENSIBLE) != 0;
   const int32_t *root = lowerBound(values, e.rootCount, n);
   if (root != values + e.rootCount && *root == n) {
-    if (extensible) w.putBit(false);
+    if (extensible) w.putZeros(1);
     uint64_t index = static_cast<uint64_t>(root - values);
     putConstrained(w, index, e.rootCount - 1u);
     if (trace_ != nullptr) trace_->item(c.place, nullptr, PER_INDEX, true, index);
@@ -334,7 +352,7 @@ bool Encoder::bits(BitWriter &w, uint32_t type, const unsigned char *v, const Co
     } else {
       for (uint64_t i = 0; i < stored; ++i) w.putBit(bitAt(first + i));
     }
-    for (uint64_t i = stored; i < count; ++i) w.putBit(false);
+    w.putZeros(count - stored);
   };
   if (f.fixed) {
     if (f.alignFixed) w.align();
@@ -538,49 +556,41 @@ struct Encoder::Inclusion {
   }
 };
 
-bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
-  const Nesting nesting(depth_);
+// Which components of a SEQUENCE or SET value go into the encoding (a
+// DEFAULT equal to its default value stays out), found once, and the
+// presence bits of the root components that may be absent, put in runs of up
+// to 56. Out of line, with registers of its own, and made twice: the usual
+// case, in the module's order and narrow, without the other's look-ups.
+template <bool InOrderNarrow>
+Encoder::Presence Encoder::presence(BitWriter &w, uint32_t type, const unsigned char *v,
+                                    std::size_t base) {
   const TypeDesc &d = s_.desc(type);
-  const ZurType &z = s_.type(type);
   const uint32_t first = d.ref, count = static_cast<uint32_t>(d.count);
   const ZurComponent *const components = &s_.component(first);
   const FieldDesc *const fields = &s_.field(first);
-  const uint16_t *order = z.builtin == ZB_SET ? canonicalOrder(s_, type) : nullptr;
-  // The extension bit waits for the additions' presence, known below.
-  const uint64_t extensionBit = w.bitLength();
-  if (z.flags & ZUR_T_EXTENSIBLE) w.putBit(false);
-  // Which components go into the encoding, found once (a DEFAULT equal to
-  // its default value stays out), and the presence bits of the root
-  // components that may be absent, put in runs of up to 56.
-  const std::size_t base = present_.size();
-  const bool wide = count > 64;
-  struct Release {
-    std::vector<uint8_t> *stack;
-    std::size_t base;
-    ~Release() {
-      if (stack != nullptr) stack->resize(base);
-    }
-  } release{wide ? &present_ : nullptr, base};
-  if (wide) present_.resize(base + count);
-  uint64_t narrow = 0;
+  const uint16_t *order =
+      !InOrderNarrow && s_.type(type).builtin == ZB_SET ? canonicalOrder(s_, type) : nullptr;
+  const bool wide = !InOrderNarrow && count > 64;
   const PresenceMask mask(d, v);
-  uint32_t additionCount = 0;
+  uint64_t narrow = 0, additionBits = 0;
+  Added added;
   bool anyAddition = false;
-  uint64_t additionBits = 0;  // the extension additions, up to 64 components
   uint64_t preamble = 0;
   unsigned pending = 0;
   for (uint32_t k = 0; k < count; ++k) {
-    const uint32_t i = order != nullptr ? order[k] : k;
-    const ZurComponent &zc = components[i];
+    const uint32_t i = order == nullptr ? k : order[k];
+    const uint8_t flags = components[i].flags;
     // Branches on the type's flags only: which components are present
     // changes from value to value, and would be mispredicted.
     bool in = true;
-    if (zc.flags & (ZUR_C_OPTIONAL | ZUR_C_DEFAULT | ZUR_C_EXTENSION)) {
+    if (flags & (ZUR_C_OPTIONAL | ZUR_C_DEFAULT | ZUR_C_EXTENSION)) {
       in = mask.has(fields[i]);
-      if ((zc.flags & ZUR_C_DEFAULT) != 0 && in) in = !equalsDefault(s_, first + i, v);
-      if (zc.flags & ZUR_C_EXTENSION) {
+      if ((flags & ZUR_C_DEFAULT) != 0 && in) in = !equalsDefault(s_, first + i, v);
+      if (flags & ZUR_C_EXTENSION) {
         anyAddition = anyAddition | in;
-        additionCount = std::max<uint32_t>(additionCount, zc.addition);
+        added.count = std::max<uint32_t>(added.count, components[i].addition);
+        added.lo = std::min(added.lo, i);
+        added.hi = std::max(added.hi, i + 1);
         if (!wide) additionBits |= uint64_t{1} << i;
       } else {  // a presence bit
         preamble = preamble << 1 | in;
@@ -597,8 +607,35 @@ bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, cons
       narrow |= uint64_t{in} << i;
   }
   w.putBits(preamble, pending);
+  return Presence{narrow, additionBits, added, anyAddition};
+}
+
+bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
+  const Nesting nesting(depth_);
+  const TypeDesc &d = s_.desc(type);
+  const ZurType &z = s_.type(type);
+  const uint32_t first = d.ref, count = static_cast<uint32_t>(d.count);
+  const ZurComponent *const components = &s_.component(first);
+  const FieldDesc *const fields = &s_.field(first);
+  const uint16_t *order = z.builtin == ZB_SET ? canonicalOrder(s_, type) : nullptr;
+  // The extension bit waits for the additions' presence, known below.
+  const uint64_t extensionBit = w.bitLength();
+  if (z.flags & ZUR_T_EXTENSIBLE) w.putZeros(1);
+  const std::size_t base = present_.size();
+  const bool wide = count > 64;
+  struct Release {
+    std::vector<uint8_t> *stack;
+    std::size_t base;
+    ~Release() {
+      if (stack != nullptr) stack->resize(base);
+    }
+  } release{wide ? &present_ : nullptr, base};
+  if (wide) present_.resize(base + count);
+  const Presence p = order == nullptr && !wide ? presence<true>(w, type, v, base)
+                                                : presence<false>(w, type, v, base);
+  const uint64_t narrow = p.narrow;
   const Inclusion included{narrow, base, wide};
-  if (anyAddition) w.setBit(extensionBit);
+  if (p.anyAddition) w.setBit(extensionBit);
   if (trace_ != nullptr) {
     uint32_t rootCount = 0;
     for (uint32_t i = 0; i < count; ++i)
@@ -607,18 +644,20 @@ bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, cons
     if (w.bitLength() > extensionBit) traceLength(c, "preamble", false, w.bitLength() - extensionBit);
   }
   Context inner{{nullptr, nullptr, 0, c.place.depth + 1}};
+  const bool plainComponents = plain();
   auto encodeRoot = [&](uint32_t i) {
     const FieldDesc &f = fields[i];
+    if (plainComponents) return value<false>(w, f.type, v + f.offset, inner);
     if (trace_ != nullptr) {
       inner.place.fieldName = name(first + i);
       inner.place.caption = caption(f.type);
     }
     inner.place.index = static_cast<int32_t>(i + 1);
-    return value(w, f.type, v + f.offset, inner);
+    return checkedValue(w, f.type, v + f.offset, inner);
   };
   if (order == nullptr && !included.wide) {
     // In the module's order: straight through the bits of those included.
-    for (uint64_t m = narrow & ~additionBits; m != 0; m &= m - 1)
+    for (uint64_t m = narrow & ~p.additionBits; m != 0; m &= m - 1)
       if (!encodeRoot(static_cast<uint32_t>(std::countr_zero(m)))) return false;
   } else {
     for (uint32_t k = 0; k < count; ++k) {
@@ -627,21 +666,17 @@ bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, cons
       if (!encodeRoot(i)) return false;
     }
   }
-  return !anyAddition || additions(w, type, v, c, included, additionCount);
+  return !p.anyAddition || additions(w, type, v, c, included, p.added);
 }
 
 // The extension additions of a SEQUENCE or SET value: their presence bits,
 // then each present one as an open type (a version bracket as one SEQUENCE).
 bool Encoder::additions(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c,
-                        Inclusion included, uint32_t additionCount) {
-  const TypeDesc &d = s_.desc(type);
-  const uint32_t first = d.ref, count = static_cast<uint32_t>(d.count);
+                        Inclusion included, Added added) {
+  const uint32_t first = s_.desc(type).ref;
   const ZurComponent *const components = &s_.component(first);
   auto encoded = [&](uint32_t i) { return included.at(present_, i); };
-  // The additions lie between the first and the last of them.
-  uint32_t lo = 0, hi = count;
-  while (lo < hi && components[lo].addition == 0) ++lo;
-  while (hi > lo && components[hi - 1].addition == 0) --hi;
+  const uint32_t lo = added.lo, hi = added.hi, additionCount = added.count;
   const uint64_t start = w.bitLength();
   putSmallLength(w, additionCount);
   for (uint32_t k = 1; k <= additionCount; ++k) {
@@ -733,10 +768,15 @@ bool Encoder::list(BitWriter &w, uint32_t type, const unsigned char *v, const Co
   }
   Context inner{{nullptr, caption(elementType), 0, c.place.depth + 1}};
   bool ok = true;
+  const bool plainElements = plain();
   auto elements = [&](uint64_t from, uint64_t n) {
     for (uint64_t i = from; ok && i < from + n; ++i) {
+      if (plainElements) {
+        ok = value<false>(w, elementType, l.value + i * stride, inner);
+        continue;
+      }
       inner.place.index = static_cast<int32_t>(i + 1);
-      ok = value(w, elementType, l.value + i * stride, inner);
+      ok = checkedValue(w, elementType, l.value + i * stride, inner);
     }
   };
   if (f.fixed) {

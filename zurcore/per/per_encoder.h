@@ -50,6 +50,20 @@ class Encoder {
     ItemPlace place;
   };
   struct Inclusion;
+  // A SEQUENCE value's extension additions: their number (a version bracket
+  // is one) and the components from the first to past the last of them.
+  struct Added {
+    uint32_t count = 0;
+    uint32_t lo = UINT32_MAX;
+    uint32_t hi = 0;
+  };
+  // The components of a SEQUENCE value that go into its encoding.
+  struct Presence {
+    uint64_t narrow = 0;        // up to 64 components: those included
+    uint64_t additionBits = 0;  // up to 64 components: the extension additions
+    Added added;
+    bool anyAddition = false;
+  };
 
   // One level deeper while a value's components or elements are encoded.
   struct Nesting {
@@ -60,13 +74,23 @@ class Encoder {
     uint32_t &depth_;
   };
 
+  // Checked: the depth and the trace looked at here, else by a caller that
+  // found them plain for all of its components.
+  template <bool Checked = true>
   bool value(BitWriter &w, uint32_t type, const unsigned char *held, const Context &c);
+  // value() out of line: for a caller's other path, so that it has one copy
+  // of the dispatch inline.
+  [[gnu::noinline]] bool checkedValue(BitWriter &w, uint32_t type, const unsigned char *held,
+                                      const Context &c);
+  // Neither traced nor at the depth limit: components and elements need no checks of their own.
+  bool plain() const { return trace_ == nullptr && depth_ < maxDepth_; }
   bool contents(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
   bool refuse(const unsigned char *v);
   bool tracedContents(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
   bool real(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
   bool relativeOid(BitWriter &w, const unsigned char *v, const Context &c);
-  bool integer(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
+  [[gnu::noinline]] bool integer(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
+  bool anyInteger(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
   bool hugeInteger(BitWriter &w, const ZurRange &r, const ZurHugeInt &v, const Context &c);
   bool enumerated(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
   bool bits(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
@@ -74,9 +98,12 @@ class Encoder {
   bool knownMultiplier(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
   bool lengthOctets(BitWriter &w, const uint8_t *data, uint64_t length, const Context &c,
                     const char *label = nullptr);
+  template <bool InOrderNarrow>
+  [[gnu::noinline]] Presence presence(BitWriter &w, uint32_t type, const unsigned char *v,
+                                      std::size_t base);
   bool sequence(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
   bool additions(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c,
-                 Inclusion included, uint32_t additionCount);
+                 Inclusion included, Added added);
   bool choice(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
   bool list(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
   bool openType(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
