@@ -4,20 +4,14 @@
 
 namespace zurcore::per {
 
-// The reads that one window of eight whole octets does not serve: those
-// near the end of the input, and those of more than 57 bits.
+// The reads that one window does not serve: those past the end of the
+// input, and those of more than 57 bits.
 bool BitReader::getBitsNearEnd(unsigned count, uint64_t &value) {
   if (!need(count)) return false;
-  if (count > kWindowBits) {  // the high half first
-    uint64_t high, low;
-    getBits(count - 32, high);
-    getBits(32, low);
-    value = high << 32 | low;
-    return true;
-  }
-  const uint64_t window = loadBigEndian64(tail_ + (static_cast<std::size_t>(pos_ >> 3) - tailFirst_));
-  value = window << (pos_ & 7) >> 1 >> (63 - count);
-  pos_ += count;
+  uint64_t high, low;  // the high half first
+  getBits(count - 32, high);
+  getBits(32, low);
+  value = high << 32 | low;
   return true;
 }
 
