@@ -26,6 +26,36 @@ bool mayBeAbsent(const ZurComponent &zc) {
   return (zc.flags & (ZUR_C_OPTIONAL | ZUR_C_DEFAULT)) != 0;
 }
 
+// One length determinant, a count in the constrained form read inline.
+bool readLength(BitReader &r, const LengthBounds &bounds, uint32_t &n, bool &fragment) {
+  const uint64_t span = uint64_t{bounds.upper} - bounds.lower;
+  if (bounds.constrainedForm() && (!r.aligned() || span < 0xFF)) {
+    uint64_t offset;
+    fragment = false;
+    if (!r.getBits(bitsFor(span), offset)) return false;
+    n = static_cast<uint32_t>(bounds.lower + offset);
+    return true;
+  }
+  return getLength(r, bounds, n, fragment);
+}
+
+// As readPieces, with the usual single piece read without a copy of the
+// reader to come back to.
+template <class Start, class GetItems>
+bool readRun(BitReader &r, const LengthBounds &bounds, uint64_t bitsPerItem, Start start,
+             GetItems getItems) {
+  const uint64_t mark = r.position();
+  uint32_t n;
+  bool fragment;
+  if (!readLength(r, bounds, n, fragment)) return false;
+  if (!fragment) {
+    r.align();
+    return r.need(n * bitsPerItem) && start(n) && getItems(0, n);
+  }
+  r.rewind(mark);
+  return readPieces(r, bounds, true, bitsPerItem, start, getItems);
+}
+
 }  // namespace
 
 void *Decoder::allocate(BitReader &r, uint64_t size) {
@@ -257,8 +287,8 @@ bool Decoder::real(BitReader &r, uint32_t type, unsigned char *v, const Context 
 bool Decoder::lengthOctets(BitReader &r, uint8_t *&data, uint64_t &length, const Context &c,
                            std::size_t extra) {
   int32_t piece = 0;
-  return readPieces(
-      r, kUnboundedLength, true, 8,
+  return readRun(
+      r, kUnboundedLength, 8,
       [&](uint64_t total) {
         length = total;
         data = static_cast<uint8_t *>(allocate(r, total + extra));
@@ -280,14 +310,14 @@ struct SizeForm {
   LengthBounds bounds;
 };
 
+// Made in one piece: built field by field, the record would be read back
+// whole before its stores had landed.
 bool readSizeForm(BitReader &r, const SizeInfo &si, uint64_t itemBits, SizeForm &f) {
   bool extended = false;
   if (si.extensible && !r.getBit(extended)) return false;
-  f = SizeForm{false, false, extended ? kUnboundedLength : si.bounds};
-  if (!extended && si.fixed() && si.bounds.upper < kFixedLimit) {
-    f.fixed = true;
-    f.alignFixed = uint64_t{si.bounds.upper} * itemBits > kShortFixedBits;
-  }
+  const bool fixed = !extended && si.fixed() && si.bounds.upper < kFixedLimit;
+  f = SizeForm{fixed, fixed && uint64_t{si.bounds.upper} * itemBits > kShortFixedBits,
+               extended ? kUnboundedLength : si.bounds};
   return true;
 }
 
@@ -316,8 +346,8 @@ bool Decoder::bits(BitReader &r, uint32_t type, unsigned char *v, const Context 
     return true;
   }
   int32_t piece = 0;
-  return readPieces(
-      r, f.bounds, true, 1,
+  return readRun(
+      r, f.bounds, 1,
       [&](uint64_t total) {
         if (!checkSize(r, f, total, ROW_SIZE)) return false;
         b.value = static_cast<uint8_t *>(allocate(r, (total + 7) / 8));
@@ -347,8 +377,8 @@ bool Decoder::octets(BitReader &r, uint32_t type, unsigned char *v, const Contex
     return true;
   }
   int32_t piece = 0;
-  return readPieces(
-      r, f.bounds, true, 8,
+  return readRun(
+      r, f.bounds, 8,
       [&](uint64_t total) {
         if (!checkSize(r, f, total, ROW_SIZE)) return false;
         o.value = static_cast<uint8_t *>(allocate(r, total));
@@ -364,17 +394,29 @@ bool Decoder::octets(BitReader &r, uint32_t type, unsigned char *v, const Contex
 
 namespace {
 
-// Reads n characters into out, each a code of the alphabet's width.
+// Reads n characters into out, each a code of the alphabet's width, as
+// many from one window as it holds; the caller has made sure they are
+// all there.
 template <class Char>
 bool readChars(BitReader &r, const CharCoding &coding, Char *out, uint64_t n) {
   const unsigned bits = coding.bits;
-  for (uint64_t i = 0; i < n; ++i) {
-    uint64_t code;
-    uint32_t ch;
-    if (!r.getBits(bits, code)) return false;
-    if (!decodeChar(coding, static_cast<uint32_t>(code), ch))
-      return r.failAt(r.position() - bits, ROW_ALPHABET, static_cast<int64_t>(code));
-    out[i] = static_cast<Char>(ch);
+  const uint64_t perWindow = bits == 0 ? n : BitReader::kWindowBits / bits;
+  // Kept in locals: the stores through out may alias the coding.
+  const bool oneRange = coding.rangeCount == 1, indexed = coding.indexed;
+  const uint32_t first = oneRange ? coding.ranges[0] : 0, last = oneRange ? coding.ranges[1] : 0;
+  for (uint64_t i = 0; i < n;) {
+    uint64_t window = r.peek();
+    const uint64_t at = r.position(), end = std::min(n, i + perWindow);
+    for (uint64_t j = i; j < end; ++j) {
+      const auto code = static_cast<uint32_t>(window >> 1 >> (63 - bits));
+      window <<= bits;
+      uint32_t ch = indexed ? first + code : code;
+      const bool known = oneRange ? ch >= first && ch <= last : decodeCharInRanges(coding, code, ch);
+      if (!known) return r.failAt(at + (j - i) * bits, ROW_ALPHABET, code);
+      out[j] = static_cast<Char>(ch);
+    }
+    r.advance((end - i) * bits);
+    i = end;
   }
   return true;
 }
@@ -383,7 +425,8 @@ bool readChars(BitReader &r, const CharCoding &coding, Char *out, uint64_t n) {
 
 bool Decoder::knownMultiplier(BitReader &r, uint32_t type, unsigned char *v, const Context &c) {
   const TypeDesc &d = s_.desc(type);
-  const CharCoding coding = typeCoding(s_, type, aligned_);
+  CharCoding made;
+  const CharCoding &coding = typeCoding(s_, type, aligned_, made);
   const unsigned width = d.kind == KIND_BMP_STRING ? 2 : d.kind == KIND_UNIVERSAL_STRING ? 4 : 1;
   SizeForm f;
   if (!readSizeForm(r, sizeInfo(s_, s_.type(type)), coding.bits, f)) return false;
@@ -412,7 +455,7 @@ bool Decoder::knownMultiplier(BitReader &r, uint32_t type, unsigned char *v, con
     return true;
   }
   int32_t piece = 0;
-  return readPieces(r, f.bounds, true, coding.bits, start, [&](uint64_t first, uint32_t n) {
+  return readRun(r, f.bounds, coding.bits, start, [&](uint64_t first, uint32_t n) {
     ++piece;
     traceLength(c, nullptr, true, uint64_t{n} * coding.bits,
                 first > 0 || isFragment(f.bounds, n) ? piece : -1);
@@ -501,28 +544,45 @@ bool Decoder::sequence(BitReader &r, uint32_t type, unsigned char *v, const Cont
   const uint64_t start = r.position();
   bool extended = false;
   if ((z.flags & ZUR_T_EXTENSIBLE) && !r.getBit(extended)) return false;
-  // The preamble's bits, kept by component in the module's order.
+  // The preamble's bits, kept by component in the module's order: in a
+  // local word up to 64 components, on presence_ past that. They are taken
+  // from windows of the input, checked once a window.
+  const bool wide = count > 64;
   const std::size_t base = presence_.size();
-  presence_.resize(base + count, 1);
-  uint8_t *present = presence_.data() + base;
+  if (wide) presence_.resize(base + count, 1);
+  uint64_t narrow = ~uint64_t{0};
+  uint64_t window = r.peek();
+  unsigned taken = 0;
   for (uint32_t k = 0; k < count; ++k) {
     const uint32_t i = order != nullptr ? order[k] : k;
     const uint8_t flags = components[i].flags;
-    if ((flags & ZUR_C_EXTENSION) == 0 && mayBeAbsent(components[i])) {
-      bool bit;
-      if (!r.getBit(bit)) return presence_.resize(base), false;
-      present[i] = bit ? 1 : 0;
+    if ((flags & ZUR_C_EXTENSION) != 0 || !mayBeAbsent(components[i])) continue;
+    if (taken == BitReader::kWindowBits) {
+      if (!r.skipPeeked(taken)) return presence_.resize(base), false;
+      window = r.peek();
+      taken = 0;
     }
+    const uint64_t bit = window >> 63;
+    window <<= 1;
+    ++taken;
+    if (wide)
+      presence_[base + i] = static_cast<uint8_t>(bit);
+    else
+      narrow &= ~((bit ^ 1) << i);
   }
+  if (!r.skipPeeked(taken)) return presence_.resize(base), false;
+  // Nested values may move presence_: read through its base.
+  auto present = [&](uint32_t i) { return wide ? presence_[base + i] != 0 : (narrow >> i & 1) != 0; };
   if (trace_ != nullptr) {
     uint32_t fieldCount = 0;
     for (uint32_t i = 0; i < count; ++i)
-      fieldCount += (components[i].flags & ZUR_C_EXTENSION) == 0 && present[i];
+      fieldCount += (components[i].flags & ZUR_C_EXTENSION) == 0 && present(i);
     trace_->item(c.place, nullptr, PER_FIELD_COUNT, false, fieldCount);
     if (r.position() > start) traceLength(c, "preamble", false, r.position() - start);
   }
   bool ok = true;
   bool extensionDefaults = false;
+  Context inner{{nullptr, nullptr, 0, c.place.depth + 1}, &frame};
   for (uint32_t k = 0; ok && k < count; ++k) {
     const uint32_t i = order != nullptr ? order[k] : k;
     const uint8_t flags = components[i].flags;
@@ -531,13 +591,15 @@ bool Decoder::sequence(BitReader &r, uint32_t type, unsigned char *v, const Cont
       continue;
     }
     const FieldDesc &f = fields[i];
-    if (!presence_[base + i]) {  // nested values may have moved presence_
+    if (!present(i)) {
       if (flags & ZUR_C_DEFAULT) copyDefault(s_, first + i, v);
       continue;
     }
-    Context inner{{name(first + i), caption(f.type), static_cast<int32_t>(i + 1),
-                   c.place.depth + 1},
-                  &frame};
+    if (trace_ != nullptr) {
+      inner.place.fieldName = name(first + i);
+      inner.place.caption = caption(f.type);
+    }
+    inner.place.index = static_cast<int32_t>(i + 1);
     ok = value(r, f.type, v + f.offset, inner);
     if (ok && mayBeAbsent(components[i])) setPresent(d, f, v);
   }
