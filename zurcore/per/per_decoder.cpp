@@ -58,14 +58,12 @@ bool readRun(BitReader &r, const LengthBounds &bounds, uint64_t bitsPerItem, Sta
 
 }  // namespace
 
-void *Decoder::allocate(BitReader &r, uint64_t size) {
-  if (size > UINT32_MAX) {
+void *Decoder::refused(BitReader &r, uint64_t size) {
+  if (size > UINT32_MAX)
     r.fail(ROW_LENGTH_TOO_LONG);
-    return nullptr;
-  }
-  void *p = arena_.allocate(static_cast<std::size_t>(size));
-  if (p == nullptr) r.fail(arena_.faultRow(), arena_.faultArg());
-  return p;
+  else
+    r.fail(arena_.faultRow(), arena_.faultArg());
+  return nullptr;
 }
 
 bool Decoder::decode(BitReader &r, uint32_t type, void *&root) {
@@ -291,8 +289,10 @@ bool Decoder::lengthOctets(BitReader &r, uint8_t *&data, uint64_t &length, const
       r, kUnboundedLength, 8,
       [&](uint64_t total) {
         length = total;
-        data = static_cast<uint8_t *>(allocate(r, total + extra));
-        return data != nullptr;
+        data = static_cast<uint8_t *>(allocateFilled(r, total + extra));
+        if (data == nullptr) return false;
+        for (std::size_t i = 0; i < extra; ++i) data[total + i] = 0;
+        return true;
       },
       [&](uint64_t first, uint32_t n) {
         ++piece;
@@ -338,7 +338,7 @@ bool Decoder::bits(BitReader &r, uint32_t type, unsigned char *v, const Context 
     uint64_t n = f.bounds.upper;
     if (f.alignFixed) r.align();
     if (!r.need(n)) return false;
-    b.value = static_cast<uint8_t *>(allocate(r, (n + 7) / 8));
+    b.value = static_cast<uint8_t *>(allocateFilled(r, (n + 7) / 8));
     if (b.value == nullptr) return false;
     b.length = static_cast<uint32_t>(n);
     r.getBitString(b.value, n);
@@ -350,7 +350,7 @@ bool Decoder::bits(BitReader &r, uint32_t type, unsigned char *v, const Context 
       r, f.bounds, 1,
       [&](uint64_t total) {
         if (!checkSize(r, f, total, ROW_SIZE)) return false;
-        b.value = static_cast<uint8_t *>(allocate(r, (total + 7) / 8));
+        b.value = static_cast<uint8_t *>(allocateFilled(r, (total + 7) / 8));
         b.length = static_cast<uint32_t>(total);
         return b.value != nullptr;
       },
@@ -369,7 +369,7 @@ bool Decoder::octets(BitReader &r, uint32_t type, unsigned char *v, const Contex
     uint64_t n = f.bounds.upper;
     if (f.alignFixed) r.align();
     if (!r.need(n * 8)) return false;
-    o.value = static_cast<uint8_t *>(allocate(r, n));
+    o.value = static_cast<uint8_t *>(allocateFilled(r, n));
     if (o.value == nullptr) return false;
     o.length = static_cast<uint32_t>(n);
     r.getOctets(o.value, static_cast<std::size_t>(n));
@@ -381,7 +381,7 @@ bool Decoder::octets(BitReader &r, uint32_t type, unsigned char *v, const Contex
       r, f.bounds, 8,
       [&](uint64_t total) {
         if (!checkSize(r, f, total, ROW_SIZE)) return false;
-        o.value = static_cast<uint8_t *>(allocate(r, total));
+        o.value = static_cast<uint8_t *>(allocateFilled(r, total));
         o.length = static_cast<uint32_t>(total);
         return o.value != nullptr;
       },
@@ -435,10 +435,12 @@ bool Decoder::knownMultiplier(BitReader &r, uint32_t type, unsigned char *v, con
   unsigned char *data = nullptr;
   auto start = [&](uint64_t total) {
     if (!f.fixed && !checkSize(r, f, total, ROW_SIZE)) return false;
-    data = static_cast<unsigned char *>(allocate(r, (total + 1) * width));
+    data = static_cast<unsigned char *>(allocateFilled(r, (total + 1) * width));
     chars.length = static_cast<uint32_t>(total);
     chars.value = reinterpret_cast<char *>(data);
-    return data != nullptr;
+    if (data == nullptr) return false;
+    for (unsigned i = 0; i < width; ++i) data[total * width + i] = 0;  // the terminator
+    return true;
   };
   auto getChars = [&](uint64_t first, uint64_t n) {
     switch (width) {

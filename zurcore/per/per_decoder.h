@@ -4,6 +4,7 @@
 #ifndef ZURCORE_PER_PER_DECODER_H
 #define ZURCORE_PER_PER_DECODER_H
 
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -69,7 +70,23 @@ class Decoder {
   template <class DecodeInner>
   bool inOpenType(BitReader &r, const Context &c, const char *label, DecodeInner decodeInner);
 
-  void *allocate(BitReader &r, uint64_t size);
+  // Room for `size` zeroed bytes of the arena; null with the fault recorded.
+  void *allocate(BitReader &r, uint64_t size) {
+    void *p = size <= UINT32_MAX ? arena_.allocate(static_cast<std::size_t>(size)) : nullptr;
+    return p != nullptr ? p : refused(r, size);
+  }
+  // As allocate, for bytes the caller writes in full: only the padding
+  // behind them is zeroed.
+  void *allocateFilled(BitReader &r, uint64_t size) {
+    auto *p = size <= UINT32_MAX
+                  ? static_cast<unsigned char *>(arena_.allocateUninitialized(static_cast<std::size_t>(size)))
+                  : nullptr;
+    if (p == nullptr) return refused(r, size);
+    if (size % 8 != 0) std::memset(p + (size & ~uint64_t{7}), 0, 8);
+    return p;
+  }
+  // Records why an allocation of `size` bytes failed; null.
+  void *refused(BitReader &r, uint64_t size);
   void traceLength(const Context &c, const char *label, bool encoded, uint64_t bits,
                    int32_t fragment = -1) {
     if (trace_ != nullptr) trace_->length(c.place, label, encoded, bits, fragment);
