@@ -80,9 +80,8 @@ bool Decoder::decode(BitReader &r, uint32_t type, void *&root) {
   return true;
 }
 
-bool Decoder::value(BitReader &r, uint32_t type, unsigned char *held, const Context &c) {
+inline bool Decoder::value(BitReader &r, uint32_t type, unsigned char *held, const Context &c) {
   const TypeDesc &d = s_.desc(type);
-  const ZurType &z = s_.type(type);
   unsigned char *v = held;
   if ((d.typeFlags & TYPE_BY_POINTER) != 0) {
     v = static_cast<unsigned char *>(allocate(r, d.size));
@@ -91,72 +90,84 @@ bool Decoder::value(BitReader &r, uint32_t type, unsigned char *held, const Cont
   }
   if (depth_ >= maxDepth_) return r.fail(ROW_NESTING, depth_);
   ++depth_;
-  bool ok;
-  switch (z.builtin) {
-    case ZB_BOOLEAN: {
-      bool b = false;
-      ok = r.getBit(b);
-      v[0] = b ? 1 : 0;
-      if (ok) traceLength(c, nullptr, false, 1);
-      break;
-    }
-    case ZB_NULL:
-      ok = true;
-      if (trace_ != nullptr) trace_->item(c.place, nullptr, PER_NOT_ENCODED, false, 0);
-      break;
-    case ZB_INTEGER: ok = integer(r, type, v, c); break;
-    case ZB_ENUMERATED: ok = enumerated(r, type, v, c); break;
-    case ZB_REAL: ok = real(r, type, v, c); break;
-    case ZB_BIT_STRING: ok = bits(r, type, v, c); break;
-    case ZB_OCTET_STRING: ok = octets(r, type, v, c); break;
-    case ZB_OBJECT_IDENTIFIER: {
-      ZurOid &oid = *reinterpret_cast<ZurOid *>(v);
-      uint8_t *data;
-      uint64_t length;
-      uint32_t arcs;
-      ok = lengthOctets(r, data, length, c) &&
-           (countArcs(data, length, arcs) == 0 || r.fail(ROW_BAD_OID, 0));
-      oid.length = static_cast<uint32_t>(length);
-      oid.value = data;
-      break;
-    }
-    case ZB_RELATIVE_OID: {
-      ZurRelativeOid &oid = *reinterpret_cast<ZurRelativeOid *>(v);
-      uint8_t *data;
-      uint64_t length;
-      uint32_t count = 0;
-      ok = lengthOctets(r, data, length, c) &&
-           ((countArcs(data, length, count) == 0 && count <= INT16_MAX) || r.fail(ROW_BAD_OID, 0));
-      if (ok) {
-        oid.value = static_cast<uint32_t *>(allocate(r, uint64_t{count} * sizeof(uint32_t)));
-        ok = oid.value != nullptr;
-        if (ok) arcsFromContents(data, length, oid.value);
-        oid.count = static_cast<int16_t>(count);
-      }
-      break;
-    }
-    case ZB_UTC_TIME:
-    case ZB_GENERALIZED_TIME: ok = time(r, type, v, c); break;
-    case ZB_SEQUENCE:
-    case ZB_SET: ok = sequence(r, type, v, c); break;
-    case ZB_CHOICE: ok = choice(r, type, v, c); break;
-    case ZB_SEQUENCE_OF:
-    case ZB_SET_OF: ok = list(r, type, v, c); break;
-    case ZB_OPEN_TYPE: ok = openType(r, type, v, c); break;
-    default:
-      if (isKnownMultiplier(z.builtin)) {
-        ok = knownMultiplier(r, type, v, c);
-      } else {
-        ZurChars &chars = *reinterpret_cast<ZurChars *>(v);
-        uint8_t *data;
-        uint64_t length;
-        ok = lengthOctets(r, data, length, c, 1);
-        chars.length = static_cast<uint32_t>(length);
-        chars.value = reinterpret_cast<char *>(data);
-      }
-  }
+  const bool ok = contents(r, type, v, c);
   --depth_;
   if (!ok && trace_ != nullptr) trace_->error(c.place);
+  return ok;
+}
+
+// One dispatch on the built-in type, every kind in a function of its own
+// (so that the dispatch keeps no frame).
+bool Decoder::contents(BitReader &r, uint32_t type, unsigned char *v, const Context &c) {
+  const uint8_t builtin = s_.type(type).builtin;
+  switch (builtin) {
+    case ZB_BOOLEAN: return boolean(r, v, c);
+    case ZB_NULL: return null(c);
+    case ZB_INTEGER: return integer(r, type, v, c);
+    case ZB_ENUMERATED: return enumerated(r, type, v, c);
+    case ZB_REAL: return real(r, type, v, c);
+    case ZB_BIT_STRING: return bits(r, type, v, c);
+    case ZB_OCTET_STRING: return octets(r, type, v, c);
+    case ZB_OBJECT_IDENTIFIER:
+    case ZB_RELATIVE_OID: return oid(r, builtin == ZB_RELATIVE_OID, v, c);
+    case ZB_UTC_TIME:
+    case ZB_GENERALIZED_TIME: return time(r, type, v, c);
+    case ZB_SEQUENCE:
+    case ZB_SET: return sequence(r, type, v, c);
+    case ZB_CHOICE: return choice(r, type, v, c);
+    case ZB_SEQUENCE_OF:
+    case ZB_SET_OF: return list(r, type, v, c);
+    case ZB_OPEN_TYPE: return openType(r, type, v, c);
+    default:
+      if (isKnownMultiplier(builtin)) return knownMultiplier(r, type, v, c);
+      return plainChars(r, v, c);
+  }
+}
+
+bool Decoder::boolean(BitReader &r, unsigned char *v, const Context &c) {
+  bool b = false;
+  const bool ok = r.getBit(b);
+  v[0] = b ? 1 : 0;
+  if (ok) traceLength(c, nullptr, false, 1);
+  return ok;
+}
+
+bool Decoder::null(const Context &c) {
+  if (trace_ != nullptr) trace_->item(c.place, nullptr, PER_NOT_ENCODED, false, 0);
+  return true;
+}
+
+bool Decoder::oid(BitReader &r, bool relative, unsigned char *v, const Context &c) {
+  uint8_t *data;
+  uint64_t length;
+  if (!relative) {
+    ZurOid &oid = *reinterpret_cast<ZurOid *>(v);
+    uint32_t arcs;
+    const bool ok = lengthOctets(r, data, length, c) &&
+                    (countArcs(data, length, arcs) == 0 || r.fail(ROW_BAD_OID, 0));
+    oid.length = static_cast<uint32_t>(length);
+    oid.value = data;
+    return ok;
+  }
+  ZurRelativeOid &oid = *reinterpret_cast<ZurRelativeOid *>(v);
+  uint32_t count = 0;
+  if (!lengthOctets(r, data, length, c) ||
+      !((countArcs(data, length, count) == 0 && count <= INT16_MAX) || r.fail(ROW_BAD_OID, 0)))
+    return false;
+  oid.value = static_cast<uint32_t *>(allocate(r, uint64_t{count} * sizeof(uint32_t)));
+  oid.count = static_cast<int16_t>(count);
+  if (oid.value == nullptr) return false;
+  arcsFromContents(data, length, oid.value);
+  return true;
+}
+
+bool Decoder::plainChars(BitReader &r, unsigned char *v, const Context &c) {
+  ZurChars &chars = *reinterpret_cast<ZurChars *>(v);
+  uint8_t *data;
+  uint64_t length;
+  const bool ok = lengthOctets(r, data, length, c, 1);
+  chars.length = static_cast<uint32_t>(length);
+  chars.value = reinterpret_cast<char *>(data);
   return ok;
 }
 

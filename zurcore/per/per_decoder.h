@@ -43,6 +43,11 @@ class Decoder {
   };
 
   bool value(BitReader &r, uint32_t type, unsigned char *held, const Context &c);
+  bool contents(BitReader &r, uint32_t type, unsigned char *v, const Context &c);
+  bool boolean(BitReader &r, unsigned char *v, const Context &c);
+  bool null(const Context &c);
+  bool oid(BitReader &r, bool relative, unsigned char *v, const Context &c);
+  bool plainChars(BitReader &r, unsigned char *v, const Context &c);
   bool integer(BitReader &r, uint32_t type, unsigned char *v, const Context &c);
   bool hugeInteger(BitReader &r, const ZurRange &range, bool inRoot, ZurHugeInt &out,
                    const Context &c);
