@@ -174,8 +174,8 @@ bool Decoder::plainChars(BitReader &r, unsigned char *v, const Context &c) {
 bool Decoder::integer(BitReader &r, uint32_t type, unsigned char *v, const Context &c) {
   const TypeDesc &d = s_.desc(type);
   const ZurType &z = s_.type(type);
-  ZurRange range{};
-  if (z.valueRange != 0) range = s_.codec->ranges[z.valueRange];
+  static constexpr ZurRange kUnbounded{};
+  const ZurRange &range = z.valueRange != 0 ? s_.codec->ranges[z.valueRange] : kUnbounded;
   const bool hasLower = (range.flags & ZUR_R_LOWER) != 0, hasUpper = (range.flags & ZUR_R_UPPER) != 0;
   bool inRoot = true;
   if (range.flags & ZUR_R_EXTENSIBLE) {
@@ -301,9 +301,7 @@ bool Decoder::lengthOctets(BitReader &r, uint8_t *&data, uint64_t &length, const
       [&](uint64_t total) {
         length = total;
         data = static_cast<uint8_t *>(allocateFilled(r, total + extra));
-        if (data == nullptr) return false;
-        for (std::size_t i = 0; i < extra; ++i) data[total + i] = 0;
-        return true;
+        return data != nullptr;
       },
       [&](uint64_t first, uint32_t n) {
         ++piece;
@@ -449,9 +447,7 @@ bool Decoder::knownMultiplier(BitReader &r, uint32_t type, unsigned char *v, con
     data = static_cast<unsigned char *>(allocateFilled(r, (total + 1) * width));
     chars.length = static_cast<uint32_t>(total);
     chars.value = reinterpret_cast<char *>(data);
-    if (data == nullptr) return false;
-    for (unsigned i = 0; i < width; ++i) data[total * width + i] = 0;  // the terminator
-    return true;
+    return data != nullptr;
   };
   auto getChars = [&](uint64_t first, uint64_t n) {
     switch (width) {
@@ -501,20 +497,24 @@ bool Decoder::time(BitReader &r, uint32_t type, unsigned char *v, const Context 
 }
 
 bool Decoder::openOctets(BitReader &r, BitReader &inner, const Context &c, const char *label) {
-  uint64_t total;
-  BitReader after(r);
-  if (!countPieces(r, kUnboundedLength, true, 8, total, after)) return r.failWith(after.fault());
-  if (total == 0) return r.fail(ROW_EMPTY_OPEN_TYPE);
-  const bool fragmented = total >= LengthBounds::kFragment;
+  const uint64_t mark = r.position();
   uint32_t n;
-  bool fragment;
-  if (!fragmented) {
-    getLength(r, kUnboundedLength, n, fragment);
+  bool fragmented;
+  if (!getLength(r, kUnboundedLength, n, fragmented)) return false;
+  uint64_t total = n;
+  if (fragmented) {  // counted ahead, to be joined
+    r.rewind(mark);
+    BitReader after(r);
+    if (!countPieces(r, kUnboundedLength, true, 8, total, after)) return r.failWith(after.fault());
+  } else {
+    if (n == 0) return r.failAt(mark, ROW_EMPTY_OPEN_TYPE);
     r.align();
+    if (!r.need(uint64_t{n} * 8)) return false;
     traceLength(c, label, true, uint64_t{n} * 8);
     if (r.position() % 8 == 0) {  // read in place
       inner = BitReader(r.here(), n, aligned_, r.origin() + r.position());
-      return r.skipBits(uint64_t{n} * 8);
+      r.advance(uint64_t{n} * 8);
+      return true;
     }
   }
   while (joined_.size() <= openDepth_) joined_.push_back(std::make_unique<std::vector<uint8_t>>());

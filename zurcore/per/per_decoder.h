@@ -65,7 +65,7 @@ class Decoder {
   bool openType(BitReader &r, uint32_t type, unsigned char *v, const Context &c);
 
   // The octets behind unconstrained length determinants, joined in the
-  // arena with `extra` zero octets behind them.
+  // arena with `extra` (up to eight) zero octets behind them.
   bool lengthOctets(BitReader &r, uint8_t *&data, uint64_t &length, const Context &c,
                     std::size_t extra = 0);
   // The octets of an open type as a reader of their own, whose offsets
@@ -80,14 +80,14 @@ class Decoder {
     void *p = size <= UINT32_MAX ? arena_.allocate(static_cast<std::size_t>(size)) : nullptr;
     return p != nullptr ? p : refused(r, size);
   }
-  // As allocate, for bytes the caller writes in full: only the padding
-  // behind them is zeroed.
+  // As allocate, for bytes the caller writes in full but for zeros at the
+  // end (a terminator): only the last eight-byte word is zeroed.
   void *allocateFilled(BitReader &r, uint64_t size) {
     auto *p = size <= UINT32_MAX
                   ? static_cast<unsigned char *>(arena_.allocateUninitialized(static_cast<std::size_t>(size)))
                   : nullptr;
     if (p == nullptr) return refused(r, size);
-    if (size % 8 != 0) std::memset(p + (size & ~uint64_t{7}), 0, 8);
+    if (size != 0) std::memset(p + ((size - 1) & ~uint64_t{7}), 0, 8);
     return p;
   }
   // Records why an allocation of `size` bytes failed; null.
