@@ -27,7 +27,7 @@ bool mayBeAbsent(const ZurComponent &zc) {
 }
 
 // One length determinant, a count in the constrained form read inline.
-bool readLength(BitReader &r, const LengthBounds &bounds, uint32_t &n, bool &fragment) {
+inline bool readLength(BitReader &r, const LengthBounds &bounds, uint32_t &n, bool &fragment) {
   const uint64_t span = uint64_t{bounds.upper} - bounds.lower;
   if (bounds.constrainedForm() && (!r.aligned() || span < 0xFF)) {
     uint64_t offset;
@@ -187,37 +187,43 @@ bool Decoder::integer(BitReader &r, uint32_t type, unsigned char *v, const Conte
     return hugeInteger(r, range, inRoot, *reinterpret_cast<ZurHugeInt *>(v), c);
   }
   const bool isUnsigned = d.kind == KIND_UNSIGNED;
-  const uint64_t lower = static_cast<uint64_t>(range.lower), upper = static_cast<uint64_t>(range.upper);
+  const uint64_t lower = static_cast<uint64_t>(range.lower), span = static_cast<uint64_t>(range.upper) - lower;
   uint64_t u;
-  bool lengthEncoded = true;
-  uint64_t bits;
+  enum { UNCONSTRAINED, CONSTRAINED, SEMI_CONSTRAINED } form;
   if (!inRoot || (!hasLower && !(isUnsigned && hasUpper))) {
+    form = UNCONSTRAINED;
     int64_t n;
     if (!getUnconstrained(r, n)) return false;
     u = static_cast<uint64_t>(n);
-    bits = 8 * signedOctetsFor(n);
   } else if (hasUpper) {
+    form = CONSTRAINED;
     const uint64_t at = r.position();
     uint64_t offset;
-    if (!getConstrained(r, upper - lower, offset)) return false;
-    if (offset > upper - lower)
-      return r.failAt(at, ROW_VALUE_RANGE, static_cast<int64_t>(lower + offset));
+    if (!getConstrained(r, span, offset)) return false;
+    if (offset > span) return r.failAt(at, ROW_VALUE_RANGE, static_cast<int64_t>(lower + offset));
     u = lower + offset;
-    bits = constrainedBits(r.aligned(), offset, upper - lower);
-    lengthEncoded = r.aligned() && upper - lower > 0xFFFF;
   } else {
+    form = SEMI_CONSTRAINED;
     uint64_t offset;
     if (!getSemiConstrained(r, offset)) return false;
     u = lower + offset;
     bool overflow = isUnsigned ? u < lower : static_cast<int64_t>(u) < range.lower;
     if (overflow) return r.fail(ROW_INTEGER_TOO_LONG, 9);
-    bits = 8 * octetsFor(offset);
   }
   if (isUnsigned)
     std::memcpy(v, &u, sizeof u);
   else
     storeSigned(v, d.lenSize, static_cast<int64_t>(u));
-  traceLength(c, nullptr, lengthEncoded, bits);
+  if (trace_ != nullptr) {
+    const uint64_t offset = u - lower;
+    switch (form) {
+      case UNCONSTRAINED: traceLength(c, nullptr, true, 8 * signedOctetsFor(static_cast<int64_t>(u))); break;
+      case CONSTRAINED:
+        traceLength(c, nullptr, r.aligned() && span > 0xFFFF, constrainedBits(r.aligned(), offset, span));
+        break;
+      case SEMI_CONSTRAINED: traceLength(c, nullptr, true, 8 * octetsFor(offset));
+    }
+  }
   return true;
 }
 
@@ -321,7 +327,7 @@ struct SizeForm {
 
 // Made in one piece: built field by field, the record would be read back
 // whole before its stores had landed.
-bool readSizeForm(BitReader &r, const SizeInfo &si, uint64_t itemBits, SizeForm &f) {
+inline bool readSizeForm(BitReader &r, const SizeInfo &si, uint64_t itemBits, SizeForm &f) {
   bool extended = false;
   if (si.extensible && !r.getBit(extended)) return false;
   const bool fixed = !extended && si.fixed() && si.bounds.upper < kFixedLimit;
