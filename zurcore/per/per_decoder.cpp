@@ -553,12 +553,20 @@ bool Decoder::inOpenType(BitReader &r, const Context &c, const char *label,
 }
 
 bool Decoder::sequence(BitReader &r, uint32_t type, unsigned char *v, const Context &c) {
+  const uint16_t *order = s_.type(type).builtin == ZB_SET ? canonicalOrder(s_, type) : nullptr;
+  if (order != nullptr)
+    return sequenceComponents(r, type, v, c, [order](uint32_t k) { return uint32_t{order[k]}; });
+  return sequenceComponents(r, type, v, c, [](uint32_t k) { return k; });
+}
+
+template <class Position>
+bool Decoder::sequenceComponents(BitReader &r, uint32_t type, unsigned char *v, const Context &c,
+                                 Position position) {
   const TypeDesc &d = s_.desc(type);
   const ZurType &z = s_.type(type);
   const uint32_t first = d.ref, count = static_cast<uint32_t>(d.count);
   const ZurComponent *const components = &s_.component(first);
   const FieldDesc *const fields = &s_.field(first);
-  const uint16_t *order = z.builtin == ZB_SET ? canonicalOrder(s_, type) : nullptr;
   ValueFrame frame{c.frame, v, type};
   const uint64_t start = r.position();
   bool extended = false;
@@ -573,7 +581,7 @@ bool Decoder::sequence(BitReader &r, uint32_t type, unsigned char *v, const Cont
   uint64_t window = r.peek();
   unsigned taken = 0;
   for (uint32_t k = 0; k < count; ++k) {
-    const uint32_t i = order != nullptr ? order[k] : k;
+    const uint32_t i = position(k);
     const uint8_t flags = components[i].flags;
     if ((flags & ZUR_C_EXTENSION) != 0 || !mayBeAbsent(components[i])) continue;
     if (taken == BitReader::kWindowBits) {
@@ -603,7 +611,7 @@ bool Decoder::sequence(BitReader &r, uint32_t type, unsigned char *v, const Cont
   bool extensionDefaults = false;
   Context inner{{nullptr, nullptr, 0, c.place.depth + 1}, &frame};
   for (uint32_t k = 0; ok && k < count; ++k) {
-    const uint32_t i = order != nullptr ? order[k] : k;
+    const uint32_t i = position(k);
     const uint8_t flags = components[i].flags;
     if (flags & ZUR_C_EXTENSION) {
       extensionDefaults = extensionDefaults || (flags & ZUR_C_DEFAULT) != 0;

@@ -58,6 +58,10 @@ class Decoder {
   bool knownMultiplier(BitReader &r, uint32_t type, unsigned char *v, const Context &c);
   bool time(BitReader &r, uint32_t type, unsigned char *v, const Context &c);
   bool sequence(BitReader &r, uint32_t type, unsigned char *v, const Context &c);
+  // A SEQUENCE's or SET's components, the k-th of the encoding at position(k).
+  template <class Position>
+  bool sequenceComponents(BitReader &r, uint32_t type, unsigned char *v, const Context &c,
+                          Position position);
   bool additions(BitReader &r, uint32_t type, unsigned char *v, const ValueFrame &frame,
                  const Context &c);
   bool choice(BitReader &r, uint32_t type, unsigned char *v, const Context &c);
