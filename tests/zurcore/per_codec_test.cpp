@@ -61,6 +61,7 @@ TEST(PerCodec, FaultsAreReportedWithRowAndBit) {
       {"Rec", RULES_PER, "10 C0", "D0009S: Out-of-range CHOICE selector: 3 at bit 8.\n"},
       {"Rec", RULES_PER, "10 80", "value Rec ::= \n{\n  a 0,\n  d r : 0\n}\n"},
       {"Rec", RULES_PER, "08 01 F8", "D0064S: Permitted alphabet constraint violated, bad character: 'code 31' at bit 16.\n"},
+      {"Lower", RULES_PER, "0C 00 00 00 00 00 00 01 F0", "D0064S: Permitted alphabet constraint violated, bad character: 'code 31' at bit 63.\n"},
       {"Rec", RULES_PER, "80 01 00", "D0090E: Length of encoded data of OpenType is 0 at bit 16.\n"},
       {"Rec", RULES_PER, "80 01 01 40", "value Rec ::= \n{\n  a 0,\n  f TRUE\n}\n"},
       {"Rec", RULES_PER, "80 01 05 40", "D0055S: Premature end of input buffer at bit 24.\n"},
