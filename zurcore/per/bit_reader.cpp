@@ -22,9 +22,14 @@ bool BitReader::getOctets(uint8_t *out, std::size_t count) {
     pos_ += uint64_t{count} * 8;
     return true;
   }
+  // Off the boundary the octets span count + 1 octets of the input: eight
+  // at a time while a ninth is there behind them.
   unsigned shift = static_cast<unsigned>(pos_ & 7);
   const uint8_t *in = data_ + pos_ / 8;
-  for (std::size_t i = 0; i < count; ++i)
+  std::size_t i = 0;
+  for (; i + 8 <= count; i += 8)
+    storeBigEndian64(out + i, loadBigEndian64(in + i) << shift | in[i + 8] >> (8 - shift));
+  for (; i < count; ++i)
     out[i] = static_cast<uint8_t>(in[i] << shift | in[i + 1] >> (8 - shift));
   pos_ += uint64_t{count} * 8;
   return true;
