@@ -644,6 +644,11 @@ bool Decoder::additions(BitReader &r, uint32_t type, unsigned char *v, const Val
                         const Context &c) {
   const TypeDesc &d = s_.desc(type);
   const uint32_t first = d.ref, count = static_cast<uint32_t>(d.count);
+  const ZurComponent *const components = &s_.component(first);
+  // The additions lie between the first and the last of them.
+  uint32_t lo = 0, hi = count;
+  while (lo < hi && components[lo].addition == 0) ++lo;
+  while (hi > lo && components[hi - 1].addition == 0) --hi;
   const uint64_t start = r.position();
   uint32_t n;
   if (!getSmallLength(r, n)) return false;
@@ -660,8 +665,8 @@ bool Decoder::additions(BitReader &r, uint32_t type, unsigned char *v, const Val
   for (uint32_t k = 1; ok && k <= n; ++k) {
     if (!presence_[base + k - 1]) continue;
     uint32_t members = 0, only = 0;
-    for (uint32_t i = 0; i < count; ++i) {
-      if (s_.component(first + i).addition == k) {
+    for (uint32_t i = lo; i < hi; ++i) {
+      if (components[i].addition == k) {
         ++members;
         only = i;
       }
@@ -674,7 +679,7 @@ bool Decoder::additions(BitReader &r, uint32_t type, unsigned char *v, const Val
     if (members == 0) {  // an addition of a later version: skipped
       inner.place.index = static_cast<int32_t>(count + k);
       ok = inOpenType(r, inner, "unknown extension", [](BitReader &) { return true; });
-    } else if (members == 1 && (s_.component(first + only).flags & ZUR_C_BRACKET) == 0) {
+    } else if (members == 1 && (components[only].flags & ZUR_C_BRACKET) == 0) {
       ok = inOpenType(r, inner, "extension", [&](BitReader &sub) {
         return value(sub, f.type, v + f.offset, inner);
       });
@@ -684,14 +689,14 @@ bool Decoder::additions(BitReader &r, uint32_t type, unsigned char *v, const Val
         const std::size_t group = presence_.size();
         presence_.resize(group + count, 1);
         bool fine = true;
-        for (uint32_t i = 0; fine && i < count; ++i) {
-          const ZurComponent &zc = s_.component(first + i);
+        for (uint32_t i = lo; fine && i < hi; ++i) {
+          const ZurComponent &zc = components[i];
           bool present = true;
           if (zc.addition == k && mayBeAbsent(zc)) fine = sub.getBit(present);
           presence_[group + i] = present ? 1 : 0;
         }
-        for (uint32_t i = 0; fine && i < count; ++i) {
-          if (s_.component(first + i).addition != k || !presence_[group + i]) continue;
+        for (uint32_t i = lo; fine && i < hi; ++i) {
+          if (components[i].addition != k || !presence_[group + i]) continue;
           const FieldDesc &g = s_.field(first + i);
           Context member{{name(first + i), caption(g.type),
                           static_cast<int32_t>(i + 1), c.place.depth + 1},
@@ -706,8 +711,8 @@ bool Decoder::additions(BitReader &r, uint32_t type, unsigned char *v, const Val
   }
   presence_.resize(base);
   if (!ok) return false;
-  for (uint32_t i = 0; i < count; ++i) {
-    const ZurComponent &zc = s_.component(first + i);
+  for (uint32_t i = lo; i < hi; ++i) {
+    const ZurComponent &zc = components[i];
     if ((zc.flags & ZUR_C_EXTENSION) && (zc.flags & ZUR_C_DEFAULT) &&
         !isPresent(d, s_.field(first + i), v))
       copyDefault(s_, first + i, v);
