@@ -61,6 +61,7 @@ TEST(PerCodec, FaultsAreReportedWithRowAndBit) {
       {"Rec", RULES_PER, "10 C0", "D0009S: Out-of-range CHOICE selector: 3 at bit 8.\n"},
       {"Rec", RULES_PER, "10 80", "value Rec ::= \n{\n  a 0,\n  d r : 0\n}\n"},
       {"Rec", RULES_PER, "08 01 F8", "D0064S: Permitted alphabet constraint violated, bad character: 'code 31' at bit 16.\n"},
+      {"Lower", RULES_PER, "0C 00 00 00 00 00 00 01 F0", "D0064S: Permitted alphabet constraint violated, bad character: 'code 31' at bit 63.\n"},
       {"Rec", RULES_PER, "80 01 00", "D0090E: Length of encoded data of OpenType is 0 at bit 16.\n"},
       {"Rec", RULES_PER, "80 01 01 40", "value Rec ::= \n{\n  a 0,\n  f TRUE\n}\n"},
       {"Rec", RULES_PER, "80 01 05 40", "D0055S: Premature end of input buffer at bit 24.\n"},
@@ -190,6 +191,41 @@ TEST(PerCodec, DecodingStaysWithinTheLimits) {
   zurcoreSetLimits(rows().env(), &defaults);
   d = rows().decode("Many", RULES_PER, fromHex("03"));
   EXPECT_EQ(rows().print("Many", d.value), "value Many ::= \n{\n  NULL,\n  NULL,\n  NULL\n}\n");
+}
+
+// SEQUENCEs of 60 and 66 optional BOOLEANs, every third one present and
+// TRUE: presence bits past one window of the input, and past 64 components.
+TEST(PerCodec, LongPreamblesAreRead) {
+  std::string module = "Wide DEFINITIONS AUTOMATIC TAGS ::= BEGIN\n";
+  for (int count : {60, 66}) {
+    module += "W" + std::to_string(count) + " ::= SEQUENCE {";
+    for (int i = 0; i < count; ++i) module += (i ? ", c" : " c") + std::to_string(i) + " BOOLEAN OPTIONAL";
+    module += " }\n";
+  }
+  CodecHarness h(std::vector<zurasn1::ModuleText>{{"wide.asn1", module + "END\n"}});
+  for (int count : {60, 66}) {
+    const std::string type = "W" + std::to_string(count);
+    // The preamble, then a TRUE bit per present component.
+    std::vector<bool> bits;
+    std::string printed = "value " + type + " ::= \n{\n";
+    for (int i = 0; i < count; ++i) bits.push_back(i % 3 == 0);
+    for (int i = 0; i < count; i += 3) {
+      bits.push_back(true);
+      printed += "  c" + std::to_string(i) + " TRUE" + (i + 3 < count ? ",\n" : "\n}\n");
+    }
+    Octets in((bits.size() + 7) / 8, 0);
+    for (std::size_t i = 0; i < bits.size(); ++i)
+      if (bits[i]) in[i / 8] |= static_cast<unsigned char>(0x80 >> (i % 8));
+    for (int32_t rules : {RULES_PER, RULES_PER_ALIGNED}) {
+      SCOPED_TRACE(type + (rules == RULES_PER ? " UNALIGNED" : " ALIGNED"));
+      zurtest::Decoded d = h.decode(type, rules, in);
+      ASSERT_EQ(d.status, 0) << d.message;
+      EXPECT_EQ(h.print(type, d.value), printed);
+      EXPECT_EQ(toHex(h.encode(type, rules, d.value).octets), toHex(in));
+      d = h.decode(type, rules, Octets(in.begin(), in.begin() + 7));
+      EXPECT_EQ(d.message, "D0055S: Premature end of input buffer at bit 56.\n");
+    }
+  }
 }
 
 // The trace of the A.2 record: one field line per PER item.

@@ -4,20 +4,14 @@
 
 namespace zurcore::per {
 
-// The reads that one window of eight whole octets does not serve: those
-// near the end of the input, and those of more than 57 bits.
+// The reads that one window does not serve: those past the end of the
+// input, and those of more than 57 bits.
 bool BitReader::getBitsNearEnd(unsigned count, uint64_t &value) {
   if (!need(count)) return false;
-  if (count > kWindowBits) {  // the high half first
-    uint64_t high, low;
-    getBits(count - 32, high);
-    getBits(32, low);
-    value = high << 32 | low;
-    return true;
-  }
-  const uint64_t window = loadBigEndian64(tail_ + (static_cast<std::size_t>(pos_ >> 3) - tailFirst_));
-  value = window << (pos_ & 7) >> 1 >> (63 - count);
-  pos_ += count;
+  uint64_t high, low;  // the high half first
+  getBits(count - 32, high);
+  getBits(32, low);
+  value = high << 32 | low;
   return true;
 }
 
@@ -28,9 +22,14 @@ bool BitReader::getOctets(uint8_t *out, std::size_t count) {
     pos_ += uint64_t{count} * 8;
     return true;
   }
+  // Off the boundary the octets span count + 1 octets of the input: eight
+  // at a time while a ninth is there behind them.
   unsigned shift = static_cast<unsigned>(pos_ & 7);
   const uint8_t *in = data_ + pos_ / 8;
-  for (std::size_t i = 0; i < count; ++i)
+  std::size_t i = 0;
+  for (; i + 8 <= count; i += 8)
+    storeBigEndian64(out + i, loadBigEndian64(in + i) << shift | in[i + 8] >> (8 - shift));
+  for (; i < count; ++i)
     out[i] = static_cast<uint8_t>(in[i] << shift | in[i + 1] >> (8 - shift));
   pos_ += uint64_t{count} * 8;
   return true;

@@ -39,6 +39,9 @@ struct DecodeFault {
 
 class BitReader {
  public:
+  // The most bits one window holds wherever the read starts in its octet.
+  static constexpr unsigned kWindowBits = 57;
+
   // `origin` is the bit offset of data[0] in the outermost input (non-zero
   // inside an open type), so that faults name their place in the message.
   BitReader(const uint8_t *data, std::size_t octets, bool aligned, uint64_t origin = 0)
@@ -50,9 +53,8 @@ class BitReader {
   bool aligned() const { return aligned_; }
   // Reads `count` bits (up to 64) into the low bits of value.
   bool getBits(unsigned count, uint64_t &value) {
-    if (count <= kWindowBits && pos_ + 64 <= end_) {
-      const uint64_t window = loadBigEndian64(data_ + (pos_ >> 3)) << (pos_ & 7);
-      value = window >> 1 >> (63 - count);  // two shifts: count may be 0
+    if (count <= kWindowBits && count <= end_ - pos_) {
+      value = window() >> 1 >> (63 - count);  // two shifts: count may be 0
       pos_ += count;
       return true;
     }
@@ -64,6 +66,23 @@ class BitReader {
     bit = v != 0;
     return true;
   }
+  // The next bits, the first of them the top bit, without moving; those
+  // past the end of the input read as zeros. Up to 57 are good for a read.
+  uint64_t peek() const { return window(); }
+  // Moves past `count` bits that the caller has checked are there.
+  void advance(uint64_t count) { pos_ += count; }
+  // Moves past `count` bits; at the end of the input if they are not all
+  // there, with the premature end recorded.
+  bool skipPeeked(uint64_t count) {
+    if (count <= end_ - pos_) {
+      pos_ += count;
+      return true;
+    }
+    pos_ = end_;
+    return fail(ROW_PREMATURE_END);
+  }
+  // Moves back to an earlier position of this reader.
+  void rewind(uint64_t position) { pos_ = position; }
   // ALIGNED variant: skips the padding up to the next octet boundary.
   void align() {
     if (aligned_) pos_ = (pos_ + 7) & ~uint64_t{7};
@@ -105,8 +124,13 @@ class BitReader {
   const DecodeFault &fault() const { return fault_; }
 
  private:
-  // The most bits one window holds wherever the read starts in its octet.
-  static constexpr unsigned kWindowBits = 57;
+  // The 64 bits from the current position: from the input while eight
+  // octets remain, else from the copy of its last octets.
+  uint64_t window() const {
+    const std::size_t at = static_cast<std::size_t>(pos_ >> 3);
+    const uint8_t *p = at < tailFirst_ ? data_ + at : tail_ + (at - tailFirst_);
+    return loadBigEndian64(p) << (pos_ & 7);
+  }
   bool getBitsNearEnd(unsigned count, uint64_t &value);
 
   const uint8_t *data_;

@@ -26,16 +26,44 @@ bool mayBeAbsent(const ZurComponent &zc) {
   return (zc.flags & (ZUR_C_OPTIONAL | ZUR_C_DEFAULT)) != 0;
 }
 
+// One length determinant, a count in the constrained form read inline.
+inline bool readLength(BitReader &r, const LengthBounds &bounds, uint32_t &n, bool &fragment) {
+  const uint64_t span = uint64_t{bounds.upper} - bounds.lower;
+  if (bounds.constrainedForm() && (!r.aligned() || span < 0xFF)) {
+    uint64_t offset;
+    fragment = false;
+    if (!r.getBits(bitsFor(span), offset)) return false;
+    n = static_cast<uint32_t>(bounds.lower + offset);
+    return true;
+  }
+  return getLength(r, bounds, n, fragment);
+}
+
+// As readPieces, with the usual single piece read without a copy of the
+// reader to come back to.
+template <class Start, class GetItems>
+bool readRun(BitReader &r, const LengthBounds &bounds, uint64_t bitsPerItem, Start start,
+             GetItems getItems) {
+  const uint64_t mark = r.position();
+  uint32_t n;
+  bool fragment;
+  if (!readLength(r, bounds, n, fragment)) return false;
+  if (!fragment) {
+    r.align();
+    return r.need(n * bitsPerItem) && start(n) && getItems(0, n);
+  }
+  r.rewind(mark);
+  return readPieces(r, bounds, true, bitsPerItem, start, getItems);
+}
+
 }  // namespace
 
-void *Decoder::allocate(BitReader &r, uint64_t size) {
-  if (size > UINT32_MAX) {
+void *Decoder::refused(BitReader &r, uint64_t size) {
+  if (size > UINT32_MAX)
     r.fail(ROW_LENGTH_TOO_LONG);
-    return nullptr;
-  }
-  void *p = arena_.allocate(static_cast<std::size_t>(size));
-  if (p == nullptr) r.fail(arena_.faultRow(), arena_.faultArg());
-  return p;
+  else
+    r.fail(arena_.faultRow(), arena_.faultArg());
+  return nullptr;
 }
 
 bool Decoder::decode(BitReader &r, uint32_t type, void *&root) {
@@ -52,9 +80,8 @@ bool Decoder::decode(BitReader &r, uint32_t type, void *&root) {
   return true;
 }
 
-bool Decoder::value(BitReader &r, uint32_t type, unsigned char *held, const Context &c) {
+inline bool Decoder::value(BitReader &r, uint32_t type, unsigned char *held, const Context &c) {
   const TypeDesc &d = s_.desc(type);
-  const ZurType &z = s_.type(type);
   unsigned char *v = held;
   if ((d.typeFlags & TYPE_BY_POINTER) != 0) {
     v = static_cast<unsigned char *>(allocate(r, d.size));
@@ -63,80 +90,92 @@ bool Decoder::value(BitReader &r, uint32_t type, unsigned char *held, const Cont
   }
   if (depth_ >= maxDepth_) return r.fail(ROW_NESTING, depth_);
   ++depth_;
-  bool ok;
-  switch (z.builtin) {
-    case ZB_BOOLEAN: {
-      bool b = false;
-      ok = r.getBit(b);
-      v[0] = b ? 1 : 0;
-      if (ok) traceLength(c, nullptr, false, 1);
-      break;
-    }
-    case ZB_NULL:
-      ok = true;
-      if (trace_ != nullptr) trace_->item(c.place, nullptr, PER_NOT_ENCODED, false, 0);
-      break;
-    case ZB_INTEGER: ok = integer(r, type, v, c); break;
-    case ZB_ENUMERATED: ok = enumerated(r, type, v, c); break;
-    case ZB_REAL: ok = real(r, type, v, c); break;
-    case ZB_BIT_STRING: ok = bits(r, type, v, c); break;
-    case ZB_OCTET_STRING: ok = octets(r, type, v, c); break;
-    case ZB_OBJECT_IDENTIFIER: {
-      ZurOid &oid = *reinterpret_cast<ZurOid *>(v);
-      uint8_t *data;
-      uint64_t length;
-      uint32_t arcs;
-      ok = lengthOctets(r, data, length, c) &&
-           (countArcs(data, length, arcs) == 0 || r.fail(ROW_BAD_OID, 0));
-      oid.length = static_cast<uint32_t>(length);
-      oid.value = data;
-      break;
-    }
-    case ZB_RELATIVE_OID: {
-      ZurRelativeOid &oid = *reinterpret_cast<ZurRelativeOid *>(v);
-      uint8_t *data;
-      uint64_t length;
-      uint32_t count = 0;
-      ok = lengthOctets(r, data, length, c) &&
-           ((countArcs(data, length, count) == 0 && count <= INT16_MAX) || r.fail(ROW_BAD_OID, 0));
-      if (ok) {
-        oid.value = static_cast<uint32_t *>(allocate(r, uint64_t{count} * sizeof(uint32_t)));
-        ok = oid.value != nullptr;
-        if (ok) arcsFromContents(data, length, oid.value);
-        oid.count = static_cast<int16_t>(count);
-      }
-      break;
-    }
-    case ZB_UTC_TIME:
-    case ZB_GENERALIZED_TIME: ok = time(r, type, v, c); break;
-    case ZB_SEQUENCE:
-    case ZB_SET: ok = sequence(r, type, v, c); break;
-    case ZB_CHOICE: ok = choice(r, type, v, c); break;
-    case ZB_SEQUENCE_OF:
-    case ZB_SET_OF: ok = list(r, type, v, c); break;
-    case ZB_OPEN_TYPE: ok = openType(r, type, v, c); break;
-    default:
-      if (isKnownMultiplier(z.builtin)) {
-        ok = knownMultiplier(r, type, v, c);
-      } else {
-        ZurChars &chars = *reinterpret_cast<ZurChars *>(v);
-        uint8_t *data;
-        uint64_t length;
-        ok = lengthOctets(r, data, length, c, 1);
-        chars.length = static_cast<uint32_t>(length);
-        chars.value = reinterpret_cast<char *>(data);
-      }
-  }
+  const bool ok = contents(r, type, v, c);
   --depth_;
   if (!ok && trace_ != nullptr) trace_->error(c.place);
+  return ok;
+}
+
+// One dispatch on the built-in type, every kind in a function of its own
+// (so that the dispatch keeps no frame).
+bool Decoder::contents(BitReader &r, uint32_t type, unsigned char *v, const Context &c) {
+  const uint8_t builtin = s_.type(type).builtin;
+  switch (builtin) {
+    case ZB_BOOLEAN: return boolean(r, v, c);
+    case ZB_NULL: return null(c);
+    case ZB_INTEGER: return integer(r, type, v, c);
+    case ZB_ENUMERATED: return enumerated(r, type, v, c);
+    case ZB_REAL: return real(r, type, v, c);
+    case ZB_BIT_STRING: return bits(r, type, v, c);
+    case ZB_OCTET_STRING: return octets(r, type, v, c);
+    case ZB_OBJECT_IDENTIFIER:
+    case ZB_RELATIVE_OID: return oid(r, builtin == ZB_RELATIVE_OID, v, c);
+    case ZB_UTC_TIME:
+    case ZB_GENERALIZED_TIME: return time(r, type, v, c);
+    case ZB_SEQUENCE:
+    case ZB_SET: return sequence(r, type, v, c);
+    case ZB_CHOICE: return choice(r, type, v, c);
+    case ZB_SEQUENCE_OF:
+    case ZB_SET_OF: return list(r, type, v, c);
+    case ZB_OPEN_TYPE: return openType(r, type, v, c);
+    default:
+      if (isKnownMultiplier(builtin)) return knownMultiplier(r, type, v, c);
+      return plainChars(r, v, c);
+  }
+}
+
+bool Decoder::boolean(BitReader &r, unsigned char *v, const Context &c) {
+  bool b = false;
+  const bool ok = r.getBit(b);
+  v[0] = b ? 1 : 0;
+  if (ok) traceLength(c, nullptr, false, 1);
+  return ok;
+}
+
+bool Decoder::null(const Context &c) {
+  if (trace_ != nullptr) trace_->item(c.place, nullptr, PER_NOT_ENCODED, false, 0);
+  return true;
+}
+
+bool Decoder::oid(BitReader &r, bool relative, unsigned char *v, const Context &c) {
+  uint8_t *data;
+  uint64_t length;
+  if (!relative) {
+    ZurOid &oid = *reinterpret_cast<ZurOid *>(v);
+    uint32_t arcs;
+    const bool ok = lengthOctets(r, data, length, c) &&
+                    (countArcs(data, length, arcs) == 0 || r.fail(ROW_BAD_OID, 0));
+    oid.length = static_cast<uint32_t>(length);
+    oid.value = data;
+    return ok;
+  }
+  ZurRelativeOid &oid = *reinterpret_cast<ZurRelativeOid *>(v);
+  uint32_t count = 0;
+  if (!lengthOctets(r, data, length, c) ||
+      !((countArcs(data, length, count) == 0 && count <= INT16_MAX) || r.fail(ROW_BAD_OID, 0)))
+    return false;
+  oid.value = static_cast<uint32_t *>(allocate(r, uint64_t{count} * sizeof(uint32_t)));
+  oid.count = static_cast<int16_t>(count);
+  if (oid.value == nullptr) return false;
+  arcsFromContents(data, length, oid.value);
+  return true;
+}
+
+bool Decoder::plainChars(BitReader &r, unsigned char *v, const Context &c) {
+  ZurChars &chars = *reinterpret_cast<ZurChars *>(v);
+  uint8_t *data;
+  uint64_t length;
+  const bool ok = lengthOctets(r, data, length, c, 1);
+  chars.length = static_cast<uint32_t>(length);
+  chars.value = reinterpret_cast<char *>(data);
   return ok;
 }
 
 bool Decoder::integer(BitReader &r, uint32_t type, unsigned char *v, const Context &c) {
   const TypeDesc &d = s_.desc(type);
   const ZurType &z = s_.type(type);
-  ZurRange range{};
-  if (z.valueRange != 0) range = s_.codec->ranges[z.valueRange];
+  static constexpr ZurRange kUnbounded{};
+  const ZurRange &range = z.valueRange != 0 ? s_.codec->ranges[z.valueRange] : kUnbounded;
   const bool hasLower = (range.flags & ZUR_R_LOWER) != 0, hasUpper = (range.flags & ZUR_R_UPPER) != 0;
   bool inRoot = true;
   if (range.flags & ZUR_R_EXTENSIBLE) {
@@ -148,37 +187,43 @@ bool Decoder::integer(BitReader &r, uint32_t type, unsigned char *v, const Conte
     return hugeInteger(r, range, inRoot, *reinterpret_cast<ZurHugeInt *>(v), c);
   }
   const bool isUnsigned = d.kind == KIND_UNSIGNED;
-  const uint64_t lower = static_cast<uint64_t>(range.lower), upper = static_cast<uint64_t>(range.upper);
+  const uint64_t lower = static_cast<uint64_t>(range.lower), span = static_cast<uint64_t>(range.upper) - lower;
   uint64_t u;
-  bool lengthEncoded = true;
-  uint64_t bits;
+  enum { UNCONSTRAINED, CONSTRAINED, SEMI_CONSTRAINED } form;
   if (!inRoot || (!hasLower && !(isUnsigned && hasUpper))) {
+    form = UNCONSTRAINED;
     int64_t n;
     if (!getUnconstrained(r, n)) return false;
     u = static_cast<uint64_t>(n);
-    bits = 8 * signedOctetsFor(n);
   } else if (hasUpper) {
+    form = CONSTRAINED;
     const uint64_t at = r.position();
     uint64_t offset;
-    if (!getConstrained(r, upper - lower, offset)) return false;
-    if (offset > upper - lower)
-      return r.failAt(at, ROW_VALUE_RANGE, static_cast<int64_t>(lower + offset));
+    if (!getConstrained(r, span, offset)) return false;
+    if (offset > span) return r.failAt(at, ROW_VALUE_RANGE, static_cast<int64_t>(lower + offset));
     u = lower + offset;
-    bits = constrainedBits(r.aligned(), offset, upper - lower);
-    lengthEncoded = r.aligned() && upper - lower > 0xFFFF;
   } else {
+    form = SEMI_CONSTRAINED;
     uint64_t offset;
     if (!getSemiConstrained(r, offset)) return false;
     u = lower + offset;
     bool overflow = isUnsigned ? u < lower : static_cast<int64_t>(u) < range.lower;
     if (overflow) return r.fail(ROW_INTEGER_TOO_LONG, 9);
-    bits = 8 * octetsFor(offset);
   }
   if (isUnsigned)
     std::memcpy(v, &u, sizeof u);
   else
     storeSigned(v, d.lenSize, static_cast<int64_t>(u));
-  traceLength(c, nullptr, lengthEncoded, bits);
+  if (trace_ != nullptr) {
+    const uint64_t offset = u - lower;
+    switch (form) {
+      case UNCONSTRAINED: traceLength(c, nullptr, true, 8 * signedOctetsFor(static_cast<int64_t>(u))); break;
+      case CONSTRAINED:
+        traceLength(c, nullptr, r.aligned() && span > 0xFFFF, constrainedBits(r.aligned(), offset, span));
+        break;
+      case SEMI_CONSTRAINED: traceLength(c, nullptr, true, 8 * octetsFor(offset));
+    }
+  }
   return true;
 }
 
@@ -257,11 +302,11 @@ bool Decoder::real(BitReader &r, uint32_t type, unsigned char *v, const Context 
 bool Decoder::lengthOctets(BitReader &r, uint8_t *&data, uint64_t &length, const Context &c,
                            std::size_t extra) {
   int32_t piece = 0;
-  return readPieces(
-      r, kUnboundedLength, true, 8,
+  return readRun(
+      r, kUnboundedLength, 8,
       [&](uint64_t total) {
         length = total;
-        data = static_cast<uint8_t *>(allocate(r, total + extra));
+        data = static_cast<uint8_t *>(allocateFilled(r, total + extra));
         return data != nullptr;
       },
       [&](uint64_t first, uint32_t n) {
@@ -280,14 +325,14 @@ struct SizeForm {
   LengthBounds bounds;
 };
 
-bool readSizeForm(BitReader &r, const SizeInfo &si, uint64_t itemBits, SizeForm &f) {
+// Made in one piece: built field by field, the record would be read back
+// whole before its stores had landed.
+inline bool readSizeForm(BitReader &r, const SizeInfo &si, uint64_t itemBits, SizeForm &f) {
   bool extended = false;
   if (si.extensible && !r.getBit(extended)) return false;
-  f = SizeForm{false, false, extended ? kUnboundedLength : si.bounds};
-  if (!extended && si.fixed() && si.bounds.upper < kFixedLimit) {
-    f.fixed = true;
-    f.alignFixed = uint64_t{si.bounds.upper} * itemBits > kShortFixedBits;
-  }
+  const bool fixed = !extended && si.fixed() && si.bounds.upper < kFixedLimit;
+  f = SizeForm{fixed, fixed && uint64_t{si.bounds.upper} * itemBits > kShortFixedBits,
+               extended ? kUnboundedLength : si.bounds};
   return true;
 }
 
@@ -308,7 +353,7 @@ bool Decoder::bits(BitReader &r, uint32_t type, unsigned char *v, const Context 
     uint64_t n = f.bounds.upper;
     if (f.alignFixed) r.align();
     if (!r.need(n)) return false;
-    b.value = static_cast<uint8_t *>(allocate(r, (n + 7) / 8));
+    b.value = static_cast<uint8_t *>(allocateFilled(r, (n + 7) / 8));
     if (b.value == nullptr) return false;
     b.length = static_cast<uint32_t>(n);
     r.getBitString(b.value, n);
@@ -316,11 +361,11 @@ bool Decoder::bits(BitReader &r, uint32_t type, unsigned char *v, const Context 
     return true;
   }
   int32_t piece = 0;
-  return readPieces(
-      r, f.bounds, true, 1,
+  return readRun(
+      r, f.bounds, 1,
       [&](uint64_t total) {
         if (!checkSize(r, f, total, ROW_SIZE)) return false;
-        b.value = static_cast<uint8_t *>(allocate(r, (total + 7) / 8));
+        b.value = static_cast<uint8_t *>(allocateFilled(r, (total + 7) / 8));
         b.length = static_cast<uint32_t>(total);
         return b.value != nullptr;
       },
@@ -339,7 +384,7 @@ bool Decoder::octets(BitReader &r, uint32_t type, unsigned char *v, const Contex
     uint64_t n = f.bounds.upper;
     if (f.alignFixed) r.align();
     if (!r.need(n * 8)) return false;
-    o.value = static_cast<uint8_t *>(allocate(r, n));
+    o.value = static_cast<uint8_t *>(allocateFilled(r, n));
     if (o.value == nullptr) return false;
     o.length = static_cast<uint32_t>(n);
     r.getOctets(o.value, static_cast<std::size_t>(n));
@@ -347,11 +392,11 @@ bool Decoder::octets(BitReader &r, uint32_t type, unsigned char *v, const Contex
     return true;
   }
   int32_t piece = 0;
-  return readPieces(
-      r, f.bounds, true, 8,
+  return readRun(
+      r, f.bounds, 8,
       [&](uint64_t total) {
         if (!checkSize(r, f, total, ROW_SIZE)) return false;
-        o.value = static_cast<uint8_t *>(allocate(r, total));
+        o.value = static_cast<uint8_t *>(allocateFilled(r, total));
         o.length = static_cast<uint32_t>(total);
         return o.value != nullptr;
       },
@@ -364,17 +409,29 @@ bool Decoder::octets(BitReader &r, uint32_t type, unsigned char *v, const Contex
 
 namespace {
 
-// Reads n characters into out, each a code of the alphabet's width.
+// Reads n characters into out, each a code of the alphabet's width, as
+// many from one window as it holds; the caller has made sure they are
+// all there.
 template <class Char>
 bool readChars(BitReader &r, const CharCoding &coding, Char *out, uint64_t n) {
   const unsigned bits = coding.bits;
-  for (uint64_t i = 0; i < n; ++i) {
-    uint64_t code;
-    uint32_t ch;
-    if (!r.getBits(bits, code)) return false;
-    if (!decodeChar(coding, static_cast<uint32_t>(code), ch))
-      return r.failAt(r.position() - bits, ROW_ALPHABET, static_cast<int64_t>(code));
-    out[i] = static_cast<Char>(ch);
+  const uint64_t perWindow = bits == 0 ? n : BitReader::kWindowBits / bits;
+  // Kept in locals: the stores through out may alias the coding.
+  const bool oneRange = coding.rangeCount == 1, indexed = coding.indexed;
+  const uint32_t first = oneRange ? coding.ranges[0] : 0, last = oneRange ? coding.ranges[1] : 0;
+  for (uint64_t i = 0; i < n;) {
+    uint64_t window = r.peek();
+    const uint64_t at = r.position(), end = std::min(n, i + perWindow);
+    for (uint64_t j = i; j < end; ++j) {
+      const auto code = static_cast<uint32_t>(window >> 1 >> (63 - bits));
+      window <<= bits;
+      uint32_t ch = indexed ? first + code : code;
+      const bool known = oneRange ? ch >= first && ch <= last : decodeCharInRanges(coding, code, ch);
+      if (!known) return r.failAt(at + (j - i) * bits, ROW_ALPHABET, code);
+      out[j] = static_cast<Char>(ch);
+    }
+    r.advance((end - i) * bits);
+    i = end;
   }
   return true;
 }
@@ -383,7 +440,8 @@ bool readChars(BitReader &r, const CharCoding &coding, Char *out, uint64_t n) {
 
 bool Decoder::knownMultiplier(BitReader &r, uint32_t type, unsigned char *v, const Context &c) {
   const TypeDesc &d = s_.desc(type);
-  const CharCoding coding = typeCoding(s_, type, aligned_);
+  CharCoding made;
+  const CharCoding &coding = typeCoding(s_, type, aligned_, made);
   const unsigned width = d.kind == KIND_BMP_STRING ? 2 : d.kind == KIND_UNIVERSAL_STRING ? 4 : 1;
   SizeForm f;
   if (!readSizeForm(r, sizeInfo(s_, s_.type(type)), coding.bits, f)) return false;
@@ -392,7 +450,7 @@ bool Decoder::knownMultiplier(BitReader &r, uint32_t type, unsigned char *v, con
   unsigned char *data = nullptr;
   auto start = [&](uint64_t total) {
     if (!f.fixed && !checkSize(r, f, total, ROW_SIZE)) return false;
-    data = static_cast<unsigned char *>(allocate(r, (total + 1) * width));
+    data = static_cast<unsigned char *>(allocateFilled(r, (total + 1) * width));
     chars.length = static_cast<uint32_t>(total);
     chars.value = reinterpret_cast<char *>(data);
     return data != nullptr;
@@ -412,7 +470,7 @@ bool Decoder::knownMultiplier(BitReader &r, uint32_t type, unsigned char *v, con
     return true;
   }
   int32_t piece = 0;
-  return readPieces(r, f.bounds, true, coding.bits, start, [&](uint64_t first, uint32_t n) {
+  return readRun(r, f.bounds, coding.bits, start, [&](uint64_t first, uint32_t n) {
     ++piece;
     traceLength(c, nullptr, true, uint64_t{n} * coding.bits,
                 first > 0 || isFragment(f.bounds, n) ? piece : -1);
@@ -445,20 +503,24 @@ bool Decoder::time(BitReader &r, uint32_t type, unsigned char *v, const Context 
 }
 
 bool Decoder::openOctets(BitReader &r, BitReader &inner, const Context &c, const char *label) {
-  uint64_t total;
-  BitReader after(r);
-  if (!countPieces(r, kUnboundedLength, true, 8, total, after)) return r.failWith(after.fault());
-  if (total == 0) return r.fail(ROW_EMPTY_OPEN_TYPE);
-  const bool fragmented = total >= LengthBounds::kFragment;
+  const uint64_t mark = r.position();
   uint32_t n;
-  bool fragment;
-  if (!fragmented) {
-    getLength(r, kUnboundedLength, n, fragment);
+  bool fragmented;
+  if (!getLength(r, kUnboundedLength, n, fragmented)) return false;
+  uint64_t total = n;
+  if (fragmented) {  // counted ahead, to be joined
+    r.rewind(mark);
+    BitReader after(r);
+    if (!countPieces(r, kUnboundedLength, true, 8, total, after)) return r.failWith(after.fault());
+  } else {
+    if (n == 0) return r.failAt(mark, ROW_EMPTY_OPEN_TYPE);
     r.align();
+    if (!r.need(uint64_t{n} * 8)) return false;
     traceLength(c, label, true, uint64_t{n} * 8);
     if (r.position() % 8 == 0) {  // read in place
       inner = BitReader(r.here(), n, aligned_, r.origin() + r.position());
-      return r.skipBits(uint64_t{n} * 8);
+      r.advance(uint64_t{n} * 8);
+      return true;
     }
   }
   while (joined_.size() <= openDepth_) joined_.push_back(std::make_unique<std::vector<uint8_t>>());
@@ -491,53 +553,80 @@ bool Decoder::inOpenType(BitReader &r, const Context &c, const char *label,
 }
 
 bool Decoder::sequence(BitReader &r, uint32_t type, unsigned char *v, const Context &c) {
+  const uint16_t *order = s_.type(type).builtin == ZB_SET ? canonicalOrder(s_, type) : nullptr;
+  if (order != nullptr)
+    return sequenceComponents(r, type, v, c, [order](uint32_t k) { return uint32_t{order[k]}; });
+  return sequenceComponents(r, type, v, c, [](uint32_t k) { return k; });
+}
+
+template <class Position>
+bool Decoder::sequenceComponents(BitReader &r, uint32_t type, unsigned char *v, const Context &c,
+                                 Position position) {
   const TypeDesc &d = s_.desc(type);
   const ZurType &z = s_.type(type);
   const uint32_t first = d.ref, count = static_cast<uint32_t>(d.count);
   const ZurComponent *const components = &s_.component(first);
   const FieldDesc *const fields = &s_.field(first);
-  const uint16_t *order = z.builtin == ZB_SET ? canonicalOrder(s_, type) : nullptr;
   ValueFrame frame{c.frame, v, type};
   const uint64_t start = r.position();
   bool extended = false;
   if ((z.flags & ZUR_T_EXTENSIBLE) && !r.getBit(extended)) return false;
-  // The preamble's bits, kept by component in the module's order.
+  // The preamble's bits, kept by component in the module's order: in a
+  // local word up to 64 components, on presence_ past that. They are taken
+  // from windows of the input, checked once a window.
+  const bool wide = count > 64;
   const std::size_t base = presence_.size();
-  presence_.resize(base + count, 1);
-  uint8_t *present = presence_.data() + base;
+  if (wide) presence_.resize(base + count, 1);
+  uint64_t narrow = ~uint64_t{0};
+  uint64_t window = r.peek();
+  unsigned taken = 0;
   for (uint32_t k = 0; k < count; ++k) {
-    const uint32_t i = order != nullptr ? order[k] : k;
+    const uint32_t i = position(k);
     const uint8_t flags = components[i].flags;
-    if ((flags & ZUR_C_EXTENSION) == 0 && mayBeAbsent(components[i])) {
-      bool bit;
-      if (!r.getBit(bit)) return presence_.resize(base), false;
-      present[i] = bit ? 1 : 0;
+    if ((flags & ZUR_C_EXTENSION) != 0 || !mayBeAbsent(components[i])) continue;
+    if (taken == BitReader::kWindowBits) {
+      if (!r.skipPeeked(taken)) return presence_.resize(base), false;
+      window = r.peek();
+      taken = 0;
     }
+    const uint64_t bit = window >> 63;
+    window <<= 1;
+    ++taken;
+    if (wide)
+      presence_[base + i] = static_cast<uint8_t>(bit);
+    else
+      narrow &= ~((bit ^ 1) << i);
   }
+  if (!r.skipPeeked(taken)) return presence_.resize(base), false;
+  // Nested values may move presence_: read through its base.
+  auto present = [&](uint32_t i) { return wide ? presence_[base + i] != 0 : (narrow >> i & 1) != 0; };
   if (trace_ != nullptr) {
     uint32_t fieldCount = 0;
     for (uint32_t i = 0; i < count; ++i)
-      fieldCount += (components[i].flags & ZUR_C_EXTENSION) == 0 && present[i];
+      fieldCount += (components[i].flags & ZUR_C_EXTENSION) == 0 && present(i);
     trace_->item(c.place, nullptr, PER_FIELD_COUNT, false, fieldCount);
     if (r.position() > start) traceLength(c, "preamble", false, r.position() - start);
   }
   bool ok = true;
   bool extensionDefaults = false;
+  Context inner{{nullptr, nullptr, 0, c.place.depth + 1}, &frame};
   for (uint32_t k = 0; ok && k < count; ++k) {
-    const uint32_t i = order != nullptr ? order[k] : k;
+    const uint32_t i = position(k);
     const uint8_t flags = components[i].flags;
     if (flags & ZUR_C_EXTENSION) {
       extensionDefaults = extensionDefaults || (flags & ZUR_C_DEFAULT) != 0;
       continue;
     }
     const FieldDesc &f = fields[i];
-    if (!presence_[base + i]) {  // nested values may have moved presence_
+    if (!present(i)) {
       if (flags & ZUR_C_DEFAULT) copyDefault(s_, first + i, v);
       continue;
     }
-    Context inner{{name(first + i), caption(f.type), static_cast<int32_t>(i + 1),
-                   c.place.depth + 1},
-                  &frame};
+    if (trace_ != nullptr) {
+      inner.place.fieldName = name(first + i);
+      inner.place.caption = caption(f.type);
+    }
+    inner.place.index = static_cast<int32_t>(i + 1);
     ok = value(r, f.type, v + f.offset, inner);
     if (ok && mayBeAbsent(components[i])) setPresent(d, f, v);
   }
@@ -555,6 +644,11 @@ bool Decoder::additions(BitReader &r, uint32_t type, unsigned char *v, const Val
                         const Context &c) {
   const TypeDesc &d = s_.desc(type);
   const uint32_t first = d.ref, count = static_cast<uint32_t>(d.count);
+  const ZurComponent *const components = &s_.component(first);
+  // The additions lie between the first and the last of them.
+  uint32_t lo = 0, hi = count;
+  while (lo < hi && components[lo].addition == 0) ++lo;
+  while (hi > lo && components[hi - 1].addition == 0) --hi;
   const uint64_t start = r.position();
   uint32_t n;
   if (!getSmallLength(r, n)) return false;
@@ -571,8 +665,8 @@ bool Decoder::additions(BitReader &r, uint32_t type, unsigned char *v, const Val
   for (uint32_t k = 1; ok && k <= n; ++k) {
     if (!presence_[base + k - 1]) continue;
     uint32_t members = 0, only = 0;
-    for (uint32_t i = 0; i < count; ++i) {
-      if (s_.component(first + i).addition == k) {
+    for (uint32_t i = lo; i < hi; ++i) {
+      if (components[i].addition == k) {
         ++members;
         only = i;
       }
@@ -585,7 +679,7 @@ bool Decoder::additions(BitReader &r, uint32_t type, unsigned char *v, const Val
     if (members == 0) {  // an addition of a later version: skipped
       inner.place.index = static_cast<int32_t>(count + k);
       ok = inOpenType(r, inner, "unknown extension", [](BitReader &) { return true; });
-    } else if (members == 1 && (s_.component(first + only).flags & ZUR_C_BRACKET) == 0) {
+    } else if (members == 1 && (components[only].flags & ZUR_C_BRACKET) == 0) {
       ok = inOpenType(r, inner, "extension", [&](BitReader &sub) {
         return value(sub, f.type, v + f.offset, inner);
       });
@@ -595,14 +689,14 @@ bool Decoder::additions(BitReader &r, uint32_t type, unsigned char *v, const Val
         const std::size_t group = presence_.size();
         presence_.resize(group + count, 1);
         bool fine = true;
-        for (uint32_t i = 0; fine && i < count; ++i) {
-          const ZurComponent &zc = s_.component(first + i);
+        for (uint32_t i = lo; fine && i < hi; ++i) {
+          const ZurComponent &zc = components[i];
           bool present = true;
           if (zc.addition == k && mayBeAbsent(zc)) fine = sub.getBit(present);
           presence_[group + i] = present ? 1 : 0;
         }
-        for (uint32_t i = 0; fine && i < count; ++i) {
-          if (s_.component(first + i).addition != k || !presence_[group + i]) continue;
+        for (uint32_t i = lo; fine && i < hi; ++i) {
+          if (components[i].addition != k || !presence_[group + i]) continue;
           const FieldDesc &g = s_.field(first + i);
           Context member{{name(first + i), caption(g.type),
                           static_cast<int32_t>(i + 1), c.place.depth + 1},
@@ -617,8 +711,8 @@ bool Decoder::additions(BitReader &r, uint32_t type, unsigned char *v, const Val
   }
   presence_.resize(base);
   if (!ok) return false;
-  for (uint32_t i = 0; i < count; ++i) {
-    const ZurComponent &zc = s_.component(first + i);
+  for (uint32_t i = lo; i < hi; ++i) {
+    const ZurComponent &zc = components[i];
     if ((zc.flags & ZUR_C_EXTENSION) && (zc.flags & ZUR_C_DEFAULT) &&
         !isPresent(d, s_.field(first + i), v))
       copyDefault(s_, first + i, v);

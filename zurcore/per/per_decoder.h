@@ -4,6 +4,7 @@
 #ifndef ZURCORE_PER_PER_DECODER_H
 #define ZURCORE_PER_PER_DECODER_H
 
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -42,6 +43,11 @@ class Decoder {
   };
 
   bool value(BitReader &r, uint32_t type, unsigned char *held, const Context &c);
+  bool contents(BitReader &r, uint32_t type, unsigned char *v, const Context &c);
+  bool boolean(BitReader &r, unsigned char *v, const Context &c);
+  bool null(const Context &c);
+  bool oid(BitReader &r, bool relative, unsigned char *v, const Context &c);
+  bool plainChars(BitReader &r, unsigned char *v, const Context &c);
   bool integer(BitReader &r, uint32_t type, unsigned char *v, const Context &c);
   bool hugeInteger(BitReader &r, const ZurRange &range, bool inRoot, ZurHugeInt &out,
                    const Context &c);
@@ -52,6 +58,10 @@ class Decoder {
   bool knownMultiplier(BitReader &r, uint32_t type, unsigned char *v, const Context &c);
   bool time(BitReader &r, uint32_t type, unsigned char *v, const Context &c);
   bool sequence(BitReader &r, uint32_t type, unsigned char *v, const Context &c);
+  // A SEQUENCE's or SET's components, the k-th of the encoding at position(k).
+  template <class Position>
+  bool sequenceComponents(BitReader &r, uint32_t type, unsigned char *v, const Context &c,
+                          Position position);
   bool additions(BitReader &r, uint32_t type, unsigned char *v, const ValueFrame &frame,
                  const Context &c);
   bool choice(BitReader &r, uint32_t type, unsigned char *v, const Context &c);
@@ -59,7 +69,7 @@ class Decoder {
   bool openType(BitReader &r, uint32_t type, unsigned char *v, const Context &c);
 
   // The octets behind unconstrained length determinants, joined in the
-  // arena with `extra` zero octets behind them.
+  // arena with `extra` (up to eight) zero octets behind them.
   bool lengthOctets(BitReader &r, uint8_t *&data, uint64_t &length, const Context &c,
                     std::size_t extra = 0);
   // The octets of an open type as a reader of their own, whose offsets
@@ -69,7 +79,23 @@ class Decoder {
   template <class DecodeInner>
   bool inOpenType(BitReader &r, const Context &c, const char *label, DecodeInner decodeInner);
 
-  void *allocate(BitReader &r, uint64_t size);
+  // Room for `size` zeroed bytes of the arena; null with the fault recorded.
+  void *allocate(BitReader &r, uint64_t size) {
+    void *p = size <= UINT32_MAX ? arena_.allocate(static_cast<std::size_t>(size)) : nullptr;
+    return p != nullptr ? p : refused(r, size);
+  }
+  // As allocate, for bytes the caller writes in full but for zeros at the
+  // end (a terminator): only the last eight-byte word is zeroed.
+  void *allocateFilled(BitReader &r, uint64_t size) {
+    auto *p = size <= UINT32_MAX
+                  ? static_cast<unsigned char *>(arena_.allocateUninitialized(static_cast<std::size_t>(size)))
+                  : nullptr;
+    if (p == nullptr) return refused(r, size);
+    if (size != 0) std::memset(p + ((size - 1) & ~uint64_t{7}), 0, 8);
+    return p;
+  }
+  // Records why an allocation of `size` bytes failed; null.
+  void *refused(BitReader &r, uint64_t size);
   void traceLength(const Context &c, const char *label, bool encoded, uint64_t bits,
                    int32_t fragment = -1) {
     if (trace_ != nullptr) trace_->length(c.place, label, encoded, bits, fragment);
