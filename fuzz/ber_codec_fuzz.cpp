@@ -9,51 +9,24 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <sstream>
-#include <string>
 #include <vector>
 
-#include "zurasn1/zurasn1.h"
-#include "zurbase/format.h"
-#include "zurbase/zurcore.h"
+#include "fuzz_env.h"
+#include "fuzz_modules.h"
 
 namespace {
 
-int formattingHook(Env *, const char *format, ApiWord w0, ApiWord w1, ApiWord w2, ApiWord w3,
-                   ApiWord w4, ApiWord w5, ApiWord w6, ApiWord w7, ApiWord w8, ApiWord w9) {
-  const ApiWord words[10] = {w0, w1, w2, w3, w4, w5, w6, w7, w8, w9};
-  char text[512];
-  return zurFormatWords(text, sizeof text, format, words);
-}
-
-template <class Fn>
-Fn entry(int slot) {
-  return reinterpret_cast<Fn>(apiTbl[slot]);
-}
-
-std::vector<std::string> modulePaths() {
-  std::vector<std::string> paths;
-  std::stringstream list(ZUR_FUZZ_MODULES);
-  for (std::string path; std::getline(list, path, '|');) paths.push_back(path);
-  return paths;
-}
+using zurfuzz::entry;
 
 struct Fixture {
   std::unique_ptr<zurasn1::Compilation> compiled;
   Env *env = nullptr;
   std::vector<int32_t> pdus;  // the PDUs the first octet picks, in its order
   Fixture() {
-    std::ostringstream diagnostics;
-    compiled = zurasn1::Compilation::compileFiles(modulePaths(), diagnostics);
-    if (!compiled) {
-      std::fputs(diagnostics.str().c_str(), stderr);
-      std::abort();
-    }
-    env = zurcoreCreateEnv(apiTbl);
-    zurcoreSetPrintHook(env, formattingHook);
+    compiled = zurfuzz::compileModules(ZUR_FUZZ_MODULES);
+    env = zurfuzz::hookedEnv();
     env->ctlTbl = compiled->ctlTbl();
     for (const char *first : {"Certificate", "CertificateList", "Everything"})
       pdus.push_back(compiled->pduNumber(first));

@@ -6,24 +6,11 @@
 #include <cstring>
 #include <vector>
 
-#include "zurbase/format.h"
-#include "zurbase/zurcore.h"
-
-namespace {
-
-int formattingHook(Env *, const char *format, ApiWord w0, ApiWord w1, ApiWord w2, ApiWord w3,
-                   ApiWord w4, ApiWord w5, ApiWord w6, ApiWord w7, ApiWord w8, ApiWord w9) {
-  const ApiWord words[10] = {w0, w1, w2, w3, w4, w5, w6, w7, w8, w9};
-  char text[256];
-  return zurFormatWords(text, sizeof text, format, words);
-}
-
-}  // namespace
+#include "fuzz_env.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   static Env *env = [] {
-    Env *e = zurcoreCreateEnv(apiTbl);
-    zurcoreSetPrintHook(e, formattingHook);
+    Env *e = zurfuzz::hookedEnv();
     e->encRules = 0;
     zurcoreSetCodecs(e, zurcoreTraceCodec(), nullptr);
     zurcoreLinkBer(e);

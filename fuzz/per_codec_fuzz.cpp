@@ -7,46 +7,23 @@
 // octets.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <sstream>
-#include <string>
 #include <vector>
 
-#include "zurasn1/zurasn1.h"
-#include "zurbase/format.h"
-#include "zurbase/zurcore.h"
+#include "fuzz_env.h"
+#include "fuzz_modules.h"
 
 namespace {
 
-int formattingHook(Env *, const char *format, ApiWord w0, ApiWord w1, ApiWord w2, ApiWord w3,
-                   ApiWord w4, ApiWord w5, ApiWord w6, ApiWord w7, ApiWord w8, ApiWord w9) {
-  const ApiWord words[10] = {w0, w1, w2, w3, w4, w5, w6, w7, w8, w9};
-  char text[512];
-  return zurFormatWords(text, sizeof text, format, words);
-}
-
-template <class Fn>
-Fn entry(int slot) {
-  return reinterpret_cast<Fn>(apiTbl[slot]);
-}
+using zurfuzz::entry;
 
 struct Fixture {
   std::unique_ptr<zurasn1::Compilation> compiled;
   Env *env = nullptr;
   Fixture() {
-    std::vector<std::string> paths;
-    std::stringstream list(ZUR_FUZZ_PER_MODULES);
-    for (std::string path; std::getline(list, path, '|');) paths.push_back(path);
-    std::ostringstream diagnostics;
-    compiled = zurasn1::Compilation::compileFiles(paths, diagnostics);
-    if (!compiled) {
-      std::fputs(diagnostics.str().c_str(), stderr);
-      std::abort();
-    }
-    env = zurcoreCreateEnv(apiTbl);
-    zurcoreSetPrintHook(env, formattingHook);
+    compiled = zurfuzz::compileModules(ZUR_FUZZ_PER_MODULES);
+    env = zurfuzz::hookedEnv();
     env->ctlTbl = compiled->ctlTbl();
   }
 };

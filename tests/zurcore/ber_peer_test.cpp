@@ -13,12 +13,11 @@
 #include <string>
 #include <vector>
 
-#ifdef ZUR_PEERS
-#include <unistd.h>
-#endif
-
 #include "tests/support/codec_harness.h"
 #include "tests/support/value_generator.h"
+#ifdef ZUR_PEERS
+#include "tests/support/peer_process.h"
+#endif
 
 namespace {
 
@@ -34,15 +33,7 @@ TEST(BerPeers, RunOnTheHostBuildOnly) {
 }
 #else
 
-std::string run(const std::string &command) {
-  std::string out;
-  if (std::FILE *p = popen(command.c_str(), "r")) {
-    char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
-    pclose(p);
-  }
-  return out;
-}
+using zurtest::runCommand;
 
 std::string erlangLib(const std::string &relative) {
   for (const auto &dir : fs::directory_iterator("/usr/lib/erlang/lib"))
@@ -57,30 +48,15 @@ std::vector<std::string> pkixModules() {
 
 std::string kindsModule() { return std::string(ZURBASE_TEST_DATA) + "/codec/CodecKinds.asn1"; }
 
-std::string workDir(const std::string &name) {
-  const fs::path dir = fs::temp_directory_path() / ("zur_ber_peers_" + std::to_string(getpid())) / name;
-  fs::create_directories(dir);
-  return dir.string();
-}
+std::string workDir(const std::string &name) { return zurtest::peerDir("zur_ber_peers", name); }
 
 // Asks the Erlang peer to decode each "Module Type HEX" line and encode what
 // it decoded; one answer per line.
 std::vector<std::string> askErlang(const std::string &rules, const std::vector<std::string> &lines) {
   const std::string dir = workDir("erlang-" + rules);
-  const std::string requests = dir + "/requests.txt";
-  std::ofstream(requests) << [&] {
-    std::string all;
-    for (const auto &l : lines) all += l + "\n";
-    return all;
-  }();
-  const std::string out = run("escript " + std::string(ZURBASE_SOURCE_DIR) + "/tests/support/asn1_peer.escript " +
-                              rules + " " + dir + " " + kindsModule() + " " +
-                              erlangLib("src/OTP-PUB-KEY.erl") + " < " + requests + " 2>&1");
-  std::vector<std::string> answers;
-  std::istringstream in(out.substr(out.find("ready\n") == std::string::npos ? out.size() : out.find("ready\n") + 6));
-  for (std::string line; std::getline(in, line);) answers.push_back(line);
-  EXPECT_EQ(answers.size(), lines.size()) << out.substr(0, 2000);
-  return answers;
+  return zurtest::askPeer("escript " + std::string(ZURBASE_SOURCE_DIR) + "/tests/support/asn1_peer.escript " +
+                              rules + " " + dir + " " + kindsModule() + " " + erlangLib("src/OTP-PUB-KEY.erl"),
+                          dir, lines);
 }
 
 const char *typeName(const CtlTbl *ctl, int32_t pdu) { return ctl->types[ctl->pduTypes[pdu - 1]].name; }
@@ -208,14 +184,14 @@ TEST(BerPeers, CaCertificatesRoundTripAndAgreeWithOpenssl) {
   for (const auto &entry : fs::directory_iterator("/usr/share/ca-certificates/mozilla")) {
     const std::string crt = entry.path().string();
     SCOPED_TRACE(crt);
-    const Octets der = fromHex(run("openssl x509 -in '" + crt + "' -outform DER | od -An -v -tx1"));
+    const Octets der = fromHex(runCommand("openssl x509 -in '" + crt + "' -outform DER | od -An -v -tx1"));
     zurtest::Decoded d = h.decode("Certificate", RULES_DER, der);
     ASSERT_EQ(d.status, 0) << d.message;
     zurtest::Encoded e = h.encode("Certificate", RULES_DER, d.value);
     ASSERT_EQ(e.status, 0) << e.message;
     EXPECT_EQ(toHex(e.octets), toHex(der));
     const std::string printed = h.print("Certificate", d.value);
-    const std::string info = run("openssl x509 -in '" + crt +
+    const std::string info = runCommand("openssl x509 -in '" + crt +
                                  "' -noout -serial -dates -issuer -nameopt RFC2253,dump_all,dump_der,oid -text");
     std::smatch m;
     ASSERT_TRUE(std::regex_search(printed, m, std::regex("serialNumber '([0-9A-F]+)'H")));
@@ -235,7 +211,7 @@ TEST(BerPeers, CaCertificatesRoundTripAndAgreeWithOpenssl) {
     for (std::sregex_iterator it(printed.begin(), printed.end(), extnRe), end; it != end; ++it) {
       const std::string oid = dotted((*it)[1]);
       if (!extensionNames.count(oid)) {
-        const std::string line = run("openssl asn1parse -genstr OID:" + oid);
+        const std::string line = runCommand("openssl asn1parse -genstr OID:" + oid);
         extensionNames[oid] = line.substr(line.find(':', line.find("OBJECT")) + 1);
         extensionNames[oid].pop_back();  // the line feed
       }
@@ -255,11 +231,11 @@ TEST(BerPeers, CaCertificatesRoundTripAndAgreeWithOpenssl) {
 // decode and encode back to the same octets.
 TEST(BerPeers, OpensslCrlKeyAndRequestRoundTrip) {
   const std::string dir = workDir("openssl");
-  run(std::string(ZURBASE_TEST_DATA) + "/make_crl.sh " + dir + " 40 >/dev/null 2>&1");
-  run("cd " + dir + " && openssl genpkey -algorithm RSA -pkeyopt rsa_keygen_bits:1024 -out key.pem 2>/dev/null &&"
+  runCommand(std::string(ZURBASE_TEST_DATA) + "/make_crl.sh " + dir + " 40 >/dev/null 2>&1");
+  runCommand("cd " + dir + " && openssl genpkey -algorithm RSA -pkeyopt rsa_keygen_bits:1024 -out key.pem 2>/dev/null &&"
       " openssl pkcs8 -topk8 -nocrypt -in key.pem -outform DER -out key.der &&"
       " openssl req -new -key key.pem -subj '/CN=zurbase codec test/O=zurbase' -outform DER -out req.der");
-  const auto octets = [&](const std::string &file) { return fromHex(run("od -An -v -tx1 " + dir + "/" + file)); };
+  const auto octets = [&](const std::string &file) { return fromHex(runCommand("od -An -v -tx1 " + dir + "/" + file)); };
   const std::string asn1 = erlangLib("asn1/");
   const struct {
     std::vector<std::string> modules;

@@ -12,12 +12,11 @@
 #include <string>
 #include <vector>
 
-#ifdef ZUR_PEERS
-#include <unistd.h>
-#endif
-
 #include "tests/support/codec_harness.h"
 #include "tests/support/value_generator.h"
+#ifdef ZUR_PEERS
+#include "tests/support/peer_process.h"
+#endif
 
 namespace {
 
@@ -36,23 +35,7 @@ using zurtest::toHex;
 const std::string kSupport = std::string(ZURBASE_SOURCE_DIR) + "/tests/support/";
 const std::string kKinds = std::string(ZURBASE_TEST_DATA) + "/codec/PerKinds.asn1";
 
-std::string run(const std::string &command) {
-  std::string out;
-  if (std::FILE *p = popen(command.c_str(), "r")) {
-    char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
-    pclose(p);
-  }
-  while (!out.empty() && out.back() == '\n') out.pop_back();
-  return out;
-}
-
-std::string workDir(const std::string &name) {
-  const fs::path dir = fs::temp_directory_path() / ("zur_per_peers_" + std::to_string(getpid())) / name;
-  fs::create_directories(dir);
-  return dir.string();
-}
-
+std::string workDir(const std::string &name) { return zurtest::peerDir("zur_per_peers", name); }
 
 const char *variant(int32_t rules) { return rules == RULES_PER_ALIGNED ? "per" : "uper"; }
 
@@ -61,18 +44,8 @@ const char *variant(int32_t rules) { return rules == RULES_PER_ALIGNED ? "per" :
 std::vector<std::string> erlangEncodings(const std::string &rules, const std::string &file,
                                          const std::vector<std::string> &lines) {
   const std::string dir = workDir("terms-" + rules + "-" + fs::path(file).stem().string());
-  std::ofstream(dir + "/terms.txt") << [&] {
-    std::string all;
-    for (const auto &l : lines) all += l + "\n";
-    return all;
-  }();
-  const std::string out = run("escript " + kSupport + "asn1_encode_term.escript " + rules + " " +
-                              dir + " " + file + " < " + dir + "/terms.txt 2>&1");
-  const std::size_t ready = out.find("ready\n");
-  std::vector<std::string> answers;
-  std::istringstream in(ready == std::string::npos ? "" : out.substr(ready + 6));
-  for (std::string line; std::getline(in, line);) answers.push_back(line);
-  EXPECT_EQ(answers.size(), lines.size()) << out.substr(0, 2000);
+  std::vector<std::string> answers =
+      zurtest::askPeer("escript " + kSupport + "asn1_encode_term.escript " + rules + " " + dir + " " + file, dir, lines);
   answers.resize(lines.size());
   return answers;
 }
@@ -142,19 +115,7 @@ TEST(PerPeers, EveryFormOneTypeAtATime) {
 // it decoded; one answer per line.
 std::vector<std::string> askErlang(const std::string &rules, const std::vector<std::string> &lines) {
   const std::string dir = workDir("erlang-" + rules);
-  std::ofstream(dir + "/requests.txt") << [&] {
-    std::string all;
-    for (const auto &l : lines) all += l + "\n";
-    return all;
-  }();
-  const std::string out = run("escript " + kSupport + "asn1_peer.escript " + rules + " " + dir +
-                              " " + kKinds + " < " + dir + "/requests.txt 2>&1");
-  const std::size_t ready = out.find("ready\n");
-  std::vector<std::string> answers;
-  std::istringstream in(ready == std::string::npos ? "" : out.substr(ready + 6));
-  for (std::string line; std::getline(in, line);) answers.push_back(line);
-  EXPECT_EQ(answers.size(), lines.size()) << out.substr(0, 2000);
-  return answers;
+  return zurtest::askPeer("escript " + kSupport + "asn1_peer.escript " + rules + " " + dir + " " + kKinds, dir, lines);
 }
 
 struct Case {
@@ -239,18 +200,17 @@ class Asn1cPeer {
               "    else { for (ssize_t i = 0; i < m; ++i) printf(\"%02X\", ((unsigned char *)out)[i]); printf(\"\\n\"); }\n"
               "    free(out); td->free_struct(td, value, 0); fflush(stdout);\n  }\n  return 0;\n}\n";
     driver.close();
-    built_ = run("cd " + dir_ + " && asn1c -gen-PER -fcompound-names cut.asn1 >/dev/null 2>&1 && rm -f converter-sample.c"
+    built_ = zurtest::runCommand("cd " + dir_ + " && asn1c -gen-PER -fcompound-names cut.asn1 >/dev/null 2>&1 && rm -f converter-sample.c"
                  " && cc -O1 -w -I. -o peer *.c -lm 2>&1 && echo built");
   }
   bool ok() const { return built_.find("built") != std::string::npos; }
   const std::string &why() const { return built_; }
   std::vector<std::string> ask(const std::vector<std::string> &lines) {
-    std::ofstream(dir_ + "/requests.txt") << [&] {
-      std::string all;
-      for (const auto &l : lines) all += l + "\n";
-      return all;
-    }();
-    std::istringstream out(run(dir_ + "/peer < " + dir_ + "/requests.txt"));
+    {
+      std::ofstream requests(dir_ + "/requests.txt");
+      for (const std::string &line : lines) requests << line << '\n';
+    }
+    std::istringstream out(zurtest::runCommand(dir_ + "/peer < " + dir_ + "/requests.txt"));
     std::vector<std::string> answers;
     for (std::string line; std::getline(out, line);) answers.push_back(line);
     answers.resize(lines.size());
