@@ -101,21 +101,72 @@ void printSequenceOf(WalkFrame &f, uint32_t linkSize) {
   apiPrint(env, kFormats.close);
 }
 
-void printReal(WalkFrame &f) {
+void printReal(Env *env, const TypeDesc &t, const unsigned char *s) {
   double x;
-  if (f.t->size > 4) {
-    std::memcpy(&x, f.s, sizeof x);
+  if (t.size > 4) {
+    std::memcpy(&x, s, sizeof x);
   } else {
     float v;
-    std::memcpy(&v, f.s, sizeof v);
+    std::memcpy(&v, s, sizeof v);
     x = v;
   }
-  printBinaryReal(f.env, x);
+  printBinaryReal(env, x);
+}
+
+// The kinds whose value is read where it lies, with nothing to follow or
+// walk; false, printing nothing, for any other kind.
+[[gnu::always_inline]] inline bool printScalar(const CtlTbl *ctl, const TypeDesc &t, Env *env,
+                                               const unsigned char *s) {
+  switch (t.kind) {
+    case KIND_INTEGER:
+      if (s != nullptr) apiPrint(env, kFormats.signed64, loadInt(s, t.lenSize));
+      return true;
+    case KIND_ENUMERATED:
+      if (s != nullptr)
+        apiPrint(env, kFormats.signed64, ctlMapEnum(ctl, &t, loadInt(s, t.lenSize)));
+      return true;
+    case KIND_UNSIGNED:
+      if (s != nullptr) apiPrint(env, "%I64u", loadUInt(s, t.lenSize));
+      return true;
+    case KIND_ENUMERATED_UNSIGNED:
+      if (s != nullptr)
+        apiPrint(env, "%I64u",
+                 static_cast<uint64_t>(
+                     ctlMapEnum(ctl, &t, static_cast<int64_t>(loadUInt(s, t.lenSize)))));
+      return true;
+    case KIND_NULL:
+      if (s != nullptr) apiPrint(env, "NULL");
+      return true;
+    case KIND_BOOLEAN:
+      if (s != nullptr) apiPrint(env, kFormats.text, *s != 0 ? "TRUE" : "FALSE");
+      return true;
+    case KIND_REAL:
+      if (s != nullptr) printReal(env, t, s);
+      return true;
+    case KIND_REAL_TEXT:
+      if (s != nullptr) printQuotedString(env, reinterpret_cast<const char *>(s));
+      return true;
+    case KIND_MIXED_REAL:
+      if (s != nullptr) printMixedReal(env, reinterpret_cast<const MixedReal *>(s));
+      return true;
+    case KIND_UTC_TIME:
+      if (s != nullptr) printUTCTime(env, reinterpret_cast<const TimeValue *>(s));
+      return true;
+    case KIND_GENERALIZED_TIME:
+      if (s != nullptr) printGeneralizedTime(env, reinterpret_cast<const TimeValue *>(s));
+      return true;
+    case KIND_UNREAD49:
+    case KIND_UNREAD50:
+    case KIND_UNREAD52:
+    case KIND_UNREAD61:
+      return true;
+    default:
+      return false;
+  }
 }
 
 void dispatch(WalkFrame &f, uint32_t linkSize) {
   const TypeDesc &t = *f.t;
-  Env *env = f.env;
   switch (t.kind) {
     case KIND_SEQUENCE:
     case KIND_SET:
@@ -136,48 +187,8 @@ void dispatch(WalkFrame &f, uint32_t linkSize) {
     case KIND_SETOF_LIST2:
       printSequenceOf(f, linkSize);
       return;
-    case KIND_INTEGER:
-      apiPrint(env, kFormats.signed64, loadInt(f.s, t.lenSize));
-      return;
-    case KIND_ENUMERATED:
-      apiPrint(env, kFormats.signed64, ctlMapEnum(f.ctl, &t, loadInt(f.s, t.lenSize)));
-      return;
-    case KIND_UNSIGNED:
-      apiPrint(env, "%I64u", loadUInt(f.s, t.lenSize));
-      return;
-    case KIND_ENUMERATED_UNSIGNED:
-      apiPrint(env, "%I64u",
-               static_cast<uint64_t>(
-                   ctlMapEnum(f.ctl, &t, static_cast<int64_t>(loadUInt(f.s, t.lenSize)))));
-      return;
-    case KIND_NULL:
-      apiPrint(env, "NULL");
-      return;
-    case KIND_BOOLEAN:
-      apiPrint(env, kFormats.text, *f.s != 0 ? "TRUE" : "FALSE");
-      return;
-    case KIND_REAL:
-      printReal(f);
-      return;
-    case KIND_REAL_TEXT:
-      printQuotedString(env, reinterpret_cast<const char *>(f.s));
-      return;
-    case KIND_MIXED_REAL:
-      printMixedReal(env, reinterpret_cast<const MixedReal *>(f.s));
-      return;
-    case KIND_UTC_TIME:
-      printUTCTime(env, reinterpret_cast<const TimeValue *>(f.s));
-      return;
-    case KIND_GENERALIZED_TIME:
-      printGeneralizedTime(env, reinterpret_cast<const TimeValue *>(f.s));
-      return;
-    case KIND_UNREAD49:
-    case KIND_UNREAD50:
-    case KIND_UNREAD52:
-    case KIND_UNREAD61:
-      return;
     default:
-      if (t.kind <= KIND_OID_ENCODED) printStringValue(f);
+      if (!printScalar(f.ctl, t, f.env, f.s) && t.kind <= KIND_OID_ENCODED) printStringValue(f);
       return;
   }
 }
@@ -186,9 +197,14 @@ void dispatch(WalkFrame &f, uint32_t linkSize) {
 
 void printValue(const CtlTbl *ctl, const TypeDesc *td, PrintCursor *cursor, uint8_t inList) {
   Env *env = cursor->env;
+  if (++env->workArea.printDepth > kMaxPrintDepth) leaveEndlessValue(env);
+  // Most leaves need no frame: they lie at the cursor.
+  if ((td->typeFlags & TYPE_BY_POINTER) == 0 && printScalar(ctl, *td, env, valueAddress(*cursor))) {
+    --env->workArea.printDepth;
+    return;
+  }
   const uint32_t linkSize = listLinkSize(td);
   WalkFrame f{ctl, td, env, cursor, cursor, {}, false, nullptr, inList};
-  if (++env->workArea.printDepth > kMaxPrintDepth) leaveEndlessValue(env);
 
   if ((td->typeFlags & TYPE_BY_POINTER) != 0) {
     void *p = loadAddress(valueAddress(*cursor));
