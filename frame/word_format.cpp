@@ -1,6 +1,7 @@
 #include "frame/word_format.h"
 
 #include <cstdint>
+#include <cstring>
 
 #include "frame/text_sinks.h"
 
@@ -136,6 +137,8 @@ template <WholeFormat F>
   return static_cast<int>(p + n - buf);
 }
 
+constexpr char kBlanks[] = "                ";  // sixteen
+
 // "\n%*s" of an empty text: a new line and an indentation.
 [[gnu::noinline]] int formatIndent(char *buf, std::size_t cap, const ApiWord *words) {
   const auto width = static_cast<std::int32_t>(words[0]);
@@ -145,17 +148,44 @@ template <WholeFormat F>
     return formatWhole<whole("\n%*s")>(buf, cap, words);
   const auto n = static_cast<std::size_t>(width);
   buf[0] = '\n';
-  fillText(buf + 1, ' ', n);
+  // Blanks in pieces of sixteen, the last one overlapping: no call, so the
+  // short indentations need no saved registers.
+  if (n > 16) {
+    for (std::size_t i = 0; i < n - 16; i += 16) std::memcpy(buf + 1 + i, kBlanks, 16);
+    std::memcpy(buf + 1 + n - 16, kBlanks, 16);
+  } else {
+    fillText(buf + 1, ' ', n);
+  }
   buf[n + 1] = '\0';
   return width + 1;
 }
 
-// "%s" (Blank 0) or "%s " (Blank 1) of a text.
+// "%s" (Blank 0) or "%s " (Blank 1) of a text longer than sixteen characters.
+template <std::size_t Blank>
+[[gnu::noinline]] int formatLongName(char *buf, std::size_t cap, const ApiWord *words) {
+  const char *s = reinterpret_cast<const char *>(words[0]);
+  const std::size_t n = std::strlen(s);
+  if (n + Blank >= cap || n > 64)
+    return Blank != 0 ? formatWhole<whole("%s ")>(buf, cap, words)
+                      : formatWhole<whole("%s")>(buf, cap, words);
+  copyText(buf, s, n);
+  if constexpr (Blank != 0) buf[n] = ' ';
+  buf[n + Blank] = '\0';
+  return static_cast<int>(n + Blank);
+}
+
+// "%s" (Blank 0) or "%s " (Blank 1) of a text. Longer texts go out of line,
+// so the short ones need no saved registers.
 template <std::size_t Blank>
 [[gnu::noinline]] int formatName(char *buf, std::size_t cap, const ApiWord *words) {
   const char *s = reinterpret_cast<const char *>(words[0]);
-  const std::size_t n = s != nullptr ? textLength(s) : 0;
-  if (s == nullptr || n + Blank >= cap || n > 64)
+  if (s == nullptr)
+    return Blank != 0 ? formatWhole<whole("%s ")>(buf, cap, words)
+                      : formatWhole<whole("%s")>(buf, cap, words);
+  std::size_t n = 0;
+  while (n < 16 && s[n] != '\0') ++n;
+  if (n == 16 && s[16] != '\0') return formatLongName<Blank>(buf, cap, words);
+  if (n + Blank >= cap)
     return Blank != 0 ? formatWhole<whole("%s ")>(buf, cap, words)
                       : formatWhole<whole("%s")>(buf, cap, words);
   copyText(buf, s, n);
