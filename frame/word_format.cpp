@@ -1,5 +1,6 @@
 #include "frame/word_format.h"
 
+#include <array>
 #include <cstdint>
 #include <cstring>
 
@@ -109,7 +110,7 @@ template <WholeFormat F>
 // any other word takes the general path of the format.
 
 // "%02X" of an octet.
-[[gnu::noinline]] int formatOctet(char *buf, std::size_t cap, const ApiWord *words) {
+[[gnu::noinline]] int formatOctet(char *buf, std::size_t cap, const char *, const ApiWord *words) {
   const auto v = static_cast<unsigned>(words[0]);
   if (v > 0xFF || cap < 3) return formatWhole<whole("%02X")>(buf, cap, words);
   buf[0] = kUpperHex[v >> 4];
@@ -140,7 +141,7 @@ template <WholeFormat F>
 constexpr char kBlanks[] = "                ";  // sixteen
 
 // "\n%*s" of an empty text: a new line and an indentation.
-[[gnu::noinline]] int formatIndent(char *buf, std::size_t cap, const ApiWord *words) {
+[[gnu::noinline]] int formatIndent(char *buf, std::size_t cap, const char *, const ApiWord *words) {
   const auto width = static_cast<std::int32_t>(words[0]);
   const char *s = reinterpret_cast<const char *>(words[1]);
   if (s == nullptr || *s != '\0' || width < 0 || width > 64 ||
@@ -177,7 +178,7 @@ template <std::size_t Blank>
 // "%s" (Blank 0) or "%s " (Blank 1) of a text. Longer texts go out of line,
 // so the short ones need no saved registers.
 template <std::size_t Blank>
-[[gnu::noinline]] int formatName(char *buf, std::size_t cap, const ApiWord *words) {
+[[gnu::noinline]] int formatName(char *buf, std::size_t cap, const char *, const ApiWord *words) {
   const char *s = reinterpret_cast<const char *>(words[0]);
   if (s == nullptr)
     return Blank != 0 ? formatWhole<whole("%s ")>(buf, cap, words)
@@ -194,6 +195,20 @@ template <std::size_t Blank>
   return static_cast<int>(n + Blank);
 }
 
+// A format of one character and no conversion: the printer's brackets and
+// commas.
+[[gnu::noinline]] int formatCharacter(char *buf, std::size_t cap, const char *f, const ApiWord *) {
+  if (cap < 2) return formatPlain(buf, cap, f, 1);
+  buf[0] = *f;
+  buf[1] = '\0';
+  return 1;
+}
+
+template <WholeFormat F>
+int formatWholeAt(char *buf, std::size_t cap, const char *, const ApiWord *words) {
+  return formatWhole<F>(buf, cap, words);
+}
+
 // format is the text, its NUL included.
 template <std::size_t N>
 [[gnu::always_inline]] inline bool is(const char *format, const char (&text)[N]) {
@@ -202,43 +217,22 @@ template <std::size_t N>
   return true;
 }
 
-}  // namespace
-
-int formatWords(char *buf, std::size_t cap, const char *f, const ApiWord *words) {
-  switch (reinterpret_cast<std::uintptr_t>(f) - reinterpret_cast<std::uintptr_t>(&kFormats)) {
-    case offsetof(CommonFormats, octet):
-      return formatOctet(buf, cap, words);
-    case offsetof(CommonFormats, indent):
-      return formatIndent(buf, cap, words);
-    case offsetof(CommonFormats, name):
-      return formatName<1>(buf, cap, words);
-    case offsetof(CommonFormats, text):
-      return formatName<0>(buf, cap, words);
-    case offsetof(CommonFormats, signed64):
-      return formatWhole<whole("%I64d")>(buf, cap, words);
-    case offsetof(CommonFormats, quoted):
-      return formatWhole<whole("\"%.*s\"")>(buf, cap, words);
-    case offsetof(CommonFormats, open):
-    case offsetof(CommonFormats, comma):
-    case offsetof(CommonFormats, close):
-      if (cap < 2) return formatPlain(buf, cap, f, 1);
-      buf[0] = *f;
-      buf[1] = '\0';
-      return 1;
-  }
+// Any format but the library's own copies of the common ones.
+[[gnu::noinline]] int formatByContent(char *buf, std::size_t cap, const char *f,
+                                      const ApiWord *words) {
   if (f == nullptr) return formatParsed(buf, cap, f, words);
   switch (f[0]) {
     case '%':
-      if (is(f, "%02X")) return formatOctet(buf, cap, words);
+      if (is(f, "%02X")) return formatOctet(buf, cap, f, words);
       if (is(f, "%c")) return formatWhole<whole("%c")>(buf, cap, words);
-      if (is(f, "%s ")) return formatName<1>(buf, cap, words);
-      if (is(f, "%s")) return formatName<0>(buf, cap, words);
+      if (is(f, "%s ")) return formatName<1>(buf, cap, f, words);
+      if (is(f, "%s")) return formatName<0>(buf, cap, f, words);
       if (is(f, "%I64d")) return formatSigned(buf, cap, words);
       if (is(f, "%I64u")) return formatWhole<whole("%I64u")>(buf, cap, words);
       if (is(f, "%d")) return formatWhole<whole("%d")>(buf, cap, words);
       break;
     case '\n':
-      if (is(f, "\n%*s")) return formatIndent(buf, cap, words);
+      if (is(f, "\n%*s")) return formatIndent(buf, cap, f, words);
       break;
     case '"':
       if (is(f, "\"%.*s\"")) return formatWhole<whole("\"%.*s\"")>(buf, cap, words);
@@ -247,6 +241,34 @@ int formatWords(char *buf, std::size_t cap, const char *f, const ApiWord *words)
       return formatLiteral(buf, cap, f, words);
   }
   return formatParsed(buf, cap, f, words);
+}
+
+using Formatter = int (*)(char *, std::size_t, const char *, const ApiWord *);
+
+// The formatter of each byte of kFormats, reached by the format's address
+// in one indirect jump; an address inside one of the texts is read by its
+// content.
+constexpr std::array<Formatter, sizeof(CommonFormats)> kByAddress = [] {
+  std::array<Formatter, sizeof(CommonFormats)> t{};
+  t.fill(formatByContent);
+  t[offsetof(CommonFormats, octet)] = formatOctet;
+  t[offsetof(CommonFormats, indent)] = formatIndent;
+  t[offsetof(CommonFormats, name)] = formatName<1>;
+  t[offsetof(CommonFormats, text)] = formatName<0>;
+  t[offsetof(CommonFormats, signed64)] = formatWholeAt<whole("%I64d")>;
+  t[offsetof(CommonFormats, quoted)] = formatWholeAt<whole("\"%.*s\"")>;
+  t[offsetof(CommonFormats, open)] = formatCharacter;
+  t[offsetof(CommonFormats, comma)] = formatCharacter;
+  t[offsetof(CommonFormats, close)] = formatCharacter;
+  return t;
+}();
+
+}  // namespace
+
+int formatWords(char *buf, std::size_t cap, const char *f, const ApiWord *words) {
+  const auto at = reinterpret_cast<std::uintptr_t>(f) - reinterpret_cast<std::uintptr_t>(&kFormats);
+  if (at < kByAddress.size()) return kByAddress[at](buf, cap, f, words);
+  return formatByContent(buf, cap, f, words);
 }
 
 int formatWordsTo(std::FILE *stream, const char *format, const ApiWord *words) {
