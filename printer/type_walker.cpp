@@ -16,91 +16,6 @@ unsigned char *valueAddress(const PrintCursor &c) {
   return reinterpret_cast<unsigned char *>(reinterpret_cast<uintptr_t>(c.base) + c.offset);
 }
 
-// "{" before the first component or element, "," before each further one.
-void printSeparator(Env *env, bool &first) {
-  if (first)
-    apiPrint(env, kFormats.open);
-  else
-    apiPrint(env, kFormats.comma);
-  first = false;
-}
-
-void printSequence(WalkFrame &f) {
-  const TypeDesc &t = *f.t;
-  Env *env = f.env;
-  if (f.inList == 0) printNewline(env, 1);
-  PrintCursor &own = f.fillOwn();
-  bool first = true;
-  for (int32_t i = 0; i < t.count; ++i) {
-    const FieldDesc *c = ctlComponent(f.ctl, &t, i);
-    if (!ctlComponentPresent(c, f.s, t.lenSize, valueAddress(own) + c->offset)) continue;
-    printSeparator(env, first);
-    printNewline(env, 0);
-    apiPrint(env, kFormats.name, ctlComponentName(f.ctl, c));
-    own.offset += c->offset;
-    printValue(f.ctl, ctlType(f.ctl, c->type), &own, 0);
-    own.offset -= c->offset;
-  }
-  if (first) apiPrint(env, kFormats.open);
-  printNewline(env, 1);
-  apiPrint(env, kFormats.close);
-}
-
-// Compilers may leave count 0 for a CHOICE; then the selector is trusted with
-// no upper bound and a record beyond the table faults into the driver's guard.
-// A positive count bounds it: a selector outside 1..count prints nothing.
-void printChoice(WalkFrame &f) {
-  const TypeDesc &t = *f.t;
-  auto sel = static_cast<int32_t>(loadInt(f.s, t.lenSize));
-  if (sel < 1 || (t.count > 0 && sel > t.count)) return;
-  const FieldDesc *c = ctlComponent(f.ctl, &t, sel - 1);
-  apiPrint(f.env, "%s : ", ctlComponentName(f.ctl, c));
-  PrintCursor &own = f.fillOwn();
-  own.offset += c->offset;
-  printValue(f.ctl, ctlType(f.ctl, c->type), &own, 0);
-}
-
-void printSequenceOf(WalkFrame &f, uint32_t linkSize) {
-  const TypeDesc &t = *f.t;
-  Env *env = f.env;
-  const TypeDesc *element = ctlElementType(f.ctl, &t);
-  if (f.inList == 0) printNewline(env, 1);
-  bool first = true;
-  if (linkSize != 0) {
-    PrintCursor &cur = *f.current;
-    LoopCheck loop;
-    while (followLink(&cur, t.dataOffset + static_cast<uint32_t>(t.count))) {
-      if (loop.cameRound(cur.blockRef)) leaveEndlessValue(env);
-      f.moved = true;
-      printSeparator(env, first);
-      printNewline(env, 0);
-      cur.offset += t.dataOffset;
-      printValue(f.ctl, element, &cur, 1);
-      cur.offset -= t.dataOffset;
-    }
-  } else {
-    auto n = static_cast<int32_t>(loadUInt(f.s, t.lenSize));
-    PrintCursor &cur = f.fillOwn();
-    cur.offset += t.dataOffset;
-    f.current = &cur;
-    if (t.kind == KIND_SEQOF_PTR_ARRAY || t.kind == KIND_SETOF_PTR_ARRAY) {
-      if (followLink(&cur, t.size))
-        f.moved = true;
-      else
-        n = 0;
-    }
-    for (int32_t i = 0; i < n; ++i) {
-      printSeparator(env, first);
-      printNewline(env, 0);
-      printValue(f.ctl, element, &cur, 1);
-      cur.offset += static_cast<uint32_t>(t.count);
-    }
-  }
-  if (first) apiPrint(env, kFormats.open);
-  printNewline(env, 1);
-  apiPrint(env, kFormats.close);
-}
-
 void printReal(Env *env, const TypeDesc &t, const unsigned char *s) {
   double x;
   if (t.size > 4) {
@@ -165,6 +80,107 @@ void printReal(Env *env, const TypeDesc &t, const unsigned char *s) {
   }
 }
 
+// A value with its own frame: every kind but the leaves printScalar takes.
+void printFramed(const CtlTbl *ctl, const TypeDesc *td, PrintCursor *cursor, uint8_t inList);
+
+// printValue, with the leaves that lie at the cursor printed in place: most
+// members need no frame and no call.
+[[gnu::always_inline]] inline void printMember(const CtlTbl *ctl, const TypeDesc *td,
+                                               PrintCursor *cursor, uint8_t inList) {
+  Env *env = cursor->env;
+  if (++env->workArea.printDepth > kMaxPrintDepth) leaveEndlessValue(env);
+  if ((td->typeFlags & TYPE_BY_POINTER) == 0 && printScalar(ctl, *td, env, valueAddress(*cursor))) {
+    --env->workArea.printDepth;
+    return;
+  }
+  printFramed(ctl, td, cursor, inList);
+}
+
+// "{" before the first component or element, "," before each further one.
+void printSeparator(Env *env, bool &first) {
+  if (first)
+    apiPrint(env, kFormats.open);
+  else
+    apiPrint(env, kFormats.comma);
+  first = false;
+}
+
+void printSequence(WalkFrame &f) {
+  const TypeDesc &t = *f.t;
+  Env *env = f.env;
+  if (f.inList == 0) printNewline(env, 1);
+  PrintCursor &own = f.fillOwn();
+  bool first = true;
+  for (int32_t i = 0; i < t.count; ++i) {
+    const FieldDesc *c = ctlComponent(f.ctl, &t, i);
+    if (!ctlComponentPresent(c, f.s, t.lenSize, valueAddress(own) + c->offset)) continue;
+    printSeparator(env, first);
+    printNewline(env, 0);
+    apiPrint(env, kFormats.name, ctlComponentName(f.ctl, c));
+    own.offset += c->offset;
+    printMember(f.ctl, ctlType(f.ctl, c->type), &own, 0);
+    own.offset -= c->offset;
+  }
+  if (first) apiPrint(env, kFormats.open);
+  printNewline(env, 1);
+  apiPrint(env, kFormats.close);
+}
+
+// Compilers may leave count 0 for a CHOICE; then the selector is trusted with
+// no upper bound and a record beyond the table faults into the driver's guard.
+// A positive count bounds it: a selector outside 1..count prints nothing.
+void printChoice(WalkFrame &f) {
+  const TypeDesc &t = *f.t;
+  auto sel = static_cast<int32_t>(loadInt(f.s, t.lenSize));
+  if (sel < 1 || (t.count > 0 && sel > t.count)) return;
+  const FieldDesc *c = ctlComponent(f.ctl, &t, sel - 1);
+  apiPrint(f.env, "%s : ", ctlComponentName(f.ctl, c));
+  PrintCursor &own = f.fillOwn();
+  own.offset += c->offset;
+  printValue(f.ctl, ctlType(f.ctl, c->type), &own, 0);
+}
+
+void printSequenceOf(WalkFrame &f, uint32_t linkSize) {
+  const TypeDesc &t = *f.t;
+  Env *env = f.env;
+  const TypeDesc *element = ctlElementType(f.ctl, &t);
+  if (f.inList == 0) printNewline(env, 1);
+  bool first = true;
+  if (linkSize != 0) {
+    PrintCursor &cur = *f.current;
+    LoopCheck loop;
+    while (followLink(&cur, t.dataOffset + static_cast<uint32_t>(t.count))) {
+      if (loop.cameRound(cur.blockRef)) leaveEndlessValue(env);
+      f.moved = true;
+      printSeparator(env, first);
+      printNewline(env, 0);
+      cur.offset += t.dataOffset;
+      printValue(f.ctl, element, &cur, 1);
+      cur.offset -= t.dataOffset;
+    }
+  } else {
+    auto n = static_cast<int32_t>(loadUInt(f.s, t.lenSize));
+    PrintCursor &cur = f.fillOwn();
+    cur.offset += t.dataOffset;
+    f.current = &cur;
+    if (t.kind == KIND_SEQOF_PTR_ARRAY || t.kind == KIND_SETOF_PTR_ARRAY) {
+      if (followLink(&cur, t.size))
+        f.moved = true;
+      else
+        n = 0;
+    }
+    for (int32_t i = 0; i < n; ++i) {
+      printSeparator(env, first);
+      printNewline(env, 0);
+      printMember(f.ctl, element, &cur, 1);
+      cur.offset += static_cast<uint32_t>(t.count);
+    }
+  }
+  if (first) apiPrint(env, kFormats.open);
+  printNewline(env, 1);
+  apiPrint(env, kFormats.close);
+}
+
 void dispatch(WalkFrame &f, uint32_t linkSize) {
   const TypeDesc &t = *f.t;
   switch (t.kind) {
@@ -193,16 +209,9 @@ void dispatch(WalkFrame &f, uint32_t linkSize) {
   }
 }
 
-}  // namespace
-
-void printValue(const CtlTbl *ctl, const TypeDesc *td, PrintCursor *cursor, uint8_t inList) {
+// Entered with printDepth already counting the value.
+void printFramed(const CtlTbl *ctl, const TypeDesc *td, PrintCursor *cursor, uint8_t inList) {
   Env *env = cursor->env;
-  if (++env->workArea.printDepth > kMaxPrintDepth) leaveEndlessValue(env);
-  // Most leaves need no frame: they lie at the cursor.
-  if ((td->typeFlags & TYPE_BY_POINTER) == 0 && printScalar(ctl, *td, env, valueAddress(*cursor))) {
-    --env->workArea.printDepth;
-    return;
-  }
   const uint32_t linkSize = listLinkSize(td);
   WalkFrame f{ctl, td, env, cursor, cursor, {}, false, nullptr, inList};
 
@@ -230,6 +239,12 @@ void printValue(const CtlTbl *ctl, const TypeDesc *td, PrintCursor *cursor, uint
   if (f.moved)
     cursor->base = remapValue(env, f.own.blockRef, cursor->blockRef, cursor->blockSize);
   --env->workArea.printDepth;
+}
+
+}  // namespace
+
+void printValue(const CtlTbl *ctl, const TypeDesc *td, PrintCursor *cursor, uint8_t inList) {
+  printMember(ctl, td, cursor, inList);
 }
 
 }  // namespace zur
