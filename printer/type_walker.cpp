@@ -97,7 +97,7 @@ void printFramed(const CtlTbl *ctl, const TypeDesc *td, PrintCursor *cursor, uin
 }
 
 // "{" before the first component or element, "," before each further one.
-void printSeparator(Env *env, bool &first) {
+[[gnu::always_inline]] inline void printSeparator(Env *env, bool &first) {
   if (first)
     apiPrint(env, kFormats.open);
   else
