@@ -1,6 +1,7 @@
 #include "frame/word_format.h"
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -119,20 +120,21 @@ template <WholeFormat F>
   return 2;
 }
 
-// "%I64d": the digits written in place when the buffer has room for any
-// number.
-[[gnu::noinline]] int formatSigned(char *buf, std::size_t cap, const ApiWord *words) {
-  if (cap <= 20) return formatWhole<whole("%I64d")>(buf, cap, words);
+constexpr std::uint32_t kPowersOfTen[] = {1,      10,      100,      1000,      10000,
+                                          100000, 1000000, 10000000, 100000000, 1000000000};
+
+// "%I64d": a number of at most 32 bits' magnitude written in place when the
+// buffer holds any such number; its digits counted from its bit length.
+[[gnu::noinline]] int formatSigned(char *buf, std::size_t cap, const char *, const ApiWord *words) {
   WordReader args(words);
   const auto v = static_cast<std::int64_t>(args.next64());
-  std::uint64_t m = static_cast<std::uint64_t>(v);
-  char *p = buf;
-  if (v < 0) {
-    *p++ = '-';
-    m = 0 - m;
-  }
-  std::size_t n = 1;
-  for (std::uint64_t power = 10; n < 19 && m >= power; power *= 10) ++n;  // 19 digits at most
+  const std::uint64_t m = v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
+  if (m > 0xFFFFFFFF || cap < 12) return formatWhole<whole("%I64d")>(buf, cap, words);
+  const auto u = static_cast<std::uint32_t>(m) | 1;
+  const auto log = static_cast<std::size_t>((32 - std::countl_zero(u)) * 1233 >> 12);
+  const std::size_t n = log + (u >= kPowersOfTen[log] ? 1 : 0);
+  buf[0] = '-';
+  char *p = buf + (v < 0 ? 1 : 0);
   writeDigits(p + n, m, 'd');
   p[n] = '\0';
   return static_cast<int>(p + n - buf);
@@ -227,7 +229,7 @@ template <std::size_t N>
       if (is(f, "%c")) return formatWhole<whole("%c")>(buf, cap, words);
       if (is(f, "%s ")) return formatName<1>(buf, cap, f, words);
       if (is(f, "%s")) return formatName<0>(buf, cap, f, words);
-      if (is(f, "%I64d")) return formatSigned(buf, cap, words);
+      if (is(f, "%I64d")) return formatSigned(buf, cap, f, words);
       if (is(f, "%I64u")) return formatWhole<whole("%I64u")>(buf, cap, words);
       if (is(f, "%d")) return formatWhole<whole("%d")>(buf, cap, words);
       break;
@@ -255,7 +257,7 @@ constexpr std::array<Formatter, sizeof(CommonFormats)> kByAddress = [] {
   t[offsetof(CommonFormats, indent)] = formatIndent;
   t[offsetof(CommonFormats, name)] = formatName<1>;
   t[offsetof(CommonFormats, text)] = formatName<0>;
-  t[offsetof(CommonFormats, signed64)] = formatWholeAt<whole("%I64d")>;
+  t[offsetof(CommonFormats, signed64)] = formatSigned;
   t[offsetof(CommonFormats, quoted)] = formatWholeAt<whole("\"%.*s\"")>;
   t[offsetof(CommonFormats, open)] = formatCharacter;
   t[offsetof(CommonFormats, comma)] = formatCharacter;

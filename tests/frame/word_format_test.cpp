@@ -297,6 +297,8 @@ TEST(WordFormat, WalkerFormatsInEveryBufferSize) {
       {zur::kFormats.signed64, words(int64_t{0}), "0"}, {"%I64d", words(int64_t{-7}), "-7"},
       {zur::kFormats.signed64, words(int64_t{99999999}), "99999999"},
       {zur::kFormats.signed64, words(int64_t{-100000000}), "-100000000"},
+      {zur::kFormats.signed64, words(int64_t{-4294967295}), "-4294967295"},
+      {"%I64d", words(int64_t{4294967296}), "4294967296"}, {"%I64d", words(int64_t{9}), "9"},
       {"%I64d", words(int64_t{-9223372036854775807LL - 1}), "-9223372036854775808"},
       {zur::kFormats.signed64, words(int64_t{9223372036854775807LL}), "9223372036854775807"},
   };
