@@ -172,12 +172,12 @@ constexpr char kBlanks[] = "                ";  // sixteen
   return width + 1;
 }
 
-// "%s" (Blank 0) or "%s " (Blank 1) of a text longer than sixteen characters.
+// "%s" (Blank 0) or "%s " (Blank 1) of the text s, n characters long:
+// written in place when it fits and is short, else by the general path.
 template <std::size_t Blank>
-[[gnu::noinline]] int formatLongName(char *buf, std::size_t cap, const ApiWord *words) {
-  const char *s = reinterpret_cast<const char *>(words[0]);
-  const std::size_t n = std::strlen(s);
-  if (n + Blank >= cap || n > 64)
+[[gnu::always_inline]] inline int putName(char *buf, std::size_t cap, const ApiWord *words,
+                                          const char *s, std::size_t n) {
+  if (s == nullptr || n + Blank >= cap || n > 64)
     return Blank != 0 ? formatWhole<whole("%s ")>(buf, cap, words)
                       : formatWhole<whole("%s")>(buf, cap, words);
   copyText(buf, s, n);
@@ -186,24 +186,23 @@ template <std::size_t Blank>
   return static_cast<int>(n + Blank);
 }
 
-// "%s" (Blank 0) or "%s " (Blank 1) of a text. Longer texts go out of line,
-// so the short ones need no saved registers.
+template <std::size_t Blank>
+[[gnu::noinline]] int formatLongName(char *buf, std::size_t cap, const ApiWord *words) {
+  const char *s = reinterpret_cast<const char *>(words[0]);
+  return putName<Blank>(buf, cap, words, s, std::strlen(s));
+}
+
+// "%s" (Blank 0) or "%s " (Blank 1) of a text. Texts longer than sixteen
+// characters go out of line, so the short ones need no saved registers.
 template <std::size_t Blank>
 [[gnu::noinline]] int formatName(char *buf, std::size_t cap, const char *, const ApiWord *words) {
   const char *s = reinterpret_cast<const char *>(words[0]);
-  if (s == nullptr)
-    return Blank != 0 ? formatWhole<whole("%s ")>(buf, cap, words)
-                      : formatWhole<whole("%s")>(buf, cap, words);
   std::size_t n = 0;
-  while (n < 16 && s[n] != '\0') ++n;
-  if (n == 16 && s[16] != '\0') return formatLongName<Blank>(buf, cap, words);
-  if (n + Blank >= cap)
-    return Blank != 0 ? formatWhole<whole("%s ")>(buf, cap, words)
-                      : formatWhole<whole("%s")>(buf, cap, words);
-  copyText(buf, s, n);
-  if constexpr (Blank != 0) buf[n] = ' ';
-  buf[n + Blank] = '\0';
-  return static_cast<int>(n + Blank);
+  if (s != nullptr) {
+    while (n < 16 && s[n] != '\0') ++n;
+    if (n == 16 && s[16] != '\0') return formatLongName<Blank>(buf, cap, words);
+  }
+  return putName<Blank>(buf, cap, words, s, n);
 }
 
 // A format of one character and no conversion: the printer's brackets and
