@@ -1,6 +1,9 @@
 #include "frame/word_format.h"
 
+#include <array>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 
 #include "frame/text_sinks.h"
 
@@ -107,37 +110,49 @@ template <WholeFormat F>
 // are written straight into the buffer when their text is short and fits;
 // any other word takes the general path of the format.
 
+// The two hexadecimal digits of each octet, "00" to "FF".
+constexpr auto kHexPairs = [] {
+  std::array<char, 512> t{};
+  for (int i = 0; i < 256; ++i) {
+    t[2 * i] = kUpperHex[i >> 4];
+    t[2 * i + 1] = kUpperHex[i & 0xF];
+  }
+  return t;
+}();
+
 // "%02X" of an octet.
-[[gnu::noinline]] int formatOctet(char *buf, std::size_t cap, const ApiWord *words) {
+[[gnu::noinline]] int formatOctet(char *buf, std::size_t cap, const char *, const ApiWord *words) {
   const auto v = static_cast<unsigned>(words[0]);
   if (v > 0xFF || cap < 3) return formatWhole<whole("%02X")>(buf, cap, words);
-  buf[0] = kUpperHex[v >> 4];
-  buf[1] = kUpperHex[v & 0xF];
+  std::memcpy(buf, kHexPairs.data() + 2 * v, 2);
   buf[2] = '\0';
   return 2;
 }
 
-// "%I64d": the digits written in place when the buffer has room for any
-// number.
-[[gnu::noinline]] int formatSigned(char *buf, std::size_t cap, const ApiWord *words) {
-  if (cap <= 20) return formatWhole<whole("%I64d")>(buf, cap, words);
+constexpr std::uint32_t kPowersOfTen[] = {1,      10,      100,      1000,      10000,
+                                          100000, 1000000, 10000000, 100000000, 1000000000};
+
+// "%I64d": a number of at most 32 bits' magnitude written in place when the
+// buffer holds any such number; its digits counted from its bit length.
+[[gnu::noinline]] int formatSigned(char *buf, std::size_t cap, const char *, const ApiWord *words) {
   WordReader args(words);
   const auto v = static_cast<std::int64_t>(args.next64());
-  std::uint64_t m = static_cast<std::uint64_t>(v);
-  char *p = buf;
-  if (v < 0) {
-    *p++ = '-';
-    m = 0 - m;
-  }
-  std::size_t n = 1;
-  for (std::uint64_t power = 10; n < 19 && m >= power; power *= 10) ++n;  // 19 digits at most
+  const std::uint64_t m = v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
+  if (m > 0xFFFFFFFF || cap < 12) return formatWhole<whole("%I64d")>(buf, cap, words);
+  const auto u = static_cast<std::uint32_t>(m) | 1;
+  const auto log = static_cast<std::size_t>((32 - std::countl_zero(u)) * 1233 >> 12);
+  const std::size_t n = log + (u >= kPowersOfTen[log] ? 1 : 0);
+  buf[0] = '-';
+  char *p = buf + (v < 0 ? 1 : 0);
   writeDigits(p + n, m, 'd');
   p[n] = '\0';
   return static_cast<int>(p + n - buf);
 }
 
+constexpr char kBlanks[] = "                ";  // sixteen
+
 // "\n%*s" of an empty text: a new line and an indentation.
-[[gnu::noinline]] int formatIndent(char *buf, std::size_t cap, const ApiWord *words) {
+[[gnu::noinline]] int formatIndent(char *buf, std::size_t cap, const char *, const ApiWord *words) {
   const auto width = static_cast<std::int32_t>(words[0]);
   const char *s = reinterpret_cast<const char *>(words[1]);
   if (s == nullptr || *s != '\0' || width < 0 || width > 64 ||
@@ -145,16 +160,23 @@ template <WholeFormat F>
     return formatWhole<whole("\n%*s")>(buf, cap, words);
   const auto n = static_cast<std::size_t>(width);
   buf[0] = '\n';
-  fillText(buf + 1, ' ', n);
+  // Blanks in pieces of sixteen, the last one overlapping: no call, so the
+  // short indentations need no saved registers.
+  if (n > 16) {
+    for (std::size_t i = 0; i < n - 16; i += 16) std::memcpy(buf + 1 + i, kBlanks, 16);
+    std::memcpy(buf + 1 + n - 16, kBlanks, 16);
+  } else {
+    fillText(buf + 1, ' ', n);
+  }
   buf[n + 1] = '\0';
   return width + 1;
 }
 
-// "%s" (Blank 0) or "%s " (Blank 1) of a text.
+// "%s" (Blank 0) or "%s " (Blank 1) of the text s, n characters long:
+// written in place when it fits and is short, else by the general path.
 template <std::size_t Blank>
-[[gnu::noinline]] int formatName(char *buf, std::size_t cap, const ApiWord *words) {
-  const char *s = reinterpret_cast<const char *>(words[0]);
-  const std::size_t n = s != nullptr ? textLength(s) : 0;
+[[gnu::always_inline]] inline int putName(char *buf, std::size_t cap, const ApiWord *words,
+                                          const char *s, std::size_t n) {
   if (s == nullptr || n + Blank >= cap || n > 64)
     return Blank != 0 ? formatWhole<whole("%s ")>(buf, cap, words)
                       : formatWhole<whole("%s")>(buf, cap, words);
@@ -162,6 +184,39 @@ template <std::size_t Blank>
   if constexpr (Blank != 0) buf[n] = ' ';
   buf[n + Blank] = '\0';
   return static_cast<int>(n + Blank);
+}
+
+template <std::size_t Blank>
+[[gnu::noinline]] int formatLongName(char *buf, std::size_t cap, const ApiWord *words) {
+  const char *s = reinterpret_cast<const char *>(words[0]);
+  return putName<Blank>(buf, cap, words, s, std::strlen(s));
+}
+
+// "%s" (Blank 0) or "%s " (Blank 1) of a text. Texts longer than sixteen
+// characters go out of line, so the short ones need no saved registers.
+template <std::size_t Blank>
+[[gnu::noinline]] int formatName(char *buf, std::size_t cap, const char *, const ApiWord *words) {
+  const char *s = reinterpret_cast<const char *>(words[0]);
+  std::size_t n = 0;
+  if (s != nullptr) {
+    while (n < 16 && s[n] != '\0') ++n;
+    if (n == 16 && s[16] != '\0') return formatLongName<Blank>(buf, cap, words);
+  }
+  return putName<Blank>(buf, cap, words, s, n);
+}
+
+// A format of one character and no conversion: the printer's brackets and
+// commas.
+[[gnu::noinline]] int formatCharacter(char *buf, std::size_t cap, const char *f, const ApiWord *) {
+  if (cap < 2) return formatPlain(buf, cap, f, 1);
+  buf[0] = *f;
+  buf[1] = '\0';
+  return 1;
+}
+
+template <WholeFormat F>
+int formatWholeAt(char *buf, std::size_t cap, const char *, const ApiWord *words) {
+  return formatWhole<F>(buf, cap, words);
 }
 
 // format is the text, its NUL included.
@@ -172,43 +227,22 @@ template <std::size_t N>
   return true;
 }
 
-}  // namespace
-
-int formatWords(char *buf, std::size_t cap, const char *f, const ApiWord *words) {
-  switch (reinterpret_cast<std::uintptr_t>(f) - reinterpret_cast<std::uintptr_t>(&kFormats)) {
-    case offsetof(CommonFormats, octet):
-      return formatOctet(buf, cap, words);
-    case offsetof(CommonFormats, indent):
-      return formatIndent(buf, cap, words);
-    case offsetof(CommonFormats, name):
-      return formatName<1>(buf, cap, words);
-    case offsetof(CommonFormats, text):
-      return formatName<0>(buf, cap, words);
-    case offsetof(CommonFormats, signed64):
-      return formatWhole<whole("%I64d")>(buf, cap, words);
-    case offsetof(CommonFormats, quoted):
-      return formatWhole<whole("\"%.*s\"")>(buf, cap, words);
-    case offsetof(CommonFormats, open):
-    case offsetof(CommonFormats, comma):
-    case offsetof(CommonFormats, close):
-      if (cap < 2) return formatPlain(buf, cap, f, 1);
-      buf[0] = *f;
-      buf[1] = '\0';
-      return 1;
-  }
+// Any format but the library's own copies of the common ones.
+[[gnu::noinline]] int formatByContent(char *buf, std::size_t cap, const char *f,
+                                      const ApiWord *words) {
   if (f == nullptr) return formatParsed(buf, cap, f, words);
   switch (f[0]) {
     case '%':
-      if (is(f, "%02X")) return formatOctet(buf, cap, words);
+      if (is(f, "%02X")) return formatOctet(buf, cap, f, words);
       if (is(f, "%c")) return formatWhole<whole("%c")>(buf, cap, words);
-      if (is(f, "%s ")) return formatName<1>(buf, cap, words);
-      if (is(f, "%s")) return formatName<0>(buf, cap, words);
-      if (is(f, "%I64d")) return formatSigned(buf, cap, words);
+      if (is(f, "%s ")) return formatName<1>(buf, cap, f, words);
+      if (is(f, "%s")) return formatName<0>(buf, cap, f, words);
+      if (is(f, "%I64d")) return formatSigned(buf, cap, f, words);
       if (is(f, "%I64u")) return formatWhole<whole("%I64u")>(buf, cap, words);
       if (is(f, "%d")) return formatWhole<whole("%d")>(buf, cap, words);
       break;
     case '\n':
-      if (is(f, "\n%*s")) return formatIndent(buf, cap, words);
+      if (is(f, "\n%*s")) return formatIndent(buf, cap, f, words);
       break;
     case '"':
       if (is(f, "\"%.*s\"")) return formatWhole<whole("\"%.*s\"")>(buf, cap, words);
@@ -217,6 +251,34 @@ int formatWords(char *buf, std::size_t cap, const char *f, const ApiWord *words)
       return formatLiteral(buf, cap, f, words);
   }
   return formatParsed(buf, cap, f, words);
+}
+
+using Formatter = int (*)(char *, std::size_t, const char *, const ApiWord *);
+
+// The formatter of each byte of kFormats, reached by the format's address
+// in one indirect jump; an address inside one of the texts is read by its
+// content.
+constexpr std::array<Formatter, sizeof(CommonFormats)> kByAddress = [] {
+  std::array<Formatter, sizeof(CommonFormats)> t{};
+  t.fill(formatByContent);
+  t[offsetof(CommonFormats, octet)] = formatOctet;
+  t[offsetof(CommonFormats, indent)] = formatIndent;
+  t[offsetof(CommonFormats, name)] = formatName<1>;
+  t[offsetof(CommonFormats, text)] = formatName<0>;
+  t[offsetof(CommonFormats, signed64)] = formatSigned;
+  t[offsetof(CommonFormats, quoted)] = formatWholeAt<whole("\"%.*s\"")>;
+  t[offsetof(CommonFormats, open)] = formatCharacter;
+  t[offsetof(CommonFormats, comma)] = formatCharacter;
+  t[offsetof(CommonFormats, close)] = formatCharacter;
+  return t;
+}();
+
+}  // namespace
+
+int formatWords(char *buf, std::size_t cap, const char *f, const ApiWord *words) {
+  const auto at = reinterpret_cast<std::uintptr_t>(f) - reinterpret_cast<std::uintptr_t>(&kFormats);
+  if (at < kByAddress.size()) return kByAddress[at](buf, cap, f, words);
+  return formatByContent(buf, cap, f, words);
 }
 
 int formatWordsTo(std::FILE *stream, const char *format, const ApiWord *words) {

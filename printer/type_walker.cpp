@@ -16,8 +16,88 @@ unsigned char *valueAddress(const PrintCursor &c) {
   return reinterpret_cast<unsigned char *>(reinterpret_cast<uintptr_t>(c.base) + c.offset);
 }
 
+void printReal(Env *env, const TypeDesc &t, const unsigned char *s) {
+  double x;
+  if (t.size > 4) {
+    std::memcpy(&x, s, sizeof x);
+  } else {
+    float v;
+    std::memcpy(&v, s, sizeof v);
+    x = v;
+  }
+  printBinaryReal(env, x);
+}
+
+// The kinds whose value is read where it lies, with nothing to follow or
+// walk; false, printing nothing, for any other kind.
+[[gnu::always_inline]] inline bool printScalar(const CtlTbl *ctl, const TypeDesc &t, Env *env,
+                                               const unsigned char *s) {
+  switch (t.kind) {
+    case KIND_INTEGER:
+      if (s != nullptr) apiPrint(env, kFormats.signed64, loadInt(s, t.lenSize));
+      return true;
+    case KIND_ENUMERATED:
+      if (s != nullptr)
+        apiPrint(env, kFormats.signed64, ctlMapEnum(ctl, &t, loadInt(s, t.lenSize)));
+      return true;
+    case KIND_UNSIGNED:
+      if (s != nullptr) apiPrint(env, "%I64u", loadUInt(s, t.lenSize));
+      return true;
+    case KIND_ENUMERATED_UNSIGNED:
+      if (s != nullptr)
+        apiPrint(env, "%I64u",
+                 static_cast<uint64_t>(
+                     ctlMapEnum(ctl, &t, static_cast<int64_t>(loadUInt(s, t.lenSize)))));
+      return true;
+    case KIND_NULL:
+      if (s != nullptr) apiPrint(env, "NULL");
+      return true;
+    case KIND_BOOLEAN:
+      if (s != nullptr) apiPrint(env, kFormats.text, *s != 0 ? "TRUE" : "FALSE");
+      return true;
+    case KIND_REAL:
+      if (s != nullptr) printReal(env, t, s);
+      return true;
+    case KIND_REAL_TEXT:
+      if (s != nullptr) printQuotedString(env, reinterpret_cast<const char *>(s));
+      return true;
+    case KIND_MIXED_REAL:
+      if (s != nullptr) printMixedReal(env, reinterpret_cast<const MixedReal *>(s));
+      return true;
+    case KIND_UTC_TIME:
+      if (s != nullptr) printUTCTime(env, reinterpret_cast<const TimeValue *>(s));
+      return true;
+    case KIND_GENERALIZED_TIME:
+      if (s != nullptr) printGeneralizedTime(env, reinterpret_cast<const TimeValue *>(s));
+      return true;
+    case KIND_UNREAD49:
+    case KIND_UNREAD50:
+    case KIND_UNREAD52:
+    case KIND_UNREAD61:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// A value with its own frame: every kind but the leaves printScalar takes.
+void printFramed(const CtlTbl *ctl, const TypeDesc *td, PrintCursor *cursor, uint8_t inList);
+
+// printValue, with the leaves that lie at the cursor printed in place: most
+// members need no frame and no call.
+[[gnu::always_inline]] inline void printMember(const CtlTbl *ctl, const TypeDesc *td,
+                                               PrintCursor *cursor, uint8_t inList) {
+  Env *env = cursor->env;
+  if (++env->workArea.printDepth > kMaxPrintDepth) leaveEndlessValue(env);
+  if ((td->typeFlags & TYPE_BY_POINTER) == 0 && printScalar(ctl, *td, env, valueAddress(*cursor))) {
+    --env->workArea.printDepth;
+    return;
+  }
+  printFramed(ctl, td, cursor, inList);
+}
+
 // "{" before the first component or element, "," before each further one.
-void printSeparator(Env *env, bool &first) {
+[[gnu::always_inline]] inline void printSeparator(Env *env, bool &first) {
   if (first)
     apiPrint(env, kFormats.open);
   else
@@ -38,7 +118,7 @@ void printSequence(WalkFrame &f) {
     printNewline(env, 0);
     apiPrint(env, kFormats.name, ctlComponentName(f.ctl, c));
     own.offset += c->offset;
-    printValue(f.ctl, ctlType(f.ctl, c->type), &own, 0);
+    printMember(f.ctl, ctlType(f.ctl, c->type), &own, 0);
     own.offset -= c->offset;
   }
   if (first) apiPrint(env, kFormats.open);
@@ -92,7 +172,7 @@ void printSequenceOf(WalkFrame &f, uint32_t linkSize) {
     for (int32_t i = 0; i < n; ++i) {
       printSeparator(env, first);
       printNewline(env, 0);
-      printValue(f.ctl, element, &cur, 1);
+      printMember(f.ctl, element, &cur, 1);
       cur.offset += static_cast<uint32_t>(t.count);
     }
   }
@@ -101,21 +181,8 @@ void printSequenceOf(WalkFrame &f, uint32_t linkSize) {
   apiPrint(env, kFormats.close);
 }
 
-void printReal(WalkFrame &f) {
-  double x;
-  if (f.t->size > 4) {
-    std::memcpy(&x, f.s, sizeof x);
-  } else {
-    float v;
-    std::memcpy(&v, f.s, sizeof v);
-    x = v;
-  }
-  printBinaryReal(f.env, x);
-}
-
 void dispatch(WalkFrame &f, uint32_t linkSize) {
   const TypeDesc &t = *f.t;
-  Env *env = f.env;
   switch (t.kind) {
     case KIND_SEQUENCE:
     case KIND_SET:
@@ -136,59 +203,17 @@ void dispatch(WalkFrame &f, uint32_t linkSize) {
     case KIND_SETOF_LIST2:
       printSequenceOf(f, linkSize);
       return;
-    case KIND_INTEGER:
-      apiPrint(env, kFormats.signed64, loadInt(f.s, t.lenSize));
-      return;
-    case KIND_ENUMERATED:
-      apiPrint(env, kFormats.signed64, ctlMapEnum(f.ctl, &t, loadInt(f.s, t.lenSize)));
-      return;
-    case KIND_UNSIGNED:
-      apiPrint(env, "%I64u", loadUInt(f.s, t.lenSize));
-      return;
-    case KIND_ENUMERATED_UNSIGNED:
-      apiPrint(env, "%I64u",
-               static_cast<uint64_t>(
-                   ctlMapEnum(f.ctl, &t, static_cast<int64_t>(loadUInt(f.s, t.lenSize)))));
-      return;
-    case KIND_NULL:
-      apiPrint(env, "NULL");
-      return;
-    case KIND_BOOLEAN:
-      apiPrint(env, kFormats.text, *f.s != 0 ? "TRUE" : "FALSE");
-      return;
-    case KIND_REAL:
-      printReal(f);
-      return;
-    case KIND_REAL_TEXT:
-      printQuotedString(env, reinterpret_cast<const char *>(f.s));
-      return;
-    case KIND_MIXED_REAL:
-      printMixedReal(env, reinterpret_cast<const MixedReal *>(f.s));
-      return;
-    case KIND_UTC_TIME:
-      printUTCTime(env, reinterpret_cast<const TimeValue *>(f.s));
-      return;
-    case KIND_GENERALIZED_TIME:
-      printGeneralizedTime(env, reinterpret_cast<const TimeValue *>(f.s));
-      return;
-    case KIND_UNREAD49:
-    case KIND_UNREAD50:
-    case KIND_UNREAD52:
-    case KIND_UNREAD61:
-      return;
     default:
-      if (t.kind <= KIND_OID_ENCODED) printStringValue(f);
+      if (!printScalar(f.ctl, t, f.env, f.s) && t.kind <= KIND_OID_ENCODED) printStringValue(f);
       return;
   }
 }
 
-}  // namespace
-
-void printValue(const CtlTbl *ctl, const TypeDesc *td, PrintCursor *cursor, uint8_t inList) {
+// Entered with printDepth already counting the value.
+void printFramed(const CtlTbl *ctl, const TypeDesc *td, PrintCursor *cursor, uint8_t inList) {
   Env *env = cursor->env;
   const uint32_t linkSize = listLinkSize(td);
   WalkFrame f{ctl, td, env, cursor, cursor, {}, false, nullptr, inList};
-  if (++env->workArea.printDepth > kMaxPrintDepth) leaveEndlessValue(env);
 
   if ((td->typeFlags & TYPE_BY_POINTER) != 0) {
     void *p = loadAddress(valueAddress(*cursor));
@@ -214,6 +239,12 @@ void printValue(const CtlTbl *ctl, const TypeDesc *td, PrintCursor *cursor, uint
   if (f.moved)
     cursor->base = remapValue(env, f.own.blockRef, cursor->blockRef, cursor->blockSize);
   --env->workArea.printDepth;
+}
+
+}  // namespace
+
+void printValue(const CtlTbl *ctl, const TypeDesc *td, PrintCursor *cursor, uint8_t inList) {
+  printMember(ctl, td, cursor, inList);
 }
 
 }  // namespace zur

@@ -277,7 +277,7 @@ TEST(WordFormat, EdgesOnEveryPath) {
 // each path takes and words it leaves to the general one, every buffer size
 // gives the text cut as snprintf cuts it, and nothing past it.
 TEST(WordFormat, WalkerFormatsInEveryBufferSize) {
-  const std::string wide(70, 'w'), spaces(65, ' ');
+  const std::string wide(70, 'w'), spaces(65, ' '), w16(16, 'w'), w40(40, 'w');
   const struct {
     const char *format;
     zur::PrintWords words;
@@ -287,6 +287,8 @@ TEST(WordFormat, WalkerFormatsInEveryBufferSize) {
       {"%02X", {{static_cast<ApiWord>(0x1000000F5ULL)}}, "F5"},
       {"\n%*s", words(0, ""), "\n"}, {zur::kFormats.indent, words(64, ""), "\n" + spaces.substr(1)},
       {"\n%*s", words(65, ""), "\n" + spaces}, {"\n%*s", words(-3, ""), "\n   "},
+      {zur::kFormats.indent, words(20, ""), "\n" + spaces.substr(45)},
+      {"%s", words(w16.c_str()), w16}, {zur::kFormats.name, words(w40.c_str()), w40 + " "},
       {"\n%*s", words(4, "ab"), "\n  ab"}, {"\n%*s", words(7, nullptr), "\n (null)"},
       {zur::kFormats.name, words("name"), "name "}, {"%s ", words(wide.c_str()), wide + " "},
       {"%s ", words(nullptr), "(null) "}, {"%s", words(""), ""}, {"%s", words("TRUE"), "TRUE"},
@@ -295,6 +297,8 @@ TEST(WordFormat, WalkerFormatsInEveryBufferSize) {
       {zur::kFormats.signed64, words(int64_t{0}), "0"}, {"%I64d", words(int64_t{-7}), "-7"},
       {zur::kFormats.signed64, words(int64_t{99999999}), "99999999"},
       {zur::kFormats.signed64, words(int64_t{-100000000}), "-100000000"},
+      {zur::kFormats.signed64, words(int64_t{-4294967295}), "-4294967295"},
+      {"%I64d", words(int64_t{4294967296}), "4294967296"}, {"%I64d", words(int64_t{9}), "9"},
       {"%I64d", words(int64_t{-9223372036854775807LL - 1}), "-9223372036854775808"},
       {zur::kFormats.signed64, words(int64_t{9223372036854775807LL}), "9223372036854775807"},
   };
