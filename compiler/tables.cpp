@@ -181,15 +181,18 @@ class TablesBuilder {
     z.tagCount = static_cast<uint8_t>(type.tags.size());
     z.firstTag = index16(o.tags.size(), "tags");
     for (const Tag &tag : type.tags) o.tags.push_back(zurTag(tag, type.pos));
+    if (type.tags.size() == 1 && (o.tags[z.firstTag].flags & ZUR_TAG_EXPLICIT) == 0) z.flags |= ZUR_T_OWN_TAG;
     std::vector<ZurTag> match;
     if (!matchTags(type, match, 0)) return;  // any tag: matchCount 0
     if (type.tags.size() > 0) {
       z.matchCount = 1;
       z.firstMatch = z.firstTag;
+      z.startTag = o.tags[z.firstTag].tag;
       return;
     }
     z.matchCount = index16(match.size(), "tags");
     z.firstMatch = index16(o.tags.size(), "tags");
+    if (match.size() == 1) z.startTag = match.front().tag;
     o.tags.insert(o.tags.end(), match.begin(), match.end());
   }
 

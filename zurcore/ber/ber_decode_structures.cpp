@@ -113,7 +113,7 @@ bool Decoder<kTraced>::decodeTags(uint32_t type, unsigned char *v, int i, std::s
                          const Naming &naming, int32_t depth, const ValueFrame *frame) {
   const ZurType &zt = s_.type(type);
   const ZurTag &tag = s_.tags(zt)[i];
-  const Header *entered = enterTag(tag, i, limit);
+  const Header *entered = enterTag(tag.tag, i, limit);
   if (entered == nullptr) return false;
   const Header &h = *entered;
   const bool innermost = i + 1 == zt.tagCount;

@@ -147,10 +147,9 @@ class Decoder {
     if (nesting_ + 1 > maxDepth_) return failDepth();
     ++nesting_;
     const ZurType &zt = s_.type(type);
-    const ZurTag *tags = s_.tags(zt);
     bool ok;
-    if (zt.tagCount == 1 && (tags->flags & ZUR_TAG_EXPLICIT) == 0) {  // the type's own tag alone
-      const Header *h = matched ? enterMatched() : enterTag(*tags, 0, limit);
+    if ((zt.flags & ZUR_T_OWN_TAG) != 0) {
+      const Header *h = matched ? enterMatched() : enterTag(zt.startTag, 0, limit);
       ok = h != nullptr && decodeContents(type, v, *h, limit, naming, depth, frame);
     } else if (zt.tagCount == 0)
       ok = decodeUntagged(type, v, limit, naming, depth, frame, matched);
@@ -163,11 +162,11 @@ class Decoder {
   // Reads the header of the type's tag `i` at pos_, checks and traces it,
   // and steps past it: the header (in peeked_, valid until the next one is
   // read), or null on a fault.
-  [[gnu::always_inline]] const Header *enterTag(const ZurTag &tag, int i, std::size_t limit) {
+  [[gnu::always_inline]] const Header *enterTag(uint16_t tag, int i, std::size_t limit) {
     const std::size_t at = pos_;
     if (!peek(limit)) return nullptr;
     const Header &h = peeked_;
-    if (h.tag != tag.tag) {
+    if (h.tag != tag) {
       fail(at == 0 ? ROW_PDU_TAG_MISMATCH : ROW_TAG_MISMATCH, at, ReportArg::tag(h.tag));
       return nullptr;
     }
