@@ -48,6 +48,8 @@ class TablesBuilder {
       o.types[i] = typeDesc(i, firstField_[original]);
       o.codecTypes[i] = o.codecTypes[original];
     }
+    for (CtlType i = 0; i < layout_.types.size(); ++i)
+      if ((o.types[i].typeFlags & TYPE_BY_POINTER) != 0) o.codecTypes[i].flags |= ZUR_T_BY_POINTER;
     for (CtlType t : layout_.pduTypes) o.pduTypes.push_back(static_cast<uint16_t>(t));
     if (failed_) return nullptr;
     finish();
