@@ -48,6 +48,8 @@ class TablesBuilder {
       o.types[i] = typeDesc(i, firstField_[original]);
       o.codecTypes[i] = o.codecTypes[original];
     }
+    for (CtlType i = 0; i < layout_.types.size(); ++i)
+      if ((o.types[i].typeFlags & TYPE_BY_POINTER) != 0) o.codecTypes[i].flags |= ZUR_T_BY_POINTER;
     for (CtlType t : layout_.pduTypes) o.pduTypes.push_back(static_cast<uint16_t>(t));
     if (failed_) return nullptr;
     finish();
@@ -181,15 +183,18 @@ class TablesBuilder {
     z.tagCount = static_cast<uint8_t>(type.tags.size());
     z.firstTag = index16(o.tags.size(), "tags");
     for (const Tag &tag : type.tags) o.tags.push_back(zurTag(tag, type.pos));
+    if (type.tags.size() == 1 && (o.tags[z.firstTag].flags & ZUR_TAG_EXPLICIT) == 0) z.flags |= ZUR_T_OWN_TAG;
     std::vector<ZurTag> match;
     if (!matchTags(type, match, 0)) return;  // any tag: matchCount 0
     if (type.tags.size() > 0) {
       z.matchCount = 1;
       z.firstMatch = z.firstTag;
+      z.startTag = o.tags[z.firstTag].tag;
       return;
     }
     z.matchCount = index16(match.size(), "tags");
     z.firstMatch = index16(o.tags.size(), "tags");
+    if (match.size() == 1) z.startTag = match.front().tag;
     o.tags.insert(o.tags.end(), match.begin(), match.end());
   }
 

@@ -8,8 +8,8 @@
    Every array below is indexed from 0, and index 0 of the arrays that other
    records refer to by index (ranges, sizes, alphabets, enums, named,
    openTypes, defaults) is a filler entry, so that 0 means "none". Layout
-   facts (offsets, sizes, printer kinds, presence bits) are not repeated here:
-   the codecs read them from the control table. */
+   facts (offsets, sizes, printer kinds, presence bits) are not repeated here,
+   but for ZUR_T_BY_POINTER: the codecs read them from the control table. */
 #ifndef ZURBASE_CODEC_TABLES_H
 #define ZURBASE_CODEC_TABLES_H
 
@@ -23,7 +23,7 @@ extern "C" {
    a little-endian 16-bit number; the rest is 0. The codecs refuse a control
    table without the magic (error row 34) or of another version (row 6). */
 #define ZUR_TABLES_MAGIC "zurT"
-#define ZUR_TABLES_VERSION 1
+#define ZUR_TABLES_VERSION 2
 
 struct ZurCodecTbl;
 
@@ -94,6 +94,10 @@ typedef struct ZurTag {
 /* ZurType.flags */
 #define ZUR_T_EXTENSIBLE 0x1u  /* SEQUENCE, SET, CHOICE or ENUMERATED with an extension marker */
 #define ZUR_T_NAMED_BITS 0x2u  /* BIT STRING with named bits: DER and PER drop trailing 0 bits */
+#define ZUR_T_OWN_TAG 0x4u     /* the type has one tag, its own (tagCount 1, not explicit): a BER
+                                  decoder reads its contents right behind that tag */
+#define ZUR_T_BY_POINTER 0x8u  /* the control table's TYPE_BY_POINTER, repeated so that a decoder
+                                  finds how to reach a value in the record it dispatches on */
 
 /* The codec's view of one type; types[i] belongs to the control table's
    types[i] (pointer-held copies of a type have their own entry). */
@@ -121,7 +125,8 @@ typedef struct ZurType {
   uint16_t named;        /* INTEGER named numbers, BIT STRING named bits: index in named */
   uint16_t openType;     /* ZB_OPEN_TYPE: index in openTypes, 0 when no object set
                             selects the type */
-  uint16_t reserved22;
+  uint16_t startTag;     /* matchCount 1: that match tag, so that a BER decoder tells
+                            whether a component is present with one load; else 0 */
 } ZurType;
 
 /* ZurRange.flags, ZurSize.flags, ZurAlphabet.flags */

@@ -71,6 +71,11 @@ std::string typeLine(const ZurTables &tables, uint16_t t) {
   if ((z.flags & ZUR_T_NAMED_BITS) != 0) s += " named-bits";
   s += " tags" + tags(c.tags + z.firstTag, z.tagCount);
   s += z.matchCount == 0 ? " match any" : " match" + tags(c.tags + z.firstMatch, z.matchCount);
+  // The decoder's shortcuts must agree with the tags they stand for.
+  if (z.startTag != (z.matchCount == 1 ? c.tags[z.firstMatch].tag : 0)) s += " wrong startTag";
+  if (((z.flags & ZUR_T_OWN_TAG) != 0) != (z.tagCount == 1 && (c.tags[z.firstTag].flags & ZUR_TAG_EXPLICIT) == 0))
+    s += " wrong own-tag flag";
+  if (((z.flags & ZUR_T_BY_POINTER) != 0) != ((d.typeFlags & TYPE_BY_POINTER) != 0)) s += " wrong by-pointer flag";
   if (d.kind == KIND_SEQUENCE || d.kind == KIND_SET || d.kind == KIND_SEQUENCE_EXT || d.kind == KIND_SET_EXT)
     s += " mask " + std::to_string(d.lenSize);
   if (z.builtin == ZB_INTEGER && z.valueRange != 0) {

@@ -113,7 +113,7 @@ bool Decoder<kTraced>::decodeTags(uint32_t type, unsigned char *v, int i, std::s
                          const Naming &naming, int32_t depth, const ValueFrame *frame) {
   const ZurType &zt = s_.type(type);
   const ZurTag &tag = s_.tags(zt)[i];
-  const Header *entered = enterTag(tag, i, limit);
+  const Header *entered = enterTag(tag.tag, i, limit);
   if (entered == nullptr) return false;
   const Header &h = *entered;
   const bool innermost = i + 1 == zt.tagCount;
@@ -328,11 +328,24 @@ bool Decoder<kTraced>::decodeElements(uint32_t type, unsigned char *v, const Hea
   uint32_t count = 0;
   bool more;
   uint16_t tag = 0;
-  for (;;) {
-    if (!nextTag(c, more, tag)) return false;
-    if (!more) break;
-    if (!stepOver(c.end)) return false;  // on the header nextTag read
+  // The first header stays in peeked_ for its decode below; the others are
+  // counted on locals and read again there.
+  if (!nextTag(c, more, tag)) return false;
+  Header e = peeked_;
+  for (std::size_t at = start; more;) {
+    if (e.definite) {
+      at += e.size + e.length;
+    } else {
+      pos_ = at;
+      if (!skipElement(c.end)) return false;
+      at = pos_;
+    }
     ++count;
+    const int state = elementAt(c, at);
+    if (state < 0) return false;
+    more = state > 0;
+    HeaderFault f;
+    if (more && !readHeader(in_, at, c.end, size_, der_, e, f)) return failHeader(f);
   }
   pos_ = start;
   const std::size_t stride = static_cast<std::size_t>(d.count);

@@ -95,16 +95,8 @@ class Decoder {
   // (!more); false on a fault. Inline: it runs once per element.
   [[gnu::always_inline]] bool nextTag(const Contents &c, bool &more, uint16_t &tag) {
     more = false;
-    if (c.indefinite) {
-      if (pos_ >= c.end) return fail(c.end >= size_ ? ROW_PREMATURE_END : ROW_EXPECTED_EOC, pos_);
-      if (in_[pos_] == 0) {
-        if (pos_ + 1 < c.end && in_[pos_ + 1] == 0) return true;
-        return fail(ROW_NON_STANDARD_EOC, pos_);
-      }
-    } else {
-      if (pos_ >= c.end) return true;
-      if (in_[pos_] == 0) return fail(ROW_UNEXPECTED_EOC, pos_);
-    }
+    const int state = elementAt(c, pos_);
+    if (state <= 0) return state == 0;
     HeaderFault f;
     if (!readHeader(in_, pos_, c.end, size_, der_, peeked_, f)) return failHeader(f);
     peekedAt_ = pos_;
@@ -112,6 +104,21 @@ class Decoder {
     more = true;
     tag = peeked_.tag;
     return true;
+  }
+  // 1: an element of the contents begins at `at`; 0: they end there; -1: a
+  // fault.
+  [[gnu::always_inline]] int elementAt(const Contents &c, std::size_t at) {
+    if (c.indefinite) {
+      if (at >= c.end) return fail(c.end >= size_ ? ROW_PREMATURE_END : ROW_EXPECTED_EOC, at) - 1;
+      if (in_[at] == 0) {
+        if (at + 1 < c.end && in_[at + 1] == 0) return 0;
+        return fail(ROW_NON_STANDARD_EOC, at) - 1;
+      }
+    } else {
+      if (at >= c.end) return 0;
+      if (in_[at] == 0) return fail(ROW_UNEXPECTED_EOC, at) - 1;
+    }
+    return 1;
   }
   // Past the EOC octets (traced at `depth`) or at the end of definite
   // contents; a fault otherwise.
@@ -137,20 +144,18 @@ class Decoder {
   [[gnu::always_inline]] bool decodeValue(uint32_t type, unsigned char *slot, std::size_t limit,
                                           const Naming &naming, int32_t depth, const ValueFrame *frame,
                                           bool matched = false) {
-    const TypeDesc &d = s_.desc(type);
+    const ZurType &zt = s_.type(type);
     unsigned char *v = slot;
-    if ((d.typeFlags & TYPE_BY_POINTER) != 0) {
-      v = static_cast<unsigned char *>(arena_.allocate(d.size));
+    if ((zt.flags & ZUR_T_BY_POINTER) != 0) {
+      v = static_cast<unsigned char *>(arena_.allocate(s_.desc(type).size));
       if (v == nullptr) return failArena(pos_);
       std::memcpy(slot, &v, sizeof v);
     }
     if (nesting_ + 1 > maxDepth_) return failDepth();
     ++nesting_;
-    const ZurType &zt = s_.type(type);
-    const ZurTag *tags = s_.tags(zt);
     bool ok;
-    if (zt.tagCount == 1 && (tags->flags & ZUR_TAG_EXPLICIT) == 0) {  // the type's own tag alone
-      const Header *h = matched ? enterMatched() : enterTag(*tags, 0, limit);
+    if ((zt.flags & ZUR_T_OWN_TAG) != 0) {
+      const Header *h = matched ? enterMatched() : enterTag(zt.startTag, 0, limit);
       ok = h != nullptr && decodeContents(type, v, *h, limit, naming, depth, frame);
     } else if (zt.tagCount == 0)
       ok = decodeUntagged(type, v, limit, naming, depth, frame, matched);
@@ -163,11 +168,11 @@ class Decoder {
   // Reads the header of the type's tag `i` at pos_, checks and traces it,
   // and steps past it: the header (in peeked_, valid until the next one is
   // read), or null on a fault.
-  [[gnu::always_inline]] const Header *enterTag(const ZurTag &tag, int i, std::size_t limit) {
+  [[gnu::always_inline]] const Header *enterTag(uint16_t tag, int i, std::size_t limit) {
     const std::size_t at = pos_;
     if (!peek(limit)) return nullptr;
     const Header &h = peeked_;
-    if (h.tag != tag.tag) {
+    if (h.tag != tag) {
       fail(at == 0 ? ROW_PDU_TAG_MISMATCH : ROW_TAG_MISMATCH, at, ReportArg::tag(h.tag));
       return nullptr;
     }

@@ -45,7 +45,7 @@ class Arena {
     return p;
   }
   // As allocate, without zeroing: for bytes the caller writes in full.
-  void *allocateUninitialized(std::size_t size) {
+  [[gnu::always_inline]] void *allocateUninitialized(std::size_t size) {
     if (size > kMaxRequest) return fail(ROW_OUTPUT_LIMIT, static_cast<int64_t>(size));
     std::size_t need = (size + 7) & ~std::size_t{7};
     if (need <= static_cast<std::size_t>(end_ - next_)) {

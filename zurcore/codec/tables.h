@@ -48,6 +48,7 @@ struct Schema {
   }
   // Does an encoding of the type begin with this tag?
   bool startsWith(const ZurType &t, uint16_t tag) const {
+    if (t.matchCount == 1) return t.startTag == tag;
     if (t.matchCount == 0) return true;  // an untagged open type takes any tag
     const ZurTag *m = matchTags(t);
     for (uint16_t i = 0; i < t.matchCount; ++i)
