@@ -13,6 +13,7 @@
 
 namespace {
 
+using namespace zurcore;
 using namespace zurcore::per;
 
 std::string hex(const uint8_t *data, std::size_t n) {

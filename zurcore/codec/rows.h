@@ -6,6 +6,7 @@
 namespace zurcore {
 
 enum CodecRow {
+  ROW_NONE = 0,
   ROW_OUTPUT_TOO_SMALL = 1,      // a caller's area is too small; its size
   ROW_PDU_RANGE = 3,             // the PDU number
   ROW_NULL_ARGUMENT = 4,
@@ -13,6 +14,11 @@ enum CodecRow {
   ROW_OUT_OF_MEMORY = 7,
   ROW_CHOICE_SELECTOR = 8,       // the selector
   ROW_INTEGER_TOO_LONG = 11,     // contents octets
+  ROW_VALUE_RANGE = 20,          // the value
+  ROW_SIZE_CONSTRAINT = 23,      // the length of the value
+  ROW_COUNT_CONSTRAINT = 24,     // the number of elements
+  ROW_ALPHABET_CONSTRAINT = 25,  // the character
+  ROW_OPEN_TYPE_ENCODING = 28,
   ROW_ENUM_VALUE = 31,           // the value
   ROW_NULL_TABLE = 32,
   ROW_TABLES_CORRUPTED = 34,
@@ -25,6 +31,7 @@ enum CodecRow {
   ROW_NULL_IN_INPUT = 62,
   ROW_TIME_RANGE = 63,
   ROW_TIME_NOT_UTC = 64,
+  ROW_MANDATORY_EXTENSION_ABSENT = 67,
   ROW_OPEN_TYPE_EMPTY = 69,
   ROW_INVALID_DECIMAL = 70,
   ROW_TAG_NEEDLESSLY_LONG = 72,

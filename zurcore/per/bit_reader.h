@@ -9,27 +9,9 @@
 #include <cstdint>
 
 #include "big_endian.h"
+#include "zurcore/codec/rows.h"
 
 namespace zurcore::per {
-
-// Rows of the library's error table that the PER decoder raises.
-enum DecodeRow : int {
-  ROW_NONE = 0,
-  ROW_CHOICE_INDEX = 8,
-  ROW_INTEGER_TOO_LONG = 10,
-  ROW_VALUE_RANGE = 20,
-  ROW_SIZE = 23,
-  ROW_COUNT = 24,
-  ROW_ALPHABET = 25,
-  ROW_NOT_ENUMERATED = 31,
-  ROW_BAD_OID = 61,
-  ROW_TIME_RANGE = 63,
-  ROW_EMPTY_OPEN_TYPE = 69,
-  ROW_LENGTH_TOO_LONG = 79,
-  ROW_NESTING = 80,  // a nesting depth past the limit
-  ROW_MISENCODED = 87,
-  ROW_PREMATURE_END = 105,
-};
 
 struct DecodeFault {
   int row = ROW_NONE;

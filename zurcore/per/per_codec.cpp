@@ -117,7 +117,7 @@ int perDecode(Env *env, int32_t *pduArg, void **inPtr, int32_t *inLen, void **ou
     const per::DecodeFault &f = r.fault();
     ReportArg arg = ReportArg::of(f.argument);
     char character[16];
-    if (f.row == per::ROW_ALPHABET) {
+    if (f.row == ROW_ALPHABET_CONSTRAINT) {
       std::snprintf(character, sizeof character, "code %lld", static_cast<long long>(f.argument));
       arg = ReportArg::named(character);
     }

@@ -88,7 +88,7 @@ inline bool Decoder::value(BitReader &r, uint32_t type, unsigned char *held, con
     if (v == nullptr) return false;
     std::memcpy(held, &v, sizeof v);
   }
-  if (depth_ >= maxDepth_) return r.fail(ROW_NESTING, depth_);
+  if (depth_ >= maxDepth_) return r.fail(ROW_SIZE_TOO_LONG, depth_);
   ++depth_;
   const bool ok = contents(r, type, v, c);
   --depth_;
@@ -271,10 +271,10 @@ bool Decoder::enumerated(BitReader &r, uint32_t type, unsigned char *v, const Co
   const uint64_t at = r.position();
   if (!extended) {
     if (!getConstrained(r, e.rootCount - 1u, index)) return false;
-    if (index >= e.rootCount) return r.failAt(at, ROW_NOT_ENUMERATED, static_cast<int64_t>(index));
+    if (index >= e.rootCount) return r.failAt(at, ROW_ENUM_VALUE, static_cast<int64_t>(index));
   } else {
     if (!getSmallNumber(r, index)) return false;
-    if (index >= e.extCount) return r.failAt(at, ROW_NOT_ENUMERATED, static_cast<int64_t>(index));
+    if (index >= e.extCount) return r.failAt(at, ROW_ENUM_VALUE, static_cast<int64_t>(index));
   }
   storeSigned(v, s_.desc(type).lenSize, values[(extended ? e.rootCount : 0) + index]);
   if (trace_ != nullptr)
@@ -364,7 +364,7 @@ bool Decoder::bits(BitReader &r, uint32_t type, unsigned char *v, const Context 
   return readRun(
       r, f.bounds, 1,
       [&](uint64_t total) {
-        if (!checkSize(r, f, total, ROW_SIZE)) return false;
+        if (!checkSize(r, f, total, ROW_SIZE_CONSTRAINT)) return false;
         b.value = static_cast<uint8_t *>(allocateFilled(r, (total + 7) / 8));
         b.length = static_cast<uint32_t>(total);
         return b.value != nullptr;
@@ -395,7 +395,7 @@ bool Decoder::octets(BitReader &r, uint32_t type, unsigned char *v, const Contex
   return readRun(
       r, f.bounds, 8,
       [&](uint64_t total) {
-        if (!checkSize(r, f, total, ROW_SIZE)) return false;
+        if (!checkSize(r, f, total, ROW_SIZE_CONSTRAINT)) return false;
         o.value = static_cast<uint8_t *>(allocateFilled(r, total));
         o.length = static_cast<uint32_t>(total);
         return o.value != nullptr;
@@ -427,7 +427,7 @@ bool readChars(BitReader &r, const CharCoding &coding, Char *out, uint64_t n) {
       window <<= bits;
       uint32_t ch = indexed ? first + code : code;
       const bool known = oneRange ? ch >= first && ch <= last : decodeCharInRanges(coding, code, ch);
-      if (!known) return r.failAt(at + (j - i) * bits, ROW_ALPHABET, code);
+      if (!known) return r.failAt(at + (j - i) * bits, ROW_ALPHABET_CONSTRAINT, code);
       out[j] = static_cast<Char>(ch);
     }
     r.advance((end - i) * bits);
@@ -449,7 +449,7 @@ bool Decoder::knownMultiplier(BitReader &r, uint32_t type, unsigned char *v, con
   ZurChars &chars = *reinterpret_cast<ZurChars *>(v);
   unsigned char *data = nullptr;
   auto start = [&](uint64_t total) {
-    if (!f.fixed && !checkSize(r, f, total, ROW_SIZE)) return false;
+    if (!f.fixed && !checkSize(r, f, total, ROW_SIZE_CONSTRAINT)) return false;
     data = static_cast<unsigned char *>(allocateFilled(r, (total + 1) * width));
     chars.length = static_cast<uint32_t>(total);
     chars.value = reinterpret_cast<char *>(data);
@@ -491,7 +491,7 @@ bool Decoder::time(BitReader &r, uint32_t type, unsigned char *v, const Context 
     uint32_t ch;
     if (!r.getBits(coding.bits, code)) return false;
     if (!decodeChar(coding, static_cast<uint32_t>(code), ch))
-      return r.fail(ROW_ALPHABET, static_cast<int64_t>(code));
+      return r.fail(ROW_ALPHABET_CONSTRAINT, static_cast<int64_t>(code));
     text[i] = static_cast<char>(ch);
   }
   traceLength(c, nullptr, true, uint64_t{n} * coding.bits);
@@ -513,7 +513,7 @@ bool Decoder::openOctets(BitReader &r, BitReader &inner, const Context &c, const
     BitReader after(r);
     if (!countPieces(r, kUnboundedLength, true, 8, total, after)) return r.failWith(after.fault());
   } else {
-    if (n == 0) return r.failAt(mark, ROW_EMPTY_OPEN_TYPE);
+    if (n == 0) return r.failAt(mark, ROW_OPEN_TYPE_EMPTY);
     r.align();
     if (!r.need(uint64_t{n} * 8)) return false;
     traceLength(c, label, true, uint64_t{n} * 8);
@@ -732,7 +732,7 @@ bool Decoder::choice(BitReader &r, uint32_t type, unsigned char *v, const Contex
     const uint32_t of = rootAlternatives(s_, type);
     const uint64_t at = r.position();
     if (!getConstrained(r, of - 1u, rank)) return false;
-    if (rank >= of) return r.failAt(at, ROW_CHOICE_INDEX, static_cast<int64_t>(rank));
+    if (rank >= of) return r.failAt(at, ROW_CHOICE_SELECTOR, static_cast<int64_t>(rank));
     choiceAtRank(s_, type, false, static_cast<uint32_t>(rank), position);
     if (trace_ != nullptr) trace_->item(c.place, nullptr, PER_INDEX, true, rank);
     storeSigned(v, 4, position + 1);
@@ -789,14 +789,14 @@ bool Decoder::list(BitReader &r, uint32_t type, unsigned char *v, const Context 
   if (!getPieces(r, f.bounds, false, [&](uint64_t from, uint32_t n) {
         total = from + n;
         if (f.bounds.bounded && total > f.bounds.upper)
-          return r.fail(ROW_COUNT, static_cast<int64_t>(total));
+          return r.fail(ROW_COUNT_CONSTRAINT, static_cast<int64_t>(total));
         if (trace_ != nullptr)
           trace_->item(c.place, nullptr, PER_COUNT, true, n,
                        isFragment(f.bounds, n) || from > 0 ? ++piece : -1);
         return elements(from, n);
       }))
     return false;
-  return checkSize(r, f, total, ROW_COUNT);
+  return checkSize(r, f, total, ROW_COUNT_CONSTRAINT);
 }
 
 bool Decoder::openType(BitReader &r, uint32_t type, unsigned char *v, const Context &c) {
@@ -806,7 +806,7 @@ bool Decoder::openType(BitReader &r, uint32_t type, unsigned char *v, const Cont
     uint8_t *data;
     uint64_t length;
     if (!lengthOctets(r, data, length, c)) return false;
-    if (length == 0) return r.fail(ROW_EMPTY_OPEN_TYPE);
+    if (length == 0) return r.fail(ROW_OPEN_TYPE_EMPTY);
     e.length = static_cast<ApiWord>(length);
     e.octets = data;
     return true;

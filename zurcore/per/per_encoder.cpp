@@ -11,22 +11,10 @@
 #include "zurcore/ber/real_codec.h"
 #include "zurcore/ber/time_codec.h"
 #include "zurcore/codec/defaults.h"
+#include "zurcore/codec/rows.h"
 
 namespace zurcore::per {
 namespace {
-
-// Rows of encoding failures.
-enum EncodeRow : int {
-  ROW_CHOICE_SELECTOR = 8,
-  ROW_VALUE_RANGE_VIOLATED = 20,
-  ROW_SIZE_VIOLATED = 23,
-  ROW_COUNT_VIOLATED = 24,
-  ROW_ALPHABET_VIOLATED = 25,
-  ROW_OPEN_TYPE = 28,
-  ROW_MANDATORY_EXTENSION_ABSENT = 67,
-  ROW_ENUM_VALUE = 31,
-  ROW_NULL_POINTER = 62,
-};
 
 // value - subtrahend for a two's complement number of n octets; out has room
 // for n + 9; returns the octets written (n + 9).
@@ -100,8 +88,8 @@ bool Encoder::checkedValue(BitWriter &w, uint32_t type, const unsigned char *hel
 
 // Out of value()'s way, so that it needs no frame of its own.
 bool Encoder::refuse(const unsigned char *v) {
-  if (v == nullptr) return fail(ROW_NULL_POINTER);
-  return fail(ROW_NESTING, ReportArg::of(depth_));
+  if (v == nullptr) return fail(ROW_NULL_IN_INPUT);
+  return fail(ROW_SIZE_TOO_LONG, ReportArg::of(depth_));
 }
 
 // Traced, a failure names each value it leaves.
@@ -210,7 +198,7 @@ bool Encoder::anyInteger(BitWriter &w, uint32_t type, const unsigned char *v, co
   if (r.flags & ZUR_R_EXTENSIBLE) {
     w.putBit(!inRoot);
   } else if (!inRoot) {
-    return fail(ROW_VALUE_RANGE_VIOLATED, ReportArg::of(n));
+    return fail(ROW_VALUE_RANGE, ReportArg::of(n));
   }
   uint64_t bits;
   if (!inRoot || (!hasLower && !(isUnsigned && hasUpper))) {
@@ -261,7 +249,7 @@ bool Encoder::hugeInteger(BitWriter &w, const ZurRange &r, const ZurHugeInt &v, 
   if (r.flags & ZUR_R_EXTENSIBLE) {
     w.putBit(!inRoot);
   } else if (!inRoot) {
-    return fail(ROW_VALUE_RANGE_VIOLATED);
+    return fail(ROW_VALUE_RANGE);
   }
   if (inRoot && offset != nullptr) {
     trim(offset, offsetLength, false);
@@ -343,7 +331,7 @@ bool Encoder::bits(BitWriter &w, uint32_t type, const unsigned char *v, const Co
   if (si.extensible) {
     w.putBit(!f.inRoot);
   } else if (!f.inRoot) {
-    return fail(ROW_SIZE_VIOLATED, ReportArg::of(static_cast<int64_t>(n)));
+    return fail(ROW_SIZE_CONSTRAINT, ReportArg::of(static_cast<int64_t>(n)));
   }
   auto putRange = [&](uint64_t first, uint64_t count) {
     uint64_t stored = first < b.length ? std::min<uint64_t>(count, b.length - first) : 0;
@@ -376,7 +364,7 @@ bool Encoder::octets(BitWriter &w, uint32_t type, const unsigned char *v, const 
   if (si.extensible) {
     w.putBit(!f.inRoot);
   } else if (!f.inRoot) {
-    return fail(ROW_SIZE_VIOLATED, ReportArg::of(o.length));
+    return fail(ROW_SIZE_CONSTRAINT, ReportArg::of(o.length));
   }
   if (f.fixed) {
     if (f.alignFixed) w.align();
@@ -490,7 +478,7 @@ bool Encoder::knownMultiplier(BitWriter &w, uint32_t type, const unsigned char *
   }
   SizeForm f = sizeForm(si, n, coding.bits, kShortFixedBits);
   if (!si.extensible && !f.inRoot)
-    return fail(ROW_SIZE_VIOLATED, ReportArg::of(static_cast<int64_t>(n)));
+    return fail(ROW_SIZE_CONSTRAINT, ReportArg::of(static_cast<int64_t>(n)));
   if (si.extensible) w.putBit(!f.inRoot);
   // A character outside the alphabet fails the encoding, whatever was written.
   bool ok = true;
@@ -505,7 +493,7 @@ bool Encoder::knownMultiplier(BitWriter &w, uint32_t type, const unsigned char *
     if (!ok) {
       std::snprintf(badChar_, sizeof badChar_, bad >= 0x20 && bad < 0x7F ? "%c" : "U+%04X",
                     static_cast<unsigned>(bad));
-      fail(ROW_ALPHABET_VIOLATED, ReportArg::named(badChar_));
+      fail(ROW_ALPHABET_CONSTRAINT, ReportArg::named(badChar_));
     }
   };
   if (f.fixed) {
@@ -764,7 +752,7 @@ bool Encoder::list(BitWriter &w, uint32_t type, const unsigned char *v, const Co
   if (si.extensible) {
     w.putBit(!f.inRoot);
   } else if (!f.inRoot) {
-    return fail(ROW_COUNT_VIOLATED, ReportArg::of(l.count));
+    return fail(ROW_COUNT_CONSTRAINT, ReportArg::of(l.count));
   }
   Context inner{{nullptr, caption(elementType), 0, c.place.depth + 1}};
   bool ok = true;
@@ -799,7 +787,7 @@ bool Encoder::openType(BitWriter &w, uint32_t type, const unsigned char *v, cons
   const TypeDesc &d = s_.desc(type);
   if (d.kind == KIND_ENCODED) {
     const EncodedValue &e = *reinterpret_cast<const EncodedValue *>(v);
-    if (e.length == 0) return fail(ROW_OPEN_TYPE);
+    if (e.length == 0) return fail(ROW_OPEN_TYPE_ENCODING);
     return lengthOctets(w, e.octets, e.length, c);
   }
   int32_t selector = static_cast<int32_t>(loadSigned(v, 4));
