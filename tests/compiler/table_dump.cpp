@@ -4,15 +4,13 @@
 #include <cstdio>
 #include <cstring>
 
-namespace zurtest {
-namespace {
+#include "zurcore/codec/raw_access.h"
 
-template <class T>
-T load(const unsigned char *p) {
-  T v;
-  std::memcpy(&v, p, sizeof v);
-  return v;
-}
+namespace zurtest {
+
+using zurcore::load;
+
+namespace {
 
 std::string hex(const void *data, std::size_t n) {
   if (data == nullptr) return n == 0 ? "''H" : "null";

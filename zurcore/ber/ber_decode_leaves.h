@@ -13,6 +13,7 @@
 #include "real_codec.h"
 #include "time_codec.h"
 #include "zurbase/values.h"
+#include "zurcore/codec/raw_access.h"
 #include "zurcore/codec/rows.h"
 
 namespace zurcore {
@@ -51,11 +52,6 @@ bool isString(uint8_t builtin) {
 // Leading octets that only repeat the sign: BER forbids them in an INTEGER.
 bool needlesslyLong(const unsigned char *p, std::size_t n) {
   return n > 1 && ((p[0] == 0 && (p[1] & 0x80) == 0) || (p[0] == 0xFF && (p[1] & 0x80) != 0));
-}
-
-template <class T>
-void store(unsigned char *v, const T &value) {
-  std::memcpy(v, &value, sizeof value);
 }
 
 // A count (at the start of the value) and an address (at `addressAt`), one

@@ -5,17 +5,11 @@
 #include "real_codec.h"
 #include "time_codec.h"
 #include "zurbase/values.h"
+#include "zurcore/codec/raw_access.h"
 #include "zurcore/codec/rows.h"
 
 namespace zurcore {
 namespace {
-
-template <class T>
-T load(const unsigned char *p) {
-  T v;
-  std::memcpy(&v, p, sizeof v);
-  return v;
-}
 
 // The two's complement of v in the fewest octets, last octet first.
 std::size_t minimalSigned(int64_t v, unsigned char out[9]) {

@@ -8,17 +8,11 @@
 #include "header.h"
 #include "zurbase/values.h"
 #include "zurcore/codec/defaults.h"
+#include "zurcore/codec/raw_access.h"
 #include "zurcore/codec/rows.h"
 
 namespace zurcore {
 namespace {
-
-template <class T>
-T load(const unsigned char *p) {
-  T v;
-  std::memcpy(&v, p, sizeof v);
-  return v;
-}
 
 bool isConstructedBuiltin(uint8_t builtin) {
   return builtin == ZB_SEQUENCE || builtin == ZB_SET || builtin == ZB_SEQUENCE_OF || builtin == ZB_SET_OF;

@@ -6,16 +6,10 @@
 #include <cstring>
 
 #include "zurbase/values.h"
+#include "zurcore/codec/raw_access.h"
 
 namespace zurcore {
 namespace {
-
-template <class T>
-T load(const void *p) {
-  T v;
-  std::memcpy(&v, p, sizeof v);
-  return v;
-}
 
 bool sameOctets(uint32_t la, const void *a, uint32_t lb, const void *b) {
   return la == lb && (la == 0 || std::memcmp(a, b, la) == 0);
