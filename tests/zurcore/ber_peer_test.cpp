@@ -14,9 +14,8 @@
 #include <vector>
 
 #include "tests/support/codec_harness.h"
-#include "tests/support/value_generator.h"
 #ifdef ZUR_PEERS
-#include "tests/support/peer_process.h"
+#include "tests/support/erlang_agreement.h"
 #endif
 
 namespace {
@@ -35,11 +34,7 @@ TEST(BerPeers, RunOnTheHostBuildOnly) {
 
 using zurtest::runCommand;
 
-std::string erlangLib(const std::string &relative) {
-  for (const auto &dir : fs::directory_iterator("/usr/lib/erlang/lib"))
-    if (dir.path().filename().string().starts_with("public_key-")) return (dir.path() / relative).string();
-  return {};
-}
+std::string erlangLib(const std::string &relative) { return zurtest::erlangLib("public_key", relative); }
 
 std::vector<std::string> pkixModules() {
   return {erlangLib("asn1/PKIX1Explicit88.asn1"), erlangLib("asn1/PKIX1Implicit88.asn1"),
@@ -50,78 +45,26 @@ std::string kindsModule() { return std::string(ZURBASE_TEST_DATA) + "/codec/Code
 
 std::string workDir(const std::string &name) { return zurtest::peerDir("zur_ber_peers", name); }
 
-// Asks the Erlang peer to decode each "Module Type HEX" line and encode what
-// it decoded; one answer per line.
-std::vector<std::string> askErlang(const std::string &rules, const std::vector<std::string> &lines) {
-  const std::string dir = workDir("erlang-" + rules);
-  return zurtest::askPeer("escript " + std::string(ZURBASE_SOURCE_DIR) + "/tests/support/asn1_peer.escript " +
-                              rules + " " + dir + " " + kindsModule() + " " + erlangLib("src/OTP-PUB-KEY.erl"),
-                          dir, lines);
-}
-
-const char *typeName(const CtlTbl *ctl, int32_t pdu) { return ctl->types[ctl->pduTypes[pdu - 1]].name; }
-
-struct Case {
-  std::string type;
-  Octets ours;       // our encoding of the random value under the rules compared
-  Octets canonical;  // our DER encoding of it
-};
-
 // Random values of every type, encoded here, decoded and encoded again by
-// Erlang: under DER the octets are the same; under BER the value decoded
-// from Erlang's octets is the value itself (has the same DER encoding).
-void agreeWithErlang(CodecHarness &h, const std::string &erlangModule, int32_t rules, int perType,
-                     std::size_t &checked) {
-  const std::string rulesName = rules == RULES_DER ? "der" : "ber";
-  zurtest::ValueGenerator generator(h.compiled().ctlTbl(), 22 + rules);
-  std::vector<Case> cases;
-  std::vector<std::string> lines;
-  for (int32_t pdu = 1; pdu <= static_cast<int32_t>(h.compiled().pduCount()); ++pdu) {
-    const std::string type = typeName(h.compiled().ctlTbl(), pdu);
-    for (int k = 0; k < perType; ++k) {
-      void *value = generator.value(pdu);
-      zurtest::Encoded e = h.encode(type, rules, value);
-      ASSERT_EQ(e.status, 0) << type << ": " << e.message;
-      zurtest::Encoded der = h.encode(type, RULES_DER, value);
-      ASSERT_EQ(der.status, 0) << type << ": " << der.message;
-      cases.push_back(Case{type, e.octets, der.octets});
-      lines.push_back(erlangModule + " " + type + " " + toHex(e.octets));
-    }
-  }
-  const std::vector<std::string> answers = askErlang(rulesName, lines);
-  for (std::size_t i = 0; i < cases.size() && i < answers.size(); ++i) {
-    const Case &c = cases[i];
-    SCOPED_TRACE(rulesName + " " + c.type + " " + toHex(c.ours));
-    // Types the peer's modules do not have under this name are not compared.
-    if (answers[i].find("error error:undef") == 0 || answers[i].find("{undefined_type,") != std::string::npos ||
-        (answers[i].find("function_clause") != std::string::npos &&
-         answers[i].find("'" + c.type + "'") != std::string::npos))
-      continue;
-    ASSERT_EQ(answers[i].substr(0, 3), "ok ") << answers[i];
-    const Octets theirs = fromHex(answers[i].substr(3));
-    if (rules == RULES_DER) {
-      EXPECT_EQ(toHex(theirs), toHex(c.ours));
-    }
-    zurtest::Decoded d = h.decode(c.type, rules, theirs);
-    ASSERT_EQ(d.status, 0) << d.message;
-    EXPECT_EQ(toHex(h.encode(c.type, RULES_DER, d.value).octets), toHex(c.canonical)) << h.print(c.type, d.value);
-    h.release(d.value);
-    ++checked;
-  }
-}
-
+// Erlang (asn1ct's own DER code of the PKIX modules for those).
 TEST(BerPeers, ErlangAgreesOnRandomValuesOfEveryType) {
   CodecHarness kinds(std::vector<std::string>{kindsModule()});
   CodecHarness pkix(pkixModules());
   for (int32_t rules : {RULES_BER, RULES_DER}) {
     std::size_t checked = 0;
-    agreeWithErlang(kinds, "CodecKinds", rules, 30, checked);
+    zurtest::ValueGenerator generator(kinds.compiled().ctlTbl(), 22 + rules);
+    zurtest::agreeWithErlang(kinds, generator, {kindsModule()}, "CodecKinds", rules, 30, checked);
     EXPECT_GE(checked, 30 * kinds.compiled().pduCount());
     std::size_t pkixChecked = 0;
-    agreeWithErlang(pkix, "OTP-PUB-KEY", rules, 4, pkixChecked);
+    zurtest::ValueGenerator pkixGenerator(pkix.compiled().ctlTbl(), 22 + rules);
+    zurtest::agreeWithErlang(pkix, pkixGenerator, {erlangLib("src/OTP-PUB-KEY.erl")}, "OTP-PUB-KEY", rules, 4,
+                             pkixChecked);
     EXPECT_GE(pkixChecked, 4 * pkix.compiled().pduCount() * 3 / 4);
   }
 }
+
+// The same on Megaco's module of H.248 (v3), as Erlang's Megaco encodes it.
+TEST(BerPeers, ErlangAgreesOnMegaco) { zurtest::agreeOnMegaco(3, {RULES_BER, RULES_DER}); }
 
 // "{ 2 5 4 3 }" -> "2.5.4.3"
 std::string dotted(const std::string &arcs) {

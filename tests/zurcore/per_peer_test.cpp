@@ -13,9 +13,8 @@
 #include <vector>
 
 #include "tests/support/codec_harness.h"
-#include "tests/support/value_generator.h"
 #ifdef ZUR_PEERS
-#include "tests/support/peer_process.h"
+#include "tests/support/erlang_agreement.h"
 #endif
 
 namespace {
@@ -28,6 +27,7 @@ TEST(PerPeers, RunOnTheHostBuildOnly) {
 
 namespace fs = std::filesystem;
 using zurtest::CodecHarness;
+using zurtest::derOf;
 using zurtest::fromHex;
 using zurtest::Octets;
 using zurtest::toHex;
@@ -36,8 +36,6 @@ const std::string kSupport = std::string(ZURBASE_SOURCE_DIR) + "/tests/support/"
 const std::string kKinds = std::string(ZURBASE_TEST_DATA) + "/codec/PerKinds.asn1";
 
 std::string workDir(const std::string &name) { return zurtest::peerDir("zur_per_peers", name); }
-
-const char *variant(int32_t rules) { return rules == RULES_PER_ALIGNED ? "per" : "uper"; }
 
 // Erlang's encodings of values it is given as "Type TERM" lines, one answer
 // per line: the octets in hexadecimal or "error WHY".
@@ -48,13 +46,6 @@ std::vector<std::string> erlangEncodings(const std::string &rules, const std::st
       zurtest::askPeer("escript " + kSupport + "asn1_encode_term.escript " + rules + " " + dir + " " + file, dir, lines);
   answers.resize(lines.size());
   return answers;
-}
-
-// A value's DER encoding, to compare values by (printing them would wait
-// for the print mutex, which other test programs may hold).
-std::string derOf(CodecHarness &h, const std::string &type, void *value) {
-  zurtest::Encoded e = h.encode(type, RULES_DER, value);
-  return e.status == 0 ? toHex(e.octets) : e.message;
 }
 
 // Values stated as Erlang terms: Erlang's BER octets of each decode here, and
@@ -73,7 +64,7 @@ void agreeOnTerms(const std::string &file, const std::vector<std::string> &lines
     const std::string der = derOf(h, type, value.value);
     for (int32_t rules : {RULES_PER_ALIGNED, RULES_PER}) {
       const std::string &theirs = rules == RULES_PER_ALIGNED ? per[i] : uper[i];
-      SCOPED_TRACE(variant(rules));
+      SCOPED_TRACE(zurtest::erlangRules(rules));
       zurtest::Encoded ours = h.encode(type, rules, value.value);
       ASSERT_EQ(ours.status, 0) << ours.message;
       EXPECT_EQ(toHex(ours.octets), theirs);
@@ -111,61 +102,19 @@ TEST(PerPeers, EveryFormOneTypeAtATime) {
   agreeOnTerms(std::string(ZURBASE_TEST_DATA) + "/codec/PerCases.asn1", lines);
 }
 
-// Asks the Erlang peer to decode each "Module Type HEX" line and encode what
-// it decoded; one answer per line.
-std::vector<std::string> askErlang(const std::string &rules, const std::vector<std::string> &lines) {
-  const std::string dir = workDir("erlang-" + rules);
-  return zurtest::askPeer("escript " + kSupport + "asn1_peer.escript " + rules + " " + dir + " " + kKinds, dir, lines);
-}
-
-struct Case {
-  std::string type;
-  std::string printed;  // for the failure's message
-  std::string der;      // the value, to compare by
-  Octets ours;
-};
-
-std::vector<Case> randomCases(CodecHarness &h, int32_t rules, const std::vector<std::string> &types,
-                              int perType) {
-  zurtest::ValueGenerator generator(h.compiled().ctlTbl(), 23 + rules);
-  std::vector<Case> cases;
-  for (const std::string &type : types) {
-    for (int k = 0; k < perType; ++k) {
-      void *value = generator.value(h.pdu(type));
-      zurtest::Encoded e = h.encode(type, rules, value);
-      EXPECT_EQ(e.status, 0) << type << ": " << e.message << h.print(type, value);
-      cases.push_back(Case{type, h.print(type, value), derOf(h, type, value), e.octets});
-    }
-  }
-  return cases;
-}
-
-// Random values of every type of PerKinds: Erlang decodes our octets and
-// encodes them again to the same octets, and its octets decode here to the
-// value we encoded.
+// Random values of every type of PerKinds, octet for octet both ways.
 TEST(PerPeers, ErlangAgreesOnRandomValuesOctetForOctet) {
   CodecHarness h(std::vector<std::string>{kKinds});
-  std::vector<std::string> types;
-  for (int32_t pdu = 1; pdu <= static_cast<int32_t>(h.compiled().pduCount()); ++pdu)
-    types.push_back(h.compiled().ctlTbl()->types[h.compiled().ctlTbl()->pduTypes[pdu - 1]].name);
   for (int32_t rules : {RULES_PER_ALIGNED, RULES_PER}) {
-    const std::vector<Case> cases = randomCases(h, rules, types, 25);
-    std::vector<std::string> lines;
-    for (const Case &c : cases) lines.push_back("PerKinds " + c.type + " " + toHex(c.ours));
-    const std::vector<std::string> answers = askErlang(variant(rules), lines);
-    for (std::size_t i = 0; i < cases.size() && i < answers.size(); ++i) {
-      const Case &c = cases[i];
-      SCOPED_TRACE(std::string(variant(rules)) + " " + c.type + " " + toHex(c.ours) + "\n" + c.printed);
-      ASSERT_EQ(answers[i].substr(0, 3), "ok ") << answers[i];
-      const Octets theirs = fromHex(answers[i].substr(3));
-      EXPECT_EQ(toHex(theirs), toHex(c.ours));
-      zurtest::Decoded d = h.decode(c.type, rules, theirs);
-      ASSERT_EQ(d.status, 0) << d.message;
-      EXPECT_EQ(derOf(h, c.type, d.value), c.der);
-      h.release(d.value);
-    }
+    std::size_t checked = 0;
+    zurtest::ValueGenerator generator(h.compiled().ctlTbl(), 23 + rules);
+    zurtest::agreeWithErlang(h, generator, {kKinds}, "PerKinds", rules, 25, checked);
+    EXPECT_EQ(checked, 25 * h.compiled().pduCount());
   }
 }
+
+// The same on Megaco's module of H.248 (v3), as Erlang's Megaco encodes it.
+TEST(PerPeers, ErlangAgreesOnMegaco) { zurtest::agreeOnMegaco(3, {RULES_PER_ALIGNED, RULES_PER}); }
 
 // asn1c's UNALIGNED PER codec (0.9.28 has no ALIGNED one), generated and
 // built here for the part of a module it compiles, behind a small driver:
@@ -261,12 +210,13 @@ TEST(PerPeers, Asn1cAgreesOnUnalignedEncodings) {
   Asn1cPeer kindsPeer(kKinds, {"Compact"});
   ASSERT_TRUE(kindsPeer.ok()) << kindsPeer.why();
   CodecHarness kinds(std::vector<std::string>{kKinds});
-  const std::vector<Case> compact = randomCases(kinds, RULES_PER, {"Compact"}, 40);
+  zurtest::ValueGenerator generator(kinds.compiled().ctlTbl(), 23 + RULES_PER);
+  const std::vector<zurtest::RandomCase> compact = zurtest::randomCases(kinds, generator, RULES_PER, {"Compact"}, 40);
   lines.clear();
-  for (const Case &c : compact) lines.push_back("Compact " + toHex(c.ours));
+  for (const zurtest::RandomCase &c : compact) lines.push_back("Compact " + toHex(c.ours));
   const std::vector<std::string> kindsAnswers = kindsPeer.ask(lines);
   for (std::size_t i = 0; i < compact.size(); ++i)
-    EXPECT_EQ(kindsAnswers[i], toHex(compact[i].ours)) << compact[i].printed;
+    EXPECT_EQ(kindsAnswers[i], toHex(compact[i].ours)) << kinds.print("Compact", compact[i].value);
 }
 
 #endif
