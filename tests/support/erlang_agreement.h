@@ -92,7 +92,7 @@ inline void agreeWithErlang(CodecHarness &h, ValueGenerator &generator, const st
   const std::vector<RandomCase> cases = randomCases(h, generator, rules, pduTypes(h), perType);
   std::vector<std::string> lines;
   for (const RandomCase &c : cases) lines.push_back(erlangModule + " " + c.type + " " + toHex(c.ours));
-  const std::string dir = peerDir("zur_erlang_peers", erlangModule + "-" + rulesName);
+  const std::string dir = peerDir("erlang-" + erlangModule + "-" + rulesName);
   std::string command =
       "escript " + std::string(ZURBASE_SOURCE_DIR) + "/tests/support/asn1_peer.escript " + rulesName + " " + dir;
   for (const std::string &file : peerFiles) command += " " + file;
@@ -122,8 +122,6 @@ inline void agreeWithErlang(CodecHarness &h, ValueGenerator &generator, const st
     h.release(d.value);
     ++checked;
   }
-  // Erlang's generated code stays for a look at what failed.
-  if (!::testing::Test::HasFailure()) std::filesystem::remove_all(dir);
 }
 
 // Random values of every type of Megaco's module of H.248 version `version`

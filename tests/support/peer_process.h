@@ -1,7 +1,8 @@
 // Peers run as host commands by the agreement tests (host build only: the
 // peers are Linux programs): their output, a scratch directory per test
-// program, and the conversation with the escript peers, which read one
-// request per line after printing "ready" and answer each on one line.
+// program (removed when all passed), and the conversation with the escript
+// peers, which read one request per line after printing "ready" and answer
+// each on one line.
 #ifndef ZURBASE_TESTS_PEER_PROCESS_H
 #define ZURBASE_TESTS_PEER_PROCESS_H
 
@@ -29,11 +30,30 @@ inline std::string runCommand(const std::string &command) {
   return out;
 }
 
-// A fresh directory `name` under this test program's own scratch directory.
-inline std::string peerDir(const std::string &program, const std::string &name) {
-  namespace fs = std::filesystem;
-  const fs::path dir = fs::temp_directory_path() / (program + "_" + std::to_string(getpid())) / name;
-  fs::create_directories(dir);
+// This test program's scratch directory, under which the peers keep their
+// files: removed once every test has passed, kept for a look otherwise.
+inline const std::filesystem::path &scratchRoot() {
+  static const std::filesystem::path root =
+      std::filesystem::temp_directory_path() / ("zur_peers_" + std::to_string(getpid()));
+  return root;
+}
+
+class ScratchCleanup : public ::testing::Environment {
+ public:
+  void TearDown() override {
+    if (::testing::UnitTest::GetInstance()->Failed()) return;
+    std::error_code error;
+    std::filesystem::remove_all(scratchRoot(), error);
+    if (error) std::fprintf(stderr, "cannot remove %s: %s\n", scratchRoot().c_str(), error.message().c_str());
+  }
+};
+
+inline ::testing::Environment *const kScratchCleanup = ::testing::AddGlobalTestEnvironment(new ScratchCleanup);
+
+// A fresh directory `name` under the scratch directory.
+inline std::string peerDir(const std::string &name) {
+  const std::filesystem::path dir = scratchRoot() / name;
+  std::filesystem::create_directories(dir);
   return dir.string();
 }
 

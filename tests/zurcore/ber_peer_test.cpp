@@ -43,7 +43,7 @@ std::vector<std::string> pkixModules() {
 
 std::string kindsModule() { return std::string(ZURBASE_TEST_DATA) + "/codec/CodecKinds.asn1"; }
 
-std::string workDir(const std::string &name) { return zurtest::peerDir("zur_ber_peers", name); }
+std::string workDir(const std::string &name) { return zurtest::peerDir("ber-" + name); }
 
 // Random values of every type, encoded here, decoded and encoded again by
 // Erlang (asn1ct's own DER code of the PKIX modules for those).

@@ -35,7 +35,7 @@ using zurtest::toHex;
 const std::string kSupport = std::string(ZURBASE_SOURCE_DIR) + "/tests/support/";
 const std::string kKinds = std::string(ZURBASE_TEST_DATA) + "/codec/PerKinds.asn1";
 
-std::string workDir(const std::string &name) { return zurtest::peerDir("zur_per_peers", name); }
+std::string workDir(const std::string &name) { return zurtest::peerDir("per-" + name); }
 
 // Erlang's encodings of values it is given as "Type TERM" lines, one answer
 // per line: the octets in hexadecimal or "error WHY".
