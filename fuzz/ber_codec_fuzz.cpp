@@ -1,12 +1,12 @@
-// libFuzzer target: zurcore's BER/DER codec on the compiled PKIX modules and
-// the CodecKinds module. The first input octet picks the rules (bit 0: DER)
-// and the PDU (the other bits: 0 Certificate, 1 CertificateList, 2
-// Everything, then every other PDU in order); the rest is decoded. A failure must leave its row in the message buffer
-// and nothing allocated; a value that decodes must print and encode under
-// DER (unless it holds an unknown CHOICE alternative, which cannot be
-// encoded), and that encoding must decode again and encode to the same
-// octets.
-#include <algorithm>
+// libFuzzer target: zurcore's BER/DER codec on the compiled PKIX modules,
+// the CodecKinds module and Megaco's H.248 module. The first two input
+// octets pick the rules (bit 0 of the first: DER) and the PDU (the other
+// bits, see pickPdu: 0 Certificate, 1 CertificateList, 2 Everything, 3
+// MegacoMessage, then every other PDU in order); the rest is decoded. A
+// failure must leave its row in the message buffer and nothing allocated; a
+// value that decodes must print and encode under DER (unless it holds an
+// unknown CHOICE alternative, which cannot be encoded), and that encoding
+// must decode again and encode to the same octets.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -28,10 +28,7 @@ struct Fixture {
     compiled = zurfuzz::compileModules(ZUR_FUZZ_MODULES);
     env = zurfuzz::hookedEnv();
     env->ctlTbl = compiled->ctlTbl();
-    for (const char *first : {"Certificate", "CertificateList", "Everything"})
-      pdus.push_back(compiled->pduNumber(first));
-    for (int32_t pdu = 1; pdu <= static_cast<int32_t>(compiled->pduCount()); ++pdu)
-      if (std::find(pdus.begin(), pdus.end(), pdu) == pdus.end()) pdus.push_back(pdu);
+    pdus = zurfuzz::pduOrder(*compiled, {"Certificate", "CertificateList", "Everything", "MegacoMessage"});
   }
 };
 
@@ -48,11 +45,11 @@ int decode(Env *env, int32_t pdu, const unsigned char *data, std::size_t size, v
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   static Fixture fixture;
   Env *env = fixture.env;
-  if (size < 1) return 0;
-  const int32_t pdu = fixture.pdus[(data[0] >> 1) % fixture.pdus.size()];
+  if (size < 2) return 0;
+  const int32_t pdu = zurfuzz::pickPdu(fixture.pdus, data);
   entry<ApiSetEncodingRulesFn>(SLOT_SET_ENCODING_RULES)(env, (data[0] & 1) != 0 ? RULES_DER : RULES_BER);
   // A copy of exactly the input's size, so reading past it is caught.
-  std::vector<unsigned char> octets(data + 1, data + size);
+  std::vector<unsigned char> octets(data + 2, data + size);
   void *value = nullptr;
   env->msgBuf[0] = '\0';
   if (decode(env, pdu, octets.data(), octets.size(), &value) != 0) {

@@ -1,10 +1,12 @@
 // libFuzzer target: zurcore's PER codec, ALIGNED and UNALIGNED, on the
-// personnel records of X.691 Annex A and the PerKinds module. The first
-// input octet picks the PDU and the variant; the rest is decoded. A failure
-// must leave its row in the message buffer; a value that decodes must print
-// and encode (unless it holds an unknown CHOICE alternative, which cannot be
-// encoded), and that encoding must decode again and encode to the same
-// octets.
+// personnel records of X.691 Annex A, the PerKinds module and Megaco's H.248
+// module. The first two input octets pick the variant (bit 0 of the first:
+// ALIGNED) and the PDU (the other bits, see pickPdu: 0 to 2 the personnel
+// records, unconstrained, constrained and extensible, 3 MegacoMessage, then
+// every other PDU in order); the rest is decoded. A failure must leave its
+// row in the message buffer; a value that decodes must print and encode
+// (unless it holds an unknown CHOICE alternative, which cannot be encoded),
+// and that encoding must decode again and encode to the same octets.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -21,10 +23,14 @@ using zurfuzz::entry;
 struct Fixture {
   std::unique_ptr<zurasn1::Compilation> compiled;
   Env *env = nullptr;
+  std::vector<int32_t> pdus;  // the PDUs the leading octets pick, in their order
   Fixture() {
     compiled = zurfuzz::compileModules(ZUR_FUZZ_PER_MODULES);
     env = zurfuzz::hookedEnv();
     env->ctlTbl = compiled->ctlTbl();
+    pdus = zurfuzz::pduOrder(*compiled, {"PersonnelUnconstrained.PersonnelRecord",
+                                         "PersonnelConstrained.PersonnelRecord",
+                                         "PersonnelExtensible.PersonnelRecord", "MegacoMessage"});
   }
 };
 
@@ -56,16 +62,15 @@ std::vector<unsigned char> encode(Env *env, int32_t pdu, void *value) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   static Fixture fixture;
   Env *env = fixture.env;
-  if (size < 1) return 0;
-  const int32_t pdu =
-      static_cast<int32_t>(data[0] >> 1) % static_cast<int32_t>(fixture.compiled->pduCount()) + 1;
+  if (size < 2) return 0;
+  const int32_t pdu = zurfuzz::pickPdu(fixture.pdus, data);
   entry<ApiSetEncodingRulesFn>(SLOT_SET_ENCODING_RULES)(
       env, (data[0] & 1) != 0 ? RULES_PER_ALIGNED : RULES_PER);
   // A copy of exactly the input's size, so reading past it is caught (the
   // room for one octet keeps an empty input's address valid).
   std::vector<unsigned char> octets;
   octets.reserve(size);
-  octets.assign(data + 1, data + size);
+  octets.assign(data + 2, data + size);
   void *value = nullptr;
   env->msgBuf[0] = '\0';
   if (decode(env, pdu, octets, &value) != 0) {

@@ -3,10 +3,11 @@
 # SECONDS (default 300): ber_trace_decoder_fuzz (the schema-less trace
 # codec), zurtrace_fuzz (what zurtrace runs: PEM, values, encapsulated DER,
 # the depth limit, with its output bounded) and ber_codec_fuzz (the BER/DER
-# codec on the PKIX modules and CodecKinds), seeded with the personnel
-# record, the CA certificates in DER and PEM and a small CRL, and
-# per_codec_fuzz (the PER codec on the X.691 Annex A records and PerKinds),
-# seeded with the records as Erlang's asn1 encodes them; and, when named,
+# codec on the PKIX modules, CodecKinds and Megaco's module), seeded with
+# the personnel record, the CA certificates in DER and PEM, a small CRL and
+# Megaco messages, and per_codec_fuzz (the PER codec on the X.691 Annex A
+# records, PerKinds and Megaco's module), seeded with the records and the
+# Megaco messages as Erlang's asn1 encodes them; and, when named,
 # module_reader_fuzz (the compiler's front end) and module_compile_fuzz (the
 # whole compiler: layout, tables, C) seeded with the project's test modules
 # and the real modules of erlang-src. Further arguments name the
@@ -17,8 +18,8 @@ seconds=${1:-300}
 shift || true
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(ber_trace_decoder_fuzz zurtrace_fuzz ber_codec_fuzz per_codec_fuzz)
-# libFuzzer's run-time lives in libclang-rt-14-dev; the codec fuzzer compiles
-# the PKIX modules of erlang-src.
+# libFuzzer's run-time lives in libclang-rt-14-dev; the codec fuzzers compile
+# the PKIX and Megaco modules of erlang-src.
 if ! command -v clang++ >/dev/null || ! dpkg-query -W libclang-rt-14-dev >/dev/null 2>&1 ||
    ! ls /usr/lib/erlang/lib/public_key-*/asn1/PKIX1Explicit88.asn1 >/dev/null 2>&1; then
   apt-get update -qq || true
@@ -42,6 +43,21 @@ for c in /usr/share/ca-certificates/mozilla/*.crt; do
   n=$((n + 1))
 done
 tests/data/make_crl.sh $build/crl 20 >/dev/null && cp $build/crl/crl.der $seeds/
+megaco=$(ls /usr/lib/erlang/lib/megaco-*/src/binary/MEDIA-GATEWAY-CONTROL-v3.asn)
+
+# Writes Erlang's encodings under RULES of the Megaco messages of
+# fuzz/megaco_messages.txt to the corpus CORPUS, each after the octets
+# PREFIX (printf escapes) that pick the rules and MegacoMessage.
+seed_megaco() {
+  local rules=$1 prefix=$2 corpus=$3 n=0 hex
+  grep -v '^%' fuzz/megaco_messages.txt |
+    escript tests/support/asn1_encode_term.escript $rules $build/erlang-$rules-megaco "$megaco" |
+    tail -n +2 | while read -r hex; do
+      case $hex in error*) echo "megaco_messages.txt line $((n + 1)): $hex" >&2; exit 1 ;; esac
+      { printf "$prefix"; echo "$hex" | xxd -r -p; } > "$corpus/megaco$n-$rules"
+      n=$((n + 1))
+    done
+}
 mkdir -p $build/artifacts
 for target in "${targets[@]}"; do
   corpus=$build/corpus-$target
@@ -57,17 +73,21 @@ for target in "${targets[@]}"; do
       done
       ;;
     ber_codec_fuzz)
-      # The first octet picks the rules (bit 0: DER) and the PDU (the rest:
-      # 0 Certificate, 1 CertificateList, 2 Everything, then every other).
+      # The first two octets pick the rules (bit 0: DER) and the PDU (the
+      # rest, low bits first: 0 Certificate, 1 CertificateList, 2
+      # Everything, 3 MegacoMessage, then every other).
       for seed in $seeds/cert*.der; do
-        { printf '\x00'; cat "$seed"; } > "$corpus/ber-$(basename "$seed")"
-        { printf '\x01'; cat "$seed"; } > "$corpus/der-$(basename "$seed")"
+        { printf '\x00\x00'; cat "$seed"; } > "$corpus/ber-$(basename "$seed")"
+        { printf '\x01\x00'; cat "$seed"; } > "$corpus/der-$(basename "$seed")"
       done
-      { printf '\x03'; cat $seeds/crl.der; } > "$corpus/crl.der"
+      { printf '\x03\x00'; cat $seeds/crl.der; } > "$corpus/crl.der"
+      seed_megaco ber '\x06\x00' "$corpus"
+      seed_megaco der '\x07\x00' "$corpus"
       ;;
     per_codec_fuzz)
-      # The first octet picks the variant (bit 0: ALIGNED) and the PDU (the
-      # rest; each personnel module has five types, PersonnelRecord first).
+      # The first two octets pick the variant (bit 0: ALIGNED) and the PDU
+      # (the rest, low bits first: 0 and 1 the unconstrained and constrained
+      # PersonnelRecord, 3 MegacoMessage).
       record="PersonnelRecord {'PersonnelRecord',{'Name',\"John\",\"P\",\"Smith\"},\"Director\",51,\"19710917\",{'Name',\"Mary\",\"T\",\"Smith\"},[{'ChildInformation',{'Name',\"Ralph\",\"T\",\"Smith\"},\"19571111\"},{'ChildInformation',{'Name',\"Susan\",\"B\",\"Jones\"},\"19590717\"}]}"
       pdu=0
       for module in unconstrained constrained; do
@@ -76,10 +96,12 @@ for target in "${targets[@]}"; do
                   $build/erlang-$rules-$module tests/data/asn1/personnel_$module.asn1 | tail -1)
           bit=0
           [ $rules = per ] && bit=1
-          { printf "\\x$(printf %02x $((pdu * 2 + bit)))"; echo "$hex" | xxd -r -p; } > "$corpus/$module-$rules"
+          { printf "\\x$(printf %02x $((pdu * 2 + bit)))\\x00"; echo "$hex" | xxd -r -p; } > "$corpus/$module-$rules"
         done
-        pdu=$((pdu + 5))
+        pdu=$((pdu + 1))
       done
+      seed_megaco uper '\x06\x00' "$corpus"
+      seed_megaco per '\x07\x00' "$corpus"
       ;;
     module_reader_fuzz | module_compile_fuzz)
       options=(-max_len=65536)

@@ -17,7 +17,7 @@ main([Rules, Dir, File]) ->
     %% asn1ct names the generated header after the module, the code after
     %% the file: the module is compiled from a copy named after it.
     {ok, Text} = file:read_file(File),
-    {match, [Name]} = re:run(Text, "^\\s*([A-Z][A-Za-z0-9-]*)\\s+DEFINITIONS",
+    {match, [Name]} = re:run(Text, "^\\s*([A-Z][A-Za-z0-9-]*)\\s*(?:{[^}]*})?\\s*DEFINITIONS",
                              [multiline, {capture, all_but_first, list}]),
     Copy = filename:join(Dir, Name ++ ".asn1"),
     ok = file:write_file(Copy, Text),

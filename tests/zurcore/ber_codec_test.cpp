@@ -39,6 +39,7 @@ Blob ::= OCTET STRING
 Pick ::= CHOICE { n INTEGER, t [2] EXPLICIT Text }
 Wide ::= SEQUENCE { u UniversalString, b BMPString }
 Id ::= OBJECT IDENTIFIER
+Anys ::= SET OF ANY
 END
 )";
 
@@ -147,6 +148,9 @@ TEST(BerCodec, BerFormsDecodeToTheirDerForm) {
       {"Wide", "3080 3C80 0404 00000041 0404 0001F600 0000 1E02 00E9 0000",
        "value Wide ::= \n{\n  u '000000410001F600'H,\n  b '00E9'H\n}\n", "300E 1C08 000000410001F600 1E02 00E9"},
       {"Pick", "A280 1603 616263 0000", "value Pick ::= t : \"abc\"\n", "A205 1603616263"},
+      // Open types keep the form they came in, which DER orders all the same.
+      {"Anys", "310C 878100 3080 040100 0000 0400",
+       "value Anys ::= \n{\n  '878100'H,\n  '30800401000000'H,\n  '0400'H\n}\n", "310C 0400 30800401000000 878100"},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(std::string(c.type) + " " + c.ber);

@@ -18,6 +18,28 @@ bool isConstructedBuiltin(uint8_t builtin) {
   return builtin == ZB_SEQUENCE || builtin == ZB_SET || builtin == ZB_SEQUENCE_OF || builtin == ZB_SET_OF;
 }
 
+// The octets of the element at in[pos], 0 when no element can be read there.
+// What the encoder writes is definite and minimal, but an open type's octets
+// go out as they came in, in any BER form: lengths are read under BER, and
+// an indefinite length runs to its EOC octets.
+std::size_t elementSize(const unsigned char *in, std::size_t pos, std::size_t end) {
+  std::size_t at = pos;
+  uint32_t open = 0;
+  do {
+    Header h;
+    HeaderFault fault;
+    if (!readHeader(in, at, end, end, false, h, fault)) return 0;
+    at += h.size;
+    if (!h.definite)
+      ++open;
+    else if (open != 0 && h.tag == 0 && !h.constructed && h.size == 2 && h.length == 0)
+      --open;  // EOC octets
+    else
+      at += h.length;
+  } while (open != 0);
+  return at - pos;
+}
+
 }  // namespace
 
 bool Encoder::encodeValue(uint32_t type, const unsigned char *slot) {
@@ -100,12 +122,13 @@ bool Encoder::sortElements(std::size_t mark, uint32_t count) {
   auto *slices = reinterpret_cast<ElementSlice *>(scratch_.slices);
   std::size_t pos = 0;
   for (uint32_t k = 0; k < count; ++k) {
-    Header h;
-    HeaderFault fault;
-    readHeader(region, pos, length, length, true, h, fault);  // written here, so well formed
-    slices[k] = ElementSlice{static_cast<uint32_t>(pos), h.size + h.length};
-    pos += h.size + h.length;
+    const std::size_t size = elementSize(region, pos, length);
+    if (size == 0) return fail(ROW_MISENCODED);
+    slices[k] = ElementSlice{static_cast<uint32_t>(pos), static_cast<uint32_t>(size)};
+    pos += size;
   }
+  // An open type's octets that are not one element cannot be ordered.
+  if (pos != length) return fail(ROW_MISENCODED);
   std::sort(slices, slices + count, [region](const ElementSlice &a, const ElementSlice &b) {
     const int order = std::memcmp(region + a.offset, region + b.offset, std::min(a.length, b.length));
     return order < 0 || (order == 0 && a.length < b.length);
