@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <set>
 #include <string>
 
@@ -166,6 +167,41 @@ TEST(BerCodec, BerFormsDecodeToTheirDerForm) {
 // With the trace flag, decoding and encoding show one line per element with
 // the component's name, its type, every tag with its length and EOC lines
 // (a joined string's segments once, though read twice).
+// An open type's octets go out as they are, in the form they came in, so
+// they must be one whole element: anything else is refused, not written.
+TEST(BerCodec, OpenTypeOctetsGoOutWhenTheyAreOneElement) {
+  zurtest::Decoded d = rows().decode("Anys", RULES_BER, fromHex("3103 020105"));
+  ASSERT_EQ(d.status, 0) << d.message;
+  const CtlTbl *ctl = rows().compiled().ctlTbl();
+  const TypeDesc &anys = ctl->types[ctl->pduTypes[rows().pdu("Anys") - 1]];
+  EncodedValue *element;
+  std::memcpy(&element, static_cast<unsigned char *>(d.value) + anys.dataOffset, sizeof element);
+  const EncodedValue kept = *element;
+  const char *const kRefused = "E0037E: Value misencoded or length wrong for value.\n";
+  const struct {
+    const char *octets;
+    const char *ber, *der;  // the encoding, or the report
+  } cases[] = {
+      {"3080 020105 0000", "3107 3080020105 0000", "3107 3080020105 0000"},
+      {"020105 0500", kRefused, kRefused},   // two elements
+      {"0203 05", kRefused, kRefused},       // cut short
+      {"3080 020105", kRefused, kRefused},   // no EOC octets
+      {"0000", kRefused, kRefused},          // EOC octets alone
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.octets);
+    const Octets octets = fromHex(c.octets);
+    element->length = static_cast<ApiWord>(octets.size());
+    element->octets = octets.data();
+    for (const auto &[rules, want] : {std::pair{RULES_BER, c.ber}, std::pair{RULES_DER, c.der}}) {
+      zurtest::Encoded e = rows().encode("Anys", rules, d.value);
+      EXPECT_EQ(e.status == 0 ? toHex(e.octets) : e.message, want == kRefused ? want : toHex(fromHex(want)));
+    }
+  }
+  *element = kept;
+  rows().release(d.value);
+}
+
 TEST(BerCodec, TraceShowsEveryElementWithItsName) {
   const Octets ber = fromHex("3080 020105 2480 0401AA 0000 3100 A180 170D 3939313233313233353935395A 0000 0000");
   const char *const decodeTrace =

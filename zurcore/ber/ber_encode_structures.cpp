@@ -20,8 +20,8 @@ bool isConstructedBuiltin(uint8_t builtin) {
 
 // The octets of the element at in[pos], 0 when no element can be read there.
 // What the encoder writes is definite and minimal, but an open type's octets
-// go out as they came in, in any BER form: lengths are read under BER, and
-// an indefinite length runs to its EOC octets.
+// go out as they came in, in any BER form (checked to be one element): lengths
+// are read under BER, and an indefinite length runs to its EOC octets.
 std::size_t elementSize(const unsigned char *in, std::size_t pos, std::size_t end) {
   std::size_t at = pos;
   uint32_t open = 0;
@@ -123,12 +123,9 @@ bool Encoder::sortElements(std::size_t mark, uint32_t count) {
   std::size_t pos = 0;
   for (uint32_t k = 0; k < count; ++k) {
     const std::size_t size = elementSize(region, pos, length);
-    if (size == 0) return fail(ROW_MISENCODED);
     slices[k] = ElementSlice{static_cast<uint32_t>(pos), static_cast<uint32_t>(size)};
     pos += size;
   }
-  // An open type's octets that are not one element cannot be ordered.
-  if (pos != length) return fail(ROW_MISENCODED);
   std::sort(slices, slices + count, [region](const ElementSlice &a, const ElementSlice &b) {
     const int order = std::memcmp(region + a.offset, region + b.offset, std::min(a.length, b.length));
     return order < 0 || (order == 0 && a.length < b.length);
@@ -148,6 +145,10 @@ bool Encoder::encodeAlternative(uint32_t type, const unsigned char *v) {
   if (d.kind == KIND_ENCODED) {
     const auto e = load<EncodedValue>(v);
     if (e.length == 0 || e.octets == nullptr) return fail(ROW_OPEN_TYPE_EMPTY);
+    // The octets go out as they are, kept from a decode or set by the
+    // application: anything but one whole element (EOC octets are none)
+    // would break the encoding around them.
+    if (e.octets[0] == 0 || elementSize(e.octets, 0, e.length) != e.length) return fail(ROW_MISENCODED);
     return putOctets(e.octets, e.length);
   }
   const int32_t choice = load<int32_t>(v);
