@@ -186,6 +186,7 @@ TEST(BerCodec, OpenTypeOctetsGoOutWhenTheyAreOneElement) {
       {"020105 0500", kRefused, kRefused},   // two elements
       {"0203 05", kRefused, kRefused},       // cut short
       {"3080 020105", kRefused, kRefused},   // no EOC octets
+      {"0480 0000", kRefused, kRefused},     // primitive, of indefinite length
       {"0000", kRefused, kRefused},          // EOC octets alone
   };
   for (const auto &c : cases) {

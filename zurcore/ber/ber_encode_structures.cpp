@@ -28,7 +28,7 @@ std::size_t elementSize(const unsigned char *in, std::size_t pos, std::size_t en
   do {
     Header h;
     HeaderFault fault;
-    if (!readHeader(in, at, end, end, false, h, fault)) return 0;
+    if (!readHeader(in, at, end, end, false, h, fault) || (!h.definite && !h.constructed)) return 0;
     at += h.size;
     if (!h.definite)
       ++open;
