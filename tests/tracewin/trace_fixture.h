@@ -16,7 +16,9 @@
 #include "platform/crt_files.h"
 #include "platform/window_system.h"
 #include "tests/support/test_env.h"
-#ifndef _WIN32
+#ifdef _WIN32
+#include "tests/tracewin/first_activation.h"
+#else
 #include "platform/window_headless_control.h"
 #endif
 
@@ -37,9 +39,8 @@ inline void recordBox(const std::string &caption, const std::string &text, UINT 
 // buttons and by the hand icon, the only icon the store's boxes show.
 inline LRESULT CALLBACK recordActivatedBox(int code, WPARAM wParam, LPARAM lParam) {
   auto box = reinterpret_cast<HWND>(wParam);
-  char className[16] = {}, caption[256] = {}, text[512] = {};
-  if (code == HCBT_ACTIVATE && GetClassNameA(box, className, sizeof className) &&
-      std::strcmp(className, "#32770") == 0) {
+  char caption[256] = {}, text[512] = {};
+  if (firstBoxActivation(code, box)) {
     GetWindowTextA(box, caption, sizeof caption);
     GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
     UINT style = GetDlgItem(box, IDYES) != nullptr ? MB_YESNO : MB_OK;

@@ -16,6 +16,7 @@
 
 #include <gdiplus.h>
 
+#include "tests/tracewin/first_activation.h"
 #include "zurbase/zurcore.h"
 
 namespace {
@@ -25,9 +26,8 @@ const char *nameToType = "";
 
 LRESULT CALLBACK playUser(int code, WPARAM wParam, LPARAM lParam) {
   auto dialog = reinterpret_cast<HWND>(wParam);
-  char cls[16] = "", text[256] = "";
-  if (code == HCBT_ACTIVATE && GetClassNameA(dialog, cls, sizeof cls) &&
-      std::string(cls) == "#32770") {
+  char text[256] = "";
+  if (zurtest::firstBoxActivation(code, dialog)) {
     GetWindowTextA(dialog, text, sizeof text);
     shown.push_back(text);
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
@@ -124,7 +124,7 @@ TEST(RealTraceWindow, ShowsFillsScrollsSavesAndCloses) {
   // lines with CR LF line ends.
   nameToType = "zt_wine_save.txt";
   SendMessageA(wnd, WM_COMMAND, 101, 0);
-  ASSERT_EQ(shown.size(), 2u);
+  ASSERT_EQ(shown.size(), 2u) << ::testing::PrintToString(shown);
   EXPECT_EQ(shown[0], "|&Nom de fichier\xA0:||OK|Annuler|limit 15");
   EXPECT_EQ(shown[1].substr(0, 5), "Info|");
   EXPECT_NE(shown[1].find("|File zt_wine_save.tx Was Successfully Written"), std::string::npos)
@@ -142,7 +142,7 @@ TEST(RealTraceWindow, ShowsFillsScrollsSavesAndCloses) {
   // Closed once a repaint has found no new line: the question, then destruction.
   SendMessageA(wnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(400, 300));
   SendMessageA(wnd, WM_COMMAND, 105, 0);
-  ASSERT_EQ(shown.size(), 3u);
+  ASSERT_EQ(shown.size(), 3u) << ::testing::PrintToString(shown);
   EXPECT_EQ(shown[2].substr(0, 8), "Warning|");
   EXPECT_NE(shown[2].find("|Do You Really Want To Exit?"), std::string::npos) << shown[2];
   EXPECT_FALSE(IsWindow(wnd));
