@@ -111,6 +111,9 @@ std::vector<Tag> Resolver::tagged(const ast::Type &node, Scope scope, const Shap
   if (number > kMaxTagNumber)
     error(written.pos, "tag number " + std::to_string(number) + " is above " +
                            std::to_string(kMaxTagNumber));
+  // Its encoding would read as the end-of-contents octets.
+  if (written.cls == TagClass::Universal && number == 0)
+    error(written.pos, "[UNIVERSAL 0] is reserved for the end of contents");
   const bool canReplace = !inner.tags.empty() && !innerIsDummy;
   bool implicit = false;
   switch (written.mode) {

@@ -66,6 +66,8 @@ TEST(CompilerDiagnostics, RefusedModules) {
       {"EXPORTS Z;\nA ::= INTEGER", "t.asn1:2:9: error: Z is exported but neither defined nor imported\n"},
       // Tags.
       {"A ::= [16384] INTEGER", "t.asn1:2:7: error: tag number 16384 is above 16383\n"},
+      {"A ::= SEQUENCE { a [UNIVERSAL 0] IMPLICIT NULL }",
+       "t.asn1:2:20: error: [UNIVERSAL 0] is reserved for the end of contents\n"},
       {"A ::= [0] IMPLICIT CHOICE { a INTEGER }",
        "t.asn1:2:7: error: IMPLICIT cannot tag an untagged CHOICE\n"},
       {"P {T} ::= SEQUENCE { a [0] IMPLICIT T }\nA ::= P {INTEGER}",
