@@ -5,8 +5,9 @@
 // MegacoMessage, then every other PDU in order); the rest is decoded. A
 // failure must leave its row in the message buffer and nothing allocated; a
 // value that decodes must print and encode under DER (unless it holds an
-// unknown CHOICE alternative, which cannot be encoded), and that encoding
-// must decode again and encode to the same octets.
+// unknown CHOICE alternative, which cannot be encoded, or kept open-type
+// octets that DER cannot write), and that encoding must decode again under
+// DER and encode to the same octets.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -61,15 +62,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   void *first = nullptr;
   int32_t firstLength = 0;
   if (env->codecA->encode(env, pdu, value, &first, &firstLength, env->ctlTbl, 0, env->msgBuf) != 0) {
-    if (std::strncmp(env->msgBuf, "E0009S", 6) != 0) __builtin_trap();
+    if (std::strncmp(env->msgBuf, "E0009S", 6) != 0 && std::strncmp(env->msgBuf, "E0037E", 6) != 0)
+      __builtin_trap();
     zurcoreFreeValue(env, value);
     return 0;
   }
-  entry<ApiSetEncodingRulesFn>(SLOT_SET_ENCODING_RULES)(env, RULES_BER);
   void *again = nullptr;
   if (decode(env, pdu, static_cast<unsigned char *>(first), static_cast<std::size_t>(firstLength), &again) != 0)
     __builtin_trap();
-  entry<ApiSetEncodingRulesFn>(SLOT_SET_ENCODING_RULES)(env, RULES_DER);
   void *second = nullptr;
   int32_t secondLength = 0;
   if (env->codecA->encode(env, pdu, again, &second, &secondLength, env->ctlTbl, 0, env->msgBuf) != 0 ||

@@ -19,9 +19,8 @@ bool isConstructedBuiltin(uint8_t builtin) {
 }
 
 // The octets of the element at in[pos], 0 when no element can be read there.
-// What the encoder writes is definite and minimal, but an open type's octets
-// go out as they came in, in any BER form (checked to be one element): lengths
-// are read under BER, and an indefinite length runs to its EOC octets.
+// An open type's kept octets may be in any BER form: lengths are read under
+// BER, and an indefinite length runs to its EOC octets.
 std::size_t elementSize(const unsigned char *in, std::size_t pos, std::size_t end) {
   std::size_t at = pos;
   uint32_t open = 0;
@@ -145,11 +144,11 @@ bool Encoder::encodeAlternative(uint32_t type, const unsigned char *v) {
   if (d.kind == KIND_ENCODED) {
     const auto e = load<EncodedValue>(v);
     if (e.length == 0 || e.octets == nullptr) return fail(ROW_OPEN_TYPE_EMPTY);
-    // The octets go out as they are, kept from a decode or set by the
-    // application: anything but one whole element (EOC octets are none)
-    // would break the encoding around them.
+    // The octets were kept from a decode or set by the application:
+    // anything but one whole element (EOC octets are none) would break the
+    // encoding around them. BER writes them as they are.
     if (e.octets[0] == 0 || elementSize(e.octets, 0, e.length) != e.length) return fail(ROW_MISENCODED);
-    return putOctets(e.octets, e.length);
+    return der_ ? putKeptAsDer(e.octets, e.length) : putOctets(e.octets, e.length);
   }
   const int32_t choice = load<int32_t>(v);
   if (choice < 1 || choice > d.count) return fail(ROW_CHOICE_SELECTOR, ReportArg::of(choice));

@@ -40,6 +40,10 @@ class Encoder {
   bool encodeElements(uint32_t type, const unsigned char *v);
   bool sortElements(std::size_t mark, uint32_t count);
   bool encodeAlternative(uint32_t type, const unsigned char *v);
+  // Kept octets of an open type (one whole element) with DER's lengths and
+  // strings (der_kept.cpp).
+  bool putKeptAsDer(const unsigned char *in, std::size_t n);
+  bool growKeptNodes(uint32_t need);
   bool encodeLeaf(uint32_t type, const unsigned char *v);
   bool encodeInteger(const TypeDesc &d, const unsigned char *v);
   bool encodeBits(const ZurType &t, const unsigned char *v);
