@@ -120,6 +120,13 @@ TEST(BerCodec, FaultsAreReportedWithRowRuleAndOffset) {
       {"Id", RULES_BER, "0604 2A818001", 0, ""},
       {"Id", RULES_BER, "0604 2A808101", 5, "D0024E: Sub-identifier needlessly long at offset 3.\n"},
       {"Id", RULES_BER, "0603 802A01", 5, "D0024E: Sub-identifier needlessly long at offset 2.\n"},
+      // Kept open types: DER as far as it goes without their type.
+      {"Anys", RULES_DER, "3109 A007 3005 2403 0401AA", 5,
+       "D0053S: Expected primitive type but found constructed (DER: primitive string form) at offset 6.\n"},
+      {"Anys", RULES_DER, "3108 A006 308103 020105", 5,
+       "D0037E: Value misencoded or length wrong for value (DER: minimal length octets) at offset 5.\n"},
+      {"Anys", RULES_DER, "3106 A004 3002 0000", 5, "D0058E: Expected tag, found EOC octets at offset 6.\n"},
+      {"Anys", RULES_DER, "3109 A007 3005 A403 0401AA", 0, ""},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(std::string(c.type) + " " + c.hex);

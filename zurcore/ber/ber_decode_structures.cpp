@@ -302,6 +302,7 @@ template <bool kTraced>
     traceElement(naming, typeCaption(s_, type), 1, depth, !h.constructed);
   }
   if (!stepOver(limit)) return false;
+  if (der_ && !checkKeptDer(start, pos_)) return false;
   const std::size_t length = pos_ - start;
   auto *copy = static_cast<unsigned char *>(arena_.allocateUninitialized(length));
   if (copy == nullptr) return failArena(start);
@@ -312,6 +313,29 @@ template <bool kTraced>
   std::memcpy(v + offsetof(EncodedValue, reserved), &reserved, sizeof reserved);
   std::memcpy(v + offsetof(EncodedValue, length), &octets, sizeof octets);
   std::memcpy(v + offsetof(EncodedValue, octets), &copy, sizeof copy);
+  return true;
+}
+
+// Kept octets under DER: what DER asks of every element, whatever its type,
+// holds for each one in [at, end): a definite, minimal length and, for a
+// UNIVERSAL string, the primitive form.
+template <bool kTraced>
+bool Decoder<kTraced>::checkKeptDer(std::size_t at, std::size_t end) {
+  while (at < end) {
+    Header h;
+    HeaderFault f;
+    if (!readHeader(in_, at, end, size_, true, h, f)) return failHeader(f);
+    if (in_[at] == 0) return fail(ROW_UNEXPECTED_EOC, at);
+    if (h.constructed) {
+      if (isUniversalStringTag(h.tag)) return fail(ROW_EXPECTED_PRIMITIVE, at, {}, kDerPrimitiveString);
+      if (nesting_ + 1 > maxDepth_) return failDepth();
+      ++nesting_;
+      const bool ok = checkKeptDer(at + h.size, at + h.size + h.length);
+      --nesting_;
+      if (!ok) return false;
+    }
+    at += h.size + h.length;
+  }
   return true;
 }
 

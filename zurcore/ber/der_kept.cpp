@@ -40,15 +40,6 @@ struct KeptNode {
 constexpr uint32_t kNone = UINT32_MAX;
 constexpr uint16_t kBitStringTag = 3, kOctetStringTag = 4;
 
-// UNIVERSAL types encoded as strings, which BER may cut into segments: BIT
-// and OCTET STRING, ObjectDescriptor, the character strings but CHARACTER
-// STRING, and the times.
-bool isStringTag(uint16_t tag) {
-  if ((tag >> 14) != 0) return false;
-  return tag == kBitStringTag || tag == kOctetStringTag || tag == 7 || tag == 12 ||
-         (tag >= 18 && tag <= 30 && tag != 29);
-}
-
 std::size_t headerSize(uint16_t tag, std::size_t length) {
   std::size_t n = 2;
   if ((tag & 0x3FFFu) >= 0x1F)
@@ -129,7 +120,7 @@ bool Encoder::putKeptAsDer(const unsigned char *in, std::size_t n) {
     node.indefinite = !h.definite;
     pos += h.size;
     if (h.constructed) {
-      node.role = inString ? Role::kSegments : isStringTag(h.tag) ? Role::kString : Role::kConstructed;
+      node.role = inString ? Role::kSegments : isUniversalStringTag(h.tag) ? Role::kString : Role::kConstructed;
       node.end = static_cast<uint32_t>(h.definite ? pos + h.length : limit);
       nodes()[count] = node;
       cur = count++;

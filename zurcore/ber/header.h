@@ -52,6 +52,13 @@ inline int overrunRow(std::size_t limit, std::size_t inputEnd) {
 
 }  // namespace headerdetail
 
+// UNIVERSAL types encoded as strings, which BER may cut into segments and
+// DER may not: BIT and OCTET STRING, ObjectDescriptor, the character strings
+// but CHARACTER STRING, and the times.
+inline bool isUniversalStringTag(uint16_t tag) {
+  return tag == 3 || tag == 4 || tag == 7 || tag == 12 || (tag >= 18 && tag <= 30 && tag != 29);
+}
+
 // Reads the header at in[pos], which must end before `limit`; `inputEnd` is
 // the end of the whole input, telling a premature end of input from an
 // element that overruns its parent. A definite length must also fit before
