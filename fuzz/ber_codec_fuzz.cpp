@@ -7,7 +7,8 @@
 // value that decodes must print and encode under DER (unless it holds an
 // unknown CHOICE alternative, which cannot be encoded, or kept open-type
 // octets that DER cannot write), and that encoding must decode again under
-// DER and encode to the same octets.
+// DER (but for the depth limit inside kept octets) and encode to the same
+// octets.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -68,8 +69,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     return 0;
   }
   void *again = nullptr;
-  if (decode(env, pdu, static_cast<unsigned char *>(first), static_cast<std::size_t>(firstLength), &again) != 0)
-    __builtin_trap();
+  if (decode(env, pdu, static_cast<unsigned char *>(first), static_cast<std::size_t>(firstLength), &again) != 0) {
+    // DER walks the elements inside kept open types, which BER steps over
+    // whole: only there may they meet the depth limit.
+    if (std::strstr(env->msgBuf, "(nesting deeper than the limit)") == nullptr) __builtin_trap();
+    env->memFree(first);
+    zurcoreFreeValue(env, value);
+    return 0;
+  }
   void *second = nullptr;
   int32_t secondLength = 0;
   if (env->codecA->encode(env, pdu, again, &second, &secondLength, env->ctlTbl, 0, env->msgBuf) != 0 ||
