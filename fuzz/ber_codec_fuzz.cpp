@@ -12,7 +12,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <memory>
 #include <vector>
 
 #include "fuzz_env.h"
@@ -21,18 +20,6 @@
 namespace {
 
 using zurfuzz::entry;
-
-struct Fixture {
-  std::unique_ptr<zurasn1::Compilation> compiled;
-  Env *env = nullptr;
-  std::vector<int32_t> pdus;  // the PDUs the first octet picks, in its order
-  Fixture() {
-    compiled = zurfuzz::compileModules(ZUR_FUZZ_MODULES);
-    env = zurfuzz::hookedEnv();
-    env->ctlTbl = compiled->ctlTbl();
-    pdus = zurfuzz::pduOrder(*compiled, {"Certificate", "CertificateList", "Everything", "MegacoMessage"});
-  }
-};
 
 int decode(Env *env, int32_t pdu, const unsigned char *data, std::size_t size, void **value) {
   int32_t pduArg = pdu;
@@ -45,7 +32,8 @@ int decode(Env *env, int32_t pdu, const unsigned char *data, std::size_t size, v
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-  static Fixture fixture;
+  static zurfuzz::CodecFixture fixture(ZUR_FUZZ_MODULES,
+                                       {"Certificate", "CertificateList", "Everything", "MegacoMessage"});
   Env *env = fixture.env;
   if (size < 2) return 0;
   const int32_t pdu = zurfuzz::pickPdu(fixture.pdus, data);

@@ -1,4 +1,5 @@
-// The modules a codec fuzz target compiles when it starts.
+// The modules a codec fuzz target compiles when it starts, and the PDU each
+// input picks.
 #ifndef ZURBASE_FUZZ_FUZZ_MODULES_H
 #define ZURBASE_FUZZ_FUZZ_MODULES_H
 
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz_env.h"
 #include "zurasn1/zurasn1.h"
 
 namespace zurfuzz {
@@ -59,6 +61,18 @@ inline int32_t pickPdu(const std::vector<int32_t> &pdus, const uint8_t *data) {
   const std::size_t index = static_cast<std::size_t>(data[0] >> 1) | static_cast<std::size_t>(data[1]) << 7;
   return pdus[index % pdus.size()];
 }
+
+// What a codec fuzz target sets up once: its modules compiled, an Env on
+// their tables, and the PDUs its inputs pick from.
+struct CodecFixture {
+  CodecFixture(const char *modules, std::initializer_list<const char *> first)
+      : compiled(compileModules(modules)), env(hookedEnv()), pdus(pduOrder(*compiled, first)) {
+    env->ctlTbl = compiled->ctlTbl();
+  }
+  std::unique_ptr<zurasn1::Compilation> compiled;
+  Env *env;
+  std::vector<int32_t> pdus;
+};
 
 }  // namespace zurfuzz
 

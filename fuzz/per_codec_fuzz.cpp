@@ -10,7 +10,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <memory>
 #include <vector>
 
 #include "fuzz_env.h"
@@ -19,20 +18,6 @@
 namespace {
 
 using zurfuzz::entry;
-
-struct Fixture {
-  std::unique_ptr<zurasn1::Compilation> compiled;
-  Env *env = nullptr;
-  std::vector<int32_t> pdus;  // the PDUs the leading octets pick, in their order
-  Fixture() {
-    compiled = zurfuzz::compileModules(ZUR_FUZZ_PER_MODULES);
-    env = zurfuzz::hookedEnv();
-    env->ctlTbl = compiled->ctlTbl();
-    pdus = zurfuzz::pduOrder(*compiled, {"PersonnelUnconstrained.PersonnelRecord",
-                                         "PersonnelConstrained.PersonnelRecord",
-                                         "PersonnelExtensible.PersonnelRecord", "MegacoMessage"});
-  }
-};
 
 int decode(Env *env, int32_t pdu, const std::vector<unsigned char> &octets, void **value) {
   int32_t pduArg = pdu;
@@ -60,7 +45,10 @@ std::vector<unsigned char> encode(Env *env, int32_t pdu, void *value) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-  static Fixture fixture;
+  static zurfuzz::CodecFixture fixture(ZUR_FUZZ_PER_MODULES, {"PersonnelUnconstrained.PersonnelRecord",
+                                                              "PersonnelConstrained.PersonnelRecord",
+                                                              "PersonnelExtensible.PersonnelRecord",
+                                                              "MegacoMessage"});
   Env *env = fixture.env;
   if (size < 2) return 0;
   const int32_t pdu = zurfuzz::pickPdu(fixture.pdus, data);

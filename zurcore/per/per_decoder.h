@@ -25,11 +25,11 @@ struct DecoderScratch {
   std::vector<std::unique_ptr<std::vector<uint8_t>>> joined;
 };
 
-class Decoder {
+class Decoder : private TracedCodec {
  public:
   Decoder(const Schema &schema, Arena &arena, bool aligned, uint32_t maxDepth, PerTrace *trace,
           DecoderScratch &scratch)
-      : s_(schema), arena_(arena), aligned_(aligned), maxDepth_(maxDepth), trace_(trace),
+      : TracedCodec(schema, trace), arena_(arena), aligned_(aligned), maxDepth_(maxDepth),
         presence_(scratch.presence), joined_(scratch.joined) {}
 
   // Decodes a value of `type` into a new root value taken from the arena;
@@ -96,22 +96,10 @@ class Decoder {
   }
   // Records why an allocation of `size` bytes failed; null.
   void *refused(BitReader &r, uint64_t size);
-  void traceLength(const Context &c, const char *label, bool encoded, uint64_t bits,
-                   int32_t fragment = -1) {
-    if (trace_ != nullptr) trace_->length(c.place, label, encoded, bits, fragment);
-  }
 
-  // Names and captions matter to the trace only.
-  const char *caption(uint32_t type) const { return trace_ != nullptr ? typeCaption(s_, type) : nullptr; }
-  const char *name(uint32_t component) const {
-    return trace_ != nullptr ? s_.fieldName(component) : nullptr;
-  }
-
-  const Schema &s_;
   Arena &arena_;
   bool aligned_;
   uint32_t maxDepth_;
-  PerTrace *trace_;
   uint32_t depth_ = 0;
   std::vector<uint8_t> &presence_;
   std::vector<std::unique_ptr<std::vector<uint8_t>>> &joined_;

@@ -28,11 +28,11 @@ struct EncoderScratch {
   std::vector<uint8_t> contents;
 };
 
-class Encoder {
+class Encoder : private TracedCodec {
  public:
   Encoder(const Schema &schema, bool aligned, uint32_t maxDepth, PerTrace *trace,
           EncoderScratch &scratch)
-      : s_(schema), aligned_(aligned), maxDepth_(maxDepth), trace_(trace),
+      : TracedCodec(schema, trace), aligned_(aligned), maxDepth_(maxDepth),
         scratch_(scratch.writers), present_(scratch.present), contents_(scratch.contents) {}
 
   // Appends the complete encoding of a value of `type` (padded to an octet,
@@ -111,21 +111,9 @@ class Encoder {
   template <class EncodeInner>
   bool asOpenType(BitWriter &w, const Context &c, const char *label, EncodeInner inner);
   bool fail(int row, ReportArg arg = {});
-  void traceLength(const Context &c, const char *label, bool encoded, uint64_t bits,
-                   int32_t fragment = -1) {
-    if (trace_ != nullptr) trace_->length(c.place, label, encoded, bits, fragment);
-  }
 
-  // Names and captions matter to the trace only.
-  const char *caption(uint32_t type) const { return trace_ != nullptr ? typeCaption(s_, type) : nullptr; }
-  const char *name(uint32_t component) const {
-    return trace_ != nullptr ? s_.fieldName(component) : nullptr;
-  }
-
-  const Schema &s_;
   bool aligned_;
   uint32_t maxDepth_;
-  PerTrace *trace_;
   uint32_t depth_ = 0;
   std::vector<std::unique_ptr<BitWriter>> &scratch_;
   uint32_t openDepth_ = 0;

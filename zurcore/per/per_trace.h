@@ -8,6 +8,7 @@
 
 #include "zurbase/api.h"
 #include "zurbase/trace.h"
+#include "zurcore/codec/tables.h"
 
 namespace zurcore::per {
 
@@ -44,6 +45,25 @@ class PerTrace {
   Env *env_;
   ApiTraceEncodingFn trace_;
   TraceRec rec_;
+};
+
+// What the decoder and the encoder share: the schema, and the trace (null
+// when not tracing), for which alone names and captions are looked up.
+class TracedCodec {
+ protected:
+  TracedCodec(const Schema &schema, PerTrace *trace) : s_(schema), trace_(trace) {}
+
+  const char *caption(uint32_t type) const { return trace_ != nullptr ? typeCaption(s_, type) : nullptr; }
+  const char *name(uint32_t component) const {
+    return trace_ != nullptr ? s_.fieldName(component) : nullptr;
+  }
+  template <class Context>
+  void traceLength(const Context &c, const char *label, bool encoded, uint64_t bits, int32_t fragment = -1) {
+    if (trace_ != nullptr) trace_->length(c.place, label, encoded, bits, fragment);
+  }
+
+  const Schema &s_;
+  PerTrace *trace_;
 };
 
 }  // namespace zurcore::per
