@@ -210,6 +210,7 @@ TEST(BerCodec, OpenTypeOctetsGoOutAsOneElementInTheFormsOfTheRules) {
       {"3080 020105", kRefused, kRefused},   // no EOC octets
       {"0480 0000", kRefused, kRefused},     // primitive, of indefinite length
       {"0000", kRefused, kRefused},          // EOC octets alone
+      {"3080 0001AA 0000", kRefused, kRefused},  // octets that only begin like EOC
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.octets);

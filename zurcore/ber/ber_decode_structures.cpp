@@ -86,20 +86,8 @@ bool Decoder<kTraced>::closeIndefinite(const Contents &c, int32_t depth) {
 
 template <bool kTraced>
 bool Decoder<kTraced>::skipElement(std::size_t limit) {
-  uint64_t open = 0;
-  do {
-    if (!peek(limit)) return false;
-    const Header &h = peeked_;
-    if (!h.definite && !h.constructed) return fail(ROW_PRIMITIVE_INDEFINITE, pos_);
-    pos_ += h.size + h.length;
-    if (!h.definite) ++open;
-    while (open != 0 && pos_ < limit && in_[pos_] == 0) {
-      if (pos_ + 1 >= limit) return fail(limit >= size_ ? ROW_PREMATURE_END : ROW_EXPECTED_EOC, pos_);
-      if (in_[pos_ + 1] != 0) return fail(ROW_NON_STANDARD_EOC, pos_);
-      pos_ += 2;
-      --open;
-    }
-  } while (open != 0);
+  HeaderFault f;
+  if (!elementEnd(in_, pos_, limit, size_, der_, pos_, f)) return failHeader(f);
   return true;
 }
 

@@ -20,23 +20,11 @@ bool isConstructedBuiltin(uint8_t builtin) {
 
 // The octets of the element at in[pos], 0 when no element can be read there.
 // An open type's kept octets may be in any BER form: lengths are read under
-// BER, and an indefinite length runs to its EOC octets.
+// BER, as the decoder reads them.
 std::size_t elementSize(const unsigned char *in, std::size_t pos, std::size_t end) {
-  std::size_t at = pos;
-  uint32_t open = 0;
-  do {
-    Header h;
-    HeaderFault fault;
-    if (!readHeader(in, at, end, end, false, h, fault) || (!h.definite && !h.constructed)) return 0;
-    at += h.size;
-    if (!h.definite)
-      ++open;
-    else if (open != 0 && h.tag == 0 && !h.constructed && h.size == 2 && h.length == 0)
-      --open;  // EOC octets
-    else
-      at += h.length;
-  } while (open != 0);
-  return at - pos;
+  std::size_t stop;
+  HeaderFault fault;
+  return elementEnd(in, pos, end, end, false, stop, fault) ? stop - pos : 0;
 }
 
 }  // namespace

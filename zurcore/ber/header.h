@@ -123,6 +123,31 @@ inline bool isUniversalStringTag(uint16_t tag) {
 
 
 
+// Finds where the whole element at in[pos] ends within `limit`: past its
+// contents, for an indefinite length past the EOC octets that close it and
+// every element inside. False, with `fault` set, when no whole element is
+// there. Each header is read as readHeader reads it (under `der` or not).
+inline bool elementEnd(const unsigned char *in, std::size_t pos, std::size_t limit, std::size_t inputEnd,
+                       bool der, std::size_t &end, HeaderFault &fault) {
+  using namespace headerdetail;
+  uint64_t open = 0;  // indefinite lengths not yet closed
+  do {
+    Header h;
+    if (!readHeader(in, pos, limit, inputEnd, der, h, fault)) return false;
+    if (!h.definite && !h.constructed) return fail(fault, ROW_PRIMITIVE_INDEFINITE, pos);
+    pos += h.size + h.length;
+    if (!h.definite) ++open;
+    while (open != 0 && pos < limit && in[pos] == 0) {
+      if (pos + 1 >= limit) return fail(fault, limit >= inputEnd ? ROW_PREMATURE_END : ROW_EXPECTED_EOC, pos);
+      if (in[pos + 1] != 0) return fail(fault, ROW_NON_STANDARD_EOC, pos);
+      pos += 2;
+      --open;
+    }
+  } while (open != 0);
+  end = pos;
+  return true;
+}
+
 }  // namespace zurcore
 
 #endif
