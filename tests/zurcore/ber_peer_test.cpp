@@ -66,6 +66,11 @@ TEST(BerPeers, ErlangAgreesOnRandomValuesOfEveryType) {
 // The same on Megaco's module of H.248 (v3), as Erlang's Megaco encodes it.
 TEST(BerPeers, ErlangAgreesOnMegaco) { zurtest::agreeOnMegaco(3, {RULES_BER, RULES_DER}); }
 
+// The same on LDAP's module, as asn1ct compiles it for Erlang's LDAP client.
+TEST(BerPeers, ErlangAgreesOnLdap) {
+  zurtest::agreeOnErlangModule("eldap", "asn1/ELDAPv3.asn1", "ELDAPv3", {RULES_BER, RULES_DER});
+}
+
 // "{ 2 5 4 3 }" -> "2.5.4.3"
 std::string dotted(const std::string &arcs) {
   std::istringstream in(arcs);

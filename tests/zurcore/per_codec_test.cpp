@@ -35,6 +35,7 @@ Ia5 ::= IA5String
 Lower ::= VisibleString (FROM ("a".."z"))
 Printable ::= PrintableString
 Single ::= VisibleString (FROM ("x"))
+Tagged ::= CHOICE { b [APPLICATION 3] NULL, a [APPLICATION 1] NULL, c [APPLICATION 2] BOOLEAN }
 END
 )";
 
@@ -70,6 +71,10 @@ TEST(PerCodec, FaultsAreReportedWithRowAndBit) {
       {"One", RULES_PER_ALIGNED, "80", "value One ::= \n{\n  a 42,\n  b TRUE\n}\n"},
       {"Blob", RULES_PER_ALIGNED, "C5", "D0037E: Value misencoded or length wrong for value at bit 8.\n"},
       {"Blob", RULES_PER, "81 00 AA", "D0055S: Premature end of input buffer at bit 16.\n"},
+      // A CHOICE index counts in the canonical order of the tags.
+      {"Tagged", RULES_PER, "80", "value Tagged ::= b : NULL\n"},
+      {"Tagged", RULES_PER, "00", "value Tagged ::= a : NULL\n"},
+      {"Tagged", RULES_PER, "60", "value Tagged ::= c : TRUE\n"},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(std::string(c.type) + " " + c.hex);

@@ -116,6 +116,18 @@ TEST(PerPeers, ErlangAgreesOnRandomValuesOctetForOctet) {
 // The same on Megaco's module of H.248 (v3), as Erlang's Megaco encodes it.
 TEST(PerPeers, ErlangAgreesOnMegaco) { zurtest::agreeOnMegaco(3, {RULES_PER_ALIGNED, RULES_PER}); }
 
+// The same on LDAP's module, which LDAP encodes under BER only: a module
+// written without PER in mind, with IMPLICIT TAGS and EXTENSIBILITY IMPLIED.
+// Not LDAPMessage: asn1ct numbers the alternatives of a CHOICE in the
+// module's order, where X.691 numbers them in the canonical order of their
+// tags (as does asn1c's table of the same CHOICE). protocolOp's APPLICATION
+// tags are not in the module's order (searchResRef is [APPLICATION 19]), so
+// the two differ for most of its alternatives.
+TEST(PerPeers, ErlangAgreesOnLdap) {
+  zurtest::agreeOnErlangModule("eldap", "asn1/ELDAPv3.asn1", "ELDAPv3", {RULES_PER_ALIGNED, RULES_PER},
+                               {"LDAPMessage"});
+}
+
 // asn1c's UNALIGNED PER codec (0.9.28 has no ALIGNED one), generated and
 // built here for the part of a module it compiles, behind a small driver:
 // each line "Type HEX" is decoded and encoded again, answered with the hex
