@@ -123,7 +123,12 @@ void ValueGenerator::fillComponents(uint32_t type, unsigned char *v, int depth) 
       continue;
     }
     if (s_.type(f.type).builtin == ZB_OPEN_TYPE) {
-      fillOpenType(f.type, v + f.offset, v, type, depth + 1);
+      unsigned char *held = v + f.offset;
+      if ((s_.desc(f.type).typeFlags & TYPE_BY_POINTER) != 0) {  // an open type of a recursive module
+        held = allocate(s_.desc(f.type).size);
+        store(v + f.offset, held);
+      }
+      fillOpenType(f.type, held, v, type, depth + 1);
     } else {
       fill(f.type, v + f.offset, depth + 1);
       for (int tries = 0; tries < 8 && zurcore::equalsDefault(s_, comp, v); ++tries) fill(f.type, v + f.offset, depth + 1);

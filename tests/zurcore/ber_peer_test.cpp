@@ -41,25 +41,39 @@ std::vector<std::string> pkixModules() {
           erlangLib("asn1/PKIX1Algorithms88.asn1")};
 }
 
+// The PKIX modules and those of public_key's that import from them only:
+// PKCS #1, #3, #5, #7 and #8, CMS with RSAES-OAEP, the Brainpool curves.
+std::vector<std::string> publicKeyModules() {
+  std::vector<std::string> modules = pkixModules();
+  for (const char *m : {"PKCS-1", "PKCS-3", "PKCS5v2-0", "PKCS-7", "PKCS-8", "CMSAesRsaesOaep", "RFC5639"})
+    modules.push_back(erlangLib(std::string("asn1/") + m + ".asn1"));
+  return modules;
+}
+
 std::string kindsModule() { return std::string(ZURBASE_TEST_DATA) + "/codec/CodecKinds.asn1"; }
 
 std::string workDir(const std::string &name) { return zurtest::peerDir("ber-" + name); }
 
 // Random values of every type, encoded here, decoded and encoded again by
-// Erlang (asn1ct's own DER code of the PKIX modules for those).
+// Erlang (asn1ct's own DER code of public_key's modules for those, which
+// has them in one name space: types whose names two modules define, such
+// as Version, are left out).
 TEST(BerPeers, ErlangAgreesOnRandomValuesOfEveryType) {
   CodecHarness kinds(std::vector<std::string>{kindsModule()});
-  CodecHarness pkix(pkixModules());
+  CodecHarness keys(publicKeyModules());
+  std::vector<std::string> ambiguous;
+  for (const std::string &type : zurtest::pduTypes(keys))
+    if (keys.compiled().pduNumber(type) == 0) ambiguous.push_back(type);
   for (int32_t rules : {RULES_BER, RULES_DER}) {
     std::size_t checked = 0;
     zurtest::ValueGenerator generator(kinds.compiled().ctlTbl(), 22 + rules);
     zurtest::agreeWithErlang(kinds, generator, {kindsModule()}, "CodecKinds", rules, 30, checked);
     EXPECT_GE(checked, 30 * kinds.compiled().pduCount());
-    std::size_t pkixChecked = 0;
-    zurtest::ValueGenerator pkixGenerator(pkix.compiled().ctlTbl(), 22 + rules);
-    zurtest::agreeWithErlang(pkix, pkixGenerator, {erlangLib("src/OTP-PUB-KEY.erl")}, "OTP-PUB-KEY", rules, 4,
-                             pkixChecked);
-    EXPECT_GE(pkixChecked, 4 * pkix.compiled().pduCount() * 3 / 4);
+    std::size_t keysChecked = 0;
+    zurtest::ValueGenerator keysGenerator(keys.compiled().ctlTbl(), 22 + rules);
+    zurtest::agreeWithErlang(keys, keysGenerator, {erlangLib("src/OTP-PUB-KEY.erl")}, "OTP-PUB-KEY", rules, 4,
+                             keysChecked, ambiguous);
+    EXPECT_GE(keysChecked, 4 * keys.compiled().pduCount() * 3 / 4);
   }
 }
 
