@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <sstream>
 #include <stdexcept>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -52,14 +53,16 @@ std::string toHex(const unsigned char *octets, std::size_t n) {
 
 CodecHarness::CodecHarness(const std::vector<zurasn1::ModuleText> &modules) {
   std::ostringstream diagnostics;
-  compiled_ = checked(zurasn1::Compilation::compile(modules, diagnostics), diagnostics.str());
+  auto compiled = zurasn1::Compilation::compile(modules, diagnostics);  // before the text is taken
+  compiled_ = checked(std::move(compiled), diagnostics.str());
   env_ = std::make_unique<TestEnv>();
   env_->get()->ctlTbl = compiled_->ctlTbl();
 }
 
 CodecHarness::CodecHarness(const std::vector<std::string> &paths) {
   std::ostringstream diagnostics;
-  compiled_ = checked(zurasn1::Compilation::compileFiles(paths, diagnostics), diagnostics.str());
+  auto compiled = zurasn1::Compilation::compileFiles(paths, diagnostics);
+  compiled_ = checked(std::move(compiled), diagnostics.str());
   env_ = std::make_unique<TestEnv>();
   env_->get()->ctlTbl = compiled_->ctlTbl();
 }
