@@ -1,5 +1,5 @@
 // libFuzzer target: zurcore's BER/DER codec on the compiled PKIX modules,
-// the CodecKinds module and Megaco's H.248 module. The first two input
+// the CodecKinds module, Megaco's H.248 module and LDAP's. The first two input
 // octets pick the rules (bit 0 of the first: DER) and the PDU (the other
 // bits, see pickPdu: 0 Certificate, 1 CertificateList, 2 Everything, 3
 // MegacoMessage, then every other PDU in order); the rest is decoded. A

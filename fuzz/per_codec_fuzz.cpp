@@ -1,6 +1,6 @@
 // libFuzzer target: zurcore's PER codec, ALIGNED and UNALIGNED, on the
-// personnel records of X.691 Annex A, the PerKinds module and Megaco's H.248
-// module. The first two input octets pick the variant (bit 0 of the first:
+// personnel records of X.691 Annex A, the PerKinds module, Megaco's H.248 module
+// and LDAP's. The first two input octets pick the variant (bit 0 of the first:
 // ALIGNED) and the PDU (the other bits, see pickPdu: 0 to 2 the personnel
 // records, unconstrained, constrained and extensible, 3 MegacoMessage, then
 // every other PDU in order); the rest is decoded. A failure must leave its
