@@ -80,6 +80,12 @@ bool Encoder::growKeptNodes(uint32_t need) {
 }
 
 bool Encoder::putKeptAsDer(const unsigned char *in, std::size_t n) {
+  Header first;
+  HeaderFault fault;
+  // Most kept values (names' attribute values, NULL parameters) are one
+  // primitive element with a DER length: they go out as they are.
+  if (readHeader(in, 0, n, n, true, first, fault) && !first.constructed && first.size + first.length == n)
+    return putOctets(in, n);
   uint32_t count = 0, cur = kNone;
   std::size_t pos = 0;
   auto nodes = [this] { return reinterpret_cast<KeptNode *>(scratch_.slices); };
