@@ -128,6 +128,19 @@ inline void agreeWithErlang(CodecHarness &h, ValueGenerator &generator, const st
   }
 }
 
+// 30 random values of every type of `h` but those in `except`, nested up
+// to 8 deep (down to Megaco's command descriptors, lengths past 127), from a
+// generator seeded with `seed`, compared under `rules` with Erlang's code of
+// `peerFile` (module `erlangModule`); every one must be compared.
+inline void agreeOnEveryType(CodecHarness &h, uint32_t seed, int32_t rules, const std::string &peerFile,
+                             const std::string &erlangModule, const std::vector<std::string> &except = {}) {
+  ValueGenerator generator(h.compiled().ctlTbl(), seed);
+  generator.maxDepth = 8;
+  std::size_t checked = 0;
+  agreeWithErlang(h, generator, {peerFile}, erlangModule, rules, 30, checked, except);
+  EXPECT_EQ(checked, 30 * (h.compiled().pduCount() - except.size())) << erlangRules(rules);
+}
+
 // Random values of every type of Megaco's module of H.248 version `version`
 // (1 to 3) under each of `rulesList`, compared with Erlang's Megaco: under
 // BER, DER and PER with the code asn1ct generated for Megaco, which erlang-src
@@ -151,11 +164,7 @@ inline void agreeOnMegaco(int version, std::initializer_list<int32_t> rulesList)
                                  "_media_gateway_control_v" + v;
     const std::string peerFile =
         rules == RULES_PER ? module : erlangLib("megaco", "src/binary/" + erlangModule + ".erl");
-    ValueGenerator generator(h.compiled().ctlTbl(), 20 + version * 8 + rules);
-    generator.maxDepth = 8;  // messages down to their commands' descriptors, lengths past 127
-    std::size_t checked = 0;
-    agreeWithErlang(h, generator, {peerFile}, erlangModule, rules, 30, checked);
-    EXPECT_EQ(checked, 30 * h.compiled().pduCount()) << erlangRules(rules);
+    agreeOnEveryType(h, 20 + version * 8 + rules, rules, peerFile, erlangModule);
   }
 }
 
@@ -169,11 +178,7 @@ inline void agreeOnErlangModule(const std::string &app, const std::string &relat
   if (!std::filesystem::exists(module)) GTEST_SKIP() << module << " is not installed";
   CodecHarness h(std::vector<std::string>{module});
   for (int32_t rules : rulesList) {
-    ValueGenerator generator(h.compiled().ctlTbl(), 40 + rules);
-    generator.maxDepth = 8;
-    std::size_t checked = 0;
-    agreeWithErlang(h, generator, {module}, erlangModule, rules, 30, checked, except);
-    EXPECT_EQ(checked, 30 * (h.compiled().pduCount() - except.size())) << erlangRules(rules);
+    agreeOnEveryType(h, 40 + rules, rules, module, erlangModule, except);
   }
 }
 
