@@ -36,6 +36,13 @@ Lower ::= VisibleString (FROM ("a".."z"))
 Printable ::= PrintableString
 Single ::= VisibleString (FROM ("x"))
 Tagged ::= CHOICE { b [APPLICATION 3] NULL, a [APPLICATION 1] NULL, c [APPLICATION 2] BOOLEAN }
+Pair ::= SEQUENCE { f BOOLEAN, c PrintableString (SIZE (2)) }
+Wide ::= SEQUENCE { f BOOLEAN, c BMPString (SIZE (1)) }
+Code ::= SEQUENCE { f BOOLEAN, c VisibleString (FROM ("a".."d") ^ SIZE (8)) }
+Digits ::= SEQUENCE { f BOOLEAN, c NumericString (SIZE (0..3)) }
+Letter ::= SEQUENCE { f BOOLEAN, c PrintableString (SIZE (0..1)) }
+Twice ::= SEQUENCE { f BOOLEAN, c PrintableString (SIZE (1..2)) }
+Short ::= SEQUENCE { f BOOLEAN, c OCTET STRING (SIZE (2)) }
 END
 )";
 
@@ -80,6 +87,35 @@ TEST(PerCodec, FaultsAreReportedWithRowAndBit) {
     SCOPED_TRACE(std::string(c.type) + " " + c.hex);
     zurtest::Decoded d = rows().decode(c.type, c.rules, fromHex(c.hex));
     EXPECT_EQ(d.status == 0 ? rows().print(c.type, d.value) : d.message, c.result);
+  }
+}
+
+// In the ALIGNED variant, characters start on an octet boundary when the
+// most their size allows takes 16 bits or more, with a length or without;
+// fixed octets only over 16 bits.
+TEST(PerCodec, CharactersAreAlignedFromSixteenBits) {
+  const struct {
+    const char *type;
+    const char *hex;
+    const char *value;
+  } cases[] = {
+      {"Pair", "80 41 6E", "\"An\""},         // 2 x 8 bits, fixed
+      {"Wide", "80 00 41", "'0041'H"},       // 1 x 16
+      {"Code", "80 1B 1B", "\"abcdabcd\""},   // 8 x 2
+      {"Twice", "80 41", "\"A\""},            // up to 2 x 8, behind a length
+      {"Digits", "C4 60", "\"12\""},          // up to 3 x 4: not aligned
+      {"Letter", "D0 40", "\"A\""},           // up to 1 x 8: not aligned
+      {"Short", "A0 B7 00", "'416E'H"},       // 2 octets, fixed: not aligned
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(std::string(c.type) + " " + c.hex);
+    zurtest::Decoded d = rows().decode(c.type, RULES_PER_ALIGNED, fromHex(c.hex));
+    ASSERT_EQ(d.status, 0) << d.message;
+    EXPECT_EQ(rows().print(c.type, d.value),
+              "value " + std::string(c.type) + " ::= \n{\n  f TRUE,\n  c " + c.value + "\n}\n");
+    zurtest::Encoded e = rows().encode(c.type, RULES_PER_ALIGNED, d.value);
+    ASSERT_EQ(e.status, 0) << e.message;
+    EXPECT_EQ(toHex(e.octets), toHex(fromHex(c.hex)));
   }
 }
 

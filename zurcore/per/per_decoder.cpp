@@ -42,18 +42,18 @@ inline bool readLength(BitReader &r, const LengthBounds &bounds, uint32_t &n, bo
 // As readPieces, with the usual single piece read without a copy of the
 // reader to come back to.
 template <class Start, class GetItems>
-bool readRun(BitReader &r, const LengthBounds &bounds, uint64_t bitsPerItem, Start start,
+bool readRun(BitReader &r, const LengthBounds &bounds, bool alignItems, uint64_t bitsPerItem, Start start,
              GetItems getItems) {
   const uint64_t mark = r.position();
   uint32_t n;
   bool fragment;
   if (!readLength(r, bounds, n, fragment)) return false;
   if (!fragment) {
-    r.align();
+    if (alignItems) r.align();
     return r.need(n * bitsPerItem) && start(n) && getItems(0, n);
   }
   r.rewind(mark);
-  return readPieces(r, bounds, true, bitsPerItem, start, getItems);
+  return readPieces(r, bounds, alignItems, bitsPerItem, start, getItems);
 }
 
 }  // namespace
@@ -303,7 +303,7 @@ bool Decoder::lengthOctets(BitReader &r, uint8_t *&data, uint64_t &length, const
                            std::size_t extra) {
   int32_t piece = 0;
   return readRun(
-      r, kUnboundedLength, 8,
+      r, kUnboundedLength, true, 8,
       [&](uint64_t total) {
         length = total;
         data = static_cast<uint8_t *>(allocateFilled(r, total + extra));
@@ -321,18 +321,18 @@ namespace {
 // How a string's items follow its size constraint, as the encoder chose.
 struct SizeForm {
   bool fixed;
-  bool alignFixed;
+  bool alignItems;
   LengthBounds bounds;
 };
 
 // Made in one piece: built field by field, the record would be read back
 // whole before its stores had landed.
-inline bool readSizeForm(BitReader &r, const SizeInfo &si, uint64_t itemBits, SizeForm &f) {
+inline bool readSizeForm(BitReader &r, const SizeInfo &si, uint64_t itemBits, bool characters, SizeForm &f) {
   bool extended = false;
   if (si.extensible && !r.getBit(extended)) return false;
   const bool fixed = !extended && si.fixed() && si.bounds.upper < kFixedLimit;
-  f = SizeForm{fixed, fixed && uint64_t{si.bounds.upper} * itemBits > kShortFixedBits,
-               extended ? kUnboundedLength : si.bounds};
+  const LengthBounds bounds = extended ? kUnboundedLength : si.bounds;
+  f = SizeForm{fixed, itemsAligned(characters, fixed, bounds, itemBits), bounds};
   return true;
 }
 
@@ -348,10 +348,10 @@ bool checkSize(BitReader &r, const SizeForm &f, uint64_t n, int row) {
 bool Decoder::bits(BitReader &r, uint32_t type, unsigned char *v, const Context &c) {
   ZurBits &b = *reinterpret_cast<ZurBits *>(v);
   SizeForm f;
-  if (!readSizeForm(r, sizeInfo(s_, s_.type(type)), 1, f)) return false;
+  if (!readSizeForm(r, sizeInfo(s_, s_.type(type)), 1, false, f)) return false;
   if (f.fixed) {
     uint64_t n = f.bounds.upper;
-    if (f.alignFixed) r.align();
+    if (f.alignItems) r.align();
     if (!r.need(n)) return false;
     b.value = static_cast<uint8_t *>(allocateFilled(r, (n + 7) / 8));
     if (b.value == nullptr) return false;
@@ -362,7 +362,7 @@ bool Decoder::bits(BitReader &r, uint32_t type, unsigned char *v, const Context 
   }
   int32_t piece = 0;
   return readRun(
-      r, f.bounds, 1,
+      r, f.bounds, true, 1,
       [&](uint64_t total) {
         if (!checkSize(r, f, total, ROW_SIZE_CONSTRAINT)) return false;
         b.value = static_cast<uint8_t *>(allocateFilled(r, (total + 7) / 8));
@@ -379,10 +379,10 @@ bool Decoder::bits(BitReader &r, uint32_t type, unsigned char *v, const Context 
 bool Decoder::octets(BitReader &r, uint32_t type, unsigned char *v, const Context &c) {
   ZurOctets &o = *reinterpret_cast<ZurOctets *>(v);
   SizeForm f;
-  if (!readSizeForm(r, sizeInfo(s_, s_.type(type)), 8, f)) return false;
+  if (!readSizeForm(r, sizeInfo(s_, s_.type(type)), 8, false, f)) return false;
   if (f.fixed) {
     uint64_t n = f.bounds.upper;
-    if (f.alignFixed) r.align();
+    if (f.alignItems) r.align();
     if (!r.need(n * 8)) return false;
     o.value = static_cast<uint8_t *>(allocateFilled(r, n));
     if (o.value == nullptr) return false;
@@ -393,7 +393,7 @@ bool Decoder::octets(BitReader &r, uint32_t type, unsigned char *v, const Contex
   }
   int32_t piece = 0;
   return readRun(
-      r, f.bounds, 8,
+      r, f.bounds, true, 8,
       [&](uint64_t total) {
         if (!checkSize(r, f, total, ROW_SIZE_CONSTRAINT)) return false;
         o.value = static_cast<uint8_t *>(allocateFilled(r, total));
@@ -444,7 +444,7 @@ bool Decoder::knownMultiplier(BitReader &r, uint32_t type, unsigned char *v, con
   const CharCoding &coding = typeCoding(s_, type, aligned_, made);
   const unsigned width = d.kind == KIND_BMP_STRING ? 2 : d.kind == KIND_UNIVERSAL_STRING ? 4 : 1;
   SizeForm f;
-  if (!readSizeForm(r, sizeInfo(s_, s_.type(type)), coding.bits, f)) return false;
+  if (!readSizeForm(r, sizeInfo(s_, s_.type(type)), coding.bits, true, f)) return false;
   // The value's length and data words lie as in ZurChars for every width.
   ZurChars &chars = *reinterpret_cast<ZurChars *>(v);
   unsigned char *data = nullptr;
@@ -464,13 +464,13 @@ bool Decoder::knownMultiplier(BitReader &r, uint32_t type, unsigned char *v, con
   };
   if (f.fixed) {
     const uint64_t total = f.bounds.upper;
-    if (f.alignFixed) r.align();
+    if (f.alignItems) r.align();
     if (!r.need(total * coding.bits) || !start(total) || !getChars(0, total)) return false;
     traceLength(c, nullptr, false, total * coding.bits);
     return true;
   }
   int32_t piece = 0;
-  return readRun(r, f.bounds, coding.bits, start, [&](uint64_t first, uint32_t n) {
+  return readRun(r, f.bounds, f.alignItems, coding.bits, start, [&](uint64_t first, uint32_t n) {
     ++piece;
     traceLength(c, nullptr, true, uint64_t{n} * coding.bits,
                 first > 0 || isFragment(f.bounds, n) ? piece : -1);
@@ -763,7 +763,7 @@ bool Decoder::list(BitReader &r, uint32_t type, unsigned char *v, const Context 
   const uint32_t elementType = d.ref;
   const uint64_t stride = static_cast<uint64_t>(d.count);
   SizeForm f;
-  if (!readSizeForm(r, sizeInfo(s_, s_.type(type)), 0, f)) return false;
+  if (!readSizeForm(r, sizeInfo(s_, s_.type(type)), 0, false, f)) return false;
   ValueFrame frame{c.frame, v, type};
   Context inner{{nullptr, caption(elementType), 0, c.place.depth + 1}, &frame};
   // Elements [from, from + n) into an array grown to hold them.

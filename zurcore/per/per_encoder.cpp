@@ -303,16 +303,16 @@ namespace {
 struct SizeForm {
   bool inRoot;
   bool fixed;           // no length determinant
-  bool alignFixed;      // a fixed size that starts on an octet boundary
+  bool alignItems;      // the items start on an octet boundary
   LengthBounds bounds;  // of the determinants
 };
 
 // Made in one piece, as sizeInfo.
-SizeForm sizeForm(const SizeInfo &si, uint64_t n, uint64_t itemBits, uint64_t shortBits) {
+SizeForm sizeForm(const SizeInfo &si, uint64_t n, uint64_t itemBits, bool characters) {
   const bool inRoot = si.within(n);
   const bool fixed = inRoot && si.fixed() && si.bounds.upper < kFixedLimit;
-  return SizeForm{inRoot, fixed, fixed && uint64_t{si.bounds.upper} * itemBits > shortBits,
-                  inRoot ? si.bounds : kUnboundedLength};
+  const LengthBounds bounds = inRoot ? si.bounds : kUnboundedLength;
+  return SizeForm{inRoot, fixed, itemsAligned(characters, fixed, bounds, itemBits), bounds};
 }
 
 }  // namespace
@@ -327,7 +327,7 @@ bool Encoder::bits(BitWriter &w, uint32_t type, const unsigned char *v, const Co
     while (n > 0 && !bitAt(n - 1)) --n;
     if (n < si.bounds.lower) n = si.bounds.lower;
   }
-  SizeForm f = sizeForm(si, n, 1, kShortFixedBits);
+  SizeForm f = sizeForm(si, n, 1, false);
   if (si.extensible) {
     w.putBit(!f.inRoot);
   } else if (!f.inRoot) {
@@ -343,7 +343,7 @@ bool Encoder::bits(BitWriter &w, uint32_t type, const unsigned char *v, const Co
     w.putZeros(count - stored);
   };
   if (f.fixed) {
-    if (f.alignFixed) w.align();
+    if (f.alignItems) w.align();
     putRange(0, n);
     traceLength(c, nullptr, false, n);
     return true;
@@ -360,14 +360,14 @@ bool Encoder::bits(BitWriter &w, uint32_t type, const unsigned char *v, const Co
 bool Encoder::octets(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
   const ZurOctets &o = *reinterpret_cast<const ZurOctets *>(v);
   SizeInfo si = sizeInfo(s_, s_.type(type));
-  SizeForm f = sizeForm(si, o.length, 8, kShortFixedBits);
+  SizeForm f = sizeForm(si, o.length, 8, false);
   if (si.extensible) {
     w.putBit(!f.inRoot);
   } else if (!f.inRoot) {
     return fail(ROW_SIZE_CONSTRAINT, ReportArg::of(o.length));
   }
   if (f.fixed) {
-    if (f.alignFixed) w.align();
+    if (f.alignItems) w.align();
     w.putOctets(o.value, o.length);
     traceLength(c, nullptr, false, uint64_t{o.length} * 8);
     return true;
@@ -476,7 +476,7 @@ bool Encoder::knownMultiplier(BitWriter &w, uint32_t type, const unsigned char *
       n = s.length, data = s.value;
     }
   }
-  SizeForm f = sizeForm(si, n, coding.bits, kShortFixedBits);
+  SizeForm f = sizeForm(si, n, coding.bits, true);
   if (!si.extensible && !f.inRoot)
     return fail(ROW_SIZE_CONSTRAINT, ReportArg::of(static_cast<int64_t>(n)));
   if (si.extensible) w.putBit(!f.inRoot);
@@ -497,14 +497,14 @@ bool Encoder::knownMultiplier(BitWriter &w, uint32_t type, const unsigned char *
     }
   };
   if (f.fixed) {
-    if (f.alignFixed) w.align();
+    if (f.alignItems) w.align();
     putChars(0, n);
     if (ok) traceLength(c, nullptr, false, n * coding.bits);
     return ok;
   }
   const bool fragmented = isFragment(f.bounds, n);
   int32_t piece = 0;
-  putPieces(w, f.bounds, n, true, [&](uint64_t first, uint32_t count) {
+  putPieces(w, f.bounds, n, f.alignItems, [&](uint64_t first, uint32_t count) {
     putChars(first, count);
     if (ok) traceLength(c, nullptr, true, uint64_t{count} * coding.bits, fragmented ? ++piece : -1);
   });
@@ -748,7 +748,7 @@ bool Encoder::list(BitWriter &w, uint32_t type, const unsigned char *v, const Co
   const uint32_t elementType = d.ref;
   const std::size_t stride = static_cast<std::size_t>(d.count);
   SizeInfo si = sizeInfo(s_, s_.type(type));
-  SizeForm f = sizeForm(si, l.count, 0, 0);
+  SizeForm f = sizeForm(si, l.count, 0, false);
   if (si.extensible) {
     w.putBit(!f.inRoot);
   } else if (!f.inRoot) {

@@ -151,10 +151,19 @@ inline SizeInfo sizeInfo(const Schema &s, const ZurType &t) {
                   (z.flags & ZUR_R_EXTENSIBLE) != 0};
 }
 
-// Fixed sizes up to this many bits or octets take no length, and up to 64K
-// items no length either, only an octet boundary.
-inline constexpr uint64_t kShortFixedBits = 16;
+// Fixed sizes of fewer than 64K items take no length.
 inline constexpr uint64_t kFixedLimit = 65536;
+
+// Whether a string's items start on an octet boundary (ALIGNED variant).
+// Bit and octet strings: behind a length always, of a fixed size when it
+// takes over 16 bits. Known-multiplier characters: when the most the size
+// allows takes 16 bits or more, fixed or behind a length, so a fixed pair
+// of 8-bit characters is aligned where a fixed pair of octets is not.
+inline bool itemsAligned(bool characters, bool fixed, const LengthBounds &bounds, uint64_t itemBits) {
+  if (!bounds.bounded) return true;
+  const uint64_t most = uint64_t{bounds.upper} * itemBits;
+  return characters ? most >= 16 : !fixed || most > 16;
+}
 
 // The characters of a known-multiplier string type: its effective permitted
 // alphabet, or its own when it has none that PER sees (an extensible one).
