@@ -148,9 +148,32 @@ void ValueGenerator::fillElements(uint32_t type, unsigned char *v, int depth) {
   store(v + d.dataOffset, elements);
 }
 
+// Whether alternative `position` of a CHOICE has as many alternatives of its
+// part (root or extension additions) before it in the canonical order of
+// tags as in the module's.
+bool ValueGenerator::sameChoiceIndex(uint32_t type, uint32_t position) const {
+  const uint32_t first = s_.firstComponent(type), count = s_.componentCount(type);
+  const uint16_t order = s_.type(type).order;
+  auto extension = [&](uint32_t p) { return (s_.component(first + p).flags & ZUR_C_EXTENSION) != 0; };
+  uint32_t before = 0, canonicalBefore = 0;
+  for (uint32_t p = 0; p < position; ++p) before += extension(p) == extension(position);
+  for (uint32_t i = 0; i < count; ++i) {
+    const uint32_t p = order != 0 ? s_.codec->order[order + i] : i;
+    if (p == position) break;
+    canonicalBefore += extension(p) == extension(position);
+  }
+  return before == canonicalBefore;
+}
+
 void ValueGenerator::fillChoice(uint32_t type, unsigned char *v, int depth) {
   const TypeDesc &d = s_.desc(type);
-  const uint32_t i = pick(0, static_cast<uint32_t>(d.count) - 1);
+  uint32_t i = pick(0, static_cast<uint32_t>(d.count) - 1);
+  if (sameChoiceIndexes) {
+    std::vector<uint32_t> same;
+    for (uint32_t p = 0; p < static_cast<uint32_t>(d.count); ++p)
+      if (sameChoiceIndex(type, p)) same.push_back(p);
+    if (!same.empty()) i = same[i % same.size()];
+  }
   const FieldDesc &f = s_.field(d.ref + i);
   store(v, static_cast<int32_t>(i + 1));
   fill(f.type, v + f.offset, depth + 1);

@@ -33,6 +33,10 @@ class ValueGenerator {
   int maxDepth = 4;
   // Most elements of a SEQUENCE OF or SET OF without a size constraint.
   uint32_t maxElements = 4;
+  // Only alternatives of a CHOICE whose PER index is the same counted in the
+  // module's order as in the canonical order of tags (for a peer that counts
+  // in the module's order), when it has any.
+  bool sameChoiceIndexes = false;
 
  private:
   unsigned char *allocate(std::size_t n);
@@ -43,6 +47,7 @@ class ValueGenerator {
   void fillComponents(uint32_t type, unsigned char *v, int depth);
   void fillElements(uint32_t type, unsigned char *v, int depth);
   void fillChoice(uint32_t type, unsigned char *v, int depth);
+  bool sameChoiceIndex(uint32_t type, uint32_t position) const;
   void fillOpenType(uint32_t type, unsigned char *v, unsigned char *parent, uint32_t parentType,
                     int depth);
   void fillInteger(uint32_t type, unsigned char *v);

@@ -67,11 +67,11 @@ TEST(BerPeers, ErlangAgreesOnRandomValuesOfEveryType) {
   for (int32_t rules : {RULES_BER, RULES_DER}) {
     std::size_t checked = 0;
     zurtest::ValueGenerator generator(kinds.compiled().ctlTbl(), 22 + rules);
-    zurtest::agreeWithErlang(kinds, generator, {kindsModule()}, "CodecKinds", rules, 30, checked);
+    zurtest::agreeWithErlang(kinds, generator, {kindsModule()}, {"CodecKinds"}, rules, 30, checked);
     EXPECT_GE(checked, 30 * kinds.compiled().pduCount());
     std::size_t keysChecked = 0;
     zurtest::ValueGenerator keysGenerator(keys.compiled().ctlTbl(), 22 + rules);
-    zurtest::agreeWithErlang(keys, keysGenerator, {erlangLib("src/OTP-PUB-KEY.erl")}, "OTP-PUB-KEY", rules, 4,
+    zurtest::agreeWithErlang(keys, keysGenerator, {erlangLib("src/OTP-PUB-KEY.erl")}, {"OTP-PUB-KEY"}, rules, 4,
                              keysChecked, ambiguous);
     EXPECT_GE(keysChecked, 4 * keys.compiled().pduCount() * 3 / 4);
   }
