@@ -115,6 +115,9 @@ void ValueGenerator::fillBody(uint32_t type, unsigned char *v, int depth) {
 
 void ValueGenerator::fillComponents(uint32_t type, unsigned char *v, int depth) {
   const TypeDesc &d = s_.desc(type);
+  // Filled again when it came out equal to a DEFAULT: no presence bit or
+  // open type of the last try may stay.
+  std::memset(v, 0, d.size);
   for (uint32_t i = 0; i < static_cast<uint32_t>(d.count); ++i) {
     const uint32_t comp = d.ref + i;
     const FieldDesc &f = s_.field(comp);

@@ -129,20 +129,27 @@ TEST(PerPeers, ErlangAgreesOnLdap) {
                                {"LDAPMessage"});
 }
 
-// PKIX's certificate modules of 1988, written for BER and DER, under PER:
-// random values of every type (ANY, SIZE (1..MAX), X.520's bounds, BIT
-// STRINGs with named bits) against asn1ct's code of the same three modules.
-// asn1ct needs `pkcs-9`, which PKIX1Explicit88 uses but does not define
-// (public_key's build takes it from another module), so both sides compile a
-// copy of the module with that value added. asn1ct numbers a CHOICE's
-// alternatives in the module's order (see ErlangAgreesOnLdap), and X.520's
-// string CHOICEs are not in the canonical order of their UNIVERSAL tags, so
-// the values take the alternatives that both orders number alike; of
-// DisplayText none is, so it and the two types that hold it are left out.
-TEST(PerPeers, ErlangAgreesOnPkix) {
-  const std::vector<std::string> unlike{"DisplayText", "NoticeReference", "UserNotice"};
-  const std::vector<std::string> names{"PKIX1Explicit88", "PKIX1Implicit88", "PKIX1Algorithms88"};
-  const std::string dir = workDir("pkix-modules");
+// public_key's modules, written for BER and DER, under PER: random values of
+// every type (ANY, SIZE (1..MAX), X.520's bounds, named bits, parameterized
+// attribute certificates) against asn1ct's code of the same modules: PKIX's
+// three of 1988 and those that asn1ct compiles on top of them alone. asn1ct
+// needs `pkcs-9`, which PKIX1Explicit88 uses but does not define (public_key's
+// build takes it from another module), so both sides compile a copy of that
+// module with the value added. asn1ct numbers a CHOICE's alternatives in the
+// module's order (see ErlangAgreesOnLdap), and X.520's string CHOICEs are not
+// in the canonical order of their UNIVERSAL tags, so the values take the
+// alternatives that both orders number alike; DisplayText has none, so it
+// and the two types that hold it are left out, as are the types whose names
+// two modules define (such as Version), and three that asn1ct gets wrong:
+// its decoder reads two bits for the root value of PKCS-8's
+// `Version ::= INTEGER {v1(0)} (v1,...)`, where its encoder (and ours) put
+// none, so it does not decode its own PrivateKeyInfo and OneAsymmetricKey;
+// its encoder fails on Clearance's DEFAULT named bits.
+TEST(PerPeers, ErlangAgreesOnPublicKeyModules) {
+  const std::vector<std::string> names{"PKIX1Explicit88", "PKIX1Implicit88", "PKIX1Algorithms88",
+                                       "PKCS-1", "PKCS-3", "PKCS5v2-0", "PKCS-8", "CMSAesRsaesOaep",
+                                       "RFC5639", "PKIXAttributeCertificate"};
+  const std::string dir = workDir("public-key-modules");
   std::vector<std::string> files;
   for (const std::string &name : names) {
     const std::string original = zurtest::erlangLib("public_key", "asn1/" + name + ".asn1");
@@ -158,13 +165,17 @@ TEST(PerPeers, ErlangAgreesOnPkix) {
     std::ofstream(files.back()) << text;
   }
   CodecHarness h(files);
+  std::vector<std::string> leftOut{"DisplayText", "NoticeReference", "UserNotice", "PrivateKeyInfo",
+                                   "OneAsymmetricKey", "Clearance"};
+  for (const std::string &type : zurtest::pduTypes(h))
+    if (h.compiled().pduNumber(type) == 0) leftOut.push_back(type);
   for (int32_t rules : {RULES_PER_ALIGNED, RULES_PER}) {
     std::size_t checked = 0;
     zurtest::ValueGenerator generator(h.compiled().ctlTbl(), 60 + rules);
     generator.maxDepth = 8;
     generator.sameChoiceIndexes = true;
-    zurtest::agreeWithErlang(h, generator, files, names, rules, 20, checked, unlike);
-    EXPECT_EQ(checked, 20 * (h.compiled().pduCount() - unlike.size())) << zurtest::erlangRules(rules);
+    zurtest::agreeWithErlang(h, generator, files, names, rules, 12, checked, leftOut);
+    EXPECT_EQ(checked, 12 * (h.compiled().pduCount() - leftOut.size())) << zurtest::erlangRules(rules);
   }
 }
 
