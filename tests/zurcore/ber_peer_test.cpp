@@ -77,8 +77,11 @@ TEST(BerPeers, ErlangAgreesOnRandomValuesOfEveryType) {
   }
 }
 
-// The same on Megaco's module of H.248 (v3), as Erlang's Megaco encodes it.
-TEST(BerPeers, ErlangAgreesOnMegaco) { zurtest::agreeOnMegaco(3, {RULES_BER, RULES_DER}); }
+// The same on Megaco's modules of H.248 (v1 to v3), as Erlang's Megaco
+// encodes them.
+TEST(BerPeers, ErlangAgreesOnMegaco) {
+  for (int version : {1, 2, 3}) zurtest::agreeOnMegaco(version, {RULES_BER, RULES_DER});
+}
 
 // The same on LDAP's module, as asn1ct compiles it for Erlang's LDAP client.
 TEST(BerPeers, ErlangAgreesOnLdap) {

@@ -114,8 +114,11 @@ TEST(PerPeers, ErlangAgreesOnRandomValuesOctetForOctet) {
   }
 }
 
-// The same on Megaco's module of H.248 (v3), as Erlang's Megaco encodes it.
-TEST(PerPeers, ErlangAgreesOnMegaco) { zurtest::agreeOnMegaco(3, {RULES_PER_ALIGNED, RULES_PER}); }
+// The same on Megaco's modules of H.248 (v1 to v3), as Erlang's Megaco
+// encodes them.
+TEST(PerPeers, ErlangAgreesOnMegaco) {
+  for (int version : {1, 2, 3}) zurtest::agreeOnMegaco(version, {RULES_PER_ALIGNED, RULES_PER});
+}
 
 // The same on LDAP's module, which LDAP encodes under BER only: a module
 // written without PER in mind, with IMPLICIT TAGS and EXTENSIBILITY IMPLIED.
