@@ -41,11 +41,13 @@ std::vector<std::string> pkixModules() {
           erlangLib("asn1/PKIX1Algorithms88.asn1")};
 }
 
-// The PKIX modules and those of public_key's that import from them only:
-// PKCS #1, #3, #5, #7 and #8, CMS with RSAES-OAEP, the Brainpool curves.
+// The PKIX modules and public_key's others but OTP's own OTP-PKIX: PKCS #1,
+// #3, #5, #7, #8 and #10, CMS with RSAES-OAEP, the Brainpool curves,
+// attribute certificates and X.501's InformationFramework.
 std::vector<std::string> publicKeyModules() {
   std::vector<std::string> modules = pkixModules();
-  for (const char *m : {"PKCS-1", "PKCS-3", "PKCS5v2-0", "PKCS-7", "PKCS-8", "CMSAesRsaesOaep", "RFC5639"})
+  for (const char *m : {"PKCS-1", "PKCS-3", "PKCS5v2-0", "PKCS-7", "PKCS-8", "CMSAesRsaesOaep", "RFC5639",
+                        "PKIXAttributeCertificate", "InformationFramework", "PKCS-10"})
     modules.push_back(erlangLib(std::string("asn1/") + m + ".asn1"));
   return modules;
 }
