@@ -229,7 +229,17 @@ void ValueGenerator::fillInteger(uint32_t type, unsigned char *v) {
   if (d.kind == KIND_OCTETS_PTR2) {
     // (0..MAX) and other ranges with a lower bound take no negative values;
     // above a lower bound over 0, nine octets or more of a positive number.
+    // (MIN..n) takes a number of at most 64 bits up to n.
     const ZurRange &r = s_.codec->ranges[zt.valueRange];
+    if (zt.valueRange != 0 && (r.flags & (ZUR_R_LOWER | ZUR_R_UPPER)) == ZUR_R_UPPER) {
+      const auto x = static_cast<uint64_t>(r.upper - static_cast<int64_t>(pick(0, UINT32_MAX) >> pick(0, 31)));
+      uint32_t n = 8;
+      while (n > 1 && (x >> (8 * n - 9) == 0 || x >> (8 * n - 9) == (uint64_t{1} << (73 - 8 * n)) - 1)) --n;
+      unsigned char *octets = allocate(n);
+      for (uint32_t k = 0; k < n; ++k) octets[k] = static_cast<unsigned char>(x >> (8 * (n - 1 - k)));
+      store(v, ZurHugeInt{n, octets});
+      return;
+    }
     const bool nonNegative = zt.valueRange != 0 && (r.flags & ZUR_R_LOWER) != 0;
     const bool large = nonNegative && r.lower > 0;
     const uint32_t n = pick(large ? 9 : 1, 20);

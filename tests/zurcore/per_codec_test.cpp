@@ -43,6 +43,7 @@ Digits ::= SEQUENCE { f BOOLEAN, c NumericString (SIZE (0..3)) }
 Letter ::= SEQUENCE { f BOOLEAN, c PrintableString (SIZE (0..1)) }
 Twice ::= SEQUENCE { f BOOLEAN, c PrintableString (SIZE (1..2)) }
 Short ::= SEQUENCE { f BOOLEAN, c OCTET STRING (SIZE (2)) }
+Ones ::= SEQUENCE { f BOOLEAN, c VisibleString (FROM ("a")) (SIZE (8)) }
 END
 )";
 
@@ -92,7 +93,8 @@ TEST(PerCodec, FaultsAreReportedWithRowAndBit) {
 
 // In the ALIGNED variant, characters start on an octet boundary when the
 // most their size allows takes 16 bits or more, with a length or without;
-// fixed octets only over 16 bits.
+// fixed octets only over 16 bits. An alphabet of one character takes one
+// bit a character.
 TEST(PerCodec, CharactersAreAlignedFromSixteenBits) {
   const struct {
     const char *type;
@@ -106,6 +108,7 @@ TEST(PerCodec, CharactersAreAlignedFromSixteenBits) {
       {"Digits", "C4 60", "\"12\""},          // up to 3 x 4: not aligned
       {"Letter", "D0 40", "\"A\""},           // up to 1 x 8: not aligned
       {"Short", "A0 B7 00", "'416E'H"},       // 2 octets, fixed: not aligned
+      {"Ones", "80 00", "\"aaaaaaaa\""},       // 8 x 1: one character takes a bit
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(std::string(c.type) + " " + c.hex);

@@ -114,6 +114,57 @@ TEST(PerPeers, ErlangAgreesOnRandomValuesOctetForOctet) {
   }
 }
 
+// A module of one small type per boundary of the PER forms, each behind a
+// BOOLEAN so that whether it starts on an octet shows: sizes about 16 bits
+// of characters, bits and octets, fixed, ranged and extensible; alphabets
+// of 0 (1 when aligned), 2, 4, 5 and more bits; ranges about one and two
+// octets and beyond. asn1ct's UNALIGNED code of an alphabet of one
+// character does not compile, so that one is in the ALIGNED module only.
+std::string boundaryModule(bool oneCharacter) {
+  std::vector<std::string> types;
+  std::vector<std::string> strings{"PrintableString", "NumericString", "IA5String", "BMPString",
+                                   "UniversalString", "VisibleString (FROM (\"a\"..\"d\"))",
+                                   "VisibleString (FROM (\"a\"..\"p\"))",
+                                   "IA5String (FROM (\"0\"..\"9\" | \"A\"..\"Z\"))"};
+  if (oneCharacter) strings.push_back("VisibleString (FROM (\"a\"))");
+  const char *sizes[] = {"(SIZE (0))", "(SIZE (1))", "(SIZE (2))", "(SIZE (3))", "(SIZE (4))",
+                         "(SIZE (8))", "(SIZE (9))", "(SIZE (0..1))", "(SIZE (0..2))", "(SIZE (1..2))",
+                         "(SIZE (0..3))", "(SIZE (0..4))", "(SIZE (2..8))", "(SIZE (2, ...))",
+                         "(SIZE (0..3, ...))", ""};
+  for (const std::string &t : strings)
+    for (const char *z : sizes) types.push_back(t + " " + z);
+  for (const char *t : {"BIT STRING", "OCTET STRING"})
+    for (const char *z : {"(SIZE (0))", "(SIZE (1))", "(SIZE (2))", "(SIZE (3))", "(SIZE (15))", "(SIZE (16))",
+                          "(SIZE (17))", "(SIZE (0..1))", "(SIZE (0..2))", "(SIZE (0..17))", "(SIZE (2, ...))",
+                          "(SIZE (0..3, ...))", ""})
+      types.push_back(std::string(t) + " " + z);
+  for (const char *r : {"(0..0)", "(0..1)", "(0..254)", "(0..255)", "(0..256)", "(1..256)", "(0..65535)",
+                        "(0..65536)", "(-1..65534)", "(0..4294967295)", "(0..4294967296)", "(1..MAX)",
+                        "(-5..MAX)", "(0..255, ...)", "(0..0, ...)", "(MIN..0)", ""})
+    types.push_back(std::string("INTEGER ") + r);
+  for (const char *z : {"(SIZE (0))", "(SIZE (2))", "(SIZE (0..1))", "(SIZE (0..2, ...))", ""})
+    types.push_back(std::string("SEQUENCE ") + z + " OF BOOLEAN");
+  for (const char *e : {"{ a }", "{ a, b }", "{ a, b, c, ..., d }", "{ a, ... }"})
+    types.push_back(std::string("ENUMERATED ") + e);
+  std::string text = "Bounds DEFINITIONS AUTOMATIC TAGS ::= BEGIN\n";
+  for (std::size_t i = 0; i < types.size(); ++i)
+    text += "B" + std::to_string(i) + " ::= SEQUENCE { f BOOLEAN, v " + types[i] + " }\n";
+  return text + "END\n";
+}
+
+// Random values of every boundary type, octet for octet both ways.
+TEST(PerPeers, ErlangAgreesOnEveryBoundary) {
+  for (int32_t rules : {RULES_PER_ALIGNED, RULES_PER}) {
+    const std::string file = workDir(std::string("bounds-") + zurtest::erlangRules(rules)) + "/Bounds.asn1";
+    std::ofstream(file) << boundaryModule(rules == RULES_PER_ALIGNED);
+    CodecHarness h(std::vector<std::string>{file});
+    std::size_t checked = 0;
+    zurtest::ValueGenerator generator(h.compiled().ctlTbl(), 70 + rules);
+    zurtest::agreeWithErlang(h, generator, {file}, {"Bounds"}, rules, 12, checked);
+    EXPECT_EQ(checked, 12 * h.compiled().pduCount()) << zurtest::erlangRules(rules);
+  }
+}
+
 // The same on Megaco's modules of H.248 (v1 to v3), as Erlang's Megaco
 // encodes them.
 TEST(PerPeers, ErlangAgreesOnMegaco) {

@@ -67,8 +67,9 @@ constexpr CharCoding charCoding(const uint32_t *ranges, uint32_t rangeCount, boo
   for (uint32_t i = 0; i < rangeCount; ++i)
     c.size += uint64_t{ranges[2 * i + 1]} - ranges[2 * i] + 1;
   c.bits = c.size == 0 ? 0 : bitsFor(c.size - 1);
-  // The ALIGNED variant rounds up to a power of two.
-  if (aligned && c.bits > 0) c.bits = 1u << bitsFor(c.bits - 1);
+  // The ALIGNED variant rounds up to a power of two: one bit for an
+  // alphabet of one character, which takes none in the UNALIGNED variant.
+  if (aligned && c.size > 0) c.bits = c.bits == 0 ? 1 : 1u << bitsFor(c.bits - 1);
   uint32_t highest = rangeCount == 0 ? 0 : ranges[2 * rangeCount - 1];
   c.indexed = c.bits < 32 && highest >= (uint64_t{1} << c.bits);
   return c;
