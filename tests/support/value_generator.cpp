@@ -118,10 +118,26 @@ void ValueGenerator::fillComponents(uint32_t type, unsigned char *v, int depth) 
   // Filled again when it came out equal to a DEFAULT: no presence bit or
   // open type of the last try may stay.
   std::memset(v, 0, d.size);
+  // A version bracket is there or not as a whole: its first component draws
+  // for all; inside a bracket that is there, only its OPTIONAL and DEFAULT
+  // components may be left out.
+  uint16_t bracket = 0;
+  bool bracketThere = false;
   for (uint32_t i = 0; i < static_cast<uint32_t>(d.count); ++i) {
     const uint32_t comp = d.ref + i;
     const FieldDesc &f = s_.field(comp);
-    if (s_.mayBeAbsent(comp) && (depth >= maxDepth || coin())) {
+    const ZurComponent &zc = s_.component(comp);
+    bool absent;
+    if ((zc.flags & ZUR_C_BRACKET) != 0) {
+      if (zc.addition != bracket) {
+        bracket = zc.addition;
+        bracketThere = depth < maxDepth && coin();
+      }
+      absent = !bracketThere || ((zc.flags & (ZUR_C_OPTIONAL | ZUR_C_DEFAULT)) != 0 && coin());
+    } else {
+      absent = s_.mayBeAbsent(comp) && (depth >= maxDepth || coin());
+    }
+    if (absent) {
       zurcore::copyDefault(s_, comp, v);
       continue;
     }

@@ -118,8 +118,12 @@ TEST(PerPeers, ErlangAgreesOnRandomValuesOctetForOctet) {
 // BOOLEAN so that whether it starts on an octet shows: sizes about 16 bits
 // of characters, bits and octets, fixed, ranged and extensible; alphabets
 // of 0 (1 when aligned), 2, 4, 5 and more bits; ranges about one and two
-// octets and beyond. asn1ct's UNALIGNED code of an alphabet of one
-// character does not compile, so that one is in the ALIGNED module only.
+// octets and beyond; CHOICEs, extension additions and version brackets,
+// SETs, and the other kinds once. asn1ct's UNALIGNED code of an alphabet of
+// one character does not compile, so that one is in the ALIGNED module
+// only. A SET's optional components are in the canonical order of their
+// tags: asn1ct writes a SET's presence bits in the module's order and its
+// components in the canonical order, where X.691 has both canonical.
 std::string boundaryModule(bool oneCharacter) {
   std::vector<std::string> types;
   std::vector<std::string> strings{"PrintableString", "NumericString", "IA5String", "BMPString",
@@ -130,20 +134,33 @@ std::string boundaryModule(bool oneCharacter) {
   const char *sizes[] = {"(SIZE (0))", "(SIZE (1))", "(SIZE (2))", "(SIZE (3))", "(SIZE (4))",
                          "(SIZE (8))", "(SIZE (9))", "(SIZE (0..1))", "(SIZE (0..2))", "(SIZE (1..2))",
                          "(SIZE (0..3))", "(SIZE (0..4))", "(SIZE (2..8))", "(SIZE (2, ...))",
-                         "(SIZE (0..3, ...))", ""};
+                         "(SIZE (0..3, ...))", "(SIZE (0..255))", "(SIZE (0..256))", "(SIZE (0..65535))",
+                         "(SIZE (1..65536))", ""};
   for (const std::string &t : strings)
     for (const char *z : sizes) types.push_back(t + " " + z);
   for (const char *t : {"BIT STRING", "OCTET STRING"})
     for (const char *z : {"(SIZE (0))", "(SIZE (1))", "(SIZE (2))", "(SIZE (3))", "(SIZE (15))", "(SIZE (16))",
                           "(SIZE (17))", "(SIZE (0..1))", "(SIZE (0..2))", "(SIZE (0..17))", "(SIZE (2, ...))",
-                          "(SIZE (0..3, ...))", ""})
+                          "(SIZE (0..3, ...))", "(SIZE (0..255))", "(SIZE (0..256))", "(SIZE (0..65535))",
+                          "(SIZE (1..65536))", ""})
       types.push_back(std::string(t) + " " + z);
+  for (const char *t : {"BIT STRING { a(0), b(1), c(9) }", "BIT STRING { a(0), b(1), c(9) } (SIZE (4..12))",
+                        "BIT STRING { a(0), b(1), c(9) } (SIZE (2..12, ...))"})
+    types.push_back(t);
   for (const char *r : {"(0..0)", "(0..1)", "(0..254)", "(0..255)", "(0..256)", "(1..256)", "(0..65535)",
                         "(0..65536)", "(-1..65534)", "(0..4294967295)", "(0..4294967296)", "(1..MAX)",
                         "(-5..MAX)", "(0..255, ...)", "(0..0, ...)", "(MIN..0)", ""})
     types.push_back(std::string("INTEGER ") + r);
-  for (const char *z : {"(SIZE (0))", "(SIZE (2))", "(SIZE (0..1))", "(SIZE (0..2, ...))", ""})
+  for (const char *z : {"(SIZE (0))", "(SIZE (2))", "(SIZE (0..1))", "(SIZE (0..2, ...))", "(SIZE (0..256))", ""})
     types.push_back(std::string("SEQUENCE ") + z + " OF BOOLEAN");
+  for (const char *t : {"CHOICE { a NULL }", "CHOICE { a NULL, b BOOLEAN }", "CHOICE { a NULL, ..., b BOOLEAN }",
+                        "CHOICE { a NULL, b INTEGER (0..7), c BOOLEAN, ..., d NULL, e OCTET STRING }",
+                        "SEQUENCE { a NULL OPTIONAL, ..., b BOOLEAN OPTIONAL, [[ c INTEGER (0..3), d NULL OPTIONAL ]] }",
+                        "SET { a [0] NULL OPTIONAL, b [1] BOOLEAN, c [2] INTEGER (0..3) OPTIONAL }",
+                        "SET { a [2] NULL, b [1] BOOLEAN, c [0] INTEGER (0..3) }",
+                        "REAL", "OBJECT IDENTIFIER", "RELATIVE-OID", "NULL", "UTCTime", "GeneralizedTime",
+                        "UTF8String", "UTF8String (SIZE (1..4))", "GraphicString", "BOOLEAN"})
+    types.push_back(t);
   for (const char *e : {"{ a }", "{ a, b }", "{ a, b, c, ..., d }", "{ a, ... }"})
     types.push_back(std::string("ENUMERATED ") + e);
   std::string text = "Bounds DEFINITIONS AUTOMATIC TAGS ::= BEGIN\n";
