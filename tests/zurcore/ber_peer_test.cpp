@@ -79,6 +79,62 @@ TEST(BerPeers, ErlangAgreesOnRandomValuesOfEveryType) {
   }
 }
 
+// A module of one small type per boundary of the BER and DER forms, each
+// inside a SEQUENCE: tag numbers about one, two and three octets (to the
+// tables' 16383) in each class,
+// explicit and implicit tags, DEFAULT values of each kind (DER leaves out
+// one equal to its default), named bits (DER drops trailing 0 bits), SET
+// and SET OF (DER sorts them), and the kinds whose contents have forms.
+// Not there, as asn1ct gets them wrong: an empty named-bits value beside a
+// DEFAULT (its DER encoder fails), named bits with a size constraint (its
+// DER keeps trailing 0 bits up to the upper bound, where X.690 11.2.2
+// removes them all), a SET whose tags are not in canonical order (under
+// DER it decodes the components into the wrong places), a version bracket
+// with a mandatory component (it cannot encode a value without the bracket,
+// and takes a NULL there for present).
+std::string boundaryModule() {
+  std::vector<std::string> types;
+  for (const char *cls : {"", "APPLICATION ", "PRIVATE "})
+    for (int number : {0, 30, 31, 127, 128, 255, 16383})
+      for (const char *mode : {"IMPLICIT ", "EXPLICIT "})
+        types.push_back("[" + std::string(cls) + std::to_string(number) + "] " + mode + "INTEGER");
+  for (const char *t : {"INTEGER DEFAULT 5", "INTEGER (0..MAX) DEFAULT 0", "BOOLEAN DEFAULT TRUE",
+                        "ENUMERATED { a, b, c } DEFAULT b", "BIT STRING DEFAULT '0101'B",
+                        "OCTET STRING DEFAULT '00FF'H", "IA5String DEFAULT \"abc\"",
+                        "OBJECT IDENTIFIER DEFAULT { 1 2 3 }", "BIT STRING { x(0), y(1), z(9) }",
+                        "BIT STRING", "OCTET STRING",
+                        "SET OF OCTET STRING", "SET OF INTEGER", "SET OF BOOLEAN",
+                        "SET OF SET OF IA5String", "SEQUENCE OF INTEGER",
+                        "SET { b [APPLICATION 1] NULL, c [3] INTEGER OPTIONAL, a [5] BOOLEAN, d [PRIVATE 0] IA5String }",
+                        "SET { a INTEGER, b BOOLEAN, c CHOICE { x [0] NULL, y [PRIVATE 2] BOOLEAN } }",
+                        "CHOICE { a [1] NULL, b [0] BOOLEAN, c INTEGER, ... }",
+                        "SEQUENCE { a INTEGER OPTIONAL, ..., b BOOLEAN OPTIONAL, [[ c BOOLEAN OPTIONAL, d INTEGER OPTIONAL ]] }",
+                        "REAL", "OBJECT IDENTIFIER", "RELATIVE-OID", "NULL", "UTCTime", "GeneralizedTime",
+                        "UTF8String", "BMPString", "UniversalString", "NumericString", "PrintableString",
+                        "VisibleString", "GraphicString", "TeletexString", "GeneralString",
+                        "ENUMERATED { a(-1), b(0), c(127), d(128), e(256) }", "INTEGER (-128..127)",
+                        "INTEGER (0..255)", "INTEGER (0..65536)"})
+    types.push_back(t);
+  std::string text = "Bounds DEFINITIONS AUTOMATIC TAGS ::= BEGIN\n";
+  for (std::size_t i = 0; i < types.size(); ++i)
+    text += "B" + std::to_string(i) + " ::= SEQUENCE { f BOOLEAN, v " + types[i] + " }\n";
+  return text + "END\n";
+}
+
+// Random values of every boundary type, both ways: under DER octet for
+// octet.
+TEST(BerPeers, ErlangAgreesOnEveryBoundary) {
+  const std::string file = workDir("bounds") + "/Bounds.asn1";
+  std::ofstream(file) << boundaryModule();
+  CodecHarness h(std::vector<std::string>{file});
+  for (int32_t rules : {RULES_BER, RULES_DER}) {
+    std::size_t checked = 0;
+    zurtest::ValueGenerator generator(h.compiled().ctlTbl(), 80 + rules);
+    zurtest::agreeWithErlang(h, generator, {file}, {"Bounds"}, rules, 12, checked);
+    EXPECT_EQ(checked, 12 * h.compiled().pduCount()) << zurtest::erlangRules(rules);
+  }
+}
+
 // The same on Megaco's modules of H.248 (v1 to v3), as Erlang's Megaco
 // encodes them.
 TEST(BerPeers, ErlangAgreesOnMegaco) {
