@@ -118,19 +118,19 @@ TEST(PerPeers, ErlangAgreesOnRandomValuesOctetForOctet) {
 // BOOLEAN so that whether it starts on an octet shows: sizes about 16 bits
 // of characters, bits and octets, fixed, ranged and extensible; alphabets
 // of 0 (1 when aligned), 2, 4, 5 and more bits; ranges about one and two
-// octets and beyond; CHOICEs, extension additions and version brackets,
-// SETs, and the other kinds once. asn1ct's UNALIGNED code of an alphabet of
-// one character does not compile, so that one is in the ALIGNED module
-// only. A SET's optional components are in the canonical order of their
+// octets and beyond; CHOICE and ENUMERATED indexes about 64 and 256;
+// extension additions and version brackets, SETs, and the other kinds once.
+// asn1ct's UNALIGNED code of an alphabet of one character does not
+// compile, so that one is in the ALIGNED module only. A SET's optional components are in the canonical order of their
 // tags: asn1ct writes a SET's presence bits in the module's order and its
 // components in the canonical order, where X.691 has both canonical.
-std::string boundaryModule(bool oneCharacter) {
+std::string boundaryModule(bool aligned) {
   std::vector<std::string> types;
   std::vector<std::string> strings{"PrintableString", "NumericString", "IA5String", "BMPString",
                                    "UniversalString", "VisibleString (FROM (\"a\"..\"d\"))",
                                    "VisibleString (FROM (\"a\"..\"p\"))",
                                    "IA5String (FROM (\"0\"..\"9\" | \"A\"..\"Z\"))"};
-  if (oneCharacter) strings.push_back("VisibleString (FROM (\"a\"))");
+  if (aligned) strings.push_back("VisibleString (FROM (\"a\"))");
   const char *sizes[] = {"(SIZE (0))", "(SIZE (1))", "(SIZE (2))", "(SIZE (3))", "(SIZE (4))",
                          "(SIZE (8))", "(SIZE (9))", "(SIZE (0..1))", "(SIZE (0..2))", "(SIZE (1..2))",
                          "(SIZE (0..3))", "(SIZE (0..4))", "(SIZE (2..8))", "(SIZE (2, ...))",
@@ -163,9 +163,24 @@ std::string boundaryModule(bool oneCharacter) {
     types.push_back(t);
   for (const char *e : {"{ a }", "{ a, b }", "{ a, b, c, ..., d }", "{ a, ... }"})
     types.push_back(std::string("ENUMERATED ") + e);
+  // Indexes and bitmaps about the 64 of a normally small number, and a root
+  // index of two octets.
+  auto list = [](const char *prefix, int from, int to, const char *suffix) {
+    std::string l;
+    for (int i = from; i <= to; ++i) l += (i > from ? ", " : "") + std::string(prefix) + std::to_string(i) + suffix;
+    return l;
+  };
+  types.push_back("CHOICE { a NULL, ..., " + list("e", 1, 70, " BOOLEAN") + " }");
+  types.push_back("CHOICE { " + list("c", 0, 299, " NULL") + " }");
+  types.push_back("ENUMERATED { r, ..., " + list("x", 1, 70, "") + " }");
+  types.push_back("ENUMERATED { " + list("r", 0, 299, "") + " }");
   std::string text = "Bounds DEFINITIONS AUTOMATIC TAGS ::= BEGIN\n";
   for (std::size_t i = 0; i < types.size(); ++i)
     text += "B" + std::to_string(i) + " ::= SEQUENCE { f BOOLEAN, v " + types[i] + " }\n";
+  // A bitmap of more than 64 extension additions: asn1ct's per code pads
+  // its length as if the bit before it began an octet, so only under uper.
+  if (!aligned)
+    text += "Additions ::= SEQUENCE { a NULL OPTIONAL, ..., " + list("e", 1, 70, " BOOLEAN OPTIONAL") + " }\n";
   return text + "END\n";
 }
 
