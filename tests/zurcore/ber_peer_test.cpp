@@ -1,7 +1,8 @@
 // The BER/DER codec against peers that no one here wrote: Erlang's asn1ct
 // code for the same modules (random values of every type, both ways) and
-// openssl on the system's CA certificates and on a CRL, a PKCS#8 key and a
-// PKCS#10 request it makes here. The peers run on the host build only.
+// openssl on the system's CA certificates, on a CRL, a PKCS#8 key and a
+// PKCS#10 request it makes here, and on signed messages it streams in BER.
+// The peers run on the host build only.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -281,6 +282,55 @@ TEST(BerPeers, OpensslCrlKeyAndRequestRoundTrip) {
     zurtest::Encoded e = h.encode(c.type, RULES_DER, d.value);
     ASSERT_EQ(e.status, 0) << e.message;
     EXPECT_EQ(toHex(e.octets), toHex(der));
+  }
+}
+
+// Signed messages that openssl streams (indefinite lengths at every level,
+// 10,000 octets of content in three segments; as CMS and as PKCS #7) decode
+// as BER and encode under DER to the octets of openssl's own DER of them:
+// ContentInfo, whose content PKCS #7's object set decodes as SignedData,
+// and that SignedData alone.
+TEST(BerPeers, OpensslStreamedSignedDataBecomesOpensslsDer) {
+  const std::string dir = workDir("openssl-streamed");
+  runCommand("cd " + dir + " && head -c 10000 /dev/urandom > data.bin &&"
+      " openssl req -x509 -newkey rsa:2048 -nodes -keyout key.pem -out cert.pem -days 30"
+      " -subj '/CN=zurbase codec test/O=zurbase' 2>/dev/null &&"
+      " openssl cms -sign -binary -nodetach -stream -in data.bin -signer cert.pem -inkey key.pem -outform DER -out cms.ber &&"
+      " openssl cms -cmsout -inform DER -in cms.ber -outform DER -out cms.der &&"
+      " openssl smime -sign -binary -nodetach -stream -in data.bin -signer cert.pem -inkey key.pem -outform DER -out p7.ber &&"
+      " openssl pkcs7 -inform DER -in p7.ber -outform DER -out p7.der");
+  const auto octets = [&](const std::string &file) { return fromHex(runCommand("od -An -v -tx1 " + dir + "/" + file)); };
+  const std::string asn1 = erlangLib("asn1/");
+  std::vector<std::string> modules{asn1 + "InformationFramework.asn1"};
+  for (const std::string &m : pkixModules()) modules.push_back(m);
+  modules.push_back(asn1 + "PKCS-7.asn1");
+  CodecHarness h(modules);
+  // ContentInfo's content: what follows its header, its contentType and the
+  // header of [0], up to the end (less the two EOCs of a streamed one).
+  const auto content = [](const Octets &info) {
+    const auto headerSize = [&](std::size_t at) { return 2 + (info[at + 1] > 0x80 ? info[at + 1] & 0x7Fu : 0u); };
+    std::size_t at = headerSize(0);
+    at += 2 + info[at + 1];
+    at += headerSize(at);
+    return Octets(info.begin() + static_cast<std::ptrdiff_t>(at), info.end() - (info[1] == 0x80 ? 4 : 0));
+  };
+  for (const char *name : {"cms", "p7"}) {
+    SCOPED_TRACE(name);
+    const Octets ber = octets(std::string(name) + ".ber"), der = octets(std::string(name) + ".der");
+    ASSERT_FALSE(ber.empty());
+    ASSERT_NE(toHex(ber), toHex(der));  // streamed: indefinite lengths, segments
+    zurtest::Decoded fromBer = h.decode("ContentInfo", RULES_BER, ber);
+    ASSERT_EQ(fromBer.status, 0) << fromBer.message;
+    zurtest::Encoded e = h.encode("ContentInfo", RULES_DER, fromBer.value);
+    ASSERT_EQ(e.status, 0) << e.message;
+    EXPECT_EQ(toHex(e.octets), toHex(der));
+    zurtest::Decoded fromDer = h.decode("ContentInfo", RULES_DER, der);
+    ASSERT_EQ(fromDer.status, 0) << fromDer.message;
+    zurtest::Decoded signedData = h.decode("SignedData", RULES_BER, content(ber));
+    ASSERT_EQ(signedData.status, 0) << signedData.message;
+    zurtest::Encoded signedDer = h.encode("SignedData", RULES_DER, signedData.value);
+    ASSERT_EQ(signedDer.status, 0) << signedDer.message;
+    EXPECT_EQ(toHex(signedDer.octets), toHex(content(der)));
   }
 }
 
