@@ -285,12 +285,12 @@ TEST(BerPeers, OpensslCrlKeyAndRequestRoundTrip) {
   }
 }
 
-// Signed messages that openssl streams (indefinite lengths at every level,
-// 10,000 octets of content in three segments; as CMS and as PKCS #7) decode
-// as BER and encode under DER to the octets of openssl's own DER of them:
-// ContentInfo, whose content PKCS #7's object set decodes as SignedData,
-// and that SignedData alone.
-TEST(BerPeers, OpensslStreamedSignedDataBecomesOpensslsDer) {
+// Signed and encrypted messages that openssl streams (indefinite lengths at
+// every level, 10,000 octets of content in three segments; as CMS and as
+// PKCS #7) decode as BER and encode under DER to the octets of openssl's own
+// DER of them: ContentInfo, whose content PKCS #7's object set decodes as
+// SignedData or EnvelopedData, and that content alone.
+TEST(BerPeers, OpensslStreamedMessagesBecomeOpensslsDer) {
   const std::string dir = workDir("openssl-streamed");
   runCommand("cd " + dir + " && head -c 10000 /dev/urandom > data.bin &&"
       " openssl req -x509 -newkey rsa:2048 -nodes -keyout key.pem -out cert.pem -days 30"
@@ -298,7 +298,11 @@ TEST(BerPeers, OpensslStreamedSignedDataBecomesOpensslsDer) {
       " openssl cms -sign -binary -nodetach -stream -in data.bin -signer cert.pem -inkey key.pem -outform DER -out cms.ber &&"
       " openssl cms -cmsout -inform DER -in cms.ber -outform DER -out cms.der &&"
       " openssl smime -sign -binary -nodetach -stream -in data.bin -signer cert.pem -inkey key.pem -outform DER -out p7.ber &&"
-      " openssl pkcs7 -inform DER -in p7.ber -outform DER -out p7.der");
+      " openssl pkcs7 -inform DER -in p7.ber -outform DER -out p7.der &&"
+      " openssl cms -encrypt -binary -stream -aes256 -in data.bin -outform DER -out cms-env.ber cert.pem &&"
+      " openssl cms -cmsout -inform DER -in cms-env.ber -outform DER -out cms-env.der &&"
+      " openssl smime -encrypt -binary -stream -aes256 -in data.bin -outform DER -out p7-env.ber cert.pem &&"
+      " openssl pkcs7 -inform DER -in p7-env.ber -outform DER -out p7-env.der");
   const auto octets = [&](const std::string &file) { return fromHex(runCommand("od -An -v -tx1 " + dir + "/" + file)); };
   const std::string asn1 = erlangLib("asn1/");
   std::vector<std::string> modules{asn1 + "InformationFramework.asn1"};
@@ -314,7 +318,12 @@ TEST(BerPeers, OpensslStreamedSignedDataBecomesOpensslsDer) {
     at += headerSize(at);
     return Octets(info.begin() + static_cast<std::ptrdiff_t>(at), info.end() - (info[1] == 0x80 ? 4 : 0));
   };
-  for (const char *name : {"cms", "p7"}) {
+  const struct {
+    const char *name;
+    const char *content;  // the type of ContentInfo's content
+  } messages[] = {{"cms", "SignedData"}, {"p7", "SignedData"}, {"cms-env", "EnvelopedData"},
+                  {"p7-env", "EnvelopedData"}};
+  for (const auto &[name, type] : messages) {
     SCOPED_TRACE(name);
     const Octets ber = octets(std::string(name) + ".ber"), der = octets(std::string(name) + ".der");
     ASSERT_FALSE(ber.empty());
@@ -326,11 +335,11 @@ TEST(BerPeers, OpensslStreamedSignedDataBecomesOpensslsDer) {
     EXPECT_EQ(toHex(e.octets), toHex(der));
     zurtest::Decoded fromDer = h.decode("ContentInfo", RULES_DER, der);
     ASSERT_EQ(fromDer.status, 0) << fromDer.message;
-    zurtest::Decoded signedData = h.decode("SignedData", RULES_BER, content(ber));
-    ASSERT_EQ(signedData.status, 0) << signedData.message;
-    zurtest::Encoded signedDer = h.encode("SignedData", RULES_DER, signedData.value);
-    ASSERT_EQ(signedDer.status, 0) << signedDer.message;
-    EXPECT_EQ(toHex(signedDer.octets), toHex(content(der)));
+    zurtest::Decoded inner = h.decode(type, RULES_BER, content(ber));
+    ASSERT_EQ(inner.status, 0) << inner.message;
+    zurtest::Encoded innerDer = h.encode(type, RULES_DER, inner.value);
+    ASSERT_EQ(innerDer.status, 0) << innerDer.message;
+    EXPECT_EQ(toHex(innerDer.octets), toHex(content(der)));
   }
 }
 
