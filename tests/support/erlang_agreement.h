@@ -144,11 +144,15 @@ inline void agreeWithErlang(CodecHarness &h, ValueGenerator &generator, const st
 // 30 random values of every type of `h` but those in `except`, nested up
 // to 8 deep (down to Megaco's command descriptors, lengths past 127), from a
 // generator seeded with `seed`, compared under `rules` with Erlang's code of
-// `peerFile` (module `erlangModule`); every one must be compared.
+// `peerFile` (module `erlangModule`); every one must be compared. With
+// `sameChoiceIndexes`, CHOICEs take the alternatives that asn1ct numbers as
+// X.691 does (ValueGenerator::sameChoiceIndexes).
 inline void agreeOnEveryType(CodecHarness &h, uint32_t seed, int32_t rules, const std::string &peerFile,
-                             const std::string &erlangModule, const std::vector<std::string> &except = {}) {
+                             const std::string &erlangModule, const std::vector<std::string> &except = {},
+                             bool sameChoiceIndexes = false) {
   ValueGenerator generator(h.compiled().ctlTbl(), seed);
   generator.maxDepth = 8;
+  generator.sameChoiceIndexes = sameChoiceIndexes;
   std::size_t checked = 0;
   agreeWithErlang(h, generator, {peerFile}, {erlangModule}, rules, 30, checked, except);
   EXPECT_EQ(checked, 30 * (h.compiled().pduCount() - except.size())) << erlangRules(rules);
@@ -182,16 +186,16 @@ inline void agreeOnMegaco(int version, std::initializer_list<int32_t> rulesList)
 }
 
 // Random values of every type of the module file `relative` of Erlang
-// application `app` (but those in `except`) under each of `rulesList`,
-// against asn1ct's code of the same file (module `erlangModule`).
+// application `app` under each of `rulesList`, against asn1ct's code of the
+// same file (module `erlangModule`), as agreeOnEveryType.
 inline void agreeOnErlangModule(const std::string &app, const std::string &relative,
                                 const std::string &erlangModule, std::initializer_list<int32_t> rulesList,
-                                const std::vector<std::string> &except = {}) {
+                                bool sameChoiceIndexes = false) {
   const std::string module = erlangLib(app, relative);
   if (!std::filesystem::exists(module)) GTEST_SKIP() << module << " is not installed";
   CodecHarness h(std::vector<std::string>{module});
   for (int32_t rules : rulesList) {
-    agreeOnEveryType(h, 40 + rules, rules, module, erlangModule, except);
+    agreeOnEveryType(h, 40 + rules, rules, module, erlangModule, {}, sameChoiceIndexes);
   }
 }
 
