@@ -163,6 +163,15 @@ std::string boundaryModule(bool aligned) {
     types.push_back(t);
   for (const char *e : {"{ a }", "{ a, b }", "{ a, b, c, ..., d }", "{ a, ... }"})
     types.push_back(std::string("ENUMERATED ") + e);
+  // Lengths of 16K items and more, in fragments of 16K, 32K, 48K and 64K
+  // and a last piece (empty when the count is a multiple of 16K).
+  for (const char *t : {"OCTET STRING", "BIT STRING", "IA5String", "BMPString", "NumericString",
+                        "SEQUENCE OF BOOLEAN", "SEQUENCE OF NULL"})
+    for (const char *z : {"(SIZE (16384..MAX))", "(SIZE (32767..MAX))", "(SIZE (49152..MAX))",
+                          "(SIZE (65536..MAX))", "(SIZE (65536))"}) {
+      const std::string kind(t);
+      types.push_back(kind.starts_with("SEQUENCE") ? "SEQUENCE " + std::string(z) + kind.substr(8) : kind + " " + z);
+    }
   // Indexes and bitmaps about the 64 of a normally small number, and a root
   // index of two octets.
   auto list = [](const char *prefix, int from, int to, const char *suffix) {
