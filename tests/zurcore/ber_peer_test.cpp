@@ -116,6 +116,12 @@ std::string boundaryModule() {
                         "ENUMERATED { a(-1), b(0), c(127), d(128), e(256) }", "INTEGER (-128..127)",
                         "INTEGER (0..255)", "INTEGER (0..65536)"})
     types.push_back(t);
+  // Lengths about 127, 255 and 65535 octets.
+  for (const char *t : {"OCTET STRING", "IA5String", "BIT STRING", "SEQUENCE OF NULL"})
+    for (const char *z : {"(SIZE (120..MAX))", "(SIZE (250..MAX))", "(SIZE (65530..MAX))"}) {
+      const std::string kind(t);
+      types.push_back(kind.starts_with("SEQUENCE") ? "SEQUENCE " + std::string(z) + kind.substr(8) : kind + " " + z);
+    }
   std::string text = "Bounds DEFINITIONS AUTOMATIC TAGS ::= BEGIN\n";
   for (std::size_t i = 0; i < types.size(); ++i)
     text += "B" + std::to_string(i) + " ::= SEQUENCE { f BOOLEAN, v " + types[i] + " }\n";
