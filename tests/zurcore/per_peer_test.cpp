@@ -223,6 +223,24 @@ TEST(PerPeers, ErlangAgreesOnLdap) {
   zurtest::agreeOnErlangModule("eldap", "asn1/ELDAPv3.asn1", "ELDAPv3", {RULES_PER_ALIGNED, RULES_PER}, true);
 }
 
+// Copies of public_key's modules `names` for both sides, PKIX1Explicit88's
+// with the `pkcs-9` value added; empty when erlang-src is not installed.
+std::vector<std::string> publicKeyCopies(const std::vector<std::string> &names) {
+  const std::string dir = workDir("public-key-modules");
+  std::vector<std::string> files;
+  for (const std::string &name : names) {
+    const std::string original = zurtest::erlangLib("public_key", "asn1/" + name + ".asn1");
+    if (!fs::exists(original)) return {};
+    std::ifstream in(original);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (name == "PKIX1Explicit88")
+      text.insert(text.rfind("END"), "pkcs-9 OBJECT IDENTIFIER ::= { iso(1) member-body(2) us(840) rsadsi(113549) pkcs(1) 9 }\n\n");
+    files.push_back(dir + "/" + name + ".asn1");
+    std::ofstream(files.back()) << text;
+  }
+  return files;
+}
+
 // public_key's modules, written for BER and DER, under PER: random values of
 // every type (ANY, SIZE (1..MAX), X.520's bounds, named bits, parameterized
 // attribute certificates) against asn1ct's code of the same modules: PKIX's
@@ -243,21 +261,8 @@ TEST(PerPeers, ErlangAgreesOnPublicKeyModules) {
   const std::vector<std::string> names{"PKIX1Explicit88", "PKIX1Implicit88", "PKIX1Algorithms88",
                                        "PKCS-1", "PKCS-3", "PKCS5v2-0", "PKCS-8", "CMSAesRsaesOaep",
                                        "RFC5639", "PKIXAttributeCertificate"};
-  const std::string dir = workDir("public-key-modules");
-  std::vector<std::string> files;
-  for (const std::string &name : names) {
-    const std::string original = zurtest::erlangLib("public_key", "asn1/" + name + ".asn1");
-    if (!fs::exists(original)) GTEST_SKIP() << original << " is not installed";
-    std::ifstream in(original);
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (name == "PKIX1Explicit88") {
-      const std::size_t end = text.rfind("END");
-      ASSERT_NE(end, std::string::npos);
-      text.insert(end, "pkcs-9 OBJECT IDENTIFIER ::= { iso(1) member-body(2) us(840) rsadsi(113549) pkcs(1) 9 }\n\n");
-    }
-    files.push_back(dir + "/" + name + ".asn1");
-    std::ofstream(files.back()) << text;
-  }
+  const std::vector<std::string> files = publicKeyCopies(names);
+  if (files.empty()) GTEST_SKIP() << "erlang-src's public_key modules are not installed";
   CodecHarness h(files);
   std::vector<std::string> leftOut{"DisplayText", "NoticeReference", "UserNotice", "PrivateKeyInfo",
                                    "OneAsymmetricKey", "Clearance"};
@@ -270,6 +275,49 @@ TEST(PerPeers, ErlangAgreesOnPublicKeyModules) {
     generator.sameChoiceIndexes = true;
     zurtest::agreeWithErlang(h, generator, files, names, rules, 12, checked, leftOut);
     EXPECT_EQ(checked, 12 * (h.compiled().pduCount() - leftOut.size())) << zurtest::erlangRules(rules);
+  }
+}
+
+// The system's CA certificates under PER: each one, decoded from its DER,
+// encoded here under per and uper, is decoded and encoded again by asn1ct's
+// code of the PKIX modules to the same octets, and Erlang's octets decode
+// here to a value whose DER is the certificate's. (Their names hold
+// DirectoryStrings inside ANY, and Time's alternatives are in canonical
+// order, so asn1ct's CHOICE numbering does not come in.)
+TEST(PerPeers, CaCertificatesEncodeAsErlangDoes) {
+  const std::vector<std::string> names{"PKIX1Explicit88", "PKIX1Implicit88", "PKIX1Algorithms88"};
+  const std::vector<std::string> files = publicKeyCopies(names);
+  if (files.empty()) GTEST_SKIP() << "erlang-src's public_key modules are not installed";
+  CodecHarness h(files);
+  std::vector<Octets> certificates;
+  for (const auto &entry : fs::directory_iterator("/usr/share/ca-certificates/mozilla"))
+    certificates.push_back(fromHex(zurtest::runCommand("openssl x509 -in '" + entry.path().string() +
+                                                       "' -outform DER | od -An -v -tx1")));
+  ASSERT_GE(certificates.size(), 100u);
+  for (int32_t rules : {RULES_PER_ALIGNED, RULES_PER}) {
+    const std::string rulesName = zurtest::erlangRules(rules);
+    std::vector<std::string> lines;
+    for (const Octets &der : certificates) {
+      zurtest::Decoded d = h.decode("Certificate", RULES_DER, der);
+      ASSERT_EQ(d.status, 0) << d.message;
+      zurtest::Encoded e = h.encode("Certificate", rules, d.value);
+      ASSERT_EQ(e.status, 0) << e.message;
+      lines.push_back("PKIX1Explicit88 Certificate " + toHex(e.octets));
+    }
+    const std::string dir = workDir("certificates-" + rulesName);
+    std::string command = "escript " + kSupport + "asn1_peer.escript " + rulesName + " " + dir;
+    for (const std::string &file : files) command += " " + file;
+    const std::vector<std::string> answers = zurtest::askPeer(command, dir, lines);
+    for (std::size_t i = 0; i < certificates.size(); ++i) {
+      SCOPED_TRACE(rulesName + " certificate " + std::to_string(i));
+      ASSERT_TRUE(answers[i].starts_with("ok ")) << answers[i];
+      EXPECT_EQ(answers[i].substr(3), lines[i].substr(lines[i].rfind(' ') + 1));
+      zurtest::Decoded back = h.decode("Certificate", rules, fromHex(answers[i].substr(3)));
+      ASSERT_EQ(back.status, 0) << back.message;
+      zurtest::Encoded der = h.encode("Certificate", RULES_DER, back.value);
+      ASSERT_EQ(der.status, 0) << der.message;
+      EXPECT_EQ(toHex(der.octets), toHex(certificates[i]));
+    }
   }
 }
 
