@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -156,6 +157,19 @@ inline void agreeOnEveryType(CodecHarness &h, uint32_t seed, int32_t rules, cons
   std::size_t checked = 0;
   agreeWithErlang(h, generator, {peerFile}, {erlangModule}, rules, 30, checked, except);
   EXPECT_EQ(checked, 30 * (h.compiled().pduCount() - except.size())) << erlangRules(rules);
+}
+
+// 12 random values of every type of the module `text` that a test writes
+// (named Bounds), under `rules`, against asn1ct's code of it; every one
+// must be compared.
+inline void agreeOnWrittenModule(const std::string &text, int32_t rules, uint32_t seed) {
+  const std::string file = peerDir(std::string("written-") + erlangRules(rules)) + "/Bounds.asn1";
+  std::ofstream(file) << text;
+  CodecHarness h(std::vector<std::string>{file});
+  std::size_t checked = 0;
+  ValueGenerator generator(h.compiled().ctlTbl(), seed);
+  agreeWithErlang(h, generator, {file}, {"Bounds"}, rules, 12, checked);
+  EXPECT_EQ(checked, 12 * h.compiled().pduCount()) << erlangRules(rules);
 }
 
 // Random values of every type of Megaco's module of H.248 version `version`

@@ -131,15 +131,7 @@ std::string boundaryModule() {
 // Random values of every boundary type, both ways: under DER octet for
 // octet.
 TEST(BerPeers, ErlangAgreesOnEveryBoundary) {
-  const std::string file = workDir("bounds") + "/Bounds.asn1";
-  std::ofstream(file) << boundaryModule();
-  CodecHarness h(std::vector<std::string>{file});
-  for (int32_t rules : {RULES_BER, RULES_DER}) {
-    std::size_t checked = 0;
-    zurtest::ValueGenerator generator(h.compiled().ctlTbl(), 80 + rules);
-    zurtest::agreeWithErlang(h, generator, {file}, {"Bounds"}, rules, 12, checked);
-    EXPECT_EQ(checked, 12 * h.compiled().pduCount()) << zurtest::erlangRules(rules);
-  }
+  for (int32_t rules : {RULES_BER, RULES_DER}) zurtest::agreeOnWrittenModule(boundaryModule(), rules, 80 + rules);
 }
 
 // The same on Megaco's modules of H.248 (v1 to v3), as Erlang's Megaco

@@ -195,15 +195,8 @@ std::string boundaryModule(bool aligned) {
 
 // Random values of every boundary type, octet for octet both ways.
 TEST(PerPeers, ErlangAgreesOnEveryBoundary) {
-  for (int32_t rules : {RULES_PER_ALIGNED, RULES_PER}) {
-    const std::string file = workDir(std::string("bounds-") + zurtest::erlangRules(rules)) + "/Bounds.asn1";
-    std::ofstream(file) << boundaryModule(rules == RULES_PER_ALIGNED);
-    CodecHarness h(std::vector<std::string>{file});
-    std::size_t checked = 0;
-    zurtest::ValueGenerator generator(h.compiled().ctlTbl(), 70 + rules);
-    zurtest::agreeWithErlang(h, generator, {file}, {"Bounds"}, rules, 12, checked);
-    EXPECT_EQ(checked, 12 * h.compiled().pduCount()) << zurtest::erlangRules(rules);
-  }
+  for (int32_t rules : {RULES_PER_ALIGNED, RULES_PER})
+    zurtest::agreeOnWrittenModule(boundaryModule(rules == RULES_PER_ALIGNED), rules, 70 + rules);
 }
 
 // The same on Megaco's modules of H.248 (v1 to v3), as Erlang's Megaco
