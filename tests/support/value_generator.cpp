@@ -271,6 +271,10 @@ void ValueGenerator::fillInteger(uint32_t type, unsigned char *v) {
   if (zt.valueRange != 0) {
     const ZurRange &r = s_.codec->ranges[zt.valueRange];
     if ((r.flags & ZUR_R_LOWER) != 0 && (r.flags & ZUR_R_UPPER) != 0) {
+      if (beyondRoots && (r.flags & ZUR_R_EXTENSIBLE) != 0 && r.upper < INT32_MAX && coin()) {
+        store(v, r.upper + 1 + static_cast<int64_t>(raw % 1000));
+        return;
+      }
       const uint64_t span = static_cast<uint64_t>(r.upper) - static_cast<uint64_t>(r.lower);
       const uint64_t offset = span == UINT64_MAX ? raw : raw % (span + 1);
       store(v, static_cast<uint64_t>(r.lower) + offset);
@@ -291,6 +295,8 @@ uint32_t ValueGenerator::length(uint32_t type, uint32_t fallbackMax) {
     const ZurSize &size = s_.codec->sizes[zt.sizeRange];
     lo = size.lower;
     hi = (size.flags & ZUR_R_UPPER) != 0 && size.upper - lo < fallbackMax ? size.upper : lo + fallbackMax;
+    if (beyondRoots && (size.flags & ZUR_R_EXTENSIBLE) != 0 && (size.flags & ZUR_R_UPPER) != 0 && coin())
+      return size.upper + 1 + pick(0, 3);
   }
   return pick(lo, hi);
 }

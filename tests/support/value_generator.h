@@ -37,6 +37,9 @@ class ValueGenerator {
   // module's order as in the canonical order of tags (for a peer that counts
   // in the module's order), when it has any.
   bool sameChoiceIndexes = false;
+  // Numbers and sizes past the root of an extensible constraint, now and
+  // then.
+  bool beyondRoots = false;
 
  private:
   unsigned char *allocate(std::size_t n);
