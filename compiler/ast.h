@@ -133,6 +133,7 @@ struct Type {
     Tagged,      // `tag` on `inner`
     ClassField,  // `ref`.&a.&b
     Any,         // ANY [DEFINED BY definedBy]
+    External,    // EXTERNAL
   };
   Kind kind = Kind::Builtin;
   SourcePos pos;

@@ -170,7 +170,12 @@ TypePtr Parser::parseKeywordType() {
       parseReference();
       refuse(word, "INSTANCE OF is not supported");
       return builtinType(Builtin::Null, pos);
-    case Keyword::External:
+    case Keyword::External: {
+      next();
+      TypePtr type = builtinType(Builtin::Sequence, pos);
+      type->kind = AstType::Kind::External;
+      return type;
+    }
     case Keyword::Time:
     case Keyword::Date:
     case Keyword::DateTime:

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <set>
 
+#include "compiler/lexer.h"
 #include "compiler/resolver.h"
 
 namespace zurasn1 {
@@ -13,6 +14,16 @@ namespace zurasn1 {
 namespace {
 
 constexpr uint32_t kMaxTagNumber = 16383;
+constexpr uint32_t kExternalTag = 8;
+
+// EXTERNAL as BER and PER encode it: the SEQUENCE of X.208, which X.690
+// 8.18 and X.691 keep, read with explicit tags and no implied extensibility
+// whatever the module using it says.
+constexpr const char *kExternalText =
+    "[UNIVERSAL 8] IMPLICIT SEQUENCE { direct-reference OBJECT IDENTIFIER OPTIONAL, "
+    "indirect-reference INTEGER OPTIONAL, data-value-descriptor ObjectDescriptor OPTIONAL, "
+    "encoding CHOICE { single-ASN1-type [0] ANY, octet-aligned [1] IMPLICIT OCTET STRING, "
+    "arbitrary [2] IMPLICIT BIT STRING } }";
 // Types within types, across assignments: deeper ones would exhaust the
 // stack of a Windows program before they end.
 constexpr int kMaxTypeDepth = 150;
@@ -96,6 +107,7 @@ Resolver::Shape Resolver::shapeOf(const ast::Type &node, Scope scope) {
       return {types_[field].builtin, types_[field].tags};
     }
     case ast::Type::Kind::Any: return {Builtin::OpenType, {}};
+    case ast::Type::Kind::External: return {Builtin::Sequence, {{TagClass::Universal, kExternalTag, false}}};
     default: return {node.builtin, universalTags(node.builtin)};
   }
 }
@@ -213,6 +225,22 @@ void Resolver::completeDeferredCopies() {
   deferredCopies_.clear();
 }
 
+// One type for every use of EXTERNAL, named so that prints and traces show
+// it, in the module of its first use (where the C writer declares it).
+TypeId Resolver::externalType(Scope user) {
+  if (externalType_ != kNoType) return externalType_;
+  externalModule_.file = UINT32_MAX;
+  externalModule_.tokens = &externalTokens_;
+  externalScope_.ast = &externalModule_;
+  externalScope_.index = user.module->index;
+  externalTokens_ = lex(kExternalText, UINT32_MAX, diagnostics_);
+  Parser parser(externalTokens_, UINT32_MAX, diagnostics_);
+  externalNode_ = parser.parseType();
+  externalType_ = resolveType(*externalNode_, Scope{&externalScope_, nullptr});
+  types_[externalType_].name = "EXTERNAL";
+  return externalType_;
+}
+
 TypeId Resolver::hiddenInteger() {
   if (hiddenInteger_ == kNoType) {
     hiddenInteger_ = static_cast<TypeId>(types_.size());
@@ -280,6 +308,12 @@ TypeId Resolver::resolveType(const ast::Type &node, Scope scope, TypeId slot) {
       break;
     }
     case ast::Type::Kind::ClassField: id = classFieldType(node, scope, slot); break;
+    case ast::Type::Kind::External: {
+      const TypeId shared = externalType(scope);
+      if (slot == kNoType && node.constraints.empty()) return shared;
+      id = copyType(shared, node.pos, scope, slot);
+      break;
+    }
   }
   const bool copying = std::any_of(deferredCopies_.begin(), deferredCopies_.end(),
                                    [&](const DeferredCopy &c) { return c.target == id; });

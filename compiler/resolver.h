@@ -199,6 +199,7 @@ class Resolver {
   bool isDummyType(const ast::Type &node, Scope scope) const;
   void completeDeferredCopies();
   TypeId hiddenInteger();
+  TypeId externalType(Scope user);
 
   // --- resolve_values.cpp
   ValuePtr readValue(TypeId type, Scope scope, ast::TokenRange range);
@@ -275,6 +276,11 @@ class Resolver {
   std::vector<DeferredCopy> deferredCopies_;
   std::vector<TypeId> frames_;  // constructed types being read in the current assignment
   TypeId hiddenInteger_ = kNoType;
+  TypeId externalType_ = kNoType;
+  std::vector<Token> externalTokens_;
+  ast::Module externalModule_;
+  ModuleScope externalScope_;
+  ast::TypePtr externalNode_;
   struct FieldOrigin {
     const ClassInfo *cls;
     std::vector<std::string_view> fields;

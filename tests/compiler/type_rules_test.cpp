@@ -47,6 +47,18 @@ TEST(CompilerTypeRules, Tags) {
        "[U16] SEQUENCE { a [C0e] [U2] INTEGER }"},
       {"AUTOMATIC TAGS", "T ::= SEQUENCE { a BOOLEAN, COMPONENTS OF S }\nS ::= SEQUENCE { x [9] INTEGER }",
        "[U16] SEQUENCE { a [C0] BOOLEAN, x [C1] INTEGER }"},
+      // EXTERNAL keeps the tags of X.690's SEQUENCE, and no extension
+      // marker, in a module of any tagging and extensibility.
+      {"AUTOMATIC TAGS EXTENSIBILITY IMPLIED", "T ::= SEQUENCE { a EXTERNAL }",
+       "[U16] SEQUENCE ... { a [C0] SEQUENCE { direct-reference OPTIONAL [U6] OBJECT IDENTIFIER, "
+       "indirect-reference OPTIONAL [U2] INTEGER, data-value-descriptor OPTIONAL [U7] ObjectDescriptor, "
+       "encoding CHOICE { single-ASN1-type [C0e] open type, octet-aligned [C1] OCTET STRING, "
+       "arbitrary [C2] BIT STRING } } }"},
+      {"IMPLICIT TAGS", "T ::= [APPLICATION 11] EXTERNAL",
+       "[A11] SEQUENCE { direct-reference OPTIONAL [U6] OBJECT IDENTIFIER, "
+       "indirect-reference OPTIONAL [U2] INTEGER, data-value-descriptor OPTIONAL [U7] ObjectDescriptor, "
+       "encoding CHOICE { single-ASN1-type [C0e] open type, octet-aligned [C1] OCTET STRING, "
+       "arbitrary [C2] BIT STRING } }"},
   };
   for (const Row &row : rows) check(row);
 }
