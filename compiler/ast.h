@@ -134,6 +134,7 @@ struct Type {
     ClassField,  // `ref`.&a.&b
     Any,         // ANY [DEFINED BY definedBy]
     External,    // EXTERNAL
+    InstanceOf,  // INSTANCE OF `ref` (a class)
   };
   Kind kind = Kind::Builtin;
   SourcePos pos;

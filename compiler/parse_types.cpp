@@ -164,12 +164,14 @@ TypePtr Parser::parseKeywordType() {
       expectKeyword(Keyword::Pdv);
       refuse(word, "EMBEDDED PDV is not supported");
       return builtinType(Builtin::Null, pos);
-    case Keyword::Instance:
+    case Keyword::Instance: {
       next();
       expectKeyword(Keyword::Of);
-      parseReference();
-      refuse(word, "INSTANCE OF is not supported");
-      return builtinType(Builtin::Null, pos);
+      TypePtr type = builtinType(Builtin::Sequence, pos);
+      type->kind = AstType::Kind::InstanceOf;
+      type->ref = parseReference();
+      return type;
+    }
     case Keyword::External: {
       next();
       TypePtr type = builtinType(Builtin::Sequence, pos);

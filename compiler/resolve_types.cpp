@@ -107,7 +107,8 @@ Resolver::Shape Resolver::shapeOf(const ast::Type &node, Scope scope) {
       return {types_[field].builtin, types_[field].tags};
     }
     case ast::Type::Kind::Any: return {Builtin::OpenType, {}};
-    case ast::Type::Kind::External: return {Builtin::Sequence, {{TagClass::Universal, kExternalTag, false}}};
+    case ast::Type::Kind::External:
+    case ast::Type::Kind::InstanceOf: return {Builtin::Sequence, {{TagClass::Universal, kExternalTag, false}}};
     default: return {node.builtin, universalTags(node.builtin)};
   }
 }
@@ -241,6 +242,57 @@ TypeId Resolver::externalType(Scope user) {
   return externalType_;
 }
 
+// INSTANCE OF C: [UNIVERSAL 8] IMPLICIT SEQUENCE { type-id C.&id, value [0]
+// C.&Type }, read with explicit tags and no implied extensibility (X.681
+// Annex C; the encoding of EXTERNAL with a direct reference and a single
+// ASN.1 type). A table constraint "({Set})" constrains type-id by the set,
+// and value by the set and @.type-id.
+TypeId Resolver::instanceOfType(const ast::Type &node, Scope scope, TypeId slot) {
+  const ClassInfo *cls = classOf(node.ref, scope);
+  if (cls->field("&id") == nullptr || cls->field("&Type") == nullptr)
+    error(node.ref.pos, "INSTANCE OF needs a class with the fields &id and &Type, as TYPE-IDENTIFIER has");
+  const ast::Constraint *table = nullptr;
+  for (const ast::Constraint &constraint : node.constraints) {
+    if (constraint.kind != ast::Constraint::Kind::Braced || table != nullptr)
+      error(constraint.pos, "INSTANCE OF takes one constraint, an object set \"({Set})\"");
+    table = &constraint;
+  }
+  auto fieldType = [&](ast::Name field, ast::Constraint::Kind relation) -> ast::Type & {
+    ast::Type &t = *parsedTypes_.emplace_back(std::make_unique<ast::Type>());
+    t.kind = ast::Type::Kind::ClassField;
+    t.pos = node.pos;
+    t.ref = ast::Reference{node.ref.module, node.ref.name, node.ref.pos};
+    t.fields.push_back(field);
+    if (table != nullptr) {
+      ast::Constraint &c = t.constraints.emplace_back();
+      c.kind = relation;
+      c.pos = table->pos;
+      c.braced = table->braced;
+      if (relation == ast::Constraint::Kind::ComponentRelation)
+        c.relation.push_back(ast::AtNotation{1, {"type-id"}, table->pos});
+    }
+    return t;
+  };
+  const ast::Type &idNode = fieldType("&id", ast::Constraint::Kind::Braced);
+  const ast::Type &valueNode = fieldType("&Type", ast::Constraint::Kind::ComponentRelation);
+  const TypeId id = newType(node, scope, Builtin::Sequence, slot);
+  types_[id].tags = {{TagClass::Universal, kExternalTag, false}};
+  frames_.push_back(id);
+  const TypeId typeId = resolveType(idNode, scope);
+  const TypeId value = resolveType(valueNode, scope);
+  frames_.pop_back();
+  types_[value].tags.insert(types_[value].tags.begin(), Tag{TagClass::Context, 0, true});
+  Component first, second;
+  first.name = "type-id";
+  first.type = typeId;
+  first.pos = node.pos;
+  second.name = "value";
+  second.type = value;
+  second.pos = node.pos;
+  types_[id].components = {std::move(first), std::move(second)};
+  return id;
+}
+
 TypeId Resolver::hiddenInteger() {
   if (hiddenInteger_ == kNoType) {
     hiddenInteger_ = static_cast<TypeId>(types_.size());
@@ -308,6 +360,11 @@ TypeId Resolver::resolveType(const ast::Type &node, Scope scope, TypeId slot) {
       break;
     }
     case ast::Type::Kind::ClassField: id = classFieldType(node, scope, slot); break;
+    case ast::Type::Kind::InstanceOf:
+      // Its constraint is its components'.
+      id = instanceOfType(node, scope, slot);
+      complete_[id] = 1;
+      return id;
     case ast::Type::Kind::External: {
       const TypeId shared = externalType(scope);
       if (slot == kNoType && node.constraints.empty()) return shared;

@@ -200,6 +200,7 @@ class Resolver {
   void completeDeferredCopies();
   TypeId hiddenInteger();
   TypeId externalType(Scope user);
+  TypeId instanceOfType(const ast::Type &node, Scope scope, TypeId slot);
 
   // --- resolve_values.cpp
   ValuePtr readValue(TypeId type, Scope scope, ast::TokenRange range);

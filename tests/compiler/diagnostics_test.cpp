@@ -44,7 +44,10 @@ TEST(CompilerDiagnostics, RefusedModules) {
       {"A ::= CHARACTER STRING", "t.asn1:2:7: error: CHARACTER STRING is not supported\n"},
       {"A ::= SEQUENCE { t TIME, d DATE }", "t.asn1:2:20: error: TIME is not supported\n"
                                             "t.asn1:2:28: error: DATE is not supported\n"},
-      {"A ::= INSTANCE OF TYPE-IDENTIFIER", "t.asn1:2:7: error: INSTANCE OF is not supported\n"},
+      {"C ::= CLASS { &code INTEGER }\nA ::= INSTANCE OF C",
+       "t.asn1:3:19: error: INSTANCE OF needs a class with the fields &id and &Type, as TYPE-IDENTIFIER has\n"},
+      {"A ::= INSTANCE OF TYPE-IDENTIFIER (SIZE (1))",
+       "t.asn1:2:36: error: INSTANCE OF takes one constraint, an object set \"({Set})\"\n"},
       {"A ::= a < B", "t.asn1:2:7: error: selection types are not supported\n"},
       {"A ::= INTEGER (0..10 EXCEPT 5)", "t.asn1:2:22: error: EXCEPT is not supported\n"},
       {"A ::= IA5String (PATTERN \"a*\")", "t.asn1:2:18: error: PATTERN constraints are not supported\n"},

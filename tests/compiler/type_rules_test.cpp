@@ -59,6 +59,9 @@ TEST(CompilerTypeRules, Tags) {
        "indirect-reference OPTIONAL [U2] INTEGER, data-value-descriptor OPTIONAL [U7] ObjectDescriptor, "
        "encoding CHOICE { single-ASN1-type [C0e] open type, octet-aligned [C1] OCTET STRING, "
        "arbitrary [C2] BIT STRING } }"},
+      // INSTANCE OF: the same tag, an identifier and an explicit [0].
+      {"AUTOMATIC TAGS EXTENSIBILITY IMPLIED", "T ::= INSTANCE OF TYPE-IDENTIFIER",
+       "[U8] SEQUENCE { type-id [U6] OBJECT IDENTIFIER, value [C0e] open type }"},
   };
   for (const Row &row : rows) check(row);
 }

@@ -159,7 +159,8 @@ std::string boundaryModule(bool aligned) {
                         "SET { a [0] NULL OPTIONAL, b [1] BOOLEAN, c [2] INTEGER (0..3) OPTIONAL }",
                         "SET { a [2] NULL, b [1] BOOLEAN, c [0] INTEGER (0..3) }",
                         "REAL", "OBJECT IDENTIFIER", "RELATIVE-OID", "NULL", "UTCTime", "GeneralizedTime",
-                        "UTF8String", "UTF8String (SIZE (1..4))", "GraphicString", "BOOLEAN", "EXTERNAL"})
+                        "UTF8String", "UTF8String (SIZE (1..4))", "GraphicString", "BOOLEAN", "EXTERNAL",
+                        "INSTANCE OF TYPE-IDENTIFIER", "INSTANCE OF TYPE-IDENTIFIER ({Named})"})
     types.push_back(t);
   for (const char *e : {"{ a }", "{ a, b }", "{ a, b, c, ..., d }", "{ a, ... }"})
     types.push_back(std::string("ENUMERATED ") + e);
@@ -186,6 +187,7 @@ std::string boundaryModule(bool aligned) {
   std::string text = "Bounds DEFINITIONS AUTOMATIC TAGS ::= BEGIN\n";
   for (std::size_t i = 0; i < types.size(); ++i)
     text += "B" + std::to_string(i) + " ::= SEQUENCE { f BOOLEAN, v " + types[i] + " }\n";
+  text += "Named TYPE-IDENTIFIER ::= { { BOOLEAN IDENTIFIED BY { 1 2 3 } } | { IA5String IDENTIFIED BY { 1 2 4 } } }\n";
   // A bitmap of more than 64 extension additions: asn1ct's per code pads
   // its length as if the bit before it began an octet, so only under uper.
   if (!aligned)
