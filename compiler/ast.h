@@ -133,7 +133,7 @@ struct Type {
     Tagged,      // `tag` on `inner`
     ClassField,  // `ref`.&a.&b
     Any,         // ANY [DEFINED BY definedBy]
-    External,    // EXTERNAL
+    Predefined,  // EXTERNAL, EMBEDDED PDV or CHARACTER STRING, named by `ref.name`
     InstanceOf,  // INSTANCE OF `ref` (a class)
   };
   Kind kind = Kind::Builtin;

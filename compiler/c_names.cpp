@@ -304,7 +304,7 @@ std::string memberName(const MemberLayout &m, std::size_t index) {
 std::string cIdentifier(const std::string &asn1Name) {
   std::string s = asn1Name;
   for (char &c : s)
-    if (c == '-') c = '_';
+    if (c == '-' || c == ' ') c = '_';  // the blank of EMBEDDED PDV and CHARACTER STRING
   if (kReservedMembers.count(s) != 0) s += '_';
   return s;
 }

@@ -19,6 +19,15 @@ TypePtr builtinType(Builtin builtin, SourcePos pos) {
   return type;
 }
 
+// A type whose associated SEQUENCE X.680 defines, read by the resolver.
+TypePtr predefinedType(ast::Name name, SourcePos pos) {
+  TypePtr type = builtinType(Builtin::Sequence, pos);
+  type->kind = AstType::Kind::Predefined;
+  type->ref.name = name;
+  type->ref.pos = pos;
+  return type;
+}
+
 // The types that one reserved word names.
 bool simpleBuiltin(Keyword keyword, Builtin &builtin) {
   switch (keyword) {
@@ -157,13 +166,11 @@ TypePtr Parser::parseKeywordType() {
     case Keyword::Character:
       next();
       expectKeyword(Keyword::String);
-      refuse(word, "CHARACTER STRING is not supported");
-      return builtinType(Builtin::Null, pos);
+      return predefinedType("CHARACTER STRING", pos);
     case Keyword::Embedded:
       next();
       expectKeyword(Keyword::Pdv);
-      refuse(word, "EMBEDDED PDV is not supported");
-      return builtinType(Builtin::Null, pos);
+      return predefinedType("EMBEDDED PDV", pos);
     case Keyword::Instance: {
       next();
       expectKeyword(Keyword::Of);
@@ -172,12 +179,9 @@ TypePtr Parser::parseKeywordType() {
       type->ref = parseReference();
       return type;
     }
-    case Keyword::External: {
+    case Keyword::External:
       next();
-      TypePtr type = builtinType(Builtin::Sequence, pos);
-      type->kind = AstType::Kind::External;
-      return type;
-    }
+      return predefinedType("EXTERNAL", pos);
     case Keyword::Time:
     case Keyword::Date:
     case Keyword::DateTime:

@@ -16,14 +16,39 @@ namespace {
 constexpr uint32_t kMaxTagNumber = 16383;
 constexpr uint32_t kExternalTag = 8;
 
-// EXTERNAL as BER and PER encode it: the SEQUENCE of X.208, which X.690
-// 8.18 and X.691 keep, read with explicit tags and no implied extensibility
-// whatever the module using it says.
-constexpr const char *kExternalText =
-    "[UNIVERSAL 8] IMPLICIT SEQUENCE { direct-reference OBJECT IDENTIFIER OPTIONAL, "
-    "indirect-reference INTEGER OPTIONAL, data-value-descriptor ObjectDescriptor OPTIONAL, "
-    "encoding CHOICE { single-ASN1-type [0] ANY, octet-aligned [1] IMPLICIT OCTET STRING, "
-    "arbitrary [2] IMPLICIT BIT STRING } }";
+// The types whose associated SEQUENCE X.680 defines, as BER and PER encode
+// them, each read in its own environment of tagging, without implied
+// extensibility, whatever the module using it says: EXTERNAL as the
+// SEQUENCE of X.208 that X.690 8.18 and X.691 keep (explicit tags); EMBEDDED
+// PDV and CHARACTER STRING as their associated types without the
+// data-value-descriptor that the encodings leave out (automatic tags).
+struct PredefinedText {
+  std::string_view name;
+  ast::TagDefault tagging;
+  const char *text;
+};
+#define ZUR_IDENTIFICATION                                                                      \
+  "identification CHOICE { syntaxes SEQUENCE { abstract OBJECT IDENTIFIER, transfer OBJECT "   \
+  "IDENTIFIER }, syntax OBJECT IDENTIFIER, presentation-context-id INTEGER, context-negotiation " \
+  "SEQUENCE { presentation-context-id INTEGER, transfer-syntax OBJECT IDENTIFIER }, "           \
+  "transfer-syntax OBJECT IDENTIFIER, fixed NULL }"
+constexpr PredefinedText kPredefined[] = {
+    {"EXTERNAL", ast::TagDefault::Explicit,
+     "[UNIVERSAL 8] IMPLICIT SEQUENCE { direct-reference OBJECT IDENTIFIER OPTIONAL, "
+     "indirect-reference INTEGER OPTIONAL, data-value-descriptor ObjectDescriptor OPTIONAL, "
+     "encoding CHOICE { single-ASN1-type [0] ANY, octet-aligned [1] IMPLICIT OCTET STRING, "
+     "arbitrary [2] IMPLICIT BIT STRING } }"},
+    {"EMBEDDED PDV", ast::TagDefault::Automatic,
+     "[UNIVERSAL 11] IMPLICIT SEQUENCE { " ZUR_IDENTIFICATION ", data-value OCTET STRING }"},
+    {"CHARACTER STRING", ast::TagDefault::Automatic,
+     "[UNIVERSAL 29] IMPLICIT SEQUENCE { " ZUR_IDENTIFICATION ", string-value OCTET STRING }"},
+};
+#undef ZUR_IDENTIFICATION
+
+uint32_t predefinedTag(std::string_view name) {
+  return name == "EXTERNAL" ? kExternalTag : name == "EMBEDDED PDV" ? 11 : 29;
+}
+
 // Types within types, across assignments: deeper ones would exhaust the
 // stack of a Windows program before they end.
 constexpr int kMaxTypeDepth = 150;
@@ -107,7 +132,8 @@ Resolver::Shape Resolver::shapeOf(const ast::Type &node, Scope scope) {
       return {types_[field].builtin, types_[field].tags};
     }
     case ast::Type::Kind::Any: return {Builtin::OpenType, {}};
-    case ast::Type::Kind::External:
+    case ast::Type::Kind::Predefined:
+      return {Builtin::Sequence, {{TagClass::Universal, predefinedTag(node.ref.name), false}}};
     case ast::Type::Kind::InstanceOf: return {Builtin::Sequence, {{TagClass::Universal, kExternalTag, false}}};
     default: return {node.builtin, universalTags(node.builtin)};
   }
@@ -226,20 +252,25 @@ void Resolver::completeDeferredCopies() {
   deferredCopies_.clear();
 }
 
-// One type for every use of EXTERNAL, named so that prints and traces show
-// it, in the module of its first use (where the C writer declares it).
-TypeId Resolver::externalType(Scope user) {
-  if (externalType_ != kNoType) return externalType_;
-  externalModule_.file = UINT32_MAX;
-  externalModule_.tokens = &externalTokens_;
-  externalScope_.ast = &externalModule_;
-  externalScope_.index = user.module->index;
-  externalTokens_ = lex(kExternalText, UINT32_MAX, diagnostics_);
-  Parser parser(externalTokens_, UINT32_MAX, diagnostics_);
-  externalNode_ = parser.parseType();
-  externalType_ = resolveType(*externalNode_, Scope{&externalScope_, nullptr});
-  types_[externalType_].name = "EXTERNAL";
-  return externalType_;
+// One type for every use of EXTERNAL (or of EMBEDDED PDV, CHARACTER
+// STRING), named so that prints and traces show it, in the module of its
+// first use (where the C writer declares it).
+TypeId Resolver::predefinedType(std::string_view name, Scope user) {
+  Predefined &p = predefined_[name];
+  if (p.type != kNoType) return p.type;
+  const PredefinedText *text = &kPredefined[0];
+  while (text->name != name) ++text;
+  p.module.file = UINT32_MAX;
+  p.module.tagDefault = text->tagging;
+  p.module.tokens = &p.tokens;
+  p.scope.ast = &p.module;
+  p.scope.index = user.module->index;
+  p.tokens = lex(text->text, UINT32_MAX, diagnostics_);
+  Parser parser(p.tokens, UINT32_MAX, diagnostics_);
+  p.node = parser.parseType();
+  p.type = resolveType(*p.node, Scope{&p.scope, nullptr});
+  types_[p.type].name = text->name;
+  return p.type;
 }
 
 // INSTANCE OF C: [UNIVERSAL 8] IMPLICIT SEQUENCE { type-id C.&id, value [0]
@@ -261,7 +292,9 @@ TypeId Resolver::instanceOfType(const ast::Type &node, Scope scope, TypeId slot)
     ast::Type &t = *parsedTypes_.emplace_back(std::make_unique<ast::Type>());
     t.kind = ast::Type::Kind::ClassField;
     t.pos = node.pos;
-    t.ref = ast::Reference{node.ref.module, node.ref.name, node.ref.pos};
+    t.ref.module = node.ref.module;
+    t.ref.name = node.ref.name;
+    t.ref.pos = node.ref.pos;
     t.fields.push_back(field);
     if (table != nullptr) {
       ast::Constraint &c = t.constraints.emplace_back();
@@ -365,8 +398,12 @@ TypeId Resolver::resolveType(const ast::Type &node, Scope scope, TypeId slot) {
       id = instanceOfType(node, scope, slot);
       complete_[id] = 1;
       return id;
-    case ast::Type::Kind::External: {
-      const TypeId shared = externalType(scope);
+    case ast::Type::Kind::Predefined: {
+      // PER encodes these two otherwise when a constraint fixes their
+      // identification, which the model does not keep.
+      if (node.ref.name != "EXTERNAL" && !node.constraints.empty())
+        error(node.constraints.front().pos, "a constraint on " + std::string(node.ref.name) + " is not supported");
+      const TypeId shared = predefinedType(node.ref.name, scope);
       if (slot == kNoType && node.constraints.empty()) return shared;
       id = copyType(shared, node.pos, scope, slot);
       break;

@@ -199,7 +199,7 @@ class Resolver {
   bool isDummyType(const ast::Type &node, Scope scope) const;
   void completeDeferredCopies();
   TypeId hiddenInteger();
-  TypeId externalType(Scope user);
+  TypeId predefinedType(std::string_view name, Scope user);
   TypeId instanceOfType(const ast::Type &node, Scope scope, TypeId slot);
 
   // --- resolve_values.cpp
@@ -277,11 +277,15 @@ class Resolver {
   std::vector<DeferredCopy> deferredCopies_;
   std::vector<TypeId> frames_;  // constructed types being read in the current assignment
   TypeId hiddenInteger_ = kNoType;
-  TypeId externalType_ = kNoType;
-  std::vector<Token> externalTokens_;
-  ast::Module externalModule_;
-  ModuleScope externalScope_;
-  ast::TypePtr externalNode_;
+  // EXTERNAL, EMBEDDED PDV and CHARACTER STRING, read from their own text.
+  struct Predefined {
+    std::vector<Token> tokens;
+    ast::Module module;
+    ModuleScope scope;
+    ast::TypePtr node;
+    TypeId type = kNoType;
+  };
+  std::map<std::string_view, Predefined> predefined_;
   struct FieldOrigin {
     const ClassInfo *cls;
     std::vector<std::string_view> fields;

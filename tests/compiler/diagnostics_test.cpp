@@ -40,8 +40,8 @@ TEST(CompilerDiagnostics, RefusedModules) {
        "t.asn1:3:1: error: expected END at the end of module M\n"},
       {nested.c_str(), "t.asn1:2:114: error: nesting deeper than 100 levels\n"},
       // Constructs refused by name.
-      {"A ::= EMBEDDED PDV", "t.asn1:2:7: error: EMBEDDED PDV is not supported\n"},
-      {"A ::= CHARACTER STRING", "t.asn1:2:7: error: CHARACTER STRING is not supported\n"},
+      {"A ::= EMBEDDED PDV (WITH COMPONENTS { ..., identification (WITH COMPONENTS { fixed PRESENT }) })",
+       "t.asn1:2:21: error: a constraint on EMBEDDED PDV is not supported\n"},
       {"A ::= SEQUENCE { t TIME, d DATE }", "t.asn1:2:20: error: TIME is not supported\n"
                                             "t.asn1:2:28: error: DATE is not supported\n"},
       {"C ::= CLASS { &code INTEGER }\nA ::= INSTANCE OF C",

@@ -59,6 +59,12 @@ TEST(CompilerTypeRules, Tags) {
        "indirect-reference OPTIONAL [U2] INTEGER, data-value-descriptor OPTIONAL [U7] ObjectDescriptor, "
        "encoding CHOICE { single-ASN1-type [C0e] open type, octet-aligned [C1] OCTET STRING, "
        "arbitrary [C2] BIT STRING } }"},
+      // EMBEDDED PDV and CHARACTER STRING: automatic tags in any module.
+      {"EXPLICIT TAGS", "T ::= CHARACTER STRING",
+       "[U29] SEQUENCE { identification [C0e] CHOICE { syntaxes [C0] SEQUENCE { abstract [C0] OBJECT IDENTIFIER, "
+       "transfer [C1] OBJECT IDENTIFIER }, syntax [C1] OBJECT IDENTIFIER, presentation-context-id [C2] INTEGER, "
+       "context-negotiation [C3] SEQUENCE { presentation-context-id [C0] INTEGER, transfer-syntax [C1] OBJECT "
+       "IDENTIFIER }, transfer-syntax [C4] OBJECT IDENTIFIER, fixed [C5] NULL }, string-value [C1] OCTET STRING }"},
       // INSTANCE OF: the same tag, an identifier and an explicit [0].
       {"AUTOMATIC TAGS EXTENSIBILITY IMPLIED", "T ::= INSTANCE OF TYPE-IDENTIFIER",
        "[U8] SEQUENCE { type-id [U6] OBJECT IDENTIFIER, value [C0e] open type }"},

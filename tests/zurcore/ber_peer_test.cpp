@@ -92,7 +92,10 @@ TEST(BerPeers, ErlangAgreesOnRandomValuesOfEveryType) {
 // removes them all), a SET whose tags are not in canonical order (under
 // DER it decodes the components into the wrong places), a version bracket
 // with a mandatory component (it cannot encode a value without the bracket,
-// and takes a NULL there for present).
+// and takes a NULL there for present). EMBEDDED PDV and CHARACTER STRING
+// are here, and EXTERNAL in CodecKinds: asn1ct reads their SEQUENCEs in
+// the tagging of the module using them, where these two have automatic
+// tags and EXTERNAL explicit ones whatever the module says.
 std::string boundaryModule() {
   std::vector<std::string> types;
   for (const char *cls : {"", "APPLICATION ", "PRIVATE "})
@@ -112,7 +115,8 @@ std::string boundaryModule() {
                         "SEQUENCE { a INTEGER OPTIONAL, ..., b BOOLEAN OPTIONAL, [[ c BOOLEAN OPTIONAL, d INTEGER OPTIONAL ]] }",
                         "REAL", "OBJECT IDENTIFIER", "RELATIVE-OID", "NULL", "UTCTime", "GeneralizedTime",
                         "UTF8String", "BMPString", "UniversalString", "NumericString", "PrintableString",
-                        "VisibleString", "GraphicString", "TeletexString", "GeneralString",
+                        "VisibleString", "GraphicString", "TeletexString", "GeneralString", "EMBEDDED PDV",
+                        "CHARACTER STRING",
                         "ENUMERATED { a(-1), b(0), c(127), d(128), e(256) }", "INTEGER (-128..127)",
                         "INTEGER (0..255)", "INTEGER (0..65536)"})
     types.push_back(t);

@@ -159,7 +159,8 @@ std::string boundaryModule(bool aligned) {
                         "SET { a [0] NULL OPTIONAL, b [1] BOOLEAN, c [2] INTEGER (0..3) OPTIONAL }",
                         "SET { a [2] NULL, b [1] BOOLEAN, c [0] INTEGER (0..3) }",
                         "REAL", "OBJECT IDENTIFIER", "RELATIVE-OID", "NULL", "UTCTime", "GeneralizedTime",
-                        "UTF8String", "UTF8String (SIZE (1..4))", "GraphicString", "BOOLEAN", "EXTERNAL",
+                        "UTF8String", "UTF8String (SIZE (1..4))", "GraphicString", "BOOLEAN", "EXTERNAL", "EMBEDDED PDV",
+                        "CHARACTER STRING",
                         "INSTANCE OF TYPE-IDENTIFIER", "INSTANCE OF TYPE-IDENTIFIER ({Named})"})
     types.push_back(t);
   for (const char *e : {"{ a }", "{ a, b }", "{ a, b, c, ..., d }", "{ a, ... }"})
