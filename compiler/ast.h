@@ -135,6 +135,7 @@ struct Type {
     Any,         // ANY [DEFINED BY definedBy]
     Predefined,  // EXTERNAL, EMBEDDED PDV or CHARACTER STRING, named by `ref.name`
     InstanceOf,  // INSTANCE OF `ref` (a class)
+    Selection,   // `elementName` < `inner`: the type of that alternative of a CHOICE
   };
   Kind kind = Kind::Builtin;
   SourcePos pos;

@@ -71,10 +71,22 @@ TypePtr Parser::parseUnconstrainedType() {
     case TokenKind::Keyword: return parseKeywordType();
     case TokenKind::TypeReference: return parseReferencedType();
     case TokenKind::Identifier:
-      if (at(TokenKind::Less, 1)) fail(peek(), "selection types are not supported");
+      if (at(TokenKind::Less, 1)) return parseSelectionType();
       [[fallthrough]];
     default: failExpected("a type");
   }
+}
+
+// SelectionType ::= identifier "<" Type
+TypePtr Parser::parseSelectionType() {
+  auto type = std::make_unique<AstType>();
+  type->kind = AstType::Kind::Selection;
+  type->pos = posOf(peek());
+  type->elementName = next().text;
+  next();
+  // "a < C (...)" constrains the selected type.
+  type->inner = parseUnconstrainedType();
+  return type;
 }
 
 // TaggedType ::= "[" [Class] ClassNumber "]" [IMPLICIT | EXPLICIT] Type

@@ -86,6 +86,7 @@ class Parser {
   // parse_types.cpp
   ast::TypePtr parseUnconstrainedType();
   ast::TypePtr parseTaggedType();
+  ast::TypePtr parseSelectionType();
   ast::TypePtr parseKeywordType();
   ast::TypePtr parseReferencedType();
   ast::TypePtr parseCollection(ast::Type::Kind structure, ast::Type::Kind collection);

@@ -135,6 +135,10 @@ Resolver::Shape Resolver::shapeOf(const ast::Type &node, Scope scope) {
     case ast::Type::Kind::Predefined:
       return {Builtin::Sequence, {{TagClass::Universal, predefinedTag(node.ref.name), false}}};
     case ast::Type::Kind::InstanceOf: return {Builtin::Sequence, {{TagClass::Universal, kExternalTag, false}}};
+    case ast::Type::Kind::Selection: {
+      const TypeId selected = selectedType(node, scope);
+      return {types_[selected].builtin, types_[selected].tags};
+    }
     default: return {node.builtin, universalTags(node.builtin)};
   }
 }
@@ -326,6 +330,16 @@ TypeId Resolver::instanceOfType(const ast::Type &node, Scope scope, TypeId slot)
   return id;
 }
 
+// The type of alternative `a` of the CHOICE of "a < C", with its tags.
+TypeId Resolver::selectedType(const ast::Type &node, Scope scope) {
+  const TypeId choice = resolveType(*node.inner, scope);
+  if (types_[choice].builtin != Builtin::Choice) error(node.inner->pos, "a selection type selects from a CHOICE");
+  if (!complete_[choice]) error(node.pos, "a selection type selects from a CHOICE being defined");
+  for (const Component &alternative : types_[choice].components)
+    if (alternative.name == node.elementName) return alternative.type;
+  error(node.pos, "the CHOICE has no alternative " + std::string(node.elementName));
+}
+
 TypeId Resolver::hiddenInteger() {
   if (hiddenInteger_ == kNoType) {
     hiddenInteger_ = static_cast<TypeId>(types_.size());
@@ -398,6 +412,12 @@ TypeId Resolver::resolveType(const ast::Type &node, Scope scope, TypeId slot) {
       id = instanceOfType(node, scope, slot);
       complete_[id] = 1;
       return id;
+    case ast::Type::Kind::Selection: {
+      const TypeId selected = selectedType(node, scope);
+      if (slot == kNoType && node.constraints.empty()) return selected;
+      id = copyType(selected, node.pos, scope, slot);
+      break;
+    }
     case ast::Type::Kind::Predefined: {
       // PER encodes these two otherwise when a constraint fixes their
       // identification, which the model does not keep.

@@ -201,6 +201,7 @@ class Resolver {
   TypeId hiddenInteger();
   TypeId predefinedType(std::string_view name, Scope user);
   TypeId instanceOfType(const ast::Type &node, Scope scope, TypeId slot);
+  TypeId selectedType(const ast::Type &node, Scope scope);
 
   // --- resolve_values.cpp
   ValuePtr readValue(TypeId type, Scope scope, ast::TokenRange range);

@@ -48,7 +48,9 @@ TEST(CompilerDiagnostics, RefusedModules) {
        "t.asn1:3:19: error: INSTANCE OF needs a class with the fields &id and &Type, as TYPE-IDENTIFIER has\n"},
       {"A ::= INSTANCE OF TYPE-IDENTIFIER (SIZE (1))",
        "t.asn1:2:36: error: INSTANCE OF takes one constraint, an object set \"({Set})\"\n"},
-      {"A ::= a < B", "t.asn1:2:7: error: selection types are not supported\n"},
+      {"A ::= a < B\nB ::= SEQUENCE { a NULL }\nC ::= b < D\nD ::= CHOICE { a NULL }",
+       "t.asn1:2:11: error: a selection type selects from a CHOICE\n"
+       "t.asn1:4:7: error: the CHOICE has no alternative b\n"},
       {"A ::= INTEGER (0..10 EXCEPT 5)", "t.asn1:2:22: error: EXCEPT is not supported\n"},
       {"A ::= IA5String (PATTERN \"a*\")", "t.asn1:2:18: error: PATTERN constraints are not supported\n"},
       // Names.

@@ -35,7 +35,7 @@ TEST(CompilerPeers, TagsAgreeWithErlang) {
     GTEST_SKIP() << "escript is not installed (erlang-asn1; scripts/install-deps installs it)";
   std::vector<std::string> files;
   for (const char *own : {"personnel_unconstrained", "personnel_constrained", "personnel_extensible",
-                          "information_objects"})
+                          "information_objects", "selections"})
     files.push_back(std::string(ZURBASE_TEST_DATA) + "/asn1/" + own + ".asn1");
   for (const auto &[application, module] : {std::pair{"public_key", "PKCS-8"},
                                            {"public_key", "PKIX1Algorithms88"}, {"eldap", "ELDAPv3"}})
