@@ -105,6 +105,7 @@ struct ElementSet {
     From,        // FROM (constraint)
     Contained,   // a type: INCLUDES Type, or a type or value set reference
     InnerType,   // WITH COMPONENT(S): not PER-visible
+    Pattern,     // PATTERN value: not PER-visible
   };
   Kind kind = Kind::Value;
   SourcePos pos;

@@ -191,7 +191,11 @@ ElementSetPtr Parser::parseElements() {
         element->inner = std::make_unique<ast::Constraint>(parseConstraint());
         return element;
       case Keyword::With: return parseInnerTypeConstraints(next());
-      case Keyword::Pattern: fail(first, "PATTERN constraints are not supported");
+      case Keyword::Pattern:
+        next();
+        element->kind = ElementSet::Kind::Pattern;
+        element->value = skipValue();
+        return element;
       case Keyword::Settings: fail(first, "property settings are not supported");
       case Keyword::Includes:
         next();

@@ -176,7 +176,7 @@ Resolver::Reduced Resolver::reduceElements(const ast::ElementSet &set, TypeId ba
       return reduced;
     }
     case ast::ElementSet::Kind::Value: {
-      const TypeId valueType = context == kSizes ? hiddenInteger() : base;
+      const TypeId valueType = context == kSizes ? hiddenType(Builtin::Integer) : base;
       const ValuePtr value = readValue(valueType, scope, set.value);
       if (context == kCharacters) {
         std::vector<CharRange> ranges;
@@ -210,7 +210,7 @@ Resolver::Reduced Resolver::reduceElements(const ast::ElementSet &set, TypeId ba
         if (!set.upperMax) readValue(base, scope, set.upper);
         return reduced;
       }
-      const TypeId valueType = context == kSizes ? hiddenInteger() : base;
+      const TypeId valueType = context == kSizes ? hiddenType(Builtin::Integer) : base;
       Bounds &bounds = reduced.value;
       bounds.constrained = true;
       if (!set.lowerMin) {
@@ -231,7 +231,7 @@ Resolver::Reduced Resolver::reduceElements(const ast::ElementSet &set, TypeId ba
       if (context != kOwn) error(set.pos, "SIZE cannot stand inside SIZE or FROM");
       if (!sized(builtin))
         error(set.pos, "SIZE applies to strings, SEQUENCE OF and SET OF");
-      reduced.size = reduceConstraint(*set.inner, hiddenInteger(), scope, kSizes).value;
+      reduced.size = reduceConstraint(*set.inner, hiddenType(Builtin::Integer), scope, kSizes).value;
       if (reduced.size.lower && *reduced.size.lower < 0) error(set.pos, "a size is not negative");
       if (reduced.size.upper && *reduced.size.upper > UINT32_MAX)
         error(set.pos, "a size is beyond 32 bits");
@@ -264,6 +264,11 @@ Resolver::Reduced Resolver::reduceElements(const ast::ElementSet &set, TypeId ba
       if (t.alphabet) reduced.alphabet = {true, t.alphabet->ranges, t.alphabet->extensible};
       return reduced;
     }
+    case ast::ElementSet::Kind::Pattern:
+      if (context != kOwn || !characterString(builtin))
+        error(set.pos, "PATTERN applies to character string types");
+      readValue(hiddenType(Builtin::UniversalString), scope, set.value);
+      return reduced;
     case ast::ElementSet::Kind::InnerType: {
       const bool structured = builtin == Builtin::Sequence || builtin == Builtin::Set ||
                               builtin == Builtin::Choice;

@@ -340,16 +340,16 @@ TypeId Resolver::selectedType(const ast::Type &node, Scope scope) {
   error(node.pos, "the CHOICE has no alternative " + std::string(node.elementName));
 }
 
-TypeId Resolver::hiddenInteger() {
-  if (hiddenInteger_ == kNoType) {
-    hiddenInteger_ = static_cast<TypeId>(types_.size());
-    Type integer;
-    integer.builtin = Builtin::Integer;
-    integer.tags = universalTags(Builtin::Integer);
-    types_.push_back(integer);
+TypeId Resolver::hiddenType(Builtin builtin) {
+  auto [it, added] = hiddenTypes_.try_emplace(builtin, static_cast<TypeId>(types_.size()));
+  if (added) {
+    Type hidden;
+    hidden.builtin = builtin;
+    hidden.tags = universalTags(builtin);
+    types_.push_back(hidden);
     complete_.push_back(1);
   }
-  return hiddenInteger_;
+  return it->second;
 }
 
 TypeId Resolver::resolveType(const ast::Type &node, Scope scope, TypeId slot) {

@@ -123,7 +123,7 @@ ValuePtr Resolver::readValue(TypeId type, Scope scope, ast::TokenRange range) {
 }
 
 int64_t Resolver::readInteger(Scope scope, ast::TokenRange range) {
-  return readValue(hiddenInteger(), scope, range)->integer;
+  return readValue(hiddenType(Builtin::Integer), scope, range)->integer;
 }
 
 ValuePtr Resolver::valueOfAssignment(AssignmentState &state) {
@@ -337,7 +337,7 @@ ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {
           parser.next();
           const int64_t number = parser.at(TokenKind::Number)
                                      ? readNumber(false, parser.next())
-                                     : readValueAt(hiddenInteger(), scope, parser)->integer;
+                                     : readValueAt(hiddenType(Builtin::Integer), scope, parser)->integer;
           if (number < 0) parser.fail(arc, "an arc is not negative");
           value->arcs.push_back(static_cast<uint64_t>(number));
           parser.expect(TokenKind::RightParen, "')'");

@@ -198,7 +198,9 @@ class Resolver {
   TypeId classFieldType(const ast::Type &node, Scope scope, TypeId slot);
   bool isDummyType(const ast::Type &node, Scope scope) const;
   void completeDeferredCopies();
-  TypeId hiddenInteger();
+  // An unconstrained type of the builtin, in no module: what sizes and
+  // patterns are read as.
+  TypeId hiddenType(Builtin builtin);
   TypeId predefinedType(std::string_view name, Scope user);
   TypeId instanceOfType(const ast::Type &node, Scope scope, TypeId slot);
   TypeId selectedType(const ast::Type &node, Scope scope);
@@ -277,7 +279,7 @@ class Resolver {
   };
   std::vector<DeferredCopy> deferredCopies_;
   std::vector<TypeId> frames_;  // constructed types being read in the current assignment
-  TypeId hiddenInteger_ = kNoType;
+  std::map<Builtin, TypeId> hiddenTypes_;
   // EXTERNAL, EMBEDDED PDV and CHARACTER STRING, read from their own text.
   struct Predefined {
     std::vector<Token> tokens;

@@ -52,7 +52,9 @@ TEST(CompilerDiagnostics, RefusedModules) {
        "t.asn1:2:11: error: a selection type selects from a CHOICE\n"
        "t.asn1:4:7: error: the CHOICE has no alternative b\n"},
       {"A ::= INTEGER (0..10 EXCEPT 5)", "t.asn1:2:22: error: EXCEPT is not supported\n"},
-      {"A ::= IA5String (PATTERN \"a*\")", "t.asn1:2:18: error: PATTERN constraints are not supported\n"},
+      {"A ::= INTEGER (PATTERN \"a*\")\nB ::= IA5String (PATTERN 5)",
+       "t.asn1:2:16: error: PATTERN applies to character string types\n"
+       "t.asn1:3:26: error: expected a cstring, found '5'\n"},
       // Names.
       {"A ::= B", "t.asn1:2:7: error: unknown reference B\n"},
       {"A ::= Nowhere.B", "t.asn1:2:7: error: unknown module Nowhere\n"},

@@ -99,6 +99,8 @@ TEST(CompilerTypeRules, EffectiveConstraints) {
       {"", "T ::= IA5String (FROM (\"a\"..\"z\", ...))", "[U22] IA5String"},
       {"", "T ::= IA5String (FROM (\"a\"..\"z\"), ...)", "[U22] IA5String"},
       {"", "T ::= OCTET STRING (CONTAINING INTEGER)", "[U4] OCTET STRING"},
+      {"", "T ::= IA5String (SIZE (1..4) ^ PATTERN \"\\d+\")", "[U22] IA5String SIZE(1..4)"},
+      {"", "T ::= IA5String (SIZE (1..4) | PATTERN \"\\d+\")", "[U22] IA5String"},
       {"", "T ::= S (WITH COMPONENTS { ..., a (1..2) })\nS ::= SEQUENCE { a INTEGER }",
        "[U16] SEQUENCE { a [U2] INTEGER }"},
       {"", "T ::= REAL (0..1)", "[U9] REAL"},

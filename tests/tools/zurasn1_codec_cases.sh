@@ -120,5 +120,22 @@ check "convert without output rules" 2 "" "zurasn1: no output rules given (-o RU
 check "convert of a truncated input" 1 "" "zurasn1: cut.bin: D0055S: Premature end of input buffer at offset 9." \
   convert "${m[@]}" -i ber -o der cut.bin out.der
 
+# A dialogue portion as TCAP carries one: EXTERNAL, by its own tags in a
+# module of automatic tags, its open type kept encoded.
+cat > dialogue.asn1 <<'ASN1'
+Dlg DEFINITIONS AUTOMATIC TAGS ::= BEGIN
+Portion ::= [APPLICATION 11] EXPLICIT EXTERNAL
+END
+ASN1
+echo '6B0F 280D 0607 00118605010101 A002 0500' | tr -d ' ' | hex dialogue.bin
+{ printf 'tag = [APPLICATION 11] constructed; length = 15\n'
+  printf '  Portion: tag = [UNIVERSAL 8] constructed; length = 13\n'
+  printf '    direct-reference OBJECT IDENTIFIER: tag = [UNIVERSAL 6] primitive; length = 7\n'
+  printf '    encoding single-ASN1-type ANY: tag = [0] constructed; length = 2\n'
+  printf '      ANY: tag = [UNIVERSAL 5] primitive; length = 0\n'
+  printf 'value Portion ::= \n{\n  direct-reference { 0 0 17 773 1 1 1 },\n'
+  printf "  encoding single-ASN1-type : '0500'H\n}\n"; } > dialogue.txt
+check "EXTERNAL" 0 dialogue.txt "" decode -m dialogue.asn1 -t Portion --trace dialogue.bin
+
 echo "$failures failures"
 [ "$failures" -eq 0 ]
