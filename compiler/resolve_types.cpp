@@ -24,6 +24,7 @@ constexpr uint32_t kExternalTag = 8;
 // data-value-descriptor that the encodings leave out (automatic tags).
 struct PredefinedText {
   std::string_view name;
+  uint32_t tag;  // UNIVERSAL
   ast::TagDefault tagging;
   const char *text;
 };
@@ -33,20 +34,23 @@ struct PredefinedText {
   "SEQUENCE { presentation-context-id INTEGER, transfer-syntax OBJECT IDENTIFIER }, "           \
   "transfer-syntax OBJECT IDENTIFIER, fixed NULL }"
 constexpr PredefinedText kPredefined[] = {
-    {"EXTERNAL", ast::TagDefault::Explicit,
+    {"EXTERNAL", kExternalTag, ast::TagDefault::Explicit,
      "[UNIVERSAL 8] IMPLICIT SEQUENCE { direct-reference OBJECT IDENTIFIER OPTIONAL, "
      "indirect-reference INTEGER OPTIONAL, data-value-descriptor ObjectDescriptor OPTIONAL, "
      "encoding CHOICE { single-ASN1-type [0] ANY, octet-aligned [1] IMPLICIT OCTET STRING, "
      "arbitrary [2] IMPLICIT BIT STRING } }"},
-    {"EMBEDDED PDV", ast::TagDefault::Automatic,
+    {"EMBEDDED PDV", 11, ast::TagDefault::Automatic,
      "[UNIVERSAL 11] IMPLICIT SEQUENCE { " ZUR_IDENTIFICATION ", data-value OCTET STRING }"},
-    {"CHARACTER STRING", ast::TagDefault::Automatic,
+    {"CHARACTER STRING", 29, ast::TagDefault::Automatic,
      "[UNIVERSAL 29] IMPLICIT SEQUENCE { " ZUR_IDENTIFICATION ", string-value OCTET STRING }"},
 };
 #undef ZUR_IDENTIFICATION
 
-uint32_t predefinedTag(std::string_view name) {
-  return name == "EXTERNAL" ? kExternalTag : name == "EMBEDDED PDV" ? 11 : 29;
+// The parser names only these.
+const PredefinedText &predefinedText(std::string_view name) {
+  const PredefinedText *text = &kPredefined[0];
+  while (text->name != name) ++text;
+  return *text;
 }
 
 // Types within types, across assignments: deeper ones would exhaust the
@@ -133,7 +137,7 @@ Resolver::Shape Resolver::shapeOf(const ast::Type &node, Scope scope) {
     }
     case ast::Type::Kind::Any: return {Builtin::OpenType, {}};
     case ast::Type::Kind::Predefined:
-      return {Builtin::Sequence, {{TagClass::Universal, predefinedTag(node.ref.name), false}}};
+      return {Builtin::Sequence, {{TagClass::Universal, predefinedText(node.ref.name).tag, false}}};
     case ast::Type::Kind::InstanceOf: return {Builtin::Sequence, {{TagClass::Universal, kExternalTag, false}}};
     case ast::Type::Kind::Selection: {
       const TypeId selected = selectedType(node, scope);
@@ -262,18 +266,17 @@ void Resolver::completeDeferredCopies() {
 TypeId Resolver::predefinedType(std::string_view name, Scope user) {
   Predefined &p = predefined_[name];
   if (p.type != kNoType) return p.type;
-  const PredefinedText *text = &kPredefined[0];
-  while (text->name != name) ++text;
+  const PredefinedText &text = predefinedText(name);
   p.module.file = UINT32_MAX;
-  p.module.tagDefault = text->tagging;
+  p.module.tagDefault = text.tagging;
   p.module.tokens = &p.tokens;
   p.scope.ast = &p.module;
   p.scope.index = user.module->index;
-  p.tokens = lex(text->text, UINT32_MAX, diagnostics_);
+  p.tokens = lex(text.text, UINT32_MAX, diagnostics_);
   Parser parser(p.tokens, UINT32_MAX, diagnostics_);
   p.node = parser.parseType();
   p.type = resolveType(*p.node, Scope{&p.scope, nullptr});
-  types_[p.type].name = text->name;
+  types_[p.type].name = text.name;
   return p.type;
 }
 
