@@ -141,14 +141,14 @@ ValuePtr Resolver::valueOfAssignment(AssignmentState &state) {
 
 ValuePtr Resolver::referencedValue(TypeId type, Scope scope, Parser &parser) {
   const ast::Reference ref = parser.parseReference();
-  if (parser.at(TokenKind::Dot) && (parser.at(TokenKind::ValueField, 1) || parser.at(TokenKind::TypeField, 1)))
-    error(ref.pos, "values taken from objects are not supported");
   const std::string name(ref.name);
   const Target target = lookup(ref, scope);
   ValuePtr value;
   TypeId valueType = kNoType;
   if (target.builtinClass != nullptr) error(ref.pos, name + " is a class, not a value");
-  if (target.argument != nullptr) {
+  if (parser.at(TokenKind::Dot) && (parser.at(TokenKind::ValueField, 1) || parser.at(TokenKind::TypeField, 1))) {
+    value = objectFieldValue(ref, target, parser, valueType);
+  } else if (target.argument != nullptr) {
     if (target.argument->kind != Argument::Kind::Value)
       error(ref.pos, name + " is a parameter that is not a value");
     value = target.argument->value;
@@ -177,6 +177,45 @@ ValuePtr Resolver::referencedValue(TypeId type, Scope scope, Parser &parser) {
   if (!compatible(wanted, found))
     error(ref.pos, name + " is a value of " + builtinNotation(found) + ", not of " + builtinNotation(wanted));
   return value;
+}
+
+// "o.&a.&b": the value that object o holds in value field &b of the object
+// in its object field &a; its type in `valueType`.
+ValuePtr Resolver::objectFieldValue(const ast::Reference &ref, const Target &target, Parser &parser,
+                                    TypeId &valueType) {
+  const std::string name(ref.name);
+  const ObjectInfo *object = nullptr;
+  if (target.argument != nullptr) {
+    if (target.argument->kind != Argument::Kind::Object) error(ref.pos, name + " is a parameter that is not an object");
+    object = target.argument->object;
+  } else {
+    if (target.state->entity == Entity::Broken) throw Abandoned{};
+    if (target.state->entity != Entity::Object || ref.instance) error(ref.pos, name + " is not an object");
+    object = objectOfAssignment(*target.state);
+  }
+  for (;;) {
+    parser.next();
+    const Token &field = parser.next();
+    const std::string fieldName(field.text);
+    const FieldInfo *info = object->cls->field(field.text);
+    if (info == nullptr) parser.fail(field, "class " + object->cls->name + " has no field " + fieldName);
+    const Setting *setting = settingOf(*object, field.text);
+    if (setting == nullptr) parser.fail(field, "the object has no " + fieldName);
+    const bool more = parser.at(TokenKind::Dot) && (parser.at(TokenKind::ValueField, 1) || parser.at(TokenKind::TypeField, 1));
+    if (more) {
+      if (info->kind != FieldKind::Object) parser.fail(field, fieldName + " is not an object field");
+      object = setting->object;
+      continue;
+    }
+    if (info->kind == FieldKind::FixedValue) {
+      valueType = info->type;
+    } else if (info->kind == FieldKind::VariableValue) {
+      valueType = settingOf(*object, info->spec->typeField)->type;
+    } else {
+      parser.fail(field, fieldName + " is not a value field");
+    }
+    return setting->value;
+  }
 }
 
 ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {

@@ -209,6 +209,8 @@ class Resolver {
   ValuePtr readValue(TypeId type, Scope scope, ast::TokenRange range);
   ValuePtr readValueAt(TypeId type, Scope scope, Parser &parser);
   ValuePtr referencedValue(TypeId type, Scope scope, Parser &parser);
+  ValuePtr objectFieldValue(const ast::Reference &ref, const Target &target, Parser &parser,
+                            TypeId &valueType);
   ValuePtr valueOfAssignment(AssignmentState &state);
   int64_t readInteger(Scope scope, ast::TokenRange range);
   void checkValue(TypeId type, const Value &value, SourcePos pos);

@@ -53,6 +53,17 @@ TEST(CompilerClasses, ObjectsOfLinks) {
        "S ATTR ::= { a }\n"
        "T ::= SEQUENCE { id ATTR.&id ({S}), v ATTR.&rule.&Syntax ({S}{@id}) }",
        "1: [U22] IA5String; "},
+      // Ids taken from objects, through a chain of object fields.
+      {"RULE ::= CLASS { &Syntax, &id INTEGER UNIQUE }\n"
+       "ATTR ::= CLASS { &rule RULE, &id INTEGER UNIQUE }\n"
+       "r RULE ::= { &Syntax IA5String, &id 9 }\n"
+       "s RULE ::= { &Syntax NULL, &id 4 }\n"
+       "t ATTR ::= { &rule s, &id 0 }\n"
+       "a ATTR ::= { &rule r, &id r.&id }\n"
+       "b ATTR ::= { &rule s, &id t.&rule.&id }\n"
+       "S ATTR ::= { a | b }\n"
+       "T ::= SEQUENCE { id ATTR.&id ({S}), v ATTR.&rule.&Syntax ({S}{@id}) }",
+       "9: [U22] IA5String; 4: [U5] NULL; "},
       // Fields of variable type and value set fields are read too.
       {"C ::= CLASS { &Type, &value &Type, &Codes INTEGER OPTIONAL, &id INTEGER UNIQUE }\n"
        "o C ::= { &Type INTEGER (0..9), &value 5, &Codes { 1 | 2 }, &id 1 }\n"

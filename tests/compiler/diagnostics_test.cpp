@@ -133,8 +133,13 @@ TEST(CompilerDiagnostics, RefusedModules) {
        "t.asn1:3:16: error: a comes before the components given before it\n"},
       {"A ::= CHOICE { a NULL }\nv A ::= b : NULL", "t.asn1:3:9: error: b is not an alternative of the type\n"},
       {"v OCTET STRING ::= CONTAINING 5", "t.asn1:2:20: error: CONTAINING values are not supported\n"},
-      {"C ::= CLASS { &id INTEGER }\no C ::= { &id 1 }\nv INTEGER ::= o.&id",
-       "t.asn1:4:15: error: values taken from objects are not supported\n"},
+      {"C ::= CLASS { &T, &id INTEGER, &n INTEGER OPTIONAL }\no C ::= { &T NULL, &id 1 }\n"
+       "v INTEGER ::= o.&n\nw INTEGER ::= o.&T\nx INTEGER ::= o.&m\ny INTEGER ::= v.&id\nz IA5String ::= o.&id",
+       "t.asn1:4:17: error: the object has no &n\n"
+       "t.asn1:5:17: error: &T is not a value field\n"
+       "t.asn1:6:17: error: class C has no field &m\n"
+       "t.asn1:7:15: error: v is not an object\n"
+       "t.asn1:8:17: error: o is a value of INTEGER, not of IA5String\n"},
       {"v REAL ::= { 1, 3, 2 }", "t.asn1:2:12: error: the base of a REAL is 2 or 10\n"},
       {"v UniversalString ::= { 300, 0, 0, 1 }",
        "t.asn1:2:23: error: a Quadruple is {group, plane, row, cell}, a Tuple {column, row}\n"},
