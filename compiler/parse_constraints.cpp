@@ -313,7 +313,7 @@ ast::TokenRange Parser::skipValue() {
           next();
         }
         if (at(TokenKind::LeftBrace)) skipBraces();
-        while (at(TokenKind::Dot) && (at(TokenKind::ValueField, 1) || at(TokenKind::TypeField, 1))) {
+        while (atFieldReference()) {
           next();
           next();
         }

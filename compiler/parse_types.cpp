@@ -225,7 +225,7 @@ TypePtr Parser::parseReferencedType() {
     return type;
   }
   type->kind = AstType::Kind::Reference;
-  while (at(TokenKind::Dot) && (at(TokenKind::TypeField, 1) || at(TokenKind::ValueField, 1))) {
+  while (atFieldReference()) {
     next();
     type->kind = AstType::Kind::ClassField;
     type->fields.push_back(next().text);

@@ -47,6 +47,10 @@ class Parser {
   bool atKeyword(Keyword keyword, uint32_t ahead = 0) const {
     return peek(ahead).kind == TokenKind::Keyword && peek(ahead).keyword == keyword;
   }
+  // ".&field" next: a field of a class or object.
+  bool atFieldReference() const {
+    return at(TokenKind::Dot) && (at(TokenKind::ValueField, 1) || at(TokenKind::TypeField, 1));
+  }
   bool accept(TokenKind kind);
   bool acceptKeyword(Keyword keyword);
   const Token &expect(TokenKind kind, const char *what);

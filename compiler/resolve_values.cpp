@@ -146,7 +146,7 @@ ValuePtr Resolver::referencedValue(TypeId type, Scope scope, Parser &parser) {
   ValuePtr value;
   TypeId valueType = kNoType;
   if (target.builtinClass != nullptr) error(ref.pos, name + " is a class, not a value");
-  if (parser.at(TokenKind::Dot) && (parser.at(TokenKind::ValueField, 1) || parser.at(TokenKind::TypeField, 1))) {
+  if (parser.atFieldReference()) {
     value = objectFieldValue(ref, target, parser, valueType);
   } else if (target.argument != nullptr) {
     if (target.argument->kind != Argument::Kind::Value)
@@ -201,8 +201,7 @@ ValuePtr Resolver::objectFieldValue(const ast::Reference &ref, const Target &tar
     if (info == nullptr) parser.fail(field, "class " + object->cls->name + " has no field " + fieldName);
     const Setting *setting = settingOf(*object, field.text);
     if (setting == nullptr) parser.fail(field, "the object has no " + fieldName);
-    const bool more = parser.at(TokenKind::Dot) && (parser.at(TokenKind::ValueField, 1) || parser.at(TokenKind::TypeField, 1));
-    if (more) {
+    if (parser.atFieldReference()) {
       if (info->kind != FieldKind::Object) parser.fail(field, fieldName + " is not an object field");
       object = setting->object;
       continue;
@@ -210,7 +209,11 @@ ValuePtr Resolver::objectFieldValue(const ast::Reference &ref, const Target &tar
     if (info->kind == FieldKind::FixedValue) {
       valueType = info->type;
     } else if (info->kind == FieldKind::VariableValue) {
-      valueType = settingOf(*object, info->spec->typeField)->type;
+      // A class DEFAULT of a variable-type value is read for no object, so
+      // neither it nor its type need be there.
+      const Setting *type = settingOf(*object, info->spec->typeField);
+      if (type == nullptr || setting->value == nullptr) parser.fail(field, "the object has no value of " + fieldName);
+      valueType = type->type;
     } else {
       parser.fail(field, fieldName + " is not a value field");
     }

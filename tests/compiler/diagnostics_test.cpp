@@ -140,6 +140,9 @@ TEST(CompilerDiagnostics, RefusedModules) {
        "t.asn1:6:17: error: class C has no field &m\n"
        "t.asn1:7:15: error: v is not an object\n"
        "t.asn1:8:17: error: o is a value of INTEGER, not of IA5String\n"},
+      // A class DEFAULT of a variable-type value gives an object no value.
+      {"C ::= CLASS { &T DEFAULT INTEGER, &v &T DEFAULT 5, &id INTEGER }\no C ::= { &id 1 }\nx INTEGER ::= o.&v",
+       "t.asn1:4:17: error: the object has no value of &v\n"},
       {"v REAL ::= { 1, 3, 2 }", "t.asn1:2:12: error: the base of a REAL is 2 or 10\n"},
       {"v UniversalString ::= { 300, 0, 0, 1 }",
        "t.asn1:2:23: error: a Quadruple is {group, plane, row, cell}, a Tuple {column, row}\n"},
