@@ -3,6 +3,7 @@
 // trace, and the memory of a decode.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <set>
@@ -168,6 +169,44 @@ TEST(BerCodec, BerFormsDecodeToTheirDerForm) {
     zurtest::Encoded e = rows().encode(c.type, RULES_DER, d.value);
     ASSERT_EQ(e.status, 0) << e.message;
     EXPECT_EQ(toHex(e.octets), toHex(fromHex(c.der)));
+  }
+}
+
+// A time goes out as the application gives it, in range or not, each field
+// as the C library's "%0Nd" writes it (the text checked here against it).
+TEST(BerCodec, TimesAreWrittenFieldByFieldAsPrintfWouldWriteThem) {
+  std::srand(11);
+  const auto any = [](int low, int high) { return low + std::rand() % (high - low + 1); };
+  for (int i = 0; i < 2000; ++i) {
+    const bool generalized = i % 2 != 0;
+    const bool wild = i % 3 == 0;  // fields outside their ranges, negative ones too
+    TimeValue t{};
+    t.year = static_cast<int16_t>(wild ? any(-32768, 32767) : any(1950, 2049));
+    for (int16_t *part : {&t.month, &t.day, &t.hour, &t.minute, &t.second})
+      *part = static_cast<int16_t>(wild ? any(-150, 150) : any(0, 59));
+    t.millisec = static_cast<int16_t>(any(-5, 1005));
+    t.mindiff = static_cast<int16_t>(i % 5 == 0 ? 0 : wild ? any(-32768, 32767) : any(-840, 840));
+    t.utc = static_cast<int8_t>(any(0, 1));
+
+    char want[64];
+    int n = generalized ? std::snprintf(want, 64, "%04d", t.year % 10000) : std::snprintf(want, 64, "%02d", t.year % 100);
+    n += std::snprintf(want + n, 64 - n, "%02d%02d%02d%02d%02d", t.month % 100, t.day % 100, t.hour % 100,
+                       t.minute % 100, t.second % 100);
+    if (generalized && t.millisec > 0 && t.millisec < 1000) {
+      int ms = t.millisec, digits = 3;
+      for (; ms % 10 == 0; ms /= 10) --digits;
+      n += std::snprintf(want + n, 64 - n, ".%0*d", digits, ms);
+    }
+    const int m = std::abs(t.mindiff);
+    if (generalized ? t.utc == 0 && t.mindiff != 0 : t.mindiff != 0)
+      std::snprintf(want + n, 64 - n, "%c%02d%02d", t.mindiff < 0 ? '-' : '+', m / 60 % 100, m % 60);
+    else if (!generalized || t.utc != 0)
+      std::snprintf(want + n, 64 - n, "Z");
+
+    zurtest::Encoded e = rows().encode(generalized ? "Gen" : "Utc", RULES_BER, &t);
+    ASSERT_EQ(e.status, 0) << e.message;
+    ASSERT_GE(e.octets.size(), 2u);
+    EXPECT_EQ(std::string(e.octets.begin() + 2, e.octets.end()), want) << "case " << i;
   }
 }
 

@@ -2,7 +2,7 @@
 // minute 0-59, second 0-60 (a leap second), offsets below 24 hours.
 #include "time_codec.h"
 
-#include <cstdio>
+#include <initializer_list>
 
 #include "zurcore/codec/rows.h"
 
@@ -143,27 +143,51 @@ int parseTime(bool generalized, const unsigned char *p, std::size_t n, bool der,
   return 0;
 }
 
+namespace {
+
+// `value` in decimal as "%0*d" writes it, at least `width` characters: a
+// minus sign first, then zeros to the width. The encoder takes a time as the
+// application gives it, in range or not.
+char *putPadded(char *out, int value, int width) {
+  unsigned u = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
+  char digits[10];
+  int k = 0;
+  do {
+    digits[k++] = static_cast<char>('0' + u % 10);
+    u /= 10;
+  } while (u != 0);
+  if (value < 0) {
+    *out++ = '-';
+    --width;
+  }
+  for (int i = k; i < width; ++i) *out++ = '0';
+  while (k != 0) *out++ = digits[--k];
+  return out;
+}
+
+}  // namespace
+
 std::size_t formatTime(bool generalized, const TimeValue &t, char out[32]) {
-  int n = generalized ? std::snprintf(out, 32, "%04d", t.year % 10000)
-                      : std::snprintf(out, 32, "%02d", t.year % 100);
-  n += std::snprintf(out + n, 32 - n, "%02d%02d%02d%02d%02d", t.month % 100, t.day % 100,
-                     t.hour % 100, t.minute % 100, t.second % 100);
+  char *end = generalized ? putPadded(out, t.year % 10000, 4) : putPadded(out, t.year % 100, 2);
+  for (const int16_t part : {t.month, t.day, t.hour, t.minute, t.second}) end = putPadded(end, part % 100, 2);
   if (generalized && t.millisec > 0 && t.millisec < 1000) {
     int ms = t.millisec, digits = 3;
     while (ms % 10 == 0) {
       ms /= 10;
       --digits;
     }
-    n += std::snprintf(out + n, 32 - n, ".%0*d", digits, ms);
+    *end++ = '.';
+    end = putPadded(end, ms, digits);
   }
   const bool zone = generalized ? t.utc == 0 && t.mindiff != 0 : t.mindiff != 0;
   if (zone) {
     const int m = t.mindiff < 0 ? -t.mindiff : t.mindiff;
-    n += std::snprintf(out + n, 32 - n, "%c%02d%02d", t.mindiff < 0 ? '-' : '+', (m / 60) % 100, m % 60);
+    *end++ = t.mindiff < 0 ? '-' : '+';
+    end = putPadded(putPadded(end, (m / 60) % 100, 2), m % 60, 2);
   } else if (!generalized || t.utc != 0) {
-    out[n++] = 'Z';
+    *end++ = 'Z';
   }
-  return static_cast<std::size_t>(n);
+  return static_cast<std::size_t>(end - out);
 }
 
 }  // namespace zurcore
