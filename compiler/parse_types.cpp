@@ -79,6 +79,7 @@ TypePtr Parser::parseUnconstrainedType() {
 
 // SelectionType ::= identifier "<" Type
 TypePtr Parser::parseSelectionType() {
+  DepthGuard guard(*this);
   auto type = std::make_unique<AstType>();
   type->kind = AstType::Kind::Selection;
   type->pos = posOf(peek());

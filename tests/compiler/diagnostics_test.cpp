@@ -18,6 +18,9 @@ std::string diagnose(const std::string &snippet) {
 
 TEST(CompilerDiagnostics, RefusedModules) {
   const std::string nested = "A ::= INTEGER " + std::string(120, '(');
+  std::string selections = "C ::= CHOICE { a INTEGER }\nT ::= ";
+  for (int i = 0; i < 120; ++i) selections += "a < ";
+  selections += "C";
   const struct {
     const char *snippet, *diagnostics;
   } cases[] = {
@@ -39,6 +42,7 @@ TEST(CompilerDiagnostics, RefusedModules) {
       {"M DEFINITIONS ::= BEGIN\nA ::= INTEGER\n",
        "t.asn1:3:1: error: expected END at the end of module M\n"},
       {nested.c_str(), "t.asn1:2:114: error: nesting deeper than 100 levels\n"},
+      {selections.c_str(), "t.asn1:3:403: error: nesting deeper than 100 levels\n"},
       // Constructs refused by name.
       {"A ::= EMBEDDED PDV (WITH COMPONENTS { ..., identification (WITH COMPONENTS { fixed PRESENT }) })",
        "t.asn1:2:21: error: a constraint on EMBEDDED PDV is not supported\n"},
