@@ -221,6 +221,13 @@ ValuePtr Resolver::objectFieldValue(const ast::Reference &ref, const Target &tar
   }
 }
 
+// Whether `name` is a parameter, or an assignment of the module or one it
+// imports.
+bool Resolver::namesEntity(std::string_view name, Scope scope) const {
+  if (scope.bindings != nullptr && scope.bindings->find(name) != nullptr) return true;
+  return scope.module->defined.contains(name) || scope.module->imported.contains(name);
+}
+
 ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {
   Parser::DepthGuard guard(parser);
   const Token &first = parser.peek();
@@ -237,7 +244,9 @@ ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {
   };
   if (first.kind == TokenKind::Identifier && !parser.at(TokenKind::Colon, 1) &&
       !((builtin == Builtin::Integer || builtin == Builtin::Enumerated) && named(first.text))) {
-    if (builtin == Builtin::Enumerated)
+    // Of an ENUMERATED type, an identifier other than its enumerators can
+    // only be a value (or object) reference.
+    if (builtin == Builtin::Enumerated && !parser.at(TokenKind::Dot, 1) && !namesEntity(first.text, scope))
       parser.fail(first, std::string(first.text) + " is not an enumerator of the type");
     ValuePtr referenced = referencedValue(type, scope, parser);
     checkValue(type, *referenced, pos);

@@ -165,6 +165,7 @@ class Resolver {
 
   void buildScopes();
   Target lookup(const ast::Reference &ref, Scope scope);
+  bool namesEntity(std::string_view name, Scope scope) const;
   [[noreturn]] void unknown(const ast::Reference &ref, const std::string &what);
   bool namesClass(const ast::Type &type, Scope scope);
   AssignmentState &stateOf(const ast::Assignment &assignment, ModuleScope &module);

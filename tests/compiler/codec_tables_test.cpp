@@ -256,6 +256,12 @@ TEST_F(CodecTables, DefaultValuesHoldTheirValues) {
        "  pair: SEQUENCE kind 11 tags [C14] match [C14] mask 1 bit 14 default {mask '80'H, x 1, y 2, z 0}\n"
        "  pick: CHOICE kind 13 ext tags [C15 explicit] match [C15 explicit] order 0 1 2 bit 15 default \"number\":3\n"
        "  list: SEQUENCE OF kind 16 tags [C16] match [C16] bit 16 default [4, 5, 6]\n"},
+      // Taken from objects: blue is -1.
+      {"Sized",
+       "Sized: SEQUENCE kind 11 tags [U16] match [U16] mask 1\n"
+       "  id: INTEGER kind 20 tags [C0] match [C0] bit 0 default 1:'05'H\n"
+       "  color: ENUMERATED kind 6 ext tags [C1] match [C1] enum -1 0 5 | 7 bit 1 default -1\n"
+       "  other: ENUMERATED kind 6 ext tags [C2] match [C2] enum -1 0 5 | 7 bit 2 default -1\n"},
   });
   expectRows(pkix_, {
       {"Extension",
