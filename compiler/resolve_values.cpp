@@ -1,5 +1,6 @@
 // Value notation (X.680 clauses 17-41), read once the governing type is
 // known, and checked against the type's constraints.
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cmath>
@@ -176,7 +177,52 @@ ValuePtr Resolver::referencedValue(TypeId type, Scope scope, Parser &parser) {
   const Builtin wanted = types_[type].builtin, found = types_[valueType].builtin;
   if (!compatible(wanted, found))
     error(ref.pos, name + " is a value of " + builtinNotation(found) + ", not of " + builtinNotation(wanted));
+  // A value of another type of the same kind: its components and
+  // enumerators must be the type's.
+  if (valueType != type) {
+    const std::string misfit = misfitOf(type, *value);
+    if (!misfit.empty()) error(ref.pos, name + " is not a value of the type: " + misfit);
+  }
   return value;
+}
+
+// Why `value`, read for a type of the same kind, is no value of `type`; empty
+// when it is one.
+std::string Resolver::misfitOf(TypeId type, const Value &value) const {
+  const Type &t = types_[type];
+  // A type being defined has no components yet; an open type's value is one
+  // of the type that an object gives it.
+  if (!complete_[type] || t.builtin == Builtin::OpenType) return {};
+  switch (value.kind) {
+    case Value::Kind::Enumerated:
+      for (const NamedNumber &n : t.named)
+        if (n.value == value.integer) return {};
+      return "it has no enumerator numbered " + std::to_string(value.integer);
+    case Value::Kind::SequenceOf:
+      for (const ValuePtr &element : value.elements)
+        if (std::string misfit = misfitOf(t.element, *element); !misfit.empty()) return misfit;
+      return {};
+    case Value::Kind::Sequence:
+    case Value::Kind::Choice: {
+      std::size_t next = 0;  // members come in the order of the type's components
+      for (const Value::Member &member : value.members) {
+        std::size_t i = next;
+        while (i < t.components.size() && t.components[i].name != member.name) ++i;
+        if (i == t.components.size()) return "it has no component " + member.name + " there";
+        if (std::string misfit = misfitOf(t.components[i].type, *member.value); !misfit.empty()) return misfit;
+        next = i + 1;
+      }
+      if (value.kind == Value::Kind::Choice) return {};
+      for (const Component &c : t.components) {
+        const bool given = std::any_of(value.members.begin(), value.members.end(),
+                                       [&](const Value::Member &m) { return m.name == c.name; });
+        if (!given && !c.optional && !c.defaultValue) return "its component " + c.name + " is missing";
+      }
+      return {};
+    }
+    default:
+      return {};
+  }
 }
 
 // "o.&a.&b": the value that object o holds in value field &b of the object
@@ -208,16 +254,16 @@ ValuePtr Resolver::objectFieldValue(const ast::Reference &ref, const Target &tar
     }
     if (info->kind == FieldKind::FixedValue) {
       valueType = info->type;
-    } else if (info->kind == FieldKind::VariableValue) {
-      // A class DEFAULT of a variable-type value is read for no object, so
-      // neither it nor its type need be there.
-      const Setting *type = settingOf(*object, info->spec->typeField);
-      if (type == nullptr || setting->value == nullptr) parser.fail(field, "the object has no value of " + fieldName);
-      valueType = type->type;
-    } else {
-      parser.fail(field, fieldName + " is not a value field");
+      return setting->value;
     }
-    return setting->value;
+    if (info->kind != FieldKind::VariableValue) parser.fail(field, fieldName + " is not a value field");
+    const Setting *type = settingOf(*object, info->spec->typeField);
+    if (type == nullptr) parser.fail(field, "the object has no type for " + fieldName);
+    valueType = type->type;
+    if (setting->value != nullptr) return setting->value;
+    // The class's DEFAULT, which is read for no object, is read here as a
+    // value of this object's type.
+    return readValue(valueType, object->cls->scope, info->spec->defaultSetting);
   }
 }
 

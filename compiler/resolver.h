@@ -215,6 +215,7 @@ class Resolver {
   ValuePtr valueOfAssignment(AssignmentState &state);
   int64_t readInteger(Scope scope, ast::TokenRange range);
   void checkValue(TypeId type, const Value &value, SourcePos pos);
+  std::string misfitOf(TypeId type, const Value &value) const;
 
   // --- reduce_constraints.cpp
   struct Reduced;

@@ -144,9 +144,21 @@ TEST(CompilerDiagnostics, RefusedModules) {
        "t.asn1:6:17: error: class C has no field &m\n"
        "t.asn1:7:15: error: v is not an object\n"
        "t.asn1:8:17: error: o is a value of INTEGER, not of IA5String\n"},
-      // A class DEFAULT of a variable-type value gives an object no value.
-      {"C ::= CLASS { &T DEFAULT INTEGER, &v &T DEFAULT 5, &id INTEGER }\no C ::= { &id 1 }\nx INTEGER ::= o.&v",
-       "t.asn1:4:17: error: the object has no value of &v\n"},
+      // A value of another type of the same kind must fit the type.
+      {"C ::= CLASS { &Type, &v &Type }\na C ::= { &Type SEQUENCE { f INTEGER }, &v { f 3 } }\n"
+       "S ::= SEQUENCE { g BOOLEAN, h IA5String }\nT ::= SEQUENCE { s S DEFAULT a.&v }\n"
+       "F ::= SEQUENCE { f INTEGER }\nv F ::= { f 3 }\nG ::= SEQUENCE { f INTEGER, g BOOLEAN }\nw G ::= v\n"
+       "E1 ::= ENUMERATED { a(1) }\nE2 ::= ENUMERATED { b(2) }\nx E1 ::= a\ny E2 ::= x\nz SEQUENCE OF E2 ::= { b, x }",
+       "t.asn1:5:30: error: a is not a value of the type: it has no component f there\n"
+       "t.asn1:9:9: error: v is not a value of the type: its component g is missing\n"
+       "t.asn1:13:10: error: x is not a value of the type: it has no enumerator numbered 1\n"
+       "t.asn1:14:27: error: x is not a value of the type: it has no enumerator numbered 1\n"},
+      // A class DEFAULT of a variable-type value is read as a value of each
+      // object's type: 5 for o, and no BOOLEAN for p.
+      {"C ::= CLASS { &id INTEGER, &Type DEFAULT INTEGER, &v &Type DEFAULT 5 }\no C ::= { &id 1 }\n"
+       "p C ::= { &id 2, &Type BOOLEAN }\nx INTEGER (0..4) ::= o.&v\ny BOOLEAN ::= p.&v",
+       "t.asn1:2:68: error: expected TRUE or FALSE, found '5'\n"
+       "t.asn1:5:22: error: value 5 is outside the type's range 0..4\n"},
       {"v REAL ::= { 1, 3, 2 }", "t.asn1:2:12: error: the base of a REAL is 2 or 10\n"},
       {"v UniversalString ::= { 300, 0, 0, 1 }",
        "t.asn1:2:23: error: a Quadruple is {group, plane, row, cell}, a Tuple {column, row}\n"},
