@@ -11,6 +11,20 @@ constexpr int kMaxInstanceDepth = 32;
 
 bool upperCase(std::string_view name) { return !name.empty() && name[0] >= 'A' && name[0] <= 'Z'; }
 
+// Reads an instance with `read`. An error inside it points into the
+// parameterized assignment, which every instance shares: a note says which
+// instance met it.
+template <class Read>
+auto readInstance(Diagnostics &diagnostics, const ast::Reference &ref, Read read) {
+  const std::size_t before = diagnostics.entries().size();
+  try {
+    return read();
+  } catch (Abandoned &) {
+    diagnostics.noteErrorsSince(before, ref.pos, "in this instance of " + std::string(ref.name));
+    throw;
+  }
+}
+
 }  // namespace
 
 // A dummy without governor is a type (or a class); with a governor that is
@@ -93,15 +107,17 @@ TypeId Resolver::instanceType(AssignmentState &state, const ast::Reference &ref,
   complete_.push_back(0);
   typeInstances_[key] = slot;
   try {
-    const Shape shape = shapeOf(node, scope);
-    types_[slot].builtin = shape.builtin;
-    types_[slot].tags = shape.tags;
-    resolveType(node, scope, slot);
-    if (state.entity == Entity::ValueSet) {
-      Parser parser = parserFor(scope, state.assignment->value);
-      parsedConstraints_.push_back(parser.parseValueSet());
-      applyConstraints(slot, {&parsedConstraints_.back()}, scope);
-    }
+    readInstance(diagnostics_, ref, [&] {
+      const Shape shape = shapeOf(node, scope);
+      types_[slot].builtin = shape.builtin;
+      types_[slot].tags = shape.tags;
+      resolveType(node, scope, slot);
+      if (state.entity == Entity::ValueSet) {
+        Parser parser = parserFor(scope, state.assignment->value);
+        parsedConstraints_.push_back(parser.parseValueSet());
+        applyConstraints(slot, {&parsedConstraints_.back()}, scope);
+      }
+    });
   } catch (...) {
     typeInstances_.erase(key);
     frames_.swap(frames);
@@ -124,8 +140,10 @@ ValuePtr Resolver::instanceValue(AssignmentState &state, const ast::Reference &r
     return it->second.first;
   }
   const Scope scope{state.module, &bindings};
-  type = resolveType(*state.assignment->type, scope);
-  ValuePtr value = readValue(type, scope, state.assignment->value);
+  ValuePtr value = readInstance(diagnostics_, ref, [&] {
+    type = resolveType(*state.assignment->type, scope);
+    return readValue(type, scope, state.assignment->value);
+  });
   valueInstances_[key] = {value, type};
   return value;
 }
@@ -137,9 +155,11 @@ const ObjectSetInfo *Resolver::instanceObjectSet(AssignmentState &state, const a
   const auto key = std::make_pair(static_cast<const void *>(state.assignment), signature);
   if (auto it = setInstances_.find(key); it != setInstances_.end()) return it->second;
   const Scope scope{state.module, &bindings};
-  const ClassInfo *cls = classOf(state.assignment->type->ref, scope);
-  Parser parser = parserFor(scope, state.assignment->value);
-  const ObjectSetInfo *set = readObjectSet(*cls, scope, parser);
+  const ObjectSetInfo *set = readInstance(diagnostics_, ref, [&] {
+    const ClassInfo *cls = classOf(state.assignment->type->ref, scope);
+    Parser parser = parserFor(scope, state.assignment->value);
+    return readObjectSet(*cls, scope, parser);
+  });
   setInstances_[key] = set;
   return set;
 }

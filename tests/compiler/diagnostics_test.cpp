@@ -81,7 +81,13 @@ TEST(CompilerDiagnostics, RefusedModules) {
       {"A ::= [0] IMPLICIT CHOICE { a INTEGER }",
        "t.asn1:2:7: error: IMPLICIT cannot tag an untagged CHOICE\n"},
       {"P {T} ::= SEQUENCE { a [0] IMPLICIT T }\nA ::= P {INTEGER}",
-       "t.asn1:2:24: error: IMPLICIT cannot tag a parameter\n"},
+       "t.asn1:2:24: error: IMPLICIT cannot tag a parameter\nt.asn1:3:7: note: in this instance of P\n"},
+      // One error in a parameterized type, with every instance that met it.
+      {"I {T} ::= SEQUENCE { a T (SIZE (1)) }\nO {U} ::= SEQUENCE { i I {U} }\nA ::= O {INTEGER}\n"
+       "B ::= O {BOOLEAN}\nv O {REAL} ::= { i { a 0 } }",
+       "t.asn1:2:27: error: SIZE applies to strings, SEQUENCE OF and SET OF\n"
+       "t.asn1:3:24: note: in this instance of I\nt.asn1:4:7: note: in this instance of O\n"
+       "t.asn1:5:7: note: in this instance of O\nt.asn1:6:3: note: in this instance of O\n"},
       {"A ::= SET { a INTEGER, b INTEGER }",
        "t.asn1:2:24: error: components a and b of a SET have the same tag [UNIVERSAL 2]\n"},
       {"A ::= CHOICE { a [0] INTEGER, b [APPLICATION 0] NULL, c [0] BOOLEAN }",
@@ -209,21 +215,26 @@ TEST(CompilerDiagnostics, RefusedModules) {
 }
 
 // Lines come out by file, line and column, each once, whatever the order
-// they were found in (an instance reports what its parameterized type says).
+// they were found in (an instance reports what its parameterized type
+// says), each error with the notes of every time it was met, once each.
 TEST(CompilerDiagnostics, PrintedInOrderOnceEach) {
   zurasn1::Diagnostics diagnostics;
   EXPECT_EQ(diagnostics.addFile("b.asn1"), 0u);
   EXPECT_EQ(diagnostics.addFile("a.asn1"), 1u);
   diagnostics.error({1, 3, 1}, "third");
   diagnostics.warning({0, 9, 2}, "second");
+  diagnostics.noteErrorsSince(0, {1, 8, 4}, "here");
+  const std::size_t second = diagnostics.entries().size();
   diagnostics.error({1, 3, 1}, "third");
+  diagnostics.noteErrorsSince(second, {1, 9, 4}, "there");
+  diagnostics.noteErrorsSince(second, {1, 8, 4}, "here");
   diagnostics.error({0, 2, 7}, "first");
   diagnostics.error({1, 3, 1}, "fourth");
   std::ostringstream out;
   diagnostics.print(out);
   EXPECT_EQ(out.str(),
             "b.asn1:2:7: error: first\nb.asn1:9:2: warning: second\na.asn1:3:1: error: third\n"
-            "a.asn1:3:1: error: fourth\n");
+            "a.asn1:8:4: note: here\na.asn1:9:4: note: there\na.asn1:3:1: error: fourth\n");
   EXPECT_TRUE(diagnostics.hasErrors());
   EXPECT_EQ(diagnostics.errorCount(), 4u);
 }
@@ -256,7 +267,8 @@ TEST(CompilerDiagnostics, DeepInputs) {
             "t.asn1:102:1: error: references nest deeper than 100 assignments\n");
   EXPECT_EQ(diagnose(types + "A120 ::= NULL"), "t.asn1:77:9: error: types nest deeper than 150 levels\n");
   EXPECT_EQ(diagnose("P {X} ::= SEQUENCE { a P {SEQUENCE OF X} }\nA ::= P {NULL}"),
-            "t.asn1:2:24: error: instances of P nest deeper than 32 levels\n");
+            "t.asn1:2:24: error: instances of P nest deeper than 32 levels\n"
+            "t.asn1:2:24: note: in this instance of P\nt.asn1:3:7: note: in this instance of P\n");
 }
 
 // Names that no module given defines leave out what needs them, in one
