@@ -72,6 +72,8 @@ TypePtr Parser::parseUnconstrainedType() {
     case TokenKind::TypeReference: return parseReferencedType();
     case TokenKind::Identifier:
       if (at(TokenKind::Less, 1)) return parseSelectionType();
+      if (at(TokenKind::Dot, 1) && (at(TokenKind::ValueField, 2) || at(TokenKind::TypeField, 2)))
+        fail(peek(), "types and value sets taken from objects are not supported");
       [[fallthrough]];
     default: failExpected("a type");
   }

@@ -80,7 +80,8 @@ const ClassInfo *Resolver::classOf(const ast::Reference &ref, Scope scope) {
     return target.argument->cls;
   }
   if (target.state->entity == Entity::Broken) throw Abandoned{};
-  if (target.state->entity != Entity::Class) error(ref.pos, name + " is not a class");
+  if (target.state->entity != Entity::Class)
+    error(ref.pos, name + " is " + entityNoun(target.state->entity) + ", not a class");
   if (ref.instance || target.state->assignment->parameterized)
     error(ref.pos, "parameterized classes are not supported");
   return classOfAssignment(*target.state);
@@ -364,8 +365,11 @@ void Resolver::readObjectSetElements(const ClassInfo &cls, Scope scope, Parser &
                                : objectSetOfAssignment(*target.state);
         } else if (target.state != nullptr && target.state->entity == Entity::Broken) {
           throw Abandoned{};
+        } else if (target.state != nullptr) {
+          error(ref.pos, name + " is " + entityNoun(target.state->entity) + ", not an object set");
         } else {
-          error(ref.pos, name + " is not an object set");
+          error(ref.pos, name + (target.builtinClass != nullptr ? " is a class, not an object set"
+                                                                : " is a parameter that is not an object set"));
         }
         if (other->cls != &cls)
           error(ref.pos, name + " is a set of class " + other->cls->name + ", not of " + cls.name);

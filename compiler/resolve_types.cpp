@@ -655,6 +655,10 @@ void Resolver::resolveNamedNumbers(const ast::Type &node, Scope scope, TypeId id
 // CLASS.&field (X.681 14): an open type for a type field or a field of
 // variable type, the field's type for a field of fixed type.
 TypeId Resolver::classFieldType(const ast::Type &node, Scope scope, TypeId slot) {
+  const Target target = lookup(node.ref, scope);
+  const bool fromSet = target.state != nullptr ? target.state->entity == Entity::ObjectSet
+                       : target.argument != nullptr && target.argument->kind == Argument::Kind::ObjectSet;
+  if (fromSet) error(node.ref.pos, "types and value sets taken from object sets are not supported");
   const ClassInfo *cls = classOf(node.ref, scope);
   const ClassInfo *first = cls;
   std::vector<std::string_view> chain;

@@ -29,6 +29,19 @@ void Resolver::error(SourcePos pos, const std::string &what) {
   throw Abandoned{};
 }
 
+const char *Resolver::entityNoun(Entity entity) {
+  switch (entity) {
+    case Entity::Type:
+    case Entity::ValueSet: return "a type";
+    case Entity::Value: return "a value";
+    case Entity::Class: return "a class";
+    case Entity::Object: return "an object";
+    case Entity::ObjectSet: return "an object set";
+    case Entity::Broken: break;
+  }
+  return "a broken assignment";
+}
+
 Parser Resolver::parserFor(Scope scope, ast::TokenRange range) {
   return Parser(*scope.module->ast->tokens, scope.module->ast->file, diagnostics_, range.begin,
                 range.end);

@@ -165,6 +165,9 @@ class Resolver {
 
   void buildScopes();
   Target lookup(const ast::Reference &ref, Scope scope);
+  // "a type", "an object set"...: what an assignment defines, for an error
+  // that expected something else.
+  static const char *entityNoun(Entity entity);
   bool namesEntity(std::string_view name, Scope scope) const;
   [[noreturn]] void unknown(const ast::Reference &ref, const std::string &what);
   bool namesClass(const ast::Type &type, Scope scope);

@@ -198,6 +198,18 @@ TEST(CompilerDiagnostics, RefusedModules) {
        "t.asn1:4:46: error: @ names no component idd\n"},
       {"C ::= CLASS { &Set C OPTIONAL }\no C ::= { }\nS C ::= { o.&Set }",
        "t.asn1:4:12: error: object sets taken from objects are not supported\n"},
+      // A reference of the wrong kind says what it names; information from
+      // objects and object sets is refused where a type is read.
+      {"C ::= CLASS { &id INTEGER, &T }\no C ::= { &id 1, &T NULL }\nS C ::= { o }\n"
+       "A ::= SEQUENCE { a S.&id }\nB ::= SEQUENCE { a C.&id ({C}) }\nT ::= SEQUENCE { a o.&id }\n"
+       "P {C:Set} ::= SEQUENCE { a Set.&id }\nE ::= P {{S}}\nv S ::= 1",
+       "t.asn1:5:20: error: types and value sets taken from object sets are not supported\n"
+       "t.asn1:6:28: error: C is a class, not an object set\n"
+       "t.asn1:7:20: error: types and value sets taken from objects are not supported\n"
+       "t.asn1:8:28: error: types and value sets taken from object sets are not supported\n"
+       "t.asn1:9:7: note: in this instance of P\n"
+       "t.asn1:10:3: error: S is an object set, not a type\n"},
+      {"C ::= CLASS { &id INTEGER }\nS C ::= { }\nI ::= INSTANCE OF S", "t.asn1:4:19: error: S is an object set, not a class\n"},
       {"C ::= CLASS { &Type, &value &Type }\no C ::= { &Type INTEGER (0..9), &value 10 }",
        "t.asn1:3:40: error: value 10 is outside the type's range 0..9\n"},
       {"C ::= CLASS { &v &T }", "t.asn1:2:15: error: &T is not a type field of class C\n"},
