@@ -337,10 +337,57 @@ TypeId Resolver::instanceOfType(const ast::Type &node, Scope scope, TypeId slot)
 TypeId Resolver::selectedType(const ast::Type &node, Scope scope) {
   const TypeId choice = resolveType(*node.inner, scope);
   if (types_[choice].builtin != Builtin::Choice) error(node.inner->pos, "a selection type selects from a CHOICE");
-  if (!complete_[choice]) error(node.pos, "a selection type selects from a CHOICE being defined");
+  if (!complete_[choice]) return alternativeAhead(node, scope);
   for (const Component &alternative : types_[choice].components)
     if (alternative.name == node.elementName) return alternative.type;
   error(node.pos, "the CHOICE has no alternative " + std::string(node.elementName));
+}
+
+// "a < C" read while C is still being defined (a type inside one of its
+// alternatives selects another): alternative a is read from C's text ahead
+// of C, with the tag that AUTOMATIC TAGS gives it there.
+TypeId Resolver::alternativeAhead(const ast::Type &node, Scope scope) {
+  const ast::Type *choice = nullptr;
+  Scope choiceScope{};
+  if (node.inner->kind == ast::Type::Kind::Reference && !node.inner->ref.instance) {
+    const Target target = lookup(node.inner->ref, scope);
+    if (target.state != nullptr && target.state->entity == Entity::Type) {
+      choice = target.state->assignment->type.get();
+      choiceScope = Scope{target.state->module, nullptr};
+      while (choice->kind == ast::Type::Kind::Tagged) choice = choice->inner.get();
+    }
+  }
+  if (choice == nullptr || choice->kind != ast::Type::Kind::Choice)
+    error(node.pos, "a selection type selects from a CHOICE being defined");
+  using Kind = ast::ComponentEntry::Kind;
+  const ast::ComponentEntry *selected = nullptr;
+  bool tagsWritten = false, selectedIsAddition = false;
+  uint32_t rootBefore = 0, rootCount = 0, additionsBefore = 0, markers = 0;
+  for (const ast::ComponentEntry &entry : choice->components) {
+    if (entry.kind == Kind::Ellipsis) ++markers;
+    if (entry.kind != Kind::Named) continue;
+    tagsWritten = tagsWritten || entry.type->kind == ast::Type::Kind::Tagged;
+    const bool addition = markers == 1;
+    if (entry.name == node.elementName) {
+      selected = &entry;
+      selectedIsAddition = addition;
+    } else if (selected == nullptr) {
+      ++(addition ? additionsBefore : rootBefore);
+    }
+    if (!addition) ++rootCount;
+  }
+  if (selected == nullptr) error(node.pos, "the CHOICE has no alternative " + std::string(node.elementName));
+  if (std::find(aheadAlternatives_.begin(), aheadAlternatives_.end(), selected) != aheadAlternatives_.end())
+    error(node.pos, "alternative " + std::string(node.elementName) + " contains a selection of itself");
+  aheadAlternatives_.push_back(selected);
+  struct Leave {
+    std::vector<const ast::ComponentEntry *> &ahead;
+    ~Leave() { ahead.pop_back(); }
+  } leave{aheadAlternatives_};
+  const TypeId type = resolveType(*selected->type, choiceScope);
+  if (choiceScope.module->ast->tagDefault != ast::TagDefault::Automatic || tagsWritten) return type;
+  const uint32_t number = selectedIsAddition ? rootCount + additionsBefore : rootBefore;
+  return automaticallyTagged(type, number, false, selected->pos);
 }
 
 TypeId Resolver::hiddenType(Builtin builtin) {
@@ -565,19 +612,23 @@ void Resolver::applyAutomaticTags(std::vector<Component> &components,
   for (const bool additions : {false, true})
     for (std::size_t i = 0; i < components.size(); ++i) {
       Component &component = components[i];
-      if ((component.addition != 0) != additions) continue;
-      const Type &original = types_[component.type];
-      std::vector<Tag> tags = original.tags;
-      const Tag tag{TagClass::Context, number++, true};
-      if (!tags.empty() && !dummies[i])
-        tags.front() = {tag.cls, tag.number, tags.front().isExplicit};
-      else
-        tags.insert(tags.begin(), tag);
-      const Scope scope{&scopes_[original.module], nullptr};
-      const TypeId id = copyType(component.type, component.pos, scope, kNoType);
-      types_[id].tags = std::move(tags);
-      component.type = id;
+      if ((component.addition != 0) == additions)
+        component.type = automaticallyTagged(component.type, number++, dummies[i], component.pos);
     }
+}
+
+TypeId Resolver::automaticallyTagged(TypeId type, uint32_t number, bool dummy, SourcePos pos) {
+  const Type &original = types_[type];
+  std::vector<Tag> tags = original.tags;
+  const Tag tag{TagClass::Context, number, true};
+  if (!tags.empty() && !dummy)
+    tags.front() = {tag.cls, tag.number, tags.front().isExplicit};
+  else
+    tags.insert(tags.begin(), tag);
+  const Scope scope{&scopes_[original.module], nullptr};
+  const TypeId id = copyType(type, pos, scope, kNoType);
+  types_[id].tags = std::move(tags);
+  return id;
 }
 
 // ENUMERATED (X.680 20): root enumerators without a number take the least

@@ -197,6 +197,9 @@ class Resolver {
   std::vector<Tag> tagged(const ast::Type &node, Scope scope, const Shape &inner, bool innerIsDummy);
   void resolveComponents(const ast::Type &node, Scope scope, TypeId id);
   void applyAutomaticTags(std::vector<Component> &components, const std::vector<bool> &dummies);
+  // A copy of `type` with the automatic tag [number] (explicit where the
+  // type has no tag to replace or is a parameter).
+  TypeId automaticallyTagged(TypeId type, uint32_t number, bool dummy, SourcePos pos);
   void resolveEnumerated(const ast::Type &node, Scope scope, TypeId id);
   void resolveNamedNumbers(const ast::Type &node, Scope scope, TypeId id);
   TypeId classFieldType(const ast::Type &node, Scope scope, TypeId slot);
@@ -208,6 +211,7 @@ class Resolver {
   TypeId predefinedType(std::string_view name, Scope user);
   TypeId instanceOfType(const ast::Type &node, Scope scope, TypeId slot);
   TypeId selectedType(const ast::Type &node, Scope scope);
+  TypeId alternativeAhead(const ast::Type &node, Scope scope);
 
   // --- resolve_values.cpp
   ValuePtr readValue(TypeId type, Scope scope, ast::TokenRange range);
@@ -307,6 +311,8 @@ class Resolver {
   std::map<std::pair<const void *, std::string>, std::pair<ValuePtr, TypeId>> valueInstances_;
   std::map<std::pair<const void *, std::string>, const ObjectSetInfo *> setInstances_;
   int instanceDepth_ = 0;
+  // Alternatives of CHOICEs being defined that alternativeAhead is reading.
+  std::vector<const ast::ComponentEntry *> aheadAlternatives_;
   int classifying_ = 0;  // nested classifications: classes that name each other stop
   int depth_ = 0;
 

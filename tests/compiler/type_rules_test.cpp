@@ -47,6 +47,14 @@ TEST(CompilerTypeRules, Tags) {
        "[U16] SEQUENCE { a [C0e] [U2] INTEGER }"},
       {"AUTOMATIC TAGS", "T ::= SEQUENCE { a BOOLEAN, COMPONENTS OF S }\nS ::= SEQUENCE { x [9] INTEGER }",
        "[U16] SEQUENCE { a [C0] BOOLEAN, x [C1] INTEGER }"},
+      // A selection takes the alternative's automatic tag, in either order
+      // of the assignments (the CHOICE may still be being defined).
+      {"AUTOMATIC TAGS", "C ::= CHOICE { x T, y INTEGER, ..., z BOOLEAN }\nT ::= SEQUENCE { s y < C, t z < C, u [9] NULL }",
+       "[U16] SEQUENCE { s [C1] INTEGER, t [C2] BOOLEAN, u [C9] NULL }"},
+      {"AUTOMATIC TAGS", "T ::= SEQUENCE { s y < C, t z < C, u [9] NULL }\nC ::= CHOICE { x T, y INTEGER, ..., z BOOLEAN }",
+       "[U16] SEQUENCE { s [C1] INTEGER, t [C2] BOOLEAN, u [C9] NULL }"},
+      {"AUTOMATIC TAGS", "C ::= CHOICE { ..., x T, ..., y INTEGER }\nT ::= SEQUENCE { s y < C, u [9] NULL }",
+       "[U16] SEQUENCE { s [C0] INTEGER, u [C9] NULL }"},
       // EXTERNAL keeps the tags of X.690's SEQUENCE, and no extension
       // marker, in a module of any tagging and extensibility.
       {"AUTOMATIC TAGS EXTENSIBILITY IMPLIED", "T ::= SEQUENCE { a EXTERNAL }",
