@@ -238,6 +238,8 @@ void Parser::parseImports(ast::Module &module) {
 Assignment Parser::parseAssignment() {
   Assignment assignment;
   const Token &name = peek();
+  if (at(TokenKind::Keyword) && at(TokenKind::Assign, 1))
+    fail(name, std::string(name.text) + " is a reserved word: a module cannot define it");
   if (!at(TokenKind::Identifier) && !at(TokenKind::TypeReference))
     failExpected("an assignment");
   next();

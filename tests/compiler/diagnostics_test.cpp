@@ -33,6 +33,8 @@ TEST(CompilerDiagnostics, RefusedModules) {
       {"a IA5String ::= \"open", "t.asn1:2:17: error: unterminated cstring\n"
                                  "t.asn1:4:1: error: expected a value, found 'end of file'\n"
                                  "t.asn1:4:1: error: expected END at the end of module M\n"},
+      {"TYPE-IDENTIFIER ::= CLASS { &id OBJECT IDENTIFIER }",
+       "t.asn1:2:1: error: TYPE-IDENTIFIER is a reserved word: a module cannot define it\n"},
       {"A ::= INTEGER (1..2ab)", "t.asn1:2:20: error: a number is directly followed by a letter\n"},
       // Syntax, with recovery at the next assignment.
       {"A ::= SEQUENCE { a INTEGER b BOOLEAN }\nB ::= C",
