@@ -347,15 +347,17 @@ TypeId Resolver::selectedType(const ast::Type &node, Scope scope) {
 // alternatives selects another): alternative a is read from C's text ahead
 // of C, with the tag that AUTOMATIC TAGS gives it there.
 TypeId Resolver::alternativeAhead(const ast::Type &node, Scope scope) {
-  const ast::Type *choice = nullptr;
-  Scope choiceScope{};
-  if (node.inner->kind == ast::Type::Kind::Reference && !node.inner->ref.instance) {
-    const Target target = lookup(node.inner->ref, scope);
-    if (target.state != nullptr && target.state->entity == Entity::Type) {
-      choice = target.state->assignment->type.get();
-      choiceScope = Scope{target.state->module, nullptr};
-      while (choice->kind == ast::Type::Kind::Tagged) choice = choice->inner.get();
-    }
+  const ast::Type *choice = node.inner.get();
+  Scope choiceScope = scope;
+  // Through the references (renamings included) to the CHOICE's text.
+  for (int hops = 0; hops < 64 && choice != nullptr; ++hops) {
+    while (choice->kind == ast::Type::Kind::Tagged) choice = choice->inner.get();
+    if (choice->kind != ast::Type::Kind::Reference) break;
+    const Target target =
+        choice->ref.instance ? Target{} : lookup(choice->ref, choiceScope);
+    const bool assignedType = target.state != nullptr && target.state->entity == Entity::Type;
+    choice = assignedType ? target.state->assignment->type.get() : nullptr;
+    if (assignedType) choiceScope = Scope{target.state->module, nullptr};
   }
   if (choice == nullptr || choice->kind != ast::Type::Kind::Choice)
     error(node.pos, "a selection type selects from a CHOICE being defined");

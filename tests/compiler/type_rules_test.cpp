@@ -53,7 +53,7 @@ TEST(CompilerTypeRules, Tags) {
        "[U16] SEQUENCE { s [C1] INTEGER, t [C2] BOOLEAN, u [C9] NULL }"},
       {"AUTOMATIC TAGS", "T ::= SEQUENCE { s y < C, t z < C, u [9] NULL }\nC ::= CHOICE { x T, y INTEGER, ..., z BOOLEAN }",
        "[U16] SEQUENCE { s [C1] INTEGER, t [C2] BOOLEAN, u [C9] NULL }"},
-      {"AUTOMATIC TAGS", "C ::= CHOICE { ..., x T, ..., y INTEGER }\nT ::= SEQUENCE { s y < C, u [9] NULL }",
+      {"AUTOMATIC TAGS", "C ::= CHOICE { ..., x T, ..., y INTEGER }\nT ::= SEQUENCE { s y < D, u [9] NULL }\nD ::= [3] C",
        "[U16] SEQUENCE { s [C0] INTEGER, u [C9] NULL }"},
       // EXTERNAL keeps the tags of X.690's SEQUENCE, and no extension
       // marker, in a module of any tagging and extensibility.
