@@ -1,9 +1,9 @@
 // zurasn1::Compilation: the stages in a row, front end to tables.
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <ostream>
-#include <sstream>
 
 #include "compiler/c_writer.h"
 #include "compiler/diagnostics.h"
@@ -22,6 +22,20 @@ struct Compilation::Impl {
 
 namespace {
 
+// The whole file; false, with errno saying why, when it cannot be read (a
+// directory opens, and fails on its first read).
+bool readFile(const std::string &path, std::string &text) {
+  std::FILE *file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return false;
+  char buf[1 << 16];
+  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, file)) > 0;) text.append(buf, n);
+  const bool read = !std::ferror(file);
+  const int error = errno;
+  std::fclose(file);
+  errno = error;
+  return read;
+}
+
 // "Module.Type" or "Type".
 std::pair<std::string_view, std::string_view> splitTypeName(std::string_view name) {
   const std::size_t dot = name.find('.');
@@ -39,15 +53,13 @@ std::unique_ptr<Compilation> Compilation::compileFiles(const std::vector<std::st
   std::vector<ModuleText> modules;
   bool readable = true;
   for (const std::string &path : paths) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    if (in) text << in.rdbuf();
-    if (!in || in.bad()) {
+    std::string text;
+    if (!readFile(path, text)) {
       diagnostics << path << ": error: cannot read the file: " << std::strerror(errno) << '\n';
       readable = false;
       continue;
     }
-    modules.push_back({path, std::move(text).str()});
+    modules.push_back({path, std::move(text)});
   }
   if (!readable) return nullptr;
   return compile(modules, diagnostics);

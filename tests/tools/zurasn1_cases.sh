@@ -47,6 +47,10 @@ check "-o without a directory" 2 "" "$(printf "$usage" '-o needs a directory')" 
 check "own module" 0 '1 module, [0-9]+ PDUs' "" check own.asn1
 check "Debian modules" 0 '6 modules, [0-9]+ PDUs' '.*: warning: .*' check "${debian[@]}"
 check "missing file" 1 "" 'missing\.asn1: error: cannot read the file: .*' check missing.asn1
+mkdir -p adir
+check "a directory for a module" 1 "" 'adir: error: cannot read the file: .*' check adir
+check "a directory for an input" 2 "" 'zurasn1: adir: error: cannot read the file: .*' \
+  decode -m "$pkix/PKIX1Algorithms88.asn1" -t ECPoint adir
 check "unknown reference" 1 "" 'broken\.asn1:2:[0-9]+: error: .*Missing.*' check broken.asn1
 check "directory that cannot be made" 1 "" 'afile/sub: error: cannot make the directory: .*' c -o afile/sub own.asn1
 check "C of a module whose types are all left out" 0 "" '.*: warning: 10 assignments left out .*' \

@@ -98,6 +98,10 @@ check "unknown type" 2 "" "zurasn1: error: no type assignment named Nope in the 
 check "unreadable input" 2 "" "zurasn1: missing.bin: error: cannot read the file: No such file or directory" \
   decode "${m[@]}" missing.bin
 check "convert BER to DER" 0 "" "" convert "${m[@]}" -i ber -o der ber.bin out.der
+: > empty.bin
+printf '%s\n' '-----BEGIN REC-----' '-----END REC-----' > empty.pem
+check "empty input" 1 "" "zurasn1: empty.bin: the input is empty" decode "${m[@]}" empty.bin
+check "empty PEM block" 1 "" "zurasn1: empty.pem: PEM block 1 (REC): the block is empty" decode "${m[@]}" empty.pem
 if ! cmp -s out.der der.bin; then
   echo "FAIL convert BER to DER: $(xxd -p out.der) (want $(xxd -p der.bin))"
   failures=$((failures + 1))

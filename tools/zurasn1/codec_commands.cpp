@@ -5,7 +5,6 @@
 #include <cstring>
 #include <fstream>
 #include <iostream>
-#include <iterator>
 #include <memory>
 
 #include "commands.h"
@@ -115,17 +114,19 @@ void binaryStream(std::FILE *stream) {
 #endif
 }
 
+// The whole file, or standard input for "-"; false, with errno saying why,
+// when it cannot be read (a directory opens, and fails on its first read).
 bool readInput(const std::string &path, std::vector<unsigned char> &octets) {
-  if (path == "-") {
-    binaryStream(stdin);
-    unsigned char buf[1 << 16];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, stdin)) > 0;) octets.insert(octets.end(), buf, buf + n);
-    return !std::ferror(stdin);
-  }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  octets.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return true;
+  std::FILE *file = path == "-" ? stdin : std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return false;
+  if (file == stdin) binaryStream(stdin);
+  unsigned char buf[1 << 16];
+  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, file)) > 0;) octets.insert(octets.end(), buf, buf + n);
+  const bool read = !std::ferror(file);
+  const int error = errno;
+  if (file != stdin) std::fclose(file);
+  errno = error;
+  return read;
 }
 
 // The modules compiled, the PDU found, an Env bound to them.
@@ -220,6 +221,7 @@ bool encodings(const std::string &path, std::vector<Encoding> &out) {
     std::cerr << "zurasn1: " << name << ": error: cannot read the file: " << std::strerror(errno) << "\n";
     return false;
   }
+  if (octets.empty()) std::cerr << "zurasn1: " << name << ": the input is empty\n";
   if (!zurtrace::looksLikePem(octets.data(), octets.size())) {
     out.push_back({name, std::move(octets)});
     return true;
@@ -233,6 +235,7 @@ bool encodings(const std::string &path, std::vector<Encoding> &out) {
       out.push_back({where, {}});
       continue;
     }
+    if (block.octets.empty()) std::cerr << "zurasn1: " << where << ": the block is empty\n";
     out.push_back({where, std::move(block.octets)});
   }
   return true;
@@ -250,7 +253,7 @@ int runDecode(const Args &args) {
   if (!session.open(o, status)) return status;
   for (const Encoding &e : inputs) {
     if (e.octets.empty()) {
-      status = FAILED;  // a malformed PEM block, already reported
+      status = FAILED;  // an empty input or a malformed PEM block, already reported
       continue;
     }
     for (std::size_t at = 0; at < e.octets.size();) {
