@@ -13,14 +13,18 @@ bool upperCase(std::string_view name) { return !name.empty() && name[0] >= 'A' &
 
 // Reads an instance with `read`. An error inside it points into the
 // parameterized assignment, which every instance shares: a note says which
-// instance met it.
+// instance met it, whether the error ended the instance or only a part of
+// it (an object of a set).
 template <class Read>
 auto readInstance(Diagnostics &diagnostics, const ast::Reference &ref, Read read) {
   const std::size_t before = diagnostics.entries().size();
+  auto note = [&] { diagnostics.noteErrorsSince(before, ref.pos, "in this instance of " + std::string(ref.name)); };
   try {
-    return read();
-  } catch (Abandoned &) {
-    diagnostics.noteErrorsSince(before, ref.pos, "in this instance of " + std::string(ref.name));
+    auto result = read();
+    note();
+    return result;
+  } catch (...) {  // Abandoned, or the parser's own error
+    note();
     throw;
   }
 }
@@ -117,6 +121,7 @@ TypeId Resolver::instanceType(AssignmentState &state, const ast::Reference &ref,
         parsedConstraints_.push_back(parser.parseValueSet());
         applyConstraints(slot, {&parsedConstraints_.back()}, scope);
       }
+      return slot;
     });
   } catch (...) {
     typeInstances_.erase(key);

@@ -90,6 +90,10 @@ TEST(CompilerDiagnostics, RefusedModules) {
        "t.asn1:2:27: error: SIZE applies to strings, SEQUENCE OF and SET OF\n"
        "t.asn1:3:24: note: in this instance of I\nt.asn1:4:7: note: in this instance of O\n"
        "t.asn1:5:7: note: in this instance of O\nt.asn1:6:3: note: in this instance of O\n"},
+      // An object of a set instance is left out on its error; the note stays.
+      {"C ::= CLASS { &id INTEGER }\nS {C:o} C ::= { o | { &id \"x\" } }\none C ::= { &id 1 }\n"
+       "T ::= SEQUENCE { id C.&id ({S {one}}) }",
+       "t.asn1:3:27: error: expected an integer, found '\"x\"'\nt.asn1:5:29: note: in this instance of S\n"},
       {"C ::= CHOICE { x SEQUENCE { s x < C } }", "t.asn1:2:31: error: alternative x contains a selection of itself\n"},
       {"A ::= SET { a INTEGER, b INTEGER }",
        "t.asn1:2:24: error: components a and b of a SET have the same tag [UNIVERSAL 2]\n"},
