@@ -102,6 +102,7 @@ TypeId Resolver::instanceType(AssignmentState &state, const ast::Reference &ref,
     error(ref.pos, "instances of " + std::string(ref.name) + " nest deeper than " +
                        std::to_string(kMaxInstanceDepth) + " levels");
   ++instanceDepth_;
+  ++readsStarted_;
   const Scope scope{state.module, &bindings};
   const ast::Type &node = *state.assignment->type;
   std::vector<TypeId> frames;

@@ -379,11 +379,19 @@ TypeId Resolver::alternativeAhead(const ast::Type &node, Scope scope) {
     if (!addition) ++rootCount;
   }
   if (selected == nullptr) error(node.pos, "the CHOICE has no alternative " + std::string(node.elementName));
-  if (std::find(aheadAlternatives_.begin(), aheadAlternatives_.end(), selected) != aheadAlternatives_.end())
-    error(node.pos, "alternative " + std::string(node.elementName) + " contains a selection of itself");
-  aheadAlternatives_.push_back(selected);
+  // Read again inside its own reading with no assignment or instance begun
+  // in between, the alternative is a selection of itself (through
+  // selections and types written in place) and would never end; reads that
+  // begin other assignments end, since each begins once.
+  for (auto it = aheadAlternatives_.rbegin(); it != aheadAlternatives_.rend(); ++it) {
+    if (it->entry != selected) continue;
+    if (it->readsStarted == readsStarted_)
+      error(node.pos, "alternative " + std::string(node.elementName) + " contains a selection of itself");
+    break;
+  }
+  aheadAlternatives_.push_back({selected, readsStarted_});
   struct Leave {
-    std::vector<const ast::ComponentEntry *> &ahead;
+    std::vector<AheadAlternative> &ahead;
     ~Leave() { ahead.pop_back(); }
   } leave{aheadAlternatives_};
   const TypeId type = resolveType(*selected->type, choiceScope);

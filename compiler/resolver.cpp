@@ -204,6 +204,7 @@ bool Resolver::resolveAssignment(AssignmentState &state, const std::function<voi
     error(state.assignment->pos, "references nest deeper than " +
                                      std::to_string(kMaxAssignmentDepth) + " assignments");
   state.status = Status::InProgress;
+  ++readsStarted_;
   stack_.push_back(&state);
   std::vector<TypeId> frames;
   frames.swap(frames_);

@@ -311,8 +311,15 @@ class Resolver {
   std::map<std::pair<const void *, std::string>, std::pair<ValuePtr, TypeId>> valueInstances_;
   std::map<std::pair<const void *, std::string>, const ObjectSetInfo *> setInstances_;
   int instanceDepth_ = 0;
-  // Alternatives of CHOICEs being defined that alternativeAhead is reading.
-  std::vector<const ast::ComponentEntry *> aheadAlternatives_;
+  // Assignments and instances begun so far.
+  uint64_t readsStarted_ = 0;
+  // Alternatives of CHOICEs being defined that alternativeAhead is reading,
+  // with readsStarted_ when each began.
+  struct AheadAlternative {
+    const ast::ComponentEntry *entry;
+    uint64_t readsStarted;
+  };
+  std::vector<AheadAlternative> aheadAlternatives_;
   int classifying_ = 0;  // nested classifications: classes that name each other stop
   int depth_ = 0;
 

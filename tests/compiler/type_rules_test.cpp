@@ -80,6 +80,26 @@ TEST(CompilerTypeRules, Tags) {
   for (const Row &row : rows) check(row);
 }
 
+// Selections that come back to an alternative being read ahead, through
+// assignments being defined, give the same types in either order.
+TEST(CompilerTypeRules, SelectionLoopsInEitherOrder) {
+  const std::string assignments[] = {"B ::= CHOICE { a C, b [5] BOOLEAN, c b < T, d c < T }",
+                                     "D ::= CHOICE { a [7] d < B, b a < B }",
+                                     "C ::= SEQUENCE { a c < T OPTIONAL, ... }",
+                                     "T ::= CHOICE { a c < B, b T, c D, d C }"};
+  std::string forward, reversed;
+  for (int i = 0; i < 4; ++i) {
+    forward += assignments[i] + "\n";
+    reversed += assignments[3 - i] + "\n";
+  }
+  const zurtest::Compiled one = zurtest::compileModule("AUTOMATIC TAGS", forward);
+  const zurtest::Compiled other = zurtest::compileModule("AUTOMATIC TAGS", reversed);
+  ASSERT_TRUE(one.model) << one.diagnostics;
+  ASSERT_TRUE(other.model) << other.diagnostics;
+  for (const char *name : {"B", "C", "D", "T"})
+    EXPECT_EQ(zurtest::pduText(*one.model, name), zurtest::pduText(*other.model, name)) << name;
+}
+
 TEST(CompilerTypeRules, EffectiveConstraints) {
   const Row rows[] = {
       {"", "T ::= INTEGER (1 | 5 | 3)", "[U2] INTEGER (1..5)"},
