@@ -353,8 +353,7 @@ TypeId Resolver::alternativeAhead(const ast::Type &node, Scope scope) {
   for (int hops = 0; hops < 64 && choice != nullptr; ++hops) {
     while (choice->kind == ast::Type::Kind::Tagged) choice = choice->inner.get();
     if (choice->kind != ast::Type::Kind::Reference) break;
-    const Target target =
-        choice->ref.instance ? Target{} : lookup(choice->ref, choiceScope);
+    const Target target = choice->ref.instance ? Target{} : lookup(choice->ref, choiceScope);
     const bool assignedType = target.state != nullptr && target.state->entity == Entity::Type;
     choice = assignedType ? target.state->assignment->type.get() : nullptr;
     if (assignedType) choiceScope = Scope{target.state->module, nullptr};
