@@ -165,12 +165,33 @@ bool Decoder<kTraced>::decodeSequence(uint32_t type, unsigned char *v, const Hea
   const TypeDesc &d = s_.desc(type);
   const uint32_t first = d.ref;
   const uint32_t count = static_cast<uint32_t>(d.count);
+  const uint16_t lenSize = d.lenSize;
   bool more;
   uint16_t tag = 0;
   for (uint32_t i = 0; i < count; ++i) {
     const uint32_t comp = first + i;
-    if (!nextTag(c, more, tag)) return false;
-    if (more && s_.startsWith(s_.type(s_.field(comp).type), tag)) {
+    const FieldDesc &f = s_.field(comp);
+    const ZurType &ct = s_.type(f.type);
+    // Mostly the component is there, in its usual form: one look at the
+    // input says so.
+    if constexpr (!kTraced) {
+      Header h;
+      if ((ct.flags & ZUR_T_BY_POINTER) == 0 && quickHeader(ct.identifier, pos_, c.end, h) && !h.constructed &&
+          nesting_ < maxDepth_) {
+        const std::size_t at = pos_, contentsAt = at + h.size;
+        pos_ = contentsAt + h.length;
+        if (!leafValue(f.type, v + f.offset, in_ + contentsAt, h.length, at, contentsAt, true, 0) ||
+            !componentDone(comp, v, at, lenSize))
+          return false;
+        continue;
+      }
+    }
+    bool present = quickPeek(ct.identifier, c.end);
+    if (!present) {
+      if (!nextTag(c, more, tag)) return false;
+      present = more && s_.startsWith(ct, tag);
+    }
+    if (present) {
       if (!component(comp, static_cast<int32_t>(i + 1), v, c, depth, frame)) return false;
     } else if (s_.mayBeAbsent(comp)) {
       copyDefault(s_, comp, v);
