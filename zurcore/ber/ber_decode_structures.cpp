@@ -315,7 +315,7 @@ template <bool kTraced>
   const std::size_t length = pos_ - start;
   auto *copy = static_cast<unsigned char *>(arena_.allocateUninitialized(length));
   if (copy == nullptr) return failArena(start);
-  std::memcpy(copy, in_ + start, length);
+  copyOctets(copy, in_ + start, length);
   // Member by member: a record built on the stack and copied whole is
   // loaded back wider than it was stored, which waits for the stores.
   const ApiWord reserved = 0, octets = static_cast<ApiWord>(length);
