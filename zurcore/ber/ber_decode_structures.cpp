@@ -176,13 +176,21 @@ bool Decoder<kTraced>::decodeSequence(uint32_t type, unsigned char *v, const Hea
     // input says so.
     if constexpr (!kTraced) {
       Header h;
-      if ((ct.flags & ZUR_T_BY_POINTER) == 0 && quickHeader(ct.identifier, pos_, c.end, h) && !h.constructed &&
+      const std::size_t at = pos_;
+      if ((ct.flags & ZUR_T_BY_POINTER) == 0 && quickHeader(ct.identifier, at, c.end, h) && !h.constructed &&
           nesting_ < maxDepth_) {
-        const std::size_t at = pos_, contentsAt = at + h.size;
+        const std::size_t contentsAt = at + h.size;
         pos_ = contentsAt + h.length;
         if (!leafValue(f.type, v + f.offset, in_ + contentsAt, h.length, at, contentsAt, true, 0) ||
             !componentDone(comp, v, at, lenSize))
           return false;
+        continue;
+      }
+      // An open type kept encoded, such as an ANY.
+      if (ct.matchCount == 0 && s_.desc(f.type).kind == KIND_ENCODED && (ct.flags & ZUR_T_BY_POINTER) == 0 &&
+          at < c.end && (in_[at] & 0x1F) != 0x1F && quickHeader(in_[at], at, c.end, h) && nesting_ < maxDepth_) {
+        pos_ = at + h.size + h.length;
+        if (!keepOctets(v + f.offset, at) || !componentDone(comp, v, at, lenSize)) return false;
         continue;
       }
     }
@@ -310,7 +318,13 @@ template <bool kTraced>
     traceTag(0, h);
     traceElement(naming, typeCaption(s_, type), 1, depth, !h.constructed);
   }
-  if (!stepOver(limit)) return false;
+  return stepOver(limit) && keepOctets(v, start);
+}
+
+// The octets from `start` to pos_, an element kept encoded, copied into the
+// encoded value at `v`.
+template <bool kTraced>
+[[gnu::always_inline]] inline bool Decoder<kTraced>::keepOctets(unsigned char *v, std::size_t start) {
   if (der_ && !checkKeptDer(start, pos_)) return false;
   const std::size_t length = pos_ - start;
   auto *copy = static_cast<unsigned char *>(arena_.allocateUninitialized(length));

@@ -275,6 +275,7 @@ class Decoder {
                       int32_t depth, const ValueFrame *frame);
   bool keepEncoded(uint32_t type, unsigned char *v, std::size_t limit, const Naming &naming,
                    int32_t depth);
+  bool keepOctets(unsigned char *v, std::size_t start);
   bool checkKeptDer(std::size_t at, std::size_t end);
   bool skipUnknown(const Contents &c, int32_t depth);
   bool storeString(unsigned char *v, const unsigned char *p, std::size_t n, std::size_t at,
