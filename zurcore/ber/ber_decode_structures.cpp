@@ -377,7 +377,8 @@ bool Decoder<kTraced>::decodeElements(uint32_t type, unsigned char *v, const Hea
   uint16_t tag = 0;
   // The first header stays in peeked_ for its decode below; the others are
   // counted on locals and read again there.
-  if (!nextTag(c, more, tag)) return false;
+  more = quickPeek(s_.type(d.ref).identifier, c.end);
+  if (!more && !nextTag(c, more, tag)) return false;
   Header e = peeked_;
   for (std::size_t at = start; more;) {
     if (e.definite) {
