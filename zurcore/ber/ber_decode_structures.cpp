@@ -182,7 +182,7 @@ bool Decoder<kTraced>::decodeSequence(uint32_t type, unsigned char *v, const Hea
         const std::size_t contentsAt = at + h.size;
         pos_ = contentsAt + h.length;
         if (!leafValue(f.type, v + f.offset, in_ + contentsAt, h.length, at, contentsAt, true, 0) ||
-            !componentDone(comp, v, at, lenSize))
+            !componentDone(comp, f, v, at, lenSize))
           return false;
         continue;
       }
@@ -190,7 +190,7 @@ bool Decoder<kTraced>::decodeSequence(uint32_t type, unsigned char *v, const Hea
       if (ct.matchCount == 0 && s_.desc(f.type).kind == KIND_ENCODED && (ct.flags & ZUR_T_BY_POINTER) == 0 &&
           at < c.end && (in_[at] & 0x1F) != 0x1F && quickHeader(in_[at], at, c.end, h) && nesting_ < maxDepth_) {
         pos_ = at + h.size + h.length;
-        if (!keepOctets(v + f.offset, at) || !componentDone(comp, v, at, lenSize)) return false;
+        if (!keepOctets(v + f.offset, at) || !componentDone(comp, f, v, at, lenSize)) return false;
         continue;
       }
     }

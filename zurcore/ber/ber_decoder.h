@@ -300,13 +300,13 @@ class Decoder {
     } else {
       ok = decodeValue(f.type, v + f.offset, c.end, kUnnamed, depth, frame, true);
     }
-    return ok && componentDone(comp, v, start, s_.desc(frame->type).lenSize);
+    return ok && componentDone(comp, f, v, start, s_.desc(frame->type).lenSize);
   }
   // After a component that began at `start`: its presence bit set in the
   // parent's mask (`maskSize` bytes wide), and under DER its value checked
   // against its default.
-  [[gnu::always_inline]] bool componentDone(uint32_t comp, unsigned char *v, std::size_t start, uint16_t maskSize) {
-    const FieldDesc &f = s_.field(comp);
+  [[gnu::always_inline]] bool componentDone(uint32_t comp, const FieldDesc &f, unsigned char *v, std::size_t start,
+                                            uint16_t maskSize) {
     if (f.presenceBit >= 0 && s_.mayBeAbsent(comp)) setMaskBit(v, f.presenceBit, maskSize);
     if (der_ && equalsDefault(s_, comp, v)) return failDefault(start);
     return true;
