@@ -301,7 +301,7 @@ class Writer {
     const std::string types = array(s, "ZurType", "zur_codec_types", t.codecTypes, [](const ZurType &z, std::size_t) {
       return "{" + std::string(builtinName(z.builtin)) + ", " +
              flagNames(z.flags, {{ZUR_T_EXTENSIBLE, "ZUR_T_EXTENSIBLE"}, {ZUR_T_NAMED_BITS, "ZUR_T_NAMED_BITS"}, {ZUR_T_OWN_TAG, "ZUR_T_OWN_TAG"}, {ZUR_T_BY_POINTER, "ZUR_T_BY_POINTER"}}) + ", " +
-             str(z.tagCount) + ", 0, " + str(z.firstTag) + ", " + str(z.matchCount) + ", " + str(z.firstMatch) + ", " +
+             str(z.tagCount) + ", " + str(z.identifier) + ", " + str(z.firstTag) + ", " + str(z.matchCount) + ", " + str(z.firstMatch) + ", " +
              str(z.valueRange) + ", " + str(z.sizeRange) + ", " + str(z.alphabet) + ", " + str(z.order) + ", " +
              str(z.named) + ", " + str(z.openType) + ", " + tagName(z.startTag) + "}";
     });

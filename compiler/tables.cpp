@@ -174,6 +174,16 @@ class TablesBuilder {
             static_cast<uint16_t>(tag.isExplicit ? ZUR_TAG_EXPLICIT : 0)};
   }
 
+  // The one identifier octet of a type's own tag, in DER's form; 0 when
+  // the number takes more octets.
+  static uint8_t identifierOctet(Builtin builtin, uint16_t tag) {
+    const uint16_t number = ZUR_TAG_NUMBER(tag);
+    if (number >= 0x1F) return 0;
+    const bool constructed = builtin == Builtin::Sequence || builtin == Builtin::Set ||
+                             builtin == Builtin::SequenceOf || builtin == Builtin::SetOf;
+    return static_cast<uint8_t>((tag >> 14) << 6 | (constructed ? 0x20 : 0) | number);
+  }
+
   void tags(const Type &type, ZurType &z) {
     Tables &o = *out_;
     if (type.tags.size() > 0xFF) {
@@ -183,7 +193,10 @@ class TablesBuilder {
     z.tagCount = static_cast<uint8_t>(type.tags.size());
     z.firstTag = index16(o.tags.size(), "tags");
     for (const Tag &tag : type.tags) o.tags.push_back(zurTag(tag, type.pos));
-    if (type.tags.size() == 1 && (o.tags[z.firstTag].flags & ZUR_TAG_EXPLICIT) == 0) z.flags |= ZUR_T_OWN_TAG;
+    if (type.tags.size() == 1 && (o.tags[z.firstTag].flags & ZUR_TAG_EXPLICIT) == 0) {
+      z.flags |= ZUR_T_OWN_TAG;
+      z.identifier = identifierOctet(type.builtin, o.tags[z.firstTag].tag);
+    }
     std::vector<ZurTag> match;
     if (!matchTags(type, match, 0)) return;  // any tag: matchCount 0
     if (type.tags.size() > 0) {

@@ -106,7 +106,11 @@ typedef struct ZurType {
   uint8_t flags;         /* ZUR_T_... */
   uint8_t tagCount;      /* the type's tags at tags[firstTag], outermost first; 0 for an
                             untagged CHOICE or open type */
-  uint8_t reserved3;
+  /* ZUR_T_OWN_TAG with a tag number below 31: the identifier octet of the
+     type's encoding in the form DER gives it (constructed for SEQUENCE,
+     SET, SEQUENCE OF and SET OF, else primitive), so that a BER decoder
+     matches the usual header with one comparison; else 0. */
+  uint8_t identifier;
   uint16_t firstTag;
   /* The outermost tags an encoding of the type can begin with, at
      tags[firstMatch]: the first of its own tags, or for an untagged CHOICE

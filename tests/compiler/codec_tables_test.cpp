@@ -76,6 +76,12 @@ std::string typeLine(const ZurTables &tables, uint16_t t) {
   if (((z.flags & ZUR_T_OWN_TAG) != 0) != (z.tagCount == 1 && (c.tags[z.firstTag].flags & ZUR_TAG_EXPLICIT) == 0))
     s += " wrong own-tag flag";
   if (((z.flags & ZUR_T_BY_POINTER) != 0) != ((d.typeFlags & TYPE_BY_POINTER) != 0)) s += " wrong by-pointer flag";
+  const unsigned own = c.tags[z.firstTag].tag;
+  const bool oneOctet = (z.flags & ZUR_T_OWN_TAG) != 0 && ZUR_TAG_NUMBER(own) < 31;
+  const bool constructed = z.builtin == ZB_SEQUENCE || z.builtin == ZB_SET || z.builtin == ZB_SEQUENCE_OF ||
+                           z.builtin == ZB_SET_OF;
+  if (z.identifier != (oneOctet ? (own >> 14) << 6 | constructed << 5 | ZUR_TAG_NUMBER(own) : 0u))
+    s += " wrong identifier";
   if (d.kind == KIND_SEQUENCE || d.kind == KIND_SET || d.kind == KIND_SEQUENCE_EXT || d.kind == KIND_SET_EXT)
     s += " mask " + std::to_string(d.lenSize);
   if (z.builtin == ZB_INTEGER && z.valueRange != 0) {

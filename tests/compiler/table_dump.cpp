@@ -190,7 +190,7 @@ std::vector<std::string> dumpTables(const ZurTables &tables) {
          "builtin " + n(t.builtin) + " flags " + n(t.flags) + " tags " + n(t.tagCount) + "@" + n(t.firstTag) +
              " match " + n(t.matchCount) + "@" + n(t.firstMatch) + " valueRange " + n(t.valueRange) + " sizeRange " +
              n(t.sizeRange) + " alphabet " + n(t.alphabet) + " order " + n(t.order) + " named " + n(t.named) +
-             " openType " + n(t.openType) + " startTag " + n(t.startTag) + " reserved " + n(t.reserved3));
+             " openType " + n(t.openType) + " startTag " + n(t.startTag) + " identifier " + n(t.identifier));
   }
   for (uint32_t i = 0; i < z.componentCount; ++i) {
     const ZurComponent &c = z.components[i];

@@ -63,6 +63,33 @@ void storeCounted(unsigned char *v, Count count, std::size_t addressAt, const vo
   std::memcpy(v + addressAt, &address, sizeof address);
 }
 
+// The first and the last sizeof(Word) of n octets, which cover them all
+// when n is at most twice that.
+template <class Word>
+void copyEnds(unsigned char *to, const unsigned char *from, std::size_t n) {
+  Word head, tail;
+  std::memcpy(&head, from, sizeof head);
+  std::memcpy(&tail, from + n - sizeof tail, sizeof tail);
+  std::memcpy(to, &head, sizeof head);
+  std::memcpy(to + n - sizeof tail, &tail, sizeof tail);
+}
+
+// std::memcpy of n octets, without a call for the short ones most values
+// are.
+inline void copyOctets(unsigned char *to, const unsigned char *from, std::size_t n) {
+  if (n > 16) {
+    std::memcpy(to, from, n);
+  } else if (n >= 8) {
+    copyEnds<uint64_t>(to, from, n);
+  } else if (n >= 4) {
+    copyEnds<uint32_t>(to, from, n);
+  } else if (n != 0) {
+    to[0] = from[0];
+    to[n / 2] = from[n / 2];
+    to[n - 1] = from[n - 1];
+  }
+}
+
 }  // namespace
 
 // The segments of a constructed string, walked twice: once to check them
@@ -241,7 +268,7 @@ template <bool kTraced>
                           unsigned unused, uint32_t length) {
   auto *copy = static_cast<unsigned char *>(arena_.allocateUninitialized(n + 1));
   if (copy == nullptr) return failArena(at);
-  std::memcpy(copy, p, n);
+  copyOctets(copy, p, n);
   copy[n] = '\0';
   if (unused != 0) copy[n - 1] &= static_cast<unsigned char>(0xFFu << unused);
   storeCounted(v, length, offsetof(ZurOctets, value), copy);

@@ -165,12 +165,41 @@ bool Decoder<kTraced>::decodeSequence(uint32_t type, unsigned char *v, const Hea
   const TypeDesc &d = s_.desc(type);
   const uint32_t first = d.ref;
   const uint32_t count = static_cast<uint32_t>(d.count);
+  const uint16_t lenSize = d.lenSize;
   bool more;
   uint16_t tag = 0;
   for (uint32_t i = 0; i < count; ++i) {
     const uint32_t comp = first + i;
-    if (!nextTag(c, more, tag)) return false;
-    if (more && s_.startsWith(s_.type(s_.field(comp).type), tag)) {
+    const FieldDesc &f = s_.field(comp);
+    const ZurType &ct = s_.type(f.type);
+    // Mostly the component is there, in its usual form: one look at the
+    // input says so.
+    if constexpr (!kTraced) {
+      Header h;
+      const std::size_t at = pos_;
+      if ((ct.flags & ZUR_T_BY_POINTER) == 0 && quickHeader(ct.identifier, at, c.end, h) && !h.constructed &&
+          nesting_ < maxDepth_) {
+        const std::size_t contentsAt = at + h.size;
+        pos_ = contentsAt + h.length;
+        if (!leafValue(f.type, v + f.offset, in_ + contentsAt, h.length, at, contentsAt, true, 0) ||
+            !componentDone(comp, f, v, at, lenSize))
+          return false;
+        continue;
+      }
+      // An open type kept encoded, such as an ANY.
+      if (ct.matchCount == 0 && s_.desc(f.type).kind == KIND_ENCODED && (ct.flags & ZUR_T_BY_POINTER) == 0 &&
+          at < c.end && (in_[at] & 0x1F) != 0x1F && quickHeader(in_[at], at, c.end, h) && nesting_ < maxDepth_) {
+        pos_ = at + h.size + h.length;
+        if (!keepOctets(v + f.offset, at) || !componentDone(comp, f, v, at, lenSize)) return false;
+        continue;
+      }
+    }
+    bool present = quickPeek(ct.identifier, c.end);
+    if (!present) {
+      if (!nextTag(c, more, tag)) return false;
+      present = more && s_.startsWith(ct, tag);
+    }
+    if (present) {
       if (!component(comp, static_cast<int32_t>(i + 1), v, c, depth, frame)) return false;
     } else if (s_.mayBeAbsent(comp)) {
       copyDefault(s_, comp, v);
@@ -289,12 +318,18 @@ template <bool kTraced>
     traceTag(0, h);
     traceElement(naming, typeCaption(s_, type), 1, depth, !h.constructed);
   }
-  if (!stepOver(limit)) return false;
+  return stepOver(limit) && keepOctets(v, start);
+}
+
+// The octets from `start` to pos_, an element kept encoded, copied into the
+// encoded value at `v`.
+template <bool kTraced>
+[[gnu::always_inline]] inline bool Decoder<kTraced>::keepOctets(unsigned char *v, std::size_t start) {
   if (der_ && !checkKeptDer(start, pos_)) return false;
   const std::size_t length = pos_ - start;
   auto *copy = static_cast<unsigned char *>(arena_.allocateUninitialized(length));
   if (copy == nullptr) return failArena(start);
-  std::memcpy(copy, in_ + start, length);
+  copyOctets(copy, in_ + start, length);
   // Member by member: a record built on the stack and copied whole is
   // loaded back wider than it was stored, which waits for the stores.
   const ApiWord reserved = 0, octets = static_cast<ApiWord>(length);
@@ -342,7 +377,8 @@ bool Decoder<kTraced>::decodeElements(uint32_t type, unsigned char *v, const Hea
   uint16_t tag = 0;
   // The first header stays in peeked_ for its decode below; the others are
   // counted on locals and read again there.
-  if (!nextTag(c, more, tag)) return false;
+  more = quickPeek(s_.type(d.ref).identifier, c.end);
+  if (!more && !nextTag(c, more, tag)) return false;
   Header e = peeked_;
   for (std::size_t at = start; more;) {
     if (e.definite) {

@@ -76,11 +76,46 @@ class Decoder {
   [[gnu::noinline, gnu::cold]] bool failArena(std::size_t at);
 
   // The header at pos_ in peeked_; the one nextTag read there is not read
-  // again.
-  [[gnu::always_inline]] bool peek(std::size_t limit) {
+  // again, and one that starts with `identifier` is read by quickPeek.
+  [[gnu::always_inline]] bool peek(std::size_t limit, uint8_t identifier = 0) {
     if (pos_ == peekedAt_ && limit == peekedLimit_) return true;
+    if (quickPeek(identifier, limit)) return true;
     HeaderFault f;
     if (!readHeader(in_, pos_, limit, size_, der_, peeked_, f)) return failHeader(f);
+    peekedAt_ = pos_;
+    peekedLimit_ = limit;
+    return true;
+  }
+  // The header at `at` into `h`, as readHeader reads it, when it is the
+  // usual one of a type: its identifier octet `id` (not 0) and a definite
+  // length in one octet or in the 0x81 and 0x82 forms that DER allows too.
+  // False for any other header: readHeader reads those.
+  [[gnu::always_inline]] bool quickHeader(uint8_t id, std::size_t at, std::size_t limit, Header &h) const {
+    const unsigned char *p = in_ + at;
+    if (at + 2 > limit || p[0] != id || id == 0) return false;
+    uint32_t length = p[1], size = 2;
+    if (length >= 0x80) {
+      if (length == 0x81 && at + 3 <= limit && p[2] >= 0x80) {
+        length = p[2];
+        size = 3;
+      } else if (length == 0x82 && at + 4 <= limit && p[2] != 0) {
+        length = uint32_t{p[2]} << 8 | p[3];
+        size = 4;
+      } else {
+        return false;
+      }
+    }
+    if (length > limit - at - size) return false;
+    h.tag = static_cast<uint16_t>((id >> 6) << 14 | (id & 0x1Fu));
+    h.constructed = (id & 0x20) != 0;
+    h.definite = true;
+    h.length = length;
+    h.size = size;
+    return true;
+  }
+  // quickHeader into peeked_.
+  [[gnu::always_inline]] bool quickPeek(uint8_t id, std::size_t limit) {
+    if (!quickHeader(id, pos_, limit, peeked_)) return false;
     peekedAt_ = pos_;
     peekedLimit_ = limit;
     return true;
@@ -155,7 +190,7 @@ class Decoder {
     ++nesting_;
     bool ok;
     if ((zt.flags & ZUR_T_OWN_TAG) != 0) {
-      const Header *h = matched ? enterMatched() : enterTag(zt.startTag, 0, limit);
+      const Header *h = matched ? enterMatched() : enterTag(zt.startTag, 0, limit, zt.identifier);
       ok = h != nullptr && decodeContents(type, v, *h, limit, naming, depth, frame);
     } else if (zt.tagCount == 0)
       ok = decodeUntagged(type, v, limit, naming, depth, frame, matched);
@@ -165,12 +200,12 @@ class Decoder {
     return ok;
   }
   bool failDepth();
-  // Reads the header of the type's tag `i` at pos_, checks and traces it,
-  // and steps past it: the header (in peeked_, valid until the next one is
-  // read), or null on a fault.
-  [[gnu::always_inline]] const Header *enterTag(uint16_t tag, int i, std::size_t limit) {
+  // Reads the header of the type's tag `i` at pos_ (quickly when it starts
+  // with `identifier`), checks and traces it, and steps past it: the header
+  // (in peeked_, valid until the next one is read), or null on a fault.
+  [[gnu::always_inline]] const Header *enterTag(uint16_t tag, int i, std::size_t limit, uint8_t identifier = 0) {
     const std::size_t at = pos_;
-    if (!peek(limit)) return nullptr;
+    if (!peek(limit, identifier)) return nullptr;
     const Header &h = peeked_;
     if (h.tag != tag) {
       fail(at == 0 ? ROW_PDU_TAG_MISMATCH : ROW_TAG_MISMATCH, at, ReportArg::tag(h.tag));
@@ -240,6 +275,7 @@ class Decoder {
                       int32_t depth, const ValueFrame *frame);
   bool keepEncoded(uint32_t type, unsigned char *v, std::size_t limit, const Naming &naming,
                    int32_t depth);
+  bool keepOctets(unsigned char *v, std::size_t start);
   bool checkKeptDer(std::size_t at, std::size_t end);
   bool skipUnknown(const Contents &c, int32_t depth);
   bool storeString(unsigned char *v, const unsigned char *p, std::size_t n, std::size_t at,
@@ -264,8 +300,14 @@ class Decoder {
     } else {
       ok = decodeValue(f.type, v + f.offset, c.end, kUnnamed, depth, frame, true);
     }
-    if (!ok) return false;
-    if (f.presenceBit >= 0 && s_.mayBeAbsent(comp)) setMaskBit(v, f.presenceBit, s_.desc(frame->type).lenSize);
+    return ok && componentDone(comp, f, v, start, s_.desc(frame->type).lenSize);
+  }
+  // After a component that began at `start`: its presence bit set in the
+  // parent's mask (`maskSize` bytes wide), and under DER its value checked
+  // against its default.
+  [[gnu::always_inline]] bool componentDone(uint32_t comp, const FieldDesc &f, unsigned char *v, std::size_t start,
+                                            uint16_t maskSize) {
+    if (f.presenceBit >= 0 && s_.mayBeAbsent(comp)) setMaskBit(v, f.presenceBit, maskSize);
     if (der_ && equalsDefault(s_, comp, v)) return failDefault(start);
     return true;
   }
