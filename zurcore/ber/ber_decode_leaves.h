@@ -76,7 +76,7 @@ void copyEnds(unsigned char *to, const unsigned char *from, std::size_t n) {
 
 // std::memcpy of n octets, without a call for the short ones most values
 // are.
-inline void copyOctets(unsigned char *to, const unsigned char *from, std::size_t n) {
+[[gnu::always_inline]] inline void copyOctets(unsigned char *to, const unsigned char *from, std::size_t n) {
   if (n > 16) {
     std::memcpy(to, from, n);
   } else if (n >= 8) {
@@ -88,6 +88,32 @@ inline void copyOctets(unsigned char *to, const unsigned char *from, std::size_t
     to[n / 2] = from[n / 2];
     to[n - 1] = from[n - 1];
   }
+}
+
+// Whether word w holds an octet 0x80.
+template <class Word>
+bool holds80(Word w) {
+  constexpr Word ones = static_cast<Word>(~Word{0}) / 0xFF, highs = ones * 0x80;
+  const Word x = w ^ highs;  // an octet 0x80 becomes 0
+  return ((x - ones) & ~x & highs) != 0;
+}
+
+// Whether the first and the last sizeof(Word) of n octets hold 0x80.
+template <class Word>
+bool ends80(const unsigned char *p, std::size_t n) {
+  Word head, tail;
+  std::memcpy(&head, p, sizeof head);
+  std::memcpy(&tail, p + n - sizeof tail, sizeof tail);
+  return holds80(head) || holds80(tail);
+}
+
+// std::memchr(p, 0x80, n) != nullptr, without a call for the short
+// identifiers most are.
+[[gnu::always_inline]] inline bool contains80(const unsigned char *p, std::size_t n) {
+  if (n > 16) return std::memchr(p, 0x80, n) != nullptr;
+  if (n >= 8) return ends80<uint64_t>(p, n);
+  if (n >= 4) return ends80<uint32_t>(p, n);
+  return n != 0 && (p[0] == 0x80 || p[n / 2] == 0x80 || p[n - 1] == 0x80);
 }
 
 }  // namespace
@@ -199,7 +225,7 @@ template <bool kTraced>
   switch (zt.builtin) {
     case ZB_OBJECT_IDENTIFIER:
       // Most identifiers need no more check than this.
-      if (n != 0 && (p[n - 1] & 0x80) == 0 && std::memchr(p, 0x80, n) == nullptr)
+      if (n != 0 && (p[n - 1] & 0x80) == 0 && !contains80(p, n))
         return storeString(v, p, n, at, 0, static_cast<uint32_t>(n));
       return decodeOid(type, v, p, n, contentsAt);
     case ZB_RELATIVE_OID:
@@ -345,7 +371,7 @@ bool Decoder<kTraced>::decodeOid(uint32_t type, unsigned char *v, const unsigned
   if (n == 0 && !relative) return fail(ROW_BAD_OID, at, ReportArg::of(0));
   if (n != 0 && (p[n - 1] & 0x80) != 0) return fail(ROW_BAD_OID, at + n - 1, ReportArg::of(static_cast<int64_t>(n - 1)));
   // Without an octet 0x80 no subidentifier can begin with one.
-  const bool padded = n != 0 && std::memchr(p, 0x80, n) != nullptr;
+  const bool padded = contains80(p, n);
   std::size_t arcs = 0;
   if (padded || relative) {
     for (std::size_t k = 0; k < n; ++k) {
