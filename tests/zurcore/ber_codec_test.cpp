@@ -10,6 +10,7 @@
 #include <string>
 
 #include "tests/support/codec_harness.h"
+#include "tests/support/general_tables.h"
 
 namespace {
 
@@ -145,17 +146,7 @@ TEST(BerCodec, FaultsAreReportedWithRowRuleAndOffset) {
 // short, 0x81 and 0x82 lengths, each octet of them changed to what a header
 // may hold, and each cut short.
 TEST(BerCodec, ShortcutsDecodeAsTheGeneralPath) {
-  struct FullHeaders {
-    explicit FullHeaders(const ZurTables &t)
-        : tables(t), codec(*t.codec), types(t.codec->types, t.codec->types + t.codec->typeCount) {
-      for (ZurType &z : types) z.identifier = 0;
-      codec.types = types.data();
-      tables.codec = &codec;
-    }
-    ZurTables tables;
-    ZurCodecTbl codec;
-    std::vector<ZurType> types;
-  } full(rows().compiled().tables());
+  const zurtest::GeneralTables full(rows().compiled().tables());
   const std::string octets128(256, 'A'), octets256(512, 'B');
   const struct {
     const char *type;
@@ -201,7 +192,7 @@ TEST(BerCodec, ShortcutsDecodeAsTheGeneralPath) {
       for (int32_t rules : {RULES_BER, RULES_DER}) {
         const std::string quickly = outcome(seed.type, rules, in, quick, 0);
         decoded += quickly.compare(0, 2, "0 ") == 0;
-        ASSERT_EQ(quickly, outcome(seed.type, rules, in, &full.tables.ctl, ZURCORE_FLAG_TRACE))
+        ASSERT_EQ(quickly, outcome(seed.type, rules, in, full.ctlTbl(), ZURCORE_FLAG_TRACE))
             << seed.type << " " << toHex(in);
       }
     }
@@ -245,7 +236,8 @@ TEST(BerCodec, BerFormsDecodeToTheirDerForm) {
 }
 
 // A time goes out as the application gives it, in range or not, each field
-// as the C library's "%0Nd" writes it (the text checked here against it).
+// as the C library's "%0Nd" writes it (the text checked here against it);
+// DER writes the same text when it ends in Z and refuses any other.
 TEST(BerCodec, TimesAreWrittenFieldByFieldAsPrintfWouldWriteThem) {
   std::srand(11);
   const auto any = [](int low, int high) { return low + std::rand() % (high - low + 1); };
@@ -270,15 +262,23 @@ TEST(BerCodec, TimesAreWrittenFieldByFieldAsPrintfWouldWriteThem) {
       n += std::snprintf(want + n, 64 - n, ".%0*d", digits, ms);
     }
     const int m = std::abs(t.mindiff);
-    if (generalized ? t.utc == 0 && t.mindiff != 0 : t.mindiff != 0)
+    const bool utc = !(generalized ? t.utc == 0 : t.mindiff != 0);
+    if (!utc && t.mindiff != 0)
       std::snprintf(want + n, 64 - n, "%c%02d%02d", t.mindiff < 0 ? '-' : '+', m / 60 % 100, m % 60);
-    else if (!generalized || t.utc != 0)
+    else if (utc)
       std::snprintf(want + n, 64 - n, "Z");
 
-    zurtest::Encoded e = rows().encode(generalized ? "Gen" : "Utc", RULES_BER, &t);
-    ASSERT_EQ(e.status, 0) << e.message;
-    ASSERT_GE(e.octets.size(), 2u);
-    EXPECT_EQ(std::string(e.octets.begin() + 2, e.octets.end()), want) << "case " << i;
+    for (int32_t rules : {RULES_BER, RULES_DER}) {
+      zurtest::Encoded e = rows().encode(generalized ? "Gen" : "Utc", rules, &t);
+      if (rules == RULES_DER && !utc) {
+        EXPECT_EQ(e.message, "E0013S: Time value must be in universal coordinated time format and must end with 'Z'.\n")
+            << "case " << i;
+        continue;
+      }
+      ASSERT_EQ(e.status, 0) << e.message;
+      ASSERT_GE(e.octets.size(), 2u);
+      EXPECT_EQ(std::string(e.octets.begin() + 2, e.octets.end()), want) << "case " << i << " rules " << rules;
+    }
   }
 }
 

@@ -61,8 +61,13 @@ bool Encoder::encodeLeaf(uint32_t type, const unsigned char *v) {
       return encodeRelativeOid(v);
     case ZB_UTC_TIME:
     case ZB_GENERALIZED_TIME: {
+      const bool generalized = zt.builtin == ZB_GENERALIZED_TIME;
+      const auto t = load<TimeValue>(v);
+      // DER writes a time in UTC with its Z: one with an offset or in local
+      // time is refused rather than written in a form DER does not take.
+      if (der_ && (generalized ? t.utc == 0 : t.mindiff != 0)) return fail(ROW_TIME_NOT_UTC);
       char text[32];
-      return putOctets(text, formatTime(zt.builtin == ZB_GENERALIZED_TIME, load<TimeValue>(v), text));
+      return putOctets(text, formatTime(generalized, t, text));
     }
     default: {
       const auto o = load<ZurOctets>(v);
