@@ -17,6 +17,27 @@ bool isOsakBufferList(const void *data) {
 #endif
 }
 
+// The dump written into the standard-output buffer a line at a time: the
+// text of the one-character calls, without a call and a length update per
+// character, which chain each character to the one before.
+void putLines(OutputScope &out, const unsigned char *octets, int32_t length) {
+  constexpr std::size_t kLongestLine = 32 * 2 + 7 + 1;  // digits, blanks, new line
+  for (int32_t i = 0; i < length; i += 32) {
+    const int32_t n = length - i < 32 ? length - i : 32;
+    if (out.room() < kLongestLine) out.flush();
+    char *const start = out.tail();
+    char *p = start;
+    for (int32_t k = 0; k < n; ++k) {
+      const unsigned octet = octets[i + k];
+      *p++ = kUpperHex[octet >> 4];
+      *p++ = kUpperHex[octet & 0xF];
+      if (k % 4 == 3 && k != 31) *p++ = ' ';
+    }
+    *p++ = '\n';
+    out.advance(static_cast<std::size_t>(p - start));
+  }
+}
+
 }  // namespace
 
 void apiPrintHex(Env *env, const void *data, int32_t length) {
@@ -26,6 +47,12 @@ void apiPrintHex(Env *env, const void *data, int32_t length) {
     return;
   }
   const auto *octets = static_cast<const unsigned char *>(data);
+  // A hook sees every character in a call of its own; standard output gets
+  // the same text.
+  if ((env->hooks == nullptr || env->hooks->print == nullptr) && env->hookOnly == 0) {
+    putLines(output, octets, length);
+    return;
+  }
   int countdown = 32;
   for (int32_t i = 0; i < length; ++i) {
     apiPrint(env, "%c", kUpperHex[octets[i] >> 4]);
