@@ -6,9 +6,9 @@
 // failure must leave its row in the message buffer and nothing allocated; a
 // value that decodes must print and encode under DER (unless it holds an
 // unknown CHOICE alternative, which cannot be encoded, kept open-type octets
-// or a time not in UTC, which DER cannot write), and that encoding must decode again under
-// DER (but for the depth limit inside kept octets) and encode to the same
-// octets. Each input is decoded a second time the general way (traced, on
+// or a time not in UTC, which DER cannot write), and that encoding must
+// decode again under DER (but for the depth limit inside kept octets) and
+// encode to the same octets. Each input is decoded a second time the general way (traced, on
 // tables without identifier octets, so that no shortcut is taken), which must
 // tell the same: the same report, or a value taking the same octets that DER
 // writes alike.
