@@ -33,6 +33,7 @@ Many ::= SEQUENCE OF NULL
 Open ::= SEQUENCE { kind INTEGER, value ANY DEFINED BY kind }
 Ia5 ::= IA5String
 Lower ::= VisibleString (FROM ("a".."z"))
+Visible ::= VisibleString
 Printable ::= PrintableString
 Single ::= VisibleString (FROM ("x"))
 Tagged ::= CHOICE { b [APPLICATION 3] NULL, a [APPLICATION 1] NULL, c [APPLICATION 2] BOOLEAN }
@@ -71,6 +72,15 @@ TEST(PerCodec, FaultsAreReportedWithRowAndBit) {
       {"Rec", RULES_PER, "10 80", "value Rec ::= \n{\n  a 0,\n  d r : 0\n}\n"},
       {"Rec", RULES_PER, "08 01 F8", "D0064S: Permitted alphabet constraint violated, bad character: 'code 31' at bit 16.\n"},
       {"Lower", RULES_PER, "0C 00 00 00 00 00 00 01 F0", "D0064S: Permitted alphabet constraint violated, bad character: 'code 31' at bit 63.\n"},
+      // Characters read several at a time: eight 7-bit codes, aligned octets.
+      {"Visible", RULES_PER, "0A 83 0A 1C 48 B1 A3 C8 93 28", "value Visible ::= \"ABCDEFGHIJ\"\n"},
+      {"Visible", RULES_PER, "0A 83 0A 1C 48 B1 A3 C8 3F 28", "D0064S: Permitted alphabet constraint violated, bad character: 'code 31' at bit 64.\n"},
+      {"Visible", RULES_PER, "0A 83 0B FC 48 B1 A3 C8 93 28", "D0064S: Permitted alphabet constraint violated, bad character: 'code 127' at bit 22.\n"},
+      {"Visible", RULES_PER, "11 83 0A 1C 48 B1 A3 C8 93 28 84 C9 B3 A7 D0 A2 78", "D0064S: Permitted alphabet constraint violated, bad character: 'code 16' at bit 78.\n"},
+      {"Ia5", RULES_PER, "0A 83 0A 1C 48 B1 A3 C8 93 28", "value Ia5 ::= \"ABCDEFGHIJ\"\n"},
+      {"Ia5", RULES_PER_ALIGNED, "09 41 42 43 44 45 46 47 48 49", "value Ia5 ::= \"ABCDEFGHI\"\n"},
+      {"Rec", RULES_PER_ALIGNED, "63 00 41 43 80", "value Rec ::= \n{\n  a 3,\n  b \"AC\",\n  c 2\n}\n"},
+      {"Ia5", RULES_PER_ALIGNED, "03 41 80 42", "D0064S: Permitted alphabet constraint violated, bad character: 'code 128' at bit 16.\n"},
       {"Rec", RULES_PER, "80 01 00", "D0090E: Length of encoded data of OpenType is 0 at bit 16.\n"},
       {"Rec", RULES_PER, "80 01 01 40", "value Rec ::= \n{\n  a 0,\n  f TRUE\n}\n"},
       {"Rec", RULES_PER, "80 01 05 40", "D0055S: Premature end of input buffer at bit 24.\n"},
@@ -187,6 +197,11 @@ TEST(PerCodec, EncodingChecksEveryCharacter) {
       {"Ia5", RULES_PER_ALIGNED, "A\x80", "E0064S: Permitted alphabet constraint violated, bad character: 'U+0080'.\n"},
       {"Ia5", RULES_PER, "AB", "02 83 08"},
       {"Ia5", RULES_PER, "AB\xFF", "E0064S: Permitted alphabet constraint violated, bad character: 'U+00FF'.\n"},
+      {"Ia5", RULES_PER, "ABCDEFGHIJ", "0A 83 0A 1C 48 B1 A3 C8 93 28"},
+      {"Visible", RULES_PER, "ABCDEFGHIJ", "0A 83 0A 1C 48 B1 A3 C8 93 28"},
+      {"Visible", RULES_PER, "ABCDEFGHIJKLMNOP\x7F", "E0064S: Permitted alphabet constraint violated, bad character: 'U+007F'.\n"},
+      {"Visible", RULES_PER, "ABC\x1F" "EFGHIJ", "E0064S: Permitted alphabet constraint violated, bad character: 'U+001F'.\n"},
+      {"Visible", RULES_PER, "ABCDEFGHIJ\xA0", "E0064S: Permitted alphabet constraint violated, bad character: 'U+00A0'.\n"},
       {"Lower", RULES_PER, "ab", "02 00 40"},
       {"Lower", RULES_PER, "aB", "E0064S: Permitted alphabet constraint violated, bad character: 'B'.\n"},
       {"Lower", RULES_PER_ALIGNED, "ab", "02 61 62"},

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -353,6 +354,28 @@ TEST(PerCharacters, EffectiveAlphabetsChooseBitsAndIndexes) {
   const uint32_t *none = nullptr;
   uint32_t noneCount = 0;
   EXPECT_FALSE(canonicalAlphabet(ZB_UTF8_STRING, none, noneCount));
+}
+
+// The eight-at-a-time helpers against one character at a time, on random
+// codes with every character near the edges of random ranges.
+TEST(PerCharacters, EightSevenBitCodesAtATime) {
+  std::mt19937_64 random(11);
+  for (int round = 0; round < 200000; ++round) {
+    const auto lo = static_cast<uint8_t>(random() % 0x80), hi = static_cast<uint8_t>(lo + random() % (0x80 - lo));
+    uint64_t octets = 0, packed = 0;
+    bool within = true;
+    for (int k = 0; k < 8; ++k) {
+      const uint64_t draw = random();
+      auto ch = static_cast<uint8_t>(draw % 4 == 0 ? (draw >> 8) % 0x80 : (draw % 2 ? lo : hi) + int(draw >> 8) % 3 - 1);
+      ch &= 0x7F;
+      within = within && ch >= lo && ch <= hi;
+      octets = octets << 8 | ch;
+      packed = packed << 7 | ch;
+    }
+    ASSERT_EQ(octetsWithin(octets, lo, hi), within) << std::hex << octets << " " << int(lo) << ".." << int(hi);
+    ASSERT_EQ(gatherSevens(octets), packed);
+    ASSERT_EQ(spreadSevens(packed), octets);
+  }
 }
 
 TEST(PerContents, RelativeOidArcs) {

@@ -141,6 +141,32 @@ inline bool decodeChar(const CharCoding &coding, uint32_t code, uint32_t &ch) {
   return ch >= first && ch <= coding.ranges[1];  // a code past the end lands above the last or wraps below the first
 }
 
+// Eight characters a step, for the strings of one-octet characters whose
+// 7-bit codes are the characters themselves.
+
+// Whether every octet of w lies in [lo, hi], all of them below 0x80.
+inline bool octetsWithin(uint64_t w, uint8_t lo, uint8_t hi) {
+  constexpr uint64_t ones = 0x0101010101010101, highs = ones * 0x80;
+  // No octet carries into the next: each sum stays below 0x100.
+  const uint64_t atLeastLo = w + ones * (0x80u - lo), aboveHi = w + ones * (0x7Fu - hi);
+  return (atLeastLo & ~aboveHi & highs) == highs;
+}
+
+// Eight 7-bit codes, the first at bits 55..49 of x, spread one to an octet
+// (the first in the most significant), in three halvings.
+inline uint64_t spreadSevens(uint64_t x) {
+  x = (x & 0x000000000FFFFFFF) | (x << 4 & 0x0FFFFFFF00000000);
+  x = (x & 0x00003FFF00003FFF) | (x << 2 & 0x3FFF00003FFF0000);
+  return (x & 0x007F007F007F007F) | (x << 1 & 0x7F007F007F007F00);
+}
+
+// The inverse: eight octets below 0x80 packed into 56 bits.
+inline uint64_t gatherSevens(uint64_t x) {
+  x = (x & 0x007F007F007F007F) | (x >> 1 & 0x3F803F803F803F80);
+  x = (x & 0x00003FFF00003FFF) | (x >> 2 & 0x0FFFC0000FFFC000);
+  return (x & 0x000000000FFFFFFF) | (x >> 4 & 0x00FFFFFFF0000000);
+}
+
 }  // namespace zurcore::per
 
 #endif

@@ -409,11 +409,51 @@ bool Decoder::octets(BitReader &r, uint32_t type, unsigned char *v, const Contex
 
 namespace {
 
+// The usual strings of one-octet characters whose codes are the characters
+// of one range, several characters a step: 8-bit codes on an octet
+// boundary are the octets themselves, 7-bit codes are spread eight at a
+// time. Reads the characters it takes whole and returns true; false, having
+// read nothing, when a character is outside the range or the codes are of
+// another width, for readChars to read them (and report the first one).
+inline bool readOctetChars(BitReader &r, const CharCoding &coding, uint8_t *out, uint64_t n) {
+  if (coding.ranges[1] > 0x7F) return false;
+  const auto lo = static_cast<uint8_t>(coding.ranges[0]), hi = static_cast<uint8_t>(coding.ranges[1]);
+  if (coding.bits == 8 && r.position() % 8 == 0) {
+    const uint8_t *in = r.here();
+    bool within = true;
+    for (uint64_t i = 0; i < n; ++i) within &= static_cast<uint8_t>(in[i] - lo) <= hi - lo;
+    if (!within) return false;
+    std::memcpy(out, in, static_cast<std::size_t>(n));
+    r.advance(n * 8);
+    return true;
+  }
+  if (coding.bits != 7 || n < 8) return false;
+  const uint64_t start = r.position();
+  uint64_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    const uint64_t codes = spreadSevens(r.peek() >> 8);
+    if (!octetsWithin(codes, lo, hi)) return r.rewind(start), false;
+    storeBigEndian64(out + i, codes);
+    r.advance(56);
+  }
+  // The last few one by one.
+  for (; i < n; ++i) {
+    const auto code = static_cast<uint8_t>(r.peek() >> 57);
+    if (static_cast<uint8_t>(code - lo) > hi - lo) return r.rewind(start), false;
+    out[i] = code;
+    r.advance(7);
+  }
+  return true;
+}
+
 // Reads n characters into out, each a code of the alphabet's width, as
 // many from one window as it holds; the caller has made sure they are
 // all there.
 template <class Char>
 bool readChars(BitReader &r, const CharCoding &coding, Char *out, uint64_t n) {
+  if constexpr (sizeof(Char) == 1) {
+    if (coding.rangeCount == 1 && !coding.indexed && readOctetChars(r, coding, out, n)) return true;
+  }
   const unsigned bits = coding.bits;
   const uint64_t perWindow = bits == 0 ? n : BitReader::kWindowBits / bits;
   // Kept in locals: the stores through out may alias the coding.

@@ -441,6 +441,17 @@ bool writeChars(BitWriter &w, const CharCoding &coding, const Char *chars, uint6
     w.putOctets(reinterpret_cast<const uint8_t *>(chars), static_cast<std::size_t>(n));
     return true;
   }
+  if (sizeof(Char) == 1 && coding.bits == 7 && base == 0 && coding.ranges[1] <= 0x7F) {
+    // Eight codes a step while they are all good; the rest (and the
+    // first bad one) one by one.
+    const auto lo = static_cast<uint8_t>(first), hi = static_cast<uint8_t>(coding.ranges[1]);
+    w.reserveBits(n * 7);
+    for (; n >= 8; chars += 8, n -= 8) {
+      const uint64_t octets = loadBigEndian64(reinterpret_cast<const uint8_t *>(chars));
+      if ((octets & 0x8080808080808080) != 0 || !octetsWithin(octets, lo, hi)) break;
+      w.putReserved(gatherSevens(octets), 56);
+    }
+  }
   return packChars(w, coding.bits, chars, n, bad, [&](uint32_t ch, uint32_t &code) {
     code = ch - base;
     return ch - first <= span;
