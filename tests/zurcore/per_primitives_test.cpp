@@ -356,6 +356,35 @@ TEST(PerCharacters, EffectiveAlphabetsChooseBitsAndIndexes) {
   EXPECT_FALSE(canonicalAlphabet(ZB_UTF8_STRING, none, noneCount));
 }
 
+// The look-up tables of the built-in alphabets of several ranges give what
+// their ranges give, for every code and character.
+TEST(PerCharacters, TablesAgreeWithRanges) {
+  for (uint8_t builtin : {ZB_NUMERIC_STRING, ZB_PRINTABLE_STRING}) {
+    for (bool aligned : {false, true}) {
+      SCOPED_TRACE(testing::Message() << int(builtin) << (aligned ? " aligned" : " unaligned"));
+      const CharCoding &tabled = *canonicalCoding(builtin, aligned);
+      ASSERT_NE(tabled.charOf, nullptr);
+      const uint32_t *ranges = nullptr;
+      uint32_t count = 0;
+      ASSERT_TRUE(canonicalAlphabet(builtin, ranges, count));
+      const CharCoding plain = charCoding(ranges, count, aligned);
+      for (uint32_t k = 0; k < 0x110; ++k) {
+        uint32_t a = 0, b = 0;
+        const bool known = decodeCharInRanges(plain, k, b);
+        ASSERT_EQ(decodeChar(tabled, k, a), known) << k;
+        if (known) {
+          EXPECT_EQ(a, b) << k;
+        }
+        const bool inRanges = encodeCharInRanges(plain, k, b);
+        ASSERT_EQ(encodeChar(tabled, k, a), inRanges) << k;
+        if (inRanges) {
+          EXPECT_EQ(a, b) << k;
+        }
+      }
+    }
+  }
+}
+
 // The eight-at-a-time helpers against one character at a time, on random
 // codes with every character near the edges of random ranges.
 TEST(PerCharacters, EightSevenBitCodesAtATime) {

@@ -19,6 +19,12 @@ struct CharCoding {
   uint64_t size = 0;                 // characters in the alphabet
   unsigned bits = 0;                 // per character
   bool indexed = false;              // characters as their index in the alphabet
+  // For the built-in alphabets of several ranges (NumericString,
+  // PrintableString), whose characters lie in 1..0x7F and whose codes take
+  // at most eight bits: the character of each code (0 for none) and the
+  // code of each character (0xFF for none), one look-up a character.
+  const uint8_t *charOf = nullptr;
+  const uint8_t *codeOf = nullptr;
 };
 
 namespace alphabet_detail {
@@ -77,6 +83,35 @@ constexpr CharCoding charCoding(const uint32_t *ranges, uint32_t rangeCount, boo
 
 namespace alphabet_detail {
 
+struct CodeTables {
+  uint8_t charOf[256] = {};
+  uint8_t codeOf[256] = {};
+};
+
+// The tables of a coding whose characters lie in 1..0x7F, with codes of at
+// most eight bits.
+constexpr CodeTables makeTables(const CharCoding &c) {
+  CodeTables t;
+  for (uint8_t &code : t.codeOf) code = 0xFF;
+  uint32_t index = 0;
+  for (uint32_t i = 0; i < c.rangeCount; ++i) {
+    for (uint32_t ch = c.ranges[2 * i]; ch <= c.ranges[2 * i + 1]; ++ch, ++index) {
+      const uint32_t code = c.indexed ? index : ch;
+      t.charOf[code] = static_cast<uint8_t>(ch);
+      t.codeOf[ch] = static_cast<uint8_t>(code);
+    }
+  }
+  return t;
+}
+
+// Per variant, UNALIGNED then ALIGNED.
+template <std::size_t N>
+constexpr CodeTables tablesOf(const uint32_t (&ranges)[N], bool aligned) {
+  return makeTables(charCoding(ranges, N / 2, aligned));
+}
+inline constexpr CodeTables kNumericTables[2] = {tablesOf(kNumeric, false), tablesOf(kNumeric, true)};
+inline constexpr CodeTables kPrintableTables[2] = {tablesOf(kPrintable, false), tablesOf(kPrintable, true)};
+
 // The built-in types' codings, per type number (below 32), UNALIGNED then
 // ALIGNED; made while compiling, so that a look-up costs no guard.
 struct Codings {
@@ -91,8 +126,17 @@ constexpr Codings makeCodings() {
     uint32_t count = 0;
     c.known[b] = canonicalAlphabet(b, ranges, count);
     if (!c.known[b]) continue;
-    c.coding[b][0] = charCoding(ranges, count, false);
-    c.coding[b][1] = charCoding(ranges, count, true);
+    for (int aligned = 0; aligned < 2; ++aligned) {
+      CharCoding &coding = c.coding[b][aligned];
+      coding = charCoding(ranges, count, aligned != 0);
+      const CodeTables *tables = b == ZB_NUMERIC_STRING     ? &kNumericTables[aligned]
+                                 : b == ZB_PRINTABLE_STRING ? &kPrintableTables[aligned]
+                                                            : nullptr;
+      if (tables != nullptr) {
+        coding.charOf = tables->charOf;
+        coding.codeOf = tables->codeOf;
+      }
+    }
   }
   return c;
 }
@@ -127,6 +171,10 @@ bool decodeCharInRanges(const CharCoding &coding, uint32_t code, uint32_t &ch);
 
 // A character's code in the encoding; false when it is outside the alphabet.
 inline bool encodeChar(const CharCoding &coding, uint32_t ch, uint32_t &code) {
+  if (coding.codeOf != nullptr) {
+    code = ch <= 0xFF ? coding.codeOf[ch] : 0xFF;
+    return code != 0xFF;
+  }
   if (coding.rangeCount != 1) return encodeCharInRanges(coding, ch, code);
   const uint32_t first = coding.ranges[0];
   code = coding.indexed ? ch - first : ch;
@@ -135,6 +183,10 @@ inline bool encodeChar(const CharCoding &coding, uint32_t ch, uint32_t &code) {
 
 // The character of a code; false when no character has it.
 inline bool decodeChar(const CharCoding &coding, uint32_t code, uint32_t &ch) {
+  if (coding.charOf != nullptr) {
+    ch = code <= 0xFF ? coding.charOf[code] : 0;
+    return ch != 0;
+  }
   if (coding.rangeCount != 1) return decodeCharInRanges(coding, code, ch);
   const uint32_t first = coding.ranges[0];
   ch = coding.indexed ? first + code : code;

@@ -466,7 +466,7 @@ bool readChars(BitReader &r, const CharCoding &coding, Char *out, uint64_t n) {
       const auto code = static_cast<uint32_t>(window >> 1 >> (63 - bits));
       window <<= bits;
       uint32_t ch = indexed ? first + code : code;
-      const bool known = oneRange ? ch >= first && ch <= last : decodeCharInRanges(coding, code, ch);
+      const bool known = oneRange ? ch >= first && ch <= last : decodeChar(coding, code, ch);
       if (!known) return r.failAt(at + (j - i) * bits, ROW_ALPHABET_CONSTRAINT, code);
       out[j] = static_cast<Char>(ch);
     }

@@ -425,7 +425,7 @@ bool writeChars(BitWriter &w, const CharCoding &coding, const Char *chars, uint6
   }
   if (coding.rangeCount != 1) {
     return packChars(w, coding.bits, chars, n, bad, [&](uint32_t ch, uint32_t &code) {
-      return encodeCharInRanges(coding, ch, code);
+      return encodeChar(coding, ch, code);
     });
   }
   // One range: a character's code is itself or its distance from the first.
