@@ -129,12 +129,12 @@ constexpr Codings makeCodings() {
     for (int aligned = 0; aligned < 2; ++aligned) {
       CharCoding &coding = c.coding[b][aligned];
       coding = charCoding(ranges, count, aligned != 0);
-      const CodeTables *tables = b == ZB_NUMERIC_STRING     ? &kNumericTables[aligned]
-                                 : b == ZB_PRINTABLE_STRING ? &kPrintableTables[aligned]
-                                                            : nullptr;
-      if (tables != nullptr) {
-        coding.charOf = tables->charOf;
-        coding.codeOf = tables->codeOf;
+      // Chosen without comparing addresses, which a sanitizer's build does
+      // not take as a constant expression.
+      if (b == ZB_NUMERIC_STRING || b == ZB_PRINTABLE_STRING) {
+        const CodeTables &tables = b == ZB_NUMERIC_STRING ? kNumericTables[aligned] : kPrintableTables[aligned];
+        coding.charOf = tables.charOf;
+        coding.codeOf = tables.codeOf;
       }
     }
   }
