@@ -416,7 +416,7 @@ namespace {
 // read nothing, when a character is outside the range or the codes are of
 // another width, for readChars to read them (and report the first one).
 inline bool readOctetChars(BitReader &r, const CharCoding &coding, uint8_t *out, uint64_t n) {
-  if (coding.ranges[1] > 0x7F) return false;
+  if (coding.rangeCount != 1 || coding.indexed || coding.ranges[1] > 0x7F) return false;
   const auto lo = static_cast<uint8_t>(coding.ranges[0]), hi = static_cast<uint8_t>(coding.ranges[1]);
   if (coding.bits == 8 && r.position() % 8 == 0) {
     const uint8_t *in = r.here();
@@ -452,7 +452,7 @@ inline bool readOctetChars(BitReader &r, const CharCoding &coding, uint8_t *out,
 template <class Char>
 bool readChars(BitReader &r, const CharCoding &coding, Char *out, uint64_t n) {
   if constexpr (sizeof(Char) == 1) {
-    if (coding.rangeCount == 1 && !coding.indexed && readOctetChars(r, coding, out, n)) return true;
+    if (readOctetChars(r, coding, out, n)) return true;
   }
   const unsigned bits = coding.bits;
   const uint64_t perWindow = bits == 0 ? n : BitReader::kWindowBits / bits;
