@@ -308,7 +308,7 @@ class Writer {
     const std::string components = array(s, "ZurComponent", "zur_components", t.components, [](const ZurComponent &z, std::size_t) {
       return "{" +
              flagNames(z.flags, {{ZUR_C_OPTIONAL, "ZUR_C_OPTIONAL"}, {ZUR_C_DEFAULT, "ZUR_C_DEFAULT"}, {ZUR_C_EXTENSION, "ZUR_C_EXTENSION"}, {ZUR_C_BRACKET, "ZUR_C_BRACKET"}}) +
-             ", 0, " + str(z.addition) + ", " + str(z.defaultValue) + "}";
+             ", " + str(z.identifier) + ", " + str(z.addition) + ", " + str(z.defaultValue) + "}";
     });
     const std::string tags = array(s, "ZurTag", "zur_tags", t.tags, [](const ZurTag &z, std::size_t) {
       return "{" + tagName(z.tag) + ", " + flagNames(z.flags, {{ZUR_TAG_EXPLICIT, "ZUR_TAG_EXPLICIT"}}) + "}";

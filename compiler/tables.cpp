@@ -50,6 +50,10 @@ class TablesBuilder {
     }
     for (CtlType i = 0; i < layout_.types.size(); ++i)
       if ((o.types[i].typeFlags & TYPE_BY_POINTER) != 0) o.codecTypes[i].flags |= ZUR_T_BY_POINTER;
+    for (std::size_t k = 0; k < o.fields.size(); ++k) {
+      const ZurType &type = o.codecTypes[o.fields[k].type];
+      if ((type.flags & ZUR_T_BY_POINTER) == 0) o.components[k].identifier = type.identifier;
+    }
     for (CtlType t : layout_.pduTypes) o.pduTypes.push_back(static_cast<uint16_t>(t));
     if (failed_) return nullptr;
     finish();

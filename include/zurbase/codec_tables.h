@@ -189,7 +189,10 @@ typedef struct ZurNamed {
    components[i] belongs to the control table's fields[i]. */
 typedef struct ZurComponent {
   uint8_t flags;         /* ZUR_C_... */
-  uint8_t reserved1;
+  /* The component type's ZurType.identifier when its value lies in place
+     in the parent (not ZUR_T_BY_POINTER), else 0: a BER decoder tells a
+     component in its usual form from the input and this record alone. */
+  uint8_t identifier;
   /* Extension additions: the addition's number from 1 in the order of the
      module; the components of one version bracket share it. 0 in the root. */
   uint16_t addition;

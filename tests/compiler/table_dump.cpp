@@ -198,7 +198,7 @@ std::vector<std::string> dumpTables(const ZurTables &tables) {
     if (c.defaultValue != 0) value = dumpValue(ctl, ctl.fields[i].type, z.defaults[c.defaultValue]);
     line("codec.components", i,
          "flags " + n(c.flags) + " addition " + n(c.addition) + " default " + n(c.defaultValue) + " " + value +
-             " reserved " + n(c.reserved1));
+             " identifier " + n(c.identifier));
   }
   const std::size_t tagCount = extent(z.types, z.typeCount, [](const ZurType &t) {
     return std::max(t.firstTag + t.tagCount, t.firstMatch + t.matchCount);

@@ -168,6 +168,9 @@ bool Decoder<kTraced>::decodeSequence(uint32_t type, unsigned char *v, const Hea
   const uint16_t lenSize = d.lenSize;
   bool more;
   uint16_t tag = 0;
+  // pos_ in a local while the components are leaves: stores into the value
+  // could alias pos_, so the member would be read again after each of them.
+  std::size_t at = pos_;
   for (uint32_t i = 0; i < count; ++i) {
     const uint32_t comp = first + i;
     const FieldDesc &f = s_.field(comp);
@@ -176,14 +179,15 @@ bool Decoder<kTraced>::decodeSequence(uint32_t type, unsigned char *v, const Hea
     // input says so.
     if constexpr (!kTraced) {
       Header h;
-      const std::size_t at = pos_;
-      if ((ct.flags & ZUR_T_BY_POINTER) == 0 && quickHeader(ct.identifier, at, c.end, h) && !h.constructed &&
+      if (quickHeader(s_.component(comp).identifier, at, c.end, h) && !h.constructed &&
           nesting_ < maxDepth_) {
         const std::size_t contentsAt = at + h.size;
-        pos_ = contentsAt + h.length;
+        const std::size_t next = contentsAt + h.length;
+        pos_ = next;
         if (!leafValue(f.type, v + f.offset, in_ + contentsAt, h.length, at, contentsAt, true, 0) ||
             !componentDone(comp, f, v, at, lenSize))
           return false;
+        at = next;
         continue;
       }
       // An open type kept encoded, such as an ANY.
@@ -191,6 +195,7 @@ bool Decoder<kTraced>::decodeSequence(uint32_t type, unsigned char *v, const Hea
           at < c.end && (in_[at] & 0x1F) != 0x1F && quickHeader(in_[at], at, c.end, h) && nesting_ < maxDepth_) {
         pos_ = at + h.size + h.length;
         if (!keepOctets(v + f.offset, at) || !componentDone(comp, f, v, at, lenSize)) return false;
+        at = pos_;
         continue;
       }
     }
@@ -206,6 +211,7 @@ bool Decoder<kTraced>::decodeSequence(uint32_t type, unsigned char *v, const Hea
     } else {
       return fail(ROW_FIELD_OMITTED, pos_, ReportArg::named(s_.fieldName(comp)));
     }
+    at = pos_;
   }
   for (;;) {
     if (!nextTag(c, more, tag)) return false;

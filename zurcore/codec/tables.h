@@ -58,17 +58,32 @@ struct Schema {
 };
 
 // Sets bit `bit` of a presence mask `width` bytes wide (bit 0 the most
-// significant; masks up to 4 bytes are integers in the machine's order),
-// the inverse of ctlMaskBit.
+// significant; masks of 1, 2 or 4 bytes are integers in the machine's
+// order, wider ones bytes), the inverse of ctlMaskBit. Each width has its
+// own copy of a fixed size: a copy of `width` bytes is a byte loop, and the
+// word read behind it waits for the byte stores to drain.
 inline void setMaskBit(unsigned char *mask, int bit, uint16_t width) {
-  if (width > 4) {
-    mask[bit / 8] |= static_cast<unsigned char>(0x80u >> (bit % 8));
-    return;
+  switch (width) {
+    case 1:
+      mask[0] |= static_cast<unsigned char>(0x80u >> bit);
+      break;
+    case 2: {
+      uint16_t word;
+      std::memcpy(&word, mask, 2);
+      word = static_cast<uint16_t>(word | 0x8000u >> bit);
+      std::memcpy(mask, &word, 2);
+      break;
+    }
+    case 4: {
+      uint32_t word;
+      std::memcpy(&word, mask, 4);
+      word |= 0x80000000u >> bit;
+      std::memcpy(mask, &word, 4);
+      break;
+    }
+    default:
+      mask[bit / 8] |= static_cast<unsigned char>(0x80u >> (bit % 8));
   }
-  uint32_t word = 0;
-  std::memcpy(&word, mask, width);
-  word |= uint32_t{1} << (8 * width - 1 - bit);
-  std::memcpy(mask, &word, width);
 }
 
 // Opens the tables of a control table: 0, or the error row that refuses it

@@ -91,26 +91,7 @@ class PresenceMask {
 };
 
 inline void setPresent(const TypeDesc &parent, const FieldDesc &f, unsigned char *value) {
-  if (f.presenceBit < 0) return;  // the address itself tells
-  unsigned bit = static_cast<unsigned>(f.presenceBit);
-  switch (parent.lenSize) {
-    case 1: value[0] |= static_cast<uint8_t>(0x80u >> bit); break;
-    case 2: {
-      uint16_t m;
-      std::memcpy(&m, value, 2);
-      m |= static_cast<uint16_t>(0x8000u >> bit);
-      std::memcpy(value, &m, 2);
-      break;
-    }
-    case 4: {
-      uint32_t m;
-      std::memcpy(&m, value, 4);
-      m |= 0x80000000u >> bit;
-      std::memcpy(value, &m, 4);
-      break;
-    }
-    default: value[bit / 8] |= static_cast<uint8_t>(0x80u >> (bit % 8));
-  }
+  if (f.presenceBit >= 0) setMaskBit(value, f.presenceBit, parent.lenSize);  // else the address itself tells
 }
 
 // A signed integer of `width` bytes.
