@@ -310,8 +310,10 @@ class Writer {
              flagNames(z.flags, {{ZUR_C_OPTIONAL, "ZUR_C_OPTIONAL"}, {ZUR_C_DEFAULT, "ZUR_C_DEFAULT"}, {ZUR_C_EXTENSION, "ZUR_C_EXTENSION"}, {ZUR_C_BRACKET, "ZUR_C_BRACKET"}}) +
              ", " + str(z.identifier) + ", " + str(z.addition) + ", " + str(z.defaultValue) + "}";
     });
+    // Here and in zur_named, "{" + text would draw GCC 12's false -Wrestrict
+    // warning at -O3; appending to a string says the same.
     const std::string tags = array(s, "ZurTag", "zur_tags", t.tags, [](const ZurTag &z, std::size_t) {
-      return "{" + tagName(z.tag) + ", " + flagNames(z.flags, {{ZUR_TAG_EXPLICIT, "ZUR_TAG_EXPLICIT"}}) + "}";
+      return std::string("{").append(tagName(z.tag)) + ", " + flagNames(z.flags, {{ZUR_TAG_EXPLICIT, "ZUR_TAG_EXPLICIT"}}) + "}";
     });
     auto rangeFlags = [](uint32_t f) {
       return flagNames(f, {{ZUR_R_LOWER, "ZUR_R_LOWER"}, {ZUR_R_UPPER, "ZUR_R_UPPER"}, {ZUR_R_EXTENSIBLE, "ZUR_R_EXTENSIBLE"}});
@@ -333,7 +335,7 @@ class Writer {
     const std::string enumValues = array(s, "int32_t", "zur_enum_values", t.enumValues,
                                          [](int32_t v, std::size_t) { return int32Literal(v); });
     const std::string named = array(s, "ZurNamed", "zur_named", t.named, [](const ZurNamed &n, std::size_t) {
-      return "{" + (n.name != nullptr ? cString(n.name) : std::string("0")) + ", " + int64Literal(n.value) + "}";
+      return std::string("{").append(n.name != nullptr ? cString(n.name) : std::string("0")) + ", " + int64Literal(n.value) + "}";
     });
     const std::string order = array(s, "uint16_t", "zur_order", t.order, [](uint16_t v, std::size_t) { return str(v); });
     const std::string defaults = array(s, "void *const", "zur_defaults", t.defaults, [](const void *, std::size_t i) {
