@@ -89,7 +89,7 @@ void runSaveCommand(HWND wnd) {
   if (answer == -1)
     showErrorBox(wnd, "Cannot Create a Dialog Box");
   else if (answer != 0)
-    apiSaveTrace(currentTraceEnv(), wnd, v.fileName);
+    apiSaveTrace(traceWindowEnv(), wnd, v.fileName);
   setFileMenuGrey(wnd, kSaveEntries, 3, false);
   traceView.frozen = false;
 }

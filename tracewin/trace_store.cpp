@@ -34,6 +34,7 @@ constexpr const char *kNoMemory = "Unable To Alocate a Memory Block";
 constexpr const char *kReadFailed = "Cannot Read Temporary File";
 
 Env *currentEnv = nullptr;
+Env *windowEnv = nullptr;
 char blankLine[kBlankLineLength];
 
 HWND windowOf(const TraceStore &ts) { return static_cast<HWND>(ts.traceWnd); }
@@ -191,6 +192,14 @@ void showErrorBox(void *owner, const char *text) {
 }
 
 Env *currentTraceEnv() { return currentEnv; }
+Env *traceWindowEnv() { return windowEnv; }
+
+void adoptTraceWindow(void *wnd) {
+  windowEnv = currentEnv;
+  windowEnv->trace.traceWnd = wnd;
+}
+
+void releaseTraceWindow() { windowEnv = nullptr; }
 const char *traceBlankLine() { return blankLine; }
 
 }  // namespace tracewin
@@ -201,7 +210,8 @@ int apiOpenTraceWindow(Env *env) {
   if (env == nullptr) return ZURBASE_STATUS_TRACE_EXISTS;
   currentEnv = env;
   TraceStore &ts = env->trace;
-  if (ts.traceWnd != nullptr || ts.tmpFile != nullptr) return ZURBASE_STATUS_TRACE_EXISTS;
+  // One window per process: its state is process-wide.
+  if (ts.traceWnd != nullptr || ts.tmpFile != nullptr || windowEnv != nullptr) return ZURBASE_STATUS_TRACE_EXISTS;
   std::memset(blankLine, ' ', sizeof blankLine);
   HINSTANCE instance = GetModuleHandleA(kModuleName);
   HMENU menu = nullptr;

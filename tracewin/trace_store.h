@@ -12,9 +12,16 @@ inline constexpr int kLineBufferSize = 1024;
 // Length of the blank line the window draws for an empty line.
 inline constexpr int kBlankLineLength = 1024;
 
-// The Env most recently passed to apiOpenTraceWindow; the window's calls
-// into the store use it.
+// The Env most recently passed to apiOpenTraceWindow.
 Env *currentTraceEnv();
+// The Env whose trace window exists (null when none does): the window's
+// calls into the store use it. The window takes the current Env when it is
+// created (adoptTraceWindow) and lets it go when destroyed
+// (releaseTraceWindow), so a later open on another Env, refused, cannot
+// rebind it.
+Env *traceWindowEnv();
+void adoptTraceWindow(void *wnd);
+void releaseTraceWindow();
 // kBlankLineLength spaces (not terminated), filled when the trace is opened.
 const char *traceBlankLine();
 // The trace window's error message box (caption "Error", OK, hand icon),

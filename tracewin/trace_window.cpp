@@ -79,7 +79,7 @@ void paint(HWND wnd) {
     text[0] = '\0';
     // A line that cannot be read is drawn as nothing: the buffer would
     // hold the previous line's text.
-    if (apiReadTraceLine(currentTraceEnv(), wnd, v.cachedFile, text, v.cachedFirst, i) < 0)
+    if (apiReadTraceLine(traceWindowEnv(), wnd, v.cachedFile, text, v.cachedFirst, i) < 0)
       continue;
     const int y = (i - v.topLine) * v.lineHeight;
     const int length = static_cast<int>(std::strlen(text));
@@ -199,7 +199,7 @@ void resetCommand(HWND wnd) {
   SetScrollPos(wnd, SB_VERT, 0, TRUE);
   invalidate(wnd);
   UpdateWindow(wnd);
-  apiResetTrace(currentTraceEnv());
+  apiResetTrace(traceWindowEnv());
   v.cachedFirst = nullptr;
   v.frozen = false;
   v.cachedFile = nullptr;
@@ -239,8 +239,9 @@ void onCreate(HWND wnd, LPARAM lParam) {
 void onDestroy(HWND wnd) {
   TraceView &v = traceView;
   UnregisterClassA(kTraceClassName, v.instance);
-  currentTraceEnv()->trace.traceWnd = nullptr;
+  traceWindowEnv()->trace.traceWnd = nullptr;
   SendMessageA(wnd, WM_COMMAND, kCmdReset, 0);
+  releaseTraceWindow();
 }
 
 LRESULT onCommand(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -31,7 +31,7 @@ int createTraceWindow(HINSTANCE instance, int showState, HMENU menu) {
   SetFocus(wnd);
   ShowWindow(wnd, showState);
   UpdateWindow(wnd);
-  currentTraceEnv()->trace.traceWnd = wnd;
+  adoptTraceWindow(wnd);
   return 1;
 }
 

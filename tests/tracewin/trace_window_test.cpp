@@ -133,6 +133,33 @@ TEST_F(TraceTest, WindowShowsItsOwnStoreAndNoticesAResetByAnotherCaller) {
   DestroyWindow(otherWnd);
 }
 
+// Decision: while a window is open, opening on another Env is refused and
+// leaves the window with its own Env, which its reset and close act on even
+// after the other Env is released.
+TEST_F(TraceTest, OpeningOnAnotherEnvWhileAWindowIsOpenIsRefused) {
+  printLines(3);
+  {
+    TestEnv other;
+    EXPECT_EQ(zur::apiOpenTraceWindow(other.get()), ZURBASE_STATUS_TRACE_EXISTS);
+    EXPECT_EQ(other->trace.traceWnd, nullptr);
+    EXPECT_EQ(other->trace.tmpFile, nullptr);
+  }
+  printLines(1, "after ");
+  EXPECT_EQ(row(wnd, 3), " after 0");
+  SendMessageA(wnd, WM_COMMAND, kReset, 0);
+  EXPECT_EQ(store().lineCount, 0);
+  printLines(1, "again ");
+  SendMessageA(wnd, WM_PAINT, 0, 0);  // no new line: the run seems over
+  hl::setBoxResponder([](const hl::ShownBox &) { return IDYES; });
+  SendMessageA(wnd, WM_COMMAND, kQuit, 0);
+  EXPECT_FALSE(IsWindow(wnd));
+  EXPECT_EQ(store().traceWnd, nullptr);
+  EXPECT_EQ(store().tmpFile, nullptr);
+  TestEnv next;
+  EXPECT_EQ(zur::apiOpenTraceWindow(next.get()), 0);
+  DestroyWindow(static_cast<HWND>(next->trace.traceWnd));
+}
+
 // Decision: a line whose read fails is drawn as nothing, not as the text
 // the read buffer held before.
 TEST_F(TraceTest, LineWhoseReadFailsIsDrawnAsNothing) {
