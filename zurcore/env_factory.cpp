@@ -32,14 +32,20 @@ extern "C" ZURCORE_EXPORT Env *zurcoreCreateEnv(const ApiWord *apiTbl) {
   return &c->env;
 }
 
+// Every call below does nothing (or gives null) for a null Env or output,
+// as free() does: an application's slip must not take it down.
 extern "C" ZURCORE_EXPORT void zurcoreDestroyEnv(Env *env) {
+  if (env == nullptr) return;
   zurcore::releaseScratch(env, core(env)->scratch);
   std::free(core(env));
 }
 
-extern "C" ZURCORE_EXPORT const ApiWord *zurcoreApiTbl(Env *env) { return core(env)->apiTbl; }
+extern "C" ZURCORE_EXPORT const ApiWord *zurcoreApiTbl(Env *env) {
+  return env != nullptr ? core(env)->apiTbl : nullptr;
+}
 
 extern "C" ZURCORE_EXPORT void zurcoreSetCodecs(Env *env, const CodecEntry *ber, const CodecEntry *per) {
+  if (env == nullptr) return;
   CoreEnv *c = core(env);
   c->haveBer = ber != nullptr;
   c->berCodec = ber != nullptr ? *ber : CodecEntry{};
@@ -48,11 +54,13 @@ extern "C" ZURCORE_EXPORT void zurcoreSetCodecs(Env *env, const CodecEntry *ber,
 }
 
 extern "C" ZURCORE_EXPORT void zurcoreSetPrintHook(Env *env, PrintHookFn hook) {
+  if (env == nullptr) return;
   CoreEnv *c = core(env);
   c->hooks.print = hook;
   env->hooks = hook != nullptr ? &c->hooks : nullptr;
 }
 
 extern "C" ZURCORE_EXPORT void zurcoreLastServiceCall(Env *env, ZurcoreServiceCall *out) {
+  if (env == nullptr || out == nullptr) return;
   *out = core(env)->lastCall;
 }

@@ -19,6 +19,8 @@ extern "C" {
 #define ZURCORE_EXPORT
 #endif
 
+/* The functions of this part do nothing (or return null) for a null Env,
+   as free() does for a null block; zurcoreFreeValue returns 6. */
 /* Makes an Env bound to the entry table of the loaded zurbase (pass apiTbl);
    null when memory runs out. Its memAlloc/memFree are malloc/free, its
    services table is filled (see the API reference), no print hook is
@@ -117,7 +119,8 @@ typedef struct ZurcoreLimits {
 #define ZURCORE_DEFAULT_MAX_ALLOCATION (64u << 20)
 
 /* Sets the Env's limits; a field of 0 restores its default, a depth above
-   ZURCORE_LIMIT_MAX_DEPTH is taken as that. */
+   ZURCORE_LIMIT_MAX_DEPTH is taken as that; null limits restore every
+   default. */
 ZURCORE_EXPORT void zurcoreSetLimits(Env *env, const ZurcoreLimits *limits);
 ZURCORE_EXPORT void zurcoreGetLimits(Env *env, ZurcoreLimits *limits);
 
@@ -126,8 +129,9 @@ ZURCORE_EXPORT void zurcoreGetLimits(Env *env, ZurcoreLimits *limits);
    Returns 0, or the code of the "unrecognized memory object" row, written to
    Env.msgBuf, for an address inside a decoded value that is not its root
    (the header before the address is read: other addresses must not be
-   given). Encodings that an
-   encoder allocated are freed with Env.memFree. */
+   given); ZURBASE_STATUS_BAD_ARGUMENT (6), with nothing freed, for a null
+   Env and a value. Encodings that an encoder allocated are freed with
+   Env.memFree. */
 ZURCORE_EXPORT int zurcoreFreeValue(Env *env, void *value);
 
 /* --- What zurbase imports from the sibling run-time. --- */

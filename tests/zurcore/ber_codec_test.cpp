@@ -368,7 +368,8 @@ TEST(BerCodec, TraceShowsEveryElementWithItsName) {
   EXPECT_EQ(e.trace, encodeTrace);
 }
 
-// Limits: nesting past maxDepth and values past maxAllocation are refused.
+// Limits: nesting past maxDepth and values past maxAllocation are refused;
+// null limits restore the defaults, and a null Env or output is ignored.
 TEST(BerCodec, LimitsBoundDepthAndAllocation) {
   CodecHarness h(rowsModule());
   ZurcoreLimits limits{4, 600};
@@ -381,8 +382,12 @@ TEST(BerCodec, LimitsBoundDepthAndAllocation) {
   zurtest::Decoded blob = h.decode("Blob", RULES_BER, big);
   EXPECT_EQ(blob.status, 1);
   EXPECT_EQ(blob.message, "D0082S: Request for output exceeds limit; total bytes requested = 1624 at offset 0.\n");
+  zurcoreSetLimits(nullptr, &limits);
+  zurcoreGetLimits(h.env(), nullptr);
   ZurcoreLimits back{};
-  zurcoreSetLimits(h.env(), &back);
+  zurcoreGetLimits(h.env(), &back);
+  EXPECT_EQ(back.maxDepth, 4u);
+  zurcoreSetLimits(h.env(), nullptr);
   zurcoreGetLimits(h.env(), &back);
   EXPECT_EQ(back.maxDepth, ZURCORE_DEFAULT_MAX_DEPTH);
   EXPECT_EQ(back.maxAllocation, ZURCORE_DEFAULT_MAX_ALLOCATION);
@@ -426,6 +431,9 @@ TEST(BerCodec, ArenaIsFreedWholeAndOnFailure) {
   // An address inside the value is no root: nothing is freed.
   EXPECT_EQ(zurcoreFreeValue(h.env(), static_cast<unsigned char *>(d.value) + 16), 18);
   EXPECT_EQ(std::string(h.env()->msgBuf).substr(0, 46), "D0086S: Unrecognized memory object, address = ");
+  EXPECT_EQ(zurcoreFreeValue(nullptr, d.value), ZURBASE_STATUS_BAD_ARGUMENT);
+  EXPECT_EQ(zurcoreFreeValue(nullptr, nullptr), 0);
+  zurcoreDestroyEnv(nullptr);
   h.release(d.value);
   EXPECT_TRUE(liveBlocks().empty());
 

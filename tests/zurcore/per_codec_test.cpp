@@ -237,19 +237,46 @@ TEST(PerCodec, LongStringsAreFragmented) {
   }
 }
 
-// Nesting and allocation are bounded by the Env's limits.
-TEST(PerCodec, DecodingStaysWithinTheLimits) {
+// Nesting and allocation are bounded by the Env's limits, decoding and
+// encoding under every rules; an area too small names the octets needed.
+TEST(PerCodec, DecodingAndEncodingStayWithinTheLimits) {
   ZurcoreLimits tight{8, 4096};
   zurcoreSetLimits(rows().env(), &tight);
   Octets deep(4, 0xFF);
   zurtest::Decoded d = rows().decode("Deep", RULES_PER, deep);
-  EXPECT_EQ(d.message, "D0027S: Size too long: 8 at bit 8.\n");
+  EXPECT_EQ(d.message, "D0027S: Size too long: 9 (nesting deeper than the limit) at bit 8.\n");
   d = rows().decode("Many", RULES_PER, fromHex("BF FF"));
   EXPECT_EQ(d.message.substr(0, 27), "D0082S: Request for output ");
-  ZurcoreLimits defaults{0, 0};
-  zurcoreSetLimits(rows().env(), &defaults);
+  zurcoreSetLimits(rows().env(), nullptr);
   d = rows().decode("Many", RULES_PER, fromHex("03"));
   EXPECT_EQ(rows().print("Many", d.value), "value Many ::= \n{\n  NULL,\n  NULL,\n  NULL\n}\n");
+
+  // Nine levels, then a blob of 5000 octets.
+  const zurtest::Decoded nine = rows().decode("Deep", RULES_PER, fromHex("FF 00"));
+  ASSERT_EQ(nine.status, 0) << nine.message;
+  Octets blobIn = fromHex("9388");
+  blobIn.resize(blobIn.size() + 5000, 0x5A);
+  const zurtest::Decoded blob = rows().decode("Blob", RULES_PER, blobIn);
+  ASSERT_EQ(blob.status, 0) << blob.message;
+  zurcoreSetLimits(rows().env(), &tight);
+  for (int32_t rules : {RULES_PER, RULES_PER_ALIGNED, RULES_BER, RULES_DER}) {
+    SCOPED_TRACE(rules);
+    const bool ber = rules == RULES_BER || rules == RULES_DER;
+    EXPECT_EQ(rows().encode("Deep", rules, nine.value).message,
+              ber ? "E0027S: Size too long: 9 (nesting deeper than the limit, in 'next').\n"
+                  : "E0027S: Size too long: 9 (nesting deeper than the limit).\n");
+    EXPECT_EQ(rows().encode("Blob", rules, blob.value).message.substr(0, 27), "E0082S: Request for output ");
+  }
+  zurcoreSetLimits(rows().env(), nullptr);
+  Env *env = rows().env();
+  unsigned char area[100];
+  void *out = area;
+  int32_t length = sizeof area;
+  ASSERT_EQ(reinterpret_cast<ApiSetEncodingRulesFn>(apiTbl[SLOT_SET_ENCODING_RULES])(env, RULES_PER), 0);
+  EXPECT_EQ(env->codecB->encode(env, rows().pdu("Blob"), blob.value, &out, &length, env->ctlTbl,
+                                ZURBASE_FLAG_CALLER_AREA, env->msgBuf),
+            1);
+  EXPECT_STREQ(env->msgBuf, "E0001S: Output buffer too small; total buffer size: 100 (5002 octets needed).\n");
 }
 
 // SEQUENCEs of 60 and 66 optional BOOLEANs, every third one present and

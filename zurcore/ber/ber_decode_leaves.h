@@ -13,6 +13,7 @@
 #include "real_codec.h"
 #include "time_codec.h"
 #include "zurbase/values.h"
+#include "zurcore/codec/limits.h"
 #include "zurcore/codec/raw_access.h"
 #include "zurcore/codec/rows.h"
 
@@ -137,7 +138,7 @@ class StringGatherer {
  private:
   bool segments(const Contents &c, int32_t depth) {
     if (d_.nesting_ + 1 > d_.maxDepth_)
-      return d_.fail(ROW_SIZE_TOO_LONG, d_.pos_, ReportArg::of(d_.nesting_ + 1), "nesting deeper than the limit");
+      return d_.fail(ROW_SIZE_TOO_LONG, d_.pos_, ReportArg::of(d_.nesting_ + 1), kDepthLimitDetail);
     const uint16_t segmentTag = bits_ ? ZB_BIT_STRING : ZB_OCTET_STRING;
     for (;;) {
       bool more;

@@ -9,6 +9,7 @@
 #include "ber_decoder.h"
 #include "zurbase/values.h"
 #include "zurcore/codec/defaults.h"
+#include "zurcore/codec/limits.h"
 #include "zurcore/codec/rows.h"
 
 namespace zurcore {
@@ -17,7 +18,6 @@ namespace {
 constexpr const char *kDerDefault = "DER: DEFAULT value not encoded";
 constexpr const char *kDerSetOfOrder = "DER: SET OF elements in ascending order";
 constexpr const char *kDerSetOrder = "DER: SET components in the order of their tags";
-constexpr const char *kDepthLimit = "nesting deeper than the limit";
 // The components of one SET that a decode tells apart.
 constexpr uint32_t kMaxSetComponents = 1024;
 
@@ -93,7 +93,7 @@ bool Decoder<kTraced>::skipElement(std::size_t limit) {
 
 template <bool kTraced>
 bool Decoder<kTraced>::failDepth() {
-  return fail(ROW_SIZE_TOO_LONG, pos_, ReportArg::of(nesting_ + 1), kDepthLimit);
+  return fail(ROW_SIZE_TOO_LONG, pos_, ReportArg::of(nesting_ + 1), kDepthLimitDetail);
 }
 
 template <bool kTraced>

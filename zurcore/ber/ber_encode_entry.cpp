@@ -44,15 +44,17 @@ int berEncode(Env *env, int32_t pdu, void *value, void **outPtr, int32_t *outLen
   const bool der = env->encRules == RULES_DER;
   const uint32_t type = s.pduType(pdu);
 
-  const uint64_t limit = limitsOf(env).maxAllocation;
+  const ZurcoreLimits limits = limitsOf(env);
   EncodeScratch &scratch = core(env)->scratch;
-  BackWriter out(env, scratch, limit);
-  Encoder encoder(env, s, der, out, scratch, limit);
+  BackWriter out(env, scratch, limits.maxAllocation);
+  Encoder encoder(env, s, der, out, scratch, limits.maxAllocation, limits.maxDepth);
   if (!encoder.encodeValue(type, static_cast<const unsigned char *>(value))) {
-    const char *name = encoder.faultName();
-    char detail[160];
-    if (name != nullptr) std::snprintf(detail, sizeof detail, "in '%.120s'", name);
-    return refuse(encoder.faultRow(), encoder.faultArg(), name != nullptr ? detail : nullptr);
+    const char *name = encoder.faultName(), *why = encoder.faultDetail();
+    char detail[200];
+    if (name != nullptr)
+      std::snprintf(detail, sizeof detail, "%s%sin '%.120s'", why != nullptr ? why : "", why != nullptr ? ", " : "",
+                    name);
+    return refuse(encoder.faultRow(), encoder.faultArg(), name != nullptr ? detail : why);
   }
   const std::size_t n = out.used();
   if (n > INT32_MAX) return refuse(ROW_OUTPUT_LIMIT, ReportArg::of(static_cast<int64_t>(n)));

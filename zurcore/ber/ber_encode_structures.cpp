@@ -8,6 +8,7 @@
 #include "header.h"
 #include "zurbase/values.h"
 #include "zurcore/codec/defaults.h"
+#include "zurcore/codec/limits.h"
 #include "zurcore/codec/raw_access.h"
 #include "zurcore/codec/rows.h"
 
@@ -38,7 +39,11 @@ bool Encoder::encodeValue(uint32_t type, const unsigned char *slot) {
   }
   const ZurType &zt = s_.type(type);
   const std::size_t mark = out_.used();
-  if (!encodeBody(type, v)) return false;
+  if (depth_ >= maxDepth_) return fail(ROW_SIZE_TOO_LONG, ReportArg::of(depth_ + 1), kDepthLimitDetail);
+  ++depth_;
+  const bool ok = encodeBody(type, v);
+  --depth_;
+  if (!ok) return false;
   const ZurTag *tags = s_.tags(zt);
   for (int i = zt.tagCount - 1; i >= 0; --i) {
     const bool wrapper = i + 1 < zt.tagCount || (tags[i].flags & ZUR_TAG_EXPLICIT) != 0;

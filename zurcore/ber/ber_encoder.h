@@ -15,8 +15,8 @@ namespace zurcore {
 class Encoder {
  public:
   Encoder(Env *env, const Schema &schema, bool der, BackWriter &out, EncodeScratch &scratch,
-          uint64_t limit)
-      : env_(env), s_(schema), der_(der), out_(out), scratch_(scratch), limit_(limit) {}
+          uint64_t limit, uint32_t maxDepth)
+      : env_(env), s_(schema), der_(der), out_(out), scratch_(scratch), limit_(limit), maxDepth_(maxDepth) {}
 
   // Encodes the value held in `slot` (for a type held through an address,
   // the address).
@@ -25,11 +25,13 @@ class Encoder {
   int faultRow() const { return row_; }
   const ReportArg &faultArg() const { return arg_; }
   const char *faultName() const { return name_; }
+  const char *faultDetail() const { return detail_; }
 
  private:
-  bool fail(int row, ReportArg arg = {}) {
+  bool fail(int row, ReportArg arg = {}, const char *detail = nullptr) {
     row_ = row;
     arg_ = arg;
+    detail_ = detail;
     return false;
   }
   bool failWriter() { return fail(out_.faultRow(), ReportArg::of(out_.faultArg())); }
@@ -61,8 +63,13 @@ class Encoder {
   BackWriter &out_;
   EncodeScratch &scratch_;
   uint64_t limit_;
+  // Values nested deeper (or pointers that come back on themselves) are
+  // refused, not followed until the stack runs out.
+  uint32_t maxDepth_;
+  uint32_t depth_ = 0;
   int row_ = 0;
   ReportArg arg_;
+  const char *detail_ = nullptr;
   const char *name_ = nullptr;  // the component being encoded when a fault struck
 };
 

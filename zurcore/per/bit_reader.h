@@ -17,6 +17,7 @@ struct DecodeFault {
   int row = ROW_NONE;
   int64_t argument = 0;   // the row's number, when it takes one
   uint64_t bitOffset = 0; // from the start of the outermost input
+  const char *detail = nullptr;  // what the report adds, if anything
 };
 
 class BitReader {
@@ -88,8 +89,8 @@ class BitReader {
   const uint8_t *here() const { return data_ + pos_ / 8; }
 
   // Records the first failure at the current position; returns false.
-  bool fail(int row, int64_t argument = 0) {
-    if (fault_.row == ROW_NONE) fault_ = {row, argument, origin_ + pos_};
+  bool fail(int row, int64_t argument = 0, const char *detail = nullptr) {
+    if (fault_.row == ROW_NONE) fault_ = {row, argument, origin_ + pos_, detail};
     return false;
   }
   // Records the first failure at an earlier position of this reader (the

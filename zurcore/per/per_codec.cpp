@@ -63,17 +63,23 @@ int perEncode(Env *env, int32_t pdu, void *value, void **outPtr, int32_t *outLen
   w.clear();
   std::unique_ptr<per::PerTrace> trace;
   if (flags & ZURCORE_FLAG_TRACE) trace = std::make_unique<per::PerTrace>(env);
-  per::Encoder encoder(schema, aligned, limitsOf(env).maxDepth, trace.get(), lease.get());
+  const ZurcoreLimits limits = limitsOf(env);
+  per::Encoder encoder(schema, aligned, limits.maxDepth, trace.get(), lease.get());
   if (!encoder.encode(w, schema.pduType(pdu), value)) {
     const per::Encoder::Failure &f = encoder.failure();
-    return report(env, msgBuf, flags, 'E', f.row, f.arg, nullptr, {});
+    return report(env, msgBuf, flags, 'E', f.row, f.arg, f.detail, {});
   }
   if (trace) trace->total(w.bitLength());
   const std::size_t n = w.octetLength();
+  // As under BER, an encoding larger than the allocation limit is refused.
+  if (n > limits.maxAllocation || n > INT32_MAX)
+    return report(env, msgBuf, flags, 'E', ROW_OUTPUT_LIMIT, ReportArg::of(static_cast<int64_t>(n)), nullptr, {});
   if (flags & ZURBASE_FLAG_CALLER_AREA) {
-    if (*outPtr == nullptr || *outLen < 0 || static_cast<std::size_t>(*outLen) < n)
-      return report(env, msgBuf, flags, 'E', ROW_OUTPUT_TOO_SMALL, ReportArg::of(*outLen), nullptr,
-                    {});
+    if (*outPtr == nullptr || *outLen < 0 || static_cast<std::size_t>(*outLen) < n) {
+      char needed[64];
+      std::snprintf(needed, sizeof needed, "%llu octets needed", static_cast<unsigned long long>(n));
+      return report(env, msgBuf, flags, 'E', ROW_OUTPUT_TOO_SMALL, ReportArg::of(*outLen), needed, {});
+    }
   } else {
     *outPtr = env->memAlloc(static_cast<uint32_t>(n));
     if (*outPtr == nullptr)
@@ -121,7 +127,7 @@ int perDecode(Env *env, int32_t *pduArg, void **inPtr, int32_t *inLen, void **ou
       std::snprintf(character, sizeof character, "code %lld", static_cast<long long>(f.argument));
       arg = ReportArg::named(character);
     }
-    return report(env, msgBuf, flags, 'D', f.row, arg, nullptr, ReportPlace::bit(f.bitOffset));
+    return report(env, msgBuf, flags, 'D', f.row, arg, f.detail, ReportPlace::bit(f.bitOffset));
   }
   const uint64_t bits = r.position() == 0 ? 8 : r.position();
   if (trace) trace->total(bits);

@@ -10,6 +10,7 @@
 #include "zurcore/ber/real_codec.h"
 #include "zurcore/ber/time_codec.h"
 #include "zurcore/codec/defaults.h"
+#include "zurcore/codec/limits.h"
 
 namespace zurcore::per {
 namespace {
@@ -88,7 +89,7 @@ inline bool Decoder::value(BitReader &r, uint32_t type, unsigned char *held, con
     if (v == nullptr) return false;
     std::memcpy(held, &v, sizeof v);
   }
-  if (depth_ >= maxDepth_) return r.fail(ROW_SIZE_TOO_LONG, depth_);
+  if (depth_ >= maxDepth_) return r.fail(ROW_SIZE_TOO_LONG, depth_ + 1, kDepthLimitDetail);
   ++depth_;
   const bool ok = contents(r, type, v, c);
   --depth_;

@@ -11,6 +11,7 @@
 #include "zurcore/ber/real_codec.h"
 #include "zurcore/ber/time_codec.h"
 #include "zurcore/codec/defaults.h"
+#include "zurcore/codec/limits.h"
 #include "zurcore/codec/rows.h"
 
 namespace zurcore::per {
@@ -57,8 +58,8 @@ const int32_t *lowerBound(const int32_t *values, uint32_t count, int32_t n) {
 
 }  // namespace
 
-bool Encoder::fail(int row, ReportArg arg) {
-  if (failure_.row == 0) failure_ = Failure{row, arg};
+bool Encoder::fail(int row, ReportArg arg, const char *detail) {
+  if (failure_.row == 0) failure_ = Failure{row, arg, detail};
   return false;
 }
 
@@ -89,7 +90,7 @@ bool Encoder::checkedValue(BitWriter &w, uint32_t type, const unsigned char *hel
 // Out of value()'s way, so that it needs no frame of its own.
 bool Encoder::refuse(const unsigned char *v) {
   if (v == nullptr) return fail(ROW_NULL_IN_INPUT);
-  return fail(ROW_SIZE_TOO_LONG, ReportArg::of(depth_));
+  return fail(ROW_SIZE_TOO_LONG, ReportArg::of(depth_ + 1), kDepthLimitDetail);
 }
 
 // Traced, a failure names each value it leaves.

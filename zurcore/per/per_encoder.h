@@ -42,6 +42,7 @@ class Encoder : private TracedCodec {
   struct Failure {
     int row = 0;
     ReportArg arg;
+    const char *detail = nullptr;
   };
   const Failure &failure() const { return failure_; }
 
@@ -110,7 +111,7 @@ class Encoder : private TracedCodec {
   // Encodes a value as the octets of an open type.
   template <class EncodeInner>
   bool asOpenType(BitWriter &w, const Context &c, const char *label, EncodeInner inner);
-  bool fail(int row, ReportArg arg = {});
+  bool fail(int row, ReportArg arg = {}, const char *detail = nullptr);
 
   bool aligned_;
   uint32_t maxDepth_;
