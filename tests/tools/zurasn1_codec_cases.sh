@@ -98,6 +98,20 @@ check "unknown type" 2 "" "zurasn1: error: no type assignment named Nope in the 
 check "unreadable input" 2 "" "zurasn1: missing.bin: error: cannot read the file: No such file or directory" \
   decode "${m[@]}" missing.bin
 check "convert BER to DER" 0 "" "" convert "${m[@]}" -i ber -o der ber.bin out.der
+# Output that cannot be written is an error with its reason, not a success
+# (a native run only: /dev/full is the full disk).
+if [ ${#run[@]} = 1 ] && [ -w /dev/full ]; then
+  for c in "decode|zurasn1: writing the values: No space left on device|decode ${m[*]} der.bin" \
+           "convert|zurasn1: standard output: error: cannot write the file: No space left on device|convert ${m[*]} -i ber -o der ber.bin -" \
+           "convert to a file|zurasn1: /dev/full: error: cannot write the file: No space left on device|convert ${m[*]} -i ber -o der ber.bin /dev/full"; do
+    IFS='|' read -r name err args <<< "$c"
+    got=0
+    # shellcheck disable=SC2086
+    "${run[@]}" $args > /dev/full 2> err.txt || got=$?
+    if [ "$got" = 2 ] && [ "$(cat err.txt)" = "$err" ]; then echo "ok   full disk: $name"
+    else echo "FAIL full disk: $name: status $got, stderr: $(head -n 3 err.txt)"; failures=$((failures + 1)); fi
+  done
+fi
 : > empty.bin
 printf '%s\n' '-----BEGIN REC-----' '-----END REC-----' > empty.pem
 check "empty input" 1 "" "zurasn1: empty.bin: the input is empty" decode "${m[@]}" empty.bin

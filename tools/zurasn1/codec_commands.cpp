@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <iostream>
 #include <memory>
 
@@ -127,6 +126,28 @@ bool readInput(const std::string &path, std::vector<unsigned char> &octets) {
   if (file != stdin) std::fclose(file);
   errno = error;
   return read;
+}
+
+// The octets written to the file, or standard output for "-"; false, with
+// errno saying why, when they cannot all be written.
+bool writeOutput(const std::string &path, const std::vector<unsigned char> &octets) {
+  std::FILE *file = path == "-" ? stdout : std::fopen(path.c_str(), "wb");
+  if (file == nullptr) return false;
+  if (file == stdout) binaryStream(stdout);
+  bool written = std::fwrite(octets.data(), 1, octets.size(), file) == octets.size();
+  written = std::fflush(file) == 0 && written;
+  const int error = errno;
+  if (file != stdout) written = std::fclose(file) == 0 && written;
+  if (!written && errno == 0) errno = error;
+  return written;
+}
+
+// Standard output flushed; false, with the reason on standard error, when
+// what was printed did not all reach it (a full disk, a closed pipe).
+bool outputWritten(const char *what) {
+  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return true;
+  std::cerr << "zurasn1: writing " << what << ": " << std::strerror(errno) << "\n";
+  return false;
 }
 
 // The modules compiled, the PDU found, an Env bound to them.
@@ -270,8 +291,7 @@ int runDecode(const Args &args) {
       }
     }
   }
-  std::fflush(stdout);
-  return status;
+  return outputWritten("the values") ? status : USAGE;
 }
 
 int runConvert(const Args &args) {
@@ -294,15 +314,10 @@ int runConvert(const Args &args) {
     }
   }
   const std::string &path = o.files[1];
-  if (path == "-") {
-    binaryStream(stdout);
-    std::fwrite(out.data(), 1, out.size(), stdout);
-    return std::fflush(stdout) == 0 ? OK : USAGE;
-  }
-  std::ofstream file(path, std::ios::binary);
-  file.write(reinterpret_cast<const char *>(out.data()), static_cast<std::streamsize>(out.size()));
-  if (!file) {
-    std::cerr << "zurasn1: " << path << ": error: cannot write the file\n";
+  errno = 0;
+  if (!writeOutput(path, out)) {
+    std::cerr << "zurasn1: " << (path == "-" ? "standard output" : path)
+              << ": error: cannot write the file: " << std::strerror(errno) << "\n";
     return USAGE;
   }
   return OK;

@@ -40,8 +40,8 @@ void printHelp() {
                "Exit status: check and c: 0 when the modules compile, 1 when they do not, 2\n"
                "for a usage error; decode and convert: 0 when every value decoded (and\n"
                "encoded), 1 when one was malformed (its row and offset on standard error),\n"
-               "2 for a usage error, modules that do not compile or an input that cannot be\n"
-               "read.\n";
+               "2 for a usage error, modules that do not compile, an input that cannot be\n"
+               "read or output that cannot be written.\n";
 }
 
 }  // namespace
