@@ -109,6 +109,13 @@ TEST(BerCodec, FaultsAreReportedWithRowRuleAndOffset) {
        "D0013S: Time value must be in universal coordinated time format and must end with 'Z' "
        "(DER: UTCTime as YYMMDDHHMMSSZ) at offset 2.\n"},
       {"Utc", RULES_BER, "170D 3939313333313233353935395A", 12, "D0012S: Out-of-range value in time type at offset 2.\n"},
+      // Days past the end of their month; February 29 in leap years only.
+      {"Gen", RULES_BER, "180F 32303233303232393030303030305A", 12, "D0012S: Out-of-range value in time type at offset 2.\n"},
+      {"Gen", RULES_BER, "180F 32303030303232393030303030305A", 0, ""},
+      {"Gen", RULES_BER, "180F 32313030303232393030303030305A", 12, "D0012S: Out-of-range value in time type at offset 2.\n"},
+      {"Utc", RULES_BER, "170D 3030303232393030303030305A", 0, ""},
+      {"Utc", RULES_BER, "170D 3234303433313030303030305A", 12, "D0012S: Out-of-range value in time type at offset 2.\n"},
+      {"Utc", RULES_BER, "170D 3234303433303030303030305A", 0, ""},
       {"Gen", RULES_DER, "1811 32303234303232393132333435362E35305A", 12,
        "D0012S: Out-of-range value in time type (DER: GeneralizedTime as YYYYMMDDHHMMSS[.f]Z) at offset 2.\n"},
       {"Flags", RULES_DER, "5F2802 0640", 0, ""},

@@ -1,5 +1,7 @@
-// Times are checked field by field: month 1-12, day 1-31, hour 0-23,
-// minute 0-59, second 0-60 (a leap second), offsets below 24 hours.
+// Times are checked field by field: month 1-12, day within its month
+// (February 29 in leap years: for UTCTime every fourth YY, 00 being 2000),
+// hour 0-23, minute 0-59, second 0-60 (a leap second), offsets below 24
+// hours.
 #include "time_codec.h"
 
 #include <initializer_list>
@@ -43,9 +45,15 @@ class Reader {
   std::size_t pos_ = 0;
 };
 
-bool inRange(const TimeValue &t) {
-  return t.month >= 1 && t.month <= 12 && t.day >= 1 && t.day <= 31 && t.hour <= 23 &&
-         t.minute <= 59 && t.second <= 60;
+int daysInMonth(int month, int year, bool generalized) {
+  static constexpr int8_t kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = year % 4 == 0 && (!generalized || year % 100 != 0 || year % 400 == 0);
+  return kDays[month - 1] + (month == 2 && leap ? 1 : 0);
+}
+
+bool inRange(const TimeValue &t, bool generalized) {
+  return t.month >= 1 && t.month <= 12 && t.day >= 1 && t.day <= daysInMonth(t.month, t.year, generalized) &&
+         t.hour <= 23 && t.minute <= 59 && t.second <= 60;
 }
 
 // "+hh[mm]" or "-hh[mm]" into minutes; minutes required for UTCTime.
@@ -100,7 +108,7 @@ int parseTime(bool generalized, const unsigned char *p, std::size_t n, bool der,
               LeafFault &fault) {
   const char *rule = generalized ? kDerGeneralizedTime : kDerUtcTime;
   t = TimeValue{};
-  if (readCommonForm(generalized, p, n, t)) return inRange(t) ? 0 : fail(fault, der, rule);
+  if (readCommonForm(generalized, p, n, t)) return inRange(t, generalized) ? 0 : fail(fault, der, rule);
   Reader r(p, n);
   int year, month, day, hour, minute = 0, second = 0;
   if (!r.digits(generalized ? 4 : 2, year) || !r.digits(2, month) || !r.digits(2, day) ||
@@ -139,7 +147,7 @@ int parseTime(bool generalized, const unsigned char *p, std::size_t n, bool der,
   } else if (!readOffset(r, !generalized, t.mindiff) && !(generalized && r.done())) {
     return fail(fault, der, rule);
   }
-  if (!r.done() || !inRange(t)) return fail(fault, der, rule);
+  if (!r.done() || !inRange(t, generalized)) return fail(fault, der, rule);
   return 0;
 }
 
