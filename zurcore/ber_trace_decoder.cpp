@@ -37,9 +37,11 @@ constexpr int kRows[] = {ROW_TAG_TOO_LONG,         ROW_LENGTH_TOO_LONG,   ROW_NO
 static_assert(std::size(kRows) == OUT_OF_MEMORY + 1, "one row per failure");
 
 // Writes the row as the library does, 'D', the text, its argument (only a
-// tag's length in octets), ".\n", into `copy` and the message buffer.
+// tag's or a length's size in octets), ".\n", into `copy` and the message
+// buffer.
 int reportRow(char *msgBuf, Failure failure, long argument, char *copy) {
-  const ReportArg arg = failure == TAG_TOO_LONG ? ReportArg::of(argument) : ReportArg{};
+  const ReportArg arg =
+      failure == TAG_TOO_LONG || failure == LENGTH_TOO_LONG ? ReportArg::of(argument) : ReportArg{};
   const int code = report(nullptr, copy, 0, 'D', kRows[failure], arg, nullptr, ReportPlace{});
   if (msgBuf != nullptr) std::strcpy(msgBuf, copy);
   return code;
@@ -337,11 +339,12 @@ class Walker {
     h.length = lead;
     if (lead > 0x80) {
       const std::size_t count = lead & 0x7F;
-      if (count > (options_.longLengths ? 8u : 4u)) return fail(LENGTH_TOO_LONG);
+      if (count > (options_.longLengths ? 8u : 4u)) return fail(LENGTH_TOO_LONG, static_cast<long>(count));
       if (count > limit - p) return fail(overrun(limit));
       uint64_t length = 0;
       for (std::size_t k = 0; k < count; ++k) length = (length << 8) | in_[p++];
-      if (length > (options_.longLengths ? UINT64_MAX : INT32_MAX)) return fail(LENGTH_TOO_LONG);
+      if (length > (options_.longLengths ? UINT64_MAX : INT32_MAX))
+        return fail(LENGTH_TOO_LONG, static_cast<long>(count));
       h.length = length;
     } else if (lead == 0x80) {
       h.length = 0;

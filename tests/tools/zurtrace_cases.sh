@@ -81,6 +81,8 @@ expect "output linear in the input at --max-depth 100000 ($size octets)" test "$
 check "PEM label of 600 characters" 0 "" longlabel.pem
 expect "label line whole, trace on the next" \
   test "$(head -n 2 out.txt | tr '\n' '|')" = "PEM block 1: $label|#1 SEQUENCE: tag = [UNIVERSAL 16] constructed; length = $(($(wc -c < cert0.der) - 4))|"
+{ echo "-----BEGIN CERTIFICATE-----"; base64 cert0.der; echo "-----END X509 CRL-----"; } > mismatched.pem
+check "PEM END line of another label" 1 'zurtrace: mismatched\.pem: PEM block 1 \(CERTIFICATE\): the END line [0-9]+ closes no CERTIFICATE block' mismatched.pem
 check "PEM bundle of 3 certificates" 0 "" bundle.pem
 expect "blocks introduced by label and number" \
   test "$(grep '^PEM block' out.txt | tr '\n' '|')" = \

@@ -58,7 +58,13 @@ bool PemReader::next(PemBlock &block) {
   bool padded = false;
   while (pos_ < size_) {
     s = line();
-    if (s.starts_with(kEnd)) return true;
+    if (s.starts_with(kEnd)) {
+      // The END line names the label its BEGIN line gave.
+      s.remove_prefix(kEnd.size());
+      if (s.substr(0, s.find(kDashes)) != block.label && block.error.empty())
+        block.error = "the END line " + std::to_string(lineNumber_) + " closes no " + block.label + " block";
+      return true;
+    }
     // Header lines of encrypted blocks ("Proc-Type: ...") carry no octets.
     if (s.find(':') != std::string_view::npos) continue;
     for (char c : s) {
