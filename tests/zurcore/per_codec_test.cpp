@@ -334,6 +334,16 @@ TEST(PerCodec, TraceShowsTheFieldLines) {
             "  title VisibleString [length = 8.0]\n"
             "  dateOfHire VisibleString [length (not encoded) = 4.0]\n");
   EXPECT_EQ(d.trace.substr(d.trace.rfind("Total")), "Total PDV length = 74.0\n");
+  // Unaligned, the value ends 5 bits into its last octet; both traces count
+  // the whole encoding, padding included.
+  zurtest::Encoded e = h.encode("PersonnelRecord", RULES_PER, d.value);
+  ASSERT_EQ(e.status, 0) << e.message;
+  const zurtest::Decoded u = h.decode("PersonnelRecord", RULES_PER, e.octets, ZURCORE_FLAG_TRACE);
+  ASSERT_EQ(u.status, 0) << u.message;
+  const zurtest::Encoded traced = h.encode("PersonnelRecord", RULES_PER, u.value, ZURCORE_FLAG_TRACE);
+  const std::string total = "Total PDV length = " + std::to_string(e.octets.size()) + ".0\n";
+  EXPECT_EQ(u.trace.substr(u.trace.rfind("Total")), total);
+  EXPECT_EQ(traced.trace.substr(traced.trace.rfind("Total")), total);
 }
 
 }  // namespace

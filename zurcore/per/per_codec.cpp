@@ -130,8 +130,10 @@ int perDecode(Env *env, int32_t *pduArg, void **inPtr, int32_t *inLen, void **ou
     return report(env, msgBuf, flags, 'D', f.row, arg, f.detail, ReportPlace::bit(f.bitOffset));
   }
   const uint64_t bits = r.position() == 0 ? 8 : r.position();
-  if (trace) trace->total(bits);
   const int32_t used = static_cast<int32_t>((bits + 7) / 8);
+  // The whole encoding, its final padding included, as the encoder's trace
+  // counts it.
+  if (trace) trace->total(static_cast<uint64_t>(used) * 8);
   *inPtr = const_cast<uint8_t *>(in + used);
   *inLen -= used;
   if (arena.inCallerArea()) *outLen = arena.areaUsed();
