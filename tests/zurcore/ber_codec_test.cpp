@@ -435,9 +435,12 @@ TEST(BerCodec, ArenaIsFreedWholeAndOnFailure) {
   ASSERT_EQ(d.status, 0);
   EXPECT_FALSE(liveBlocks().empty());
   const std::string printed = h.print("Rec", d.value);
-  // An address inside the value is no root: nothing is freed.
-  EXPECT_EQ(zurcoreFreeValue(h.env(), static_cast<unsigned char *>(d.value) + 16), 18);
-  EXPECT_EQ(std::string(h.env()->msgBuf).substr(0, 46), "D0086S: Unrecognized memory object, address = ");
+  // An address inside the value is no root: nothing is freed, and the
+  // report gives the whole address, on 64-bit targets too.
+  unsigned char *inside = static_cast<unsigned char *>(d.value) + 16;
+  EXPECT_EQ(zurcoreFreeValue(h.env(), inside), 18);
+  EXPECT_EQ(std::string(h.env()->msgBuf), "D0086S: Unrecognized memory object, address = " +
+                                              std::to_string(reinterpret_cast<uintptr_t>(inside)) + ".\n");
   EXPECT_EQ(zurcoreFreeValue(nullptr, d.value), ZURBASE_STATUS_BAD_ARGUMENT);
   EXPECT_EQ(zurcoreFreeValue(nullptr, nullptr), 0);
   zurcoreDestroyEnv(nullptr);

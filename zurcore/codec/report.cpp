@@ -26,8 +26,9 @@ int writeArg(char *out, std::size_t room, int kind, const ReportArg &arg) {
     case ARG_TAG:
       return std::snprintf(out, room, "[%s%u]", kClassNames[(arg.number >> 14) & 3],
                            static_cast<unsigned>(arg.number & 0x3FFF));
+    // A row's 32-bit number: one that does not fit 32 bits (an address on a
+    // 64-bit target, a size past 2 GB) is written whole rather than cut.
     case ARG_LONG:
-      return std::snprintf(out, room, "%ld", static_cast<long>(static_cast<int32_t>(arg.number)));
     case ARG_WIDE:
       return std::snprintf(out, room, "%lld", static_cast<long long>(arg.number));
     case ARG_DOUBLE:
