@@ -44,6 +44,7 @@ Wide ::= SEQUENCE { u UniversalString, b BMPString }
 Id ::= OBJECT IDENTIFIER
 Anys ::= SET OF ANY
 Kept ::= SEQUENCE { a INTEGER, v ANY, w ANY OPTIONAL }
+Marked ::= SEQUENCE { f [2] Flags DEFAULT {a, b} }
 END
 )";
 
@@ -76,6 +77,8 @@ TEST(BerCodec, FaultsAreReportedWithRowRuleAndOffset) {
       {"Rec", RULES_BER, "300A 020105 3100 8503 010203", 0, ""},
       {"Rec", RULES_DER, "3008 020105 800100 3100", 5,
        "D0037E: Value misencoded or length wrong for value (DER: DEFAULT value not encoded) at offset 5.\n"},
+      {"Marked", RULES_DER, "3004 820206C0", 5,
+       "D0037E: Value misencoded or length wrong for value (DER: DEFAULT value not encoded) at offset 2.\n"},
       {"Rec", RULES_DER, "3008 020105 800101 3100", 5,
        "D0037E: Value misencoded or length wrong for value (DER: BOOLEAN TRUE as FF) at offset 7.\n"},
       {"Rec", RULES_DER, "300B 020105 3106 020102 020101", 5,
@@ -231,6 +234,8 @@ TEST(BerCodec, BerFormsDecodeToTheirDerForm) {
       // Open types keep the form they came in; DER writes them in its own.
       {"Anys", "310C 878100 3080 040100 0000 0400",
        "value Anys ::= \n{\n  '878100'H,\n  '30800401000000'H,\n  '0400'H\n}\n", "3109 0400 3003040100 8700"},
+      // Named bits: '11000000000000'B is the default {a, b}, which DER leaves out.
+      {"Marked", "3005 820302C000", "value Marked ::= \n{\n  f 'C000'H\n}\n", "3000"},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(std::string(c.type) + " " + c.ber);

@@ -1,6 +1,7 @@
 // Values are compared by what they mean, not by their bytes: addresses of
 // strings differ, a BOOLEAN is any non-zero octet, the unused bits of a BIT
-// STRING and members of an absent component do not count.
+// STRING, the trailing 0 bits of one with named bits and members of an
+// absent component do not count.
 #include "value_equality.h"
 
 #include <cstring>
@@ -22,9 +23,20 @@ bool sameCounted(const void *a, const void *b, std::size_t unit) {
   return x.length == y.length && (x.length == 0 || std::memcmp(x.value, y.value, x.length * unit) == 0);
 }
 
-bool sameBits(const void *a, const void *b) {
-  const auto x = load<ZurBits>(a);
-  const auto y = load<ZurBits>(b);
+// The bits of `x` up to its last 1 bit.
+uint32_t withoutTrailingZeros(const ZurBits &x) {
+  uint32_t n = x.length;
+  while (n != 0 && (x.value[(n - 1) / 8] >> (7 - (n - 1) % 8) & 1) == 0) --n;
+  return n;
+}
+
+bool sameBits(const void *a, const void *b, bool namedBits) {
+  auto x = load<ZurBits>(a);
+  auto y = load<ZurBits>(b);
+  if (namedBits) {
+    x.length = withoutTrailingZeros(x);
+    y.length = withoutTrailingZeros(y);
+  }
   if (x.length != y.length) return false;
   const uint32_t whole = x.length / 8;
   if (whole != 0 && std::memcmp(x.value, y.value, whole) != 0) return false;
@@ -99,7 +111,7 @@ bool valuesEqual(const Schema &s, uint32_t type, const void *va, const void *vb)
     case KIND_REAL:
       return std::memcmp(a, b, sizeof(double)) == 0;
     case KIND_BITS_PTR:
-      return sameBits(a, b);
+      return sameBits(a, b, (s.type(type).flags & ZUR_T_NAMED_BITS) != 0);
     case KIND_OCTETS_PTR2:
     case KIND_OCTETS_PTR:
     case KIND_CHARS_PTR:
