@@ -369,8 +369,17 @@ ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {
         }
         parser.expect(TokenKind::RightBrace, "'}'");
         if (parts[1] != 2 && parts[1] != 10) parser.fail(first, "the base of a REAL is 2 or 10");
-        value->real = parts[1] == 2 ? std::ldexp(static_cast<double>(parts[0]), static_cast<int>(parts[2]))
-                                    : static_cast<double>(parts[0]) * std::pow(10.0, static_cast<double>(parts[2]));
+        if (parts[1] == 2) {
+          const int64_t exponent = std::clamp<int64_t>(parts[2], -100000, 100000);  // past both ends of double
+          value->real = std::ldexp(static_cast<double>(parts[0]), static_cast<int>(exponent));
+        } else {
+          // Read as the decimal text m"e"e, so that the value is rounded once, correctly:
+          // 314159 * 10^-5 multiplied out is one unit in the last place above 3.14159.
+          const std::string decimal = std::to_string(parts[0]) + "e" + std::to_string(parts[2]);
+          if (std::from_chars(decimal.data(), decimal.data() + decimal.size(), value->real).ec != std::errc{})
+            value->real = std::copysign(parts[2] > 0 ? std::numeric_limits<double>::infinity() : 0.0,
+                                        static_cast<double>(parts[0]));
+        }
       } else {
         const bool negative = parser.accept(TokenKind::Minus);
         if (!parser.at(TokenKind::Number) && !parser.at(TokenKind::RealNumber)) expected("a REAL value");

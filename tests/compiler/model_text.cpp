@@ -137,7 +137,7 @@ std::string valueText(const Value &value) {
     case Value::Kind::Integer:
     case Value::Kind::Enumerated: return std::to_string(value.integer);
     case Value::Kind::Real:
-      std::snprintf(text, sizeof text, "%g", value.real);
+      std::snprintf(text, sizeof text, "%.17g", value.real);
       return text;
     case Value::Kind::Null: return "NULL";
     case Value::Kind::BitString:

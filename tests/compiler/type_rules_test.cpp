@@ -172,6 +172,11 @@ TEST(CompilerTypeRules, Values) {
       {"v INTEGER ::= -9223372036854775808", "-9223372036854775808"},
       {"v REAL ::= { 1, 2, -2 }", "0.25"},
       {"v REAL ::= { mantissa -3, base 10, exponent 2 }", "-300"},
+      // Rounded once from the decimal, not multiplied out; past double's range.
+      {"v REAL ::= { mantissa 314159, base 10, exponent -5 }", "3.1415899999999999"},
+      {"v REAL ::= { -1, 10, 400 }", "-inf"},
+      {"v REAL ::= { 5, 10, -400 }", "0"},
+      {"v REAL ::= { 1, 2, 9223372036854775807 }", "inf"},
       {"v REAL ::= -1.5e2", "-150"},
       {"v REAL ::= PLUS-INFINITY", "inf"},
       {"v BIT STRING ::= 'A1'H", "'10100001'B"},
