@@ -427,6 +427,12 @@ ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {
         if (!parser.accept(TokenKind::Comma)) break;
       }
       parser.expect(TokenKind::RightBrace, "'}'");
+      // Named bits under a SIZE constraint take the 0 bits that reach its
+      // lower bound (one of a sane size: a larger one stays an error).
+      if (const auto &size = types_[type].size; size && value->bitCount < size->lower && size->lower <= 65536) {
+        value->bitCount = static_cast<uint32_t>(size->lower);
+        value->octets.resize((value->bitCount + 7) / 8);
+      }
       break;
     }
     case Builtin::ObjectIdentifier:

@@ -181,6 +181,8 @@ TEST(CompilerTypeRules, Values) {
       {"v REAL ::= PLUS-INFINITY", "inf"},
       {"v BIT STRING ::= 'A1'H", "'10100001'B"},
       {"v BIT STRING ::= '1 01'B", "'101'B"},
+      // Named bits reach the lower bound of the size with 0 bits.
+      {"v BIT STRING { a(0), b(1) } (SIZE(4..8)) ::= { b }", "'0100'B"},
       {"v OCTET STRING ::= '0A1'H", "'0A10'H"},
       {"v OCTET STRING ::= '1'B", "'80'H"},
       {"v OBJECT IDENTIFIER ::= { itu-t recommendation 5 }", "{ 0 0 5 }"},
