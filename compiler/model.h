@@ -135,6 +135,9 @@ struct Value {
   std::vector<ValuePtr> elements;
 };
 
+// Whether two values of one type are the same value.
+bool sameValue(const Value &a, const Value &b);
+
 // A component of a SEQUENCE or SET, or an alternative of a CHOICE.
 struct Component {
   std::string name;

@@ -325,7 +325,21 @@ const ObjectSetInfo *Resolver::readObjectSet(const ClassInfo &cls, Scope scope, 
       if (parser.accept(TokenKind::Comma)) readObjectSetElements(cls, scope, parser, set);
     }
   }
+  const SourcePos end = parser.posOf(parser.peek());
   parser.expect(TokenKind::RightBrace, "'}' of an object set");
+  // A UNIQUE field tells the objects of a set apart (X.681 10): of two
+  // objects with one value there, a table constraint could select only one.
+  for (const FieldInfo &field : cls.fields) {
+    if (field.spec == nullptr || !field.spec->unique) continue;
+    for (std::size_t i = 1; i < set.objects.size(); ++i)
+      for (std::size_t j = 0; j < i; ++j) {
+        if (set.objects[i] == set.objects[j]) continue;
+        const auto a = set.objects[i]->settings.find(field.name), b = set.objects[j]->settings.find(field.name);
+        if (a != set.objects[i]->settings.end() && b != set.objects[j]->settings.end() && a->second.value &&
+            b->second.value && sameValue(*a->second.value, *b->second.value))
+          error(end, "two objects of the set have one value of the UNIQUE field " + std::string(field.name));
+      }
+  }
   return &set;
 }
 

@@ -96,18 +96,6 @@ bool parseTime(bool generalized, const std::u32string &s, TimeValue &t) {
          t.hour <= 23 && t.minute <= 59 && t.second <= 60;
 }
 
-bool sameValue(const Value &a, const Value &b) {
-  if (a.kind != b.kind || a.boolean != b.boolean || a.integer != b.integer || a.octets != b.octets ||
-      a.bitCount != b.bitCount || a.chars != b.chars || a.arcs != b.arcs || a.members.size() != b.members.size() ||
-      a.elements.size() != b.elements.size() || !(a.real == b.real || (a.real != a.real && b.real != b.real)))
-    return false;
-  for (std::size_t i = 0; i < a.members.size(); ++i)
-    if (a.members[i].name != b.members[i].name || !sameValue(*a.members[i].value, *b.members[i].value)) return false;
-  for (std::size_t i = 0; i < a.elements.size(); ++i)
-    if (!sameValue(*a.elements[i], *b.elements[i])) return false;
-  return true;
-}
-
 class ImageMaker {
  public:
   ImageMaker(const Model &model, const Layout &layout, const SourcePos &pos, Problems &problems)
@@ -317,6 +305,18 @@ T get(const unsigned char *at) {
 }
 
 }  // namespace
+
+bool sameValue(const Value &a, const Value &b) {
+  if (a.kind != b.kind || a.boolean != b.boolean || a.integer != b.integer || a.octets != b.octets ||
+      a.bitCount != b.bitCount || a.chars != b.chars || a.arcs != b.arcs || a.members.size() != b.members.size() ||
+      a.elements.size() != b.elements.size() || !(a.real == b.real || (a.real != a.real && b.real != b.real)))
+    return false;
+  for (std::size_t i = 0; i < a.members.size(); ++i)
+    if (a.members[i].name != b.members[i].name || !sameValue(*a.members[i].value, *b.members[i].value)) return false;
+  for (std::size_t i = 0; i < a.elements.size(); ++i)
+    if (!sameValue(*a.elements[i], *b.elements[i])) return false;
+  return true;
+}
 
 std::optional<std::vector<uint8_t>> oidContents(const std::vector<uint64_t> &arcs) {
   if (arcs.size() < 2 || arcs[0] > 2 || (arcs[0] < 2 && arcs[1] >= 40) ||

@@ -221,6 +221,10 @@ TEST(CompilerDiagnostics, RefusedModules) {
        "t.asn1:3:40: error: value 10 is outside the type's range 0..9\n"},
       {"C ::= CLASS { &v &T }", "t.asn1:2:15: error: &T is not a type field of class C\n"},
       {"C ::= CLASS { &id INTEGER }\no C ::= { &id 1, &id 2 }", "t.asn1:3:18: error: &id is set twice\n"},
+      // One object twice is one object; two with one UNIQUE value are an error.
+      {"C ::= CLASS { &id INTEGER UNIQUE, &T }\na C ::= { &id 1, &T INTEGER }\nb C ::= { &id 1, &T BOOLEAN }\n"
+       "S C ::= { a | a, ... }\nR C ::= { a | b }",
+       "t.asn1:6:17: error: two objects of the set have one value of the UNIQUE field &id\n"},
       {"C ::= CLASS { &id INTEGER }\nD ::= CLASS { &id INTEGER }\no C ::= { &id 1 }\nS D ::= { o }",
        "t.asn1:5:11: error: o is an object of class C, not of D\n"},
       {"P {X} ::= CLASS { &id X }\nS P {INTEGER} ::= { }",
