@@ -165,16 +165,23 @@ class Namer {
 
   // Anonymous structures are named after the path from an assigned type:
   // Parent_member, Parent_element; what no assigned type reaches after its
-  // module and number.
+  // module and number. A path that names another declaration already (an
+  // assigned Parent-member) gets "_" behind it.
   void nameAnonymous() {
+    std::set<std::string> declared;
+    for (const CType &c : c_.types)
+      if (!c.name.empty()) declared.insert(c.name);
     std::vector<CtlType> stack;
-    auto visit = [&](CtlType t, const std::string &path) {
+    auto visit = [&](CtlType t, std::string path) {
       t = original(t);
       CType &c = c_.types[t];
       if (!c.macroPrefix.empty() || alias_.count(t) != 0) return;
+      const bool structure = isConstructedKind(layout_.types[t].kind);
+      while (structure && declared.count(path) != 0) path += "_";
       c.macroPrefix = path;
-      if (!isConstructedKind(layout_.types[t].kind)) return;
+      if (!structure) return;
       c.name = c.expr = path;
+      declared.insert(path);
       c.isStruct = c.structure = true;
       stack.push_back(t);
     };

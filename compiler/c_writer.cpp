@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <set>
 
 #include "compiler/c_names.h"
 #include "zurasn1/zurasn1.h"
@@ -188,9 +189,14 @@ class Writer {
   }
 
   // PDU numbers, presence bits, alternatives and named numbers of the
-  // module's types.
+  // module's types. A macro that would name a declared type (Msg_PDU of Msg
+  // beside an assigned Msg-PDU), or an earlier macro, gets "_" behind it.
   std::string macros(uint32_t module) {
-    auto define = [](std::string &out, const std::string &name, const std::string &value) {
+    if (macroNames_.empty())
+      for (const CType &c : c_.types)
+        if (!c.name.empty()) macroNames_.insert(c.name);
+    auto define = [&](std::string &out, std::string name, const std::string &value) {
+      while (!macroNames_.insert(name).second) name += "_";
       out += "#define " + name + " " + value + "\n";
     };
     std::string pdus, more;
@@ -481,6 +487,7 @@ class Writer {
   const Layout &layout_;
   const Tables &tables_;
   CNames c_;
+  std::set<std::string> macroNames_;  // declared types' names and the macros defined so far
   std::string pduArray_, fieldArray_;
   std::size_t dataCount_ = 0;
   bool needsMath_ = false;
