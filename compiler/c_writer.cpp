@@ -131,7 +131,10 @@ bool isArray(uint32_t kind) { return kind == KIND_SEQOF_PTR_ARRAY || kind == KIN
 class Writer {
  public:
   Writer(const Model &model, const Layout &layout, const Tables &tables)
-      : model_(model), layout_(layout), tables_(tables), c_(nameCTypes(model, layout)) {}
+      : model_(model), layout_(layout), tables_(tables), c_(nameCTypes(model, layout)) {
+    for (const CType &c : c_.types)
+      if (!c.name.empty()) macroNames_.insert(c.name);
+  }
 
   std::vector<GeneratedFile> run() {
     std::vector<GeneratedFile> files;
@@ -192,9 +195,6 @@ class Writer {
   // module's types. A macro that would name a declared type (Msg_PDU of Msg
   // beside an assigned Msg-PDU), or an earlier macro, gets "_" behind it.
   std::string macros(uint32_t module) {
-    if (macroNames_.empty())
-      for (const CType &c : c_.types)
-        if (!c.name.empty()) macroNames_.insert(c.name);
     auto define = [&](std::string &out, std::string name, const std::string &value) {
       while (!macroNames_.insert(name).second) name += "_";
       out += "#define " + name + " " + value + "\n";

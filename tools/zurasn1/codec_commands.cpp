@@ -136,9 +136,7 @@ bool writeOutput(const std::string &path, const std::vector<unsigned char> &octe
   if (file == stdout) binaryStream(stdout);
   bool written = std::fwrite(octets.data(), 1, octets.size(), file) == octets.size();
   written = std::fflush(file) == 0 && written;
-  const int error = errno;
   if (file != stdout) written = std::fclose(file) == 0 && written;
-  if (!written && errno == 0) errno = error;
   return written;
 }
 
