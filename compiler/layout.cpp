@@ -259,6 +259,7 @@ class LayoutBuilder {
       TypeLayout &t = layout_.types[id];
       t.model = t.original = id;
       t.name = type.name;
+      t.caption = type.caption;
       if (isConstructed(type.builtin)) {
         for (const Component &c : type.components) inlineEdges[id].push_back(c.type);
       } else if (isSelectedOpenType(type)) {

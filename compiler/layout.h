@@ -35,6 +35,7 @@ struct MemberLayout {
 struct TypeLayout {
   TypeId model = 0;          // the model type laid out
   std::string name;          // assigned name, empty for anonymous types
+  std::string caption;       // anonymous copies of assigned types: what traces show
   uint32_t kind = 0;         // enum TypeKind
   uint32_t size = 0;         // of the value
   uint32_t align = 1;        // of the value, inside a structure

@@ -169,6 +169,9 @@ struct OpenTypeLink {
 
 struct Type {
   std::string name;    // the type reference for assigned types, else empty
+  // An anonymous copy of an assigned type (tagged, constrained, selected):
+  // that type's name, which traces show for it; else empty.
+  std::string caption;
   uint32_t module = 0;  // index in Model::modules of the module it was written in
   Builtin builtin = Builtin::Null;
   std::vector<Tag> tags;  // outermost first; empty for an untagged CHOICE or open type

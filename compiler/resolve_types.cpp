@@ -67,6 +67,9 @@ std::vector<Tag> universalTags(Builtin builtin) {
   }
 }
 
+// What a copy of `source` is shown as in traces.
+std::string captionOf(const Type &source) { return source.name.empty() ? source.caption : source.name; }
+
 bool pureReference(const ast::Type &node) {
   return node.kind == ast::Type::Kind::Reference && node.constraints.empty();
 }
@@ -227,6 +230,7 @@ TypeId Resolver::copyType(TypeId source, SourcePos pos, Scope scope, TypeId slot
     deferredCopies_.push_back({slot, source});
   }
   Type &type = types_[slot];
+  type.caption = captionOf(types_[source]);
   type.name.clear();
   type.module = scope.module->index;
   type.pos = pos;
@@ -245,6 +249,7 @@ void Resolver::completeDeferredCopies() {
       if (copy.target == kNoType || !complete_[copy.source]) continue;
       Type &target = types_[copy.target];
       Type content = types_[copy.source];
+      content.caption = captionOf(content);
       content.name = std::move(target.name);
       content.tags = std::move(target.tags);
       content.module = target.module;

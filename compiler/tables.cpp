@@ -80,7 +80,10 @@ class TablesBuilder {
     const TypeLayout &t = layout_.types[i];
     TypeDesc d{};
     d.maxLen = t.maxLen;
-    d.name = t.name.empty() ? nullptr : out_->strings.emplace_back(t.name).c_str();
+    // Traces show an anonymous copy of an assigned type (`[2] Name`) by
+    // that type's name; prints name only PDUs, which are assigned.
+    const std::string &shown = t.name.empty() ? t.caption : t.name;
+    d.name = shown.empty() ? nullptr : out_->strings.emplace_back(shown).c_str();
     d.size = t.size;
     d.count = t.count;
     d.lenSize = t.lenSize;

@@ -328,11 +328,11 @@ TEST(PerCodec, TraceShowsTheFieldLines) {
             "preamble PersonnelRecord [length (not encoded) = 0.1]\n"
             "  name Name [fieldcount (not encoded) = 3]\n"
             "    givenName NameString [length = 4.0]\n"
-            "    initial VisibleString [length (not encoded) = 1.0]\n"
+            "    initial NameString [length (not encoded) = 1.0]\n"
             "    familyName NameString [length = 5.0]\n"
             "  number EmployeeNumber [length = 1.0]\n"
             "  title VisibleString [length = 8.0]\n"
-            "  dateOfHire VisibleString [length (not encoded) = 4.0]\n");
+            "  dateOfHire Date [length (not encoded) = 4.0]\n");
   EXPECT_EQ(d.trace.substr(d.trace.rfind("Total")), "Total PDV length = 74.0\n");
   // Unaligned, the value ends 5 bits into its last octet; both traces count
   // the whole encoding, padding included.
