@@ -414,13 +414,26 @@ TEST(PerContents, RelativeOidArcs) {
   for (uint32_t arc : arcs) n += arcContents(arc, buf + n);
   EXPECT_EQ(hex(buf, n), "00 7F 81 00 81 80 00 8F FF FF FF 7F");
   uint32_t count = 0, back[5];
-  ASSERT_EQ(countArcs(buf, n, count), 0);
+  int64_t argument = -1;
+  ASSERT_EQ(checkArcs(buf, n, true, count, argument), 0);
   ASSERT_EQ(count, 5u);
   arcsFromContents(buf, n, back);
   EXPECT_TRUE(std::equal(back, back + 5, arcs));
-  for (const char *bad : {"", "81", "90 80 80 80 80 00"}) {
-    std::vector<uint8_t> in = octets(bad);
-    EXPECT_EQ(countArcs(in.data(), in.size(), count), ROW_BAD_OID) << bad;
+  // OBJECT IDENTIFIER contents are kept as they are, so their arcs may pass
+  // 32 bits; a RELATIVE-OID's are held as 32-bit numbers.
+  struct Case {
+    const char *contents;
+    bool relative;
+    int row;
+    int64_t argument;
+  };
+  for (const Case &c : {Case{"", true, 0, 0}, Case{"", false, ROW_BAD_OID, 0}, Case{"2A 81", false, ROW_BAD_OID, 1},
+                        Case{"2A 80 01", false, ROW_SUBID_NEEDLESSLY_LONG, 0},
+                        Case{"80 01", true, ROW_SUBID_NEEDLESSLY_LONG, 0},
+                        Case{"2A 90 80 80 80 00", false, 0, 0}, Case{"2A 90 80 80 80 00", true, ROW_SUBID_TOO_LONG, 5}}) {
+    std::vector<uint8_t> in = octets(c.contents);
+    EXPECT_EQ(checkArcs(in.data(), in.size(), c.relative, count, argument), c.row) << c.contents << c.relative;
+    EXPECT_EQ(argument, c.argument) << c.contents << c.relative;
   }
 }
 

@@ -141,23 +141,21 @@ bool Decoder::null(const Context &c) {
 bool Decoder::oid(BitReader &r, bool relative, unsigned char *v, const Context &c) {
   uint8_t *data;
   uint64_t length;
+  if (!lengthOctets(r, data, length, c)) return false;
+  uint32_t count = 0;
+  int64_t argument = 0;
+  if (const int row = checkArcs(data, length, relative, count, argument)) return r.fail(row, argument);
   if (!relative) {
     ZurOid &oid = *reinterpret_cast<ZurOid *>(v);
-    uint32_t arcs;
-    const bool ok = lengthOctets(r, data, length, c) &&
-                    (countArcs(data, length, arcs) == 0 || r.fail(ROW_BAD_OID, 0));
     oid.length = static_cast<uint32_t>(length);
     oid.value = data;
-    return ok;
+    return true;
   }
+  if (count > INT16_MAX) return r.fail(ROW_OID_TOO_LONG, count);
   ZurRelativeOid &oid = *reinterpret_cast<ZurRelativeOid *>(v);
-  uint32_t count = 0;
-  if (!lengthOctets(r, data, length, c) ||
-      !((countArcs(data, length, count) == 0 && count <= INT16_MAX) || r.fail(ROW_BAD_OID, 0)))
-    return false;
   oid.value = static_cast<uint32_t *>(allocate(r, uint64_t{count} * sizeof(uint32_t)));
   oid.count = static_cast<int16_t>(count);
-  if (oid.value == nullptr) return false;
+  if (oid.value == nullptr && count != 0) return false;
   arcsFromContents(data, length, oid.value);
   return true;
 }

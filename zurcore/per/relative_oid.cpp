@@ -12,16 +12,27 @@ std::size_t arcContents(uint32_t arc, uint8_t *out) {
   return n;
 }
 
-int countArcs(const uint8_t *in, std::size_t length, uint32_t &count) {
-  if (length == 0 || (in[length - 1] & 0x80) != 0) return ROW_BAD_OID;
+int checkArcs(const uint8_t *in, std::size_t length, bool relative, uint32_t &count, int64_t &argument) {
   count = 0;
+  argument = 0;
+  if (length == 0) return relative ? 0 : ROW_BAD_OID;
+  if ((in[length - 1] & 0x80) != 0) {
+    argument = static_cast<int64_t>(length - 1);
+    return ROW_BAD_OID;
+  }
   uint64_t arc = 0;
+  std::size_t start = 0;
   for (std::size_t i = 0; i < length; ++i) {
+    if (i == start && in[i] == 0x80) return ROW_SUBID_NEEDLESSLY_LONG;
     arc = arc << 7 | (in[i] & 0x7F);
-    if (arc > UINT32_MAX) return ROW_BAD_OID;
+    if (relative && arc > UINT32_MAX) {
+      argument = static_cast<int64_t>(i - start + 1);
+      return ROW_SUBID_TOO_LONG;
+    }
     if ((in[i] & 0x80) == 0) {
       ++count;
       arc = 0;
+      start = i + 1;
     }
   }
   return 0;
