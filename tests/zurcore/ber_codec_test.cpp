@@ -119,6 +119,10 @@ TEST(BerCodec, FaultsAreReportedWithRowRuleAndOffset) {
       {"Utc", RULES_BER, "170D 3030303232393030303030305A", 0, ""},
       {"Utc", RULES_BER, "170D 3234303433313030303030305A", 12, "D0012S: Out-of-range value in time type at offset 2.\n"},
       {"Utc", RULES_BER, "170D 3234303433303030303030305A", 0, ""},
+      // A zone that is not one (minutes past 59, a sign alone) is no local time.
+      {"Gen", RULES_BER, "1813 32303234313233313233353935392B30313630", 12,
+       "D0012S: Out-of-range value in time type at offset 2.\n"},
+      {"Gen", RULES_BER, "180F 32303234313233313233353935392B", 12, "D0012S: Out-of-range value in time type at offset 2.\n"},
       {"Gen", RULES_DER, "1811 32303234303232393132333435362E35305A", 12,
        "D0012S: Out-of-range value in time type (DER: GeneralizedTime as YYYYMMDDHHMMSS[.f]Z) at offset 2.\n"},
       {"Flags", RULES_DER, "5F2802 0640", 0, ""},
@@ -236,6 +240,9 @@ TEST(BerCodec, BerFormsDecodeToTheirDerForm) {
        "value Anys ::= \n{\n  '878100'H,\n  '30800401000000'H,\n  '0400'H\n}\n", "3109 0400 3003040100 8700"},
       // Named bits: '11000000000000'B is the default {a, b}, which DER leaves out.
       {"Marked", "3005 820302C000", "value Marked ::= \n{\n  f 'C000'H\n}\n", "3000"},
+      // An offset of zero is UTC, not local time.
+      {"Gen", "1813 32303233313233313233353935392B30303030", "value Gen ::= \"20231231235959.000Z\"\n",
+       "180F 32303233313233313233353935395A"},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(std::string(c.type) + " " + c.ber);

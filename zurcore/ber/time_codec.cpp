@@ -144,7 +144,13 @@ int parseTime(bool generalized, const unsigned char *p, std::size_t n, bool der,
   } else if (der) {
     fault.derRule = rule;
     return ROW_TIME_NOT_UTC;
-  } else if (!readOffset(r, !generalized, t.mindiff) && !(generalized && r.done())) {
+  } else if (generalized && r.done()) {
+    // Local time.
+  } else if (readOffset(r, !generalized, t.mindiff)) {
+    // A zero offset is UTC, which the value says only by its flag: kept as
+    // no offset, the time would read as local time.
+    if (generalized && t.mindiff == 0) t.utc = 1;
+  } else {
     return fail(fault, der, rule);
   }
   if (!r.done() || !inRange(t, generalized)) return fail(fault, der, rule);
