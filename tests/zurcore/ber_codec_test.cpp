@@ -30,6 +30,7 @@ Rec ::= SEQUENCE {
   ...
 }
 Both ::= SET { x [0] INTEGER, y [1] BOOLEAN }
+Mixed ::= SET { a [3] INTEGER, c CHOICE { x [0] INTEGER, y [4] INTEGER }, ..., b [1] BOOLEAN OPTIONAL }
 Flags ::= [APPLICATION 40] BIT STRING { a(0), b(1), c(2) }
 Deep ::= SEQUENCE { next Deep OPTIONAL }
 Shade ::= ENUMERATED { dark(1), light(2) }
@@ -119,6 +120,9 @@ TEST(BerCodec, FaultsAreReportedWithRowRuleAndOffset) {
       {"Utc", RULES_BER, "170D 3030303232393030303030305A", 0, ""},
       {"Utc", RULES_BER, "170D 3234303433313030303030305A", 12, "D0012S: Out-of-range value in time type at offset 2.\n"},
       {"Utc", RULES_BER, "170D 3234303433303030303030305A", 0, ""},
+      {"Mixed", RULES_DER, "3109 8101FF 830105 840107", 0, ""},
+      {"Mixed", RULES_DER, "3109 830105 8101FF 840107", 5,
+       "D0037E: Value misencoded or length wrong for value (DER: SET components in the order of their tags) at offset 5.\n"},
       // A zone that is not one (minutes past 59, a sign alone) is no local time.
       {"Gen", RULES_BER, "1813 32303234313233313233353935392B30313630", 12,
        "D0012S: Out-of-range value in time type at offset 2.\n"},
@@ -229,6 +233,8 @@ TEST(BerCodec, BerFormsDecodeToTheirDerForm) {
        "  t \"991231235959Z\"\n}\n",
        "3020 020105 0402AABB 3106 020101 020103 A10F 170D 3939313233313233353935395A"},
       {"Both", "3180 8101FF 800102 0000", "value Both ::= \n{\n  x '02'H,\n  y TRUE\n}\n", "3106 800102 8101FF"},
+      // DER sorts a SET by the tags written: the CHOICE by its alternative's, the addition among the others.
+      {"Mixed", "3109 830105 840107 8101FF", "value Mixed ::= \n{\n  a '05'H,\n  c y : '07'H,\n  b TRUE\n}\n", "3109 8101FF 830105 840107"},
       {"Flags", "7F28 80 0302 0040 0000", "value Flags ::= '40'H\n", "5F2802 0640"},
       {"Num", "0281 03 FFFF80", "value Num ::= '80'H\n", "020180"},
       {"Small", "0281 02 03E8", "value Small ::= 1000\n", "020203E8"},

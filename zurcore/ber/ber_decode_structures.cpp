@@ -236,12 +236,17 @@ bool Decoder<kTraced>::decodeSet(uint32_t type, unsigned char *v, const Header &
   const uint32_t count = static_cast<uint32_t>(d.count);
   if (count > kMaxSetComponents) return fail(ROW_TABLES_CORRUPTED, pos_);
   uint64_t seen[kMaxSetComponents / 64] = {};
-  uint32_t lastRank = 0;
+  int32_t lastTag = -1;
   bool more;
   uint16_t tag = 0;
   for (;;) {
     if (!nextTag(c, more, tag)) return false;
     if (!more) break;
+    // DER orders the components by the tags they carry (a tag's class
+    // and number, as the tag is held, in canonical order), extension
+    // additions known or not among them.
+    if (der_ && tag <= lastTag) return fail(ROW_MISENCODED, pos_, {}, kDerSetOrder);
+    lastTag = tag;
     uint32_t i = 0;
     while (i < count && !s_.startsWith(s_.type(s_.field(first + i).type), tag)) ++i;
     if (i == count) {
@@ -252,12 +257,6 @@ bool Decoder<kTraced>::decodeSet(uint32_t type, unsigned char *v, const Header &
     if ((seen[i / 64] >> (i % 64) & 1) != 0)
       return fail(ROW_FIELD_REPEATED, pos_, ReportArg::named(s_.fieldName(first + i)));
     seen[i / 64] |= uint64_t{1} << (i % 64);
-    if (der_) {
-      uint32_t rank = 1;
-      while (rank <= count && s_.codec->order[zt.order + rank - 1] != i) ++rank;
-      if (rank < lastRank) return fail(ROW_MISENCODED, pos_, {}, kDerSetOrder);
-      lastRank = rank;
-    }
     if (!component(first + i, static_cast<int32_t>(i + 1), v, c, depth, frame)) return false;
   }
   for (uint32_t i = 0; i < count; ++i) {

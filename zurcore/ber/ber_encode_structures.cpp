@@ -1,5 +1,5 @@
 // Encoding the structure of a value: tags, SEQUENCE and SET components,
-// SEQUENCE OF and SET OF elements (sorted under DER), CHOICE alternatives
+// SEQUENCE OF and SET OF elements (SETs of both kinds sorted under DER), CHOICE alternatives
 // and open types. Everything is written last part first.
 #include <algorithm>
 #include <cstring>
@@ -26,6 +26,21 @@ std::size_t elementSize(const unsigned char *in, std::size_t pos, std::size_t en
   std::size_t stop;
   HeaderFault fault;
   return elementEnd(in, pos, end, end, false, stop, fault) ? stop - pos : 0;
+}
+
+// The tag of the element at in[0] in the canonical order of tags
+// (UNIVERSAL, APPLICATION, context-specific, PRIVATE, then by number).
+uint64_t canonicalTag(const unsigned char *in) {
+  uint64_t number = in[0] & 0x1Fu;
+  if (number == 0x1F) {
+    number = 0;
+    // Written or checked by readHeader: at most 14 bits.
+    for (const unsigned char *p = in + 1;; ++p) {
+      number = number << 7 | (*p & 0x7Fu);
+      if ((*p & 0x80) == 0) break;
+    }
+  }
+  return static_cast<uint64_t>(in[0] >> 6) << 62 | number;
 }
 
 }  // namespace
@@ -74,6 +89,8 @@ bool Encoder::encodeComponents(uint32_t type, const unsigned char *v) {
   const ZurType &zt = s_.type(type);
   const uint32_t count = static_cast<uint32_t>(d.count);
   const bool set = zt.builtin == ZB_SET;
+  const std::size_t mark = out_.used();
+  uint32_t written = 0;
   for (uint32_t k = count; k-- != 0;) {
     const uint32_t i = set ? s_.codec->order[zt.order + k] : k;
     const uint32_t comp = d.ref + i;
@@ -86,7 +103,12 @@ bool Encoder::encodeComponents(uint32_t type, const unsigned char *v) {
       if (name_ == nullptr) name_ = s_.fieldName(comp);
       return false;
     }
+    ++written;
   }
+  // The order of the tags' canonical order is BER's; DER sorts a SET by the
+  // tags actually written: an untagged CHOICE stands where its chosen
+  // alternative's tag puts it, extension additions among the others.
+  if (der_ && set && written > 1) return sortEncodings(mark, written, true);
   return true;
 }
 
@@ -99,12 +121,13 @@ bool Encoder::encodeElements(uint32_t type, const unsigned char *v) {
   const std::size_t mark = out_.used();
   for (uint32_t k = count; k-- != 0;)
     if (!encodeValue(d.ref, elements + k * stride)) return false;
-  if (der_ && s_.type(type).builtin == ZB_SET_OF && count > 1) return sortElements(mark, count);
+  if (der_ && s_.type(type).builtin == ZB_SET_OF && count > 1) return sortEncodings(mark, count, false);
   return true;
 }
 
-// DER orders a SET OF by the elements' encodings, compared as octet strings.
-bool Encoder::sortElements(std::size_t mark, uint32_t count) {
+// DER orders the elements of a SET OF by their encodings, compared as octet
+// strings, and the components of a SET (`byTag`) by their tags.
+bool Encoder::sortEncodings(std::size_t mark, uint32_t count, bool byTag) {
   const std::size_t length = out_.used() - mark;
   unsigned char *region = out_.front();
   if (!growBlock(env_, scratch_.slices, scratch_.sliceBytes, uint64_t{count} * sizeof(ElementSlice),
@@ -118,10 +141,17 @@ bool Encoder::sortElements(std::size_t mark, uint32_t count) {
     slices[k] = ElementSlice{static_cast<uint32_t>(pos), static_cast<uint32_t>(size)};
     pos += size;
   }
-  std::sort(slices, slices + count, [region](const ElementSlice &a, const ElementSlice &b) {
-    const int order = std::memcmp(region + a.offset, region + b.offset, std::min(a.length, b.length));
-    return order < 0 || (order == 0 && a.length < b.length);
-  });
+  if (byTag) {
+    std::sort(slices, slices + count, [region](const ElementSlice &a, const ElementSlice &b) {
+      const uint64_t x = canonicalTag(region + a.offset), y = canonicalTag(region + b.offset);
+      return x < y || (x == y && a.offset < b.offset);
+    });
+  } else {
+    std::sort(slices, slices + count, [region](const ElementSlice &a, const ElementSlice &b) {
+      const int order = std::memcmp(region + a.offset, region + b.offset, std::min(a.length, b.length));
+      return order < 0 || (order == 0 && a.length < b.length);
+    });
+  }
   unsigned char *spare = scratch_.spare;
   std::size_t at = 0;
   for (uint32_t k = 0; k < count; ++k) {

@@ -40,7 +40,7 @@ class Encoder {
   bool encodeBody(uint32_t type, const unsigned char *v);
   bool encodeComponents(uint32_t type, const unsigned char *v);
   bool encodeElements(uint32_t type, const unsigned char *v);
-  bool sortElements(std::size_t mark, uint32_t count);
+  bool sortEncodings(std::size_t mark, uint32_t count, bool byTag);
   bool encodeAlternative(uint32_t type, const unsigned char *v);
   // Kept octets of an open type (one whole element) with DER's lengths and
   // strings (der_kept.cpp).
