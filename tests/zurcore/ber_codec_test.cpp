@@ -46,6 +46,7 @@ Id ::= OBJECT IDENTIFIER
 Anys ::= SET OF ANY
 Kept ::= SEQUENCE { a INTEGER, v ANY, w ANY OPTIONAL }
 Marked ::= SEQUENCE { f [2] Flags DEFAULT {a, b} }
+Ratio ::= REAL
 END
 )";
 
@@ -55,6 +56,9 @@ CodecHarness &rows() {
   static CodecHarness harness(rowsModule());
   return harness;
 }
+
+constexpr const char *kDerDecimal =
+    "D0037E: Value misencoded or length wrong for value (DER: decimal REAL in NR3 form as M.E[-]X) at offset 2.\n";
 
 // Every malformed or non-DER input gives its row, the DER rule it breaks and
 // the offset of the fault; the good BER forms beside them decode.
@@ -121,6 +125,15 @@ TEST(BerCodec, FaultsAreReportedWithRowRuleAndOffset) {
       {"Utc", RULES_BER, "170D 3234303433313030303030305A", 12, "D0012S: Out-of-range value in time type at offset 2.\n"},
       {"Utc", RULES_BER, "170D 3234303433303030303030305A", 0, ""},
       {"Mixed", RULES_DER, "3109 8101FF 830105 840107", 0, ""},
+      // Decimal REALs: NR3 without zeros or signs DER leaves out.
+      {"Ratio", RULES_DER, "0908 03 3132332E452D32", 0, ""},
+      {"Ratio", RULES_DER, "0907 03 2D312E452B30", 0, ""},
+      {"Ratio", RULES_BER, "0904 02 312E35", 0, ""},
+      {"Ratio", RULES_DER, "0904 02 312E35", 5, kDerDecimal},
+      {"Ratio", RULES_DER, "0907 03 31302E452B31", 5, kDerDecimal},
+      {"Ratio", RULES_DER, "0906 03 312E452B31", 5, kDerDecimal},
+      {"Ratio", RULES_DER, "0905 03 312E4530", 5, kDerDecimal},
+      {"Ratio", RULES_DER, "0908 03 20312E452D3031", 5, kDerDecimal},
       {"Mixed", RULES_DER, "3109 830105 8101FF 840107", 5,
        "D0037E: Value misencoded or length wrong for value (DER: SET components in the order of their tags) at offset 5.\n"},
       // A zone that is not one (minutes past 59, a sign alone) is no local time.

@@ -15,6 +15,7 @@ namespace zurcore {
 namespace {
 
 constexpr const char *kDerReal = "DER: REAL in base 2 with an odd mantissa";
+constexpr const char *kDerDecimal = "DER: decimal REAL in NR3 form as M.E[-]X";
 constexpr std::size_t kMaxExponentOctets = 4;
 constexpr std::size_t kMaxDecimal = 80;
 
@@ -66,7 +67,32 @@ int decodeBinary(const unsigned char *p, std::size_t n, bool der, double &out, L
   return 0;
 }
 
-int decodeDecimal(const unsigned char *p, std::size_t n, double &out) {
+// The decimal form DER allows: NR3, the mantissa an integer without
+// leading or trailing zeros and a full stop behind it, the exponent without
+// leading zeros or plus sign but for "+0", no blanks: "-123.E-2".
+bool derDecimal(const unsigned char *p, std::size_t n) {
+  if (p[0] != 3) return false;
+  std::size_t k = 1;
+  const auto digitsFrom = [&](std::size_t from) {
+    while (k < n && p[k] >= '0' && p[k] <= '9') ++k;
+    return k - from;
+  };
+  if (k < n && p[k] == '-') ++k;
+  const std::size_t mantissa = k;
+  if (k >= n || p[k] == '0' || digitsFrom(mantissa) == 0 || p[k - 1] == '0') return false;
+  if (n - k < 3 || p[k] != '.' || p[k + 1] != 'E') return false;
+  k += 2;
+  if (p[k] == '+') return n - k == 2 && p[k + 1] == '0';
+  if (p[k] == '-') ++k;
+  const std::size_t exponent = k;
+  return k < n && p[k] != '0' && digitsFrom(exponent) != 0 && k == n;
+}
+
+int decodeDecimal(const unsigned char *p, std::size_t n, bool der, double &out, LeafFault &fault) {
+  if (der && !derDecimal(p, n)) {
+    fault.derRule = kDerDecimal;
+    return ROW_MISENCODED;
+  }
   const unsigned form = p[0] & 0x3F;
   const int row = form == 1 ? ROW_INVALID_NR1 : form == 2 ? ROW_INVALID_NR2 : form == 3 ? ROW_INVALID_NR3 : ROW_INVALID_DECIMAL;
   if (form < 1 || form > 3) return row;
@@ -112,7 +138,7 @@ int decodeReal(const unsigned char *p, std::size_t n, bool der, double &out, Lea
       default: return ROW_RESERVED_REAL;
     }
   }
-  return decodeDecimal(p, n, out);
+  return decodeDecimal(p, n, der, out, fault);
 }
 
 std::size_t encodeReal(double v, unsigned char out[16]) {
