@@ -125,6 +125,10 @@ TEST(BerCodec, FaultsAreReportedWithRowRuleAndOffset) {
       {"Utc", RULES_BER, "170D 3234303433313030303030305A", 12, "D0012S: Out-of-range value in time type at offset 2.\n"},
       {"Utc", RULES_BER, "170D 3234303433303030303030305A", 0, ""},
       {"Mixed", RULES_DER, "3109 8101FF 830105 840107", 0, ""},
+      // An unknown extension addition: skipped, and under DER checked as far as DER goes without its type.
+      {"Rec", RULES_BER, "3008 020105 3100 3701FF", 0, ""},
+      {"Rec", RULES_DER, "3008 020105 3100 3701FF", 5,
+       "D0053S: Expected primitive type but found constructed (DER: primitive string form) at offset 7.\n"},
       // Decimal REALs: NR3 without zeros or signs DER leaves out.
       {"Ratio", RULES_DER, "0908 03 3132332E452D32", 0, ""},
       {"Ratio", RULES_DER, "0907 03 2D312E452B30", 0, ""},

@@ -145,13 +145,16 @@ bool Decoder<kTraced>::failDefault(std::size_t at) { return fail(ROW_MISENCODED,
 
 template <bool kTraced>
 bool Decoder<kTraced>::skipUnknown(const Contents &c, int32_t depth) {
+  const std::size_t start = pos_;
   if (kTraced) {
     Header h;
     if (!header(c.end, h)) return false;
     traceTag(0, h);
     traceElement(Naming{nullptr, "unknown extension", 0}, nullptr, 1, depth, !h.constructed);
   }
-  return skipElement(c.end);
+  // Under DER an addition of a later version is DER too, as far as it can
+  // be told without its type.
+  return skipElement(c.end) && (!der_ || checkKeptDer(start, pos_));
 }
 
 template <bool kTraced>
