@@ -1,5 +1,6 @@
 // Values whose text comes from the sibling run-time: OBJECT IDENTIFIER
 // contents, and deferred data kept in a temporary file or behind a socket.
+#include <cstdint>
 #include <cstring>
 
 #include "frame/print.h"
@@ -11,6 +12,12 @@
 namespace zur {
 
 void printObjectId(Env *env, const unsigned char *contents, uint32_t length) {
+  // The converter counts octets in 16 bits: a longer identifier cut to
+  // fit would show arcs it does not have.
+  if (length > UINT16_MAX) {
+    printHexOctets(env, "'", contents, static_cast<int>(length), "'H");
+    return;
+  }
   OidInput in;
   in.length = static_cast<uint16_t>(length);
   in.octets = contents;

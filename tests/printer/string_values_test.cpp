@@ -135,14 +135,22 @@ TEST_F(StringValues, ObjectIdentifiers) {
   b.edit(byAddress).maxLen = -1;
   Inline<uint16_t, 8> rsa{6, {0x2A, 0x86, 0x48, 0x86, 0xF7, 0x0D}}, one{1, {0x2A}};
   unsigned char cut[] = {0x2A, 0x86, 0x48, 0x86}, padded[] = {0x2A, 0x80, 0x01};
-  ByAddress<uint32_t, unsigned char> none{6, nullptr}, partial{4, cut}, bad{3, padded};
+  std::vector<unsigned char> huge(65538, 0x01);
+  huge[0] = 0x2A;
+  std::string hugeText = "'2A";
+  for (std::size_t k = 1; k < huge.size(); ++k) hugeText += "01";
+  hugeText += "'H";
+  ByAddress<uint32_t, unsigned char> none{6, nullptr}, partial{4, cut}, bad{3, padded},
+      tooLong{static_cast<uint32_t>(huge.size()), huge.data()};
   // A cut last subidentifier is completed by "... }"; contents the converter
-  // cannot read, or none, are shown as octets.
+  // cannot read, or none, or more than its 16-bit count takes, are shown as
+  // octets.
   expectTexts({{inlineOid, &rsa, "{ 1 2 840 }"},
                {inlineOid, &one, "{ 1 2 }"},
                {byAddress, &partial, "{ 1 2 840 ... }"},
                {byAddress, &bad, "'2A8001'H"},
-               {byAddress, &none, "''H"}});
+               {byAddress, &none, "''H"},
+               {byAddress, &tooLong, hugeText.c_str()}});
 }
 
 struct SegNode {
