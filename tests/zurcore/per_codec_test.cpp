@@ -45,6 +45,8 @@ Letter ::= SEQUENCE { f BOOLEAN, c PrintableString (SIZE (0..1)) }
 Twice ::= SEQUENCE { f BOOLEAN, c PrintableString (SIZE (1..2)) }
 Short ::= SEQUENCE { f BOOLEAN, c OCTET STRING (SIZE (2)) }
 Ones ::= SEQUENCE { f BOOLEAN, c VisibleString (FROM ("a")) (SIZE (8)) }
+Capped ::= INTEGER (MIN..10)
+CappedNamed ::= INTEGER { ten(10) } (MIN..10)
 END
 )";
 
@@ -93,12 +95,22 @@ TEST(PerCodec, FaultsAreReportedWithRowAndBit) {
       {"Tagged", RULES_PER, "80", "value Tagged ::= b : NULL\n"},
       {"Tagged", RULES_PER, "00", "value Tagged ::= a : NULL\n"},
       {"Tagged", RULES_PER, "60", "value Tagged ::= c : TRUE\n"},
+      // An upper bound alone is not in the encoding, and checked after it.
+      {"Capped", RULES_PER, "01 F6", "value Capped ::= 'F6'H\n"},
+      {"Capped", RULES_PER, "01 1A", "D0062S: Value range constraint violated, value = 26 at bit 0.\n"},
+      {"Capped", RULES_PER, "09 01 00 00 00 00 00 00 00 00", "D0023E: Integer or enumerated value too long: 9 at bit 0.\n"},
+      {"CappedNamed", RULES_PER, "01 0A", "value CappedNamed ::= 10\n"},
+      {"CappedNamed", RULES_PER, "01 1A", "D0062S: Value range constraint violated, value = 26 at bit 0.\n"},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(std::string(c.type) + " " + c.hex);
     zurtest::Decoded d = rows().decode(c.type, c.rules, fromHex(c.hex));
     EXPECT_EQ(d.status == 0 ? rows().print(c.type, d.value) : d.message, c.result);
   }
+  // BER leaves the bound to the application; PER encoding names the value it refuses.
+  zurtest::Decoded over = rows().decode("Capped", RULES_BER, fromHex("02 01 1A"));
+  ASSERT_EQ(over.status, 0) << over.message;
+  EXPECT_EQ(rows().encode("Capped", RULES_PER, over.value).message, "E0062S: Value range constraint violated, value = 26.\n");
 }
 
 // In the ALIGNED variant, characters start on an octet boundary when the

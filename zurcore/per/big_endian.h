@@ -1,9 +1,10 @@
 // Eight octets as one number, most significant first, for the bit reader
 // and writer's 64-bit windows (compilers make each a load or store and a
-// byte swap).
+// byte swap), and the value of two's-complement octets.
 #ifndef ZURCORE_PER_BIG_ENDIAN_H
 #define ZURCORE_PER_BIG_ENDIAN_H
 
+#include <cstddef>
 #include <cstdint>
 
 namespace zurcore::per {
@@ -15,6 +16,16 @@ inline uint64_t loadBigEndian64(const uint8_t *p) {
 
 inline void storeBigEndian64(uint8_t *p, uint64_t v) {
   for (int i = 0; i < 8; ++i) p[i] = static_cast<uint8_t>(v >> (56 - 8 * i));
+}
+
+// The number that the fewest two's-complement octets p[0..n) give; false
+// when it needs more than 64 bits.
+inline bool signedValue(const uint8_t *p, std::size_t n, int64_t &value) {
+  if (n > 8) return false;
+  uint64_t u = n != 0 && (p[0] & 0x80) != 0 ? ~uint64_t{0} : 0;
+  for (std::size_t k = 0; k < n; ++k) u = u << 8 | p[k];
+  value = static_cast<int64_t>(u);
+  return true;
 }
 
 }  // namespace zurcore::per

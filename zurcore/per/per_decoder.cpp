@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "big_endian.h"
 #include "relative_oid.h"
 #include "length_pieces.h"
 #include "per_values.h"
@@ -191,8 +192,11 @@ bool Decoder::integer(BitReader &r, uint32_t type, unsigned char *v, const Conte
   enum { UNCONSTRAINED, CONSTRAINED, SEMI_CONSTRAINED } form;
   if (!inRoot || (!hasLower && !(isUnsigned && hasUpper))) {
     form = UNCONSTRAINED;
+    const uint64_t at = r.position();
     int64_t n;
     if (!getUnconstrained(r, n)) return false;
+    // An upper bound alone is no part of the encoding.
+    if (inRoot && hasUpper && !isUnsigned && n > range.upper) return r.failAt(at, ROW_VALUE_RANGE, n);
     u = static_cast<uint64_t>(n);
   } else if (hasUpper) {
     form = CONSTRAINED;
@@ -230,6 +234,7 @@ bool Decoder::hugeInteger(BitReader &r, const ZurRange &range, bool inRoot, ZurH
                           const Context &c) {
   uint8_t *data = nullptr;
   uint64_t length;
+  const uint64_t at = r.position();
   if (!lengthOctets(r, data, length, c)) return false;
   if (length == 0) return r.fail(ROW_MISENCODED);
   if (inRoot && (range.flags & ZUR_R_LOWER)) {
@@ -255,6 +260,15 @@ bool Decoder::hugeInteger(BitReader &r, const ZurRange &range, bool inRoot, ZurH
   const uint8_t *p = data;
   std::size_t n = static_cast<std::size_t>(length);
   trimSigned(p, n);
+  if (inRoot && (range.flags & (ZUR_R_LOWER | ZUR_R_UPPER)) == ZUR_R_UPPER) {
+    // An upper bound alone is no part of the encoding.
+    int64_t value;
+    if (!signedValue(p, n, value)) {
+      if ((p[0] & 0x80) == 0) return r.failAt(at, ROW_INTEGER_TOO_LONG, static_cast<int64_t>(n));
+    } else if (value > range.upper) {
+      return r.failAt(at, ROW_VALUE_RANGE, value);
+    }
+  }
   out.length = static_cast<uint32_t>(n);
   out.value = const_cast<uint8_t *>(p);
   return true;

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "big_endian.h"
 #include "relative_oid.h"
 #include "length_pieces.h"
 #include "per_values.h"
@@ -250,7 +251,12 @@ bool Encoder::hugeInteger(BitWriter &w, const ZurRange &r, const ZurHugeInt &v, 
   if (r.flags & ZUR_R_EXTENSIBLE) {
     w.putBit(!inRoot);
   } else if (!inRoot) {
-    return fail(ROW_VALUE_RANGE);
+    const uint8_t *q = p;
+    std::size_t m = n;
+    trim(q, m, true);
+    int64_t value;
+    return signedValue(q, m, value) ? fail(ROW_VALUE_RANGE, ReportArg::of(value))
+                                    : fail(ROW_INTEGER_TOO_LONG, ReportArg::of(static_cast<int64_t>(m)));
   }
   if (inRoot && offset != nullptr) {
     trim(offset, offsetLength, false);
