@@ -131,6 +131,10 @@ TEST(BerCodec, FaultsAreReportedWithRowRuleAndOffset) {
        "D0053S: Expected primitive type but found constructed (DER: primitive string form) at offset 7.\n"},
       // Decimal REALs: NR3 without zeros or signs DER leaves out.
       {"Ratio", RULES_DER, "0908 03 3132332E452D32", 0, ""},
+      // An exponent in two octets where one would do: BER's short forms allow it.
+      {"Ratio", RULES_BER, "0904 81 0001 01", 0, ""},
+      {"Ratio", RULES_DER, "0904 81 0001 01", 5, "D0020E: Exponent needlessly long at offset 2.\n"},
+      {"Ratio", RULES_BER, "0905 83 02 0001 01", 5, "D0020E: Exponent needlessly long at offset 2.\n"},
       {"Ratio", RULES_DER, "0907 03 2D312E452B30", 0, ""},
       {"Ratio", RULES_BER, "0904 02 312E35", 0, ""},
       {"Ratio", RULES_DER, "0904 02 312E35", 5, kDerDecimal},

@@ -36,8 +36,10 @@ int decodeBinary(const unsigned char *p, std::size_t n, bool der, double &out, L
     return ROW_EXPONENT_TOO_LONG;
   }
   if (n < pos + expLength + 1) return ROW_MISENCODED;
-  if (expLength > 1 && ((p[pos] == 0 && (p[pos + 1] & 0x80) == 0) ||
-                        (p[pos] == 0xFF && (p[pos + 1] & 0x80) != 0)))
+  // BER asks the fewest exponent octets of the long form only; DER, being
+  // one encoding per value, of every form.
+  if (expLength > 1 && ((first & 3) == 3 || der) &&
+      ((p[pos] == 0 && (p[pos + 1] & 0x80) == 0) || (p[pos] == 0xFF && (p[pos + 1] & 0x80) != 0)))
     return ROW_EXPONENT_NEEDLESSLY_LONG;
   int64_t exponent = (p[pos] & 0x80) != 0 ? -1 : 0;
   for (std::size_t k = 0; k < expLength; ++k) exponent = exponent * 256 + p[pos++];
