@@ -25,6 +25,7 @@ enum Failure {
   PRIMITIVE_INDEFINITE,
   PREMATURE_END,
   UNEXPECTED_EOC,
+  RESERVED_TAG,
   NULL_INPUT,
   OUT_OF_MEMORY
 };
@@ -32,16 +33,17 @@ enum Failure {
 // The error-table rows of the failures.
 constexpr int kRows[] = {ROW_TAG_TOO_LONG,         ROW_LENGTH_TOO_LONG,   ROW_NON_STANDARD_EOC,
                          ROW_INCONSISTENT_LENGTHS, ROW_EXPECTED_EOC,      ROW_PRIMITIVE_INDEFINITE,
-                         ROW_PREMATURE_END,        ROW_UNEXPECTED_EOC,    ROW_NULL_IN_INPUT,
-                         ROW_OUT_OF_MEMORY};
+                         ROW_PREMATURE_END,        ROW_UNEXPECTED_EOC,    ROW_TAG_MISMATCH,
+                         ROW_NULL_IN_INPUT,        ROW_OUT_OF_MEMORY};
 static_assert(std::size(kRows) == OUT_OF_MEMORY + 1, "one row per failure");
 
-// Writes the row as the library does, 'D', the text, its argument (only a
-// tag's or a length's size in octets), ".\n", into `copy` and the message
-// buffer.
+// Writes the row as the library does, 'D', the text, its argument (a tag's
+// or a length's size in octets, the reserved tag [UNIVERSAL 0]), ".\n", into
+// `copy` and the message buffer.
 int reportRow(char *msgBuf, Failure failure, long argument, char *copy) {
-  const ReportArg arg =
-      failure == TAG_TOO_LONG || failure == LENGTH_TOO_LONG ? ReportArg::of(argument) : ReportArg{};
+  ReportArg arg{};
+  if (failure == TAG_TOO_LONG || failure == LENGTH_TOO_LONG) arg = ReportArg::of(argument);
+  if (failure == RESERVED_TAG) arg = ReportArg::tag(0);
   const int code = report(nullptr, copy, 0, 'D', kRows[failure], arg, nullptr, ReportPlace{});
   if (msgBuf != nullptr) std::strcpy(msgBuf, copy);
   return code;
@@ -333,6 +335,9 @@ class Walker {
         if ((b & 0x80) == 0) break;
       }
     }
+    // [UNIVERSAL 0] belongs to the EOC octets alone; the trace line has no
+    // way to show it as a tag.
+    if (h.tagClass == 0 && h.number == 0) return fail(RESERVED_TAG);
     if (p >= limit) return fail(overrun(limit));
     const unsigned char lead = in_[p++];
     h.definite = lead != 0x80;

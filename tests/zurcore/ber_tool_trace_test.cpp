@@ -127,6 +127,10 @@ TEST(BerToolTrace, TreesAndFaults) {
        "  #1 NULL: tag = [UNIVERSAL 5] primitive; length = 0\n"
        "not parsed: 0 octets from offset 12:\n"
        "D0055S: Premature end of input buffer.\n"},
+      {"[UNIVERSAL 0] outside the EOC octets", {0x30, 0x80, 0x20, 0x00, 0x00, 0x00}, 0, 5, 2,
+       "#1 SEQUENCE: tag = [UNIVERSAL 16] constructed; length = indef\n"
+       "not parsed: 4 octets from offset 2: 20 00 00 00\n"
+       "D0033E: Tag mismatch or tag not expected: [UNIVERSAL 0].\n"},
       {"nine length octets are too many",
        {0x04, 0x89, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0}, 0, 10, 0, nullptr},
       {"past the depth limit: reported once, skipped to the EOC",
