@@ -146,6 +146,15 @@ expect "usage first" grep -q '^usage: zurtrace \[options\] \[FILE\.\.\.\]$' <(he
 check "-h" 0 "" -h
 check "version" 0 "" --version
 expect "version line" grep -Eqx 'zurtrace [0-9]+\.[0-9]+' out.txt
+# Output that cannot be written fails help and version as it fails a trace
+# (a native run only: /dev/full is the full disk).
+if [ ${#run[@]} -eq 1 ] && [ -w /dev/full ]; then
+  for args in --help --version cert0.der; do
+    got=0
+    "${run[@]}" "$args" > /dev/full 2> err.txt || got=$?
+    expect "$args to a full disk" test "$got: $(cat err.txt)" = "2: zurtrace: writing the trace: No space left on device"
+  done
+fi
 check "unknown option" 2 'zurtrace: unknown option --frobnicate \(try zurtrace --help\)' --frobnicate x
 for bad in 0 100001 x ""; do
   check "--max-depth '$bad'" 2 'zurtrace: --max-depth takes a number from 1 to 100000 .*' --max-depth "$bad" cert0.der

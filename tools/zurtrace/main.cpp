@@ -140,10 +140,19 @@ int traceFile(Tracer &tracer, const char *path) {
   return status;
 }
 
+// What standard output could not take turns any status into a failure.
+int written(int status) {
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    std::fprintf(stderr, "zurtrace: writing the trace: %s\n", std::strerror(errno));
+    return UNUSABLE;
+  }
+  return status;
+}
+
 int run(int argc, char **argv) {
   Options options;
   std::vector<std::string> modules;
-  if (int status = parseOptions(argc, argv, options, modules); status >= 0) return status;
+  if (int status = parseOptions(argc, argv, options, modules); status >= 0) return written(status);
   ObjectIdNames names;
   if (!modules.empty()) {
     if (!names.load(modules)) return UNUSABLE;
@@ -165,11 +174,7 @@ int run(int argc, char **argv) {
     if (fileStatus > status) status = fileStatus;
   }
   zurcoreDestroyEnv(env);
-  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-    std::fprintf(stderr, "zurtrace: writing the trace: %s\n", std::strerror(errno));
-    return UNUSABLE;
-  }
-  return status;
+  return written(status);
 }
 
 }  // namespace
