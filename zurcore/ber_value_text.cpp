@@ -33,13 +33,15 @@ class Out {
       *p_++ = kDigits[p[k] & 0xF];
     }
   }
-  void escaped(uint32_t code) {
+  // A character of `width` octets: \xNN for an octet, \uXXXX or \UXXXXXXXX
+  // for the wider characters of BMPString and UniversalString.
+  void escaped(uint32_t code, unsigned width) {
     if (code >= 0x20 && code < 0x7F && code != '"' && code != '\\') {
       put(static_cast<char>(code));
       return;
     }
     put('\\');
-    const int digits = code <= 0xFF ? 2 : code <= 0xFFFF ? 4 : 8;
+    const int digits = width == 1 ? 2 : code <= 0xFFFF ? 4 : 8;
     put(digits == 2 ? 'x' : digits == 4 ? 'u' : 'U');
     for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) put(kDigits[(code >> shift) & 0xF]);
   }
@@ -82,9 +84,9 @@ void stringText(Out &out, const unsigned char *p, uint64_t n, unsigned width, bo
   for (; k + width <= shown; k += width) {
     uint32_t code = 0;
     for (unsigned b = 0; b < width; ++b) code = (code << 8) | p[k + b];
-    out.escaped(code);
+    out.escaped(code, width);
   }
-  for (; k < shown; ++k) out.escaped(p[k]);  // a partial last character
+  for (; k < shown; ++k) out.escaped(p[k], 1);  // a partial last character
   if (quoted) out.put('"');
   out.moreOctets(shown, n);
 }
