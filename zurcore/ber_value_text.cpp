@@ -11,7 +11,8 @@ namespace {
 // Hexadecimal shows this many octets, strings this many characters; then the count.
 constexpr uint64_t kHexOctets = 32;
 constexpr uint64_t kStringOctets = 256;
-// Integers are shown whole up to this size (a 8192-bit modulus), in hexadecimal.
+// Integers are shown whole up to this size (a 8192-bit modulus and its sign
+// octet), in hexadecimal; longer ones are cut as other octets are.
 constexpr uint64_t kIntegerOctets = 1025;
 
 constexpr char kDigits[] = "0123456789ABCDEF";
@@ -65,10 +66,10 @@ void hexText(Out &out, const unsigned char *p, uint64_t n) {
 // Two's complement, most significant octet first: decimal while it fits 64
 // bits, else the octets in hexadecimal.
 void integerText(Out &out, const unsigned char *p, uint64_t n) {
-  if (n == 0 || n > kIntegerOctets) return hexText(out, p, n);
+  if (n == 0) return;
   if (n > 8) {
     out.put("0x");
-    return out.hex(p, n);
+    return n > kIntegerOctets ? hexText(out, p, n) : out.hex(p, n);
   }
   uint64_t v = (p[0] & 0x80) != 0 ? ~uint64_t{0} : 0;
   for (uint64_t k = 0; k < n; ++k) v = (v << 8) | p[k];
