@@ -191,7 +191,7 @@ class Walker {
                                 ? level.end
                                 : contents + static_cast<std::size_t>(h.length);
     // `level` is not used below: pushing may move it.
-    const std::size_t inner = h.constructed ? contents : encapsulatedStart(h, contents, end);
+    const std::size_t inner = h.constructed ? contents : encapsulatedStart(h, depth, contents, end);
     emitElement(h, depth, index, inner == 0 ? in_ + contents : nullptr);
     if (inner != 0) {
       pos_ = inner;
@@ -203,9 +203,11 @@ class Walker {
   }
 
   // Where the DER inside an OCTET STRING or BIT STRING starts; 0 when the
-  // contents are not one complete DER element, or not looked into.
-  std::size_t encapsulatedStart(const Header &h, std::size_t contents, std::size_t end) {
-    if (!options_.encapsulated || h.tagClass != 0) return 0;
+  // contents are not one complete DER element, or not looked into. DER that
+  // the depth limit would skip is not looked into: the string's octets are
+  // shown instead.
+  std::size_t encapsulatedStart(const Header &h, int32_t depth, std::size_t contents, std::size_t end) {
+    if (!options_.encapsulated || h.tagClass != 0 || depth >= options_.maxDepth) return 0;
     std::size_t start = contents;
     if (h.number == 3) {
       if (contents == end || in_[contents] != 0) return 0;  // bits left unused: not octets

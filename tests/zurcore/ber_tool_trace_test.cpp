@@ -147,6 +147,11 @@ TEST(BerToolTrace, TreesAndFaults) {
        "    depth limit 1 passed at offset 4: contents not traced\n"
        "    EOC\n"
        "  EOC\n"},
+      {"DER in a string at the depth limit is shown as octets",
+       {0x30, 0x04, 0x04, 0x02, 0x30, 0x00}, 1, 0, 6,
+       "#1 SEQUENCE: tag = [UNIVERSAL 16] constructed; length = 4\n"
+       "  #1 OCTET STRING: tag = [UNIVERSAL 4] primitive; length = 2\n"
+       "    3000\n"},
       {"a fault while skipping is reported",
        {0x30, 0x80, 0x30, 0x80, 0x30, 0x80, 0x04, 0x80}, 1, 5, 6, nullptr},
   };
