@@ -90,6 +90,14 @@ expect "blocks introduced by label and number" \
 grep -v '^PEM block' out.txt > bundle.trace
 "${run[@]}" cert0.der cert1.der cert2.der | tr -d '\r' | grep -v '^file ' > ders.trace
 expect "PEM blocks traced as their DER" cmp -s bundle.trace ders.trace
+# PEM after a byte-order mark, or after comment lines in UTF-8 as in
+# curl's cacert.pem.
+printf '\xEF\xBB\xBF' | cat - "${certs[0]}" > marked.pem
+printf 'NetLock Arany (Class Gold) F\xC5\x91tan\xC3\xBAs\xC3\xADtv\xC3\xA1ny\n' | cat - "${certs[0]}" > utf8.pem
+for pem in marked.pem utf8.pem; do
+  check "PEM recognised in $pem" 0 "" "$pem"
+  expect "$pem traced as its DER" cmp -s <(grep -v '^PEM block' out.txt) cert0.trace
+done
 check "standard input from a file" 0 "" - < cert0.der
 expect "same trace as the named file" cmp -s out.txt cert0.trace
 check "standard input from a pipe" 0 "" < <(cat cert0.der)

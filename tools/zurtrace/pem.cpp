@@ -9,7 +9,41 @@ constexpr std::string_view kBegin = "-----BEGIN ";
 constexpr std::string_view kEnd = "-----END ";
 constexpr std::string_view kDashes = "-----";
 
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
 bool isText(unsigned char c) { return (c >= 0x20 && c < 0x7F) || c == '\n' || c == '\r' || c == '\t'; }
+
+// The octets of the well-formed UTF-8 character beyond ASCII that p starts,
+// or 0: no overlong forms, surrogates or code points past U+10FFFF, so that
+// binary octets rarely pass for text.
+uint64_t utf8Length(const unsigned char *p, uint64_t size) {
+  uint64_t n;
+  unsigned char low = 0x80, high = 0xBF;  // bounds of the second octet
+  if (p[0] >= 0xC2 && p[0] <= 0xDF) {
+    n = 2;
+  } else if (p[0] >= 0xE0 && p[0] <= 0xEF) {
+    n = 3;
+    if (p[0] == 0xE0) low = 0xA0;
+    if (p[0] == 0xED) high = 0x9F;
+  } else if (p[0] >= 0xF0 && p[0] <= 0xF4) {
+    n = 4;
+    if (p[0] == 0xF0) low = 0x90;
+    if (p[0] == 0xF4) high = 0x8F;
+  } else {
+    return 0;
+  }
+  if (size < n || p[1] < low || p[1] > high) return 0;
+  for (uint64_t k = 2; k < n; ++k)
+    if (p[k] < 0x80 || p[k] > 0xBF) return 0;
+  return n;
+}
+
+// Past the byte-order mark that some editors put before UTF-8 text.
+uint64_t textStart(const unsigned char *data, uint64_t size) {
+  const bool marked =
+      size >= kByteOrderMark.size() && std::memcmp(data, kByteOrderMark.data(), kByteOrderMark.size()) == 0;
+  return marked ? kByteOrderMark.size() : 0;
+}
 
 int base64Value(char c) {
   if (c >= 'A' && c <= 'Z') return c - 'A';
@@ -24,13 +58,19 @@ int base64Value(char c) {
 
 bool looksLikePem(const unsigned char *data, uint64_t size) {
   bool lineStart = true;
-  for (uint64_t i = 0; i < size && isText(data[i]); ++i) {
+  for (uint64_t i = textStart(data, size); i < size;) {
     if (lineStart && size - i >= kBegin.size() && std::memcmp(data + i, kBegin.data(), kBegin.size()) == 0)
       return true;
     lineStart = data[i] == '\n';
+    const uint64_t n = isText(data[i]) ? 1 : utf8Length(data + i, size - i);
+    if (n == 0) return false;
+    i += n;
   }
   return false;
 }
+
+PemReader::PemReader(const unsigned char *data, uint64_t size)
+    : data_(data), size_(size), pos_(textStart(data, size)) {}
 
 std::string_view PemReader::line() {
   const uint64_t start = pos_;

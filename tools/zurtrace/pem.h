@@ -10,8 +10,10 @@
 
 namespace zurtrace {
 
-// True when a "-----BEGIN " line comes before any octet that is not text,
-// so binary encodings are never taken for PEM.
+// True when a "-----BEGIN " line comes before any octet that is not text
+// (printable ASCII, tab, CR, LF, or a character of well-formed UTF-8), after
+// a UTF-8 byte-order mark if there is one, so binary encodings are not taken
+// for PEM.
 bool looksLikePem(const unsigned char *data, uint64_t size);
 
 struct PemBlock {
@@ -23,7 +25,7 @@ struct PemBlock {
 // Reads the blocks one by one; text between them is ignored.
 class PemReader {
  public:
-  PemReader(const unsigned char *data, uint64_t size) : data_(data), size_(size) {}
+  PemReader(const unsigned char *data, uint64_t size);
   // The next block, or false after the last.
   bool next(PemBlock &block);
   // Offset of the first octet not read yet.
@@ -35,7 +37,7 @@ class PemReader {
 
   const unsigned char *data_;
   uint64_t size_;
-  uint64_t pos_ = 0;
+  uint64_t pos_;
   uint64_t lineNumber_ = 0;
 };
 
