@@ -429,6 +429,22 @@ class Walker {
     depth = indentDepth(depth);
     TraceRec &rec = event_.rec;
     rec = TraceRec{};
+    if (options_.offsets) {
+      // An EOC event has no room for a label; an element event without a
+      // tag prints only its label and caption: "@10 hl=2 EOC".
+      char label[32];
+      std::snprintf(label, sizeof label, "@%llu hl=2", static_cast<unsigned long long>(pos_));
+      const TagLen none{};
+      rec.eventKind = TRACE_COMPONENT;
+      rec.label = label;
+      rec.caption = "EOC";
+      rec.tagCount = 1;
+      rec.tags = &none;
+      rec.perItem = kNoPerItem;
+      rec.depth = depth;
+      trace_(env_, &rec, 0);
+      return;
+    }
     rec.eventKind = TRACE_EOC;
     rec.tagCount = 1;
     rec.tags = &depth;

@@ -78,7 +78,8 @@ typedef struct ZurcoreTraceOptions {
   void (*passed)(void *context, uint64_t offset);
   void *context;  /* handed to passed */
   /* Non-zero: each element's line shows its offset and the length of its
-     identifier and length octets ("@120 hl=4") before its type. */
+     identifier and length octets ("@120 hl=4") before its type, an EOC
+     line its offset ("@130 hl=2 EOC"). */
   int32_t offsets;
   /* Names an OBJECT IDENTIFIER by its contents octets, or answers null;
      the name follows the value's arcs in parentheses. May be null. */

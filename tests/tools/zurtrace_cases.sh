@@ -179,6 +179,12 @@ expect "offset lines and the name" diff out.txt <(printf '%s\n' \
   '  #1 @2 hl=2 OBJECT IDENTIFIER: tag = [UNIVERSAL 6] primitive; length = 3' \
   '    { 2 5 4 3 } (id-cn)' \
   '  #2 @7 hl=2 NULL: tag = [UNIVERSAL 5] primitive; length = 0')
+printf '\x30\x80\x05\x00\x00\x00' > indefinite.ber
+check "offsets of EOC octets" 0 "" --offsets indefinite.ber
+expect "EOC line with its offset" diff out.txt <(printf '%s\n' \
+  '#1 @0 hl=2 SEQUENCE: tag = [UNIVERSAL 16] constructed; length = indef' \
+  '  #1 @2 hl=2 NULL: tag = [UNIVERSAL 5] primitive; length = 0' \
+  '  @4 hl=2 EOC')
 check "-m without a module" 2 'zurtrace: -m needs a module file \(try zurtrace --help\)' -m
 check "-m with a broken module" 2 'broken\.asn1:2:1: error: expected END at the end of module Broken' -m broken.asn1 named.der
 
