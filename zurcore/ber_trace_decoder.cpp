@@ -26,6 +26,7 @@ enum Failure {
   PREMATURE_END,
   UNEXPECTED_EOC,
   RESERVED_TAG,
+  MALFORMED_CONTENTS,
   NULL_INPUT,
   OUT_OF_MEMORY
 };
@@ -34,17 +35,17 @@ enum Failure {
 constexpr int kRows[] = {ROW_TAG_TOO_LONG,         ROW_LENGTH_TOO_LONG,   ROW_NON_STANDARD_EOC,
                          ROW_INCONSISTENT_LENGTHS, ROW_EXPECTED_EOC,      ROW_PRIMITIVE_INDEFINITE,
                          ROW_PREMATURE_END,        ROW_UNEXPECTED_EOC,    ROW_TAG_MISMATCH,
-                         ROW_NULL_IN_INPUT,        ROW_OUT_OF_MEMORY};
+                         ROW_MISENCODED,           ROW_NULL_IN_INPUT,     ROW_OUT_OF_MEMORY};
 static_assert(std::size(kRows) == OUT_OF_MEMORY + 1, "one row per failure");
 
 // Writes the row as the library does, 'D', the text, its argument (a tag's
-// or a length's size in octets, the reserved tag [UNIVERSAL 0]), ".\n", into
-// `copy` and the message buffer.
-int reportRow(char *msgBuf, Failure failure, long argument, char *copy) {
+// or a length's size in octets, the reserved tag [UNIVERSAL 0]), the detail
+// in parentheses, ".\n", into `copy` and the message buffer.
+int reportRow(char *msgBuf, Failure failure, long argument, char *copy, const char *detail = nullptr) {
   ReportArg arg{};
   if (failure == TAG_TOO_LONG || failure == LENGTH_TOO_LONG) arg = ReportArg::of(argument);
   if (failure == RESERVED_TAG) arg = ReportArg::tag(0);
-  const int code = report(nullptr, copy, 0, 'D', kRows[failure], arg, nullptr, ReportPlace{});
+  const int code = report(nullptr, copy, 0, 'D', kRows[failure], arg, detail, ReportPlace{});
   if (msgBuf != nullptr) std::strcpy(msgBuf, copy);
   return code;
 }
@@ -68,6 +69,8 @@ int32_t indentDepth(int32_t depth) { return depth < kMaxIndentDepth ? depth : kM
 constexpr std::size_t kPassedStep = std::size_t{1} << 20;
 // Encapsulated DER is looked for no deeper than this inside one string.
 constexpr std::size_t kMaxEncapsulatedNesting = 64;
+// Room for what makes an element malformed.
+constexpr std::size_t kWhyRoom = 96;
 // BER events carry no PER item; under PER rules they print the names only.
 constexpr int32_t kNoPerItem = -1;
 
@@ -104,6 +107,7 @@ struct WalkOptions {
   bool offsets = false;                        // offset and header length on each line
   const char *(*oidName)(void *, const unsigned char *, uint64_t) = nullptr;
   void *oidContext = nullptr;
+  bool contents = false;  // show what is malformed past the headers, fail at the end
 };
 
 // One constructed element whose contents are being walked.
@@ -113,6 +117,7 @@ struct Level {
   int32_t depth;    // depth of the elements inside
   int32_t children;
   bool truncated;   // the element claimed more than `end` leaves it
+  uint32_t string;  // the universal string type whose segments are inside; 0: none
 };
 
 struct Header {
@@ -123,6 +128,25 @@ struct Header {
   uint64_t length;
   std::size_t size;  // octets of tag and length
 };
+
+// Universal types whose encoding is primitive under any rules.
+bool alwaysPrimitive(uint32_t number) {
+  return number == 1 || number == 2 || number == 5 || number == 6 || number == 9 || number == 10 ||
+         number == 13;
+}
+
+// Universal types that may be encoded constructed, in segments: BIT STRING,
+// OCTET STRING, and the character strings and times, encoded as OCTET STRINGs.
+bool segmented(uint32_t number) {
+  return number == 3 || number == 4 || number == 7 || number == 12 || (number >= 18 && number <= 28) ||
+         number == 30;
+}
+
+// A segment of a constructed string is of the string's own type, or an
+// OCTET STRING in any but a BIT STRING.
+bool isSegmentOf(const Header &h, uint32_t string) {
+  return h.tagClass == 0 && (h.number == string || (h.number == 4 && string != 3));
+}
 
 const char *const kClassNames[] = {"UNIVERSAL ", "APPLICATION ", "", "PRIVATE "};
 
@@ -139,12 +163,15 @@ class Walker {
   // Walks every top-level element; returns 0 or the code of a decoding row.
   int run() {
     if (size_ == 0) return fail(PREMATURE_END);
-    levels_.push_back(Level{size_, false, 0, 0, false});
+    levels_.push_back(Level{size_, false, 0, 0, false, 0});
     while (!levels_.empty()) {
       int status = step();
       if (status != 0) return status;
     }
-    return 0;
+    if (malformedAt_ == SIZE_MAX) return 0;
+    pos_ = malformedAt_;
+    char message[kTextRoom];
+    return reportRow(msgBuf_, MALFORMED_CONTENTS, 0, message, malformed_);
   }
 
  private:
@@ -185,6 +212,7 @@ class Walker {
 
     const int32_t depth = level.depth;
     const int32_t index = ++level.children;
+    const uint32_t string = level.string;
     if (depth > options_.maxDepth)
       return truncated ? fail(overrun(level.end)) : skipPastDepthLimit(h, level.end);
     const std::size_t end = !h.definite || truncated
@@ -192,10 +220,13 @@ class Walker {
                                 : contents + static_cast<std::size_t>(h.length);
     // `level` is not used below: pushing may move it.
     const std::size_t inner = h.constructed ? contents : encapsulatedStart(h, depth, contents, end);
-    emitElement(h, depth, index, inner == 0 ? in_ + contents : nullptr);
+    char why[kWhyRoom] = "";
+    if (options_.contents) malformation(h, contents, string, why);
+    emitElement(h, depth, index, inner == 0 ? in_ + contents : nullptr, why);
     if (inner != 0) {
       pos_ = inner;
-      levels_.push_back(Level{end, !h.definite, depth + 1, 0, truncated});
+      const bool segments = h.constructed && h.tagClass == 0 && segmented(h.number);
+      levels_.push_back(Level{end, !h.definite, depth + 1, 0, truncated, segments ? h.number : 0});
     } else {
       pos_ = end;
     }
@@ -381,12 +412,33 @@ class Walker {
     std::snprintf(text + used, kValueTextRoom - used, " (%s)", name);
   }
 
-  // One element's line; `contents`, when given, are shown as its value.
-  void emitElement(const Header &h, int32_t depth, int32_t index, const unsigned char *contents) {
+  // What is malformed in an element past its header, into `why` (empty when
+  // nothing is): its form, its place in a constructed string, its contents.
+  // The first one found is kept for the walk's result.
+  void malformation(const Header &h, std::size_t contents, uint32_t string, char (&why)[kWhyRoom]) {
+    if (string != 0 && !isSegmentOf(h, string)) {
+      std::snprintf(why, sizeof why, "not a segment of a %s", universalName(string));
+    } else if (h.constructed && h.tagClass == 0 && alwaysPrimitive(h.number)) {
+      std::snprintf(why, sizeof why, "%s in the constructed form", universalName(h.number));
+    } else if (!h.constructed && h.tagClass == 0) {
+      const char *fault = contentsFault(h.number, in_ + contents, h.length);
+      if (fault != nullptr) std::snprintf(why, sizeof why, "%s", fault);
+    }
+    if (why[0] == '\0' || malformedAt_ != SIZE_MAX) return;
+    malformedAt_ = pos_;
+    std::snprintf(malformed_, sizeof malformed_, "%s", why);
+  }
+
+  // One element's line; `contents`, when given, are shown as its value, and
+  // `why`, when not empty, tells what is malformed in it.
+  void emitElement(const Header &h, int32_t depth, int32_t index, const unsigned char *contents,
+                   const char *why) {
     TraceRec &rec = event_.rec;
     rec = TraceRec{};
-    if (options_.values && contents != nullptr && !h.constructed) {
-      char *text = reinterpret_cast<char *>(&event_) + offsetof(TraceRec, text);
+    char *text = reinterpret_cast<char *>(&event_) + offsetof(TraceRec, text);
+    if (why[0] != '\0') {
+      malformedText(why, contents, h.length, options_.values && contents != nullptr, text);
+    } else if (options_.values && contents != nullptr && !h.constructed) {
       valueText(env_, h.tagClass == 0, h.number, contents, h.length, text);
       if (h.tagClass == 0 && h.number == 6) nameObjectId(contents, h.length, text);
     }
@@ -489,6 +541,9 @@ class Walker {
   std::size_t pos_ = 0;
   bool depthReported_ = false;
   std::size_t passed_ = 0;
+  // The first malformed element's offset (SIZE_MAX: none yet) and what is.
+  std::size_t malformedAt_ = SIZE_MAX;
+  char malformed_[kWhyRoom] = "";
   std::vector<Level> levels_;
   TraceEvent event_{};
 };
@@ -541,6 +596,7 @@ extern "C" ZURCORE_EXPORT int zurcoreTraceBer(Env *env, const void *data, uint64
   walk.offsets = options->offsets != 0;
   walk.oidName = options->oidName;
   walk.oidContext = options->oidContext;
+  walk.contents = true;
   Walker walker(env, static_cast<const unsigned char *>(data), static_cast<std::size_t>(size),
                 kDecodeFlagPrintErrors, env->msgBuf, walk);
   try {

@@ -66,7 +66,6 @@ void hexText(Out &out, const unsigned char *p, uint64_t n) {
 // Two's complement, most significant octet first: decimal while it fits 64
 // bits, else the octets in hexadecimal.
 void integerText(Out &out, const unsigned char *p, uint64_t n) {
-  if (n == 0) return;
   if (n > 8) {
     out.put("0x");
     return n > kIntegerOctets ? hexText(out, p, n) : out.hex(p, n);
@@ -92,15 +91,13 @@ void stringText(Out &out, const unsigned char *p, uint64_t n, unsigned width, bo
   out.moreOctets(shown, n);
 }
 
+// Arcs too large for 64 bits, or too many for the room, show as octets.
 void objectIdText(Env *env, Out &out, const unsigned char *p, uint64_t n) {
   OidInput in{static_cast<uint16_t>(n), 0, p};
   OidOutput text{0, nullptr};
   const int result = n <= UINT16_MAX ? zurcoreOidToText(env, &in, &text) : OID_MALFORMED;
-  // "... }" and the NUL must fit behind the text.
-  if ((result == OID_COMPLETE || result == OID_INCOMPLETE) &&
-      std::strlen(text.text) < kValueTextRoom - 8) {
+  if (result == OID_COMPLETE && std::strlen(text.text) < kValueTextRoom) {
     out.put(text.text);
-    if (result == OID_INCOMPLETE) out.put("... }");
   } else {
     hexText(out, p, n);
   }
@@ -109,19 +106,55 @@ void objectIdText(Env *env, Out &out, const unsigned char *p, uint64_t n) {
 
 }  // namespace
 
+const char *contentsFault(uint32_t number, const unsigned char *p, uint64_t n) {
+  switch (number) {
+    case 1:  // BOOLEAN
+      if (n == 0) return "BOOLEAN without contents octets";
+      return n > 1 ? "BOOLEAN of more than one octet" : nullptr;
+    case 2:   // INTEGER
+    case 10:  // ENUMERATED
+      if (n != 0) return nullptr;
+      return number == 2 ? "INTEGER without contents octets" : "ENUMERATED without contents octets";
+    case 3:  // BIT STRING: the unused-bits count first
+      if (n == 0) return "BIT STRING without contents octets";
+      if (p[0] > 7) return "BIT STRING of more than 7 unused bits";
+      return n == 1 && p[0] != 0 ? "BIT STRING of unused bits but no bits" : nullptr;
+    case 5:  // NULL
+      return n != 0 ? "NULL with contents octets" : nullptr;
+    case 6:  // OBJECT IDENTIFIER
+      if (n == 0) return "OBJECT IDENTIFIER without contents octets";
+      if ((p[n - 1] & 0x80) != 0) return "OBJECT IDENTIFIER with an unfinished last sub-identifier";
+      for (uint64_t k = 0; k < n; ++k)
+        if (p[k] == 0x80 && (k == 0 || (p[k - 1] & 0x80) == 0))
+          return "OBJECT IDENTIFIER with a sub-identifier led by 80";
+      return nullptr;
+    default:
+      return nullptr;
+  }
+}
+
+void malformedText(const char *why, const unsigned char *contents, uint64_t size, bool octets,
+                   char *buf) {
+  Out out(buf);
+  out.put("malformed (");
+  out.put(why);
+  out.put(')');
+  if (!octets || size == 0) return;
+  out.put(": ");
+  hexText(out, contents, size);
+}
+
 void valueText(Env *env, bool universal, uint32_t number, const unsigned char *contents,
                uint64_t size, char *buf) {
   Out out(buf);
   if (!universal) return hexText(out, contents, size);
   switch (number) {
     case 1:  // BOOLEAN
-      if (size == 1) return out.put(contents[0] != 0 ? "TRUE" : "FALSE");
-      return hexText(out, contents, size);
+      return out.put(contents[0] != 0 ? "TRUE" : "FALSE");
     case 2:   // INTEGER
     case 10:  // ENUMERATED
       return integerText(out, contents, size);
     case 3:  // BIT STRING: the unused-bits count, then the bits
-      if (size == 0) return;
       if (contents[0] != 0) {
         out.put('(');
         out.number(contents[0]);
@@ -129,8 +162,7 @@ void valueText(Env *env, bool universal, uint32_t number, const unsigned char *c
       }
       return hexText(out, contents + 1, size - 1);
     case 5:  // NULL has no contents to show
-      if (size == 0) return;
-      return hexText(out, contents, size);
+      return;
     case 6:
       return objectIdText(env, out, contents, size);
     case 7: case 12: case 18: case 19: case 20: case 21: case 22: case 25: case 26: case 27:

@@ -16,9 +16,21 @@ inline constexpr std::size_t kValueTextRoom = 4096;
 
 // Writes the text of `size` contents octets of a universal element with tag
 // `number` (any other class: universal is false) into out, which holds
-// kValueTextRoom characters. An empty text means nothing worth showing.
+// kValueTextRoom characters. An empty text means nothing worth showing. The
+// contents are ones in which contentsFault finds no fault.
 void valueText(Env *env, bool universal, uint32_t number, const unsigned char *contents,
                uint64_t size, char *out);
+
+// "malformed (why)" into out, which holds kValueTextRoom characters; with
+// `octets`, then ": " and the contents in hexadecimal, if there are any. `why`
+// has at most 200 characters.
+void malformedText(const char *why, const unsigned char *contents, uint64_t size, bool octets,
+                   char *out);
+
+// Why the contents of a primitive universal element with tag `number` break
+// the rules of BER ("BOOLEAN of more than one octet"), or null when they do
+// not.
+const char *contentsFault(uint32_t number, const unsigned char *contents, uint64_t size);
 
 }  // namespace zurcore
 

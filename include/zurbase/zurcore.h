@@ -92,9 +92,12 @@ typedef struct ZurcoreTraceOptions {
    DER encoding one level deeper, a truncated constructed element as far as
    its contents go. Lines are indented two blanks a level up to depth 100;
    deeper elements stand at that indentation with "(depth N)" before their
-   type, so the trace grows linearly with the input. Returns 0, or the code
-   of the decoding row written to Env.msgBuf with *faultOffset set to the
-   offset of the fault. */
+   type, so the trace grows linearly with the input. Contents that break BER
+   (a BOOLEAN of two octets, a constructed NULL) are shown as
+   "malformed (...)" in place of the value and the walk goes on. Returns 0,
+   or the code of the decoding row written to Env.msgBuf with *faultOffset
+   set to the offset of the fault: a fault that ends the walk, else the
+   first malformed contents (D0037E, the fault in parentheses). */
 ZURCORE_EXPORT int zurcoreTraceBer(Env *env, const void *data, uint64_t size,
                                    const ZurcoreTraceOptions *options, uint64_t *faultOffset);
 

@@ -65,6 +65,12 @@ check "random octets" 1 'zurtrace: random\.der: malformed at offset [0-9]+: D[0-
 check "truncated certificate" 1 "$(printf "$malformed" truncated.der '[0-9]+')" truncated.der
 expect "tree up to the cut" test "$(grep -c 'tag = ' out.txt)" -gt 20
 expect "report row after the tree" test "$(tail -n 1 out.txt)" = "D0055S: Premature end of input buffer."
+printf '\x30\x06\x01\x02\xFF\xFF\x05\x00' > contents.der
+check "malformed contents" 1 \
+  'zurtrace: contents\.der: malformed at offset 2: D0037E: Value misencoded or length wrong for value \(BOOLEAN of more than one octet\)\.' \
+  contents.der
+expect "shown, and the rest traced" test "$(sed -n '3,4p' out.txt | tr -s ' \n' ' ')" = \
+  " malformed (BOOLEAN of more than one octet): FFFF #2 NULL: tag = [UNIVERSAL 5] primitive; length = 0 "
 check "4 GB length in 6 octets" 1 "$(printf "$malformed" claims4g.der 6)" claims4g.der
 expect "long length shown" grep -qx '#1 SEQUENCE: tag = \[UNIVERSAL 16\] constructed; length = 4294967295' out.txt
 # Depths 0 to 64 traced, one report, 65 EOC lines.

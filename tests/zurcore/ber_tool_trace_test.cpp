@@ -60,20 +60,23 @@ TEST(BerToolTrace, ValuesOfPrimitives) {
       {{0x0A, 0x01, 0x05}, "5"},
       {{0x01, 0x01, 0x00}, "FALSE"},
       {{0x01, 0x01, 0x01}, "TRUE"},
-      {{0x01, 0x02, 0x01, 0x01}, "0101"},
+      {{0x01, 0x02, 0x01, 0x01}, "malformed (BOOLEAN of more than one octet): 0101"},
+      {{0x01, 0x00}, "malformed (BOOLEAN without contents octets)"},
+      {{0x02, 0x00}, "malformed (INTEGER without contents octets)"},
       {{0x05, 0x00}, ""},
-      {{0x05, 0x01, 0x07}, "07"},
-      // The first subidentifier splits into two arcs; cut or malformed
-      // identifiers end in "... }" or fall back to octets.
+      {{0x05, 0x01, 0x07}, "malformed (NULL with contents octets): 07"},
+      // The first subidentifier splits into two arcs; malformed identifiers
+      // show their octets, as do arcs beyond 64 bits.
       {{0x06, 0x06, 0x2A, 0x86, 0x48, 0x86, 0xF7, 0x0D}, "{ 1 2 840 113549 }"},
       {{0x06, 0x01, 0x00}, "{ 0 0 }"},
       {{0x06, 0x03, 0x55, 0x04, 0x03}, "{ 2 5 4 3 }"},
       {{0x06, 0x03, 0x88, 0x37, 0x01}, "{ 2 999 1 }"},
       {{0x06, 0x0A, 0x81, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x00},
        "{ 2 9223372036854775728 }"},
-      {{0x06, 0x02, 0x55, 0x84}, "{ 2 5 ... }"},
-      {{0x06, 0x01, 0x86}, "{ ... }"},
-      {{0x06, 0x03, 0x2A, 0x80, 0x01}, "2A8001"},
+      {{0x06, 0x02, 0x55, 0x84}, "malformed (OBJECT IDENTIFIER with an unfinished last sub-identifier): 5584"},
+      {{0x06, 0x01, 0x86}, "malformed (OBJECT IDENTIFIER with an unfinished last sub-identifier): 86"},
+      {{0x06, 0x03, 0x2A, 0x80, 0x01}, "malformed (OBJECT IDENTIFIER with a sub-identifier led by 80): 2A8001"},
+      {{0x06, 0x00}, "malformed (OBJECT IDENTIFIER without contents octets)"},
       {{0x06, 0x0B, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F},
        "FFFFFFFFFFFFFFFFFFFF7F"},
       {{0x13, 0x04, 'a', '"', '\\', 'b'}, R"("a\x22\x5Cb")"},
@@ -85,6 +88,8 @@ TEST(BerToolTrace, ValuesOfPrimitives) {
        "250101000000Z"},
       {{0x03, 0x03, 0x06, 0x40, 0x01}, "(6 unused bits) 4001"},
       {{0x03, 0x01, 0x00}, ""},
+      {{0x03, 0x02, 0x08, 0x00}, "malformed (BIT STRING of more than 7 unused bits): 0800"},
+      {{0x03, 0x01, 0x07}, "malformed (BIT STRING of unused bits but no bits): 07"},
       {{0x81, 0x02, 0x12, 0x34}, "1234"},
       {long33, "ABABABABABABABABABABABABABABABABABABABABABABABABABABABABABABABAB ... (33 octets)"},
   };
@@ -136,6 +141,17 @@ TEST(BerToolTrace, TreesAndFaults) {
        "#1 SEQUENCE: tag = [UNIVERSAL 16] constructed; length = indef\n"
        "not parsed: 4 octets from offset 2: 20 00 00 00\n"
        "D0033E: Tag mismatch or tag not expected: [UNIVERSAL 0].\n"},
+      {"malformed contents are shown, the walk goes on, the first one fails it",
+       {0x30, 0x09, 0x21, 0x03, 0x01, 0x01, 0x00, 0x3E, 0x02, 0x0C, 0x00, 0x05, 0x00}, 0, 5, 2,
+       "#1 SEQUENCE: tag = [UNIVERSAL 16] constructed; length = 9\n"
+       "  #1 BOOLEAN: tag = [UNIVERSAL 1] constructed; length = 3\n"
+       "    malformed (BOOLEAN in the constructed form)\n"
+       "    #1 BOOLEAN: tag = [UNIVERSAL 1] primitive; length = 1\n"
+       "      FALSE\n"
+       "  #2 BMPString: tag = [UNIVERSAL 30] constructed; length = 2\n"
+       "    #1 UTF8String: tag = [UNIVERSAL 12] primitive; length = 0\n"
+       "      malformed (not a segment of a BMPString)\n"
+       "#2 NULL: tag = [UNIVERSAL 5] primitive; length = 0\n"},
       {"nine length octets are too many",
        {0x04, 0x89, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0}, 0, 10, 0, nullptr},
       {"past the depth limit: reported once, skipped to the EOC",
