@@ -252,8 +252,9 @@ class Walker {
   }
 
   // A single universal element of a known type filling [p, end) exactly,
-  // with definite, minimal lengths all the way down: what dumpasn1 and
-  // people take for an encapsulated encoding.
+  // with definite, minimal lengths and the contents DER gives the universal
+  // types all the way down: what dumpasn1 and people take for an
+  // encapsulated encoding.
   bool isOneDerElement(std::size_t p, const std::size_t end) {
     if (p == end || (in_[p] & 0xC0) != 0 || universalName(in_[p] & 0x1F) == nullptr) return false;
     std::size_t ends[kMaxEncapsulatedNesting];
@@ -270,15 +271,15 @@ class Walker {
       // DER fixes the form of universal types: SEQUENCE, SET and the types
       // built on them (EXTERNAL, EMBEDDED PDV, CHARACTER STRING) are
       // constructed, all others primitive.
+      uint32_t number = first & 0x1F;
       if ((first & 0xC0) == 0) {
-        const unsigned number = first & 0x1F;
         const bool constructed =
             number == 16 || number == 17 || number == 8 || number == 11 || number == 29;
         if (((first & 0x20) != 0) != constructed) return false;
       }
-      if ((first & 0x1F) == 0x1F) {
+      if (number == 0x1F) {
         if (p == limit || in_[p] == 0x80) return false;
-        uint32_t number = 0;
+        number = 0;
         do {
           if (p == limit || number > kMaxTagNumber) return false;
           number = (number << 7) | (in_[p] & 0x7F);
@@ -297,6 +298,7 @@ class Walker {
       }
       if (length > limit - p || (top && length != limit - p)) return false;
       if ((first & 0x20) == 0) {
+        if ((first & 0xC0) == 0 && contentsFault(number, in_ + p, length, true) != nullptr) return false;
         p += static_cast<std::size_t>(length);
         continue;
       }
@@ -421,7 +423,7 @@ class Walker {
     } else if (h.constructed && h.tagClass == 0 && alwaysPrimitive(h.number)) {
       std::snprintf(why, sizeof why, "%s in the constructed form", universalName(h.number));
     } else if (!h.constructed && h.tagClass == 0) {
-      const char *fault = contentsFault(h.number, in_ + contents, h.length);
+      const char *fault = contentsFault(h.number, in_ + contents, h.length, false);
       if (fault != nullptr) std::snprintf(why, sizeof why, "%s", fault);
     }
     if (why[0] == '\0' || malformedAt_ != SIZE_MAX) return;

@@ -106,19 +106,25 @@ void objectIdText(Env *env, Out &out, const unsigned char *p, uint64_t n) {
 
 }  // namespace
 
-const char *contentsFault(uint32_t number, const unsigned char *p, uint64_t n) {
+const char *contentsFault(uint32_t number, const unsigned char *p, uint64_t n, bool der) {
   switch (number) {
     case 1:  // BOOLEAN
       if (n == 0) return "BOOLEAN without contents octets";
-      return n > 1 ? "BOOLEAN of more than one octet" : nullptr;
+      if (n > 1) return "BOOLEAN of more than one octet";
+      return der && p[0] != 0 && p[0] != 0xFF ? "DER: TRUE not FF" : nullptr;
     case 2:   // INTEGER
     case 10:  // ENUMERATED
-      if (n != 0) return nullptr;
-      return number == 2 ? "INTEGER without contents octets" : "ENUMERATED without contents octets";
+      if (n == 0) return number == 2 ? "INTEGER without contents octets" : "ENUMERATED without contents octets";
+      // The first nine bits all zeros or all ones: the first octet is not needed.
+      if (der && n > 1 && ((p[0] == 0 && p[1] < 0x80) || (p[0] == 0xFF && p[1] >= 0x80)))
+        return "DER: more octets than needed";
+      return nullptr;
     case 3:  // BIT STRING: the unused-bits count first
       if (n == 0) return "BIT STRING without contents octets";
       if (p[0] > 7) return "BIT STRING of more than 7 unused bits";
-      return n == 1 && p[0] != 0 ? "BIT STRING of unused bits but no bits" : nullptr;
+      if (n == 1 && p[0] != 0) return "BIT STRING of unused bits but no bits";
+      if (der && (p[n - 1] & ((1u << p[0]) - 1)) != 0) return "DER: padding bits not zero";
+      return nullptr;
     case 5:  // NULL
       return n != 0 ? "NULL with contents octets" : nullptr;
     case 6:  // OBJECT IDENTIFIER

@@ -29,8 +29,9 @@ void malformedText(const char *why, const unsigned char *contents, uint64_t size
 
 // Why the contents of a primitive universal element with tag `number` break
 // the rules of BER ("BOOLEAN of more than one octet"), or null when they do
-// not.
-const char *contentsFault(uint32_t number, const unsigned char *contents, uint64_t size);
+// not. With `der`, also what DER adds: BOOLEAN TRUE as FF, INTEGER and
+// ENUMERATED in the fewest octets, BIT STRING padding bits zero.
+const char *contentsFault(uint32_t number, const unsigned char *contents, uint64_t size, bool der);
 
 }  // namespace zurcore
 

@@ -120,6 +120,12 @@ TEST(BerToolTrace, TreesAndFaults) {
       {"octets that are not one DER element stay octets",
        {0x04, 0x04, 0x05, 0x00, 0x05, 0x00}, 0, 0, 6,
        "#1 OCTET STRING: tag = [UNIVERSAL 4] primitive; length = 4\n  05000500\n"},
+      {"nor one whose contents DER forbids: BOOLEAN TRUE not FF", {0x04, 0x03, 0x01, 0x01, 0x01}, 0, 0, 5,
+       "#1 OCTET STRING: tag = [UNIVERSAL 4] primitive; length = 3\n  010101\n"},
+      {"INTEGER in more octets than needed", {0x04, 0x04, 0x02, 0x02, 0x00, 0x01}, 0, 0, 6,
+       "#1 OCTET STRING: tag = [UNIVERSAL 4] primitive; length = 4\n  02020001\n"},
+      {"padding bits not zero", {0x04, 0x04, 0x03, 0x02, 0x07, 0x8F}, 0, 0, 6,
+       "#1 OCTET STRING: tag = [UNIVERSAL 4] primitive; length = 4\n  0302078F\n"},
       {"indefinite lengths are not DER", {0x04, 0x04, 0x30, 0x80, 0x00, 0x00}, 0, 0, 6,
        "#1 OCTET STRING: tag = [UNIVERSAL 4] primitive; length = 4\n  30800000\n"},
       {"nor a primitive SEQUENCE", {0x04, 0x04, 0x10, 0x02, 0x05, 0x00}, 0, 0, 6,
@@ -209,7 +215,7 @@ TEST(BerToolTrace, ReadsNothingBeforeTheOffsetItTold) {
   // An OCTET STRING of 2 MiB whose contents are DER but for the last element,
   // then elements not looked into.
   Octets in = {0x30, 0x80, 0x04, 0x83, 0x20, 0x00, 0x05, 0x30, 0x83, 0x20, 0x00, 0x00};
-  in.resize(in.size() + (1u << 21), 0x05);
+  in.resize(in.size() + (1u << 21), 0x04);
   in[in.size() - 2] = in.back() = 0x00;
   for (int i = 0; i < 6000; ++i) {
     in.insert(in.end(), {0x02, 0x82, 0x01, 0x00});
