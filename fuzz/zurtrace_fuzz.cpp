@@ -25,8 +25,9 @@ int countingHook(Env *, const char *format, ApiWord w0, ApiWord w1, ApiWord w2, 
 }
 
 // An element line at the deepest indentation, its value line and its EOC
-// take less than this many octets of trace per octet of input.
-constexpr uint64_t kTracePerOctet = 256;
+// take less than this many octets of trace per octet of input, as the
+// manual promises.
+constexpr uint64_t kTracePerOctet = 300;
 
 }  // namespace
 
