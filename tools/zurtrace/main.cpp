@@ -25,7 +25,7 @@ constexpr const char *kUsage =
     "binary, or PEM text (every block of a bundle is traced). No FILE, or -,\n"
     "reads standard input.\n"
     "\n"
-    "  --no-values      tags and lengths only\n"
+    "  --no-values      tags and lengths only, and what is malformed\n"
     "  --hex            a hexadecimal dump of each encoding before its trace\n"
     "  --max-depth N    skip elements nested deeper than N (default 64, the\n"
     "                   outermost element is at depth 0); the first one\n"
