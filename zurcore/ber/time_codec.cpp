@@ -144,14 +144,11 @@ int parseTime(bool generalized, const unsigned char *p, std::size_t n, bool der,
   } else if (der) {
     fault.derRule = rule;
     return ROW_TIME_NOT_UTC;
-  } else if (generalized && r.done()) {
-    // Local time.
-  } else if (readOffset(r, !generalized, t.mindiff)) {
+  } else if (!(generalized && r.done())) {  // a GeneralizedTime may be local time
+    if (!readOffset(r, !generalized, t.mindiff)) return fail(fault, der, rule);
     // A zero offset is UTC, which the value says only by its flag: kept as
     // no offset, the time would read as local time.
     if (generalized && t.mindiff == 0) t.utc = 1;
-  } else {
-    return fail(fault, der, rule);
   }
   if (!r.done() || !inRange(t, generalized)) return fail(fault, der, rule);
   return 0;
