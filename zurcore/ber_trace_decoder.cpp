@@ -8,6 +8,7 @@
 #include <new>
 #include <vector>
 
+#include "ber/header.h"
 #include "ber_value_text.h"
 #include "codec/report.h"
 #include "codec/rows.h"
@@ -135,13 +136,6 @@ bool alwaysPrimitive(uint32_t number) {
          number == 13;
 }
 
-// Universal types that may be encoded constructed, in segments: BIT STRING,
-// OCTET STRING, and the character strings and times, encoded as OCTET STRINGs.
-bool segmented(uint32_t number) {
-  return number == 3 || number == 4 || number == 7 || number == 12 || (number >= 18 && number <= 28) ||
-         number == 30;
-}
-
 // A segment of a constructed string is of the string's own type, or an
 // OCTET STRING in any but a BIT STRING.
 bool isSegmentOf(const Header &h, uint32_t string) {
@@ -225,7 +219,8 @@ class Walker {
     emitElement(h, depth, index, inner == 0 ? in_ + contents : nullptr, why);
     if (inner != 0) {
       pos_ = inner;
-      const bool segments = h.constructed && h.tagClass == 0 && segmented(h.number);
+      const bool segments = h.constructed && h.tagClass == 0 && h.number < 31 &&  // low numbers: the cast keeps them
+                            isUniversalStringTag(static_cast<uint16_t>(h.number));
       levels_.push_back(Level{end, !h.definite, depth + 1, 0, truncated, segments ? h.number : 0});
     } else {
       pos_ = end;
