@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "zurbase/codec_tables.h"
-#include "zurcore/per/relative_oid.h"
+#include "zurcore/codec/oid_arcs.h"
 #include "zurcore/per/char_alphabet.h"
 #include "zurcore/per/length_pieces.h"
 
@@ -413,10 +413,10 @@ TEST(PerContents, RelativeOidArcs) {
   std::size_t n = 0;
   for (uint32_t arc : arcs) n += arcContents(arc, buf + n);
   EXPECT_EQ(hex(buf, n), "00 7F 81 00 81 80 00 8F FF FF FF 7F");
-  uint32_t count = 0, back[5];
-  int64_t argument = -1;
-  ASSERT_EQ(checkArcs(buf, n, true, count, argument), 0);
-  ASSERT_EQ(count, 5u);
+  uint32_t back[5];
+  const ArcCheck good = checkArcs(buf, n, true);
+  ASSERT_EQ(good.row, 0);
+  ASSERT_EQ(good.count, 5u);
   arcsFromContents(buf, n, back);
   EXPECT_TRUE(std::equal(back, back + 5, arcs));
   // OBJECT IDENTIFIER contents are kept as they are, so their arcs may pass
@@ -425,15 +425,18 @@ TEST(PerContents, RelativeOidArcs) {
     const char *contents;
     bool relative;
     int row;
+    std::size_t offset;
     int64_t argument;
   };
-  for (const Case &c : {Case{"", true, 0, 0}, Case{"", false, ROW_BAD_OID, 0}, Case{"2A 81", false, ROW_BAD_OID, 1},
-                        Case{"2A 80 01", false, ROW_SUBID_NEEDLESSLY_LONG, 0},
-                        Case{"80 01", true, ROW_SUBID_NEEDLESSLY_LONG, 0},
-                        Case{"2A 90 80 80 80 00", false, 0, 0}, Case{"2A 90 80 80 80 00", true, ROW_SUBID_TOO_LONG, 5}}) {
+  for (const Case &c : {Case{"", true, 0, 0, 0}, Case{"", false, ROW_BAD_OID, 0, 0},
+                        Case{"2A 81", false, ROW_BAD_OID, 1, 1}, Case{"2A 80 01", false, ROW_SUBID_NEEDLESSLY_LONG, 1, 0},
+                        Case{"2A 05 80 01", true, ROW_SUBID_NEEDLESSLY_LONG, 2, 0}, Case{"2A 90 80 80 80 00", false, 0, 0, 0},
+                        Case{"2A 90 80 80 80 00", true, ROW_SUBID_TOO_LONG, 1, 5}}) {
     std::vector<uint8_t> in = octets(c.contents);
-    EXPECT_EQ(checkArcs(in.data(), in.size(), c.relative, count, argument), c.row) << c.contents << c.relative;
-    EXPECT_EQ(argument, c.argument) << c.contents << c.relative;
+    const ArcCheck check = checkArcs(in.data(), in.size(), c.relative);
+    EXPECT_EQ(check.row, c.row) << c.contents << c.relative;
+    EXPECT_EQ(check.offset, c.offset) << c.contents << c.relative;
+    EXPECT_EQ(check.argument, c.argument) << c.contents << c.relative;
   }
 }
 

@@ -14,6 +14,7 @@
 #include "time_codec.h"
 #include "zurbase/values.h"
 #include "zurcore/codec/limits.h"
+#include "zurcore/codec/oid_arcs.h"
 #include "zurcore/codec/raw_access.h"
 #include "zurcore/codec/rows.h"
 
@@ -369,32 +370,18 @@ template <bool kTraced>
 bool Decoder<kTraced>::decodeOid(uint32_t type, unsigned char *v, const unsigned char *p, std::size_t n,
                         std::size_t at) {
   const bool relative = s_.type(type).builtin == ZB_RELATIVE_OID;
-  if (n == 0 && !relative) return fail(ROW_BAD_OID, at, ReportArg::of(0));
-  if (n != 0 && (p[n - 1] & 0x80) != 0) return fail(ROW_BAD_OID, at + n - 1, ReportArg::of(static_cast<int64_t>(n - 1)));
-  // Without an octet 0x80 no subidentifier can begin with one.
-  const bool padded = contains80(p, n);
-  std::size_t arcs = 0;
-  if (padded || relative) {
-    for (std::size_t k = 0; k < n; ++k) {
-      if ((k == 0 || (p[k - 1] & 0x80) == 0) && p[k] == 0x80) return fail(ROW_SUBID_NEEDLESSLY_LONG, at + k);
-      if ((p[k] & 0x80) == 0) ++arcs;
-    }
-  }
+  // Without an octet 0x80 no arc can begin with one: the usual identifier
+  // needs no walk.
+  if (!relative && n != 0 && (p[n - 1] & 0x80) == 0 && !contains80(p, n))
+    return storeString(v, p, n, at, 0, static_cast<uint32_t>(n));
+  const ArcCheck check = checkArcs(p, n, relative);
+  if (check.row != 0) return fail(check.row, at + check.offset, ReportArg::of(check.argument));
   if (!relative) return storeString(v, p, n, at, 0, static_cast<uint32_t>(n));
-  if (arcs > INT16_MAX) return fail(ROW_OID_TOO_LONG, at, ReportArg::of(static_cast<int64_t>(arcs)));
+  const uint32_t arcs = check.count;
+  if (arcs > INT16_MAX) return fail(ROW_OID_TOO_LONG, at, ReportArg::of(arcs));
   auto *values = static_cast<uint32_t *>(arena_.allocateUninitialized(arcs * sizeof(uint32_t)));
   if (values == nullptr && arcs != 0) return failArena(at);
-  std::size_t arc = 0, start = 0;
-  uint64_t value = 0;
-  for (std::size_t k = 0; k < n; ++k) {
-    value = value << 7 | (p[k] & 0x7Fu);
-    if (value > UINT32_MAX) return fail(ROW_SUBID_TOO_LONG, at + start, ReportArg::of(static_cast<int64_t>(k - start + 1)));
-    if ((p[k] & 0x80) == 0) {
-      values[arc++] = static_cast<uint32_t>(value);
-      value = 0;
-      start = k + 1;
-    }
-  }
+  arcsFromContents(p, n, values);
   storeCounted(v, static_cast<int16_t>(arcs), offsetof(ZurRelativeOid, value), values);
   return true;
 }

@@ -5,13 +5,13 @@
 #include <cstring>
 
 #include "big_endian.h"
-#include "relative_oid.h"
 #include "length_pieces.h"
 #include "per_values.h"
 #include "zurcore/ber/real_codec.h"
 #include "zurcore/ber/time_codec.h"
 #include "zurcore/codec/defaults.h"
 #include "zurcore/codec/limits.h"
+#include "zurcore/codec/oid_arcs.h"
 
 namespace zurcore::per {
 namespace {
@@ -143,9 +143,9 @@ bool Decoder::oid(BitReader &r, bool relative, unsigned char *v, const Context &
   uint8_t *data;
   uint64_t length;
   if (!lengthOctets(r, data, length, c)) return false;
-  uint32_t count = 0;
-  int64_t argument = 0;
-  if (const int row = checkArcs(data, length, relative, count, argument)) return r.fail(row, argument);
+  const ArcCheck check = checkArcs(data, length, relative);
+  if (check.row != 0) return r.fail(check.row, check.argument);
+  const uint32_t count = check.count;
   if (!relative) {
     ZurOid &oid = *reinterpret_cast<ZurOid *>(v);
     oid.length = static_cast<uint32_t>(length);

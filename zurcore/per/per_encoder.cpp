@@ -6,13 +6,13 @@
 #include <cstring>
 
 #include "big_endian.h"
-#include "relative_oid.h"
 #include "length_pieces.h"
 #include "per_values.h"
 #include "zurcore/ber/real_codec.h"
 #include "zurcore/ber/time_codec.h"
 #include "zurcore/codec/defaults.h"
 #include "zurcore/codec/limits.h"
+#include "zurcore/codec/oid_arcs.h"
 #include "zurcore/codec/rows.h"
 
 namespace zurcore::per {

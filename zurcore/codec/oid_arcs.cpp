@@ -1,8 +1,8 @@
-#include "relative_oid.h"
+#include "oid_arcs.h"
 
-#include "bit_reader.h"
+#include "rows.h"
 
-namespace zurcore::per {
+namespace zurcore {
 
 std::size_t arcContents(uint32_t arc, uint8_t *out) {
   std::size_t n = 0;
@@ -12,30 +12,40 @@ std::size_t arcContents(uint32_t arc, uint8_t *out) {
   return n;
 }
 
-int checkArcs(const uint8_t *in, std::size_t length, bool relative, uint32_t &count, int64_t &argument) {
-  count = 0;
-  argument = 0;
-  if (length == 0) return relative ? 0 : ROW_BAD_OID;
+ArcCheck checkArcs(const uint8_t *in, std::size_t length, bool relative) {
+  ArcCheck c;
+  if (length == 0) {
+    if (!relative) c.row = ROW_BAD_OID;
+    return c;
+  }
   if ((in[length - 1] & 0x80) != 0) {
-    argument = static_cast<int64_t>(length - 1);
-    return ROW_BAD_OID;
+    c.row = ROW_BAD_OID;
+    c.offset = length - 1;
+    c.argument = static_cast<int64_t>(length - 1);
+    return c;
   }
   uint64_t arc = 0;
   std::size_t start = 0;
   for (std::size_t i = 0; i < length; ++i) {
-    if (i == start && in[i] == 0x80) return ROW_SUBID_NEEDLESSLY_LONG;
+    if (i == start && in[i] == 0x80) {
+      c.row = ROW_SUBID_NEEDLESSLY_LONG;
+      c.offset = i;
+      return c;
+    }
     arc = arc << 7 | (in[i] & 0x7F);
     if (relative && arc > UINT32_MAX) {
-      argument = static_cast<int64_t>(i - start + 1);
-      return ROW_SUBID_TOO_LONG;
+      c.row = ROW_SUBID_TOO_LONG;
+      c.offset = start;
+      c.argument = static_cast<int64_t>(i - start + 1);
+      return c;
     }
     if ((in[i] & 0x80) == 0) {
-      ++count;
+      ++c.count;
       arc = 0;
       start = i + 1;
     }
   }
-  return 0;
+  return c;
 }
 
 void arcsFromContents(const uint8_t *in, std::size_t length, uint32_t *arcs) {
@@ -49,4 +59,4 @@ void arcsFromContents(const uint8_t *in, std::size_t length, uint32_t *arcs) {
   }
 }
 
-}  // namespace zurcore::per
+}  // namespace zurcore
