@@ -17,12 +17,35 @@ bool argumentsValid(const Env *env, int32_t pduNum, const void *value, const Ctl
          env != nullptr;
 }
 
-void clearPrinterState(WorkArea &work) {
-  work.printDepth = 0;
-  work.printIndent = 0;
-  work.abortJump = nullptr;
-  work.abortJmpBuf = nullptr;
-}
+// The printer's fields of Env: cleared for each print, and given back when
+// it ends, so that a print made inside another on the same Env (by a print
+// hook or a run-time service) leaves the outer one its indentation and the
+// jump point that a fault in it needs.
+class PrinterState {
+ public:
+  explicit PrinterState(WorkArea &work)
+      : work_(work), depth_(work.printDepth), indent_(work.printIndent), jump_(work.abortJump),
+        jumpPoint_(work.abortJmpBuf) {
+    work.printDepth = 0;
+    work.printIndent = 0;
+    work.abortJump = nullptr;
+    work.abortJmpBuf = nullptr;
+  }
+  ~PrinterState() {
+    work_.printDepth = depth_;
+    work_.printIndent = indent_;
+    work_.abortJump = jump_;
+    work_.abortJmpBuf = jumpPoint_;
+  }
+  PrinterState(const PrinterState &) = delete;
+  PrinterState &operator=(const PrinterState &) = delete;
+
+ private:
+  WorkArea &work_;
+  int32_t depth_, indent_;
+  AbortJumpFn jump_;
+  void *jumpPoint_;
+};
 
 // Header, walker, new line: the part of a print that can be left at any point.
 void printRoot(Env *env, int32_t pduNum, void *value, const CtlTbl *ctl) {
@@ -43,7 +66,7 @@ int printPdu(Env *env, int32_t pduNum, void *value, const CtlTbl *ctl) {
   if (!argumentsValid(env, pduNum, value, ctl)) return ZURBASE_STATUS_BAD_ARGUMENT;
   OutputScope output;
   PrintScratch scratch;
-  clearPrinterState(env->workArea);
+  const PrinterState state(env->workArea);
   auto print = [&] { printRoot(env, pduNum, value, ctl); };
   const int row = runGuarded(env, print);
   if (row != 0) output.resume();

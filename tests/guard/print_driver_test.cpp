@@ -140,6 +140,39 @@ TEST_F(PrintDriverTest, BadArgumentsGive6WithoutOutputOrChange) {
   EXPECT_EQ(seen.mapAddress, nullptr);
 }
 
+// A print made on the same Env inside another one, here by the service that
+// maps the outer value's b: the outer print goes on at its own depth and
+// indentation, and a fault after the inner print still leaves only the
+// outer one.
+int innerCode = -1;
+bool nestNext = false;  // the next remapping prints inside
+WorkArea outerState{}, afterInner{};
+
+void *nestingRemap(Env *env, void *, void *toRef, uint32_t) {
+  if (!nestNext) return toRef;
+  nestNext = false;
+  RecValue inner{0, 1, "x"};
+  outerState = env->workArea;
+  innerCode = zur::apiPrintPdu(env, PDU_REC, &inner);
+  afterInner = env->workArea;
+  return toRef;
+}
+
+TEST_F(PrintDriverTest, APrintInsideAPrintOnTheSameEnvGivesTheOuterOneItsStateBack) {
+  env->services->remapValue = nestingRemap;
+  RecValue bad{0, 5, reinterpret_cast<const char *>(0x10)};
+  for (RecValue *outer : {&rec, &bad}) {
+    innerCode = -1;
+    nestNext = true;
+    const int code = print(PDU_REC, outer);
+    EXPECT_EQ(innerCode, 0);
+    EXPECT_EQ(std::memcmp(&outerState, &afterInner, sizeof outerState), 0);
+    EXPECT_EQ(code, outer == &bad ? 14 : 0);
+    EXPECT_EQ(hookText(), recTextBeforeB(5) + recText(1, "x") + (outer == &bad ? "" : "\"zurbase\"\n}\n"));
+    expectNothingLeftBehind();
+  }
+}
+
 // Threads printing at once, two prints of three meeting a bad address inside
 // the value or as the root pointer, each get their own result and text.
 TEST(ConcurrentPrint, ThreadsFaultingOnPurposeEachGetTheirOwnResult) {
