@@ -282,9 +282,11 @@ TEST(BerCodec, BerFormsDecodeToTheirDerForm) {
   }
 }
 
-// A time goes out as the application gives it, in range or not, each field
-// as the C library's "%0Nd" writes it (the text checked here against it);
-// DER writes the same text when it ends in Z and refuses any other.
+// A time goes out with each field as the C library's "%0Nd" writes it (the
+// text checked here against it); DER writes the same text when it ends in Z
+// and refuses any other. A time whose text could not say what the value
+// holds (a field out of its range, a year of more digits than the type
+// has) is refused, not written cut.
 TEST(BerCodec, TimesAreWrittenFieldByFieldAsPrintfWouldWriteThem) {
   std::srand(11);
   const auto any = [](int low, int high) { return low + std::rand() % (high - low + 1); };
@@ -292,18 +294,23 @@ TEST(BerCodec, TimesAreWrittenFieldByFieldAsPrintfWouldWriteThem) {
     const bool generalized = i % 2 != 0;
     const bool wild = i % 3 == 0;  // fields outside their ranges, negative ones too
     TimeValue t{};
-    t.year = static_cast<int16_t>(wild ? any(-32768, 32767) : any(1950, 2049));
-    for (int16_t *part : {&t.month, &t.day, &t.hour, &t.minute, &t.second})
-      *part = static_cast<int16_t>(wild ? any(-150, 150) : any(0, 59));
-    t.millisec = static_cast<int16_t>(any(-5, 1005));
+    t.year = static_cast<int16_t>(wild ? any(-32768, 32767) : i % 5 == 1 ? any(0, 99) : any(1950, 2049));
+    const int highs[] = {12, 28, 23, 59, 60}, lows[] = {1, 1, 0, 0, 0};
+    int16_t *parts[] = {&t.month, &t.day, &t.hour, &t.minute, &t.second};
+    for (int k = 0; k < 5; ++k) *parts[k] = static_cast<int16_t>(wild ? any(-150, 150) : any(lows[k], highs[k]));
+    t.millisec = static_cast<int16_t>(wild ? any(-5, 1005) : any(0, 999));
     t.mindiff = static_cast<int16_t>(i % 5 == 0 ? 0 : wild ? any(-32768, 32767) : any(-840, 840));
     t.utc = static_cast<int8_t>(any(0, 1));
+    const bool goodYear = generalized ? t.year >= 0 && t.year <= 9999
+                                      : (t.year >= 0 && t.year <= 99) || (t.year >= 1950 && t.year <= 2049);
+    const bool encodable = goodYear && t.month >= 1 && t.month <= 12 && t.day >= 1 && t.day <= 28 && t.hour >= 0 &&
+                           t.hour <= 23 && t.minute >= 0 && t.minute <= 59 && t.second >= 0 && t.second <= 60 &&
+                           (!generalized || (t.millisec >= 0 && t.millisec <= 999)) && std::abs(t.mindiff) < 24 * 60;
 
     char want[64];
-    int n = generalized ? std::snprintf(want, 64, "%04d", t.year % 10000) : std::snprintf(want, 64, "%02d", t.year % 100);
-    n += std::snprintf(want + n, 64 - n, "%02d%02d%02d%02d%02d", t.month % 100, t.day % 100, t.hour % 100,
-                       t.minute % 100, t.second % 100);
-    if (generalized && t.millisec > 0 && t.millisec < 1000) {
+    int n = generalized ? std::snprintf(want, 64, "%04d", t.year) : std::snprintf(want, 64, "%02d", t.year % 100);
+    n += std::snprintf(want + n, 64 - n, "%02d%02d%02d%02d%02d", t.month, t.day, t.hour, t.minute, t.second);
+    if (generalized && t.millisec > 0) {
       int ms = t.millisec, digits = 3;
       for (; ms % 10 == 0; ms /= 10) --digits;
       n += std::snprintf(want + n, 64 - n, ".%0*d", digits, ms);
@@ -311,22 +318,61 @@ TEST(BerCodec, TimesAreWrittenFieldByFieldAsPrintfWouldWriteThem) {
     const int m = std::abs(t.mindiff);
     const bool utc = !(generalized ? t.utc == 0 : t.mindiff != 0);
     if (!utc && t.mindiff != 0)
-      std::snprintf(want + n, 64 - n, "%c%02d%02d", t.mindiff < 0 ? '-' : '+', m / 60 % 100, m % 60);
+      std::snprintf(want + n, 64 - n, "%c%02d%02d", t.mindiff < 0 ? '-' : '+', m / 60, m % 60);
     else if (utc)
       std::snprintf(want + n, 64 - n, "Z");
 
-    for (int32_t rules : {RULES_BER, RULES_DER}) {
+    for (int32_t rules : {RULES_BER, RULES_DER, RULES_PER}) {
       zurtest::Encoded e = rows().encode(generalized ? "Gen" : "Utc", rules, &t);
+      if (!encodable) {
+        EXPECT_EQ(e.message, "E0012S: Out-of-range value in time type.\n") << "case " << i << " rules " << rules;
+        continue;
+      }
       if (rules == RULES_DER && !utc) {
         EXPECT_EQ(e.message, "E0013S: Time value must be in universal coordinated time format and must end with 'Z'.\n")
             << "case " << i;
         continue;
       }
       ASSERT_EQ(e.status, 0) << e.message;
+      if (rules == RULES_PER) continue;  // its text is checked by the PER tests
       ASSERT_GE(e.octets.size(), 2u);
       EXPECT_EQ(std::string(e.octets.begin() + 2, e.octets.end()), want) << "case " << i << " rules " << rules;
     }
   }
+}
+
+// A value that no encoding can say, refused alike under every rules with
+// the fault named: a count of octets without their address, contents that
+// are no OBJECT IDENTIFIER, an INTEGER of no octets.
+TEST(BerCodec, ValuesNoEncodingCanSayAreRefused) {
+  static const uint8_t cut[] = {0x2A, 0x81}, padded[] = {0x2A, 0x80, 0x01}, one[] = {0x05};
+  const ZurOctets noOctets{3, nullptr};
+  const ZurOid noArcs{0, nullptr}, cutArc{2, const_cast<uint8_t *>(cut)}, paddedArc{3, const_cast<uint8_t *>(padded)};
+  const ZurHugeInt empty{0, const_cast<uint8_t *>(one)}, lost{1, nullptr};
+  const ZurChars noChars{2, nullptr};
+  const struct {
+    uint8_t mask;
+    ZurUniversalChars u;
+    ZurBmpChars b;
+  } noWide{0, {0, nullptr}, {2, nullptr}};
+  const struct {
+    const char *type;
+    const void *value;
+    const char *message;
+  } cases[] = {
+      {"Blob", &noOctets, "E0011S: Unexpected NULL pointer in input.\n"},
+      {"Text", &noChars, "E0011S: Unexpected NULL pointer in input.\n"},
+      {"Flags", &noOctets, "E0011S: Unexpected NULL pointer in input.\n"},
+      {"Wide", &noWide, "E0011S: Unexpected NULL pointer in input (in 'b').\n"},
+      {"Num", &lost, "E0011S: Unexpected NULL pointer in input.\n"},
+      {"Num", &empty, "E0037E: Value misencoded or length wrong for value (INTEGER held in no octets).\n"},
+      {"Id", &noArcs, "E0010S: Bad OBJECT IDENTIFIER: 0.\n"},
+      {"Id", &cutArc, "E0010S: Bad OBJECT IDENTIFIER: 1.\n"},
+      {"Id", &paddedArc, "E0024E: Sub-identifier needlessly long.\n"},
+  };
+  for (const auto &c : cases)
+    for (int32_t rules : {RULES_BER, RULES_DER, RULES_PER_ALIGNED, RULES_PER})
+      EXPECT_EQ(rows().encode(c.type, rules, c.value).message, c.message) << c.type << " rules " << rules;
 }
 
 // With the trace flag, decoding and encoding show one line per element with

@@ -49,12 +49,9 @@ int berEncode(Env *env, int32_t pdu, void *value, void **outPtr, int32_t *outLen
   BackWriter out(env, scratch, limits.maxAllocation);
   Encoder encoder(env, s, der, out, scratch, limits.maxAllocation, limits.maxDepth);
   if (!encoder.encodeValue(type, static_cast<const unsigned char *>(value))) {
-    const char *name = encoder.faultName(), *why = encoder.faultDetail();
-    char detail[200];
-    if (name != nullptr)
-      std::snprintf(detail, sizeof detail, "%s%sin '%.120s'", why != nullptr ? why : "", why != nullptr ? ", " : "",
-                    name);
-    return refuse(encoder.faultRow(), encoder.faultArg(), name != nullptr ? detail : why);
+    char detail[kDetailRoom];
+    return refuse(encoder.faultRow(), encoder.faultArg(),
+                  componentDetail(detail, encoder.faultDetail(), encoder.faultName()));
   }
   const std::size_t n = out.used();
   if (n > INT32_MAX) return refuse(ROW_OUTPUT_LIMIT, ReportArg::of(static_cast<int64_t>(n)));

@@ -5,6 +5,7 @@
 #include "real_codec.h"
 #include "time_codec.h"
 #include "zurbase/values.h"
+#include "zurcore/codec/oid_arcs.h"
 #include "zurcore/codec/raw_access.h"
 #include "zurcore/codec/rows.h"
 
@@ -65,9 +66,17 @@ bool Encoder::encodeLeaf(uint32_t type, const unsigned char *v) {
       const auto t = load<TimeValue>(v);
       // DER writes a time in UTC with its Z: one with an offset or in local
       // time is refused rather than written in a form DER does not take.
+      if (!encodableTime(generalized, t)) return fail(ROW_TIME_RANGE);
       if (der_ && (generalized ? t.utc == 0 : t.mindiff != 0)) return fail(ROW_TIME_NOT_UTC);
       char text[32];
       return putOctets(text, formatTime(generalized, t, text));
+    }
+    case ZB_OBJECT_IDENTIFIER: {
+      const auto oid = load<ZurOid>(v);
+      if (oid.length != 0 && oid.value == nullptr) return fail(ROW_NULL_IN_INPUT);
+      const ArcCheck check = checkArcs(oid.value, oid.length, false);
+      if (check.row != 0) return fail(check.row, ReportArg::of(check.argument));
+      return putOctets(oid.value, oid.length);
     }
     default: {
       const auto o = load<ZurOctets>(v);
@@ -82,7 +91,8 @@ bool Encoder::encodeInteger(const TypeDesc &d, const unsigned char *v) {
   std::size_t n;
   if (d.kind == KIND_OCTETS_PTR2) {
     const auto huge = load<ZurHugeInt>(v);
-    if (huge.length == 0 || huge.value == nullptr) return fail(ROW_NULL_IN_INPUT);
+    if (huge.length == 0) return fail(ROW_MISENCODED, {}, kNoOctets);
+    if (huge.value == nullptr) return fail(ROW_NULL_IN_INPUT);
     return putOctets(huge.value, huge.length);
   }
   if (d.kind == KIND_UNSIGNED) {

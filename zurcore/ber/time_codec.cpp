@@ -154,23 +154,25 @@ int parseTime(bool generalized, const unsigned char *p, std::size_t n, bool der,
   return 0;
 }
 
+bool encodableTime(bool generalized, const TimeValue &t) {
+  const bool year = generalized ? t.year >= 0 && t.year <= 9999
+                                : (t.year >= 0 && t.year <= 99) || (t.year >= 1950 && t.year <= 2049);
+  return year && t.hour >= 0 && t.minute >= 0 && t.second >= 0 &&
+         inRange(t, generalized) && (!generalized || (t.millisec >= 0 && t.millisec <= 999)) &&
+         t.mindiff >= -(23 * 60 + 59) && t.mindiff <= 23 * 60 + 59;
+}
+
 namespace {
 
-// `value` in decimal as "%0*d" writes it, at least `width` characters: a
-// minus sign first, then zeros to the width. The encoder takes a time as the
-// application gives it, in range or not.
+// `value` (not negative) in decimal, zeros in front to `width` digits.
 char *putPadded(char *out, int value, int width) {
-  unsigned u = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
+  unsigned u = static_cast<unsigned>(value);
   char digits[10];
   int k = 0;
   do {
     digits[k++] = static_cast<char>('0' + u % 10);
     u /= 10;
   } while (u != 0);
-  if (value < 0) {
-    *out++ = '-';
-    --width;
-  }
   for (int i = k; i < width; ++i) *out++ = '0';
   while (k != 0) *out++ = digits[--k];
   return out;
@@ -181,7 +183,7 @@ char *putPadded(char *out, int value, int width) {
 std::size_t formatTime(bool generalized, const TimeValue &t, char out[32]) {
   char *end = generalized ? putPadded(out, t.year % 10000, 4) : putPadded(out, t.year % 100, 2);
   for (const int16_t part : {t.month, t.day, t.hour, t.minute, t.second}) end = putPadded(end, part % 100, 2);
-  if (generalized && t.millisec > 0 && t.millisec < 1000) {
+  if (generalized && t.millisec != 0) {
     int ms = t.millisec, digits = 3;
     while (ms % 10 == 0) {
       ms /= 10;

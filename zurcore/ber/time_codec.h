@@ -18,8 +18,13 @@ namespace zurcore {
 int parseTime(bool generalized, const unsigned char *p, std::size_t n, bool der, TimeValue &t,
               LeafFault &fault);
 
-// The DER text of a time (offsets kept when the value has one); returns its
-// length, at most 32.
+// Whether the text of a time can say what the value holds: every field in
+// its range, a GeneralizedTime's year in four digits, a UTCTime's in two
+// (or 1950 to 2049, which two digits stand for), an offset within a day.
+bool encodableTime(bool generalized, const TimeValue &t);
+
+// The DER text of an encodable time (offsets kept when the value has one);
+// returns its length, at most 32.
 std::size_t formatTime(bool generalized, const TimeValue &t, char out[32]);
 
 }  // namespace zurcore

@@ -69,4 +69,10 @@ int report(Env *env, char *msgBuf, uint32_t flags, char letter, int row, const R
   return entry.code;
 }
 
+const char *componentDetail(char (&out)[kDetailRoom], const char *why, const char *component) {
+  if (component == nullptr) return why;
+  std::snprintf(out, sizeof out, "%s%sin '%.120s'", why != nullptr ? why : "", why != nullptr ? ", " : "", component);
+  return out;
+}
+
 }  // namespace zurcore

@@ -9,6 +9,7 @@
 #ifndef ZURCORE_CODEC_REPORT_H
 #define ZURCORE_CODEC_REPORT_H
 
+#include <cstddef>
 #include <cstdint>
 
 #include "zurbase/env.h"
@@ -51,6 +52,12 @@ inline constexpr std::size_t kReportRoom = 320;
 // or to standard output unless Env.hookOnly; returns the row's code.
 int report(Env *env, char *msgBuf, uint32_t flags, char letter, int row, const ReportArg &arg,
            const char *detail, const ReportPlace &place);
+
+// The detail of an encoder's report: `why` (may be null) and the component
+// whose value failed (null: none), as "why, in 'name'", in `out`; returns
+// the detail to report.
+inline constexpr std::size_t kDetailRoom = 200;
+const char *componentDetail(char (&out)[kDetailRoom], const char *why, const char *component);
 
 }  // namespace zurcore
 

@@ -68,6 +68,10 @@ enum CodecRow {
   ROW_REAL_TOO_LARGE = 110,
 };
 
+// The detail of ROW_MISENCODED for an INTEGER held as octets that has none:
+// no number is written in no octets.
+inline constexpr const char *kNoOctets = "INTEGER held in no octets";
+
 }  // namespace zurcore
 
 #endif

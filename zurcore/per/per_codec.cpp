@@ -67,7 +67,8 @@ int perEncode(Env *env, int32_t pdu, void *value, void **outPtr, int32_t *outLen
   per::Encoder encoder(schema, aligned, limits.maxDepth, trace.get(), lease.get());
   if (!encoder.encode(w, schema.pduType(pdu), value)) {
     const per::Encoder::Failure &f = encoder.failure();
-    return report(env, msgBuf, flags, 'E', f.row, f.arg, f.detail, {});
+    char detail[kDetailRoom];
+    return report(env, msgBuf, flags, 'E', f.row, f.arg, componentDetail(detail, f.detail, f.component), {});
   }
   if (trace) trace->total(w.bitLength());
   const std::size_t n = w.octetLength();

@@ -60,7 +60,12 @@ const int32_t *lowerBound(const int32_t *values, uint32_t count, int32_t n) {
 }  // namespace
 
 bool Encoder::fail(int row, ReportArg arg, const char *detail) {
-  if (failure_.row == 0) failure_ = Failure{row, arg, detail};
+  if (failure_.row == 0) failure_ = Failure{row, arg, detail, nullptr};
+  return false;
+}
+
+bool Encoder::failedIn(uint32_t component) {
+  if (failure_.component == nullptr) failure_.component = s_.fieldName(component);
   return false;
 }
 
@@ -120,6 +125,9 @@ inline bool Encoder::contents(BitWriter &w, uint32_t type, const unsigned char *
     case ZB_OCTET_STRING: return octets(w, type, v, c);
     case ZB_OBJECT_IDENTIFIER: {
       const ZurOid &oid = *reinterpret_cast<const ZurOid *>(v);
+      if (oid.length != 0 && oid.value == nullptr) return fail(ROW_NULL_IN_INPUT);
+      const ArcCheck check = checkArcs(oid.value, oid.length, false);
+      if (check.row != 0) return fail(check.row, ReportArg::of(check.argument));
       return lengthOctets(w, oid.value, oid.length, c);
     }
     case ZB_RELATIVE_OID: return relativeOid(w, v, c);
@@ -133,6 +141,7 @@ inline bool Encoder::contents(BitWriter &w, uint32_t type, const unsigned char *
       if (isKnownMultiplier(builtin)) return knownMultiplier(w, type, v, c);
       // the other character strings: octets behind a length
       const ZurChars &chars = *reinterpret_cast<const ZurChars *>(v);
+      if (chars.length != 0 && chars.value == nullptr) return fail(ROW_NULL_IN_INPUT);
       return lengthOctets(w, reinterpret_cast<const uint8_t *>(chars.value), chars.length, c);
   }
 }
@@ -152,6 +161,7 @@ bool Encoder::real(BitWriter &w, uint32_t type, const unsigned char *v, const Co
 
 bool Encoder::relativeOid(BitWriter &w, const unsigned char *v, const Context &c) {
   const ZurRelativeOid &oid = *reinterpret_cast<const ZurRelativeOid *>(v);
+  if (oid.count > 0 && oid.value == nullptr) return fail(ROW_NULL_IN_INPUT);
   contents_.resize(static_cast<std::size_t>(oid.count > 0 ? oid.count : 0) * kArcRoom);
   std::size_t n = 0;
   for (int16_t i = 0; i < oid.count; ++i) n += arcContents(oid.value[i], contents_.data() + n);
@@ -229,11 +239,8 @@ bool Encoder::anyInteger(BitWriter &w, uint32_t type, const unsigned char *v, co
 bool Encoder::hugeInteger(BitWriter &w, const ZurRange &r, const ZurHugeInt &v, const Context &c) {
   const uint8_t *p = v.value;
   std::size_t n = v.length;
-  static const uint8_t kZero = 0;
-  if (n == 0) {
-    p = &kZero;
-    n = 1;
-  }
+  if (n == 0) return fail(ROW_MISENCODED, {}, kNoOctets);
+  if (p == nullptr) return fail(ROW_NULL_IN_INPUT);
   const uint8_t *offset = nullptr;
   std::size_t offsetLength = 0;
   bool inRoot = true;
@@ -327,6 +334,7 @@ SizeForm sizeForm(const SizeInfo &si, uint64_t n, uint64_t itemBits, bool charac
 bool Encoder::bits(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
   const ZurType &z = s_.type(type);
   const ZurBits &b = *reinterpret_cast<const ZurBits *>(v);
+  if (b.length != 0 && b.value == nullptr) return fail(ROW_NULL_IN_INPUT);
   SizeInfo si = sizeInfo(s_, z);
   uint64_t n = b.length;
   auto bitAt = [&](uint64_t i) { return i < b.length && (b.value[i / 8] >> (7 - i % 8)) & 1; };
@@ -366,6 +374,7 @@ bool Encoder::bits(BitWriter &w, uint32_t type, const unsigned char *v, const Co
 
 bool Encoder::octets(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
   const ZurOctets &o = *reinterpret_cast<const ZurOctets *>(v);
+  if (o.length != 0 && o.value == nullptr) return fail(ROW_NULL_IN_INPUT);
   SizeInfo si = sizeInfo(s_, s_.type(type));
   SizeForm f = sizeForm(si, o.length, 8, false);
   if (si.extensible) {
@@ -480,7 +489,10 @@ bool Encoder::knownMultiplier(BitWriter &w, uint32_t type, const unsigned char *
   uint64_t n;
   char time[32];
   if (isTime) {
-    n = formatTime(z.builtin == ZB_GENERALIZED_TIME, *reinterpret_cast<const TimeValue *>(v), time);
+    const bool generalized = z.builtin == ZB_GENERALIZED_TIME;
+    const TimeValue &t = *reinterpret_cast<const TimeValue *>(v);
+    if (!encodableTime(generalized, t)) return fail(ROW_TIME_RANGE);
+    n = formatTime(generalized, t, time);
     data = time;
   } else {
     if (d.kind == KIND_BMP_STRING) {
@@ -494,6 +506,7 @@ bool Encoder::knownMultiplier(BitWriter &w, uint32_t type, const unsigned char *
       n = s.length, data = s.value;
     }
   }
+  if (n != 0 && data == nullptr) return fail(ROW_NULL_IN_INPUT);
   SizeForm f = sizeForm(si, n, coding.bits, true);
   if (!si.extensible && !f.inRoot)
     return fail(ROW_SIZE_CONSTRAINT, ReportArg::of(static_cast<int64_t>(n)));
@@ -653,13 +666,13 @@ bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, cons
   const bool plainComponents = plain();
   auto encodeRoot = [&](uint32_t i) {
     const FieldDesc &f = fields[i];
-    if (plainComponents) return value<false>(w, f.type, v + f.offset, inner);
+    if (plainComponents) return value<false>(w, f.type, v + f.offset, inner) || failedIn(first + i);
     if (trace_ != nullptr) {
       inner.place.fieldName = name(first + i);
       inner.place.caption = caption(f.type);
     }
     inner.place.index = static_cast<int32_t>(i + 1);
-    return checkedValue(w, f.type, v + f.offset, inner);
+    return checkedValue(w, f.type, v + f.offset, inner) || failedIn(first + i);
   };
   if (order == nullptr && !included.wide) {
     // In the module's order: straight through the bits of those included.
@@ -706,8 +719,9 @@ bool Encoder::additions(BitWriter &w, uint32_t type, const unsigned char *v, con
                    c.place.depth + 1}};
     bool ok;
     if (members == 1 && (components[only].flags & ZUR_C_BRACKET) == 0) {
-      ok = asOpenType(w, inner, "extension",
-                      [&](BitWriter &sub) { return value(sub, f.type, v + f.offset, inner); });
+      ok = asOpenType(w, inner, "extension", [&](BitWriter &sub) {
+        return value(sub, f.type, v + f.offset, inner) || failedIn(first + only);
+      });
     } else {  // a version bracket, even of one component: its components as one SEQUENCE
       for (uint32_t i = lo; i < hi; ++i) {
         const ZurComponent &zc = components[i];
@@ -724,7 +738,7 @@ bool Encoder::additions(BitWriter &w, uint32_t type, const unsigned char *v, con
           const FieldDesc &g = s_.field(first + i);
           Context member{{name(first + i), caption(g.type), static_cast<int32_t>(i + 1),
                           c.place.depth + 1}};
-          if (!value(sub, g.type, v + g.offset, member)) return false;
+          if (!value(sub, g.type, v + g.offset, member)) return failedIn(first + i);
         }
         return true;
       });
@@ -751,12 +765,13 @@ bool Encoder::choice(BitWriter &w, uint32_t type, const unsigned char *v, const 
   if (!extension) {
     putConstrained(w, rank, of - 1);
     if (trace_ != nullptr) trace_->item(c.place, nullptr, PER_INDEX, true, rank);
-    return value(w, f.type, v + f.offset, inner);
+    return value(w, f.type, v + f.offset, inner) || failedIn(d.ref + position);
   }
   putSmallNumber(w, rank);
   if (trace_ != nullptr) trace_->item(c.place, "extension", PER_INDEX, true, rank);
-  return asOpenType(w, inner, nullptr,
-                    [&](BitWriter &sub) { return value(sub, f.type, v + f.offset, inner); });
+  return asOpenType(w, inner, nullptr, [&](BitWriter &sub) {
+    return value(sub, f.type, v + f.offset, inner) || failedIn(d.ref + position);
+  });
 }
 
 bool Encoder::list(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
@@ -806,6 +821,7 @@ bool Encoder::openType(BitWriter &w, uint32_t type, const unsigned char *v, cons
   if (d.kind == KIND_ENCODED) {
     const EncodedValue &e = *reinterpret_cast<const EncodedValue *>(v);
     if (e.length == 0) return fail(ROW_OPEN_TYPE_ENCODING);
+    if (e.octets == nullptr) return fail(ROW_NULL_IN_INPUT);
     return lengthOctets(w, e.octets, e.length, c);
   }
   int32_t selector = static_cast<int32_t>(loadSigned(v, 4));

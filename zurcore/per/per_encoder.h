@@ -43,6 +43,7 @@ class Encoder : private TracedCodec {
     int row = 0;
     ReportArg arg;
     const char *detail = nullptr;
+    const char *component = nullptr;  // the innermost one whose value failed
   };
   const Failure &failure() const { return failure_; }
 
@@ -112,6 +113,8 @@ class Encoder : private TracedCodec {
   template <class EncodeInner>
   bool asOpenType(BitWriter &w, const Context &c, const char *label, EncodeInner inner);
   bool fail(int row, ReportArg arg = {}, const char *detail = nullptr);
+  // After a component's value failed: names it, unless one inside it is named.
+  [[gnu::cold]] bool failedIn(uint32_t component);
 
   bool aligned_;
   uint32_t maxDepth_;
