@@ -483,7 +483,18 @@ TEST(BerCodec, LimitsBoundDepthAndAllocation) {
   zurcoreGetLimits(h.env(), &back);
   EXPECT_EQ(back.maxDepth, ZURCORE_DEFAULT_MAX_DEPTH);
   EXPECT_EQ(back.maxAllocation, ZURCORE_DEFAULT_MAX_ALLOCATION);
-  EXPECT_EQ(h.decode("Blob", RULES_BER, big).status, 0);
+  // A value encoded once under the default limits grows the Env's scratch;
+  // a tighter limit bounds the next encodings all the same.
+  zurtest::Decoded kept = h.decode("Blob", RULES_BER, big);
+  ASSERT_EQ(kept.status, 0);
+  for (int32_t rules : {RULES_BER, RULES_DER}) {
+    zurcoreSetLimits(h.env(), nullptr);
+    EXPECT_EQ(h.encode("Blob", rules, kept.value).status, 0);
+    zurcoreSetLimits(h.env(), &limits);
+    EXPECT_EQ(h.encode("Blob", rules, kept.value).message,
+              "E0082S: Request for output exceeds limit; total bytes requested = 1000.\n");
+  }
+  zurcoreSetLimits(h.env(), nullptr);
 }
 
 // Counts the blocks a decode takes from memAlloc and gives back.

@@ -29,17 +29,16 @@ bool growBlock(Env *env, unsigned char *&block, uint32_t &size, uint64_t need, u
 bool BackWriter::grow(std::size_t n) {
   const std::size_t used = this->used();
   const uint64_t need = uint64_t{used} + n;
-  unsigned char *old = scratch_.bytes;
-  const uint32_t oldSize = scratch_.byteSize;
-  // The written octets move to the end of the new block, so the old one
-  // must live until they are copied: grow a detached pointer.
-  unsigned char *block = nullptr;
-  uint32_t size = oldSize;
   if (need > limit_) {
     faultRow_ = ROW_OUTPUT_LIMIT;
     faultArg_ = static_cast<int64_t>(need);
     return false;
   }
+  unsigned char *old = scratch_.bytes;
+  // The written octets move to the end of the new block, so the old one
+  // must live until they are copied: grow a detached pointer.
+  unsigned char *block = nullptr;
+  uint32_t size = scratch_.byteSize;
   if (!growBlock(env_, block, size, need, limit_)) {
     faultRow_ = ROW_ALLOCATION_FAILED;
     faultArg_ = static_cast<int64_t>(need);
@@ -50,6 +49,7 @@ bool BackWriter::grow(std::size_t n) {
   scratch_.bytes = block;
   scratch_.byteSize = size;
   end_ = block + size;
+  floor_ = block;  // grown no larger than the limit
   front_ = end_ - used;
   return true;
 }

@@ -38,12 +38,14 @@ bool growBlock(Env *env, unsigned char *&block, uint32_t &size, uint64_t need, u
 
 class BackWriter {
  public:
+  // A scratch block grown under a larger limit than this call's is used only
+  // up to the limit.
   BackWriter(Env *env, EncodeScratch &scratch, uint64_t limit)
-      : env_(env), scratch_(scratch), limit_(limit),
-        end_(scratch.bytes + scratch.byteSize), front_(end_) {}
+      : env_(env), scratch_(scratch), limit_(limit), end_(scratch.bytes + scratch.byteSize),
+        floor_(scratch.byteSize > limit ? end_ - limit : scratch.bytes), front_(end_) {}
 
   // Room for n more octets in front; false (with faultRow) when none can be had.
-  bool reserve(std::size_t n) { return n <= static_cast<std::size_t>(front_ - scratch_.bytes) || grow(n); }
+  bool reserve(std::size_t n) { return n <= static_cast<std::size_t>(front_ - floor_) || grow(n); }
   void put(unsigned char b) { *--front_ = b; }
   void put(const void *p, std::size_t n) {
     if (n == 0) return;  // an empty value may have no address
@@ -68,6 +70,7 @@ class BackWriter {
   EncodeScratch &scratch_;
   uint64_t limit_;
   unsigned char *end_;
+  unsigned char *floor_;  // the lowest octet this call may write
   unsigned char *front_;
   int faultRow_ = 0;
   int64_t faultArg_ = 0;
