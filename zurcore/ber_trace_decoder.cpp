@@ -13,6 +13,7 @@
 #include "codec/report.h"
 #include "codec/rows.h"
 #include "core_env.h"
+#include "zurbase/status.h"
 
 namespace zurcore {
 namespace {
@@ -579,6 +580,11 @@ extern "C" ZURCORE_EXPORT int zurcoreTraceBer(Env *env, const void *data, uint64
                                               const ZurcoreTraceOptions *options,
                                               uint64_t *faultOffset) {
   using namespace zurcore;
+  if (env == nullptr) return ZURBASE_STATUS_BAD_ARGUMENT;
+  static constexpr ZurcoreTraceOptions kDefaults{};
+  if (options == nullptr) options = &kDefaults;
+  uint64_t unasked;
+  if (faultOffset == nullptr) faultOffset = &unasked;
   char message[kTextRoom];
   *faultOffset = 0;
   if (data == nullptr && size != 0)

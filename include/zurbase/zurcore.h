@@ -97,7 +97,9 @@ typedef struct ZurcoreTraceOptions {
    "malformed (...)" in place of the value and the walk goes on. Returns 0,
    or the code of the decoding row written to Env.msgBuf with *faultOffset
    set to the offset of the fault: a fault that ends the walk, else the
-   first malformed contents (D0037E, the fault in parentheses). */
+   first malformed contents (D0037E, the fault in parentheses). Null options
+   trace with none (no values, no depth limit, no callbacks); a null
+   faultOffset is not set; a null Env gives 6. */
 ZURCORE_EXPORT int zurcoreTraceBer(Env *env, const void *data, uint64_t size,
                                    const ZurcoreTraceOptions *options, uint64_t *faultOffset);
 

@@ -254,8 +254,17 @@ TEST(BerToolTrace, ReadsNothingBeforeTheOffsetItTold) {
 }
 #endif
 
+// Options and the fault's offset may be left out: no values are shown and
+// the status alone tells a fault.
 TEST(BerToolTrace, NoValues) {
   EXPECT_EQ(trace({0x02, 0x01, 0x05}, 0).trace, "#1 INTEGER: tag = [UNIVERSAL 2] primitive; length = 1\n");
+  zurtest::TestEnv env;
+  env.captureWithHook();
+  const Octets good{0x02, 0x01, 0x05}, cut{0x02, 0x05, 0x01};
+  EXPECT_EQ(zurcoreTraceBer(env.get(), good.data(), good.size(), nullptr, nullptr), 0);
+  EXPECT_EQ(zurtest::hookText(), "#1 INTEGER: tag = [UNIVERSAL 2] primitive; length = 1\n");
+  EXPECT_NE(zurcoreTraceBer(env.get(), cut.data(), cut.size(), nullptr, nullptr), 0);
+  EXPECT_EQ(zurcoreTraceBer(nullptr, good.data(), good.size(), nullptr, nullptr), ZURBASE_STATUS_BAD_ARGUMENT);
 }
 
 }  // namespace
