@@ -25,7 +25,7 @@ void traceBer(Env *env, const TraceRec *rec) {
   const int32_t last = rec->tagCount != 0 ? rec->tagCount - 1 : 0;
   int32_t i = 0;
 
-  if (rec->depth != 0) apiPrint(env, "%*s", 2 * rec->depth, "");
+  if (rec->depth != 0) apiPrint(env, "%*s", indentWidth(rec->depth), "");
   printComponentName(env, rec);
   if (last != 0) {
     if (showsIndex(rec)) apiPrint(env, ": ");
@@ -33,7 +33,7 @@ void traceBer(Env *env, const TraceRec *rec) {
       apiPrint(env, "tag = [%s%d] constructed; length = ", className(tags[i]), tagNumber(tags[i]));
       printLength(env, tags[i]);
       ++i;
-      apiPrint(env, "\n%*s", 2 * (rec->depth + i), "");
+      apiPrint(env, "\n%*s", indentWidth(rec->depth, 2 * i), "");
     }
   }
   if (rec->label != nullptr) apiPrint(env, "%s ", rec->label);
@@ -44,7 +44,7 @@ void traceBer(Env *env, const TraceRec *rec) {
              (rec->formFlags & TRACE_PRIMITIVE) ? "primitive" : "constructed");
     printLength(env, tags[i]);
   }
-  if (rec->text[0] != '\0') apiPrint(env, "\n%*s%s", 2 * (rec->depth + i) + 2, "", rec->text);
+  if (rec->text[0] != '\0') apiPrint(env, "\n%*s%s", indentWidth(rec->depth, 2 * i + 2), "", rec->text);
   apiPrint(env, "\n");
 }
 

@@ -11,7 +11,7 @@ namespace {
 // One end-of-contents line per depth, each indented two blanks per level.
 void traceEoc(Env *env, const TraceRec *rec) {
   const auto *depths = static_cast<const int32_t *>(rec->tags);
-  for (int32_t j = 0; j < rec->tagCount; ++j) apiPrint(env, "%*s\n", 2 * depths[j] + 3, "EOC");
+  for (int32_t j = 0; j < rec->tagCount; ++j) apiPrint(env, "%*s\n", indentWidth(depths[j], 3), "EOC");
 }
 
 void traceComponent(Env *env, const TraceRec *rec) {

@@ -53,12 +53,12 @@ void tracePer(Env *env, const TraceRec *rec) {
     printBits(env, "Total PDV length = %ld.%ld\n", rec->perValue);
     return;
   }
-  if (rec->depth != 0) apiPrint(env, "%*s", 2 * rec->depth, "");
+  if (rec->depth != 0) apiPrint(env, "%*s", indentWidth(rec->depth), "");
   printComponentName(env, rec);
   if (rec->label != nullptr) apiPrint(env, "%s ", rec->label);
   if (rec->caption != nullptr) apiPrint(env, "%s", rec->caption);
   printItem(env, rec);
-  if (rec->text[0] != '\0') apiPrint(env, "\n%*s%s", 2 * rec->depth + 2, "", rec->text);
+  if (rec->text[0] != '\0') apiPrint(env, "\n%*s%s", indentWidth(rec->depth, 2), "", rec->text);
   apiPrint(env, "\n");
 }
 

@@ -169,3 +169,40 @@ TEST(TraceLines, EveryLineFormUnderTheRulesThatPrintIt) {
 }
 
 }  // namespace
+
+namespace {
+
+std::vector<int32_t> widths;  // the width words of the "%*s" calls of the last trace
+
+int widthHook(Env *, const char *format, ApiWord w0, ApiWord, ApiWord, ApiWord, ApiWord, ApiWord, ApiWord,
+              ApiWord, ApiWord, ApiWord) {
+  if (std::strstr(format, "%*s") != nullptr) widths.push_back(static_cast<int32_t>(w0));
+  return 0;
+}
+
+// The indentation is two blanks a level worked out as a 32-bit word: a depth
+// no codec reaches wraps instead of overflowing.
+TEST(TraceLines, IndentationWrapsAsAThirtyTwoBitWord) {
+  for (int32_t rules : {RULES_BER, RULES_PER}) {
+    TagLen tags[2] = {tagLen(2, 1, 5), tagLen(0, 2, 3)};
+    struct {
+      TraceRec rec;
+      char room[8];
+    } e{};
+    e.rec.eventKind = TRACE_COMPONENT;
+    e.rec.tagCount = 2;
+    e.rec.tags = tags;
+    e.rec.depth = 0x40000001;
+    std::memcpy(reinterpret_cast<char *>(&e) + offsetof(TraceRec, text), "v", 2);
+    zurtest::TestEnv env;
+    env->encRules = rules;
+    zurcoreSetPrintHook(env.get(), widthHook);
+    widths.clear();
+    zur::apiTraceEncoding(env.get(), &e.rec, 0);
+    const std::vector<int32_t> want = rules == RULES_BER ? std::vector<int32_t>{-2147483646, -2147483644, -2147483642}
+                                                         : std::vector<int32_t>{-2147483646, -2147483644};
+    EXPECT_EQ(widths, want) << rules;
+  }
+}
+
+}  // namespace
