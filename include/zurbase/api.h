@@ -87,9 +87,10 @@ typedef int (*ApiPrintPduFn)(Env *env, int32_t pduNum, void *value);
 typedef int (*ApiService16Fn)(Env *env, ApiWord a, ApiWord b);
 typedef int (*ApiService31Fn)(Env *env, ApiWord w);
 /* Slot 20: the trace window's print sink, installed as the print hook: the
-   bytes written to the store, or what fprintf to Env.traceStream returned;
-   0 for nothing to do, negative for a failed write, -1 for a failed
-   allocation. */
+   bytes written to the store (negative when writing the store failed, -1
+   for a failed allocation), or what fprintf to Env.traceStream returned
+   (the stream is flushed after it; a failed flush shows in its error flag
+   only); 0 for nothing to do. */
 typedef PrintHookFn ApiTracePrintFn;
 /* Slot 21: bytes read for the line, negative when the read failed. */
 typedef int (*ApiReadTraceLineFn)(Env *env, void *ownerWnd, FILE *stream, char *buffer,
