@@ -6,6 +6,12 @@
 int main(int argc, char **argv) {
   if (argc > 1 && std::strcmp(argv[1], "--window") == 0) {
     const bool save = argc > 3 && std::strcmp(argv[2], "--save") == 0;
+    // The name is typed into the window's save dialog, whose field holds 15
+    // characters: a longer one would be saved under its first 15.
+    if (save && std::strlen(argv[3]) > 15) {
+      std::fprintf(stderr, "demo: --save %s: the save dialog takes names of up to 15 characters\n", argv[3]);
+      return 2;
+    }
     return demo::showWindowTrace(save ? argv[3] : nullptr);
   }
   if (argc > 1) {
