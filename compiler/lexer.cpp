@@ -31,7 +31,11 @@ bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' ||
 class Lexer {
  public:
   Lexer(std::string_view text, uint32_t file, Diagnostics &diagnostics)
-      : text_(text), file_(file), diagnostics_(diagnostics) {}
+      : text_(text), file_(file), diagnostics_(diagnostics) {
+    // A byte-order mark, which editors on Windows write before UTF-8 text,
+    // is no part of the module; columns count from after it.
+    if (text_.starts_with("\xEF\xBB\xBF")) at_ = lineStart_ = 3;
+  }
 
   std::vector<Token> run() {
     std::vector<Token> tokens;

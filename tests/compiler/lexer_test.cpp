@@ -45,6 +45,7 @@ TEST(CompilerLexer, Items) {
       {"OBJECT-CLASS TYPE-IDENTIFIER BMPString Bmpstring",
        "1:1 OBJECT-CLASS kw:TYPE-IDENTIFIER kw:BMPString Bmpstring"},
       {"\"two\n   lines\"", "1:1 c:\"two\n   lines\""},
+      {"\xEF\xBB\xBFM DEFINITIONS", "1:1 M kw:DEFINITIONS"},  // after a byte-order mark
       // Errors, each at its place, and reading goes on.
       {"a # b", "1:1 a bt.asn1:1:3: error: unexpected character '#'\n"},
       {"x\n\x01", "1:1 xt.asn1:2:1: error: unexpected byte 0x01\n"},
