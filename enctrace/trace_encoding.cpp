@@ -11,6 +11,7 @@ namespace {
 // One end-of-contents line per depth, each indented two blanks per level.
 void traceEoc(Env *env, const TraceRec *rec) {
   const auto *depths = static_cast<const int32_t *>(rec->tags);
+  if (depths == nullptr) return;
   for (int32_t j = 0; j < rec->tagCount; ++j) apiPrint(env, "%*s\n", indentWidth(depths[j], 3), "EOC");
 }
 
@@ -18,6 +19,7 @@ void traceComponent(Env *env, const TraceRec *rec) {
   switch (env->encRules) {
     case RULES_BER:
     case RULES_DER:
+      if (rec->tagCount > 0 && rec->tags == nullptr) break;  // a line without its tags
       traceBer(env, rec);
       break;
     case RULES_PER:
@@ -32,6 +34,7 @@ void traceComponent(Env *env, const TraceRec *rec) {
 }  // namespace
 
 void apiTraceEncoding(Env *env, const TraceRec *rec, ApiWord) {
+  if (env == nullptr || rec == nullptr) return;  // no event to print, or nowhere to
   OutputScope output;
   switch (rec->eventKind) {
     case TRACE_EOC:

@@ -41,6 +41,9 @@ void putLines(OutputScope &out, const unsigned char *octets, int32_t length) {
 }  // namespace
 
 void apiPrintHex(Env *env, const void *data, int32_t length) {
+  // No Env to print through, or no octets at the address: nothing to dump,
+  // where going on could only fault.
+  if (env == nullptr || (data == nullptr && length > 0)) return;
   OutputScope output;
   if (isOsakBufferList(data)) {
     apiPrint(env, "Warning: Sorry, cannot print in hex from OSAK buffers\n");

@@ -181,7 +181,8 @@ int widthHook(Env *, const char *format, ApiWord w0, ApiWord, ApiWord, ApiWord, 
 }
 
 // The indentation is two blanks a level worked out as a 32-bit word: a depth
-// no codec reaches wraps instead of overflowing.
+// no codec reaches wraps instead of overflowing. An event without an Env,
+// itself or its tags prints nothing.
 TEST(TraceLines, IndentationWrapsAsAThirtyTwoBitWord) {
   for (int32_t rules : {RULES_BER, RULES_PER}) {
     TagLen tags[2] = {tagLen(2, 1, 5), tagLen(0, 2, 3)};
@@ -198,6 +199,11 @@ TEST(TraceLines, IndentationWrapsAsAThirtyTwoBitWord) {
     env->encRules = rules;
     zurcoreSetPrintHook(env.get(), widthHook);
     widths.clear();
+    zur::apiTraceEncoding(nullptr, &e.rec, 0);  // neither an Env nor an event:
+    zur::apiTraceEncoding(env.get(), nullptr, 0);  // nothing, rather than a fault
+    e.rec.tags = nullptr;  // read under BER only
+    if (rules == RULES_BER) zur::apiTraceEncoding(env.get(), &e.rec, 0);
+    e.rec.tags = tags;
     zur::apiTraceEncoding(env.get(), &e.rec, 0);
     const std::vector<int32_t> want = rules == RULES_BER ? std::vector<int32_t>{-2147483646, -2147483644, -2147483642}
                                                          : std::vector<int32_t>{-2147483646, -2147483644};

@@ -87,6 +87,17 @@ TEST(HexPrint, GroupsOfFourOctetsEightToALine) {
   }
 }
 
+// No Env, or no octets at the address, print nothing rather than fault.
+TEST(HexPrint, NoEnvOrNoOctetsPrintNothing) {
+  zurtest::TestEnv env;
+  env.captureWithHook();
+  const unsigned char octets[] = {1, 2};
+  zur::apiPrintHex(nullptr, octets, 2);
+  zur::apiPrintHex(env.get(), nullptr, 2);
+  zur::apiPrintHex(env.get(), octets, 2);
+  EXPECT_EQ(zurtest::hookText(), "0102\n");
+}
+
 TEST(HexPrint, TopBitAddressesAreOsakBufferLists) {
 #if defined(__linux__) && ZURBASE_WORD32
   GTEST_SKIP() << "32-bit Linux keeps user memory in the upper half; no OSAK test there";
