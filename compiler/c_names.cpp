@@ -4,36 +4,15 @@
 #include <map>
 #include <set>
 
+#include "compiler/c_reserved.h"
 #include "zurbase/ctltbl.h"
 
 namespace zurasn1 {
 namespace {
 
-// C and C++ keywords and the C library's object-like macros that ASN.1
-// identifiers can spell, and "mask", the presence mask's member in every
-// SEQUENCE and SET.
-const std::set<std::string> kReservedMembers = {
-    "alignas", "alignof", "and", "asm", "auto", "bool", "break", "case", "catch", "char",
-    "class", "const", "constexpr", "continue", "default", "delete", "do", "double", "else",
-    "enum", "explicit", "export", "extern", "false", "float", "for", "friend", "goto", "if",
-    "inline", "int", "long", "mask", "mutable", "namespace", "new", "noexcept", "not",
-    "nullptr", "operator", "or", "private", "protected", "public", "register", "requires",
-    "restrict", "return", "short", "signed", "sizeof", "static", "struct", "switch", "template",
-    "this", "throw", "true", "try", "typedef", "typeid", "typename", "union", "unsigned",
-    "using", "virtual", "void", "volatile", "while", "xor",
-    // object-like macros of the C library and of GNU C
-    "NULL", "errno", "i386", "linux", "stderr", "stdin", "stdout", "unix"};
-
-// Type names the included headers declare (type references begin with a
-// capital, so only these can meet them).
-const std::set<std::string> kReservedTypes = {
-    "ApiWord", "CtlTbl", "EncodedValue", "Env", "FieldDesc", "INFINITY", "MixedReal", "NAN",
-    "TimeValue", "TypeDesc", "TypeKind", "ZurAlphabet", "ZurBits", "ZurBmpChars", "ZurBuiltin",
-    "ZurChars", "ZurCodecTbl", "ZurComponent", "ZurEnum", "ZurHugeInt", "ZurNamed", "ZurObject",
-    "ZurOctets", "ZurOid", "ZurOpenType", "ZurRange", "ZurRelativeOid", "ZurSize", "ZurTables",
-    "ZurTag", "ZurType", "ZurUniversalChars"};
-
 bool isConstructedKind(uint32_t kind) { return scalarCTypeOfKind(kind) == nullptr; }
+
+bool isArray(uint32_t kind) { return kind == KIND_SEQOF_PTR_ARRAY || kind == KIND_SETOF_PTR_ARRAY; }
 
 class Namer {
  public:
@@ -43,10 +22,12 @@ class Namer {
     const std::size_t n = layout_.types.size();
     c_.types.resize(n);
     for (const std::string &m : model_.modules) c_.moduleNames.push_back(cIdentifier(m));
+    if (!c_.moduleNames.empty()) c_.tables = c_.moduleNames[0] + "_tables";
     assignModules();
     nameAssigned();
     mergeShapes();
     nameAnonymous();
+    resolveAliases();
     order();
     groupHeaders();
     return std::move(c_);
@@ -67,8 +48,8 @@ class Namer {
   // Assigned types and renamed PDUs keep their names. The instances of a
   // parameterized type share its name: those laid out alike are one
   // declaration, the others are numbered (_2, _3, ...). A name that two
-  // modules assign, or that the included headers declare, gets its
-  // module's name in front.
+  // modules assign, or that the included headers or the table set's
+  // variable have, gets its module's name in front.
   void nameAssigned() {
     std::map<std::string, std::vector<CtlType>> byName;
     for (CtlType t = 0; t < layout_.types.size(); ++t) {
@@ -84,21 +65,27 @@ class Namer {
       else
         alias_[t] = *twin;
     }
+    std::vector<CtlType> plain, marked;
     for (const auto &[base, types] : byName) {
-      bool severalModules = kReservedTypes.count(base) != 0;
+      bool severalModules = isTaken(base);
       for (CtlType t : types) severalModules |= c_.types[t].module != c_.types[types.front()].module;
       std::map<uint32_t, int> counts;
       for (CtlType t : types) {
         CType &c = c_.types[t];
         const int n = ++counts[c.module];
         c.name = (severalModules ? c_.moduleNames[c.module] + "_" : "") + base + (n > 1 ? "_" + std::to_string(n) : "");
-        c.expr = c.macroPrefix = c.name;
         c.isStruct = c.structure = isConstructedKind(layout_.types[t].kind) && original(t) == t;
+        (c.name == base ? plain : marked).push_back(t);
       }
     }
-    for (const auto &[t, rep] : alias_) {
-      c_.types[t].expr = c_.types[rep].name;
-      c_.types[t].structure = c_.types[rep].isStruct;
+    // A module's name in front, or a number behind, can spell another
+    // name (A.B-C and A-B.C): the later one in the modules gets "_".
+    std::sort(plain.begin(), plain.end());
+    std::sort(marked.begin(), marked.end());
+    plain.insert(plain.end(), marked.begin(), marked.end());
+    for (CtlType t : plain) {
+      CType &c = c_.types[t];
+      c.expr = c.macroPrefix = c.name = claim(c.name);
     }
     for (CtlType t = 0; t < layout_.types.size(); ++t) {
       CType &c = c_.types[t];
@@ -107,6 +94,17 @@ class Namer {
       c.scalar = scalarCTypeOfKind(l.kind);
       if (c.expr.empty()) c.expr = c.scalar;
     }
+  }
+
+  bool isTaken(const std::string &name) const {
+    return declared_.count(name) != 0 || libraryDeclares(name) || name == c_.tables;
+  }
+
+  // `name`, or with "_" behind it as often as another declaration has it.
+  std::string claim(std::string name) {
+    while (isTaken(name)) name += "_";
+    declared_.insert(name);
+    return name;
   }
 
   // Types of one layout: structures of the same shape, scalars of the same
@@ -127,7 +125,7 @@ class Namer {
     const TypeLayout &l = layout_.types[t];
     std::string s = std::to_string(l.kind);
     for (const MemberLayout &m : l.members) s += "|" + m.name + (m.byPointer ? "*" : "") + memberShape(m.type);
-    if (l.kind == KIND_SEQOF_PTR_ARRAY || l.kind == KIND_SETOF_PTR_ARRAY) s += "|" + memberShape(l.element);
+    if (isArray(l.kind)) s += "|" + memberShape(l.element);
     return s;
   }
 
@@ -155,11 +153,7 @@ class Namer {
     assigned.erase(std::string());
     for (CtlType t = 0; t < layout_.types.size(); ++t) {
       if (original(t) != t || !c_.types[t].name.empty() || alias_.count(t) != 0) continue;
-      auto it = assigned.find(aliasShape(t));
-      if (it == assigned.end()) continue;
-      c_.types[t].expr = c_.types[it->second].name;
-      c_.types[t].structure = c_.types[it->second].isStruct;
-      alias_[t] = it->second;
+      if (auto it = assigned.find(aliasShape(t)); it != assigned.end()) alias_[t] = it->second;
     }
   }
 
@@ -168,20 +162,16 @@ class Namer {
   // module and number. A path that names another declaration already (an
   // assigned Parent-member) gets "_" behind it.
   void nameAnonymous() {
-    std::set<std::string> declared;
-    for (const CType &c : c_.types)
-      if (!c.name.empty()) declared.insert(c.name);
     std::vector<CtlType> stack;
     auto visit = [&](CtlType t, std::string path) {
       t = original(t);
       CType &c = c_.types[t];
       if (!c.macroPrefix.empty() || alias_.count(t) != 0) return;
       const bool structure = isConstructedKind(layout_.types[t].kind);
-      while (structure && declared.count(path) != 0) path += "_";
+      if (structure) path = claim(path);
       c.macroPrefix = path;
       if (!structure) return;
       c.name = c.expr = path;
-      declared.insert(path);
       c.isStruct = c.structure = true;
       stack.push_back(t);
     };
@@ -193,7 +183,7 @@ class Namer {
         const std::string prefix = c_.types[t].macroPrefix + "_";
         for (std::size_t i = 0; i < l.members.size(); ++i)
           visit(l.members[i].type, prefix + memberName(l.members[i], i));
-        if (l.kind == KIND_SEQOF_PTR_ARRAY || l.kind == KIND_SETOF_PTR_ARRAY) visit(l.element, prefix + "element");
+        if (isArray(l.kind)) visit(l.element, prefix + "element");
       }
     };
     for (CtlType t = 0; t < layout_.types.size(); ++t) {
@@ -205,6 +195,15 @@ class Namer {
       if (original(t) != t || !isConstructedKind(layout_.types[t].kind)) continue;
       visit(t, c_.moduleNames[c_.types[t].module] + "_T" + std::to_string(t));
       walk();
+    }
+  }
+
+  // A type declared as another takes the name that one ends up with; a
+  // pointer-held copy is its original.
+  void resolveAliases() {
+    for (const auto &[t, rep] : alias_) {
+      c_.types[t].expr = c_.types[rep].name;
+      c_.types[t].structure = c_.types[rep].isStruct;
     }
     for (CtlType t = 0; t < layout_.types.size(); ++t) {
       if (original(t) == t || isPduCopy(t)) continue;
@@ -234,7 +233,7 @@ class Namer {
     }
     if (!c_.types[t].isStruct) return out;
     for (const MemberLayout &m : l.members) need(m.type, m.byPointer);
-    if (l.kind == KIND_SEQOF_PTR_ARRAY || l.kind == KIND_SETOF_PTR_ARRAY) need(l.element, true);
+    if (isArray(l.kind)) need(l.element, true);
     return out;
   }
 
@@ -300,19 +299,23 @@ class Namer {
   // A type declared as another: an anonymous one laid out as an assigned
   // one, an instance laid out as an earlier instance of its name.
   std::map<CtlType, CtlType> alias_;
+  std::set<std::string> declared_;        // the names given so far
 };
 
 }  // namespace
 
 std::string memberName(const MemberLayout &m, std::size_t index) {
-  return m.name.empty() ? "component" + std::to_string(index + 1) : cIdentifier(m.name);
+  if (m.name.empty()) return "component" + std::to_string(index + 1);
+  // An open type's alternative is named after its type: NULL, EOF, ...
+  const std::string s = cIdentifier(m.name);
+  return libraryDeclares(s) ? s + "_" : s;
 }
 
 std::string cIdentifier(const std::string &asn1Name) {
   std::string s = asn1Name;
   for (char &c : s)
     if (c == '-' || c == ' ') c = '_';  // the blank of EMBEDDED PDV and CHARACTER STRING
-  if (kReservedMembers.count(s) != 0) s += '_';
+  if (isReservedMember(s)) s += '_';
   return s;
 }
 

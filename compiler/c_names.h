@@ -35,6 +35,7 @@ struct CType {
 struct CNames {
   std::vector<CType> types;                 // by control-table type index
   std::vector<std::string> moduleNames;     // C identifiers of the modules
+  std::string tables;                       // the table set's variable, <first module>_tables
   // The header each module's declarations go to: its own, or the first
   // module of a group that holds each other's types by value.
   std::vector<uint32_t> headerOf;
@@ -59,7 +60,8 @@ std::string cIdentifier(const std::string &asn1Name);
 // the kinds laid out as structures.
 const char *scalarCTypeOfKind(uint32_t kind);
 
-// The C member name of a member: componentN for a component without a name.
+// The C member name of a member: componentN for a component without a name;
+// one that C, C++ or the included headers have gets "_" behind it.
 std::string memberName(const MemberLayout &m, std::size_t index);
 
 }  // namespace zurasn1

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "compiler/c_names.h"
+#include "compiler/c_reserved.h"
 #include "zurasn1/zurasn1.h"
 
 namespace zurasn1 {
@@ -134,6 +135,7 @@ class Writer {
       : model_(model), layout_(layout), tables_(tables), c_(nameCTypes(model, layout)) {
     for (const CType &c : c_.types)
       if (!c.name.empty()) macroNames_.insert(c.name);
+    macroNames_.insert(c_.tables);
   }
 
   std::vector<GeneratedFile> run() {
@@ -145,8 +147,6 @@ class Writer {
   }
 
  private:
-  std::string tablesSymbol() const { return c_.moduleNames[0] + "_tables"; }
-
   const CType &ct(CtlType t) const { return c_.types[t]; }
 
   // ---- the header of one module
@@ -161,7 +161,7 @@ class Writer {
     for (uint32_t other : c_.includes[module]) h += "#include \"" + model_.modules[other] + ".h\"\n";
     h += "\n#ifdef __cplusplus\nextern \"C\" {\n#endif\n\n";
     h += "/* The tables of the modules compiled together with this one. */\n";
-    h += "extern const ZurTables " + tablesSymbol() + ";\n";
+    h += "extern const ZurTables " + c_.tables + ";\n";
     if (c_.headerOf[module] == module) {
       for (CtlType t : c_.declarations)
         if (c_.headerOf[ct(t).module] == module) h += "\n" + declaration(t);
@@ -193,10 +193,11 @@ class Writer {
 
   // PDU numbers, presence bits, alternatives and named numbers of the
   // module's types. A macro that would name a declared type (Msg_PDU of Msg
-  // beside an assigned Msg-PDU), or an earlier macro, gets "_" behind it.
+  // beside an assigned Msg-PDU), an earlier macro, or a name of the included
+  // headers (SLOT_PRINT_PDU of SLOT-PRINT) gets "_" behind it.
   std::string macros(uint32_t module) {
     auto define = [&](std::string &out, std::string name, const std::string &value) {
-      while (!macroNames_.insert(name).second) name += "_";
+      while (libraryDeclares(name) || !macroNames_.insert(name).second) name += "_";
       out += "#define " + name + " " + value + "\n";
     };
     std::string pdus, more;
@@ -246,7 +247,7 @@ class Writer {
     const CtlTbl &ctl = tables_.tables.ctl;
     std::string magic;
     for (uint8_t b : ctl.reserved0) magic += (magic.empty() ? "" : ", ") + hexLiteral(b);
-    s += "\nconst ZurTables " + tablesSymbol() + " = {\n    {{" + magic + "}, " + str(ctl.flags) + ", " +
+    s += "\nconst ZurTables " + c_.tables + " = {\n    {{" + magic + "}, " + str(ctl.flags) + ", " +
          str(ctl.pduCount) + ", 0, " + pduArray_ + ", zur_types, " + fieldArray_ + ", zur_info},\n    &zur_codec};\n";
     return s;
   }

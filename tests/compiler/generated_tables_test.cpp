@@ -16,6 +16,7 @@
 // The sets whose headers share names with the ones included above.
 extern "C" const ZurTables PKCS_1_tables;
 extern "C" const ZurTables InformationFramework_tables;
+extern "C" const ZurTables ZurNames_tables;
 
 namespace zurtest {
 namespace {
@@ -51,7 +52,8 @@ INSTANTIATE_TEST_SUITE_P(Modules, GeneratedTables,
                          ::testing::Values(Generated{"pkix", pkixModules(), &PKIX1Explicit88_tables},
                                            Generated{"own", {ownModule()}, &ZurLayouts_tables},
                                            Generated{"rsa", {pkixModule("PKCS-1")}, &PKCS_1_tables},
-                                           Generated{"directory", directoryModules(), &InformationFramework_tables}),
+                                           Generated{"directory", directoryModules(), &InformationFramework_tables},
+                                           Generated{"names", {ZURASN1_NAMES_MODULE}, &ZurNames_tables}),
                          [](const auto &info) { return std::string(info.param.name); });
 
 }  // namespace
