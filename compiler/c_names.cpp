@@ -24,8 +24,9 @@ class Namer {
     for (const std::string &m : model_.modules) c_.moduleNames.push_back(cIdentifier(m));
     if (!c_.moduleNames.empty()) c_.tables = c_.moduleNames[0] + "_tables";
     assignModules();
+    aliasCopies();
     nameAssigned();
-    mergeShapes();
+    mergeNamedNumbers();
     nameAnonymous();
     resolveAliases();
     order();
@@ -45,6 +46,15 @@ class Namer {
     for (std::size_t p = 0; p < model_.pdus.size(); ++p) c_.types[layout_.pduTypes[p]].module = model_.pdus[p].module;
   }
 
+  // An anonymous copy of an assigned type (tagged, constrained) laid out as
+  // that type is declared as it.
+  void aliasCopies() {
+    for (CtlType t = 0; t < model_.types.size(); ++t) {
+      const std::optional<TypeId> copied = model_.types[t].copied;
+      if (layout_.types[t].name.empty() && copied && layoutShape(t) == layoutShape(*copied)) alias_[t] = *copied;
+    }
+  }
+
   // Assigned types and renamed PDUs keep their names. The instances of a
   // parameterized type share its name: those laid out alike are one
   // declaration, the others are numbered (_2, _3, ...). A name that two
@@ -58,12 +68,12 @@ class Namer {
       std::vector<CtlType> &same = byName[cIdentifier(l.name)];
       auto twin = std::find_if(same.begin(), same.end(), [&](CtlType e) {
         return original(t) == t && original(e) == e && c_.types[e].module == c_.types[t].module &&
-               layoutShape(e) == layoutShape(t);
+               alike(e) == alike(t);
       });
       if (twin == same.end())
         same.push_back(t);
       else
-        alias_[t] = *twin;
+        aliasAlike(t, *twin);
     }
     std::vector<CtlType> plain, marked;
     for (const auto &[base, types] : byName) {
@@ -129,31 +139,65 @@ class Namer {
     return s;
   }
 
-  // An anonymous type laid out as an assigned one (a tagged reference to a
-  // SEQUENCE, to an ENUMERATED) is declared as that one. Scalars count as
-  // one shape only by their named numbers: many assigned types are a plain
-  // INTEGER.
-  std::string aliasShape(CtlType t) const {
+  // The layout of a structure down to the declarations it names: its
+  // anonymous structures count by their own layout, so that two instances
+  // of a parameterized type compare alike.
+  std::string alike(CtlType t) {
     const TypeLayout &l = layout_.types[t];
-    if (!isConstructedKind(l.kind)) {
-      if (t >= model_.types.size()) return {};  // copies and the encoded alternative
-      const Type &type = model_.types[l.model];
-      if (type.named.empty()) return {};
-      std::string s = std::to_string(l.kind);
-      for (const NamedNumber &n : type.named) s += "|" + n.name + "=" + std::to_string(n.value);
-      return s;
-    }
-    return shape(t);
+    if (!isConstructedKind(l.kind)) return scalarCTypeOfKind(l.kind);
+    if (auto it = alike_.find(t); it != alike_.end()) return it->second;
+    alike_[t] = "#" + std::to_string(t);  // what a type holding itself sees
+    auto member = [&](CtlType m) {
+      m = original(m);
+      if (alias_.count(m) != 0) return "#" + std::to_string(representative(m));
+      return !layout_.types[m].name.empty() && isConstructedKind(layout_.types[m].kind) ? "#" + std::to_string(m)
+                                                                                       : "{" + alike(m) + "}";
+    };
+    std::string s = std::to_string(l.kind);
+    for (const MemberLayout &m : l.members) s += "|" + m.name + (m.byPointer ? "*" : "") + member(m.type);
+    if (isArray(l.kind)) s += "|" + member(l.element);
+    return alike_[t] = s;
   }
 
-  void mergeShapes() {
+  CtlType representative(CtlType t) const {
+    for (auto it = alias_.find(t); it != alias_.end(); it = alias_.find(t)) t = it->second;
+    return t;
+  }
+
+  // `t` is declared as `rep`, which is laid out alike, and so are the
+  // anonymous structures inside them.
+  void aliasAlike(CtlType t, CtlType rep) {
+    alias_[t] = rep;
+    const TypeLayout &l = layout_.types[t];
+    const TypeLayout &r = layout_.types[rep];
+    auto pair = [&](CtlType a, CtlType b) {
+      a = original(a);
+      b = original(b);
+      if (a != b && layout_.types[a].name.empty() && isConstructedKind(layout_.types[a].kind) && alias_.count(a) == 0)
+        aliasAlike(a, b);
+    };
+    for (std::size_t i = 0; i < l.members.size(); ++i) pair(l.members[i].type, r.members[i].type);
+    if (isArray(l.kind)) pair(l.element, r.element);
+  }
+
+  // An anonymous INTEGER, ENUMERATED or BIT STRING with the named numbers
+  // of an assigned one is declared as that one: many assigned types are a
+  // plain INTEGER, so scalars count as one by their named numbers only.
+  void mergeNamedNumbers() {
+    auto numbers = [&](CtlType t) {
+      const TypeLayout &l = layout_.types[t];
+      if (isConstructedKind(l.kind) || t >= model_.types.size() || model_.types[l.model].named.empty()) return std::string();
+      std::string s = std::to_string(l.kind);
+      for (const NamedNumber &n : model_.types[l.model].named) s += "|" + n.name + "=" + std::to_string(n.value);
+      return s;
+    };
     std::map<std::string, CtlType> assigned;
     for (CtlType t = 0; t < layout_.types.size(); ++t)
-      if (!c_.types[t].name.empty() && original(t) == t) assigned.try_emplace(aliasShape(t), t);
+      if (!c_.types[t].name.empty() && original(t) == t) assigned.try_emplace(numbers(t), t);
     assigned.erase(std::string());
     for (CtlType t = 0; t < layout_.types.size(); ++t) {
       if (original(t) != t || !c_.types[t].name.empty() || alias_.count(t) != 0) continue;
-      if (auto it = assigned.find(aliasShape(t)); it != assigned.end()) alias_[t] = it->second;
+      if (auto it = assigned.find(numbers(t)); it != assigned.end()) alias_[t] = it->second;
     }
   }
 
@@ -201,7 +245,8 @@ class Namer {
   // A type declared as another takes the name that one ends up with; a
   // pointer-held copy is its original.
   void resolveAliases() {
-    for (const auto &[t, rep] : alias_) {
+    for (auto &[t, rep] : alias_) {
+      rep = representative(rep);
       c_.types[t].expr = c_.types[rep].name;
       c_.types[t].structure = c_.types[rep].isStruct;
     }
@@ -299,6 +344,7 @@ class Namer {
   // A type declared as another: an anonymous one laid out as an assigned
   // one, an instance laid out as an earlier instance of its name.
   std::map<CtlType, CtlType> alias_;
+  std::map<CtlType, std::string> alike_;  // alike() of the structures met
   std::set<std::string> declared_;        // the names given so far
 };
 

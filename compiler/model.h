@@ -172,6 +172,8 @@ struct Type {
   // An anonymous copy of an assigned type (tagged, constrained, selected):
   // that type's name, which traces show for it; else empty.
   std::string caption;
+  // That assigned type, which the C writer declares such a copy as.
+  std::optional<TypeId> copied;
   uint32_t module = 0;  // index in Model::modules of the module it was written in
   Builtin builtin = Builtin::Null;
   std::vector<Tag> tags;  // outermost first; empty for an untagged CHOICE or open type

@@ -19,6 +19,8 @@ std::vector<bool> reachableTypes(const Model &model) {
     const Type &type = model.types[work.back()];
     work.pop_back();
     for (const Component &component : type.components) reach(component.type);
+    // The C writer declares a copy as the type it copies.
+    if (type.copied) reach(*type.copied);
     if (type.builtin == Builtin::SequenceOf || type.builtin == Builtin::SetOf) reach(type.element);
     if (type.link)
       for (const OpenTypeLink::Object &object : type.link->objects) reach(object.type);
@@ -37,6 +39,7 @@ void compactTypes(Model &model) {
     }
   for (Type &type : kept) {
     for (Component &component : type.components) component.type = renumbered[component.type];
+    if (type.copied) type.copied = renumbered[*type.copied];
     if (type.builtin == Builtin::SequenceOf || type.builtin == Builtin::SetOf)
       type.element = renumbered[type.element];
     if (type.link)

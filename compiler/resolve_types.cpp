@@ -70,6 +70,11 @@ std::vector<Tag> universalTags(Builtin builtin) {
 // What a copy of `source` is shown as in traces.
 std::string captionOf(const Type &source) { return source.name.empty() ? source.caption : source.name; }
 
+// The assigned type that a copy of `source` copies.
+std::optional<TypeId> copiedBy(const Type &source, TypeId id) {
+  return source.name.empty() ? source.copied : std::optional<TypeId>(id);
+}
+
 bool pureReference(const ast::Type &node) {
   return node.kind == ast::Type::Kind::Reference && node.constraints.empty();
 }
@@ -231,6 +236,7 @@ TypeId Resolver::copyType(TypeId source, SourcePos pos, Scope scope, TypeId slot
   }
   Type &type = types_[slot];
   type.caption = captionOf(types_[source]);
+  type.copied = copiedBy(types_[source], source);
   type.name.clear();
   type.module = scope.module->index;
   type.pos = pos;
@@ -250,6 +256,7 @@ void Resolver::completeDeferredCopies() {
       Type &target = types_[copy.target];
       Type content = types_[copy.source];
       content.caption = captionOf(content);
+      content.copied = copiedBy(content, copy.source);
       content.name = std::move(target.name);
       content.tags = std::move(target.tags);
       content.module = target.module;

@@ -24,6 +24,13 @@ namespace {
 template <class T>
 constexpr bool isFlag = std::is_same_v<T, uint8_t>;
 
+// A component is declared as the type it refers to, tagged or not, and not
+// as another one laid out alike.
+static_assert(std::is_same_v<decltype(static_cast<Addr *>(nullptr)->u.v6), V6>);
+static_assert(std::is_same_v<decltype(static_cast<Addr *>(nullptr)->u.v4), V4>);
+static_assert(std::is_same_v<decltype(UsesInts::i2), Ints2>);
+static_assert(std::is_same_v<decltype(UsesInts::again), Ints2>);
+
 // C and C++ keywords get "_" behind them.
 static_assert(isFlag<decltype(Keywords::static_assert_)> && isFlag<decltype(Keywords::thread_local_)> &&
               isFlag<decltype(Keywords::bitand_)> && isFlag<decltype(Keywords::not_eq_)> &&
@@ -44,6 +51,15 @@ static_assert(SLOT_PRINT_PDU_ > 0 && ZurNames_KIND_INTEGER_PDU > 0);
 
 // Names_A.B-C and Names_A-B.C: the later module's gets "_".
 static_assert(std::is_same_v<Names_A_B_C, ZurHugeInt> && std::is_same_v<Names_A_B_C_, ZurOctets>);
+
+// One C type for each of EXTERNAL, EMBEDDED PDV and CHARACTER STRING.
+static_assert(std::is_same_v<decltype(Carried::plain), EXTERNAL> &&
+              std::is_same_v<decltype(Carried::pdv), EMBEDDED_PDV> &&
+              std::is_same_v<decltype(Carried::text), CHARACTER_STRING>);
+
+// Instances of a parameterized type laid out alike are one type.
+static_assert(std::is_same_v<decltype(UsesAlg::one), decltype(UsesAlg::two)>);
+static_assert(std::is_same_v<decltype(UsesAlg::one), AlgId>);
 
 // Every name of upper case in the code of the library's public headers is
 // one the compiler keeps away from the types it names.
