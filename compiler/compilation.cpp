@@ -2,8 +2,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <ostream>
+#include <sstream>
 
 #include "compiler/c_writer.h"
 #include "compiler/diagnostics.h"
@@ -22,18 +24,22 @@ struct Compilation::Impl {
 
 namespace {
 
-// The whole file; false, with errno saying why, when it cannot be read (a
-// directory opens, and fails on its first read).
+// A file name in UTF-8 as the system's file functions take it (UTF-16 on
+// Windows, where a char name would go through the ANSI code page).
+std::filesystem::path fileName(const std::string &name) { return std::u8string(name.begin(), name.end()); }
+
+// The whole file; false, with errno saying why, when it cannot be read.
 bool readFile(const std::string &path, std::string &text) {
-  std::FILE *file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return false;
-  char buf[1 << 16];
-  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, file)) > 0;) text.append(buf, n);
-  const bool read = !std::ferror(file);
-  const int error = errno;
-  std::fclose(file);
-  errno = error;
-  return read;
+  const std::filesystem::path name = fileName(path);
+  std::error_code error;
+  if (std::filesystem::is_directory(name, error)) return errno = EISDIR, false;
+  std::ifstream in(name, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream whole;
+  whole << in.rdbuf();
+  if (in.bad()) return errno = EIO, false;
+  text = std::move(whole).str();
+  return true;
 }
 
 // "Module.Type" or "Type".
@@ -138,7 +144,7 @@ const std::vector<OidName> &Compilation::oidNames() const { return impl_->oids; 
 bool Compilation::writeC(const std::string &directory, std::ostream &diagnostics) const {
   for (const GeneratedFile &file : generateC(impl_->model, impl_->layout, *impl_->tables)) {
     const std::string path = directory + "/" + file.name;
-    std::ofstream out(path, std::ios::binary);
+    std::ofstream out(fileName(path), std::ios::binary);
     out << file.text;
     out.close();
     if (!out) {
