@@ -101,8 +101,8 @@ check "convert BER to DER" 0 "" "" convert "${m[@]}" -i ber -o der ber.bin out.d
 # Output that cannot be written is an error with its reason, not a success
 # (a native run only: /dev/full is the full disk).
 if [ ${#run[@]} = 1 ] && [ -w /dev/full ]; then
-  for c in "decode|zurasn1: writing the values: No space left on device|decode ${m[*]} der.bin" \
-           "convert|zurasn1: standard output: error: cannot write the file: No space left on device|convert ${m[*]} -i ber -o der ber.bin -" \
+  for c in "decode|zurasn1: writing standard output: No space left on device|decode ${m[*]} der.bin" \
+           "convert|zurasn1: writing standard output: No space left on device|convert ${m[*]} -i ber -o der ber.bin -" \
            "convert to a file|zurasn1: /dev/full: error: cannot write the file: No space left on device|convert ${m[*]} -i ber -o der ber.bin /dev/full"; do
     IFS='|' read -r name err args <<< "$c"
     got=0

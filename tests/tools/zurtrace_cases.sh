@@ -57,7 +57,7 @@ check "well formed" 0 "" cert0.der
 cp out.txt cert0.trace
 expect "values shown" grep -Eq '^ +\{ 2 5 4 [0-9]+ \}$' cert0.trace
 check "missing file" 2 'zurtrace: missing\.der: No such file or directory' missing.der
-check "directory" 2 'zurtrace: adir: is a directory' adir
+check "directory" 2 'zurtrace: adir: Is a directory' adir
 check "empty file" 1 "$(printf "$malformed" empty.der 0)" empty.der
 check "one octet" 1 "$(printf "$malformed" one.der 0)" one.der
 check "random octets" 1 'zurtrace: random\.der: malformed at offset [0-9]+: D[0-9]{4}[SE]: .*' random.der

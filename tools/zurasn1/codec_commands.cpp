@@ -1,21 +1,20 @@
 // decode and convert: values of compiled modules read and written through
 // zurbase's entry points and zurcore's codecs, as an application does.
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <memory>
 
 #include "commands.h"
+#include "mapped_file.h"
+#include "output_file.h"
 #include "pem.h"
 #include "zurasn1/zurasn1.h"
 #include "zurbase/zurbase.h"
 #include "zurbase/zurcore.h"
-
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
 
 namespace zurasn1tool {
 namespace {
@@ -104,48 +103,24 @@ bool parse(const Args &args, bool convert, CodecOptions &o, int &status) {
   return true;
 }
 
-// Standard input and output carry octets, not text.
-void binaryStream(std::FILE *stream) {
-#ifdef _WIN32
-  _setmode(_fileno(stream), _O_BINARY);
-#else
-  (void)stream;
-#endif
-}
-
-// The whole file, or standard input for "-"; false, with errno saying why,
-// when it cannot be read (a directory opens, and fails on its first read).
-bool readInput(const std::string &path, std::vector<unsigned char> &octets) {
-  std::FILE *file = path == "-" ? stdin : std::fopen(path.c_str(), "rb");
+// The octets written to the file, or standard output for "-" (whose
+// failures main reports); false, with the reason in error, when they cannot
+// all be written.
+bool writeOutput(const std::string &path, const std::vector<unsigned char> &octets, std::string &error) {
+  if (path == "-") {
+    std::fwrite(octets.data(), 1, octets.size(), stdout);
+    return true;
+  }
+  std::FILE *file = zur::platform::createOutput(path, error);
   if (file == nullptr) return false;
-  if (file == stdin) binaryStream(stdin);
-  unsigned char buf[1 << 16];
-  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, file)) > 0;) octets.insert(octets.end(), buf, buf + n);
-  const bool read = !std::ferror(file);
-  const int error = errno;
-  if (file != stdin) std::fclose(file);
-  errno = error;
-  return read;
-}
-
-// The octets written to the file, or standard output for "-"; false, with
-// errno saying why, when they cannot all be written.
-bool writeOutput(const std::string &path, const std::vector<unsigned char> &octets) {
-  std::FILE *file = path == "-" ? stdout : std::fopen(path.c_str(), "wb");
-  if (file == nullptr) return false;
-  if (file == stdout) binaryStream(stdout);
-  bool written = std::fwrite(octets.data(), 1, octets.size(), file) == octets.size();
-  written = std::fflush(file) == 0 && written;
-  if (file != stdout) written = std::fclose(file) == 0 && written;
+  bool written = std::fwrite(octets.data(), 1, octets.size(), file) == octets.size() && std::fflush(file) == 0;
+  int code = errno;
+  if (std::fclose(file) != 0 && written) {
+    written = false;
+    code = errno;
+  }
+  if (!written) error = std::strerror(code);
   return written;
-}
-
-// Standard output flushed; false, with the reason on standard error, when
-// what was printed did not all reach it (a full disk, a closed pipe).
-bool outputWritten(const char *what) {
-  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return true;
-  std::cerr << "zurasn1: writing " << what << ": " << std::strerror(errno) << "\n";
-  return false;
 }
 
 // The modules compiled, the PDU found, an Env bound to them.
@@ -171,18 +146,20 @@ class Session {
     if (env_ != nullptr) zurcoreDestroyEnv(env_);
   }
 
-  // Decodes one value from octets[*at...]; prints the row on standard error
-  // (naming `where`) when it fails.
-  bool decode(const std::string &where, int32_t rules, uint32_t flags, const std::vector<unsigned char> &octets,
-              std::size_t &at, void **value) {
+  // Decodes one value from data[at...size); prints the row on standard
+  // error (naming `where`) when it fails. The decoder takes lengths of 31
+  // bits: it sees at most that much of the rest, and the next value starts
+  // where this one ended.
+  bool decode(const std::string &where, int32_t rules, uint32_t flags, const unsigned char *data, uint64_t size,
+              uint64_t &at, void **value) {
     entry<ApiSetEncodingRulesFn>(SLOT_SET_ENCODING_RULES)(env_, rules);
     entry<ApiSetterFn>(SLOT_SET_DECODING_FLAGS)(env_, flags);
-    EncBuf in{static_cast<int32_t>(octets.size() - at), const_cast<unsigned char *>(octets.data() + at)};
+    const auto offered = static_cast<int32_t>(std::min<uint64_t>(size - at, INT32_MAX));
+    EncBuf in{offered, const_cast<unsigned char *>(data + at)};
     int32_t pdu = pdu_;
     *value = nullptr;
-    std::fflush(stdout);
     if (entry<ApiDecodeFn>(SLOT_DECODE)(env_, &pdu, &in, value) != 0) return fail(where, at);
-    at = octets.size() - static_cast<std::size_t>(in.length);
+    at += static_cast<uint64_t>(offered - in.length);
     return true;
   }
 
@@ -212,7 +189,7 @@ class Session {
  private:
   // The codec's report, whose offset counts from the value's first octet,
   // named after the input and the value's place in it.
-  bool fail(const std::string &where, std::size_t at) {
+  bool fail(const std::string &where, uint64_t at) {
     std::string row = env_->msgBuf;
     while (!row.empty() && row.back() == '\n') row.pop_back();
     std::fflush(stdout);
@@ -230,35 +207,56 @@ class Session {
 // file; the values one after another in each.
 struct Encoding {
   std::string where;
-  std::vector<unsigned char> octets;
+  const unsigned char *data;  // the input's octets, or block's
+  uint64_t size;
+  std::vector<unsigned char> block;
 };
 
-bool encodings(const std::string &path, std::vector<Encoding> &out) {
-  const std::string name = path == "-" ? "standard input" : path;
-  std::vector<unsigned char> octets;
-  if (!readInput(path, octets)) {
-    std::cerr << "zurasn1: " << name << ": error: cannot read the file: " << std::strerror(errno) << "\n";
-    return false;
-  }
-  if (octets.empty()) std::cerr << "zurasn1: " << name << ": the input is empty\n";
-  if (!zurtrace::looksLikePem(octets.data(), octets.size())) {
-    out.push_back({name, std::move(octets)});
+// The input (mapped or read whole, as zurtrace takes it) stays open while
+// its encodings are decoded.
+class Input {
+ public:
+  Input() = default;
+  Input(const Input &) = delete;
+  Input &operator=(const Input &) = delete;
+  ~Input() { zur::platform::closeInput(file_); }
+
+  bool open(const std::string &path) {
+    const std::string name = path == "-" ? "standard input" : path;
+    const std::string error = zur::platform::openInput(path == "-" ? nullptr : path.c_str(), file_);
+    if (!error.empty()) {
+      std::cerr << "zurasn1: " << name << ": error: cannot read the file: " << error << "\n";
+      return false;
+    }
+    if (file_.size == 0) std::cerr << "zurasn1: " << name << ": the input is empty\n";
+    if (!zurtrace::looksLikePem(file_.data, file_.size)) {
+      encodings.push_back({name, file_.data, file_.size, {}});
+      return true;
+    }
+    zurtrace::PemReader reader(file_.data, file_.size);
+    zurtrace::PemBlock block;
+    for (int n = 1; reader.next(block); ++n) {
+      const std::string where = name + ": PEM block " + std::to_string(n) + " (" + block.label + ")";
+      if (!block.error.empty()) {
+        std::cerr << "zurasn1: " << where << ": " << block.error << "\n";
+        encodings.push_back({where, nullptr, 0, {}});
+        continue;
+      }
+      if (block.octets.empty()) std::cerr << "zurasn1: " << where << ": the block is empty\n";
+      encodings.push_back({where, nullptr, 0, std::move(block.octets)});
+    }
+    for (Encoding &e : encodings) {  // the blocks have their places now
+      e.data = e.block.data();
+      e.size = e.block.size();
+    }
     return true;
   }
-  zurtrace::PemReader reader(octets.data(), octets.size());
-  zurtrace::PemBlock block;
-  for (int n = 1; reader.next(block); ++n) {
-    const std::string where = name + ": PEM block " + std::to_string(n) + " (" + block.label + ")";
-    if (!block.error.empty()) {
-      std::cerr << "zurasn1: " << where << ": " << block.error << "\n";
-      out.push_back({where, {}});
-      continue;
-    }
-    if (block.octets.empty()) std::cerr << "zurasn1: " << where << ": the block is empty\n";
-    out.push_back({where, std::move(block.octets)});
-  }
-  return true;
-}
+
+  std::vector<Encoding> encodings;
+
+ private:
+  zur::platform::InputFile file_;
+};
 
 }  // namespace
 
@@ -266,18 +264,18 @@ int runDecode(const Args &args) {
   CodecOptions o;
   int status = OK;
   if (!parse(args, false, o, status)) return status;
-  std::vector<Encoding> inputs;
-  if (!encodings(o.files[0], inputs)) return USAGE;
+  Input input;
+  if (!input.open(o.files[0])) return USAGE;
   Session session;
   if (!session.open(o, status)) return status;
-  for (const Encoding &e : inputs) {
-    if (e.octets.empty()) {
+  for (const Encoding &e : input.encodings) {
+    if (e.size == 0) {
       status = FAILED;  // an empty input or a malformed PEM block, already reported
       continue;
     }
-    for (std::size_t at = 0; at < e.octets.size();) {
+    for (uint64_t at = 0; at < e.size;) {
       void *value = nullptr;
-      if (!session.decode(e.where, o.in, o.trace ? ZURCORE_FLAG_TRACE : 0, e.octets, at, &value)) {
+      if (!session.decode(e.where, o.in, o.trace ? ZURCORE_FLAG_TRACE : 0, e.data, e.size, at, &value)) {
         status = FAILED;
         break;
       }
@@ -289,33 +287,32 @@ int runDecode(const Args &args) {
       }
     }
   }
-  return outputWritten("the values") ? status : USAGE;
+  return status;
 }
 
 int runConvert(const Args &args) {
   CodecOptions o;
   int status = OK;
   if (!parse(args, true, o, status)) return status;
-  std::vector<Encoding> inputs;
-  if (!encodings(o.files[0], inputs)) return USAGE;
+  Input input;
+  if (!input.open(o.files[0])) return USAGE;
   Session session;
   if (!session.open(o, status)) return status;
   std::vector<unsigned char> out;
-  for (const Encoding &e : inputs) {
-    if (e.octets.empty()) return FAILED;
-    for (std::size_t at = 0; at < e.octets.size();) {
+  for (const Encoding &e : input.encodings) {
+    if (e.size == 0) return FAILED;
+    for (uint64_t at = 0; at < e.size;) {
       void *value = nullptr;
-      if (!session.decode(e.where, o.in, 0, e.octets, at, &value)) return FAILED;
+      if (!session.decode(e.where, o.in, 0, e.data, e.size, at, &value)) return FAILED;
       const bool ok = session.encode(e.where, o.out, value, out);
       session.release(value);
       if (!ok) return FAILED;
     }
   }
   const std::string &path = o.files[1];
-  errno = 0;
-  if (!writeOutput(path, out)) {
-    std::cerr << "zurasn1: " << (path == "-" ? "standard output" : path)
-              << ": error: cannot write the file: " << std::strerror(errno) << "\n";
+  std::string error;
+  if (!writeOutput(path, out, error)) {
+    std::cerr << "zurasn1: " << path << ": error: cannot write the file: " << error << "\n";
     return USAGE;
   }
   return OK;

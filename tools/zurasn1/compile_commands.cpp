@@ -69,7 +69,8 @@ int runC(const Args &args) {
   auto compiled = zurasn1::Compilation::compileFiles(files, std::cerr);
   if (!compiled) return FAILED;
   std::error_code error;
-  std::filesystem::create_directories(directory, error);
+  // The name is UTF-8 on every system (UTF-16 underneath on Windows).
+  std::filesystem::create_directories(std::u8string(directory.begin(), directory.end()), error);
   if (error) {
     std::cerr << directory << ": error: cannot make the directory: " << error.message() << "\n";
     return FAILED;

@@ -1,10 +1,14 @@
 // zurasn1: compiles ASN.1 modules into the value printer's control table and
 // zurcore's codec tables (docs/zurasn1.md). Each command is a row of
 // kCommands.
+#include <cerrno>
 #include <cstdio>
 #include <iostream>
+#include <new>
 
 #include "commands.h"
+#include "standard_streams.h"
+#include "tool_main.h"
 #include "zurasn1/zurasn1.h"
 
 namespace zurasn1tool {
@@ -44,19 +48,9 @@ void printHelp() {
                "read or output that cannot be written.\n";
 }
 
-}  // namespace
-
-int usageError(const std::string &what) {
-  std::cerr << "zurasn1: " << what << " (try zurasn1 --help)\n";
-  return USAGE;
-}
-
-}  // namespace zurasn1tool
-
-int main(int argc, char **argv) {
-  using namespace zurasn1tool;
-  if (argc < 2) return usageError("no command");
-  const std::string first = argv[1];
+int run(const std::vector<std::string> &args) {
+  if (args.size() < 2) return usageError("no command");
+  const std::string &first = args[1];
   if (first == "-h" || first == "--help") {
     printHelp();
     return OK;
@@ -66,6 +60,35 @@ int main(int argc, char **argv) {
     return OK;
   }
   for (const Command &c : kCommands)
-    if (first == c.name) return c.run(Args(argv + 2, argv + argc));
+    if (first == c.name) return c.run(Args(args.begin() + 2, args.end()));
   return usageError("unknown command " + first);
+}
+
+// Standard output flushed; false, with the reason on standard error, when
+// what was printed did not all reach it (a full disk, a closed pipe).
+bool outputWritten() {
+  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return true;
+  std::cerr << "zurasn1: writing standard output: " << zur::platform::writeFailure(errno) << "\n";
+  return false;
+}
+
+}  // namespace
+
+int usageError(const std::string &what) {
+  std::cerr << "zurasn1: " << what << " (try zurasn1 --help)\n";
+  return USAGE;
+}
+
+}  // namespace zurasn1tool
+
+int toolMain(const std::vector<std::string> &args) {
+  using namespace zurasn1tool;
+  try {
+    const int status = run(args);
+    // Every command's output, the help and the version alike.
+    return outputWritten() ? status : USAGE;
+  } catch (const std::bad_alloc &) {
+    std::cerr << "zurasn1: out of memory\n";
+    return USAGE;
+  }
 }

@@ -6,10 +6,13 @@
 #include <cstring>
 #include <iostream>
 #include <map>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "mapped_file.h"
+#include "standard_streams.h"
+#include "tool_main.h"
 #include "tracer.h"
 #include "zurasn1/zurasn1.h"
 #include "zurbase/zurbase.h"
@@ -43,12 +46,13 @@ constexpr const char *kUsage =
 constexpr long kDepthCeiling = 100000;
 
 // Returns UNUSABLE after a usage error, else -1 and the options.
-int parseOptions(int argc, char **argv, Options &options, std::vector<std::string> &modules) {
+int parseOptions(const std::vector<std::string> &args, Options &options, std::vector<std::string> &modules) {
   bool optionsEnd = false;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
+  const std::size_t argc = args.size();
+  for (std::size_t i = 1; i < argc; ++i) {
+    const std::string &arg = args[i];
     if (optionsEnd || arg == "-" || arg.empty() || arg[0] != '-') {
-      options.files.push_back(argv[i]);
+      options.files.push_back(arg);
     } else if (arg == "--") {
       optionsEnd = true;
     } else if (arg == "-h" || arg == "--help") {
@@ -68,10 +72,10 @@ int parseOptions(int argc, char **argv, Options &options, std::vector<std::strin
         complain("-m needs a module file (try zurtrace --help)");
         return UNUSABLE;
       }
-      modules.push_back(argv[++i]);
+      modules.push_back(args[++i]);
     } else if (arg == "--max-depth" || arg.starts_with("--max-depth=")) {
-      const char *value = arg == "--max-depth" ? (i + 1 < argc ? argv[++i] : nullptr)
-                                                : argv[i] + std::strlen("--max-depth=");
+      const char *value = arg == "--max-depth" ? (i + 1 < argc ? args[++i].c_str() : nullptr)
+                                                : arg.c_str() + std::strlen("--max-depth=");
       char *end = nullptr;
       errno = 0;
       const long depth = value != nullptr ? std::strtol(value, &end, 10) : 0;
@@ -125,11 +129,11 @@ class ObjectIdNames {
   std::map<std::string, std::string> names_;
 };
 
-int traceFile(Tracer &tracer, const char *path) {
-  const bool standardInput = std::strcmp(path, "-") == 0;
+int traceFile(Tracer &tracer, const std::string &path) {
+  const bool standardInput = path == "-";
   const std::string name = standardInput ? "standard input" : path;
   zur::platform::InputFile file;
-  const std::string error = zur::platform::openInput(standardInput ? nullptr : path, file);
+  const std::string error = zur::platform::openInput(standardInput ? nullptr : path.c_str(), file);
   if (!error.empty()) {
     complain(name + ": " + error);
     zur::platform::closeInput(file);
@@ -143,23 +147,22 @@ int traceFile(Tracer &tracer, const char *path) {
 // What standard output could not take turns any status into a failure.
 int written(int status) {
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-    std::fprintf(stderr, "zurtrace: writing the trace: %s\n", std::strerror(errno));
+    std::fprintf(stderr, "zurtrace: writing the trace: %s\n", zur::platform::writeFailure(errno).c_str());
     return UNUSABLE;
   }
   return status;
 }
 
-int run(int argc, char **argv) {
+int run(const std::vector<std::string> &args) {
   Options options;
   std::vector<std::string> modules;
-  if (int status = parseOptions(argc, argv, options, modules); status >= 0) return written(status);
+  if (int status = parseOptions(args, options, modules); status >= 0) return written(status);
   ObjectIdNames names;
   if (!modules.empty()) {
     if (!names.load(modules)) return UNUSABLE;
     options.oidName = ObjectIdNames::find;
     options.oidContext = &names;
   }
-  zur::platform::setBinaryStandardInput();
   Env *env = zurcoreCreateEnv(apiTbl);
   if (env == nullptr) {
     complain("out of memory");
@@ -168,8 +171,8 @@ int run(int argc, char **argv) {
   reinterpret_cast<ApiSetEncodingRulesFn>(apiTbl[SLOT_SET_ENCODING_RULES])(env, RULES_BER);
   Tracer tracer(env, options);
   int status = WELL_FORMED;
-  for (const char *path : options.files) {
-    if (options.files.size() > 1) tracer.text(std::string("file ") + path + ":\n");
+  for (const std::string &path : options.files) {
+    if (options.files.size() > 1) tracer.text("file " + path + ":\n");
     const int fileStatus = traceFile(tracer, path);
     if (fileStatus > status) status = fileStatus;
   }
@@ -180,10 +183,11 @@ int run(int argc, char **argv) {
 }  // namespace
 }  // namespace zurtrace
 
-int main(int argc, char **argv) {
-  // The trace leaves in many small pieces; a large buffer keeps writes few.
-  static char buffer[1 << 16];
-  std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
-  zur::platform::unlockStandardOutput();
-  return zurtrace::run(argc, argv);
+int toolMain(const std::vector<std::string> &args) {
+  try {
+    return zurtrace::run(args);
+  } catch (const std::bad_alloc &) {
+    zurtrace::complain("out of memory");
+    return zurtrace::UNUSABLE;
+  }
 }

@@ -19,7 +19,7 @@ struct Options {
   bool hex = false;
   bool offsets = false;
   int32_t maxDepth = 64;
-  std::vector<const char *> files;
+  std::vector<std::string> files;  // UTF-8
   // Names of OBJECT IDENTIFIER values by their contents octets (-m); may be
   // null.
   const char *(*oidName)(void *context, const unsigned char *contents, uint64_t length) = nullptr;

@@ -1,11 +1,12 @@
-// The inputs of tools that trace files of any size: a regular file is mapped
-// whole and read without copying, anything else (a pipe, a device, a
-// terminal) is read into memory; and the standard streams such tools use.
-#ifndef ZURTRACE_MAPPED_FILE_H
-#define ZURTRACE_MAPPED_FILE_H
+// The inputs of the tools, files of any size: a regular file is mapped whole
+// and read without copying, anything else (a pipe, a device, a terminal) is
+// read into memory.
+#ifndef ZURBASE_TOOLS_COMMON_MAPPED_FILE_H
+#define ZURBASE_TOOLS_COMMON_MAPPED_FILE_H
 
 #include <algorithm>
 #include <cstdint>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -23,10 +24,10 @@ struct InputFile {
   std::vector<unsigned char> octets;  // a stream's octets
 };
 
-// Opens the file at path, or standard input for a null path. Returns an
-// empty text, or why the input cannot be read ("is a directory", the
-// system's reason, that it does not fit the address space, or that a stream
-// is longer than kStreamLimit).
+// Opens the file at path (UTF-8), or standard input for a null path.
+// Returns an empty text, or why the input cannot be read ("Is a directory",
+// the system's reason, that it does not fit the address space, or that a
+// stream is longer than kStreamLimit or than the memory left).
 std::string openInput(const char *path, InputFile &file);
 
 void closeInput(InputFile &file);
@@ -36,18 +37,17 @@ void closeInput(InputFile &file);
 // may be read again. Nothing for an input that is not mapped.
 void releaseBefore(InputFile &file, uint64_t offset);
 
-// Puts standard input in binary mode where the system has a text mode.
-void setBinaryStandardInput();
-
-// Lets a single-threaded program write standard output without taking its
-// lock on every call, where the C library allows it: a trace is written in
-// millions of small pieces.
-void unlockStandardOutput();
-
 // The refusal of a stream longer than kStreamLimit.
 inline std::string streamTooLong() {
   return "a pipe or device is read whole, up to " + std::to_string(kStreamLimit) +
          " octets, and this one is longer";
+}
+
+// The refusal of a stream that outgrew the memory the program could get
+// (a 32-bit address space holds few blocks of hundreds of megabytes).
+inline std::string streamOutOfMemory(std::size_t read) {
+  return "a pipe or device is read whole, and the " + std::to_string(read) +
+         " octets read so far leave no memory for the rest";
 }
 
 // Reads a stream to its end into file.octets. readSome(buffer, room, error)
@@ -61,7 +61,12 @@ std::string readWhole(InputFile &file, ReadSome readSome) {
   for (;;) {
     if (used == out.size()) {
       if (used > kStreamLimit) return streamTooLong();
-      out.resize(static_cast<std::size_t>(std::min<uint64_t>(2 * uint64_t{used}, kStreamLimit + 1)));
+      try {
+        out.resize(static_cast<std::size_t>(std::min<uint64_t>(2 * uint64_t{used}, kStreamLimit + 1)));
+      } catch (const std::bad_alloc &) {
+        out = {};
+        return streamOutOfMemory(used);
+      }
     }
     std::string error;
     const int64_t n = readSome(out.data() + used, out.size() - used, error);

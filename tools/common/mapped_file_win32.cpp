@@ -1,12 +1,11 @@
 #include <windows.h>
-#include <fcntl.h>
-#include <io.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 
 #include "mapped_file.h"
+#include "wide_names_win32.h"
 
 namespace zur::platform {
 namespace {
@@ -71,10 +70,12 @@ std::string openInput(const char *path, InputFile &file) {
     if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return systemReason(GetLastError());
     return openHandle(handle, file);
   }
-  const DWORD attributes = GetFileAttributesA(path);
+  if (isDeviceName(path)) return deviceNameRefused();
+  const std::wstring name = systemName(path);
+  const DWORD attributes = GetFileAttributesW(name.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-    return "is a directory";
-  HANDLE handle = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    return "Is a directory";
+  HANDLE handle = CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return systemReason(GetLastError());
   std::string error = openHandle(handle, file);
@@ -102,10 +103,5 @@ void releaseBefore(InputFile &file, uint64_t offset) {
                   static_cast<SIZE_T>(end - file.released));
   file.released = end;
 }
-
-void setBinaryStandardInput() { _setmode(_fileno(stdin), _O_BINARY); }
-
-// The Windows C run-time has no switch that turns a stream's locking off.
-void unlockStandardOutput() {}
 
 }  // namespace zur::platform

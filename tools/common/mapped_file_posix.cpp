@@ -3,9 +3,6 @@
 #define _FILE_OFFSET_BITS 64
 
 #include <fcntl.h>
-#ifdef __GLIBC__
-#include <stdio_ext.h>
-#endif
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -52,7 +49,7 @@ std::string readStream(int fd, InputFile &file) {
 std::string openDescriptor(int fd, InputFile &file) {
   struct stat st;
   if (fstat(fd, &st) != 0) return std::strerror(errno);
-  if (S_ISDIR(st.st_mode)) return "is a directory";
+  if (S_ISDIR(st.st_mode)) return "Is a directory";
   // A regular file opened for reading and positioned by the caller is traced
   // from its start, as a named file would be.
   return S_ISREG(st.st_mode) ? mapDescriptor(fd, st, file) : readStream(fd, file);
@@ -83,14 +80,6 @@ void releaseBefore(InputFile &file, uint64_t offset) {
     madvise(static_cast<char *>(file.view) + file.released,
             static_cast<std::size_t>(end - file.released), MADV_DONTNEED);
   file.released = end;
-}
-
-void setBinaryStandardInput() {}
-
-void unlockStandardOutput() {
-#ifdef __GLIBC__
-  __fsetlocking(stdout, FSETLOCKING_BYCALLER);
-#endif
 }
 
 }  // namespace zur::platform
