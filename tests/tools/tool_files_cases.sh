@@ -78,11 +78,13 @@ expect "no CR in the message" test "$(tr -cd '\r' < err.raw | wc -c)" -eq 0
 # the values and a fault after them keep their order.
 for i in $(seq 10000); do cat blob.der; done > many.der
 if command -v strace > /dev/null; then
-  strace -f -qq -e trace=write -o writes.txt "${decode[@]}" -t Blob many.der > /dev/null 2>&1
+  # LeakSanitizer cannot run under a tracer; the runs without one check leaks.
+  ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 \
+    strace -f -qq -e trace=write -o writes.txt "${decode[@]}" -t Blob many.der > /dev/null 2>&1
   # Writes of the values (wine's own are many): those that start a value,
   # and those of one octet.
   writes=$(grep -cE 'write\([0-9]+, "(value Blob|([^"\\]|\\.)", 1\))' writes.txt || true)
-  expect "10000 values in $writes writes" test "$writes" -lt 100
+  expect "10000 values in $writes writes" test "$writes" -ge 1 -a "$writes" -lt 100
 fi
 { cat blob.der blob.der; printf '\x05'; } > blobcut.der
 "${decode[@]}" -t Blob blobcut.der > both.txt 2>&1 || true

@@ -210,7 +210,7 @@ TEST(PerLengthPieces, FragmentsOfSixteenK) {
     for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(i * 7 + 1);
     BitWriter w(true);
     putPieces(w, kUnboundedLength, c.count, true,
-              [&](uint64_t first, uint32_t n) { w.putOctets(&data[first], n); });
+              [&](uint64_t first, uint32_t n) { w.putOctets(data.data() + first, n); });
     ASSERT_EQ(w.octetLength(), c.totalOctets);
     for (const auto &[at, text] : c.determinants)
       EXPECT_EQ(hex(w.data() + at, text.size() / 3 + 1), text);
