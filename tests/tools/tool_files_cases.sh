@@ -14,6 +14,7 @@ zurtrace=("${run[@]}" "$(realpath "${@: -1}")")
 wine=0
 [[ "${run[0]:-}" == *wine* ]] && wine=1
 pointer=${ZURTRACE_POINTER_SIZE:-8}
+source "$(dirname "${BASH_SOURCE[0]}")/cases.sh"
 # Names reach the programs as UTF-8 (wine takes the command line in the
 # locale's code page).
 export LC_ALL=C.UTF-8
@@ -30,29 +31,15 @@ printf '\x0c\x0dSyntax\r\nerror' > crlf.der
 printf 'value Line ::= "Syntax\r\nerror"\n' > crlf.txt
 printf '\x04\x02\xab\xcd' > blob.der
 
-failures=0
-# check <name> <status> <stderr (exact, raw octets; empty: none)> <command...>
-# runs the command with stdout in out.raw, stderr in err.raw.
+# check <name> <status> <stderr (exact octets; empty: none)> <command...>
 check() {
-  local name=$1 want=$2 err=$3
+  local name=$1 want=$2 err=$3 ok=1
   shift 3
-  local got=0
-  "$@" > out.raw 2> err.raw || got=$?
-  if [ "$got" != "$want" ] || [ "$(cat err.raw)" != "$err" ] || { [ -z "$err" ] && [ -s err.raw ]; }; then
-    echo "FAIL $name: status $got (want $want), stderr: $(head -c 300 err.raw | od -c | head -n 4)"
-    failures=$((failures + 1))
-    return 0
-  fi
-  echo "ok   $name"
-}
-# expect <name> <condition...>: a further check of the last run.
-expect() {
-  local name=$1
-  shift
-  if ! "$@"; then
-    echo "FAIL $name"
-    failures=$((failures + 1))
-  fi
+  capture "$@"
+  [ "$status" = "$want" ] || ok=0
+  [ "$(cat err.txt)" = "$err" ] || ok=0
+  [ -n "$err" ] || [ ! -s err.txt ] || ok=0
+  verdict "$name" $ok "status $status (want $want), stderr: $(head -c 300 err.txt | od -c | head -n 4)"
 }
 decode=("${zurasn1[@]}" decode -m text.asn1)
 # tool zurasn1|zurtrace <arguments...>
@@ -68,11 +55,11 @@ sparse() {
 
 # Standard output and error as octets: no CR added before a line feed.
 check "a value's own CR LF" 0 "" "${decode[@]}" -t Line crlf.der
-expect "printed as it is" cmp -s out.raw crlf.txt
+expect "printed as it is" cmp -s out.txt crlf.txt
 check "help lines end in LF" 0 "" "${zurtrace[@]}" --help
-expect "no CR in the help" test "$(tr -cd '\r' < out.raw | wc -c)" -eq 0
+expect "no CR in the help" test "$(tr -cd '\r' < out.txt | wc -c)" -eq 0
 check "a message ends in LF" 2 "zurtrace: missing.der: No such file or directory" "${zurtrace[@]}" missing.der
-expect "no CR in the message" test "$(tr -cd '\r' < err.raw | wc -c)" -eq 0
+expect "no CR in the message" test "$(tr -cd '\r' < err.txt | wc -c)" -eq 0
 
 # Standard output leaves in large writes, also to a character device, and
 # the values and a fault after them keep their order.
@@ -141,7 +128,7 @@ for size in 2147483649 4294967306; do
     check "$size octets: every value decoded" 1 \
       "zurasn1: sparse.der (value at offset 10): D0034E: PDU and input tags do not match: [UNIVERSAL 0] at offset 0." \
       "${decode[@]}" -t Blob sparse.der
-    expect "$size octets: the first value printed" test "$(cat out.raw)" = "value Blob ::= '4142434445464748'H"
+    expect "$size octets: the first value printed" test "$(cat out.txt)" = "value Blob ::= '4142434445464748'H"
   elif [ $size -gt 4294967295 ]; then
     check "$size octets refused" 2 \
       "zurasn1: sparse.der: error: cannot read the file: $size octets do not fit the address space of this 32-bit program" \
@@ -165,9 +152,9 @@ if [ -w /dev/full ]; then
     IFS='|' read -r name what args <<< "$c"
     got=0
     # shellcheck disable=SC2086
-    tool "$name" $args > /dev/full 2> err.raw || got=$?
-    expect "$name $args to a full disk: $got, $(cat err.raw)" \
-      test "$got: $(cat err.raw)" = "2: $name: writing $what: No space left on device"
+    tool "$name" $args > /dev/full 2> err.txt || got=$?
+    expect "$name $args to a full disk: $got, $(cat err.txt)" \
+      test "$got: $(cat err.txt)" = "2: $name: writing $what: No space left on device"
   done
 fi
 # A reader that goes early: Linux ends the tool quietly by SIGPIPE, Windows
@@ -176,9 +163,9 @@ for i in $(seq 2); do cat many.der; done > more.der
 for c in "zurasn1|standard output|decode -m text.asn1 -t Blob more.der" "zurtrace|the trace|more.der"; do
   IFS='|' read -r name what args <<< "$c"
   # shellcheck disable=SC2086
-  { tool "$name" $args 2> err.raw || true; } | head -c 1 > /dev/null || true
-  expect "$name into a closed pipe: $(cat err.raw)" \
-    test ! -s err.raw -o "$(cat err.raw)" = "$name: writing $what: Broken pipe"
+  { tool "$name" $args 2> err.txt || true; } | head -c 1 > /dev/null || true
+  expect "$name into a closed pipe: $(cat err.txt)" \
+    test ! -s err.txt -o "$(cat err.txt)" = "$name: writing $what: Broken pipe"
 done
 
 # Windows' reserved device names are refused, not read (AUX waits forever)
@@ -192,5 +179,4 @@ if [ $wine = 1 ]; then
     timeout 60 "${zurasn1[@]}" convert -m text.asn1 -t Blob -i ber -o der blob.der nul.der
 fi
 
-echo "$failures failed"
-[ "$failures" -eq 0 ]
+finish

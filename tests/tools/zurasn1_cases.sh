@@ -8,6 +8,7 @@ dir=$1 generated=$2 own=$3 pkix=$4 ldap=$5
 shift 5
 run=("$@")
 run[-1]=$(realpath "${run[-1]}")
+source "$(dirname "${BASH_SOURCE[0]}")/cases.sh"
 rm -rf "$dir" && mkdir -p "$dir" && cd "$dir"
 cp "$own" own.asn1
 printf 'Broken DEFINITIONS ::= BEGIN\n  T ::= SEQUENCE { a Missing }\nEND\n' > broken.asn1
@@ -15,25 +16,15 @@ printf 'Broken DEFINITIONS ::= BEGIN\n  T ::= SEQUENCE { a Missing }\nEND\n' > b
 debian=("$pkix/PKIX1Explicit88.asn1" "$pkix/PKIX1Implicit88.asn1" "$pkix/PKIX1Algorithms88.asn1"
         "$pkix/PKCS-8.asn1" "$pkix/InformationFramework.asn1" "$ldap/ELDAPv3.asn1")
 
-failures=0
 # check <name> <status> <stdout (ERE, whole first line; empty: none)> <stderr (ERE, whole text; empty: none)> <arguments...>
 check() {
-  local name=$1 want=$2 out=$3 err=$4
+  local name=$1 want=$2 out=$3 err=$4 ok=1
   shift 4
-  local got=0
-  "${run[@]}" "$@" > out.raw 2> err.raw || got=$?
-  tr -d '\r' < out.raw > out.txt
-  tr -d '\r' < err.raw > err.txt
-  local ok=1
-  [ "$got" = "$want" ] || ok=0
+  capture "${run[@]}" "$@"
+  [ "$status" = "$want" ] || ok=0
   if [ -n "$out" ]; then head -n 1 out.txt | grep -Eqx -- "$out" || ok=0; else [ ! -s out.txt ] || ok=0; fi
   if [ -n "$err" ]; then [ "$(wc -l < err.txt)" -eq 1 ] && grep -Eqx -- "$err" err.txt || ok=0; else [ ! -s err.txt ] || ok=0; fi
-  if [ $ok = 0 ]; then
-    echo "FAIL $name: status $got (want $want), stdout: $(head -n 3 out.txt), stderr: $(head -n 3 err.txt)"
-    failures=$((failures + 1))
-  else
-    echo "ok   $name"
-  fi
+  verdict "$name" $ok "status $status (want $want), stdout: $(head -n 3 out.txt), stderr: $(head -n 3 err.txt)"
 }
 usage='zurasn1: %s \(try zurasn1 --help\)'
 
@@ -58,10 +49,8 @@ check "C of a module whose types are all left out" 0 "" '.*: warning: 10 assignm
 check "C of the own module" 0 "" "" c -o own own.asn1
 for f in "$generated"/*; do
   if ! cmp -s "$f" "own/$(basename "$f")"; then
-    echo "FAIL C of the own module: $(basename "$f") differs from the build's"
-    failures=$((failures + 1))
+    verdict "C of the own module" 0 "$(basename "$f") differs from the build's"
   fi
 done
 
-echo "$failures failures"
-[ "$failures" -eq 0 ]
+finish

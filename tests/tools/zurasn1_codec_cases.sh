@@ -8,6 +8,7 @@ dir=$1
 shift
 run=("$@")
 run[-1]=$(realpath "${run[-1]}")
+source "$(dirname "${BASH_SOURCE[0]}")/cases.sh"
 rm -rf "$dir" && mkdir -p "$dir" && cd "$dir"
 cat > rec.asn1 <<'ASN1'
 Recs DEFINITIONS IMPLICIT TAGS ::= BEGIN
@@ -59,25 +60,15 @@ head -c 7 rec.per > cut.per
 sed '7s/"a"/"b"/; 8s/"b"/"a"/' printed.txt > printed-ber.txt
 m=(-m rec.asn1 -t Rec)
 
-failures=0
 # check <name> <status> <stdout file (empty: none)> <stderr (exact; empty: none)> <arguments...>
 check() {
-  local name=$1 want=$2 out=$3 err=$4
+  local name=$1 want=$2 out=$3 err=$4 ok=1
   shift 4
-  local got=0
-  "${run[@]}" "$@" > out.raw 2> err.raw || got=$?
-  tr -d '\r' < out.raw > out.txt
-  tr -d '\r' < err.raw > err.txt
-  local ok=1
-  [ "$got" = "$want" ] || ok=0
+  capture "${run[@]}" "$@"
+  [ "$status" = "$want" ] || ok=0
   if [ -n "$out" ]; then cmp -s out.txt "$out" || ok=0; else [ ! -s out.txt ] || ok=0; fi
   if [ -n "$err" ]; then [ "$(cat err.txt)" = "$err" ] || ok=0; else [ ! -s err.txt ] || ok=0; fi
-  if [ $ok = 0 ]; then
-    echo "FAIL $name: status $got (want $want), stdout: $(head -n 12 out.txt), stderr: $(head -n 3 err.txt)"
-    failures=$((failures + 1))
-  else
-    echo "ok   $name"
-  fi
+  verdict "$name" $ok "status $status (want $want), stdout: $(head -n 12 out.txt), stderr: $(head -n 3 err.txt)"
 }
 
 check "decode BER" 0 printed-ber.txt "" decode "${m[@]}" ber.bin
@@ -108,27 +99,22 @@ if [ ${#run[@]} = 1 ] && [ -w /dev/full ]; then
     got=0
     # shellcheck disable=SC2086
     "${run[@]}" $args > /dev/full 2> err.txt || got=$?
-    if [ "$got" = 2 ] && [ "$(cat err.txt)" = "$err" ]; then echo "ok   full disk: $name"
-    else echo "FAIL full disk: $name: status $got, stderr: $(head -n 3 err.txt)"; failures=$((failures + 1)); fi
+    ok=0
+    [ "$got" = 2 ] && [ "$(cat err.txt)" = "$err" ] && ok=1
+    verdict "full disk: $name" $ok "status $got, stderr: $(head -n 3 err.txt)"
   done
 fi
 : > empty.bin
 printf '%s\n' '-----BEGIN REC-----' '-----END REC-----' > empty.pem
 check "empty input" 1 "" "zurasn1: empty.bin: the input is empty" decode "${m[@]}" empty.bin
 check "empty PEM block" 1 "" "zurasn1: empty.pem: PEM block 1 (REC): the block is empty" decode "${m[@]}" empty.pem
-if ! cmp -s out.der der.bin; then
-  echo "FAIL convert BER to DER: $(xxd -p out.der) (want $(xxd -p der.bin))"
-  failures=$((failures + 1))
-fi
+cmp -s out.der der.bin || verdict "convert BER to DER" 0 "$(xxd -p out.der) (want $(xxd -p der.bin))"
 for rules in per uper; do
   check "convert DER to $rules" 0 "" "" convert "${m[@]}" -i der -o $rules der.bin out.$rules
-  if ! cmp -s out.$rules rec.$rules; then
-    echo "FAIL convert DER to $rules: $(xxd -p out.$rules) (want $(xxd -p rec.$rules))"
-    failures=$((failures + 1))
-  fi
+  cmp -s out.$rules rec.$rules || verdict "convert DER to $rules" 0 "$(xxd -p out.$rules) (want $(xxd -p rec.$rules))"
   check "decode $rules" 0 printed.txt "" decode "${m[@]}" -r $rules rec.$rules
   check "convert $rules to DER" 0 "" "" convert "${m[@]}" -i $rules -o der rec.$rules out.der
-  cmp -s out.der der.bin || { echo "FAIL convert $rules to DER: $(xxd -p out.der)"; failures=$((failures + 1)); }
+  cmp -s out.der der.bin || verdict "convert $rules to DER" 0 "$(xxd -p out.der)"
 done
 check "PER trace: one field line per item" 0 traced-per.txt "" decode "${m[@]}" -r per --trace rec.per
 check "truncated PER: the bit of the fault" 1 "" \
@@ -155,5 +141,4 @@ echo '6B0F 280D 0607 00118605010101 A002 0500' | tr -d ' ' | hex dialogue.bin
   printf "  encoding single-ASN1-type : '0500'H\n}\n"; } > dialogue.txt
 check "EXTERNAL" 0 dialogue.txt "" decode -m dialogue.asn1 -t Portion --trace dialogue.bin
 
-echo "$failures failures"
-[ "$failures" -eq 0 ]
+finish

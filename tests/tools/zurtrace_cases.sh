@@ -7,6 +7,7 @@ dir=$1
 shift
 run=("$@")
 run[-1]=$(realpath "${run[-1]}")
+source "$(dirname "${BASH_SOURCE[0]}")/cases.sh"
 rm -rf "$dir" && mkdir -p "$dir/adir" && cd "$dir"
 
 certs=(/usr/share/ca-certificates/mozilla/*.crt)
@@ -23,32 +24,14 @@ nested 100000 > deep.ber
 label=$(printf 'L%.0s' $(seq 600))
 { echo "-----BEGIN $label-----"; base64 cert0.der; echo "-----END $label-----"; } > longlabel.pem
 
-failures=0
-# check <name> <status> <stderr pattern (ERE, whole text)> <arguments...>
-# runs zurtrace with stdout in out.txt; CRs of Windows text mode dropped.
+# check <name> <status> <stderr (ERE, a whole line of it; empty: none)> <arguments...>
 check() {
-  local name=$1 want=$2 pattern=$3
+  local name=$1 want=$2 pattern=$3 ok=1
   shift 3
-  local got=0
-  "${run[@]}" "$@" > out.raw 2> err.raw || got=$?
-  tr -d '\r' < out.raw > out.txt
-  tr -d '\r' < err.raw > err.txt
-  if [ "$got" != "$want" ] || ! grep -Eqx -- "$pattern" err.txt && [ -n "$pattern" ] ||
-     { [ -z "$pattern" ] && [ -s err.txt ]; }; then
-    echo "FAIL $name: status $got (want $want), stderr: $(cat err.txt)"
-    failures=$((failures + 1))
-    return 0
-  fi
-  echo "ok   $name"
-}
-# expect <name> <condition...>: a further check of the last run's output.
-expect() {
-  local name=$1
-  shift
-  if ! "$@"; then
-    echo "FAIL $name"
-    failures=$((failures + 1))
-  fi
+  capture "${run[@]}" "$@"
+  [ "$status" = "$want" ] || ok=0
+  if [ -n "$pattern" ]; then grep -Eqx -- "$pattern" err.txt || ok=0; else [ ! -s err.txt ] || ok=0; fi
+  verdict "$name" $ok "status $status (want $want), stderr: $(cat err.txt)"
 }
 lines() { wc -l < out.txt; }
 
@@ -96,7 +79,7 @@ expect "blocks introduced by label and number" \
   test "$(grep '^PEM block' out.txt | tr '\n' '|')" = \
   "PEM block 1: CERTIFICATE|PEM block 2: CERTIFICATE|PEM block 3: CERTIFICATE|"
 grep -v '^PEM block' out.txt > bundle.trace
-"${run[@]}" cert0.der cert1.der cert2.der | tr -d '\r' | grep -v '^file ' > ders.trace
+"${run[@]}" cert0.der cert1.der cert2.der | grep -v '^file ' > ders.trace
 expect "PEM blocks traced as their DER" cmp -s bundle.trace ders.trace
 # PEM after a byte-order mark, or after comment lines in UTF-8 as in
 # curl's cacert.pem.
@@ -196,5 +179,4 @@ expect "EOC line with its offset" diff out.txt <(printf '%s\n' \
 check "-m without a module" 2 'zurtrace: -m needs a module file \(try zurtrace --help\)' -m
 check "-m with a broken module" 2 'broken\.asn1:2:1: error: expected END at the end of module Broken' -m broken.asn1 named.der
 
-echo "$failures failed"
-[ "$failures" -eq 0 ]
+finish
