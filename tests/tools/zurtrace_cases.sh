@@ -144,7 +144,7 @@ check "help" 0 "" --help
 expect "usage first" grep -q '^usage: zurtrace \[options\] \[FILE\.\.\.\]$' <(head -n 1 out.txt)
 check "-h" 0 "" -h
 check "version" 0 "" --version
-expect "version line" grep -Eqx 'zurtrace [0-9]+\.[0-9]+' out.txt
+expect "version line, the project's" grep -Eqx 'zurtrace [0-9]+\.[0-9]+\.[0-9]+' out.txt
 # Output that cannot be written fails help and version as it fails a trace
 # (a native run only: /dev/full is the full disk).
 if [ ${#run[@]} -eq 1 ] && [ -w /dev/full ]; then

@@ -21,7 +21,7 @@
 namespace zurtrace {
 namespace {
 
-constexpr const char *kVersion = "zurtrace 1.0";
+constexpr const char *kVersion = "zurtrace " ZURTRACE_VERSION;
 constexpr const char *kUsage =
     "usage: zurtrace [options] [FILE...]\n"
     "Traces BER or DER encodings as tag/length trees with values. A FILE is\n"
