@@ -16,13 +16,14 @@ bool isArray(uint32_t kind) { return kind == KIND_SEQOF_PTR_ARRAY || kind == KIN
 
 class Namer {
  public:
-  Namer(const Model &model, const Layout &layout) : model_(model), layout_(layout) {}
+  Namer(const Model &model, const Layout &layout, const std::string &prefix)
+      : model_(model), layout_(layout), prefix_(prefix) {}
 
   CNames run() {
     const std::size_t n = layout_.types.size();
     c_.types.resize(n);
     for (const std::string &m : model_.modules) c_.moduleNames.push_back(cIdentifier(m));
-    if (!c_.moduleNames.empty()) c_.tables = c_.moduleNames[0] + "_tables";
+    if (!c_.moduleNames.empty()) c_.tables = prefixed(prefix_, c_.moduleNames[0] + "_tables");
     assignModules();
     aliasCopies();
     nameAssigned();
@@ -77,7 +78,7 @@ class Namer {
     }
     std::vector<CtlType> plain, marked;
     for (const auto &[base, types] : byName) {
-      bool severalModules = isTaken(base);
+      bool severalModules = isTaken(prefixed(prefix_, base));
       for (CtlType t : types) severalModules |= c_.types[t].module != c_.types[types.front()].module;
       std::map<uint32_t, int> counts;
       for (CtlType t : types) {
@@ -95,7 +96,7 @@ class Namer {
     plain.insert(plain.end(), marked.begin(), marked.end());
     for (CtlType t : plain) {
       CType &c = c_.types[t];
-      c.expr = c.macroPrefix = c.name = claim(c.name);
+      c.expr = c.macroPrefix = c.name = claim(prefixed(prefix_, c.name));
     }
     for (CtlType t = 0; t < layout_.types.size(); ++t) {
       CType &c = c_.types[t];
@@ -106,6 +107,8 @@ class Namer {
     }
   }
 
+  // Whether a name, prefix and all, is given already: a prefix keeps no
+  // name clear of the headers' (KIND + INTEGER spells KIND_INTEGER).
   bool isTaken(const std::string &name) const {
     return declared_.count(name) != 0 || libraryDeclares(name) || name == c_.tables;
   }
@@ -237,7 +240,7 @@ class Namer {
     }
     for (CtlType t = 0; t < layout_.types.size(); ++t) {
       if (original(t) != t || !isConstructedKind(layout_.types[t].kind)) continue;
-      visit(t, c_.moduleNames[c_.types[t].module] + "_T" + std::to_string(t));
+      visit(t, prefixed(prefix_, c_.moduleNames[c_.types[t].module] + "_T" + std::to_string(t)));
       walk();
     }
   }
@@ -340,6 +343,7 @@ class Namer {
 
   const Model &model_;
   const Layout &layout_;
+  const std::string prefix_;
   CNames c_;
   // A type declared as another: an anonymous one laid out as an assigned
   // one, an instance laid out as an earlier instance of its name.
@@ -411,6 +415,13 @@ std::string CNames::memberDeclaration(CtlType type, bool byPointer, const std::s
   return (member == c.expr ? c.scalar : c.expr) + (byPointer ? " *" : " ") + member;
 }
 
-CNames nameCTypes(const Model &model, const Layout &layout) { return Namer(model, layout).run(); }
+CNames nameCTypes(const Model &model, const Layout &layout, const std::string &prefix) {
+  return Namer(model, layout, prefix).run();
+}
+
+std::string prefixed(const std::string &prefix, const std::string &name) {
+  if (prefix.empty()) return name;
+  return prefix.back() == '_' ? prefix + name : prefix + "_" + name;
+}
 
 }  // namespace zurasn1

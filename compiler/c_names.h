@@ -35,7 +35,7 @@ struct CType {
 struct CNames {
   std::vector<CType> types;                 // by control-table type index
   std::vector<std::string> moduleNames;     // C identifiers of the modules
-  std::string tables;                       // the table set's variable, <first module>_tables
+  std::string tables;                       // the table set's variable, <prefix><first module>_tables
   // The header each module's declarations go to: its own, or the first
   // module of a group that holds each other's types by value.
   std::vector<uint32_t> headerOf;
@@ -50,7 +50,13 @@ struct CNames {
   std::string memberDeclaration(CtlType type, bool byPointer, const std::string &member) const;
 };
 
-CNames nameCTypes(const Model &model, const Layout &layout);
+// Every type name, macro prefix and the tables' name carry `prefix`
+// (joined as prefixed() joins it); "" names them as before.
+CNames nameCTypes(const Model &model, const Layout &layout, const std::string &prefix = "");
+
+// `name` with `prefix` in front, joined by "_" unless the prefix ends in
+// one; `name` itself for no prefix.
+std::string prefixed(const std::string &prefix, const std::string &name);
 
 // A C identifier for an ASN.1 name: hyphens become underscores, and a name
 // that C or C++ reserves gets an underscore behind it.

@@ -131,8 +131,8 @@ bool isArray(uint32_t kind) { return kind == KIND_SEQOF_PTR_ARRAY || kind == KIN
 
 class Writer {
  public:
-  Writer(const Model &model, const Layout &layout, const Tables &tables)
-      : model_(model), layout_(layout), tables_(tables), c_(nameCTypes(model, layout)) {
+  Writer(const Model &model, const Layout &layout, const Tables &tables, const std::string &prefix)
+      : model_(model), layout_(layout), tables_(tables), prefix_(prefix), c_(nameCTypes(model, layout, prefix)) {
     for (const CType &c : c_.types)
       if (!c.name.empty()) macroNames_.insert(c.name);
     macroNames_.insert(c_.tables);
@@ -141,24 +141,28 @@ class Writer {
   std::vector<GeneratedFile> run() {
     std::vector<GeneratedFile> files;
     for (uint32_t m = 0; m < model_.modules.size(); ++m)
-      files.push_back({model_.modules[m] + ".h", header(m)});
-    if (!model_.modules.empty()) files.push_back({model_.modules[0] + ".c", source()});
+      files.push_back({file(m, ".h"), header(m)});
+    if (!model_.modules.empty()) files.push_back({file(0, ".c"), source()});
     return files;
   }
 
  private:
   const CType &ct(CtlType t) const { return c_.types[t]; }
 
+  std::string file(uint32_t module, const char *extension) const {
+    return prefixed(prefix_, model_.modules[module]) + extension;
+  }
+
   // ---- the header of one module
 
   std::string header(uint32_t module) {
-    const std::string guard = "ZURASN1_" + c_.moduleNames[module] + "_H";
-    std::string h = "/* " + model_.modules[module] + ".h: the values of the ASN.1 module " +
+    const std::string guard = prefixed(prefix_, "ZURASN1_" + c_.moduleNames[module] + "_H");
+    std::string h = "/* " + file(module, ".h") + ": the values of the ASN.1 module " +
                     model_.modules[module] + ", made by " + std::string(version()) +
                     " (docs/zurasn1.md). */\n";
     h += "#ifndef " + guard + "\n#define " + guard + "\n\n";
     h += "#include \"zurbase/codec_tables.h\"\n#include \"zurbase/values.h\"\n";
-    for (uint32_t other : c_.includes[module]) h += "#include \"" + model_.modules[other] + ".h\"\n";
+    for (uint32_t other : c_.includes[module]) h += "#include \"" + file(other, ".h") + "\"\n";
     h += "\n#ifdef __cplusplus\nextern \"C\" {\n#endif\n\n";
     h += "/* The tables of the modules compiled together with this one. */\n";
     h += "extern const ZurTables " + c_.tables + ";\n";
@@ -231,14 +235,14 @@ class Writer {
   // ---- the tables
 
   std::string source() {
-    std::string s = "/* " + model_.modules[0] + ".c: the control table and codec tables of the ASN.1 modules";
+    std::string s = "/* " + file(0, ".c") + ": the control table and codec tables of the ASN.1 modules";
     for (const std::string &m : model_.modules) s += " " + m;
     s += ", made by " + std::string(version()) + " (docs/zurasn1.md). */\n";
     s += "#include <stddef.h>\n";
     std::string body;
     images(body);
     s += needsMath_ ? "#include <math.h>\n" : "";
-    for (const std::string &m : model_.modules) s += "#include \"" + m + ".h\"\n";
+    for (uint32_t m = 0; m < model_.modules.size(); ++m) s += "#include \"" + file(m, ".h") + "\"\n";
     s += "\nZURBASE_STATIC_ASSERT(ZUR_TABLES_VERSION == " + str(ZUR_TABLES_VERSION) +
          ", \"tables made for codec tables version " + str(ZUR_TABLES_VERSION) + "\");\n";
     s += body;
@@ -487,6 +491,7 @@ class Writer {
   const Model &model_;
   const Layout &layout_;
   const Tables &tables_;
+  const std::string prefix_;
   CNames c_;
   std::set<std::string> macroNames_;  // declared types' names and the macros defined so far
   std::string pduArray_, fieldArray_;
@@ -496,8 +501,9 @@ class Writer {
 
 }  // namespace
 
-std::vector<GeneratedFile> generateC(const Model &model, const Layout &layout, const Tables &tables) {
-  return Writer(model, layout, tables).run();
+std::vector<GeneratedFile> generateC(const Model &model, const Layout &layout, const Tables &tables,
+                                     const std::string &prefix) {
+  return Writer(model, layout, tables, prefix).run();
 }
 
 }  // namespace zurasn1

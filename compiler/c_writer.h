@@ -6,7 +6,10 @@
 //
 // Each module gets <module>.h with its value types and macros; the tables
 // of all the modules are one set, `<first module>_tables`, in
-// <first module>.c, which every header declares.
+// <first module>.c, which every header declares. A prefix goes in front of
+// the files' names and of every name they declare at file scope or as a
+// macro, but the static arrays of the .c (which no other file sees), so
+// that sets compiled with different prefixes link into one program.
 #ifndef ZURASN1_C_WRITER_H
 #define ZURASN1_C_WRITER_H
 
@@ -22,7 +25,8 @@ struct GeneratedFile {
   std::string text;
 };
 
-std::vector<GeneratedFile> generateC(const Model &model, const Layout &layout, const Tables &tables);
+std::vector<GeneratedFile> generateC(const Model &model, const Layout &layout, const Tables &tables,
+                                     const std::string &prefix = "");
 
 }  // namespace zurasn1
 

@@ -141,8 +141,8 @@ std::string Compilation::pduProblem(std::string_view typeName) const {
 
 const std::vector<OidName> &Compilation::oidNames() const { return impl_->oids; }
 
-bool Compilation::writeC(const std::string &directory, std::ostream &diagnostics) const {
-  for (const GeneratedFile &file : generateC(impl_->model, impl_->layout, *impl_->tables)) {
+bool Compilation::writeC(const std::string &directory, std::ostream &diagnostics, const std::string &prefix) const {
+  for (const GeneratedFile &file : generateC(impl_->model, impl_->layout, *impl_->tables, prefix)) {
     const std::string path = directory + "/" + file.name;
     std::ofstream out(fileName(path), std::ios::binary);
     out << file.text;

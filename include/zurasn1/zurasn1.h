@@ -60,9 +60,11 @@ class Compilation {
   // The OBJECT IDENTIFIER values the modules assign, in module order.
   const std::vector<OidName> &oidNames() const;
 
-  // Writes <module>.h and <module>.c for every module into `directory`.
-  // False, with the reason on `diagnostics`, when a file cannot be written.
-  bool writeC(const std::string &directory, std::ostream &diagnostics) const;
+  // Writes <module>.h for every module and the first one's <module>.c into
+  // `directory`. A `prefix` (a C identifier's start) goes in front of the
+  // files' names and the names they declare (docs/zurasn1.md). False, with
+  // the reason on `diagnostics`, when a file cannot be written.
+  bool writeC(const std::string &directory, std::ostream &diagnostics, const std::string &prefix = "") const;
 
  private:
   struct Impl;
