@@ -1,4 +1,5 @@
 // check and c: the module compiler's own commands.
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 
@@ -29,6 +30,20 @@ bool moduleFiles(const Args &args, Args &files, int &status) {
   return true;
 }
 
+// Why a prefix cannot start the generated names; empty when it can. C
+// reserves names that start with "_" at file scope, C++ those with "__"
+// anywhere: a prefix with either would make every name one of them.
+std::string prefixProblem(const std::string &prefix) {
+  auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; };
+  auto digit = [](char c) { return c >= '0' && c <= '9'; };
+  if (prefix.empty() || !letter(prefix[0]) ||
+      !std::all_of(prefix.begin(), prefix.end(), [&](char c) { return letter(c) || digit(c); }))
+    return "is not a C identifier (letters, digits and _, not starting with a digit)";
+  if (prefix[0] == '_' || prefix.find("__") != std::string::npos)
+    return "would give names that C or C++ reserve (a leading _ or a __)";
+  return "";
+}
+
 std::string counted(std::size_t n, const char *one, const char *many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
 }
@@ -47,7 +62,8 @@ int runCheck(const Args &args) {
 }
 
 int runC(const Args &args) {
-  std::string directory = ".";
+  std::string directory = ".", prefix;
+  bool prefixGiven = false;
   Args rest;
   for (std::size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--") {
@@ -59,9 +75,23 @@ int runC(const Args &args) {
       directory = args[++i];
     } else if (args[i].starts_with("-o")) {
       directory = args[i].substr(2);
+    } else if (args[i] == "-p" || args[i] == "--prefix") {
+      if (i + 1 == args.size()) return usageError(args[i] + " needs a prefix");
+      prefix = args[++i];
+      prefixGiven = true;
+    } else if (args[i].starts_with("--prefix=")) {
+      prefix = args[i].substr(9);
+      prefixGiven = true;
+    } else if (args[i].starts_with("-p")) {
+      prefix = args[i].substr(2);
+      prefixGiven = true;
     } else {
       rest.push_back(args[i]);
     }
+  }
+  if (prefixGiven) {
+    if (const std::string why = prefixProblem(prefix); !why.empty())
+      return usageError("prefix '" + prefix + "' " + why);
   }
   Args files;
   int status = OK;
@@ -75,7 +105,7 @@ int runC(const Args &args) {
     std::cerr << directory << ": error: cannot make the directory: " << error.message() << "\n";
     return FAILED;
   }
-  return compiled->writeC(directory, std::cerr) ? OK : FAILED;
+  return compiled->writeC(directory, std::cerr, prefix) ? OK : FAILED;
 }
 
 }  // namespace zurasn1tool
