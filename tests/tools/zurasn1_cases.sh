@@ -35,6 +35,13 @@ check "unknown command" 2 "" "$(printf "$usage" 'unknown command frob')" frob ow
 check "check without a module" 2 "" "$(printf "$usage" 'no module given')" check
 check "unknown option" 2 "" "$(printf "$usage" 'unknown option -x')" check -x own.asn1
 check "-o without a directory" 2 "" "$(printf "$usage" '-o needs a directory')" c own.asn1 -o
+check "-p without a prefix" 2 "" "$(printf "$usage" '-p needs a prefix')" c own.asn1 -p
+check "a prefix that is no C identifier" 2 "" \
+  "$(printf "$usage" "prefix '9x' is not a C identifier \\(letters, digits and _, not starting with a digit\\)")" \
+  c -p 9x own.asn1
+check "a prefix of reserved names" 2 "" \
+  "$(printf "$usage" "prefix '_x' would give names that C or C\\+\\+ reserve \\(a leading _ or a __\\)")" \
+  c --prefix=_x own.asn1
 check "own module" 0 '1 module, [0-9]+ PDUs' "" check own.asn1
 check "Debian modules" 0 '6 modules, [0-9]+ PDUs' '.*: warning: .*' check "${debian[@]}"
 check "missing file" 1 "" 'missing\.asn1: error: cannot read the file: .*' check missing.asn1
@@ -47,6 +54,12 @@ check "directory that cannot be made" 1 "" 'afile/sub: error: cannot make the di
 check "C of a module whose types are all left out" 0 "" '.*: warning: 10 assignments left out .*' \
   c -o pkcs10 "$pkix/PKCS-10.asn1"
 check "C of the own module" 0 "" "" c -o own own.asn1
+# -p app and --prefix app_ name files and declarations alike.
+check "C with a prefix" 0 "" "" c -o pre1 -p app own.asn1
+check "C with a prefix ending in _" 0 "" "" c -o pre2 --prefix app_ own.asn1
+if ! diff -r pre1 pre2 > /dev/null || [ ! -f pre1/app_ZurLayouts.h ] || ! grep -q 'app_ZurLayouts_tables' pre1/app_ZurLayouts.c; then
+  verdict "C with a prefix" 0 "$(ls pre1 pre2)"
+fi
 for f in "$generated"/*; do
   if ! cmp -s "$f" "own/$(basename "$f")"; then
     verdict "C of the own module" 0 "$(basename "$f") differs from the build's"
