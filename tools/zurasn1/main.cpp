@@ -18,9 +18,9 @@ constexpr Command kCommands[] = {
     {"check", "MODULE...", "parse and resolve the modules; print the module and PDU counts", runCheck},
     {"c", "[-o DIR] [-p PREFIX] MODULE...",
      "write <module>.h for each module and the tables of all of them to the first one's .c, in DIR "
-     "(default: the current directory); -p (--prefix) PREFIX puts PREFIX_ in front of the files' "
-     "names and of every type, macro, include guard and tables name, so that sets compiled with "
-     "different prefixes link into one program",
+     "(default: the current directory); -p (--prefix) PREFIX (letters, digits and _, starting with a "
+     "letter, no __) puts PREFIX_ in front of the files' names and of every type, macro, include "
+     "guard and tables name, so that sets compiled with different prefixes link into one program",
      runC},
     {"decode", "-m MODULE [-m MODULE]... -t TYPE [-r RULES] [--trace] [FILE|-]",
      "decode the values of TYPE in FILE (binary, or PEM; default: standard input) under RULES "
