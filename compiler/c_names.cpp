@@ -108,7 +108,7 @@ class Namer {
   }
 
   // Whether a name, prefix and all, is given already: a prefix keeps no
-  // name clear of the headers' (KIND + INTEGER spells KIND_INTEGER).
+  // name clear of the headers' (ZUR + TAG-EXPLICIT spells ZUR_TAG_EXPLICIT).
   bool isTaken(const std::string &name) const {
     return declared_.count(name) != 0 || libraryDeclares(name) || name == c_.tables;
   }

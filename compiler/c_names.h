@@ -35,7 +35,7 @@ struct CType {
 struct CNames {
   std::vector<CType> types;                 // by control-table type index
   std::vector<std::string> moduleNames;     // C identifiers of the modules
-  std::string tables;                       // the table set's variable, <prefix><first module>_tables
+  std::string tables;                       // the table set's variable, [<prefix>_]<first module>_tables
   // The header each module's declarations go to: its own, or the first
   // module of a group that holds each other's types by value.
   std::vector<uint32_t> headerOf;

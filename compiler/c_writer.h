@@ -8,7 +8,7 @@
 // of all the modules are one set, `<first module>_tables`, in
 // <first module>.c, which every header declares. A prefix goes in front of
 // the files' names and of every name they declare at file scope or as a
-// macro, but the static arrays of the .c (which no other file sees), so
+// macro, except the static arrays of the .c (which no other file sees), so
 // that sets compiled with different prefixes link into one program.
 #ifndef ZURASN1_C_WRITER_H
 #define ZURASN1_C_WRITER_H
