@@ -3,11 +3,9 @@
 // tables. Under ZUR its TAG-EXPLICIT must not be zurbase's ZUR_TAG_EXPLICIT.
 #include <gtest/gtest.h>
 
-#include "ZUR_Names-A-B.h"
 #include "ZUR_ZurNames.h"
 #include "ZurNames.h"
 #include "tests/support/test_env.h"
-#include "two_Names-A-B.h"
 #include "two_ZurNames.h"
 #include "zurbase/zurbase.h"
 
