@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "frame/force_inline.h"
 #include "frame/word_format.h"
 
 namespace zur {
@@ -200,7 +201,7 @@ class WordReader {
 #pragma GCC diagnostic ignored "-Wstringop-overread"
 
 // strlen, without a call for the short texts printed values are made of.
-[[gnu::always_inline]] inline std::size_t textLength(const char *s) {
+ZUR_FORCE_INLINE inline std::size_t textLength(const char *s) {
   for (std::size_t i = 0; i < 8; ++i)
     if (s[i] == '\0') return i;
   return 8 + std::strlen(s + 8);
@@ -213,7 +214,7 @@ class WordReader {
 
 // Copies or fills a text that is mostly a few characters long without a
 // library call; stores overlap, none goes past d + n.
-[[gnu::always_inline]] inline void copyText(char *d, const char *s, std::size_t n) {
+ZUR_FORCE_INLINE inline void copyText(char *d, const char *s, std::size_t n) {
   if (n > 16) {
     copyLong(d, s, n);
   } else if (n >= 8) {
@@ -228,7 +229,7 @@ class WordReader {
     d[n - 1] = s[n - 1];
   }
 }
-[[gnu::always_inline]] inline void fillText(char *d, char c, std::size_t n) {
+ZUR_FORCE_INLINE inline void fillText(char *d, char c, std::size_t n) {
   const std::uint64_t eight = 0x0101010101010101u * static_cast<unsigned char>(c);
   if (n > 16) {
     fillLong(d, c, n);
@@ -248,7 +249,7 @@ class WordReader {
 #pragma GCC diagnostic pop
 
 // Digits of m, written backwards so that they end at end; returns their start.
-[[gnu::always_inline]] inline char *writeDigits(char *end, std::uint64_t m, char letter) {
+ZUR_FORCE_INLINE inline char *writeDigits(char *end, std::uint64_t m, char letter) {
   if (letter == 'x' || letter == 'X') {
     const char *digits = letter == 'X' ? kUpperHex : kLowerHex;
     do {
@@ -302,7 +303,7 @@ inline void libraryFormat(const Conversion &c, char *out) {
 }
 
 template <class Sink>
-[[gnu::always_inline]] inline void writePadded(Sink &sink, const Conversion &c, const char *s,
+ZUR_FORCE_INLINE inline void writePadded(Sink &sink, const Conversion &c, const char *s,
                                                std::size_t n) {
   const std::size_t padding = c.width > n ? c.width - n : 0;
   if ((c.flags & kLeft) == 0) sink.fill(' ', padding);
@@ -312,7 +313,7 @@ template <class Sink>
 
 // d, i, u, o, x and X of the magnitude m.
 template <class Sink>
-[[gnu::always_inline]] inline void writeInteger(Sink &sink, const Conversion &c, std::uint64_t m,
+ZUR_FORCE_INLINE inline void writeInteger(Sink &sink, const Conversion &c, std::uint64_t m,
                                                 bool negative) {
   const char letter = c.letter;
   // Digits, then zeros and prefix before them while they fit: one piece.
@@ -354,7 +355,7 @@ template <class Sink>
 }
 
 template <class Sink>
-[[gnu::always_inline]] inline void writeSigned(Sink &sink, const Conversion &c, std::int64_t v) {
+ZUR_FORCE_INLINE inline void writeSigned(Sink &sink, const Conversion &c, std::int64_t v) {
   const auto magnitude = static_cast<std::uint64_t>(v);
   writeInteger(sink, c, v < 0 ? 0 - magnitude : magnitude, v < 0);
 }
@@ -409,7 +410,7 @@ inline void readCounts(Conversion &c, WordReader &args) {
 
 // One conversion whose '*' counts are read; its argument comes from args.
 template <class Sink>
-[[gnu::always_inline]] inline void writeConversion(Sink &sink, const Conversion &c,
+ZUR_FORCE_INLINE inline void writeConversion(Sink &sink, const Conversion &c,
                                                    WordReader &args) {
   if (c.width > kMaxText || (c.precision != Conversion::kNone && c.precision > kMaxText))
     return sink.refuse();
@@ -457,7 +458,7 @@ template <class Sink>
 }
 
 template <class Sink>
-[[gnu::always_inline]] inline void writeWithCounts(Sink &sink, Conversion c, WordReader &args) {
+ZUR_FORCE_INLINE inline void writeWithCounts(Sink &sink, Conversion c, WordReader &args) {
   readCounts(c, args);
   writeConversion(sink, c, args);
 }
@@ -466,7 +467,7 @@ template <class Sink>
 // its fields known to the compiler. Returns the length of the spelling at p
 // (after the '%'), or 0 when it is none of them.
 template <class Sink>
-[[gnu::always_inline]] inline std::size_t writeCommon(Sink &sink, const char *p, WordReader &args) {
+ZUR_FORCE_INLINE inline std::size_t writeCommon(Sink &sink, const char *p, WordReader &args) {
   switch (p[0]) {
     case 's':
       writeWithCounts(sink, spelled("s"), args);
@@ -511,7 +512,7 @@ template <class Sink>
 // The conversion whose '%' is at start; returns the position after it. One
 // that is none stands as written.
 template <class Sink>
-[[gnu::always_inline]] inline const char *writeSpelled(Sink &sink, const char *start,
+ZUR_FORCE_INLINE inline const char *writeSpelled(Sink &sink, const char *start,
                                                        WordReader &args) {
   if (const std::size_t n = writeCommon(sink, start + 1, args); n != 0) return start + 1 + n;
   Conversion c;
@@ -526,7 +527,7 @@ template <class Sink>
 
 // The whole format.
 template <class Sink>
-[[gnu::always_inline]] inline void formatText(Sink &sink, const char *p, const ApiWord *words) {
+ZUR_FORCE_INLINE inline void formatText(Sink &sink, const char *p, const ApiWord *words) {
   WordReader args(words);
   for (;;) {
     const char *run = p;

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <type_traits>
 
+#include "frame/force_inline.h"
 #include "frame/text_sinks.h"
 #include "zurbase/env.h"
 
@@ -164,7 +165,7 @@ template <class... Args>
 int appendSeveral(OutputScope &out, const PrintFormat &f, const ApiWord *w);
 
 // A compiled format; with at most one conversion every field is a constant.
-[[gnu::always_inline]] inline int appendCompiled(OutputScope &out, const PrintFormat &f,
+ZUR_FORCE_INLINE inline int appendCompiled(OutputScope &out, const PrintFormat &f,
                                                  const ApiWord *w) {
   if (f.count > 1) return appendSeveral(out, f, w);
   const std::size_t head = f.count == 0 ? f.length : f.starts[0];
@@ -189,7 +190,7 @@ int appendSeveral(OutputScope &out, const PrintFormat &f, const ApiWord *w);
 }  // namespace detail
 
 template <class... Args>
-[[gnu::always_inline]] inline int apiPrint(Env *env, const PrintFormat &format, Args... args) {
+ZUR_FORCE_INLINE inline int apiPrint(Env *env, const PrintFormat &format, Args... args) {
   static_assert((0 + ... + detail::wordsFor<Args>()) <= kPrintWords,
                 "apiPrint takes at most ten argument words");
   ApiWord w[kPrintWords] = {};

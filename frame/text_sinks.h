@@ -9,13 +9,14 @@
 #include <cstdio>
 
 #include "frame/conversions.h"
+#include "frame/force_inline.h"
 
 namespace zur {
 
 class TextCount {
  public:
   // Counts n more characters, or refuses them and everything after.
-  [[gnu::always_inline]] bool take(std::size_t n) {
+  ZUR_FORCE_INLINE bool take(std::size_t n) {
     if (n <= limit_ - count_) {
       count_ += n;
       return true;
@@ -46,7 +47,7 @@ int libraryText(char *buf, std::size_t room, const Conversion &c, T value) {
 class BufferSink {
  public:
   BufferSink(char *buf, std::size_t cap) : buf_(buf), cap_(cap) {}
-  [[gnu::always_inline]] void put(const char *s, std::size_t n) {
+  ZUR_FORCE_INLINE void put(const char *s, std::size_t n) {
     const std::size_t at = count_.count();
     if (!count_.take(n)) return;
     if (at + n < cap_)
@@ -54,7 +55,7 @@ class BufferSink {
     else if (at + 1 < cap_)
       std::memcpy(buf_ + at, s, cap_ - 1 - at);
   }
-  [[gnu::always_inline]] void fill(char c, std::size_t n) {
+  ZUR_FORCE_INLINE void fill(char c, std::size_t n) {
     const std::size_t at = count_.count();
     if (n == 0 || !count_.take(n) || at + 1 >= cap_) return;
     fillText(buf_ + at, c, n < cap_ - 1 - at ? n : cap_ - 1 - at);
@@ -91,7 +92,7 @@ class StagedOutput {
   StagedOutput &operator=(const StagedOutput &) = delete;
 
   // Appends the characters, writing larger texts straight through.
-  [[gnu::always_inline]] void put(const char *s, std::size_t n) {
+  ZUR_FORCE_INLINE void put(const char *s, std::size_t n) {
     if (n <= Size - len_) {
       copyText(data_ + len_, s, n);
       len_ += n;
@@ -99,7 +100,7 @@ class StagedOutput {
       putLarge(s, n);
     }
   }
-  [[gnu::always_inline]] void fill(char c, std::size_t n) {
+  ZUR_FORCE_INLINE void fill(char c, std::size_t n) {
     if (n <= Size - len_) {
       fillText(data_ + len_, c, n);
       len_ += n;
@@ -164,10 +165,10 @@ template <class Out>
 class StagedSink {
  public:
   explicit StagedSink(Out &out) : out_(out) {}
-  [[gnu::always_inline]] void put(const char *s, std::size_t n) {
+  ZUR_FORCE_INLINE void put(const char *s, std::size_t n) {
     if (count_.take(n)) out_.put(s, n);
   }
-  [[gnu::always_inline]] void fill(char c, std::size_t n) {
+  ZUR_FORCE_INLINE void fill(char c, std::size_t n) {
     if (n != 0 && count_.take(n)) out_.fill(c, n);
   }
   // Most texts fit what is left of the buffer; a longer one is measured

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "frame/force_inline.h"
 #include "frame/text_sinks.h"
 
 namespace zur {
@@ -175,7 +176,7 @@ constexpr char kBlanks[] = "                ";  // sixteen
 // "%s" (Blank 0) or "%s " (Blank 1) of the text s, n characters long:
 // written in place when it fits and is short, else by the general path.
 template <std::size_t Blank>
-[[gnu::always_inline]] inline int putName(char *buf, std::size_t cap, const ApiWord *words,
+ZUR_FORCE_INLINE inline int putName(char *buf, std::size_t cap, const ApiWord *words,
                                           const char *s, std::size_t n) {
   if (s == nullptr || n + Blank >= cap || n > 64)
     return Blank != 0 ? formatWhole<whole("%s ")>(buf, cap, words)
@@ -221,7 +222,7 @@ int formatWholeAt(char *buf, std::size_t cap, const char *, const ApiWord *words
 
 // format is the text, its NUL included.
 template <std::size_t N>
-[[gnu::always_inline]] inline bool is(const char *format, const char (&text)[N]) {
+ZUR_FORCE_INLINE inline bool is(const char *format, const char (&text)[N]) {
   for (std::size_t i = 0; i < N; ++i)
     if (format[i] != text[i]) return false;
   return true;

@@ -2,6 +2,7 @@
 // the constructed, numeric and other scalar kinds.
 #include <cstring>
 
+#include "frame/force_inline.h"
 #include "frame/print.h"
 #include "printer/leaf_format.h"
 #include "printer/print_guard.h"
@@ -30,7 +31,7 @@ void printReal(Env *env, const TypeDesc &t, const unsigned char *s) {
 
 // The kinds whose value is read where it lies, with nothing to follow or
 // walk; false, printing nothing, for any other kind.
-[[gnu::always_inline]] inline bool printScalar(const CtlTbl *ctl, const TypeDesc &t, Env *env,
+ZUR_FORCE_INLINE inline bool printScalar(const CtlTbl *ctl, const TypeDesc &t, Env *env,
                                                const unsigned char *s) {
   switch (t.kind) {
     case KIND_INTEGER:
@@ -85,7 +86,7 @@ void printFramed(const CtlTbl *ctl, const TypeDesc *td, PrintCursor *cursor, uin
 
 // printValue, with the leaves that lie at the cursor printed in place: most
 // members need no frame and no call.
-[[gnu::always_inline]] inline void printMember(const CtlTbl *ctl, const TypeDesc *td,
+ZUR_FORCE_INLINE inline void printMember(const CtlTbl *ctl, const TypeDesc *td,
                                                PrintCursor *cursor, uint8_t inList) {
   Env *env = cursor->env;
   if (++env->workArea.printDepth > kMaxPrintDepth) leaveEndlessValue(env);
@@ -97,7 +98,7 @@ void printFramed(const CtlTbl *ctl, const TypeDesc *td, PrintCursor *cursor, uin
 }
 
 // "{" before the first component or element, "," before each further one.
-[[gnu::always_inline]] inline void printSeparator(Env *env, bool &first) {
+ZUR_FORCE_INLINE inline void printSeparator(Env *env, bool &first) {
   if (first)
     apiPrint(env, kFormats.open);
   else
