@@ -338,7 +338,11 @@ std::optional<Image> makeImage(const Model &model, const Layout &layout, CtlType
 unsigned char *ImageStore::block(std::size_t size) {
   const std::size_t n = (size + sizeof(std::max_align_t) - 1) / sizeof(std::max_align_t);
   blocks_.push_back(std::make_unique<std::max_align_t[]>(n == 0 ? 1 : n));
-  return reinterpret_cast<unsigned char *>(blocks_.back().get());
+  // Zeroed whole: value-initialising max_align_t may leave the padding
+  // behind its long double unset, where a presence mask can lie.
+  auto *at = reinterpret_cast<unsigned char *>(blocks_.back().get());
+  std::memset(at, 0, (n == 0 ? 1 : n) * sizeof(std::max_align_t));
+  return at;
 }
 
 const void *ImageStore::place(const Layout &layout, const Image &image) {
