@@ -227,6 +227,9 @@ struct Module {
   std::vector<Symbol> exports;
   std::vector<ImportClause> imports;
   std::vector<Assignment> assignments;
+  // Value assignments read in the scope of every module (no header, no END,
+  // names that may repeat): the values `zurasn1 encode` is given.
+  bool valueInput = false;
 };
 
 }  // namespace zurasn1::ast

@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "compiler/model.h"
 
 namespace zurasn1 {
@@ -35,6 +37,17 @@ const char *builtinNotation(Builtin builtin) {
     case Builtin::OpenType: return "ANY";
   }
   return "?";
+}
+
+std::string alternativeName(const Type &type) {
+  std::string name = type.name.empty() ? builtinNotation(type.builtin) : type.name;
+  std::replace(name.begin(), name.end(), ' ', '-');
+  return name;
+}
+
+bool isHugeInteger(const Type &type) {
+  return type.builtin == Builtin::Integer && type.named.empty() &&
+         !(type.valueRange && type.valueRange->lower && type.valueRange->upper);
 }
 
 }  // namespace zurasn1

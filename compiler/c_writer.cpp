@@ -446,6 +446,8 @@ class Writer {
                std::to_string(t.hour) + ", " + std::to_string(t.minute) + ", " + std::to_string(t.second) + ", " +
                std::to_string(t.millisec) + ", " + std::to_string(t.mindiff) + ", " + std::to_string(t.utc) + "}";
       }
+      case KIND_ENCODED:  // EncodedValue: a word not read, then the length and the octets
+        return "{0, " + data(out, "unsigned char", image.octets.size(), image.octets).substr(1);
       case KIND_CHOICE: {
         const std::size_t k = image.choice - 1;
         const MemberLayout &m = l.members[k];

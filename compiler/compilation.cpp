@@ -11,6 +11,7 @@
 #include "compiler/diagnostics.h"
 #include "compiler/front_end.h"
 #include "compiler/tables.h"
+#include "compiler/value_image.h"
 #include "zurasn1/zurasn1.h"
 
 namespace zurasn1 {
@@ -20,6 +21,9 @@ struct Compilation::Impl {
   Layout layout;
   std::unique_ptr<Tables> tables;
   std::vector<OidName> oids;
+  std::vector<ModuleText> sources;  // what readValues compiles again
+  ImageStore images;
+  std::vector<const void *> values;
 };
 
 namespace {
@@ -73,18 +77,51 @@ std::unique_ptr<Compilation> Compilation::compileFiles(const std::vector<std::st
 
 std::unique_ptr<Compilation> Compilation::compile(const std::vector<ModuleText> &modules,
                                                   std::ostream &diagnostics) {
+  return build(modules, nullptr, 0, diagnostics);
+}
+
+std::unique_ptr<Compilation> Compilation::readValues(const ModuleText &input, int pdu,
+                                                     std::ostream &diagnostics) const {
+  return build(impl_->sources, &input, pdu, diagnostics);
+}
+
+const std::vector<const void *> &Compilation::values() const { return impl_->values; }
+
+std::unique_ptr<Compilation> Compilation::build(const std::vector<ModuleText> &modules, const ModuleText *input,
+                                                int pdu, std::ostream &diagnostics) {
   Diagnostics d;
-  std::optional<Model> model = buildModel(modules, d);
+  // With an input, the modules' diagnostics were said when they compiled alone.
+  const auto firstShown = static_cast<uint32_t>(input != nullptr ? modules.size() : 0);
+  std::optional<Model> model = buildModel(modules, d, input);
   if (!model || d.hasErrors()) {
-    d.print(diagnostics);
+    d.print(diagnostics, firstShown);
     return nullptr;
   }
   auto impl = std::make_unique<Impl>();
   impl->model = std::move(*model);
+  impl->sources = modules;
   Problems problems;
   if (std::optional<Layout> layout = layOut(impl->model, problems)) {
     impl->layout = std::move(*layout);
     impl->tables = buildTables(impl->model, impl->layout, problems);
+  }
+  if (impl->tables && input != nullptr) {
+    // The input's values laid out as values of the PDU; one of another
+    // type, or one the layout cannot hold, is a problem at its place.
+    const Model &m = impl->model;
+    const Pdu &target = m.pdus[static_cast<std::size_t>(pdu - 1)];
+    if (m.inputs.empty()) problems.push_back({{static_cast<uint32_t>(m.files.size() - 1), 1, 1}, "no value assignment in the input"});
+    for (const InputValue &v : m.inputs) {
+      if (v.type != target.type) {
+        const Type &t = m.types[v.type];
+        problems.push_back({v.pos, "a value of " + (t.name.empty() ? std::string(builtinNotation(t.builtin)) : t.name) +
+                                       ", not of " + target.name});
+        continue;
+      }
+      const CtlType type = impl->layout.pduTypes[static_cast<std::size_t>(pdu - 1)];
+      if (std::optional<Image> image = makeImage(m, impl->layout, type, *v.value, v.pos, problems))
+        impl->values.push_back(impl->images.place(impl->layout, *image));
+    }
   }
   // Limits of the tables belong to no one place in the modules.
   std::string limits;
@@ -94,9 +131,9 @@ std::unique_ptr<Compilation> Compilation::compile(const std::vector<ModuleText> 
     else
       d.error(p.pos, p.message);
   }
-  d.print(diagnostics);
+  d.print(diagnostics, firstShown);
   diagnostics << limits;
-  if (!impl->tables) return nullptr;
+  if (!impl->tables || d.hasErrors()) return nullptr;
   for (const NamedValue &v : impl->model.values)
     if (v.value && v.value->kind == Value::Kind::ObjectIdentifier)
       impl->oids.push_back({v.name, impl->model.modules[v.module], v.value->arcs});

@@ -42,9 +42,10 @@ std::string Diagnostics::format(const Entry &entry) const {
   return line(entry.pos, entry.severity == Severity::Error ? "error" : "warning", entry.what);
 }
 
-void Diagnostics::print(std::ostream &out) const {
+void Diagnostics::print(std::ostream &out, uint32_t firstFile) const {
   std::vector<const Entry *> sorted;
-  for (const Entry &e : entries_) sorted.push_back(&e);
+  for (const Entry &e : entries_)
+    if (e.pos.file >= firstFile) sorted.push_back(&e);
   auto key = [](const Entry *e) { return std::tie(e->pos.file, e->pos.line, e->pos.col); };
   std::stable_sort(sorted.begin(), sorted.end(),
                    [&](const Entry *a, const Entry *b) { return key(a) < key(b); });

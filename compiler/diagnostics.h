@@ -44,8 +44,9 @@ class Diagnostics {
   const std::vector<Entry> &entries() const { return entries_; }
   std::string format(const Entry &entry) const;
   // Every entry, one line each (then its notes), ordered by file, line and
-  // column, with a last line saying how many errors were not shown, if any.
-  void print(std::ostream &out) const;
+  // column, with a last line saying how many errors were not shown, if any;
+  // only those of the files from `firstFile` on.
+  void print(std::ostream &out, uint32_t firstFile = 0) const;
 
   static constexpr std::size_t kMaxErrors = 100;
 

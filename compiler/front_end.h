@@ -13,8 +13,11 @@ namespace zurasn1 {
 
 // Parses and resolves the modules together; nothing when an error was
 // reported. Every file is registered with `diagnostics`, in order, so that
-// SourcePos::file indexes the modules given.
-std::optional<Model> buildModel(const std::vector<ModuleText> &modules, Diagnostics &diagnostics);
+// SourcePos::file indexes the modules given. `input`, when given, holds
+// value assignments read in the scope of the modules, in Model::inputs; its
+// file comes after theirs.
+std::optional<Model> buildModel(const std::vector<ModuleText> &modules, Diagnostics &diagnostics,
+                                const ModuleText *input = nullptr);
 
 }  // namespace zurasn1
 

@@ -61,7 +61,7 @@ void layOutLeaf(const Type &type, TypeLayout &t) {
     case Builtin::Integer:
       // Both bounds or named numbers: a 64-bit integer; otherwise any
       // length (serial numbers, moduli).
-      if (!type.named.empty() || (type.valueRange && type.valueRange->lower && type.valueRange->upper)) {
+      if (!isHugeInteger(type)) {
         scalar<int64_t>(t, KIND_INTEGER, sizeof(int64_t));
       } else {
         lengthAndAddress<ZurHugeInt>(t, KIND_OCTETS_PTR2);
@@ -165,12 +165,6 @@ std::vector<TypeId> openAlternatives(const Model &model, const Type &type,
     objectAlternatives.push_back(it->second);
   }
   return alternatives;
-}
-
-std::string alternativeName(const Type &type) {
-  std::string name = type.name.empty() ? builtinNotation(type.builtin) : type.name;
-  std::replace(name.begin(), name.end(), ' ', '-');
-  return name;
 }
 
 // Every name distinct: a second "OCTET-STRING" becomes "OCTET-STRING-2".

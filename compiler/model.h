@@ -118,12 +118,15 @@ struct Value {
     Sequence,          // members: the components given, in the type's order (SET too)
     SequenceOf,        // elements (SET OF too)
     Choice,            // members: exactly one
+    Encoded,           // octets: an open type's value given as its encoding
   };
   Kind kind = Kind::Null;
   bool boolean = false;
-  int64_t integer = 0;
+  int64_t integer = 0;  // an Integer given by its octets: saturated at the 64-bit ends
   double real = 0;
-  std::vector<uint8_t> octets;  // OctetString; BitString bits, first bit the top bit of octets[0]
+  // OctetString; BitString bits, first bit the top bit of octets[0]; an
+  // Integer written as '..'H (a huge one, as printed): its two's complement
+  std::vector<uint8_t> octets;
   uint32_t bitCount = 0;        // BitString
   std::u32string chars;         // CharString, one code point per element
   std::vector<uint64_t> arcs;   // ObjectIdentifier, RelativeOid
@@ -205,6 +208,13 @@ struct NamedValue {
   ValuePtr value;
 };
 
+// A value given to encode (zurasn1 encode), in the order given.
+struct InputValue {
+  TypeId type = 0;  // its governor
+  ValuePtr value;
+  SourcePos pos;    // of its assignment
+};
+
 // An assignment the model leaves out because it needs, directly or through
 // other assignments, a name that none of the modules given defines: one
 // imported from a module that was not given, or (for an assignment that no
@@ -225,7 +235,17 @@ struct Model {
   std::vector<Pdu> pdus;             // every compiled type assignment, modules in order
   std::vector<NamedValue> values;    // every value assignment that resolved
   std::vector<LeftOut> leftOut;      // in module order
+  std::vector<InputValue> inputs;    // the values to encode, when given
 };
+
+// The name of an open type's alternative of this type, as the printer shows
+// it: the type's name, or its built-in notation with hyphens
+// ("OBJECT-IDENTIFIER").
+std::string alternativeName(const Type &type);
+
+// An INTEGER held as octets of any length (ZurHugeInt) rather than in 64
+// bits: one without both bounds and without named numbers.
+bool isHugeInteger(const Type &type);
 
 // "OBJECT IDENTIFIER" for Builtin::ObjectIdentifier, and so on; "ANY" for
 // an open type.

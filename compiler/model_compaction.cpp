@@ -15,6 +15,7 @@ std::vector<bool> reachableTypes(const Model &model) {
   };
   for (const Pdu &pdu : model.pdus) reach(pdu.type);
   for (const NamedValue &value : model.values) reach(value.type);
+  for (const InputValue &value : model.inputs) reach(value.type);
   while (!work.empty()) {
     const Type &type = model.types[work.back()];
     work.pop_back();
@@ -47,6 +48,7 @@ void compactTypes(Model &model) {
   }
   for (Pdu &pdu : model.pdus) pdu.type = renumbered[pdu.type];
   for (NamedValue &value : model.values) value.type = renumbered[value.type];
+  for (InputValue &value : model.inputs) value.type = renumbered[value.type];
   model.types = std::move(kept);
 }
 

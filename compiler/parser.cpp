@@ -116,11 +116,18 @@ ast::Module Parser::parseModuleDefinition() {
       recoverAtNextAssignment(failedAt_);
     }
   }
-  while (!atKeyword(Keyword::End)) {
+  if (parseBody(module)) next();  // END
+  return module;
+}
+
+// Assignments up to END, or for value input up to the end of the tokens;
+// false when the module's END is missing.
+bool Parser::parseBody(ast::Module &module) {
+  while (module.valueInput ? !atEnd() : !atKeyword(Keyword::End)) {
     if (atEnd()) {
       diagnostics_.error(posOf(peek()), "expected END at the end of module " +
                                             std::string(module.name));
-      return module;
+      return false;
     }
     if (atKeyword(Keyword::EncodingControl)) {
       diagnostics_.error(posOf(peek()), "encoding control sections are not supported");
@@ -131,6 +138,7 @@ ast::Module Parser::parseModuleDefinition() {
     refused_ = false;
     Assignment assignment;
     try {
+      if (module.valueInput && !at(TokenKind::Identifier)) failExpected("a value assignment (name Type ::= value)");
       assignment = parseAssignment();
       if (refused_) assignment.kind = Assignment::Kind::Broken;
     } catch (Failure &) {
@@ -144,7 +152,15 @@ ast::Module Parser::parseModuleDefinition() {
     }
     if (!assignment.name.empty()) module.assignments.push_back(std::move(assignment));
   }
-  next();  // END
+  return true;
+}
+
+ast::Module Parser::parseValueInput() {
+  ast::Module module;
+  module.file = file_;
+  module.tokens = &tokens_;
+  module.valueInput = true;
+  parseBody(module);
   return module;
 }
 

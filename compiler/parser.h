@@ -26,6 +26,9 @@ class Parser {
 
   // Every module definition of the file, in order.
   std::vector<ast::Module> parseModules();
+  // Value assignments to the end of the tokens, outside any module: values
+  // to read in the scope of the modules given with them.
+  ast::Module parseValueInput();
 
   // Productions the resolver reads inside token ranges.
   ast::TypePtr parseType();
@@ -79,6 +82,7 @@ class Parser {
  private:
   ast::Module parseModuleDefinition();
   void parseModuleHeader(ast::Module &module);
+  bool parseBody(ast::Module &module);
   void parseExports(ast::Module &module);
   void parseImports(ast::Module &module);
   ast::Symbol parseSymbol();

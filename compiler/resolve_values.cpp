@@ -32,6 +32,21 @@ bool isCharacterString(Builtin b) {
   }
 }
 
+// The octets of an hstring, a last odd digit taken as the high half of an
+// octet.
+std::vector<uint8_t> hexOctets(std::string_view text) {
+  std::vector<uint8_t> out;
+  bool high = true;
+  for (char c : text.substr(1, text.size() - 3)) {
+    if (c == ' ' || c == '\t' || c == '\n' || c == '\r') continue;
+    const int digit = c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10;
+    if (high) out.push_back(static_cast<uint8_t>(digit << 4));
+    else out.back() |= static_cast<uint8_t>(digit);
+    high = !high;
+  }
+  return out;
+}
+
 bool compatible(Builtin a, Builtin b) {
   return a == b || (isCharacterString(a) && isCharacterString(b));
 }
@@ -271,6 +286,8 @@ ValuePtr Resolver::objectFieldValue(const ast::Reference &ref, const Target &tar
 // imports.
 bool Resolver::namesEntity(std::string_view name, Scope scope) const {
   if (scope.bindings != nullptr && scope.bindings->find(name) != nullptr) return true;
+  if (scope.module == &inputScope_)
+    return std::any_of(scopes_.begin(), scopes_.end(), [&](const ModuleScope &m) { return m.defined.contains(name); });
   return scope.module->defined.contains(name) || scope.module->imported.contains(name);
 }
 
@@ -340,7 +357,38 @@ ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {
         value->integer = number->value;
         break;
       }
-      if (builtin == Builtin::Enumerated) expected("an enumerator");
+      if (builtin == Builtin::Enumerated) {
+        // By its number too, as the printer shows one.
+        const bool negative = parser.accept(TokenKind::Minus);
+        if (!parser.at(TokenKind::Number)) expected("an enumerator");
+        const Token &digits = parser.peek();
+        value->integer = readNumber(negative, parser.next());
+        const auto &enumerators = types_[type].named;
+        if (std::none_of(enumerators.begin(), enumerators.end(),
+                         [&](const NamedNumber &n) { return n.value == value->integer; }))
+          parser.fail(digits, std::to_string(value->integer) + " is not the number of an enumerator of the type");
+        break;
+      }
+      if (parser.at(TokenKind::HString) && isHugeInteger(types_[type])) {
+        // As the printer shows such an INTEGER: its two's complement, kept
+        // as written for the encoding.
+        const Token &string = parser.next();
+        value->octets = hexOctets(string.text);
+        if (value->octets.empty()) parser.fail(string, "an INTEGER in hexadecimal needs an octet at least");
+        const bool negative = (value->octets[0] & 0x80) != 0;
+        std::size_t skip = 0;
+        while (skip + 1 < value->octets.size() && value->octets[skip] == (negative ? 0xFF : 0x00) &&
+               ((value->octets[skip + 1] & 0x80) != 0) == negative)
+          ++skip;
+        if (value->octets.size() - skip > 8) {
+          value->integer = negative ? INT64_MIN : INT64_MAX;
+        } else {
+          uint64_t bits = negative ? UINT64_MAX : 0;
+          for (std::size_t i = skip; i < value->octets.size(); ++i) bits = bits << 8 | value->octets[i];
+          value->integer = static_cast<int64_t>(bits);
+        }
+        break;
+      }
       const bool negative = parser.accept(TokenKind::Minus);
       if (!parser.at(TokenKind::Number)) expected("an integer");
       value->integer = readNumber(negative, parser.next());
@@ -356,7 +404,9 @@ ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {
         value->real = std::numeric_limits<double>::quiet_NaN();
       } else if (parser.accept(TokenKind::LeftBrace)) {
         // {mantissa m, base 2|10, exponent e} or {m, b, e}
+        // The printer writes the mantissa with a fraction: { 1.562, 10, -1 }.
         int64_t parts[3];
+        std::string mantissa;
         const char *names[3] = {"mantissa", "base", "exponent"};
         for (int i = 0; i < 3; ++i) {
           if (i > 0) parser.expect(TokenKind::Comma, "','");
@@ -365,17 +415,24 @@ ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {
             parser.next();
           }
           const bool negative = parser.accept(TokenKind::Minus);
+          if (i == 0 && parser.at(TokenKind::RealNumber)) {
+            mantissa = std::string(negative ? "-" : "") + std::string(parser.next().text);
+            parts[0] = 0;
+            continue;
+          }
           parts[i] = readNumber(negative, parser.expect(TokenKind::Number, "an integer"));
         }
         parser.expect(TokenKind::RightBrace, "'}'");
         if (parts[1] != 2 && parts[1] != 10) parser.fail(first, "the base of a REAL is 2 or 10");
+        if (!mantissa.empty() && parts[1] != 10) parser.fail(first, "a mantissa with a fraction needs base 10");
         if (parts[1] == 2) {
           const int64_t exponent = std::clamp<int64_t>(parts[2], -100000, 100000);  // past both ends of double
           value->real = std::ldexp(static_cast<double>(parts[0]), static_cast<int>(exponent));
         } else {
           // Read as the decimal text m"e"e, so that the value is rounded once, correctly:
           // 314159 * 10^-5 multiplied out is one unit in the last place above 3.14159.
-          const std::string decimal = std::to_string(parts[0]) + "e" + std::to_string(parts[2]);
+          const std::string decimal =
+              (mantissa.empty() ? std::to_string(parts[0]) : mantissa) + "e" + std::to_string(parts[2]);
           if (std::from_chars(decimal.data(), decimal.data() + decimal.size(), value->real).ec != std::errc{})
             value->real = std::copysign(parts[2] > 0 ? std::numeric_limits<double>::infinity() : 0.0,
                                         static_cast<double>(parts[0]));
@@ -549,6 +606,29 @@ ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {
       break;
     }
     case Builtin::OpenType: {
+      // Its encoding, as the printer shows one not decoded, alone or as
+      // the alternative `encoded` of a table-selected one.
+      const std::optional<OpenTypeLink> &link = types_[type].link;
+      if (link && parser.at(TokenKind::Identifier) && parser.peek().text == "encoded" && parser.at(TokenKind::Colon, 1)) {
+        parser.next();
+        parser.next();
+        if (!parser.at(TokenKind::HString)) expected("the encoding ('..'H) of the alternative encoded");
+      }
+      if (parser.at(TokenKind::HString)) {
+        value->kind = Value::Kind::Encoded;
+        value->octets = hexOctets(parser.next().text);
+        return value;
+      }
+      // The printer names a selected type that has no name by its notation
+      // (SEQUENCE-OF : {...}).
+      if (link && parser.at(TokenKind::TypeReference) && parser.at(TokenKind::Colon, 1) &&
+          !namesEntity(parser.peek().text, scope))
+        for (const OpenTypeLink::Object &object : link->objects)
+          if (alternativeName(types_[object.type]) == parser.peek().text) {
+            parser.next();
+            parser.next();
+            return readValueAt(object.type, scope, parser);
+          }
       // Type : Value, the value as of its type.
       parsedTypes_.push_back(parser.parseType());
       const TypeId actual = resolveType(*parsedTypes_.back(), scope);
@@ -579,7 +659,23 @@ ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {
         if (!decodeCString(string.text, value->chars)) parser.fail(string, "a cstring is not valid UTF-8");
       };
       const bool time = builtin == Builtin::UtcTime || builtin == Builtin::GeneralizedTime;
-      if (parser.at(TokenKind::CString)) {
+      const bool wide = builtin == Builtin::BmpString || builtin == Builtin::UniversalString;
+      if (wide && parser.at(TokenKind::HString)) {
+        // As the printer shows them: each character's 2 or 4 octets.
+        const Token &string = parser.next();
+        const std::vector<uint8_t> octets = hexOctets(string.text);
+        const std::size_t width = builtin == Builtin::BmpString ? 2 : 4;
+        const auto digits = std::count_if(string.text.begin() + 1, string.text.end() - 2,
+                                          [](char c) { return c != ' ' && c != '\t' && c != '\n' && c != '\r'; });
+        if (static_cast<std::size_t>(digits) % (2 * width) != 0)
+          parser.fail(string, "the hstring of a " + std::string(builtinNotation(builtin)) + " value has " +
+                                  std::to_string(width) + " octets a character");
+        for (std::size_t i = 0; i < octets.size(); i += width) {
+          char32_t c = 0;
+          for (std::size_t k = 0; k < width; ++k) c = c << 8 | octets[i + k];
+          value->chars.push_back(c);
+        }
+      } else if (parser.at(TokenKind::CString)) {
         cstring(parser.next());
       } else if (!time && parser.accept(TokenKind::LeftBrace)) {
         if (parser.at(TokenKind::Number)) {

@@ -49,6 +49,11 @@ Parser Resolver::parserFor(Scope scope, ast::TokenRange range) {
 
 void Resolver::buildScopes() {
   for (ast::Module &module : modules_) {
+    if (module.valueInput) {  // seen by no module, its names may repeat
+      inputScope_.ast = &module;
+      inputScope_.index = UINT32_MAX;
+      continue;
+    }
     if (moduleByName_.count(module.name)) {
       diagnostics_.error(module.pos, "module " + std::string(module.name) + " is given twice");
       continue;
@@ -128,6 +133,10 @@ Resolver::Target Resolver::lookup(const ast::Reference &ref, Scope scope) {
   ModuleScope &module = *scope.module;
   if (auto it = module.defined.find(ref.name); it != module.defined.end())
     return {&stateOf(*it->second, module)};
+  if (&module == &inputScope_) {
+    ModuleScope &holder = *anyModuleScope(ref);
+    return {&stateOf(*holder.defined.at(ref.name), holder)};
+  }
   auto import = module.imported.find(ref.name);
   if (import == module.imported.end()) unknown(ref, "unknown reference " + name);
   const ModuleScope::Import &from = import->second;
@@ -136,6 +145,21 @@ Resolver::Target Resolver::lookup(const ast::Reference &ref, Scope scope) {
     error(ref.pos, name + " is imported from more than one module: write Module." + name);
   if (from.from == nullptr) throw MissingName{name, std::string(from.module), from.pos};
   return {&stateOf(*from.from->defined.at(ref.name), *from.from)};
+}
+
+// Values given to encode see every assignment of every module by name; a
+// name that two modules define needs its module.
+ModuleScope *Resolver::anyModuleScope(const ast::Reference &ref) {
+  ModuleScope *found = nullptr;
+  for (ModuleScope &scope : scopes_) {
+    if (!scope.defined.contains(ref.name)) continue;
+    if (found != nullptr)
+      error(ref.pos, std::string(ref.name) + " is defined in modules " + std::string(found->ast->name) + " and " +
+                         std::string(scope.ast->name) + ": write Module." + std::string(ref.name));
+    found = &scope;
+  }
+  if (found == nullptr) unknown(ref, "unknown reference " + std::string(ref.name));
+  return found;
 }
 
 Resolver::AssignmentState &Resolver::stateOf(const ast::Assignment &assignment,
@@ -268,9 +292,30 @@ void Resolver::resolveEverything() {
       default: typeOfAssignment(state); break;
     }
   });
+  lenient_ = false;
+  resolveInput();
   resolveTables();
   completeDeferredCopies();
   leaveOutDependents();
+}
+
+// The values to encode, once the modules are: a name they need that the
+// modules could not compile is an error of theirs.
+void Resolver::resolveInput() {
+  if (inputScope_.ast == nullptr) return;
+  for (const ast::Assignment &assignment : inputScope_.ast->assignments) {
+    AssignmentState &state = stateOf(assignment, inputScope_);
+    try {
+      if (state.entity != Entity::Value)
+        error(assignment.pos, std::string(assignment.name) + " is not a value of a type");
+      valueOfAssignment(state);
+    } catch (MissingName &missing) {
+      diagnostics_.error(assignment.pos, std::string(assignment.name) + " needs " + missing.name +
+                                             (missing.module.empty() ? ", which no module defines"
+                                                                     : " of " + missing.module + ", which was not given"));
+    } catch (Abandoned &) {
+    }
+  }
 }
 
 // An assignment that used one left out while that one was still in
@@ -351,6 +396,15 @@ std::optional<Model> Resolver::run() {
         else if (state.entity == Entity::Value)
           model.values.push_back({name, scope.index, state.type, state.value});
       }
+    }
+  if (inputScope_.ast != nullptr)
+    for (const ast::Assignment &assignment : inputScope_.ast->assignments) {
+      const AssignmentState &state = states_.at(&assignment);
+      if (state.status == Status::Done)
+        model.inputs.push_back({state.type, state.value, assignment.pos});
+      else if (state.status == Status::LeftOut)
+        diagnostics_.error(assignment.pos, std::string(assignment.name) + " needs " + state.missing->name +
+                                               ", which the modules leave out");
     }
   reportLeftOut();
   model.types = std::move(types_);

@@ -178,6 +178,8 @@ class Resolver {
   void noteUse(AssignmentState &state);
   [[noreturn]] void circular(const AssignmentState &state, SourcePos pos);
   void resolveEverything();
+  void resolveInput();
+  ModuleScope *anyModuleScope(const ast::Reference &ref);
   void leaveOutDependents();
   void reportLeftOut();
   [[noreturn]] void error(SourcePos pos, const std::string &what);
@@ -278,6 +280,7 @@ class Resolver {
   std::vector<ast::Module> &modules_;
   Diagnostics &diagnostics_;
   std::deque<ModuleScope> scopes_;
+  ModuleScope inputScope_;  // the values to encode, when given
   std::unordered_map<std::string_view, ModuleScope *> moduleByName_;
   std::unordered_map<const ast::Assignment *, AssignmentState> states_;
   std::vector<AssignmentState *> stack_;  // assignments being resolved, innermost last

@@ -120,7 +120,7 @@ class ImageMaker {
         return expect(value, Value::Kind::Real, model) && (image.real = value.real, true);
       case KIND_OCTETS_PTR2:  // huge INTEGER
         if (!expect(value, Value::Kind::Integer, model)) return false;
-        image.octets = twosComplement(value.integer);
+        image.octets = value.octets.empty() ? twosComplement(value.integer) : value.octets;
         return true;
       case KIND_BITS_PTR:
         if (!expect(value, Value::Kind::BitString, model)) return false;
@@ -185,8 +185,10 @@ class ImageMaker {
         }
         return true;
       }
-      default:  // KIND_ENCODED: the encoding would depend on the rules
-        return fail("a value of an open type that no object set selects");
+      default:  // KIND_ENCODED: only as its encoding, which would otherwise depend on the rules
+        if (value.kind != Value::Kind::Encoded) return fail("a value of an open type that no object set selects other than as its encoding ('..'H)");
+        image.octets = value.octets;
+        return true;
     }
   }
 
@@ -208,6 +210,11 @@ class ImageMaker {
   // An open type's value is laid out as the alternative of the object whose
   // id the selecting component holds.
   bool selected(const TypeLayout &t, const Type &type, const Value &value, Image &image) {
+    if (value.kind == Value::Kind::Encoded) {  // the last alternative, `encoded`
+      image.choice = static_cast<uint32_t>(t.members.size());
+      image.members.emplace_back();
+      return make(t.members.back().type, value, image.members.back());
+    }
     const OpenTypeLink &link = *type.link;
     if (link.up >= enclosing_.size()) return fail("an open type's value whose selecting component lies outside it");
     Around at = enclosing_[enclosing_.size() - 1 - link.up];
@@ -404,6 +411,14 @@ void ImageStore::write(const Layout &layout, const Image &image, unsigned char *
     case KIND_GENERALIZED_TIME:
       std::memcpy(at, &image.time, sizeof image.time);
       break;
+    case KIND_ENCODED: {
+      EncodedValue v{};
+      v.length = static_cast<ApiWord>(image.octets.size());
+      if (!image.octets.empty())
+        v.octets = static_cast<const unsigned char *>(std::memcpy(block(image.octets.size()), image.octets.data(), image.octets.size()));
+      std::memcpy(at, &v, sizeof v);
+      break;
+    }
     case KIND_SEQUENCE:
     case KIND_SET:
     case KIND_SEQUENCE_EXT:

@@ -57,6 +57,17 @@ class Compilation {
   // Why pduNumber gave 0 for that name, as a diagnostic line to show.
   std::string pduProblem(std::string_view typeName) const;
 
+  // Values of PDU `pdu` in value notation: value assignments ("name Type ::=
+  // value", one after another, no module around them) that name the
+  // modules' types and values as if each module's were their own. A
+  // compilation of the same modules (the same PDU numbers) holding them laid
+  // out as the codec takes them, with its own tables to go with them; null
+  // after an error, of which only those in `input` go to `diagnostics` (the
+  // modules' own were said when they compiled).
+  std::unique_ptr<Compilation> readValues(const ModuleText &input, int pdu, std::ostream &diagnostics) const;
+  // The values readValues read, in the input's order.
+  const std::vector<const void *> &values() const;
+
   // The OBJECT IDENTIFIER values the modules assign, in module order.
   const std::vector<OidName> &oidNames() const;
 
@@ -69,6 +80,8 @@ class Compilation {
  private:
   struct Impl;
   explicit Compilation(std::unique_ptr<Impl> impl);
+  static std::unique_ptr<Compilation> build(const std::vector<ModuleText> &modules, const ModuleText *input,
+                                            int pdu, std::ostream &diagnostics);
   std::unique_ptr<Impl> impl_;
 };
 

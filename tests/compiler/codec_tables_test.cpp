@@ -330,7 +330,8 @@ TEST(BackEndProblems, ValuesALayoutCannotHold) {
        "m.asn1:2:18: error: cannot lay out a RELATIVE-OID arc beyond 32 bits\n"},
       // An encoding, which would depend on the rules.
       {"A ::= SEQUENCE { a ANY DEFAULT INTEGER : 5 }",
-       "m.asn1:2:18: error: cannot lay out a value of an open type that no object set selects\n"},
+       "m.asn1:2:18: error: cannot lay out a value of an open type that no object set selects other than as its "
+       "encoding ('..'H)\n"},
       // The type is the one of the object that the id of the value decoded selects.
       {"S ::= CLASS { &id INTEGER UNIQUE, &Type }\nSet S ::= { { &id 1, &Type INTEGER } }\n"
        "G ::= SEQUENCE { id S.&id ({Set}), v [0] S.&Type ({Set}{@id}) DEFAULT INTEGER : 5 }",

@@ -144,6 +144,7 @@ std::string valueText(const Value &value) {
       for (uint32_t i = 0; i < value.bitCount; ++i) out += (value.octets[i / 8] >> (7 - i % 8)) & 1 ? '1' : '0';
       return "'" + out + "'B";
     case Value::Kind::OctetString:
+    case Value::Kind::Encoded:
       for (uint8_t octet : value.octets) {
         std::snprintf(text, sizeof text, "%02X", octet);
         out += text;

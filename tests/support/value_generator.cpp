@@ -1,7 +1,9 @@
 #include "tests/support/value_generator.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "zurbase/values.h"
 #include "zurcore/codec/defaults.h"
@@ -77,8 +79,12 @@ void ValueGenerator::fillBody(uint32_t type, unsigned char *v, int depth) {
       break;
     case ZB_REAL: {
       static constexpr double kReals[] = {1.5, -2.25, 1e100, -3.0e-5, 123456789.0};
-      const double r = coin() ? kReals[pick(0, 4)]
-                              : std::ldexp(static_cast<double>(pick(1, 1u << 30) | 1u), static_cast<int>(pick(0, 200)) - 100);
+      double r = coin() ? kReals[pick(0, 4)]
+                        : std::ldexp(static_cast<double>(pick(1, 1u << 30) | 1u), static_cast<int>(pick(0, 200)) - 100);
+      if (printable) {
+        const std::string decimal = std::to_string(pick(1000, 9999)) + "e" + std::to_string(static_cast<int>(pick(0, 60)) - 30);
+        r = std::strtod(decimal.c_str(), nullptr);
+      }
       store(v, coin() ? r : -r);
       break;
     }
@@ -315,7 +321,7 @@ uint32_t ValueGenerator::character(uint32_t type) {
       return static_cast<unsigned char>(kPrintable[pick(0, sizeof kPrintable - 2)]);
     case ZB_UTF8_STRING: {
       static constexpr uint32_t kWide[] = {0xE9, 0x20AC, 0x1F600};
-      return pick(0, 3) == 0 ? kWide[pick(0, 2)] : pick(0x20, 0x7E);
+      return pick(0, 3) == 0 ? kWide[pick(0, 2)] : ascii();
     }
     case ZB_BMP_STRING:
       return pick(0x20, 0xD7FF);
@@ -324,8 +330,15 @@ uint32_t ValueGenerator::character(uint32_t type) {
       return c >= 0xD800 && c <= 0xDFFF ? 0x41 : c;
     }
     default:
-      return pick(0x20, 0x7E);
+      return ascii();
   }
+}
+
+// The printer puts a string's octets between quotes as they are: a quote
+// inside would end it.
+uint32_t ValueGenerator::ascii() {
+  const uint32_t c = pick(0x20, 0x7E);
+  return printable && c == '"' ? '!' : c;
 }
 
 void ValueGenerator::fillString(uint32_t type, unsigned char *v) {
@@ -361,7 +374,8 @@ void ValueGenerator::fillString(uint32_t type, unsigned char *v) {
 }
 
 void ValueGenerator::fillBits(uint32_t type, unsigned char *v) {
-  const uint32_t bits = length(type, 40);
+  uint32_t bits = length(type, 40);
+  if (printable && bits % 8 != 0) bits = bits < 8 ? 8 : bits - bits % 8;
   unsigned char *octets = allocate((bits + 7) / 8);
   for (uint32_t k = 0; k < bits; ++k)
     if (coin()) octets[k / 8] |= static_cast<unsigned char>(0x80u >> (k % 8));

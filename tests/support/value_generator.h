@@ -40,6 +40,12 @@ class ValueGenerator {
   // Numbers and sizes past the root of an extensible constraint, now and
   // then.
   bool beyondRoots = false;
+  // Only values that the printer shows whole, for its text to be read back:
+  // REALs of four significant decimal digits (it prints { m.mmm, 10, e }),
+  // BIT STRINGs of whole octets (it prints octets; CodecKinds has no SIZE
+  // on them),
+  // strings without '"' (it prints them between quotes as they are).
+  bool printable = false;
 
  private:
   unsigned char *allocate(std::size_t n);
@@ -61,6 +67,7 @@ class ValueGenerator {
   void fillEncoded(unsigned char *v);
   uint32_t length(uint32_t type, uint32_t fallbackMax);
   uint32_t character(uint32_t type);
+  uint32_t ascii();
 
   zurcore::Schema s_;
   std::mt19937 rng_;
