@@ -1,5 +1,6 @@
-// decode and convert: values of compiled modules read and written through
-// zurbase's entry points and zurcore's codecs, as an application does.
+// decode, convert and encode: values of compiled modules read and written
+// through zurbase's entry points and zurcore's codecs, as an application
+// does.
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
@@ -57,9 +58,15 @@ struct CodecOptions {
   Args files;
 };
 
+enum class Mode { Decode, Convert, Encode };
+
 // Parses -m, -t, -r/-i, -o, --trace; false after a usage error. `convert`
-// takes -i and -o and two files, decode -r, --trace and at most one file.
-bool parse(const Args &args, bool convert, CodecOptions &o, int &status) {
+// takes -i and -o and two files, decode -r, --trace and at most one file,
+// encode -o and OUT with IN before it or not.
+bool parse(const Args &args, Mode mode, CodecOptions &o, int &status) {
+  const bool convert = mode == Mode::Convert;
+  const bool encode = mode == Mode::Encode;
+  if (encode) o.out = RULES_BER;
   bool optionsEnd = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string &a = args[i];
@@ -81,13 +88,13 @@ bool parse(const Args &args, bool convert, CodecOptions &o, int &status) {
       o.modules.push_back(v);
     } else if (a == "-t") {
       if (!value(o.type)) return false;
-    } else if ((a == "-r" && !convert) || (a == "-i" && convert) || (a == "-o" && convert)) {
+    } else if ((a == "-r" && mode == Mode::Decode) || (a == "-i" && convert) || (a == "-o" && mode != Mode::Decode)) {
       if (!value(v)) return false;
       if (!rulesCode(v, a == "-o" ? o.out : o.in)) {
         status = usageError("unknown rules " + v + " (" + rulesList() + ")");
         return false;
       }
-    } else if (a == "--trace" && !convert) {
+    } else if (a == "--trace" && mode == Mode::Decode) {
       o.trace = true;
     } else {
       status = usageError("unknown option " + a);
@@ -97,6 +104,11 @@ bool parse(const Args &args, bool convert, CodecOptions &o, int &status) {
   if (o.modules.empty()) return status = usageError("no module given (-m MODULE)"), false;
   if (o.type.empty()) return status = usageError("no type given (-t TYPE)"), false;
   if (convert && o.out < 0) return status = usageError("no output rules given (-o RULES)"), false;
+  if (encode) {
+    if (o.files.empty() || o.files.size() > 2) return status = usageError("encode takes OUT, or IN and OUT"), false;
+    if (o.files.size() == 1) o.files.insert(o.files.begin(), "-");
+    return true;
+  }
   if (convert ? o.files.size() != 2 : o.files.size() > 1)
     return status = usageError(convert ? "convert takes IN and OUT" : "decode takes one FILE"), false;
   if (o.files.empty()) o.files.push_back("-");
@@ -186,6 +198,17 @@ class Session {
 
   void release(void *value) { zurcoreFreeValue(env_, value); }
 
+  // Values of the PDU read from `input` in value notation; the Env takes the
+  // tables that come with them. False after the diagnostics.
+  bool readValues(const zurasn1::ModuleText &input) {
+    std::unique_ptr<zurasn1::Compilation> read = compiled_->readValues(input, pdu_, std::cerr);
+    if (!read) return false;
+    compiled_ = std::move(read);
+    env_->ctlTbl = compiled_->ctlTbl();
+    return true;
+  }
+  const std::vector<const void *> &values() const { return compiled_->values(); }
+
  private:
   // The codec's report, whose offset counts from the value's first octet,
   // named after the input and the value's place in it.
@@ -258,12 +281,33 @@ class Input {
   zur::platform::InputFile file_;
 };
 
+// The file, or standard input for "-", whole; false after saying why it
+// cannot be read.
+bool readText(const std::string &path, std::string &text) {
+  zur::platform::InputFile file;
+  const std::string error = zur::platform::openInput(path == "-" ? nullptr : path.c_str(), file);
+  if (error.empty()) text.assign(reinterpret_cast<const char *>(file.data), file.size);
+  zur::platform::closeInput(file);
+  if (error.empty()) return true;
+  std::cerr << "zurasn1: " << (path == "-" ? "standard input" : path) << ": error: cannot read the file: " << error
+            << "\n";
+  return false;
+}
+
+// Writes the octets to OUT; the status.
+int writeEncoded(const std::string &path, const std::vector<unsigned char> &out) {
+  std::string error;
+  if (writeOutput(path, out, error)) return OK;
+  std::cerr << "zurasn1: " << path << ": error: cannot write the file: " << error << "\n";
+  return USAGE;
+}
+
 }  // namespace
 
 int runDecode(const Args &args) {
   CodecOptions o;
   int status = OK;
-  if (!parse(args, false, o, status)) return status;
+  if (!parse(args, Mode::Decode, o, status)) return status;
   Input input;
   if (!input.open(o.files[0])) return USAGE;
   Session session;
@@ -293,7 +337,7 @@ int runDecode(const Args &args) {
 int runConvert(const Args &args) {
   CodecOptions o;
   int status = OK;
-  if (!parse(args, true, o, status)) return status;
+  if (!parse(args, Mode::Convert, o, status)) return status;
   Input input;
   if (!input.open(o.files[0])) return USAGE;
   Session session;
@@ -309,13 +353,25 @@ int runConvert(const Args &args) {
       if (!ok) return FAILED;
     }
   }
-  const std::string &path = o.files[1];
-  std::string error;
-  if (!writeOutput(path, out, error)) {
-    std::cerr << "zurasn1: " << path << ": error: cannot write the file: " << error << "\n";
-    return USAGE;
+  return writeEncoded(o.files[1], out);
+}
+
+int runEncode(const Args &args) {
+  CodecOptions o;
+  int status = OK;
+  if (!parse(args, Mode::Encode, o, status)) return status;
+  zurasn1::ModuleText input{o.files[0] == "-" ? "<stdin>" : o.files[0], {}};
+  if (!readText(o.files[0], input.text)) return USAGE;
+  Session session;
+  if (!session.open(o, status)) return status;
+  if (!session.readValues(input)) return FAILED;
+  std::vector<unsigned char> out;
+  for (std::size_t i = 0; i < session.values().size(); ++i) {
+    // The codec takes a value to encode as writable, and does not write it.
+    void *value = const_cast<void *>(session.values()[i]);
+    if (!session.encode(input.path + " (value " + std::to_string(i + 1) + ")", o.out, value, out)) return FAILED;
   }
-  return OK;
+  return writeEncoded(o.files[1], out);
 }
 
 }  // namespace zurasn1tool

@@ -26,6 +26,7 @@ int runCheck(const Args &args);
 int runC(const Args &args);
 int runDecode(const Args &args);
 int runConvert(const Args &args);
+int runEncode(const Args &args);
 
 }  // namespace zurasn1tool
 

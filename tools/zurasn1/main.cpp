@@ -32,6 +32,11 @@ constexpr Command kCommands[] = {
      "decode the values of TYPE in IN under the rules -i and write them encoded under the rules -o "
      "to OUT (- for standard input or output)",
      runConvert},
+    {"encode", "-m MODULE [-m MODULE]... -t TYPE [-o RULES] [IN] OUT",
+     "read values of TYPE in value notation from IN (default: standard input), as decode prints "
+     "them or as a module writes them, and write them encoded under RULES (ber, the default, der, "
+     "per, uper) to OUT (- for standard output); nothing is written when one is wrong",
+     runEncode},
 };
 
 void printHelp() {
@@ -44,10 +49,11 @@ void printHelp() {
   std::cout << "\n  -h, --help   this help\n"
                "  --version    the version\n\n"
                "Exit status: check and c: 0 when the modules compile, 1 when they do not, 2\n"
-               "for a usage error; decode and convert: 0 when every value decoded (and\n"
-               "encoded), 1 when one was malformed (its row and offset on standard error),\n"
-               "2 for a usage error, modules that do not compile, an input that cannot be\n"
-               "read or output that cannot be written.\n";
+               "for a usage error; decode, convert and encode: 0 when every value decoded\n"
+               "(or was read) and encoded, 1 when one was malformed (its row and offset, or\n"
+               "its line and column, on standard error), 2 for a usage error, modules that\n"
+               "do not compile, an input that cannot be read or output that cannot be\n"
+               "written.\n";
 }
 
 int run(const std::vector<std::string> &args) {
