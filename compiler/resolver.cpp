@@ -305,6 +305,7 @@ void Resolver::resolveInput() {
   if (inputScope_.ast == nullptr) return;
   for (const ast::Assignment &assignment : inputScope_.ast->assignments) {
     AssignmentState &state = stateOf(assignment, inputScope_);
+    if (state.entity == Entity::Broken) continue;  // its syntax error said why
     try {
       if (state.entity != Entity::Value)
         error(assignment.pos, std::string(assignment.name) + " is not a value of a type");

@@ -81,6 +81,14 @@ printf 'value Rec ::= { id nope, name "", tags {} }\n' > unknown.txt
 check "an unknown reference" 1 "" "unknown.txt:1:20: error: unknown reference nope" encode "${m[@]}" unknown.txt out.bin
 printf -- '-- nothing\n' > none.txt
 check "no value" 1 "" "none.txt:1:1: error: no value assignment in the input" encode "${m[@]}" none.txt out.bin
+# After a syntax error only that error: the assignment it broke says nothing more.
+printf 'value Rec ::= { id 5, name "zur", tags {} } garbage\n' > garbage.txt
+check "garbage after a value" 1 "" "garbage.txt:2:1: error: expected a type, found 'end of file'" \
+  encode "${m[@]}" garbage.txt out.bin
+printf 'T ::= INTEGER\n' > typeassignment.txt
+check "a type assignment" 1 "" \
+  "typeassignment.txt:1:1: error: expected a value assignment (name Type ::= value), found 'T'" \
+  encode "${m[@]}" typeassignment.txt out.bin
 printf 'kept' > kept.bin
 same "OUT untouched after the failures" out.bin kept.bin
 check "unknown type" 2 "" "zurasn1: error: no type assignment named Nope in the modules" \
