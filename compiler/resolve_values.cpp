@@ -47,6 +47,20 @@ std::vector<uint8_t> hexOctets(std::string_view text) {
   return out;
 }
 
+// The octets of an hstring that stands for octets as the printer shows
+// them (an encoding, an INTEGER's two's complement), where a last odd digit
+// would be a guess.
+std::vector<uint8_t> wholeOctets(Parser &parser, const Token &string, const std::string &what) {
+  const auto digits = std::count_if(string.text.begin() + 1, string.text.end() - 2,
+                                    [](char c) { return c != ' ' && c != '\t' && c != '\n' && c != '\r'; });
+  if (digits % 2 != 0) parser.fail(string, "the hstring of " + what + " has an odd number of digits");
+  return hexOctets(string.text);
+}
+
+[[noreturn]] void outsideDouble(Parser &parser, const Token &first) {
+  parser.fail(first, "a REAL beyond the range of a double (past its largest value, or rounding to 0)");
+}
+
 bool compatible(Builtin a, Builtin b) {
   return a == b || (isCharacterString(a) && isCharacterString(b));
 }
@@ -370,21 +384,22 @@ ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {
         break;
       }
       if (parser.at(TokenKind::HString) && isHugeInteger(types_[type])) {
-        // As the printer shows such an INTEGER: its two's complement, kept
-        // as written for the encoding.
+        // As the printer shows such an INTEGER: its two's complement, in
+        // the fewest octets, as every rules encodes it.
         const Token &string = parser.next();
-        value->octets = hexOctets(string.text);
+        value->octets = wholeOctets(parser, string, "an INTEGER");
         if (value->octets.empty()) parser.fail(string, "an INTEGER in hexadecimal needs an octet at least");
         const bool negative = (value->octets[0] & 0x80) != 0;
         std::size_t skip = 0;
         while (skip + 1 < value->octets.size() && value->octets[skip] == (negative ? 0xFF : 0x00) &&
                ((value->octets[skip + 1] & 0x80) != 0) == negative)
           ++skip;
-        if (value->octets.size() - skip > 8) {
+        value->octets.erase(value->octets.begin(), value->octets.begin() + static_cast<std::ptrdiff_t>(skip));
+        if (value->octets.size() > 8) {
           value->integer = negative ? INT64_MIN : INT64_MAX;
         } else {
           uint64_t bits = negative ? UINT64_MAX : 0;
-          for (std::size_t i = skip; i < value->octets.size(); ++i) bits = bits << 8 | value->octets[i];
+          for (uint8_t octet : value->octets) bits = bits << 8 | octet;
           value->integer = static_cast<int64_t>(bits);
         }
         break;
@@ -425,24 +440,27 @@ ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {
         parser.expect(TokenKind::RightBrace, "'}'");
         if (parts[1] != 2 && parts[1] != 10) parser.fail(first, "the base of a REAL is 2 or 10");
         if (!mantissa.empty() && parts[1] != 10) parser.fail(first, "a mantissa with a fraction needs base 10");
+        // The codec holds a double: a value past its ends, or one that would
+        // round to 0, is refused rather than taken as an infinity or 0.
         if (parts[1] == 2) {
           const int64_t exponent = std::clamp<int64_t>(parts[2], -100000, 100000);  // past both ends of double
           value->real = std::ldexp(static_cast<double>(parts[0]), static_cast<int>(exponent));
+          if (std::isinf(value->real) || (value->real == 0 && parts[0] != 0)) outsideDouble(parser, first);
         } else {
           // Read as the decimal text m"e"e, so that the value is rounded once, correctly:
           // 314159 * 10^-5 multiplied out is one unit in the last place above 3.14159.
           const std::string decimal =
               (mantissa.empty() ? std::to_string(parts[0]) : mantissa) + "e" + std::to_string(parts[2]);
           if (std::from_chars(decimal.data(), decimal.data() + decimal.size(), value->real).ec != std::errc{})
-            value->real = std::copysign(parts[2] > 0 ? std::numeric_limits<double>::infinity() : 0.0,
-                                        static_cast<double>(parts[0]));
+            outsideDouble(parser, first);
         }
       } else {
         const bool negative = parser.accept(TokenKind::Minus);
         if (!parser.at(TokenKind::Number) && !parser.at(TokenKind::RealNumber)) expected("a REAL value");
         const std::string_view text = parser.next().text;
         double magnitude = 0;
-        std::from_chars(text.data(), text.data() + text.size(), magnitude);
+        if (std::from_chars(text.data(), text.data() + text.size(), magnitude).ec != std::errc{})
+          outsideDouble(parser, first);
         value->real = negative ? -magnitude : magnitude;
       }
       break;
@@ -616,7 +634,7 @@ ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {
       }
       if (parser.at(TokenKind::HString)) {
         value->kind = Value::Kind::Encoded;
-        value->octets = hexOctets(parser.next().text);
+        value->octets = wholeOctets(parser, parser.next(), "an encoding");
         return value;
       }
       // The printer names a selected type that has no name by its notation

@@ -114,4 +114,54 @@ END
   }
 }
 
+// Hand-written forms read as the value they stand for, and encoded as every
+// rules wants it; those that would stand for another value are refused.
+TEST(ValueNotation, WrittenFormsEncodeAsTheirValuesOrAreRefused) {
+  CodecHarness h(std::vector<zurasn1::ModuleText>{{"written.asn1", R"(
+Written DEFINITIONS AUTOMATIC TAGS ::= BEGIN
+Huge ::= INTEGER
+Counted ::= INTEGER (0..MAX)
+Real ::= REAL
+Opaque ::= SEQUENCE { body ANY }
+END
+)"}});
+  const struct {
+    const char *type;
+    const char *text;
+    int32_t rules;
+    const char *encoding;     // hex; empty when refused
+    const char *diagnostic;   // the start of the diagnostic's message when refused
+  } rows[] = {
+      {"Huge", "'0001'H", RULES_DER, "02 01 01", ""},
+      {"Huge", "'FFFF80'H", RULES_BER, "02 01 80", ""},
+      {"Huge", "'00FF'H", RULES_DER, "02 02 00 FF", ""},
+      {"Huge", "'0000000000000000000001'H", RULES_PER, "01 01", ""},
+      {"Counted", "'000080'H", RULES_PER_ALIGNED, "01 80", ""},
+      {"Huge", "'1'H", RULES_BER, "", "error: the hstring of an INTEGER has an odd number of digits"},
+      {"Opaque", "{ body '050'H }", RULES_BER, "", "error: the hstring of an encoding has an odd number"},
+      {"Real", "{ 1, 10, 308 }", RULES_DER, "09 09 81 03 D0 8E 67 9C 2F 5E 45", ""},
+      {"Real", "{ 1, 10, 400 }", RULES_BER, "", "error: a REAL beyond the range of a double"},
+      {"Real", "{ -1.5, 10, 400 }", RULES_BER, "", "error: a REAL beyond the range of a double"},
+      {"Real", "{ 1, 10, -400 }", RULES_BER, "", "error: a REAL beyond the range of a double"},
+      {"Real", "{ 1, 2, 1024 }", RULES_BER, "", "error: a REAL beyond the range of a double"},
+      {"Real", "{ 1, 2, -1100 }", RULES_BER, "", "error: a REAL beyond the range of a double"},
+      {"Real", "-1e400", RULES_BER, "", "error: a REAL beyond the range of a double"},
+      {"Real", "1e-400", RULES_BER, "", "error: a REAL beyond the range of a double"},
+      {"Real", "{ 1, 2, -1074 }", RULES_DER, "09 04 81 FB CE 01", ""},
+  };
+  for (const auto &row : rows) {
+    const std::string text = std::string("value ") + row.type + " ::= " + row.text;
+    const Read r = readValues(h, row.type, text);
+    if (*row.encoding == '\0') {
+      EXPECT_EQ(r.compiled, nullptr) << text;
+      EXPECT_NE(r.diagnostics.find(row.diagnostic), std::string::npos) << text << "\n" << r.diagnostics;
+      continue;
+    }
+    ASSERT_TRUE(r.compiled) << text << r.diagnostics;
+    const auto [read, printed] = encodeRead(h, row.type, r, row.rules);
+    EXPECT_EQ(read.status, 0) << text << read.message;
+    EXPECT_EQ(toHex(read.octets), toHex(fromHex(row.encoding))) << text;
+  }
+}
+
 }  // namespace
