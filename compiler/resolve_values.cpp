@@ -32,13 +32,17 @@ bool isCharacterString(Builtin b) {
   }
 }
 
+// A digit of a bstring or hstring: the lexer lets in between them any of
+// X.680's white space, vertical tab and form feed too.
+bool isHexDigit(char c) { return (c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f'); }
+
 // The octets of an hstring, a last odd digit taken as the high half of an
 // octet.
 std::vector<uint8_t> hexOctets(std::string_view text) {
   std::vector<uint8_t> out;
   bool high = true;
   for (char c : text.substr(1, text.size() - 3)) {
-    if (c == ' ' || c == '\t' || c == '\n' || c == '\r') continue;
+    if (!isHexDigit(c)) continue;
     const int digit = c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10;
     if (high) out.push_back(static_cast<uint8_t>(digit << 4));
     else out.back() |= static_cast<uint8_t>(digit);
@@ -51,8 +55,7 @@ std::vector<uint8_t> hexOctets(std::string_view text) {
 // them (an encoding, an INTEGER's two's complement), where a last odd digit
 // would be a guess.
 std::vector<uint8_t> wholeOctets(Parser &parser, const Token &string, const std::string &what) {
-  const auto digits = std::count_if(string.text.begin() + 1, string.text.end() - 2,
-                                    [](char c) { return c != ' ' && c != '\t' && c != '\n' && c != '\r'; });
+  const auto digits = std::count_if(string.text.begin() + 1, string.text.end() - 2, isHexDigit);
   if (digits % 2 != 0) parser.fail(string, "the hstring of " + what + " has an odd number of digits");
   return hexOctets(string.text);
 }
@@ -91,6 +94,10 @@ bool decodeCString(std::string_view text, std::u32string &out) {
       if ((more & 0xC0) != 0x80) return false;
       code = (code << 6) | (more & 0x3F);
     }
+    // An overlong form would read as another text's characters (C0 80 as
+    // U+0000); a surrogate or a number past U+10FFFF is no character.
+    constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < kLeast[length] || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) return false;
     out.push_back(code);
     i += length;
   }
@@ -107,6 +114,7 @@ bool allowedCharacter(Builtin b, char32_t c) {
     case Builtin::Ia5String: return c <= 0x7F;
     case Builtin::VisibleString: return c >= 0x20 && c <= 0x7E;
     case Builtin::BmpString: return c <= 0xFFFF;
+    case Builtin::Utf8String: return c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF);
     default: return true;
   }
 }
@@ -476,7 +484,7 @@ ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {
         const bool hex = string.kind == TokenKind::HString;
         uint32_t count = 0;
         for (char c : string.text.substr(1, string.text.size() - 3)) {
-          if (c == ' ' || c == '\t' || c == '\n' || c == '\r') continue;
+          if (!isHexDigit(c)) continue;
           const int digit = hex ? (c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10) : c - '0';
           for (int k = hex ? 3 : 0; k >= 0; --k) {
             if (count % 8 == 0) value->octets.push_back(0);
@@ -683,8 +691,7 @@ ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {
         const Token &string = parser.next();
         const std::vector<uint8_t> octets = hexOctets(string.text);
         const std::size_t width = builtin == Builtin::BmpString ? 2 : 4;
-        const auto digits = std::count_if(string.text.begin() + 1, string.text.end() - 2,
-                                          [](char c) { return c != ' ' && c != '\t' && c != '\n' && c != '\r'; });
+        const auto digits = std::count_if(string.text.begin() + 1, string.text.end() - 2, isHexDigit);
         if (static_cast<std::size_t>(digits) % (2 * width) != 0)
           parser.fail(string, "the hstring of a " + std::string(builtinNotation(builtin)) + " value has " +
                                   std::to_string(width) + " octets a character");

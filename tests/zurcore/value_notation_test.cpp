@@ -123,6 +123,10 @@ Huge ::= INTEGER
 Counted ::= INTEGER (0..MAX)
 Real ::= REAL
 Opaque ::= SEQUENCE { body ANY }
+Octets ::= OCTET STRING
+Bits ::= BIT STRING
+Bmp ::= BMPString
+Text ::= UTF8String
 END
 )"}});
   const struct {
@@ -148,6 +152,19 @@ END
       {"Real", "-1e400", RULES_BER, "", "error: a REAL beyond the range of a double"},
       {"Real", "1e-400", RULES_BER, "", "error: a REAL beyond the range of a double"},
       {"Real", "{ 1, 2, -1074 }", RULES_DER, "09 04 81 FB CE 01", ""},
+      // Vertical tab and form feed are white space between the digits too.
+      {"Octets", "'01\v02'H", RULES_DER, "04 02 01 02", ""},
+      {"Bits", "'1\f0'B", RULES_DER, "03 02 06 80", ""},
+      {"Huge", "'00\f80'H", RULES_DER, "02 02 00 80", ""},
+      {"Bmp", "'0041\f0042'H", RULES_DER, "1E 04 00 41 00 42", ""},
+      {"Opaque", "{ body '05\v00'H }", RULES_DER, "30 04 A0 02 05 00", ""},
+      // UTF-8 that stands for one character only; C0 80 was read as U+0000.
+      {"Text", "\"\xF4\x8F\xBF\xBF\"", RULES_DER, "0C 04 F4 8F BF BF", ""},
+      {"Text", "\"\xC0\x80\"", RULES_BER, "", "error: a cstring is not valid UTF-8"},
+      {"Text", "\"\xE0\x80\x80\"", RULES_BER, "", "error: a cstring is not valid UTF-8"},
+      {"Text", "\"\xED\xA0\x80\"", RULES_BER, "", "error: a cstring is not valid UTF-8"},
+      {"Text", "\"\xF4\x90\x80\x80\"", RULES_BER, "", "error: a cstring is not valid UTF-8"},
+      {"Text", "{ { 0, 17, 0, 0 } }", RULES_BER, "", "error: value has the character U+110000"},
   };
   for (const auto &row : rows) {
     const std::string text = std::string("value ") + row.type + " ::= " + row.text;
