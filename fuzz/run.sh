@@ -10,8 +10,9 @@
 # Megaco messages as Erlang's asn1 encodes them; and, when named,
 # module_reader_fuzz (the compiler's front end) and module_compile_fuzz (the
 # whole compiler: layout, tables, C) seeded with the project's test modules
-# and the real modules of erlang-src. Further arguments name the
-# targets to run.
+# and the real modules of erlang-src, and value_encode_fuzz (what zurasn1
+# encode runs) seeded with the values of fuzz/value_seeds, printed and
+# written by hand. Further arguments name the targets to run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-300}
@@ -108,6 +109,14 @@ for target in "${targets[@]}"; do
       cp tests/data/asn1/*.asn1 tests/compiler/data/*.asn1 "$corpus/"
       for m in /usr/lib/erlang/lib/*/asn1/*.asn1; do
         [ -f "$m" ] && cp "$m" "$corpus/"
+      done
+      ;;
+    value_encode_fuzz)
+      # The first octet picks the PDU (bits 1 to 7: 0 Everything, 1 Wide), as
+      # the file's name says.
+      for seed in fuzz/value_seeds/*.txt; do
+        case $(basename "$seed") in Wide-*) pdu='\x02' ;; *) pdu='\x00' ;; esac
+        { printf "$pdu"; cat "$seed"; } > "$corpus/$(basename "$seed")"
       done
       ;;
     *)
