@@ -60,10 +60,6 @@ std::vector<uint8_t> wholeOctets(Parser &parser, const Token &string, const std:
   return hexOctets(string.text);
 }
 
-[[noreturn]] void outsideDouble(Parser &parser, const Token &first) {
-  parser.fail(first, "a REAL beyond the range of a double (past its largest value, or rounding to 0)");
-}
-
 bool compatible(Builtin a, Builtin b) {
   return a == b || (isCharacterString(a) && isCharacterString(b));
 }
@@ -419,6 +415,15 @@ ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {
     }
     case Builtin::Real: {
       value->kind = Value::Kind::Real;
+      // Past a double's ends (value->real holding the sign): a module's
+      // value is the infinity or the 0 it comes to, as a DEFAULT always was;
+      // a value given to encode would be encoded as that other value, so it
+      // is refused.
+      const auto beyondDouble = [&](bool large) {
+        if (scope.module == &inputScope_)
+          parser.fail(first, "a REAL beyond the range of a double (past its largest value, or rounding to 0)");
+        value->real = std::copysign(large ? std::numeric_limits<double>::infinity() : 0.0, value->real);
+      };
       if (parser.acceptKeyword(Keyword::PlusInfinity)) {
         value->real = std::numeric_limits<double>::infinity();
       } else if (parser.acceptKeyword(Keyword::MinusInfinity)) {
@@ -448,28 +453,32 @@ ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {
         parser.expect(TokenKind::RightBrace, "'}'");
         if (parts[1] != 2 && parts[1] != 10) parser.fail(first, "the base of a REAL is 2 or 10");
         if (!mantissa.empty() && parts[1] != 10) parser.fail(first, "a mantissa with a fraction needs base 10");
-        // The codec holds a double: a value past its ends, or one that would
-        // round to 0, is refused rather than taken as an infinity or 0.
         if (parts[1] == 2) {
           const int64_t exponent = std::clamp<int64_t>(parts[2], -100000, 100000);  // past both ends of double
           value->real = std::ldexp(static_cast<double>(parts[0]), static_cast<int>(exponent));
-          if (std::isinf(value->real) || (value->real == 0 && parts[0] != 0)) outsideDouble(parser, first);
+          if (std::isinf(value->real) || (value->real == 0 && parts[0] != 0)) beyondDouble(std::isinf(value->real));
         } else {
           // Read as the decimal text m"e"e, so that the value is rounded once, correctly:
           // 314159 * 10^-5 multiplied out is one unit in the last place above 3.14159.
           const std::string decimal =
               (mantissa.empty() ? std::to_string(parts[0]) : mantissa) + "e" + std::to_string(parts[2]);
-          if (std::from_chars(decimal.data(), decimal.data() + decimal.size(), value->real).ec != std::errc{})
-            outsideDouble(parser, first);
+          if (std::from_chars(decimal.data(), decimal.data() + decimal.size(), value->real).ec != std::errc{}) {
+            value->real = decimal[0] == '-' ? -1.0 : 1.0;
+            beyondDouble(parts[2] > 0);
+          }
         }
       } else {
         const bool negative = parser.accept(TokenKind::Minus);
         if (!parser.at(TokenKind::Number) && !parser.at(TokenKind::RealNumber)) expected("a REAL value");
         const std::string_view text = parser.next().text;
+        value->real = negative ? -1.0 : 1.0;
         double magnitude = 0;
-        if (std::from_chars(text.data(), text.data() + text.size(), magnitude).ec != std::errc{})
-          outsideDouble(parser, first);
-        value->real = negative ? -magnitude : magnitude;
+        if (std::from_chars(text.data(), text.data() + text.size(), magnitude).ec != std::errc{}) {
+          const std::size_t e = text.find_first_of("eE");
+          beyondDouble(e == std::string_view::npos || e + 1 == text.size() || text[e + 1] != '-');
+        } else {
+          value->real = negative ? -magnitude : magnitude;
+        }
       }
       break;
     }

@@ -177,6 +177,8 @@ TEST(CompilerTypeRules, Values) {
       {"v REAL ::= { -1, 10, 400 }", "-inf"},
       {"v REAL ::= { 5, 10, -400 }", "0"},
       {"v REAL ::= { 1, 2, 9223372036854775807 }", "inf"},
+      {"v REAL ::= 1e400", "inf"},
+      {"v REAL ::= -1.5e400", "-inf"},
       {"v REAL ::= -1.5e2", "-150"},
       {"v REAL ::= PLUS-INFINITY", "inf"},
       {"v BIT STRING ::= 'A1'H", "'10100001'B"},
