@@ -17,6 +17,18 @@ verdict() {
     failures=$((failures + 1))
   fi
 }
+# check_exact <name> <status> <stdout file (empty: none)> <stderr (exact; empty:
+# none)> <arguments...>: one run of the tool in ${run[@]}, its output and
+# messages exactly as wanted.
+check_exact() {
+  local name=$1 want=$2 out=$3 err=$4 ok=1
+  shift 4
+  capture "${run[@]}" "$@"
+  [ "$status" = "$want" ] || ok=0
+  if [ -n "$out" ]; then cmp -s out.txt "$out" || ok=0; else [ ! -s out.txt ] || ok=0; fi
+  if [ -n "$err" ]; then [ "$(cat err.txt)" = "$err" ] || ok=0; else [ ! -s err.txt ] || ok=0; fi
+  verdict "$name" $ok "status $status (want $want), stdout: $(head -c 400 out.txt | od -c | head -n 8), stderr: $(head -n 3 err.txt)"
+}
 # expect <name> <condition...>: a further check of the last run.
 expect() {
   local name=$1
