@@ -356,4 +356,28 @@ TEST(PerCodec, TraceShowsTheFieldLines) {
   EXPECT_EQ(traced.trace.substr(traced.trace.rfind("Total")), total);
 }
 
+// An IE whose id the extensible set does not know keeps its octets; both
+// traces show its value component where they show a known IE's, by name.
+TEST(PerCodec, TraceShowsAnUnknownIeAsItsComponent) {
+  CodecHarness h(std::vector<std::string>{ZURBASE_TEST_DATA "/asn1/LinkAP.asn1"});
+  // { id 4, ignore, NodeName : "ab" }, { id 9999, reject, 'C0FFEE'H }
+  const Octets ies = fromHex("00 02 00 04 40 04 00 80 61 62 27 0F 00 03 C0 FF EE");
+  const zurtest::Decoded d = h.decode("ConfigUpdate", RULES_PER_ALIGNED, ies, ZURCORE_FLAG_TRACE);
+  ASSERT_EQ(d.status, 0) << d.message;
+  const zurtest::Encoded e = h.encode("ConfigUpdate", RULES_PER_ALIGNED, d.value, ZURCORE_FLAG_TRACE);
+  ASSERT_EQ(e.status, 0) << e.message;
+  EXPECT_EQ(toHex(e.octets), toHex(ies));
+  for (const std::string &trace : {d.trace, e.trace}) {
+    const std::size_t second = trace.find("  #2 IE-Field");
+    ASSERT_NE(second, std::string::npos) << trace;
+    EXPECT_EQ(trace.substr(second, trace.find("Total") - second),
+              "  #2 IE-Field [fieldcount (not encoded) = 3]\n"
+              "    id IE-ID [length (not encoded) = 2.0]\n"
+              "    criticality Criticality [index = 0]\n"
+              "    value ANY [length = 3.0]\n");
+  }
+  EXPECT_NE(d.trace.find("    value ANY [length = 4.0]\n      NodeName NodeName [length = 2.0]\n"), std::string::npos)
+      << d.trace;
+}
+
 }  // namespace

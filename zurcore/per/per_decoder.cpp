@@ -869,10 +869,12 @@ bool Decoder::openType(BitReader &r, uint32_t type, unsigned char *v, const Cont
   const uint32_t position = object != nullptr ? object->alternative - 1u : alternatives - 1;
   storeSigned(v, 4, position + 1);
   const FieldDesc &f = s_.field(d.ref + position);
+  // An object the set does not know: the octets are the component's own,
+  // traced as the component, as an open type without a table is.
+  if (object == nullptr) return openType(r, f.type, v + f.offset, c);
   ValueFrame frame{c.frame, v, type};
   Context inner{{name(d.ref + position), caption(f.type), 0, c.place.depth + 1},
                 &frame};
-  if (object == nullptr) return openType(r, f.type, v + f.offset, inner);
   return inOpenType(r, c, nullptr,
                     [&](BitReader &sub) { return value(sub, f.type, v + f.offset, inner); });
 }

@@ -828,9 +828,11 @@ bool Encoder::openType(BitWriter &w, uint32_t type, const unsigned char *v, cons
   if (selector < 1 || static_cast<uint32_t>(selector) > s_.componentCount(type))
     return fail(ROW_CHOICE_SELECTOR, ReportArg::of(selector));
   const FieldDesc &f = s_.field(d.ref + static_cast<uint32_t>(selector - 1));
+  // Octets kept encoded (an object the set does not know) are traced as the
+  // component, as the decoder does.
+  if (s_.desc(f.type).kind == KIND_ENCODED) return openType(w, f.type, v + f.offset, c);
   Context inner{{name(d.ref + static_cast<uint32_t>(selector - 1)), caption(f.type), 0,
                  c.place.depth + 1}};
-  if (s_.desc(f.type).kind == KIND_ENCODED) return openType(w, f.type, v + f.offset, inner);
   return asOpenType(w, c, nullptr,
                     [&](BitWriter &sub) { return value(sub, f.type, v + f.offset, inner); });
 }
