@@ -214,8 +214,9 @@ void ValueGenerator::fillOpenType(uint32_t type, unsigned char *v, unsigned char
   if (d.kind == KIND_ENCODED) return fillEncoded(v);
   const ZurOpenType &link = s_.codec->openTypes[zt.openType];
   const uint32_t last = static_cast<uint32_t>(d.count);
-  if (parent == nullptr || link.up != 0 || link.pathLength != 1 || link.objectCount == 0 ||
-      ((link.flags & ZUR_R_EXTENSIBLE) != 0 && pick(0, 3) == 0)) {
+  const bool followed = parent != nullptr && link.up == 0 && link.pathLength == 1 && link.objectCount != 0;
+  if (!followed || ((link.flags & ZUR_R_EXTENSIBLE) != 0 && pick(0, 3) == 0)) {
+    if (followed) unknownId(link, parent, parentType, depth);
     store(v, static_cast<int32_t>(last));
     return fillEncoded(v + s_.field(d.ref + last - 1).offset);
   }
@@ -227,6 +228,23 @@ void ValueGenerator::fillOpenType(uint32_t type, unsigned char *v, unsigned char
   if (idField.presenceBit >= 0 && s_.mayBeAbsent(idComp)) zurcore::setMaskBit(parent, idField.presenceBit, pd.lenSize);
   store(v, static_cast<int32_t>(object.alternative));
   fill(object.type, v + s_.field(d.ref + object.alternative - 1).offset, depth + 1);
+}
+
+// The component that selects the object of an extensible set drawn again
+// until it selects none: a peer decodes a known id's value as the object's
+// type, where the value kept encoded is any octets.
+void ValueGenerator::unknownId(const ZurOpenType &link, unsigned char *parent, uint32_t parentType, int depth) {
+  const TypeDesc &pd = s_.desc(parentType);
+  const uint32_t idComp = pd.ref + s_.codec->paths[link.firstPath];
+  const FieldDesc &idField = s_.field(idComp);
+  auto known = [&] {
+    for (uint32_t i = 0; i < link.objectCount; ++i)
+      if (zurcore::valuesEqual(s_, idField.type, parent + idField.offset, s_.codec->objects[link.firstObject + i].id))
+        return true;
+    return false;
+  };
+  for (int tries = 0; tries < 64 && known(); ++tries) fill(idField.type, parent + idField.offset, depth);
+  if (idField.presenceBit >= 0 && s_.mayBeAbsent(idComp)) zurcore::setMaskBit(parent, idField.presenceBit, pd.lenSize);
 }
 
 void ValueGenerator::fillEncoded(unsigned char *v) {

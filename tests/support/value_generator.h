@@ -64,6 +64,7 @@ class ValueGenerator {
   void fillBits(uint32_t type, unsigned char *v);
   void fillOid(unsigned char *v, bool relative);
   void fillTime(uint32_t type, unsigned char *v);
+  void unknownId(const ZurOpenType &link, unsigned char *parent, uint32_t parentType, int depth);
   void fillEncoded(unsigned char *v);
   uint32_t length(uint32_t type, uint32_t fallbackMax);
   uint32_t character(uint32_t type);
