@@ -547,11 +547,16 @@ bool Encoder::asOpenType(BitWriter &w, const Context &c, const char *label, Enco
   if (openDepth_ == scratch_.size()) scratch_.push_back(std::make_unique<BitWriter>(aligned_));
   BitWriter &sub = *scratch_[openDepth_++];
   sub.clear();
+  const std::size_t mark = trace_ != nullptr ? trace_->hold() : 0;
   bool ok = inner(sub);
   --openDepth_;
-  if (!ok) return false;
-  sub.complete();
-  return lengthOctets(w, sub.data(), sub.octetLength(), c, label);
+  const std::size_t lengthAt = trace_ != nullptr ? trace_->heldCount() : 0;
+  if (ok) {
+    sub.complete();
+    ok = lengthOctets(w, sub.data(), sub.octetLength(), c, label);
+  }
+  if (trace_ != nullptr) trace_->release(mark, lengthAt);
+  return ok;
 }
 
 namespace {

@@ -1,5 +1,7 @@
 #include "per_trace.h"
 
+#include <algorithm>
+
 #include "zurbase/zurcore.h"
 
 namespace zurcore::per {
@@ -23,7 +25,7 @@ void PerTrace::item(const ItemPlace &place, const char *label, int32_t perItem, 
   rec_.fragment = fragment;
   rec_.index = place.index;
   rec_.depth = place.depth;
-  trace_(env_, &rec_, 0);
+  emit();
 }
 
 void PerTrace::error(const ItemPlace &place) {
@@ -36,7 +38,22 @@ void PerTrace::error(const ItemPlace &place) {
   rec_.fragment = -1;
   rec_.index = place.index;
   rec_.depth = place.depth;
-  trace_(env_, &rec_, 0);
+  emit();
+}
+
+void PerTrace::emit() {
+  if (holding_ > 0)
+    held_.push_back(rec_);
+  else
+    trace_(env_, &rec_, 0);
+}
+
+void PerTrace::release(std::size_t mark, std::size_t lengthAt) {
+  std::rotate(held_.begin() + static_cast<std::ptrdiff_t>(mark), held_.begin() + static_cast<std::ptrdiff_t>(lengthAt),
+              held_.end());
+  if (--holding_ > 0) return;
+  for (TraceRec &rec : held_) trace_(env_, &rec, 0);
+  held_.clear();
 }
 
 void PerTrace::total(uint64_t bits) { item(ItemPlace{}, nullptr, PER_TOTAL_LENGTH, true, bits); }

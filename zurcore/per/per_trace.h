@@ -4,7 +4,9 @@
 #ifndef ZURCORE_PER_PER_TRACE_H
 #define ZURCORE_PER_PER_TRACE_H
 
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "zurbase/api.h"
 #include "zurbase/trace.h"
@@ -41,10 +43,26 @@ class PerTrace {
   // The length of the whole encoding.
   void total(uint64_t bits);
 
+  // An encoder writes an open type's contents before their length: the
+  // items from hold() on are kept until release(), which hands the ones
+  // given after `lengthAt` (the length) first, as they lie in the encoding
+  // and as a decode of it traces them. Nested holds hand theirs to the
+  // outer one.
+  std::size_t hold() {
+    ++holding_;
+    return held_.size();
+  }
+  std::size_t heldCount() const { return held_.size(); }
+  void release(std::size_t mark, std::size_t lengthAt);
+
  private:
+  void emit();
+
   Env *env_;
   ApiTraceEncodingFn trace_;
   TraceRec rec_;
+  std::vector<TraceRec> held_;
+  int holding_ = 0;
 };
 
 // What the decoder and the encoder share: the schema, and the trace (null
