@@ -589,6 +589,11 @@ ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {
     case Builtin::Sequence:
     case Builtin::Set: {
       value->kind = Value::Kind::Sequence;
+      if (parser.at(TokenKind::LeftBrace) && parser.at(TokenKind::Identifier, 1) &&
+          parser.peek(1).text == "identification" && isExternal(type)) {
+        readExternalValue(type, scope, parser, *value);
+        break;
+      }
       const std::vector<Component> components = types_[type].components;
       std::vector<ValuePtr> given(components.size());
       std::size_t next = 0;
@@ -736,6 +741,74 @@ ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {
   }
   checkValue(type, *value, pos);
   return value;
+}
+
+// Whether `type` is EXTERNAL, or a copy of it (tagged, constrained, assigned).
+bool Resolver::isExternal(TypeId type) const {
+  const auto external = predefined_.find("EXTERNAL");
+  if (external == predefined_.end()) return false;
+  for (std::optional<TypeId> at = type; at; at = types_[*at].copied)
+    if (*at == external->second.type) return true;
+  return false;
+}
+
+// An EXTERNAL value in the form of X.680's associated type, { identification
+// ..., data-value-descriptor ... (optional), data-value ... }, read as the
+// X.208 record that the type is and that BER and PER encode: syntax is the
+// direct-reference, presentation-context-id the indirect-reference,
+// context-negotiation both, and data-value the octet-aligned encoding. The
+// record has no place for the other identifications.
+void Resolver::readExternalValue(TypeId type, Scope scope, Parser &parser, Value &value) {
+  const std::vector<Component> components = types_[type].components;
+  auto typeOf = [&](const std::vector<Component> &within, std::string_view name) {
+    return std::find_if(within.begin(), within.end(), [&](const Component &c) { return c.name == name; })->type;
+  };
+  auto name = [&](const char *wanted) {
+    if (!parser.at(TokenKind::Identifier) || parser.peek().text != wanted) parser.failExpected(wanted);
+    parser.next();
+  };
+  ValuePtr direct, indirect, descriptor, encoding;
+  parser.expect(TokenKind::LeftBrace, "'{'");
+  name("identification");
+  const Token &alternative = parser.expect(TokenKind::Identifier, "an alternative of identification");
+  parser.expect(TokenKind::Colon, "':'");
+  if (alternative.text == "syntax") {
+    direct = readValueAt(typeOf(components, "direct-reference"), scope, parser);
+  } else if (alternative.text == "presentation-context-id") {
+    indirect = readValueAt(typeOf(components, "indirect-reference"), scope, parser);
+  } else if (alternative.text == "context-negotiation") {
+    parser.expect(TokenKind::LeftBrace, "'{'");
+    name("presentation-context-id");
+    indirect = readValueAt(typeOf(components, "indirect-reference"), scope, parser);
+    parser.expect(TokenKind::Comma, "','");
+    name("transfer-syntax");
+    direct = readValueAt(typeOf(components, "direct-reference"), scope, parser);
+    parser.expect(TokenKind::RightBrace, "'}'");
+  } else if (alternative.text == "syntaxes" || alternative.text == "transfer-syntax" || alternative.text == "fixed") {
+    parser.fail(alternative, "an EXTERNAL value cannot be identified by " + std::string(alternative.text) +
+                                 ", only by syntax, presentation-context-id or context-negotiation");
+  } else {
+    parser.fail(alternative, std::string(alternative.text) + " is not an alternative of identification");
+  }
+  parser.expect(TokenKind::Comma, "','");
+  if (parser.at(TokenKind::Identifier) && parser.peek().text == "data-value-descriptor") {
+    parser.next();
+    descriptor = readValueAt(typeOf(components, "data-value-descriptor"), scope, parser);
+    parser.expect(TokenKind::Comma, "','");
+  }
+  name("data-value");
+  const TypeId octets = typeOf(types_[typeOf(components, "encoding")].components, "octet-aligned");
+  auto choice = std::make_shared<Value>();
+  choice->kind = Value::Kind::Choice;
+  choice->members.push_back({"octet-aligned", readValueAt(octets, scope, parser)});
+  encoding = choice;
+  parser.expect(TokenKind::RightBrace, "'}'");
+  const std::pair<const char *, ValuePtr> record[] = {{"direct-reference", direct},
+                                                       {"indirect-reference", indirect},
+                                                       {"data-value-descriptor", descriptor},
+                                                       {"encoding", encoding}};
+  for (const auto &[member, given] : record)
+    if (given) value.members.push_back({member, given});
 }
 
 // A value outside the type's constraints, or with a character its type

@@ -219,6 +219,8 @@ class Resolver {
   ValuePtr readValue(TypeId type, Scope scope, ast::TokenRange range);
   ValuePtr readValueAt(TypeId type, Scope scope, Parser &parser);
   ValuePtr referencedValue(TypeId type, Scope scope, Parser &parser);
+  bool isExternal(TypeId type) const;
+  void readExternalValue(TypeId type, Scope scope, Parser &parser, Value &value);
   ValuePtr objectFieldValue(const ast::Reference &ref, const Target &target, Parser &parser,
                             TypeId &valueType);
   ValuePtr valueOfAssignment(AssignmentState &state);

@@ -181,4 +181,56 @@ END
   }
 }
 
+// An EXTERNAL value written in X.680's form encodes under every rules as
+// the value in the X.208 form that the printer writes; identifications the
+// X.208 record has no place for are refused where they are written.
+TEST(ValueNotation, ExternalValuesInX680FormAreTheirX208Records) {
+  CodecHarness h(std::vector<zurasn1::ModuleText>{{"external.asn1", R"(
+External DEFINITIONS AUTOMATIC TAGS ::= BEGIN
+Ext ::= EXTERNAL
+Held ::= SEQUENCE { e [3] EXTERNAL }
+mine EXTERNAL ::= { identification syntax : { 1 2 3 }, data-value '01'H }
+END
+)"}});
+  const struct {
+    const char *type;
+    const char *x680;
+    const char *x208;        // empty when the X.680 form is refused
+    const char *diagnostic;  // when refused
+  } rows[] = {
+      {"Ext", "{ identification syntax : { 1 2 3 }, data-value '0102'H }",
+       "{ direct-reference { 1 2 3 }, encoding octet-aligned : '0102'H }", ""},
+      {"Ext", "{ identification presentation-context-id : 7, data-value-descriptor \"d\", data-value ''H }",
+       "{ indirect-reference 7, data-value-descriptor \"d\", encoding octet-aligned : ''H }", ""},
+      {"Held",
+       "{ e { identification context-negotiation : { presentation-context-id 300, transfer-syntax { 2 1 1 } }, "
+       "data-value 'FF'H } }",
+       "{ e { direct-reference { 2 1 1 }, indirect-reference 300, encoding octet-aligned : 'FF'H } }", ""},
+      // A module's value in that form.
+      {"Held", "{ e mine }", "{ e { direct-reference { 1 2 3 }, encoding octet-aligned : '01'H } }", ""},
+      {"Ext", "{ identification fixed : NULL, data-value ''H }", "",
+       "in.txt:1:32: error: an EXTERNAL value cannot be identified by fixed"},
+  };
+  for (const auto &row : rows) {
+    const std::string text = std::string("value ") + row.type + " ::= " + row.x680;
+    const Read r = readValues(h, row.type, text);
+    if (*row.x208 == '\0') {
+      EXPECT_EQ(r.compiled, nullptr) << text;
+      EXPECT_EQ(r.diagnostics.rfind(row.diagnostic, 0), 0u) << text << "\n" << r.diagnostics;
+      continue;
+    }
+    const std::string record = std::string("value ") + row.type + " ::= " + row.x208;
+    const Read x208 = readValues(h, row.type, record);
+    ASSERT_TRUE(r.compiled) << text << r.diagnostics;
+    ASSERT_TRUE(x208.compiled) << record << x208.diagnostics;
+    for (int32_t rules : {RULES_BER, RULES_DER, RULES_PER_ALIGNED, RULES_PER}) {
+      const auto [read, printed] = encodeRead(h, row.type, r, rules);
+      const auto [wanted, printedRecord] = encodeRead(h, row.type, x208, rules);
+      EXPECT_EQ(read.status, 0) << text << read.message;
+      EXPECT_EQ(toHex(read.octets), toHex(wanted.octets)) << text;
+      EXPECT_EQ(printed, printedRecord) << text;
+    }
+  }
+}
+
 }  // namespace
