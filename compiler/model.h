@@ -136,6 +136,7 @@ struct Value {
   };
   std::vector<Member> members;
   std::vector<ValuePtr> elements;
+  SourcePos pos;  // where it is written (line 0 for none), for problems found past reading
 };
 
 // Whether two values of one type are the same value.

@@ -60,6 +60,15 @@ std::vector<uint8_t> wholeOctets(Parser &parser, const Token &string, const std:
   return hexOctets(string.text);
 }
 
+// `value` as written at `pos`: a copy when it was written elsewhere (a
+// referenced value, the value after an open type's "Type :").
+ValuePtr writtenAt(const ValuePtr &value, SourcePos pos) {
+  if (value->pos.file == pos.file && value->pos.line == pos.line && value->pos.col == pos.col) return value;
+  auto copy = std::make_shared<Value>(*value);
+  copy->pos = pos;
+  return copy;
+}
+
 bool compatible(Builtin a, Builtin b) {
   return a == b || (isCharacterString(a) && isCharacterString(b));
 }
@@ -315,6 +324,7 @@ ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {
   const SourcePos pos = parser.posOf(first);
   const Builtin builtin = types_[type].builtin;
   auto value = std::make_shared<Value>();
+  value->pos = pos;
   auto named = [&](std::string_view name) -> const NamedNumber * {
     for (const NamedNumber &n : types_[type].named)
       if (n.name == name) return &n;
@@ -331,13 +341,13 @@ ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {
       parser.fail(first, std::string(first.text) + " is not an enumerator of the type");
     ValuePtr referenced = referencedValue(type, scope, parser);
     checkValue(type, *referenced, pos);
-    return referenced;
+    return writtenAt(referenced, pos);
   }
   if (first.kind == TokenKind::TypeReference && parser.at(TokenKind::Dot, 1) &&
       parser.at(TokenKind::Identifier, 2)) {
     ValuePtr referenced = referencedValue(type, scope, parser);
     checkValue(type, *referenced, pos);
-    return referenced;
+    return writtenAt(referenced, pos);
   }
   // A signed number, as INTEGER, REAL and the arcs read it.
   auto readNumber = [&](bool negative, const Token &digits) -> int64_t {
@@ -667,13 +677,13 @@ ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {
           if (alternativeName(types_[object.type]) == parser.peek().text) {
             parser.next();
             parser.next();
-            return readValueAt(object.type, scope, parser);
+            return writtenAt(readValueAt(object.type, scope, parser), pos);
           }
       // Type : Value, the value as of its type.
       parsedTypes_.push_back(parser.parseType());
       const TypeId actual = resolveType(*parsedTypes_.back(), scope);
       parser.expect(TokenKind::Colon, "':' after the type of an open type's value");
-      return readValueAt(actual, scope, parser);
+      return writtenAt(readValueAt(actual, scope, parser), pos);
     }
     default: {
       // Character strings and times: a cstring, or a list of strings,

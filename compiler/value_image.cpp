@@ -99,8 +99,11 @@ bool parseTime(bool generalized, const std::u32string &s, TimeValue &t) {
 class ImageMaker {
  public:
   ImageMaker(const Model &model, const Layout &layout, const SourcePos &pos, Problems &problems)
-      : model_(model), layout_(layout), pos_(pos), problems_(problems) {}
+      : model_(model), layout_(layout), at_(&pos), problems_(problems) {}
 
+  // A problem with the value itself is reported at the position given with
+  // it (its assignment, the component it is the DEFAULT of); one inside it
+  // where the innermost value around the problem is written.
   bool make(CtlType type, const Value &value, Image &image) {
     image.type = type;
     const TypeLayout &t = layout_.types[type];
@@ -181,7 +184,7 @@ class ImageMaker {
         const Enclosing in(enclosing_, value, t.model);
         for (const ValuePtr &element : value.elements) {
           image.elements.emplace_back();
-          if (!make(t.element, *element, image.elements.back())) return false;
+          if (!inner(t.element, *element, image.elements.back())) return false;
         }
         return true;
       }
@@ -193,6 +196,14 @@ class ImageMaker {
   }
 
  private:
+  bool inner(CtlType type, const Value &value, Image &image) {
+    const SourcePos *outer = at_;
+    if (value.pos.line != 0) at_ = &value.pos;
+    const bool made = make(type, value, image);
+    at_ = outer;
+    return made;
+  }
+
   // The constructed values around the one being laid out, innermost last,
   // for an open type's link to find the value that selects its type.
   struct Around {
@@ -213,7 +224,7 @@ class ImageMaker {
     if (value.kind == Value::Kind::Encoded) {  // the last alternative, `encoded`
       image.choice = static_cast<uint32_t>(t.members.size());
       image.members.emplace_back();
-      return make(t.members.back().type, value, image.members.back());
+      return inner(t.members.back().type, value, image.members.back());
     }
     const OpenTypeLink &link = *type.link;
     if (link.up >= enclosing_.size()) return fail("an open type's value whose selecting component lies outside it");
@@ -233,13 +244,13 @@ class ImageMaker {
       if (!sameValue(*link.objects[j].id, *at.value)) continue;
       image.choice = t.objectAlternatives[j];
       image.members.emplace_back();
-      return make(t.members[image.choice - 1].type, value, image.members.back());
+      return inner(t.members[image.choice - 1].type, value, image.members.back());
     }
     return fail("an open type's value whose id no object of its set has");
   }
 
   bool fail(std::string what) {
-    problems_.push_back({pos_, "cannot lay out " + what});
+    problems_.push_back({*at_, "cannot lay out " + what});
     return false;
   }
 
@@ -274,7 +285,7 @@ class ImageMaker {
       if (given == nullptr && m.component->defaultValue) given = m.component->defaultValue.get();
       if (given == nullptr) {
         member.absent = true;
-      } else if (!make(m.type, *given, member)) {
+      } else if (!inner(m.type, *given, member)) {
         return false;
       }
     }
@@ -287,14 +298,14 @@ class ImageMaker {
       if (t.members[i].name != value.members[0].name) continue;
       image.choice = static_cast<uint32_t>(i + 1);
       image.members.emplace_back();
-      return make(t.members[i].type, *value.members[0].value, image.members.back());
+      return inner(t.members[i].type, *value.members[0].value, image.members.back());
     }
     return fail("a CHOICE value of the unknown alternative " + value.members[0].name);
   }
 
   const Model &model_;
   const Layout &layout_;
-  const SourcePos &pos_;
+  const SourcePos *at_;
   Problems &problems_;
   std::vector<Around> enclosing_;
 };

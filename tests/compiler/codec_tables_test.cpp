@@ -313,7 +313,7 @@ TEST_F(CodecTables, OpenTypesRecursionAndNames) {
 }
 
 // Values the front end accepts and a layout cannot hold are refused where
-// the component is written.
+// the component is written, or where the value inside its DEFAULT is.
 TEST(BackEndProblems, ValuesALayoutCannotHold) {
   struct Case {
     const char *assignment;
@@ -339,7 +339,7 @@ TEST(BackEndProblems, ValuesALayoutCannotHold) {
       {"S ::= CLASS { &id INTEGER UNIQUE, &Type }\nSet S ::= { { &id 1, &Type INTEGER } }\n"
        "P ::= SEQUENCE { id S.&id ({Set}), v [0] S.&Type ({Set}{@id}) }\n"
        "H ::= SEQUENCE { p P DEFAULT { id 2, v INTEGER : 5 } }",
-       "m.asn1:5:18: error: cannot lay out an open type's value whose id no object of its set has\n"},
+       "m.asn1:5:40: error: cannot lay out an open type's value whose id no object of its set has\n"},
   };
   for (const Case &c : cases) {
     std::ostringstream diagnostics;

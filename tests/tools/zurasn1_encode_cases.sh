@@ -67,6 +67,24 @@ check_exact "a value of the wrong type" 1 "" "wrong.txt:1:28: error: expected a 
 printf 'value INTEGER ::= 5\n' > other.txt
 check_exact "a value of another type than -t" 1 "" "other.txt:1:1: error: a value of INTEGER, not of Rec" \
   encode "${m[@]}" other.txt out.bin
+# What the layout cannot hold, at the component's value, not at its assignment.
+cat > open.asn1 <<'ASN1'
+Open DEFINITIONS ::= BEGIN
+KIND ::= CLASS { &id OBJECT IDENTIFIER UNIQUE, &Type }
+Kinds KIND ::= { { &id { 1 2 3 }, &Type INTEGER } }
+Msg ::= SEQUENCE { id KIND.&id ({Kinds}), body KIND.&Type ({Kinds}{@id}), extra ANY OPTIONAL }
+flag ANY ::= BOOLEAN : TRUE
+END
+ASN1
+printf 'first Msg ::= { id { 1 2 3 }, body INTEGER : 5 }\nsecond Msg ::= {\n  id { 1 2 4 },\n  body INTEGER : 5\n}\n' > id.txt
+check_exact "an id that no object of the set has" 1 "" \
+  "id.txt:4:8: error: cannot lay out an open type's value whose id no object of its set has" \
+  encode -m open.asn1 -t Msg id.txt out.bin
+printf 'value Msg ::= { id { 1 2 3 }, body INTEGER : 5,\n  extra BOOLEAN : TRUE }\n' > any.txt
+printf 'value Msg ::= { id { 1 2 3 }, body INTEGER : 5, extra flag }\n' >> any.txt
+lay_any="error: cannot lay out a value of an open type that no object set selects other than as its encoding ('..'H)"
+check_exact "Type : value for an ANY, given or referenced" 1 "" "any.txt:2:9: $lay_any
+any.txt:3:55: $lay_any" encode -m open.asn1 -t Msg any.txt out.bin
 printf 'value Rec ::= { id nope, name "", tags {} }\n' > unknown.txt
 check_exact "an unknown reference" 1 "" "unknown.txt:1:20: error: unknown reference nope" encode "${m[@]}" unknown.txt out.bin
 printf -- '-- nothing\n' > none.txt
