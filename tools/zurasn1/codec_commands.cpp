@@ -235,8 +235,19 @@ struct Encoding {
   std::vector<unsigned char> block;
 };
 
-// The input (mapped or read whole, as zurtrace takes it) stays open while
-// its encodings are decoded.
+// What messages call an input: its path, or standard input for "-".
+std::string inputName(const std::string &path) { return path == "-" ? "standard input" : path; }
+
+// Opens the file, or standard input for "-", mapped or read whole as
+// zurtrace takes it; false after saying why it cannot be read.
+bool openInput(const std::string &path, zur::platform::InputFile &file) {
+  const std::string error = zur::platform::openInput(path == "-" ? nullptr : path.c_str(), file);
+  if (error.empty()) return true;
+  std::cerr << "zurasn1: " << inputName(path) << ": error: cannot read the file: " << error << "\n";
+  return false;
+}
+
+// The input stays open while its encodings are decoded.
 class Input {
  public:
   Input() = default;
@@ -245,12 +256,8 @@ class Input {
   ~Input() { zur::platform::closeInput(file_); }
 
   bool open(const std::string &path) {
-    const std::string name = path == "-" ? "standard input" : path;
-    const std::string error = zur::platform::openInput(path == "-" ? nullptr : path.c_str(), file_);
-    if (!error.empty()) {
-      std::cerr << "zurasn1: " << name << ": error: cannot read the file: " << error << "\n";
-      return false;
-    }
+    if (!openInput(path, file_)) return false;
+    const std::string name = inputName(path);
     if (file_.size == 0) std::cerr << "zurasn1: " << name << ": the input is empty\n";
     if (!zurtrace::looksLikePem(file_.data, file_.size)) {
       encodings.push_back({name, file_.data, file_.size, {}});
@@ -285,13 +292,10 @@ class Input {
 // cannot be read.
 bool readText(const std::string &path, std::string &text) {
   zur::platform::InputFile file;
-  const std::string error = zur::platform::openInput(path == "-" ? nullptr : path.c_str(), file);
-  if (error.empty()) text.assign(reinterpret_cast<const char *>(file.data), file.size);
+  const bool opened = openInput(path, file);
+  if (opened) text.assign(reinterpret_cast<const char *>(file.data), file.size);
   zur::platform::closeInput(file);
-  if (error.empty()) return true;
-  std::cerr << "zurasn1: " << (path == "-" ? "standard input" : path) << ": error: cannot read the file: " << error
-            << "\n";
-  return false;
+  return opened;
 }
 
 // Writes the octets to OUT; the status.
