@@ -189,6 +189,14 @@ ZUR_FORCE_INLINE inline int appendCompiled(OutputScope &out, const PrintFormat &
 
 }  // namespace detail
 
+// The standard-output scope that apiPrint appends this Env's text to, where
+// a run of calls may be written as one: none when a hook takes the text (it
+// sees every call), standard output is forbidden or no entry point runs.
+inline OutputScope *directOutput(const Env *env) {
+  if ((env->hooks != nullptr && env->hooks->print != nullptr) || env->hookOnly != 0) return nullptr;
+  return currentOutput;
+}
+
 template <class... Args>
 ZUR_FORCE_INLINE inline int apiPrint(Env *env, const PrintFormat &format, Args... args) {
   static_assert((0 + ... + detail::wordsFor<Args>()) <= kPrintWords,

@@ -5,6 +5,7 @@
 #ifndef ZURBASE_FRAME_TEXT_SINKS_H
 #define ZURBASE_FRAME_TEXT_SINKS_H
 
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 
@@ -118,6 +119,26 @@ class StagedOutput {
   void printWhole(const char *format, T value) {
     flush();
     if (printByLibrary(stream_, format, value) < 0) failed_ = true;
+  }
+  // Octets in upper-case hexadecimal, each the text of its own "%02X" call:
+  // an octet's digits are kept before the next octet is read, so a fault in
+  // reading them leaves what those calls would have left.
+  void putHexOctets(const unsigned char *octets, std::size_t n) {
+    while (n > 0) {
+      if (Size - len_ < 2) flush();
+      const std::size_t k = n < (Size - len_) / 2 ? n : (Size - len_) / 2;
+      std::size_t len = len_;
+      for (std::size_t i = 0; i < k; ++i) {
+        const unsigned char octet = octets[i];
+        data_[len] = kUpperHex[octet >> 4];
+        data_[len + 1] = kUpperHex[octet & 0xF];
+        len += 2;
+        len_ = len;
+        std::atomic_signal_fence(std::memory_order_seq_cst);
+      }
+      octets += k;
+      n -= k;
+    }
   }
   void beginCall() { callStart_ = len_; }
   void endCall() { callStart_ = kNoCall; }

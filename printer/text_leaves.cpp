@@ -20,7 +20,10 @@ void printHexOctets(Env *env, const char *prefix, const unsigned char *octets, i
               ? static_cast<int>(env->printLimit)
               : count;
   if (prefix != nullptr) apiPrint(env, kFormats.text, prefix);
-  for (int i = 0; i < n; ++i) apiPrint(env, kFormats.octet, static_cast<unsigned>(octets[i]));
+  if (OutputScope *out = directOutput(env); out != nullptr && n > 0)
+    out->putHexOctets(octets, static_cast<std::size_t>(n));
+  else
+    for (int i = 0; i < n; ++i) apiPrint(env, kFormats.octet, static_cast<unsigned>(octets[i]));
   if (suffix == nullptr) return;
   if (n < count)
     apiPrint(env, " ...%s", suffix);

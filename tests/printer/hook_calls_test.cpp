@@ -5,6 +5,12 @@
 
 #include <cstdlib>
 #include <cstring>
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -115,6 +121,67 @@ TEST(HookCalls, StandardOutputGetsTheSameText) {
   }
   EXPECT_EQ(text[0], text[1]);
   const std::string cut = "value PersonnelRecord ::= \n{\n  name \n  {\n    givenName ";
+  EXPECT_EQ(text[0].substr(text[0].size() - cut.size()), cut);
+}
+
+// A readable page followed by one that faults when read.
+class GuardedPage {
+ public:
+  GuardedPage() {
+#ifdef _WIN32
+    SYSTEM_INFO info;
+    GetSystemInfo(&info);
+    size_ = info.dwPageSize;
+    base_ = static_cast<unsigned char *>(VirtualAlloc(nullptr, 2 * size_, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    DWORD old;
+    if (base_ != nullptr) VirtualProtect(base_ + size_, size_, PAGE_NOACCESS, &old);
+#else
+    size_ = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    void *area = mmap(nullptr, 2 * size_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    base_ = area != MAP_FAILED ? static_cast<unsigned char *>(area) : nullptr;
+    if (base_ != nullptr) mprotect(base_ + size_, size_, PROT_NONE);
+#endif
+  }
+  ~GuardedPage() {
+#ifdef _WIN32
+    if (base_ != nullptr) VirtualFree(base_, 0, MEM_RELEASE);
+#else
+    if (base_ != nullptr) munmap(base_, 2 * size_);
+#endif
+  }
+  GuardedPage(const GuardedPage &) = delete;
+  GuardedPage &operator=(const GuardedPage &) = delete;
+  // The last `n` readable bytes.
+  unsigned char *last(std::size_t n) const { return base_ + size_ - n; }
+  bool ok() const { return base_ != nullptr; }
+
+ private:
+  unsigned char *base_ = nullptr;
+  std::size_t size_ = 0;
+};
+
+// Octets printed to standard output leave the same text as one hook call
+// per octet when reading them faults part way: the octets read before stay.
+TEST(HookCalls, AFaultInsideOctetsKeepsTheOctetsReadBefore) {
+  GuardedPage page;
+  ASSERT_TRUE(page.ok());
+  unsigned char *octets = page.last(3);
+  octets[0] = 0xAB;
+  octets[1] = 0x01;
+  octets[2] = 0xEF;
+  demo::Measurement m{};
+  m.presence = 0x40;  // archive only
+  m.archive = demo::OctetsByAddress{8, octets};
+  std::string text[2];
+  for (bool hooked : {false, true}) {
+    TestEnv env;
+    if (hooked) env.captureWithHook();
+    StdoutCapture out;
+    EXPECT_EQ(zur::printPdu(env.get(), demo::PDU_MEASUREMENT, &m, &demo::personnelTable()), 14);
+    text[hooked] = out.text() + (hooked ? hookText() : "");
+  }
+  EXPECT_EQ(text[0], text[1]);
+  const std::string cut = "archive 'AB01EF";
   EXPECT_EQ(text[0].substr(text[0].size() - cut.size()), cut);
 }
 
