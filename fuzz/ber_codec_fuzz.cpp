@@ -1,8 +1,9 @@
 // libFuzzer target: zurcore's BER/DER codec on the compiled PKIX modules,
-// the CodecKinds module, Megaco's H.248 module and LDAP's. The first two input
-// octets pick the rules (bit 0 of the first: DER) and the PDU (the other
-// bits, see pickPdu: 0 Certificate, 1 CertificateList, 2 Everything, 3
-// MegacoMessage, then every other PDU in order); the rest is decoded. A
+// the CodecKinds module, Megaco's H.248 module, LDAP's and LinkAP (open types
+// that table constraints select). The first two input octets pick the rules
+// (bit 0 of the first: DER) and the PDU (the other bits, see pickPdu: 0
+// Certificate, 1 CertificateList, 2 Everything, 3 MegacoMessage, 4 LinkPDU,
+// then every other PDU in order); the rest is decoded. A
 // failure must leave its row in the message buffer and nothing allocated; a
 // value that decodes must print and encode under DER (unless it holds an
 // unknown CHOICE alternative, which cannot be encoded, kept open-type octets
@@ -74,7 +75,7 @@ void decodeTheGeneralWay(Env *env, int32_t pdu, int32_t rules, const std::vector
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   static zurfuzz::CodecFixture fixture(ZUR_FUZZ_MODULES,
-                                       {"Certificate", "CertificateList", "Everything", "MegacoMessage"});
+                                       {"Certificate", "CertificateList", "Everything", "MegacoMessage", "LinkPDU"});
   Env *env = fixture.env;
   if (size < 2) return 0;
   const int32_t pdu = zurfuzz::pickPdu(fixture.pdus, data);

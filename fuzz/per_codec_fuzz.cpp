@@ -1,9 +1,10 @@
 // libFuzzer target: zurcore's PER codec, ALIGNED and UNALIGNED, on the
-// personnel records of X.691 Annex A, the PerKinds module, Megaco's H.248 module
-// and LDAP's. The first two input octets pick the variant (bit 0 of the first:
-// ALIGNED) and the PDU (the other bits, see pickPdu: 0 to 2 the personnel
-// records, unconstrained, constrained and extensible, 3 MegacoMessage, then
-// every other PDU in order); the rest is decoded. A failure must leave its
+// personnel records of X.691 Annex A, the PerKinds module, Megaco's H.248 module,
+// LDAP's and LinkAP (open types that table constraints select). The first two
+// input octets pick the variant (bit 0 of the first: ALIGNED) and the PDU (the
+// other bits, see pickPdu: 0 to 2 the personnel records, unconstrained,
+// constrained and extensible, 3 MegacoMessage, 4 LinkPDU, then every other PDU
+// in order); the rest is decoded. A failure must leave its
 // row in the message buffer; a value that decodes must print and encode
 // (unless it holds an unknown CHOICE alternative, which cannot be encoded),
 // and that encoding must decode again and encode to the same octets.
@@ -48,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   static zurfuzz::CodecFixture fixture(ZUR_FUZZ_PER_MODULES, {"PersonnelUnconstrained.PersonnelRecord",
                                                               "PersonnelConstrained.PersonnelRecord",
                                                               "PersonnelExtensible.PersonnelRecord",
-                                                              "MegacoMessage"});
+                                                              "MegacoMessage", "LinkPDU"});
   Env *env = fixture.env;
   if (size < 2) return 0;
   const int32_t pdu = zurfuzz::pickPdu(fixture.pdus, data);

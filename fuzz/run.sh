@@ -3,11 +3,12 @@
 # SECONDS (default 300): ber_trace_decoder_fuzz (the schema-less trace
 # codec), zurtrace_fuzz (what zurtrace runs: PEM, values, encapsulated DER,
 # the depth limit, with its output bounded) and ber_codec_fuzz (the BER/DER
-# codec on the PKIX modules, CodecKinds and Megaco's module), seeded with
-# the personnel record, the CA certificates in DER and PEM, a small CRL and
-# Megaco messages, and per_codec_fuzz (the PER codec on the X.691 Annex A
-# records, PerKinds and Megaco's module), seeded with the records and the
-# Megaco messages as Erlang's asn1 encodes them; and, when named,
+# codec on the PKIX modules, CodecKinds, Megaco's module and LinkAP), seeded
+# with the personnel record, the CA certificates in DER and PEM, a small CRL,
+# Megaco messages and LinkAP's messages, and per_codec_fuzz (the PER codec on
+# the X.691 Annex A records, PerKinds, Megaco's module and LinkAP), seeded
+# with the records and the Megaco and LinkAP messages as Erlang's asn1
+# encodes them; and, when named,
 # module_reader_fuzz (the compiler's front end) and module_compile_fuzz (the
 # whole compiler: layout, tables, C) seeded with the project's test modules
 # and the real modules of erlang-src, and value_encode_fuzz (what zurasn1
@@ -46,19 +47,21 @@ done
 tests/data/make_crl.sh $build/crl 20 >/dev/null && cp $build/crl/crl.der $seeds/
 megaco=$(ls /usr/lib/erlang/lib/megaco-*/src/binary/MEDIA-GATEWAY-CONTROL-v3.asn)
 
-# Writes Erlang's encodings under RULES of the Megaco messages of
-# fuzz/megaco_messages.txt to the corpus CORPUS, each after the octets
-# PREFIX (printf escapes) that pick the rules and MegacoMessage.
-seed_megaco() {
-  local rules=$1 prefix=$2 corpus=$3 n=0 hex
-  grep -v '^%' fuzz/megaco_messages.txt |
-    escript tests/support/asn1_encode_term.escript $rules $build/erlang-$rules-megaco "$megaco" |
+# Writes Erlang's encodings under RULES of the messages of the file
+# MESSAGES (values of MODULE) to the corpus CORPUS as NAME<n>-RULES, each
+# after the octets PREFIX (printf escapes) that pick the rules and the PDU.
+seed_erlang() {
+  local module=$1 messages=$2 name=$3 rules=$4 prefix=$5 corpus=$6 n=0 hex
+  grep -v '^%' "$messages" |
+    escript tests/support/asn1_encode_term.escript $rules $build/erlang-$rules-$name "$module" |
     tail -n +2 | while read -r hex; do
-      case $hex in error*) echo "megaco_messages.txt line $((n + 1)): $hex" >&2; exit 1 ;; esac
-      { printf "$prefix"; echo "$hex" | xxd -r -p; } > "$corpus/megaco$n-$rules"
+      case $hex in error*) echo "$(basename "$messages") line $((n + 1)): $hex" >&2; exit 1 ;; esac
+      { printf "$prefix"; echo "$hex" | xxd -r -p; } > "$corpus/$name$n-$rules"
       n=$((n + 1))
     done
 }
+seed_megaco() { seed_erlang "$megaco" fuzz/megaco_messages.txt megaco "$@"; }
+seed_linkap() { seed_erlang tests/data/asn1/LinkAP.asn1 fuzz/linkap_messages.txt linkap "$@"; }
 mkdir -p $build/artifacts
 for target in "${targets[@]}"; do
   corpus=$build/corpus-$target
@@ -76,7 +79,7 @@ for target in "${targets[@]}"; do
     ber_codec_fuzz)
       # The first two octets pick the rules (bit 0: DER) and the PDU (the
       # rest, low bits first: 0 Certificate, 1 CertificateList, 2
-      # Everything, 3 MegacoMessage, then every other).
+      # Everything, 3 MegacoMessage, 4 LinkPDU, then every other).
       for seed in $seeds/cert*.der; do
         { printf '\x00\x00'; cat "$seed"; } > "$corpus/ber-$(basename "$seed")"
         { printf '\x01\x00'; cat "$seed"; } > "$corpus/der-$(basename "$seed")"
@@ -84,11 +87,17 @@ for target in "${targets[@]}"; do
       { printf '\x03\x00'; cat $seeds/crl.der; } > "$corpus/crl.der"
       seed_megaco ber '\x06\x00' "$corpus"
       seed_megaco der '\x07\x00' "$corpus"
+      n=0
+      grep -v '^%' fuzz/linkap_ber.txt | while read -r hex; do
+        { printf '\x08\x00'; echo "$hex" | xxd -r -p; } > "$corpus/linkap$n-ber"
+        { printf '\x09\x00'; echo "$hex" | xxd -r -p; } > "$corpus/linkap$n-der"
+        n=$((n + 1))
+      done
       ;;
     per_codec_fuzz)
       # The first two octets pick the variant (bit 0: ALIGNED) and the PDU
       # (the rest, low bits first: 0 and 1 the unconstrained and constrained
-      # PersonnelRecord, 3 MegacoMessage).
+      # PersonnelRecord, 3 MegacoMessage, 4 LinkPDU).
       record="PersonnelRecord {'PersonnelRecord',{'Name',\"John\",\"P\",\"Smith\"},\"Director\",51,\"19710917\",{'Name',\"Mary\",\"T\",\"Smith\"},[{'ChildInformation',{'Name',\"Ralph\",\"T\",\"Smith\"},\"19571111\"},{'ChildInformation',{'Name',\"Susan\",\"B\",\"Jones\"},\"19590717\"}]}"
       pdu=0
       for module in unconstrained constrained; do
@@ -103,6 +112,8 @@ for target in "${targets[@]}"; do
       done
       seed_megaco uper '\x06\x00' "$corpus"
       seed_megaco per '\x07\x00' "$corpus"
+      seed_linkap uper '\x08\x00' "$corpus"
+      seed_linkap per '\x09\x00' "$corpus"
       ;;
     module_reader_fuzz | module_compile_fuzz)
       options=(-max_len=65536)
