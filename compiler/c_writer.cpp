@@ -153,6 +153,10 @@ class Writer {
     return prefixed(prefix_, model_.modules[module]) + extension;
   }
 
+  // A name of the .c file's own: prefixed too, so that two sets' sources
+  // also share one translation unit (unity builds).
+  std::string local(const std::string &name) const { return prefixed(prefix_, name); }
+
   // ---- the header of one module
 
   std::string header(uint32_t module) {
@@ -252,15 +256,17 @@ class Writer {
     std::string magic;
     for (uint8_t b : ctl.reserved0) magic += (magic.empty() ? "" : ", ") + hexLiteral(b);
     s += "\nconst ZurTables " + c_.tables + " = {\n    {{" + magic + "}, " + str(ctl.flags) + ", " +
-         str(ctl.pduCount) + ", 0, " + pduArray_ + ", zur_types, " + fieldArray_ + ", zur_info},\n    &zur_codec};\n";
+         str(ctl.pduCount) + ", 0, " + pduArray_ + ", " + local("zur_types") + ", " + fieldArray_ + ", " + local("zur_info") +
+         "},\n    &" + local("zur_codec") + "};\n";
     return s;
   }
 
   // Writes `static const <type> <name>[] = {...};` and returns the name, or
   // returns "0" for no entries (C has no empty arrays).
   template <class T, class F>
-  std::string array(std::string &out, const char *type, const char *name, const std::vector<T> &v, F entry) {
+  std::string array(std::string &out, const char *type, const char *unprefixed, const std::vector<T> &v, F entry) {
     if (v.empty()) return "0";
+    const std::string name = local(unprefixed);
     out += "\nstatic const " + std::string(type) + " " + name + "[] = {\n";
     for (std::size_t i = 0; i < v.size(); ++i) out += "    " + entry(v[i], i) + ",\n";
     out += "};\n";
@@ -349,18 +355,18 @@ class Writer {
       return std::string("{").append(n.name != nullptr ? cString(n.name) : std::string("0")) + ", " + int64Literal(n.value) + "}";
     });
     const std::string order = array(s, "uint16_t", "zur_order", t.order, [](uint16_t v, std::size_t) { return str(v); });
-    const std::string defaults = array(s, "void *const", "zur_defaults", t.defaults, [](const void *, std::size_t i) {
-      return i == 0 ? std::string("0") : "&zur_default" + str(i);
+    const std::string defaults = array(s, "void *const", "zur_defaults", t.defaults, [&](const void *, std::size_t i) {
+      return i == 0 ? std::string("0") : "&" + local("zur_default" + str(i));
     });
     const std::string openTypes = array(s, "ZurOpenType", "zur_open_types", t.openTypes, [&](const ZurOpenType &o, std::size_t) {
       return "{" + str(o.up) + ", " + str(o.pathLength) + ", " + str(o.firstPath) + ", " + str(o.objectCount) + ", " +
              str(o.firstObject) + ", " + rangeFlags(o.flags) + "}";
     });
     const std::string paths = array(s, "uint16_t", "zur_paths", t.paths, [](uint16_t v, std::size_t) { return str(v); });
-    const std::string objects = array(s, "ZurObject", "zur_objects", t.objects, [](const ZurObject &o, std::size_t i) {
-      return "{&zur_object_id" + str(i) + ", " + str(o.alternative) + ", " + str(o.type) + "}";
+    const std::string objects = array(s, "ZurObject", "zur_objects", t.objects, [&](const ZurObject &o, std::size_t i) {
+      return "{&" + local("zur_object_id" + str(i)) + ", " + str(o.alternative) + ", " + str(o.type) + "}";
     });
-    s += "\nstatic const ZurCodecTbl zur_codec = {\n    " + str(t.codecTypes.size()) + ", " + str(t.components.size()) + ", " +
+    s += "\nstatic const ZurCodecTbl " + local("zur_codec") + " = {\n    " + str(t.codecTypes.size()) + ", " + str(t.components.size()) + ", " +
          types + ", " + components + ", " + tags + ",\n    " + ranges + ", " + sizes + ", " + alphabets + ", " + charRanges +
          ", " + enums + ", " + enumValues + ",\n    " + named + ", " + order + ", " + defaults + ", " + openTypes + ", " +
          paths + ", " + objects + "};\n";
@@ -373,12 +379,12 @@ class Writer {
     for (std::size_t i = 1; i < tables_.defaultImages.size(); ++i) {
       const Image &image = tables_.defaultImages[i];
       const std::string init = initializer(image, out);
-      out += "static const " + ct(image.type).expr + " zur_default" + str(i) + " = " + init + ";\n";
+      out += "static const " + ct(image.type).expr + " " + local("zur_default" + str(i)) + " = " + init + ";\n";
     }
     for (std::size_t i = 0; i < tables_.objectIds.size(); ++i) {
       const Image &image = tables_.objectIds[i];
       const std::string init = initializer(image, out);
-      out += "static const " + ct(image.type).expr + " zur_object_id" + str(i) + " = " + init + ";\n";
+      out += "static const " + ct(image.type).expr + " " + local("zur_object_id" + str(i)) + " = " + init + ";\n";
     }
     if (!out.empty()) out = "\n" + out;
   }
@@ -388,7 +394,7 @@ class Writer {
   template <class T>
   std::string data(std::string &out, const char *type, uint64_t length, const std::vector<T> &items) {
     if (items.empty()) return "{" + str(length) + ", 0}";
-    const std::string name = "zur_data" + str(dataCount_++);
+    const std::string name = local("zur_data" + str(dataCount_++));
     out += "static const " + std::string(type) + " " + name + "[] = {";
     for (std::size_t i = 0; i < items.size(); ++i)
       out += (i == 0 ? "" : ", ") + (sizeof(T) == 1 ? hexLiteral(items[i]) : str(items[i]));
@@ -408,7 +414,7 @@ class Writer {
 
   std::string pointerTo(const Image &image, std::string &out) {
     const std::string init = initializer(image, out);
-    const std::string name = "zur_data" + str(dataCount_++);
+    const std::string name = local("zur_data" + str(dataCount_++));
     out += "static const " + ct(image.type).expr + " " + name + " = " + init + ";\n";
     return "(" + c_.memberDeclaration(image.type, true, "") + ")&" + name;
   }
@@ -461,7 +467,7 @@ class Writer {
       if (image.elements.empty()) return "{0, 0}";
       std::string elements;
       for (const Image &e : image.elements) elements += (elements.empty() ? "" : ", ") + initializer(e, out);
-      const std::string name = "zur_data" + str(dataCount_++);
+      const std::string name = local("zur_data" + str(dataCount_++));
       out += "static const " + ct(l.element).expr + " " + name + "[] = {" + elements + "};\n";
       return "{" + str(image.elements.size()) + ", (" + c_.memberDeclaration(l.element, true, "") + ")" + name + "}";
     }
