@@ -2,6 +2,8 @@
 #ifndef ZURBASE_TOOLS_COMMON_STANDARD_STREAMS_H
 #define ZURBASE_TOOLS_COMMON_STANDARD_STREAMS_H
 
+#include <cerrno>
+#include <cstdio>
 #include <string>
 
 namespace zur::platform {
@@ -16,6 +18,16 @@ void prepareStandardStreams();
 // Why standard output did not take what was written, after errno of the
 // failed write or flush.
 std::string writeFailure(int error);
+
+// Whether standard output has failed to take what was written (a reader
+// that has gone, a full disk); then "<prefix>: <reason>" goes to standard
+// error. A long output checks as it goes and stops at the first failure, as
+// SIGPIPE stops it on Linux, instead of formatting the rest for nothing.
+inline bool outputFailed(const char *prefix) {
+  if (!std::ferror(stdout)) return false;
+  std::fprintf(stderr, "%s: %s\n", prefix, writeFailure(errno).c_str());
+  return true;
+}
 
 }  // namespace zur::platform
 

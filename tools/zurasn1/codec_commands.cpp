@@ -329,6 +329,7 @@ int runDecode(const Args &args) {
       }
       const bool printed = session.print(e.where, value);
       session.release(value);
+      stopIfOutputFailed();
       if (!printed) {
         status = FAILED;
         break;

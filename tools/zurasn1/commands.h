@@ -22,6 +22,10 @@ struct Command {
 // A usage error: the complaint on standard error, status USAGE.
 int usageError(const std::string &what);
 
+// Ends zurasn1 with USAGE once standard output has failed, saying why: a
+// reader that has gone takes no more values.
+void stopIfOutputFailed();
+
 int runCheck(const Args &args);
 int runC(const Args &args);
 int runDecode(const Args &args);

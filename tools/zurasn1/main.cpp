@@ -1,8 +1,8 @@
 // zurasn1: compiles ASN.1 modules into the value printer's control table and
 // zurcore's codec tables (docs/zurasn1.md). Each command is a row of
 // kCommands.
-#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <new>
 
@@ -13,6 +13,8 @@
 
 namespace zurasn1tool {
 namespace {
+
+constexpr const char *kWriteFailure = "zurasn1: writing standard output";
 
 constexpr Command kCommands[] = {
     {"check", "MODULE...", "parse and resolve the modules; print the module and PDU counts", runCheck},
@@ -75,12 +77,15 @@ int run(const std::vector<std::string> &args) {
 // Standard output flushed; false, with the reason on standard error, when
 // what was printed did not all reach it (a full disk, a closed pipe).
 bool outputWritten() {
-  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return true;
-  std::cerr << "zurasn1: writing standard output: " << zur::platform::writeFailure(errno) << "\n";
-  return false;
+  std::fflush(stdout);
+  return !zur::platform::outputFailed(kWriteFailure);
 }
 
 }  // namespace
+
+void stopIfOutputFailed() {
+  if (zur::platform::outputFailed(kWriteFailure)) std::exit(USAGE);
+}
 
 int usageError(const std::string &what) {
   std::cerr << "zurasn1: " << what << " (try zurasn1 --help)\n";

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "mapped_file.h"
-#include "standard_streams.h"
 #include "tool_main.h"
 #include "tracer.h"
 #include "zurasn1/zurasn1.h"
@@ -146,11 +145,8 @@ int traceFile(Tracer &tracer, const std::string &path) {
 
 // What standard output could not take turns any status into a failure.
 int written(int status) {
-  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-    std::fprintf(stderr, "zurtrace: writing the trace: %s\n", zur::platform::writeFailure(errno).c_str());
-    return UNUSABLE;
-  }
-  return status;
+  std::fflush(stdout);
+  return outputFailed() ? UNUSABLE : status;
 }
 
 int run(const std::vector<std::string> &args) {
@@ -172,6 +168,7 @@ int run(const std::vector<std::string> &args) {
   Tracer tracer(env, options);
   int status = WELL_FORMED;
   for (const std::string &path : options.files) {
+    stopIfOutputFailed();
     if (options.files.size() > 1) tracer.text("file " + path + ":\n");
     const int fileStatus = traceFile(tracer, path);
     if (fileStatus > status) status = fileStatus;

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdio>
+#include <cstdlib>
 
 #include "pem.h"
+#include "standard_streams.h"
 #include "zurbase/zurcore.h"
 
 namespace zurtrace {
@@ -20,8 +22,10 @@ Fn entry(int slot) {
   return reinterpret_cast<Fn>(apiTbl[slot]);
 }
 
-void givePagesBack(void *file, uint64_t offset) {
-  zur::platform::releaseBefore(*static_cast<zur::platform::InputFile *>(file), offset);
+// Called each megabyte of the walk; the file is null for a PEM block.
+void passed(void *file, uint64_t offset) {
+  stopIfOutputFailed();
+  if (file != nullptr) zur::platform::releaseBefore(*static_cast<zur::platform::InputFile *>(file), offset);
 }
 
 }  // namespace
@@ -31,12 +35,19 @@ void complain(const std::string &text) {
   std::fprintf(stderr, "zurtrace: %s\n", text.c_str());
 }
 
+bool outputFailed() { return zur::platform::outputFailed("zurtrace: writing the trace"); }
+
+void stopIfOutputFailed() {
+  if (outputFailed()) std::exit(UNUSABLE);
+}
+
 int Tracer::input(const std::string &name, zur::platform::InputFile &file) {
   if (!looksLikePem(file.data, file.size)) return encoding(name, file.data, file.size, &file);
   int status = WELL_FORMED;
   PemReader reader(file.data, file.size);
   PemBlock block;
   for (int number = 1; reader.next(block); ++number) {
+    stopIfOutputFailed();
     zur::platform::releaseBefore(file, reader.position());
     const std::string where = name + ": PEM block " + std::to_string(number);
     text("PEM block " + std::to_string(number) + ": " + block.label + "\n");
@@ -72,16 +83,15 @@ int Tracer::encoding(const std::string &name, const unsigned char *data, uint64_
     for (uint64_t done = 0; done < size; done += kHexChunk) {
       const uint64_t n = size - done < kHexChunk ? size - done : kHexChunk;
       entry<ApiPrintHexFn>(SLOT_PRINT_HEX)(env_, data + done, static_cast<int32_t>(n));
+      stopIfOutputFailed();
       if (mapped != nullptr) zur::platform::releaseBefore(*mapped, done + n);
     }
   }
   ZurcoreTraceOptions trace{options_.values ? 1 : 0, options_.maxDepth, nullptr, nullptr,
                             options_.offsets ? 1 : 0, options_.oidName, options_.oidContext};
-  if (mapped != nullptr) {
-    zur::platform::releaseBefore(*mapped, 0);  // the walk reads from the start again
-    trace.passed = givePagesBack;
-    trace.context = mapped;
-  }
+  trace.passed = passed;
+  trace.context = mapped;
+  if (mapped != nullptr) zur::platform::releaseBefore(*mapped, 0);  // the walk reads from the start again
   uint64_t fault = 0;
   if (zurcoreTraceBer(env_, data, size, &trace, &fault) == 0) return WELL_FORMED;
   std::string row = entry<ApiGetErrorMsgFn>(SLOT_GET_ERROR_MSG)(env_);

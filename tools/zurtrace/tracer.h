@@ -29,6 +29,13 @@ struct Options {
 // One-line complaint on standard error, after what the trace printed so far.
 void complain(const std::string &text);
 
+// Whether standard output has failed; then says so on standard error.
+bool outputFailed();
+
+// Ends zurtrace with UNUSABLE once standard output has failed: a reader that
+// has gone takes no more of the trace.
+void stopIfOutputFailed();
+
 class Tracer {
  public:
   Tracer(Env *env, const Options &options) : env_(env), options_(options) {}
