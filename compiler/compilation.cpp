@@ -32,18 +32,18 @@ namespace {
 // Windows, where a char name would go through the ANSI code page).
 std::filesystem::path fileName(const std::string &name) { return std::u8string(name.begin(), name.end()); }
 
-// The whole file; false, with errno saying why, when it cannot be read.
-bool readFile(const std::string &path, std::string &text) {
+// The whole file; an empty answer, or why it cannot be read.
+std::string readFile(const std::string &path, std::string &text) {
   const std::filesystem::path name = fileName(path);
   std::error_code error;
-  if (std::filesystem::is_directory(name, error)) return errno = EISDIR, false;
+  if (std::filesystem::is_directory(name, error)) return std::strerror(EISDIR);
   std::ifstream in(name, std::ios::binary);
-  if (!in) return false;
+  if (!in) return std::strerror(errno);
   std::ostringstream whole;
   whole << in.rdbuf();
-  if (in.bad()) return errno = EIO, false;
+  if (in.bad()) return std::strerror(EIO);
   text = std::move(whole).str();
-  return true;
+  return {};
 }
 
 // "Module.Type" or "Type".
@@ -59,13 +59,14 @@ Compilation::Compilation(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 Compilation::~Compilation() = default;
 
 std::unique_ptr<Compilation> Compilation::compileFiles(const std::vector<std::string> &paths,
-                                                       std::ostream &diagnostics) {
+                                                       std::ostream &diagnostics, FileReader read) {
+  if (read == nullptr) read = readFile;
   std::vector<ModuleText> modules;
   bool readable = true;
   for (const std::string &path : paths) {
     std::string text;
-    if (!readFile(path, text)) {
-      diagnostics << path << ": error: cannot read the file: " << std::strerror(errno) << '\n';
+    if (const std::string why = read(path, text); !why.empty()) {
+      diagnostics << path << ": error: cannot read the file: " << why << '\n';
       readable = false;
       continue;
     }

@@ -33,11 +33,17 @@ struct OidName {
 // unchanged for its lifetime.
 class Compilation {
  public:
+  // Reads a file (a UTF-8 name) whole into text; answers an empty string, or
+  // why it cannot be read.
+  using FileReader = std::string (*)(const std::string &path, std::string &text);
+
   // Reads and compiles the module files together. Diagnostics, errors and
   // warnings, go to `diagnostics` as "file:line:col: error: what" lines.
-  // Null when any error was reported.
+  // Null when any error was reported. The files are read by `read`, or
+  // through std::filesystem when it is null: a program that opens files its
+  // own way (long names on Windows, devices refused) hands its reader.
   static std::unique_ptr<Compilation> compileFiles(const std::vector<std::string> &paths,
-                                                   std::ostream &diagnostics);
+                                                   std::ostream &diagnostics, FileReader read = nullptr);
   static std::unique_ptr<Compilation> compile(const std::vector<ModuleText> &modules,
                                               std::ostream &diagnostics);
   ~Compilation();

@@ -111,6 +111,9 @@ check "decode of a long path" 0 "" "${zurasn1[@]}" decode -m "$long/text.asn1" -
 check "convert to a long path" 0 "" "${zurasn1[@]}" convert -m "$long/text.asn1" -t Blob -i ber -o der \
   blob.der "$long/out.der"
 expect "the long path written" cmp -s "$long/out.der" blob.der
+check "check of a long path" 0 "" "${zurasn1[@]}" check "$long/text.asn1"
+check "C of a long path" 0 "" "${zurasn1[@]}" c -o cdir "$long/text.asn1"
+check "zurtrace -m of a long path" 0 "" "${zurtrace[@]}" -m "$long/text.asn1" blob.der
 
 # A pipe is read whole up to 256 MiB; a longer one is refused, not died of.
 pipe="a pipe or device is read whole, up to 268435456 octets, and this one is longer"
@@ -193,6 +196,12 @@ if [ $wine = 1 ]; then
   done
   check "convert to nul.der" 2 "zurasn1: nul.der: error: cannot write the file: $device" \
     timeout 60 "${zurasn1[@]}" convert -m text.asn1 -t Blob -i ber -o der blob.der nul.der
+  # Module files are opened as the other inputs are.
+  check "check aux.asn1" 1 "aux.asn1: error: cannot read the file: $device" timeout 60 "${zurasn1[@]}" check aux.asn1
+  check "decode -m NUL" 2 "NUL: error: cannot read the file: $device" \
+    timeout 60 "${zurasn1[@]}" decode -m text.asn1 -m NUL -t Blob blob.der
+  check "zurtrace -m con.asn1" 2 "con.asn1: error: cannot read the file: $device" \
+    timeout 60 "${zurtrace[@]}" -m con.asn1 blob.der
 fi
 
 finish

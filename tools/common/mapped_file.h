@@ -32,6 +32,17 @@ std::string openInput(const char *path, InputFile &file);
 
 void closeInput(InputFile &file);
 
+// The file at path (UTF-8) whole into text, opened as openInput opens it;
+// an empty answer, or why it cannot be read. zurasn1::Compilation reads
+// module files through it.
+inline std::string readWholeFile(const std::string &path, std::string &text) {
+  InputFile file;
+  const std::string error = openInput(path.c_str(), file);
+  if (error.empty()) text.assign(reinterpret_cast<const char *>(file.data), file.size);
+  closeInput(file);
+  return error;
+}
+
 // Gives back the mapped pages before offset, which the reader no longer
 // needs, so that memory does not grow with the input; pages from offset on
 // may be read again. Nothing for an input that is not mapped.

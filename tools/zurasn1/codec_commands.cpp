@@ -139,7 +139,7 @@ bool writeOutput(const std::string &path, const std::vector<unsigned char> &octe
 class Session {
  public:
   bool open(const CodecOptions &o, int &status) {
-    compiled_ = zurasn1::Compilation::compileFiles(o.modules, std::cerr);
+    compiled_ = zurasn1::Compilation::compileFiles(o.modules, std::cerr, zur::platform::readWholeFile);
     if (!compiled_) return status = USAGE, false;
     pdu_ = compiled_->pduNumber(o.type);
     if (pdu_ == 0) {

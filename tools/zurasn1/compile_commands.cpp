@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "commands.h"
+#include "mapped_file.h"
 #include "zurasn1/zurasn1.h"
 
 namespace zurasn1tool {
@@ -54,7 +55,7 @@ int runCheck(const Args &args) {
   Args files;
   int status = OK;
   if (!moduleFiles(args, files, status)) return status;
-  auto compiled = zurasn1::Compilation::compileFiles(files, std::cerr);
+  auto compiled = zurasn1::Compilation::compileFiles(files, std::cerr, zur::platform::readWholeFile);
   if (!compiled) return FAILED;
   std::cout << counted(compiled->moduleCount(), "module", "modules") << ", "
             << counted(compiled->pduCount(), "PDU", "PDUs") << "\n";
@@ -96,7 +97,7 @@ int runC(const Args &args) {
   Args files;
   int status = OK;
   if (!moduleFiles(rest, files, status)) return status;
-  auto compiled = zurasn1::Compilation::compileFiles(files, std::cerr);
+  auto compiled = zurasn1::Compilation::compileFiles(files, std::cerr, zur::platform::readWholeFile);
   if (!compiled) return FAILED;
   std::error_code error;
   // The name is UTF-8 on every system (UTF-16 underneath on Windows).

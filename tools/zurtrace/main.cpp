@@ -99,7 +99,7 @@ int parseOptions(const std::vector<std::string> &args, Options &options, std::ve
 class ObjectIdNames {
  public:
   bool load(const std::vector<std::string> &modules) {
-    auto compiled = zurasn1::Compilation::compileFiles(modules, std::cerr);
+    auto compiled = zurasn1::Compilation::compileFiles(modules, std::cerr, zur::platform::readWholeFile);
     if (!compiled) return false;
     for (const zurasn1::OidName &n : compiled->oidNames()) {
       if (n.arcs.size() < 2) continue;
