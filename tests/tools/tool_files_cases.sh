@@ -187,6 +187,20 @@ for c in "zurasn1|standard output|decode -m text.asn1 -t Blob gone.der" "zurtrac
     test "$(cat got.txt): $(cat err.txt)" = "2: $name: writing $what: Broken pipe"
 done
 
+# A console (wine's, on a terminal) shows names in UTF-8 as characters, not
+# as their octets in the console's code page (├⌐ for é under 437), on
+# standard output and error.
+if [ $wine = 1 ] && command -v script > /dev/null; then
+  # console <command...>: what a terminal shows, without its control codes.
+  console() {
+    printf '%q ' "$@" > console.sh
+    timeout 120 script -qec "bash console.sh" /dev/null < /dev/null | sed 's/\x1b\[[?0-9;]*[a-zA-Z]//g' | tr -d '\r' || true
+  }
+  cp blob.der é.der
+  expect "é in a console's trace" grep -q "file é\.der:" <(console "${zurtrace[@]}" é.der blob.der)
+  expect "é in a console's message" grep -q "^é\.asn1: error" <(console "${zurasn1[@]}" check é.asn1)
+fi
+
 # Windows' reserved device names are refused, not read (AUX waits forever)
 # or written (NUL keeps nothing).
 if [ $wine = 1 ]; then

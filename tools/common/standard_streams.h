@@ -12,7 +12,8 @@ namespace zur::platform {
 // same on every system), and standard output gets a full buffer: values and
 // traces leave in many small pieces, and a console would otherwise take
 // each octet in a call of its own. Whoever writes standard error first
-// flushes standard output, to keep the order of what was printed.
+// flushes standard output, to keep the order of what was printed, and
+// flushes standard error after it (a console's is buffered on Windows).
 void prepareStandardStreams();
 
 // Why standard output did not take what was written, after errno of the
@@ -26,6 +27,7 @@ std::string writeFailure(int error);
 inline bool outputFailed(const char *prefix) {
   if (!std::ferror(stdout)) return false;
   std::fprintf(stderr, "%s: %s\n", prefix, writeFailure(errno).c_str());
+  std::fflush(stderr);
   return true;
 }
 

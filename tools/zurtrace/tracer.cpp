@@ -33,6 +33,7 @@ void passed(void *file, uint64_t offset) {
 void complain(const std::string &text) {
   std::fflush(stdout);
   std::fprintf(stderr, "zurtrace: %s\n", text.c_str());
+  std::fflush(stderr);
 }
 
 bool outputFailed() { return zur::platform::outputFailed("zurtrace: writing the trace"); }
