@@ -74,8 +74,12 @@ bool compatible(Builtin a, Builtin b) {
 }
 
 // The characters a cstring stands for: quotes doubled inside, and no
-// spacing around the ends of its lines (X.680 12.14).
+// white-space around the ends of its lines (X.680 12.14), where a line ends
+// at any of X.680's newline characters and white-space is any of its
+// white-space characters (12.1.6).
 bool decodeCString(std::string_view text, std::u32string &out) {
+  const auto newline = [](char32_t c) { return c == '\n' || c == '\v' || c == '\f' || c == '\r'; };
+  const auto space = [&](char32_t c) { return newline(c) || c == ' ' || c == '\t'; };
   text = text.substr(1, text.size() - 2);
   for (std::size_t i = 0; i < text.size();) {
     const unsigned char c = static_cast<unsigned char>(text[i]);
@@ -84,10 +88,9 @@ bool decodeCString(std::string_view text, std::u32string &out) {
       i += 2;
       continue;
     }
-    if (c == '\n' || c == '\r') {
-      while (!out.empty() && (out.back() == ' ' || out.back() == '\t')) out.pop_back();
-      while (i < text.size() && (text[i] == '\n' || text[i] == '\r' || text[i] == ' ' || text[i] == '\t'))
-        ++i;
+    if (newline(c)) {
+      while (!out.empty() && space(out.back())) out.pop_back();
+      while (i < text.size() && space(static_cast<unsigned char>(text[i]))) ++i;
       continue;
     }
     // UTF-8

@@ -194,6 +194,9 @@ TEST(CompilerTypeRules, Values) {
       {"v UniversalString ::= { 0, 0, 1, 2 }", "\"<U+0102>\""},
       {"v UTF8String ::= \"\xC3\xA9t\xC3\xA9\"", "\"<U+00E9>t<U+00E9>\""},
       {"v IA5String ::= \"two  \n    lines\"", "\"twolines\""},
+      // Every newline character ends a line, and every white-space character around it goes.
+      {"v IA5String ::= \"form \f feed\"", "\"formfeed\""},
+      {"v IA5String ::= \"two \v\t\r\n\f lines\"", "\"twolines\""},
       {"v SEQUENCE OF INTEGER ::= { 1, 2, 3 }", "{ 1, 2, 3 }"},
       {"v SET { a INTEGER, b BOOLEAN } ::= { b TRUE, a 1 }", "{ a 1, b TRUE }"},
       {"v CHOICE { a INTEGER, b NULL } ::= b : NULL", "b : NULL"},
