@@ -444,8 +444,9 @@ ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {
       } else if (parser.acceptKeyword(Keyword::NotANumber)) {
         value->real = std::numeric_limits<double>::quiet_NaN();
       } else if (parser.accept(TokenKind::LeftBrace)) {
-        // {mantissa m, base 2|10, exponent e} or {m, b, e}
-        // The printer writes the mantissa with a fraction: { 1.562, 10, -1 }.
+        // {mantissa m, base 2|10, exponent e} or {m, b, e}: m is an INTEGER.
+        // The printer writes it with a fraction, { 1.562, 10, -1 }, which
+        // only the values given to encode are read in.
         int64_t parts[3];
         std::string mantissa;
         const char *names[3] = {"mantissa", "base", "exponent"};
@@ -457,6 +458,9 @@ ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {
           }
           const bool negative = parser.accept(TokenKind::Minus);
           if (i == 0 && parser.at(TokenKind::RealNumber)) {
+            if (scope.module != &inputScope_)
+              parser.fail(parser.peek(),
+                          "expected an integer mantissa, found '" + std::string(parser.peek().text) + "'");
             mantissa = std::string(negative ? "-" : "") + std::string(parser.next().text);
             parts[0] = 0;
             continue;
@@ -478,6 +482,8 @@ ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {
           if (std::from_chars(decimal.data(), decimal.data() + decimal.size(), value->real).ec != std::errc{}) {
             value->real = decimal[0] == '-' ? -1.0 : 1.0;
             beyondDouble(parts[2] > 0);
+          } else if (value->real == 0) {
+            value->real = 0;  // a zero mantissa is 0 whatever its sign ("-0.0"): minus zero is no m * b^e
           }
         }
       } else {

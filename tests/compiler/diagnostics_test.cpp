@@ -128,6 +128,10 @@ TEST(CompilerDiagnostics, RefusedModules) {
       {"A ::= INTEGER { a(1), b(1) }", "t.asn1:2:23: error: b and a have the same number 1\n"},
       // Values.
       {"A ::= INTEGER (0..10)\na A ::= 11", "t.asn1:3:9: error: value 11 is outside the type's range 0..10\n"},
+      // The mantissa of { m, b, e } is an INTEGER.
+      {"a REAL ::= { -0.0, 10, 0 }", "t.asn1:2:15: error: expected an integer mantissa, found '0.0'\n"},
+      {"a REAL ::= { mantissa 1.5, base 10, exponent 2 }",
+       "t.asn1:2:23: error: expected an integer mantissa, found '1.5'\n"},
       {"A ::= SEQUENCE { a INTEGER (1..3) DEFAULT 4 }",
        "t.asn1:2:43: error: value 4 is outside the type's range 1..3\n"},
       {"A ::= IA5String (SIZE (2))\na A ::= \"abc\"",

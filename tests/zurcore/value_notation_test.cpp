@@ -152,6 +152,10 @@ END
       {"Real", "-1e400", RULES_BER, "", "error: a REAL beyond the range of a double"},
       {"Real", "1e-400", RULES_BER, "", "error: a REAL beyond the range of a double"},
       {"Real", "{ 1, 2, -1074 }", RULES_DER, "09 04 81 FB CE 01", ""},
+      // A zero mantissa, of any sign, is plus zero (minus zero is 09 01 43).
+      {"Real", "{ -0.0, 10, 0 }", RULES_DER, "09 00", ""},
+      {"Real", "{ -0.000, 10, 5 }", RULES_BER, "09 00", ""},
+      {"Real", "{ -1.5, 10, 0 }", RULES_DER, "09 03 C0 FF 03", ""},
       // Vertical tab and form feed are white space between the digits too.
       {"Octets", "'01\v02'H", RULES_DER, "04 02 01 02", ""},
       {"Bits", "'1\f0'B", RULES_DER, "03 02 06 80", ""},
