@@ -127,6 +127,12 @@ bool allowedCharacter(Builtin b, char32_t c) {
   }
 }
 
+std::string hexText(const std::vector<uint8_t> &octets) {
+  std::string text;
+  for (uint8_t octet : octets) text += {"0123456789ABCDEF"[octet >> 4], "0123456789ABCDEF"[octet & 15]};
+  return text;
+}
+
 std::string bounds(const std::optional<int64_t> &lower, const std::optional<int64_t> &upper) {
   return (lower ? std::to_string(*lower) : "MIN") + ".." + (upper ? std::to_string(*upper) : "MAX");
 }
@@ -836,9 +842,15 @@ void Resolver::checkValue(TypeId type, const Value &value, SourcePos pos) {
   const Type &t = types_[type];
   if (value.kind == Value::Kind::Integer && t.valueRange && !t.valueRange->extensible) {
     const ValueRange &range = *t.valueRange;
-    if ((range.lower && value.integer < *range.lower) || (range.upper && value.integer > *range.upper))
-      error(pos, "value " + std::to_string(value.integer) + " is outside the type's range " +
-                     bounds(range.lower, range.upper));
+    // One given by more than 8 octets lies past every 64-bit bound on its
+    // side; its saturated number is not what was written.
+    const bool huge = value.octets.size() > 8, negative = huge && (value.octets[0] & 0x80) != 0;
+    if ((range.lower && (huge ? negative : value.integer < *range.lower)) ||
+        (range.upper && (huge ? !negative : value.integer > *range.upper)))
+      error(pos, "value " +
+                     (huge ? "'" + hexText(value.octets) + "'H, which does not fit 64 bits,"
+                           : std::to_string(value.integer)) +
+                     " is outside the type's range " + bounds(range.lower, range.upper));
   }
   if (t.size && !t.size->extensible) {
     std::optional<uint64_t> count;

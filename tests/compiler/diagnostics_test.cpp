@@ -128,6 +128,16 @@ TEST(CompilerDiagnostics, RefusedModules) {
       {"A ::= INTEGER { a(1), b(1) }", "t.asn1:2:23: error: b and a have the same number 1\n"},
       // Values.
       {"A ::= INTEGER (0..10)\na A ::= 11", "t.asn1:3:9: error: value 11 is outside the type's range 0..10\n"},
+      // Past 64 bits, as written rather than the saturated number, and past any bound on its side.
+      {"A ::= INTEGER (0..MAX)\na A ::= '80000000000000000000'H",
+       "t.asn1:3:9: error: value '80000000000000000000'H, which does not fit 64 bits, is outside the type's range "
+       "0..MAX\n"},
+      {"A ::= INTEGER (MIN..9223372036854775807)\na A ::= '008000000000000000'H",
+       "t.asn1:3:9: error: value '008000000000000000'H, which does not fit 64 bits, is outside the type's range "
+       "MIN..9223372036854775807\n"},
+      {"b INTEGER ::= '7F000000000000000000'H\nc INTEGER (0..10) ::= b",
+       "t.asn1:3:23: error: value '7F000000000000000000'H, which does not fit 64 bits, is outside the type's range "
+       "0..10\n"},
       // The mantissa of { m, b, e } is an INTEGER.
       {"a REAL ::= { -0.0, 10, 0 }", "t.asn1:2:15: error: expected an integer mantissa, found '0.0'\n"},
       {"a REAL ::= { mantissa 1.5, base 10, exponent 2 }",
