@@ -161,6 +161,12 @@ bool namedArc(const std::vector<uint64_t> &above, std::string_view name, uint64_
   if (above.empty()) return find(kRootArcs);
   if (above.size() == 1 && above[0] == 0) return find(kItuArcs);
   if (above.size() == 1 && above[0] == 1) return find(kIsoArcs);
+  // The series of ITU-T Recommendations, a(1) to z(26), below recommendation.
+  if (above.size() == 2 && above[0] == 0 && above[1] == 0 && name.size() == 1 && name[0] >= 'a' &&
+      name[0] <= 'z') {
+    arc = static_cast<uint64_t>(name[0] - 'a' + 1);
+    return true;
+  }
   return false;
 }
 
@@ -575,7 +581,8 @@ ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {
           parser.next();
           value->arcs.push_back(known);
         } else if (arc.kind == TokenKind::Identifier || arc.kind == TokenKind::TypeReference) {
-          // A value of OBJECT IDENTIFIER first, of RELATIVE-OID anywhere.
+          // A value of OBJECT IDENTIFIER first, of RELATIVE-OID anywhere, or
+          // of INTEGER as one arc.
           const ast::Reference ref = parser.parseReference();
           const Target target = lookup(ref, scope);
           const std::string name(ref.name);
@@ -592,6 +599,12 @@ ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {
             throw Abandoned{};
           } else {
             error(ref.pos, name + " is not an OBJECT IDENTIFIER or RELATIVE-OID value");
+          }
+          if (partType == Builtin::Integer) {
+            if (part->integer < 0 || part->octets.size() > 8)
+              error(ref.pos, name + " is " + (part->integer < 0 ? "negative" : "beyond 64 bits") + ", not an arc");
+            value->arcs.push_back(static_cast<uint64_t>(part->integer));
+            continue;
           }
           const bool fits = partType == Builtin::RelativeOid ||
                             (partType == Builtin::ObjectIdentifier && !relative && value->arcs.empty());

@@ -138,6 +138,7 @@ TEST(CompilerDiagnostics, RefusedModules) {
       {"b INTEGER ::= '7F000000000000000000'H\nc INTEGER (0..10) ::= b",
        "t.asn1:3:23: error: value '7F000000000000000000'H, which does not fit 64 bits, is outside the type's range "
        "0..10\n"},
+      {"a INTEGER ::= -1\no OBJECT IDENTIFIER ::= { 1 a }", "t.asn1:3:29: error: a is negative, not an arc\n"},
       // The mantissa of { m, b, e } is an INTEGER.
       {"a REAL ::= { -0.0, 10, 0 }", "t.asn1:2:15: error: expected an integer mantissa, found '0.0'\n"},
       {"a REAL ::= { mantissa 1.5, base 10, exponent 2 }",
