@@ -8,8 +8,10 @@
 %%     FILE    the ASN.1 module file
 %%
 %% Each input line "Type TERM" (TERM as asn1ct's records and strings, e.g.
-%% {'Name',"John","P","Smith"}) is answered with the encoding in hexadecimal
-%% or "error WHY". The first line of the answers is "ready".
+%% {'Name',"John","P","Smith"}, or any Erlang expression, such as 'M':v() for
+%% the value that the module's value assignment v compiles to) is answered
+%% with the encoding in hexadecimal or "error WHY". The first line of the
+%% answers is "ready".
 -mode(compile).
 
 main([Rules, Dir, File]) ->
@@ -45,7 +47,8 @@ answer(Module, Line) ->
     try
         [Type, Term] = string:split(Line, " "),
         {ok, Tokens, _} = erl_scan:string(Term ++ "."),
-        {ok, Value} = erl_parse:parse_term(Tokens),
+        {ok, Exprs} = erl_parse:parse_exprs(Tokens),
+        {value, Value, _} = erl_eval:exprs(Exprs, []),
         case Module:encode(list_to_atom(Type), Value) of
             {ok, Bin} -> binary:encode_hex(iolist_to_binary(Bin));
             Other -> io_lib:format("error ~0p", [Other])
