@@ -55,6 +55,12 @@ void Parser::fail(const Token &token, const std::string &what) {
   throw Failure{};
 }
 
+bool Parser::acceptListComma(TokenKind closing, const char *item) {
+  if (!accept(TokenKind::Comma)) return false;
+  if (at(closing)) failExpected(item);
+  return true;
+}
+
 void Parser::failExpected(const char *what) {
   fail(peek(), std::string("expected ") + what + ", found '" + std::string(describe(peek())) + "'");
 }
@@ -212,7 +218,7 @@ void Parser::parseExports(ast::Module &module) {
   module.exportsAll = false;
   while (!at(TokenKind::Semicolon)) {
     module.exports.push_back(parseSymbol());
-    if (!accept(TokenKind::Comma)) break;
+    if (!acceptListComma(TokenKind::Semicolon, "a symbol")) break;
   }
   expect(TokenKind::Semicolon, "';'");
 }

@@ -55,6 +55,9 @@ class Parser {
     return at(TokenKind::Dot) && (at(TokenKind::ValueField, 1) || at(TokenKind::TypeField, 1));
   }
   bool accept(TokenKind kind);
+  // The comma between two items of a list that `closing` ends: false at the
+  // end of the list, an error before `closing` ("expected <item>").
+  bool acceptListComma(TokenKind closing, const char *item);
   bool acceptKeyword(Keyword keyword);
   const Token &expect(TokenKind kind, const char *what);
   void expectKeyword(Keyword keyword);

@@ -227,7 +227,7 @@ const ObjectInfo *Resolver::readObject(const ClassInfo &cls, Scope scope, Parser
       if (object.settings.count(field->name))
         parser.fail(name, std::string(name.text) + " is set twice");
       readSetting(*field, scope, parser, object, later);
-      if (!parser.accept(TokenKind::Comma)) break;
+      if (!parser.acceptListComma(TokenKind::RightBrace, "a field of the object")) break;
     }
   }
   parser.expect(TokenKind::RightBrace, "'}'");

@@ -547,7 +547,7 @@ ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {
           value->octets.resize((value->bitCount + 7) / 8);
         }
         value->octets[position / 8] |= static_cast<uint8_t>(0x80 >> (position % 8));
-        if (!parser.accept(TokenKind::Comma)) break;
+        if (!parser.acceptListComma(TokenKind::RightBrace, "a named bit")) break;
       }
       parser.expect(TokenKind::RightBrace, "'}'");
       // Named bits under a SIZE constraint take the 0 bits that reach its
@@ -647,7 +647,7 @@ ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {
           parser.fail(name, std::string(name.text) + " comes before the components given before it");
         next = index + 1;
         given[index] = readValueAt(components[index].type, scope, parser);
-        if (!parser.accept(TokenKind::Comma)) break;
+        if (!parser.acceptListComma(TokenKind::RightBrace, "a component name")) break;
       }
       parser.expect(TokenKind::RightBrace, "'}'");
       for (std::size_t i = 0; i < components.size(); ++i) {
@@ -664,7 +664,7 @@ ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {
       parser.expect(TokenKind::LeftBrace, "'{'");
       while (!parser.at(TokenKind::RightBrace)) {
         value->elements.push_back(readValueAt(element, scope, parser));
-        if (!parser.accept(TokenKind::Comma)) break;
+        if (!parser.acceptListComma(TokenKind::RightBrace, "a value")) break;
       }
       parser.expect(TokenKind::RightBrace, "'}'");
       break;
@@ -768,7 +768,7 @@ ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {
             const ValuePtr part = referencedValue(type, scope, parser);
             value->chars += part->chars;
           }
-          if (!parser.accept(TokenKind::Comma)) break;
+          if (!parser.acceptListComma(TokenKind::RightBrace, "a cstring")) break;
         }
         parser.expect(TokenKind::RightBrace, "'}'");
       } else {

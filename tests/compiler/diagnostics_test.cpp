@@ -139,6 +139,13 @@ TEST(CompilerDiagnostics, RefusedModules) {
        "t.asn1:3:23: error: value '7F000000000000000000'H, which does not fit 64 bits, is outside the type's range "
        "0..10\n"},
       {"a INTEGER ::= -1\no OBJECT IDENTIFIER ::= { 1 a }", "t.asn1:3:29: error: a is negative, not an arc\n"},
+      // A comma stands between two items of a list, as in types.
+      {"a SEQUENCE { x INTEGER } ::= { x 1, }", "t.asn1:2:37: error: expected a component name, found '}'\n"},
+      {"a SEQUENCE OF INTEGER ::= { 1, }", "t.asn1:2:32: error: expected a value, found '}'\n"},
+      {"a BIT STRING { x(1) } ::= { x, }", "t.asn1:2:32: error: expected a named bit, found '}'\n"},
+      {"a IA5String ::= { \"a\", }", "t.asn1:2:24: error: expected a cstring, found '}'\n"},
+      {"C ::= CLASS { &id INTEGER }\no C ::= { &id 1, }", "t.asn1:3:18: error: expected a field of the object, found '}'\n"},
+      {"EXPORTS A, ;\nA ::= INTEGER", "t.asn1:2:12: error: expected a symbol, found ';'\n"},
       // The mantissa of { m, b, e } is an INTEGER.
       {"a REAL ::= { -0.0, 10, 0 }", "t.asn1:2:15: error: expected an integer mantissa, found '0.0'\n"},
       {"a REAL ::= { mantissa 1.5, base 10, exponent 2 }",
