@@ -240,7 +240,9 @@ Resolver::Reduced Resolver::reduceElements(const ast::ElementSet &set, TypeId ba
     case ast::ElementSet::Kind::From: {
       if (context != kOwn) error(set.pos, "FROM cannot stand inside SIZE or FROM");
       if (!characterString(builtin)) error(set.pos, "FROM applies to character string types");
-      reduced.alphabet = reduceConstraint(*set.inner, base, scope, kCharacters).alphabet;
+      // Its characters are of the string type, whatever SIZE the type has
+      // (one character is no value of SIZE (8)).
+      reduced.alphabet = reduceConstraint(*set.inner, hiddenType(builtin), scope, kCharacters).alphabet;
       return reduced;
     }
     case ast::ElementSet::Kind::Contained: {
