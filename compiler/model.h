@@ -184,6 +184,11 @@ struct Type {
   std::optional<ValueRange> valueRange;  // INTEGER
   std::optional<SizeRange> size;         // strings, SEQUENCE OF, SET OF
   std::optional<Alphabet> alphabet;      // known-multiplier character strings
+  // When the last constraint has extension additions: the hull of its root
+  // and additions, the values (sizes) that a constraint applied after it
+  // narrows.
+  std::optional<ValueRange> valuesWithAdditions;
+  std::optional<SizeRange> sizesWithAdditions;
   bool extensible = false;               // SEQUENCE, SET, CHOICE, ENUMERATED with "..."
   // INTEGER named numbers, BIT STRING named bits, or ENUMERATED enumerators
   // (the root ones first, in the module's order, then the additions).

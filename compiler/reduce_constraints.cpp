@@ -116,6 +116,15 @@ struct Resolver::Reduced {
   Bounds value;
   Bounds size;
   Characters alphabet;
+  // With extension additions (here or in a SIZE): the hulls of root and
+  // additions together.
+  bool additions = false;
+  Bounds valueWithAdditions;
+  Bounds sizeWithAdditions;
+
+  // The values (sizes) it permits, its additions included.
+  const Bounds &values() const { return additions ? valueWithAdditions : value; }
+  const Bounds &sizes() const { return additions ? sizeWithAdditions : size; }
 };
 
 Resolver::Reduced Resolver::reduceConstraint(const ast::Constraint &constraint, TypeId base,
@@ -124,7 +133,12 @@ Resolver::Reduced Resolver::reduceConstraint(const ast::Constraint &constraint, 
   switch (constraint.kind) {
     case ast::Constraint::Kind::ElementSets: {
       Reduced reduced = reduceElements(*constraint.root, base, scope, context);
-      if (constraint.additions) reduceElements(*constraint.additions, base, scope, context);
+      if (constraint.additions) {
+        const Reduced added = reduceElements(*constraint.additions, base, scope, context);
+        reduced.valueWithAdditions = unite(reduced.values(), added.values());
+        reduced.sizeWithAdditions = unite(reduced.sizes(), added.sizes());
+        reduced.additions = true;
+      }
       if (constraint.extensible) {
         reduced.value.extensible = reduced.value.constrained;
         reduced.size.extensible = reduced.size.constrained;
@@ -163,6 +177,13 @@ Resolver::Reduced Resolver::reduceElements(const ast::ElementSet &set, TypeId ba
       reduced = reduceElements(*set.operands[0], base, scope, context);
       for (std::size_t i = 1; i < set.operands.size(); ++i) {
         const Reduced next = reduceElements(*set.operands[i], base, scope, context);
+        if (reduced.additions || next.additions) {
+          const Bounds values = union_ ? unite(reduced.values(), next.values()) : intersect(reduced.values(), next.values());
+          const Bounds sizes = union_ ? unite(reduced.sizes(), next.sizes()) : intersect(reduced.sizes(), next.sizes());
+          reduced.valueWithAdditions = values;
+          reduced.sizeWithAdditions = sizes;
+          reduced.additions = true;
+        }
         if (union_) {
           reduced.value = unite(reduced.value, next.value);
           reduced.size = unite(reduced.size, next.size);
@@ -231,7 +252,10 @@ Resolver::Reduced Resolver::reduceElements(const ast::ElementSet &set, TypeId ba
       if (context != kOwn) error(set.pos, "SIZE cannot stand inside SIZE or FROM");
       if (!sized(builtin))
         error(set.pos, "SIZE applies to strings, SEQUENCE OF and SET OF");
-      reduced.size = reduceConstraint(*set.inner, hiddenType(Builtin::Integer), scope, kSizes).value;
+      const Reduced sizes = reduceConstraint(*set.inner, hiddenType(Builtin::Integer), scope, kSizes);
+      reduced.size = sizes.value;
+      reduced.additions = sizes.additions;
+      reduced.sizeWithAdditions = sizes.valueWithAdditions;
       if (reduced.size.lower && *reduced.size.lower < 0) error(set.pos, "a size is not negative");
       if (reduced.size.upper && *reduced.size.upper > UINT32_MAX)
         error(set.pos, "a size is beyond 32 bits");
@@ -259,10 +283,18 @@ Resolver::Reduced Resolver::reduceElements(const ast::ElementSet &set, TypeId ba
         return reduced;
       }
       reduced.value = fromRange(t.valueRange);
+      reduced.additions = t.valuesWithAdditions || t.sizesWithAdditions;
+      reduced.valueWithAdditions = t.valuesWithAdditions ? fromRange(t.valuesWithAdditions) : reduced.value;
       if (t.size)
         reduced.size = {true, false, int64_t{t.size->lower},
                         t.size->upper ? std::optional<int64_t>(*t.size->upper) : std::nullopt,
                         t.size->extensible};
+      reduced.sizeWithAdditions = reduced.size;
+      if (t.sizesWithAdditions)
+        reduced.sizeWithAdditions = {true, false, int64_t{t.sizesWithAdditions->lower},
+                                     t.sizesWithAdditions->upper ? std::optional<int64_t>(*t.sizesWithAdditions->upper)
+                                                                 : std::nullopt,
+                                     true};
       if (t.alphabet) reduced.alphabet = {true, t.alphabet->ranges, t.alphabet->extensible};
       return reduced;
     }
@@ -306,12 +338,14 @@ void Resolver::applyConstraints(TypeId id, const std::vector<const ast::Constrai
                                  ? "an open type takes a table constraint only"
                                  : "a constraint on ANY is not supported");
     const Reduced reduced = reduceConstraint(*constraint, id, scope, kOwn);
-    // Serial application: the root is the intersection with what the type
-    // had, extensible as the last constraint is.
+    // Serial application: the root is the intersection with every value the
+    // type had (its root and extension additions), extensible as the last
+    // constraint is; the additions of that one are kept for the next.
     Type &type = types_[id];
     if (builtin == Builtin::Integer && reduced.value.constrained) {
       Bounds before;
-      if (type.valueRange) before = {true, false, type.valueRange->lower, type.valueRange->upper, false};
+      if (const std::optional<ValueRange> &had = type.valuesWithAdditions ? type.valuesWithAdditions : type.valueRange)
+        before = {true, false, had->lower, had->upper, false};
       Bounds after = intersect(before, reduced.value);
       if (after.empty) error(constraint->pos, "the constraints leave no value");
       after.extensible = reduced.value.extensible;
@@ -319,13 +353,18 @@ void Resolver::applyConstraints(TypeId id, const std::vector<const ast::Constrai
         type.valueRange = ValueRange{after.lower, after.upper, after.extensible};
       else
         type.valueRange.reset();
+      type.valuesWithAdditions.reset();
+      if (reduced.additions) {
+        const Bounds whole = intersect(before, reduced.valueWithAdditions);
+        type.valuesWithAdditions = ValueRange{whole.lower, whole.upper, true};
+      }
     }
     const bool perSized = knownMultiplier(builtin) || (sized(builtin) && !characterString(builtin));
     if (perSized && reduced.size.constrained) {
       Bounds before;
-      if (type.size)
-        before = {true, false, int64_t{type.size->lower},
-                  type.size->upper ? std::optional<int64_t>(*type.size->upper) : std::nullopt, false};
+      if (const std::optional<SizeRange> &had = type.sizesWithAdditions ? type.sizesWithAdditions : type.size)
+        before = {true, false, int64_t{had->lower},
+                  had->upper ? std::optional<int64_t>(*had->upper) : std::nullopt, false};
       Bounds after = intersect(before, reduced.size);
       if (after.empty) error(constraint->pos, "the constraints leave no size");
       after.extensible = reduced.size.extensible;
@@ -337,6 +376,14 @@ void Resolver::applyConstraints(TypeId id, const std::vector<const ast::Constrai
                               after.extensible};
       else
         type.size.reset();
+      type.sizesWithAdditions.reset();
+      if (reduced.additions) {
+        const Bounds whole = intersect(before, reduced.sizeWithAdditions);
+        type.sizesWithAdditions = SizeRange{static_cast<uint32_t>(whole.lower.value_or(0)),
+                                            whole.upper ? std::optional<uint32_t>(static_cast<uint32_t>(*whole.upper))
+                                                        : std::nullopt,
+                                            true};
+      }
     }
     // An extensible permitted alphabet is not PER-visible.
     if (knownMultiplier(builtin) && reduced.alphabet.constrained && !reduced.alphabet.extensible) {
