@@ -42,6 +42,12 @@ std::vector<CharRange> normalized(std::vector<CharRange> ranges) {
   return merged;
 }
 
+// A range the model holds, as the bounds reduction works on.
+Bounds boundsOf(const ValueRange &r) { return {true, false, r.lower, r.upper, r.extensible}; }
+Bounds boundsOf(const SizeRange &r) {
+  return {true, false, int64_t{r.lower}, r.upper ? std::optional<int64_t>(*r.upper) : std::nullopt, r.extensible};
+}
+
 Bounds unite(const Bounds &a, const Bounds &b) {
   if (!a.constrained || !b.constrained) return {};
   if (a.empty) return b;
@@ -275,26 +281,15 @@ Resolver::Reduced Resolver::reduceElements(const ast::ElementSet &set, TypeId ba
       const Builtin wanted = context == kSizes ? Builtin::Integer : builtin;
       if (t.builtin != wanted && !(characterString(t.builtin) && characterString(wanted)))
         error(set.pos, "the type in this constraint is not of the type it constrains");
-      auto fromRange = [](const std::optional<ValueRange> &r) {
-        return r ? Bounds{true, false, r->lower, r->upper, r->extensible} : Bounds{};
-      };
       if (context == kCharacters) {
         if (t.alphabet) reduced.alphabet = {true, t.alphabet->ranges, t.alphabet->extensible};
         return reduced;
       }
-      reduced.value = fromRange(t.valueRange);
+      if (t.valueRange) reduced.value = boundsOf(*t.valueRange);
       reduced.additions = t.valuesWithAdditions || t.sizesWithAdditions;
-      reduced.valueWithAdditions = t.valuesWithAdditions ? fromRange(t.valuesWithAdditions) : reduced.value;
-      if (t.size)
-        reduced.size = {true, false, int64_t{t.size->lower},
-                        t.size->upper ? std::optional<int64_t>(*t.size->upper) : std::nullopt,
-                        t.size->extensible};
-      reduced.sizeWithAdditions = reduced.size;
-      if (t.sizesWithAdditions)
-        reduced.sizeWithAdditions = {true, false, int64_t{t.sizesWithAdditions->lower},
-                                     t.sizesWithAdditions->upper ? std::optional<int64_t>(*t.sizesWithAdditions->upper)
-                                                                 : std::nullopt,
-                                     true};
+      reduced.valueWithAdditions = t.valuesWithAdditions ? boundsOf(*t.valuesWithAdditions) : reduced.value;
+      if (t.size) reduced.size = boundsOf(*t.size);
+      reduced.sizeWithAdditions = t.sizesWithAdditions ? boundsOf(*t.sizesWithAdditions) : reduced.size;
       if (t.alphabet) reduced.alphabet = {true, t.alphabet->ranges, t.alphabet->extensible};
       return reduced;
     }
@@ -345,7 +340,7 @@ void Resolver::applyConstraints(TypeId id, const std::vector<const ast::Constrai
     if (builtin == Builtin::Integer && reduced.value.constrained) {
       Bounds before;
       if (const std::optional<ValueRange> &had = type.valuesWithAdditions ? type.valuesWithAdditions : type.valueRange)
-        before = {true, false, had->lower, had->upper, false};
+        before = boundsOf(*had);
       Bounds after = intersect(before, reduced.value);
       if (after.empty) error(constraint->pos, "the constraints leave no value");
       after.extensible = reduced.value.extensible;
@@ -363,8 +358,7 @@ void Resolver::applyConstraints(TypeId id, const std::vector<const ast::Constrai
     if (perSized && reduced.size.constrained) {
       Bounds before;
       if (const std::optional<SizeRange> &had = type.sizesWithAdditions ? type.sizesWithAdditions : type.size)
-        before = {true, false, int64_t{had->lower},
-                  had->upper ? std::optional<int64_t>(*had->upper) : std::nullopt, false};
+        before = boundsOf(*had);
       Bounds after = intersect(before, reduced.size);
       if (after.empty) error(constraint->pos, "the constraints leave no size");
       after.extensible = reduced.size.extensible;
