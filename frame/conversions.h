@@ -18,21 +18,26 @@
 
 namespace zur {
 
-// The digits: upper-case hexadecimal, lower-case hexadecimal, then the
-// decimal pairs "00" to "99".
+// The digits: upper-case hexadecimal, lower-case hexadecimal, the decimal
+// pairs "00" to "99", then the upper-case hexadecimal pairs "00" to "FF".
 inline constexpr auto kDigits = [] {
-  std::array<char, 232> t{};
+  std::array<char, 744> t{};
   for (int i = 0; i < 16; ++i) {
     t[i] = "0123456789ABCDEF"[i];
     t[16 + i] = "0123456789abcdef"[i];
   }
   for (int i = 0; i < 200; ++i)
     t[32 + i] = static_cast<char>('0' + (i % 2 == 0 ? i / 20 : i / 2 % 10));
+  for (int i = 0; i < 256; ++i) {
+    t[232 + 2 * i] = t[i >> 4];
+    t[233 + 2 * i] = t[i & 0xF];
+  }
   return t;
 }();
 inline constexpr const char *kUpperHex = kDigits.data();
 inline constexpr const char *kLowerHex = kDigits.data() + 16;
 inline constexpr const char *kDecimalPairs = kDigits.data() + 32;
+inline constexpr const char *kUpperHexPairs = kDigits.data() + 232;
 
 // The longest text a call may make: its length is returned as an int.
 inline constexpr std::size_t kMaxText = INT_MAX;

@@ -121,23 +121,45 @@ class StagedOutput {
     if (printByLibrary(stream_, format, value) < 0) failed_ = true;
   }
   // Octets in upper-case hexadecimal, each the text of its own "%02X" call:
-  // an octet's digits are kept before the next octet is read, so a fault in
-  // reading them leaves what those calls would have left.
+  // the digits of the octets read so far are kept before more are read, so
+  // a fault in reading them leaves what those calls would have left. Memory
+  // is protected in pages of 4 KiB or multiples of them: eight octets within
+  // one such page are all readable or the first is not, so they are read at
+  // once.
   void putHexOctets(const unsigned char *octets, std::size_t n) {
+    constexpr std::uintptr_t kPage = 4096;
     while (n > 0) {
-      if (Size - len_ < 2) flush();
+      if (Size - len_ < 16) flush();
       const std::size_t k = n < (Size - len_) / 2 ? n : (Size - len_) / 2;
-      std::size_t len = len_;
-      for (std::size_t i = 0; i < k; ++i) {
-        const unsigned char octet = octets[i];
-        data_[len] = kUpperHex[octet >> 4];
-        data_[len + 1] = kUpperHex[octet & 0xF];
-        len += 2;
-        len_ = len;
+      for (std::size_t i = 0; i < k;) {
+        char *d = data_ + len_;
+        if (k - i >= 8 && (reinterpret_cast<std::uintptr_t>(octets + i) & (kPage - 1)) <= kPage - 8) {
+          unsigned char block[8];
+          std::memcpy(block, octets + i, 8);
+          for (int j = 0; j < 8; ++j) std::memcpy(d + 2 * j, kUpperHexPairs + 2 * block[j], 2);
+          len_ += 16;
+          i += 8;
+        } else {
+          std::memcpy(d, kUpperHexPairs + 2 * octets[i], 2);
+          len_ += 2;
+          ++i;
+        }
         std::atomic_signal_fence(std::memory_order_seq_cst);
       }
       octets += k;
       n -= k;
+    }
+  }
+  // A line break and `blanks` blanks.
+  ZUR_FORCE_INLINE void putLineBreak(std::size_t blanks) {
+    if (const std::size_t at = len_; blanks < Size - at) {
+      // The length first: stores of characters could alias it.
+      len_ = at + blanks + 1;
+      data_[at] = '\n';
+      fillText(data_ + at + 1, ' ', blanks);
+    } else {
+      put("\n", 1);
+      fill(' ', blanks);
     }
   }
   void beginCall() { callStart_ = len_; }

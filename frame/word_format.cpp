@@ -111,21 +111,11 @@ template <WholeFormat F>
 // are written straight into the buffer when their text is short and fits;
 // any other word takes the general path of the format.
 
-// The two hexadecimal digits of each octet, "00" to "FF".
-constexpr auto kHexPairs = [] {
-  std::array<char, 512> t{};
-  for (int i = 0; i < 256; ++i) {
-    t[2 * i] = kUpperHex[i >> 4];
-    t[2 * i + 1] = kUpperHex[i & 0xF];
-  }
-  return t;
-}();
-
 // "%02X" of an octet.
 [[gnu::noinline]] int formatOctet(char *buf, std::size_t cap, const char *, const ApiWord *words) {
   const auto v = static_cast<unsigned>(words[0]);
   if (v > 0xFF || cap < 3) return formatWhole<whole("%02X")>(buf, cap, words);
-  std::memcpy(buf, kHexPairs.data() + 2 * v, 2);
+  std::memcpy(buf, kUpperHexPairs + 2 * v, 2);
   buf[2] = '\0';
   return 2;
 }

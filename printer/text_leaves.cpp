@@ -7,11 +7,29 @@
 
 namespace zur {
 
+// Deeper indentation, which no walk reaches, goes through the format.
+constexpr int32_t kDirectIndent = 1 << 16;
+
+namespace {
+
+// Out of line: the usual path below then saves no registers for it.
+[[gnu::noinline]] void printIndentLine(Env *env, int32_t indent) {
+  apiPrint(env, kFormats.indent, 2 * indent, "");
+}
+
+}  // namespace
+
 void printNewline(Env *env, int back) {
   WorkArea &w = env->workArea;
   int32_t d = w.printDepth - back;
   if (d >= 0) w.printIndent = d;
-  apiPrint(env, kFormats.indent, 2 * w.printIndent, "");
+  // Standard output takes the text of the format without it: a line break
+  // comes several times per value printed.
+  const int32_t indent = w.printIndent;
+  if (OutputScope *out = directOutput(env); out != nullptr && indent >= 0 && indent <= kDirectIndent)
+    out->putLineBreak(2 * static_cast<std::size_t>(indent));
+  else
+    printIndentLine(env, indent);
 }
 
 void printHexOctets(Env *env, const char *prefix, const unsigned char *octets, int count,
