@@ -364,19 +364,24 @@ ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {
     checkValue(type, *referenced, pos);
     return writtenAt(referenced, pos);
   }
-  // A signed number, as INTEGER, REAL and the arcs read it.
-  auto readNumber = [&](bool negative, const Token &digits) -> int64_t {
+  // A signed number, as INTEGER, REAL and the arcs read it: the digits,
+  // after the '-' that was there (or null).
+  auto readNumber = [&](const Token *minus, const Token &digits) -> int64_t {
+    const bool negative = minus != nullptr;
     uint64_t magnitude = 0;
     for (char c : digits.text) {
       if (magnitude > (UINT64_MAX - 9) / 10) magnitude = UINT64_MAX;  // saturates: reported below
       else magnitude = magnitude * 10 + static_cast<uint64_t>(c - '0');
     }
+    // SignedNumber's hyphen stands before a positive number only.
+    if (negative && magnitude == 0) parser.fail(*minus, "zero is written 0, without a '-'");
     const uint64_t limit = negative ? uint64_t{1} << 63 : uint64_t{INT64_MAX};
     if (magnitude > limit)
       parser.fail(digits, "integer " + std::string(negative ? "-" : "") + std::string(digits.text) +
                               " is beyond 64 bits");
     return negative ? static_cast<int64_t>(0 - magnitude) : static_cast<int64_t>(magnitude);
   };
+  auto minusSign = [&]() -> const Token * { return parser.at(TokenKind::Minus) ? &parser.next() : nullptr; };
   switch (builtin) {
     case Builtin::Boolean:
       value->kind = Value::Kind::Boolean;
@@ -402,10 +407,10 @@ ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {
       }
       if (builtin == Builtin::Enumerated) {
         // By its number too, as the printer shows one.
-        const bool negative = parser.accept(TokenKind::Minus);
+        const Token *minus = minusSign();
         if (!parser.at(TokenKind::Number)) expected("an enumerator");
         const Token &digits = parser.peek();
-        value->integer = readNumber(negative, parser.next());
+        value->integer = readNumber(minus, parser.next());
         const auto &enumerators = types_[type].named;
         if (std::none_of(enumerators.begin(), enumerators.end(),
                          [&](const NamedNumber &n) { return n.value == value->integer; }))
@@ -433,9 +438,9 @@ ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {
         }
         break;
       }
-      const bool negative = parser.accept(TokenKind::Minus);
+      const Token *minus = minusSign();
       if (!parser.at(TokenKind::Number)) expected("an integer");
-      value->integer = readNumber(negative, parser.next());
+      value->integer = readNumber(minus, parser.next());
       break;
     }
     case Builtin::Real: {
@@ -468,16 +473,16 @@ ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {
             if (parser.peek().text != names[i]) parser.failExpected(names[i]);
             parser.next();
           }
-          const bool negative = parser.accept(TokenKind::Minus);
+          const Token *minus = minusSign();
           if (i == 0 && parser.at(TokenKind::RealNumber)) {
             if (scope.module != &inputScope_)
               parser.fail(parser.peek(),
                           "expected an integer mantissa, found '" + std::string(parser.peek().text) + "'");
-            mantissa = std::string(negative ? "-" : "") + std::string(parser.next().text);
+            mantissa = std::string(minus != nullptr ? "-" : "") + std::string(parser.next().text);
             parts[0] = 0;
             continue;
           }
-          parts[i] = readNumber(negative, parser.expect(TokenKind::Number, "an integer"));
+          parts[i] = readNumber(minus, parser.expect(TokenKind::Number, "an integer"));
         }
         parser.expect(TokenKind::RightBrace, "'}'");
         if (parts[1] != 2 && parts[1] != 10) parser.fail(first, "the base of a REAL is 2 or 10");
@@ -566,12 +571,12 @@ ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {
       while (!parser.at(TokenKind::RightBrace)) {
         const Token &arc = parser.peek();
         if (arc.kind == TokenKind::Number) {
-          value->arcs.push_back(static_cast<uint64_t>(readNumber(false, parser.next())));
+          value->arcs.push_back(static_cast<uint64_t>(readNumber(nullptr, parser.next())));
         } else if (arc.kind == TokenKind::Identifier && parser.at(TokenKind::LeftParen, 1)) {
           parser.next();
           parser.next();
           const int64_t number = parser.at(TokenKind::Number)
-                                     ? readNumber(false, parser.next())
+                                     ? readNumber(nullptr, parser.next())
                                      : readValueAt(hiddenType(Builtin::Integer), scope, parser)->integer;
           if (number < 0) parser.fail(arc, "an arc is not negative");
           value->arcs.push_back(static_cast<uint64_t>(number));
@@ -721,7 +726,7 @@ ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {
         // After "{": a Tuple or a Quadruple, if only numbers follow.
         std::vector<int64_t> numbers;
         do {
-          numbers.push_back(readNumber(false, parser.expect(TokenKind::Number, "a number")));
+          numbers.push_back(readNumber(nullptr, parser.expect(TokenKind::Number, "a number")));
         } while (parser.accept(TokenKind::Comma));
         parser.expect(TokenKind::RightBrace, "'}'");
         if (numbers.size() == 2 && numbers[0] <= 7 && numbers[1] <= 15)

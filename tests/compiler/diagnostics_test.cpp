@@ -161,6 +161,16 @@ TEST(CompilerDiagnostics, RefusedModules) {
       {"b BOOLEAN ::= TRUE\na INTEGER ::= b", "t.asn1:3:15: error: b is a value of BOOLEAN, not of INTEGER\n"},
       {"o OBJECT IDENTIFIER ::= { 3 1 }",
        "t.asn1:2:25: error: the first arc of an OBJECT IDENTIFIER is 0, 1 or 2\n"},
+      // SignedNumber: no hyphen before zero, wherever an integer is written
+      // (REAL's own -0 forms are another matter).
+      {"a INTEGER ::= -0\nA ::= INTEGER { a(-0) }\nB ::= INTEGER (-0..5)\nC ::= SEQUENCE { a INTEGER DEFAULT -0 }\n"
+       "E ::= ENUMERATED { a(-0) }\nr REAL ::= { 1, 10, -0 }\nv REAL ::= -0",
+       "t.asn1:2:15: error: zero is written 0, without a '-'\n"
+       "t.asn1:3:19: error: zero is written 0, without a '-'\n"
+       "t.asn1:4:16: error: zero is written 0, without a '-'\n"
+       "t.asn1:5:36: error: zero is written 0, without a '-'\n"
+       "t.asn1:6:22: error: zero is written 0, without a '-'\n"
+       "t.asn1:7:21: error: zero is written 0, without a '-'\n"},
       {"A ::= SEQUENCE { a INTEGER, b BOOLEAN }\nv A ::= { b TRUE }",
        "t.asn1:3:9: error: the value lacks component a\n"},
       {"a NumericString ::= \"12a\"",

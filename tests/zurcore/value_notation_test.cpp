@@ -169,6 +169,8 @@ END
       {"Text", "\"\xED\xA0\x80\"", RULES_BER, "", "error: a cstring is not valid UTF-8"},
       {"Text", "\"\xF4\x90\x80\x80\"", RULES_BER, "", "error: a cstring is not valid UTF-8"},
       {"Text", "{ { 0, 17, 0, 0 } }", RULES_BER, "", "error: value has the character U+110000"},
+      // Refused where the value is written, as in a module.
+      {"Huge", "-0", RULES_BER, "", "in.txt:1:16: error: zero is written 0, without a '-'"},
   };
   for (const auto &row : rows) {
     const std::string text = std::string("value ") + row.type + " ::= " + row.text;
