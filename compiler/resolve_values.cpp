@@ -568,8 +568,14 @@ ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {
       const bool relative = builtin == Builtin::RelativeOid;
       value->kind = relative ? Value::Kind::RelativeOid : Value::Kind::ObjectIdentifier;
       parser.expect(TokenKind::LeftBrace, "'{'");
+      // Where each arc is written (those a reference brings, at the
+      // reference), so that a wrong one is reported there.
+      std::vector<SourcePos> written;
+      SourcePos at{};
       while (!parser.at(TokenKind::RightBrace)) {
+        written.resize(value->arcs.size(), at);
         const Token &arc = parser.peek();
+        at = parser.posOf(arc);
         if (arc.kind == TokenKind::Number) {
           value->arcs.push_back(static_cast<uint64_t>(readNumber(nullptr, parser.next())));
         } else if (arc.kind == TokenKind::Identifier && parser.at(TokenKind::LeftParen, 1)) {
@@ -620,12 +626,13 @@ ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {
           parser.failExpected("an arc");
         }
       }
+      written.resize(value->arcs.size(), at);
       parser.next();
       if (!relative) {
-        if (value->arcs.empty()) parser.fail(first, "an OBJECT IDENTIFIER has arcs");
-        if (value->arcs[0] > 2) parser.fail(first, "the first arc of an OBJECT IDENTIFIER is 0, 1 or 2");
-        if (value->arcs.size() > 1 && value->arcs[0] < 2 && value->arcs[1] > 39)
-          parser.fail(first, "the second arc under 0 or 1 is below 40");
+        // Its encoding joins the first two arcs in one number.
+        if (value->arcs.size() < 2) parser.fail(first, "an OBJECT IDENTIFIER has two arcs at least");
+        if (value->arcs[0] > 2) error(written[0], "the first arc of an OBJECT IDENTIFIER is 0, 1 or 2");
+        if (value->arcs[0] < 2 && value->arcs[1] > 39) error(written[1], "the second arc under 0 or 1 is below 40");
       }
       break;
     }

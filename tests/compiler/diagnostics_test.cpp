@@ -159,8 +159,17 @@ TEST(CompilerDiagnostics, RefusedModules) {
       {"a INTEGER ::= TRUE", "t.asn1:2:15: error: expected an integer, found 'TRUE'\n"},
       {"a INTEGER ::= b : 5", "t.asn1:2:15: error: b is not a named number of the type\n"},
       {"b BOOLEAN ::= TRUE\na INTEGER ::= b", "t.asn1:3:15: error: b is a value of BOOLEAN, not of INTEGER\n"},
-      {"o OBJECT IDENTIFIER ::= { 3 1 }",
-       "t.asn1:2:25: error: the first arc of an OBJECT IDENTIFIER is 0, 1 or 2\n"},
+      // The arcs an encoding can hold, each refused where it is written (an
+      // arc a reference brings, at the reference).
+      {"o OBJECT IDENTIFIER ::= { 3 1 }\np OBJECT IDENTIFIER ::= { 1 }\nq OBJECT IDENTIFIER ::= { 0 40 }\n"
+       "n INTEGER ::= 45\nr OBJECT IDENTIFIER ::= { iso n }\nA ::= SEQUENCE { o OBJECT IDENTIFIER DEFAULT { 2 } }\n"
+       "C ::= CLASS { &id OBJECT IDENTIFIER }\nx C ::= { &id { 1 } }",
+       "t.asn1:2:27: error: the first arc of an OBJECT IDENTIFIER is 0, 1 or 2\n"
+       "t.asn1:3:25: error: an OBJECT IDENTIFIER has two arcs at least\n"
+       "t.asn1:4:29: error: the second arc under 0 or 1 is below 40\n"
+       "t.asn1:6:31: error: the second arc under 0 or 1 is below 40\n"
+       "t.asn1:7:46: error: an OBJECT IDENTIFIER has two arcs at least\n"
+       "t.asn1:9:15: error: an OBJECT IDENTIFIER has two arcs at least\n"},
       // SignedNumber: no hyphen before zero, wherever an integer is written
       // (REAL's own -0 forms are another matter).
       {"a INTEGER ::= -0\nA ::= INTEGER { a(-0) }\nB ::= INTEGER (-0..5)\nC ::= SEQUENCE { a INTEGER DEFAULT -0 }\n"

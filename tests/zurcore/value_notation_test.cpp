@@ -127,6 +127,7 @@ Octets ::= OCTET STRING
 Bits ::= BIT STRING
 Bmp ::= BMPString
 Text ::= UTF8String
+Oid ::= OBJECT IDENTIFIER
 END
 )"}});
   const struct {
@@ -169,8 +170,10 @@ END
       {"Text", "\"\xED\xA0\x80\"", RULES_BER, "", "error: a cstring is not valid UTF-8"},
       {"Text", "\"\xF4\x90\x80\x80\"", RULES_BER, "", "error: a cstring is not valid UTF-8"},
       {"Text", "{ { 0, 17, 0, 0 } }", RULES_BER, "", "error: value has the character U+110000"},
-      // Refused where the value is written, as in a module.
+      // Refused where the value or the arc is written, as in a module.
       {"Huge", "-0", RULES_BER, "", "in.txt:1:16: error: zero is written 0, without a '-'"},
+      {"Oid", "{ 1 }", RULES_BER, "", "in.txt:1:15: error: an OBJECT IDENTIFIER has two arcs at least"},
+      {"Oid", "{ 1 40 }", RULES_BER, "", "in.txt:1:19: error: the second arc under 0 or 1 is below 40"},
   };
   for (const auto &row : rows) {
     const std::string text = std::string("value ") + row.type + " ::= " + row.text;
