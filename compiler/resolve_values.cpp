@@ -585,6 +585,14 @@ ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {
                                      ? readNumber(nullptr, parser.next())
                                      : readValueAt(hiddenType(Builtin::Integer), scope, parser)->integer;
           if (number < 0) parser.fail(arc, "an arc is not negative");
+          // The number is the arc; a name X.660 gives another arc there
+          // says something else, most likely by mistake.
+          if (uint64_t known;
+              !relative && namedArc(value->arcs, arc.text, known) && known != static_cast<uint64_t>(number)) {
+            const std::string given = std::to_string(number);
+            diagnostics_.warning(at, std::string(arc.text) + " is the name of arc " + std::to_string(known) +
+                                         ", not of " + given + ": the arc is " + given);
+          }
           value->arcs.push_back(static_cast<uint64_t>(number));
           parser.expect(TokenKind::RightParen, "')'");
         } else if (uint64_t known; !relative && arc.kind == TokenKind::Identifier &&

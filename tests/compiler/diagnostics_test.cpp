@@ -170,6 +170,14 @@ TEST(CompilerDiagnostics, RefusedModules) {
        "t.asn1:6:31: error: the second arc under 0 or 1 is below 40\n"
        "t.asn1:7:46: error: an OBJECT IDENTIFIER has two arcs at least\n"
        "t.asn1:9:15: error: an OBJECT IDENTIFIER has two arcs at least\n"},
+      // The number of a named arc is the arc; a name X.660 gives another arc
+      // there is warned of (not in a RELATIVE-OID, which is not rooted).
+      {"o OBJECT IDENTIFIER ::= { iso(2) 3 }\np OBJECT IDENTIFIER ::= { iso(1) member-body(3) 4 }\n"
+       "q OBJECT IDENTIFIER ::= { itu-t recommendation x(5) }\nr OBJECT IDENTIFIER ::= { ccitt(0) 9 }\n"
+       "s RELATIVE-OID ::= { iso(2) }",
+       "t.asn1:2:27: warning: iso is the name of arc 1, not of 2: the arc is 2\n"
+       "t.asn1:3:34: warning: member-body is the name of arc 2, not of 3: the arc is 3\n"
+       "t.asn1:4:48: warning: x is the name of arc 24, not of 5: the arc is 5\n"},
       // SignedNumber: no hyphen before zero, wherever an integer is written
       // (REAL's own -0 forms are another matter).
       {"a INTEGER ::= -0\nA ::= INTEGER { a(-0) }\nB ::= INTEGER (-0..5)\nC ::= SEQUENCE { a INTEGER DEFAULT -0 }\n"
