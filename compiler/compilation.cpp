@@ -46,6 +46,14 @@ std::string readFile(const std::string &path, std::string &text) {
   return {};
 }
 
+// The file whole; an empty answer, or why it cannot be written.
+std::string writeFile(const std::string &path, const std::string &text) {
+  std::ofstream out(fileName(path), std::ios::binary);
+  out << text;
+  out.close();
+  return out ? std::string() : std::strerror(errno);
+}
+
 // "Module.Type" or "Type".
 std::pair<std::string_view, std::string_view> splitTypeName(std::string_view name) {
   const std::size_t dot = name.find('.');
@@ -179,14 +187,12 @@ std::string Compilation::pduProblem(std::string_view typeName) const {
 
 const std::vector<OidName> &Compilation::oidNames() const { return impl_->oids; }
 
-bool Compilation::writeC(const std::string &directory, std::ostream &diagnostics, const std::string &prefix) const {
+bool Compilation::writeC(const std::string &directory, std::ostream &diagnostics, const std::string &prefix,
+                         FileWriter write) const {
   for (const GeneratedFile &file : generateC(impl_->model, impl_->layout, *impl_->tables, prefix)) {
     const std::string path = directory + "/" + file.name;
-    std::ofstream out(fileName(path), std::ios::binary);
-    out << file.text;
-    out.close();
-    if (!out) {
-      diagnostics << path << ": error: cannot write the file: " << std::strerror(errno) << '\n';
+    if (const std::string why = (write != nullptr ? write : writeFile)(path, file.text); !why.empty()) {
+      diagnostics << path << ": error: cannot write the file: " << why << '\n';
       return false;
     }
   }

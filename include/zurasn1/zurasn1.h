@@ -77,11 +77,18 @@ class Compilation {
   // The OBJECT IDENTIFIER values the modules assign, in module order.
   const std::vector<OidName> &oidNames() const;
 
+  // Writes a file (a UTF-8 name) whole; answers an empty string, or why it
+  // cannot be written.
+  using FileWriter = std::string (*)(const std::string &path, const std::string &text);
+
   // Writes <module>.h for every module and the first one's <module>.c into
   // `directory`. A `prefix` (a C identifier's start) goes in front of the
   // files' names and the names they declare (docs/zurasn1.md). False, with
-  // the reason on `diagnostics`, when a file cannot be written.
-  bool writeC(const std::string &directory, std::ostream &diagnostics, const std::string &prefix = "") const;
+  // the reason on `diagnostics`, when a file cannot be written. The files
+  // are written by `write`, or through std::filesystem when it is null, as
+  // compileFiles reads them.
+  bool writeC(const std::string &directory, std::ostream &diagnostics, const std::string &prefix = "",
+              FileWriter write = nullptr) const;
 
  private:
   struct Impl;

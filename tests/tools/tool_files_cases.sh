@@ -113,6 +113,15 @@ check "convert to a long path" 0 "" "${zurasn1[@]}" convert -m "$long/text.asn1"
 expect "the long path written" cmp -s "$long/out.der" blob.der
 check "check of a long path" 0 "" "${zurasn1[@]}" check "$long/text.asn1"
 check "C of a long path" 0 "" "${zurasn1[@]}" c -o cdir "$long/text.asn1"
+check "C into a long path" 0 "" "${zurasn1[@]}" c -o "$long/gen/c" text.asn1
+expect "the C in the long path" test -s "$long/gen/c/Text.c" -a -s "$long/gen/c/Text.h"
+# The C's directory and files are made as the other outputs are, and said
+# alike when they cannot be.
+mkdir -p cover/Text.h
+check "C over a directory" 1 "cover/Text.h: error: cannot write the file: Is a directory" \
+  "${zurasn1[@]}" c -o cover text.asn1
+check "C below a file" 1 "blob.der/c: error: cannot make the directory: Not a directory" \
+  "${zurasn1[@]}" c -o blob.der/c text.asn1
 check "zurtrace -m of a long path" 0 "" "${zurtrace[@]}" -m "$long/text.asn1" blob.der
 
 # A pipe is read whole up to 256 MiB; a longer one is refused, not died of.
@@ -216,6 +225,14 @@ if [ $wine = 1 ]; then
     timeout 60 "${zurasn1[@]}" decode -m text.asn1 -m NUL -t Blob blob.der
   check "zurtrace -m con.asn1" 2 "con.asn1: error: cannot read the file: $device" \
     timeout 60 "${zurtrace[@]}" -m con.asn1 blob.der
+  # As the C's directory, or one above it, or as a file of the C.
+  check "C into NUL" 1 "NUL: error: cannot make the directory: $device" \
+    timeout 60 "${zurasn1[@]}" c -o NUL text.asn1
+  check "C into com1/c" 1 "cdev/com1/c: error: cannot make the directory: $device" \
+    timeout 60 "${zurasn1[@]}" c -o cdev/com1/c text.asn1
+  echo 'AUX DEFINITIONS ::= BEGIN X ::= NULL END' > aux-module.asn1
+  check "C of a module AUX" 1 "cdev/AUX.h: error: cannot write the file: $device" \
+    timeout 60 "${zurasn1[@]}" c -o cdev aux-module.asn1
 fi
 
 finish

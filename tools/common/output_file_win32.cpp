@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <direct.h>
 
 #include "output_file.h"
 #include "wide_names_win32.h"
@@ -24,6 +25,23 @@ std::FILE *createOutput(const std::string &name, std::string &error) {
               ? "Is a directory"
               : std::strerror(code);
   return nullptr;
+}
+
+std::string makeDirectories(const std::string &name) {
+  if (isDeviceName(name)) return deviceNameRefused();
+  // Through the long form, which passes the 260-character limit at every
+  // level, as the files written into it do.
+  const std::wstring path = systemName(name);
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES)
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? "" : std::strerror(ENOTDIR);
+  // The one above first, unless name is at a root (\x, C:\x, C:x).
+  std::size_t slash = name.find_last_of("/\\");
+  while (slash != std::string::npos && slash > 0 && (name[slash - 1] == '/' || name[slash - 1] == '\\')) --slash;
+  if (slash != std::string::npos && slash > 0 && name[slash - 1] != ':')
+    if (std::string why = makeDirectories(name.substr(0, slash)); !why.empty()) return why;
+  if (_wmkdir(path.c_str()) != 0 && errno != EEXIST) return std::strerror(errno);
+  return {};
 }
 
 }  // namespace zur::platform

@@ -1,10 +1,10 @@
 // check and c: the module compiler's own commands.
 #include <algorithm>
-#include <filesystem>
 #include <iostream>
 
 #include "commands.h"
 #include "mapped_file.h"
+#include "output_file.h"
 #include "zurasn1/zurasn1.h"
 
 namespace zurasn1tool {
@@ -99,14 +99,13 @@ int runC(const Args &args) {
   if (!moduleFiles(rest, files, status)) return status;
   auto compiled = zurasn1::Compilation::compileFiles(files, std::cerr, zur::platform::readWholeFile);
   if (!compiled) return FAILED;
-  std::error_code error;
-  // The name is UTF-8 on every system (UTF-16 underneath on Windows).
-  std::filesystem::create_directories(std::u8string(directory.begin(), directory.end()), error);
-  if (error) {
-    std::cerr << directory << ": error: cannot make the directory: " << error.message() << "\n";
+  // Made and written as the other commands write their files: long names
+  // and device names on Windows.
+  if (const std::string why = zur::platform::makeDirectories(directory); !why.empty()) {
+    std::cerr << directory << ": error: cannot make the directory: " << why << "\n";
     return FAILED;
   }
-  return compiled->writeC(directory, std::cerr, prefix) ? OK : FAILED;
+  return compiled->writeC(directory, std::cerr, prefix, zur::platform::writeWholeFile) ? OK : FAILED;
 }
 
 }  // namespace zurasn1tool
