@@ -333,13 +333,15 @@ class Writer {
       return std::string("{").append(tagName(z.tag)) + ", " + flagNames(z.flags, {{ZUR_TAG_EXPLICIT, "ZUR_TAG_EXPLICIT"}}) + "}";
     });
     auto rangeFlags = [](uint32_t f) {
-      return flagNames(f, {{ZUR_R_LOWER, "ZUR_R_LOWER"}, {ZUR_R_UPPER, "ZUR_R_UPPER"}, {ZUR_R_EXTENSIBLE, "ZUR_R_EXTENSIBLE"}});
+      return flagNames(f, {{ZUR_R_LOWER, "ZUR_R_LOWER"}, {ZUR_R_UPPER, "ZUR_R_UPPER"}, {ZUR_R_EXTENSIBLE, "ZUR_R_EXTENSIBLE"},
+                            {ZUR_R_GAPS, "ZUR_R_GAPS"}});
     };
     const std::string ranges = array(s, "ZurRange", "zur_ranges", t.ranges, [&](const ZurRange &r, std::size_t) {
-      return "{" + int64Literal(r.lower) + ", " + int64Literal(r.upper) + ", " + rangeFlags(r.flags) + ", 0}";
+      return "{" + int64Literal(r.lower) + ", " + int64Literal(r.upper) + ", " + rangeFlags(r.flags) + ", " + str(r.gaps) + "}";
     });
     const std::string sizes = array(s, "ZurSize", "zur_sizes", t.sizes, [&](const ZurSize &z, std::size_t) {
-      return "{" + unsignedLiteral(z.lower) + ", " + unsignedLiteral(z.upper) + ", " + rangeFlags(z.flags) + "}";
+      return "{" + unsignedLiteral(z.lower) + ", " + unsignedLiteral(z.upper) + ", " + rangeFlags(z.flags) + ", " +
+             str(z.gaps) + "}";
     });
     const std::string alphabets = array(s, "ZurAlphabet", "zur_alphabets", t.alphabets, [&](const ZurAlphabet &a, std::size_t) {
       return "{" + str(a.rangeCount) + ", " + str(a.firstRange) + ", " + rangeFlags(a.flags) + "}";

@@ -128,12 +128,18 @@ std::string signature(const Model &model, TypeId id) {
     s += "|t" + std::to_string(static_cast<int>(tag.cls)) + ":" + std::to_string(tag.number) +
          (tag.isExplicit ? "e" : "");
   auto bound = [](const std::optional<int64_t> &b) { return b ? std::to_string(*b) : "-"; };
+  auto gaps = [](const std::vector<Gap> &g) {
+    std::string text;
+    for (const Gap &gap : g) text += "g" + std::to_string(gap.first) + ":" + std::to_string(gap.last);
+    return text;
+  };
   if (t.valueRange)
     s += "|r" + bound(t.valueRange->lower) + ":" + bound(t.valueRange->upper) +
-         (t.valueRange->extensible ? "e" : "");
+         (t.valueRange->extensible ? "e" : "") + gaps(t.valueRange->gaps);
   if (t.size)
     s += "|s" + std::to_string(t.size->lower) + ":" +
-         (t.size->upper ? std::to_string(*t.size->upper) : "-") + (t.size->extensible ? "e" : "");
+         (t.size->upper ? std::to_string(*t.size->upper) : "-") + (t.size->extensible ? "e" : "") +
+         gaps(t.size->gaps);
   if (t.alphabet) {
     s += "|a";
     for (const CharRange &r : t.alphabet->ranges)

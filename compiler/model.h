@@ -68,19 +68,29 @@ struct Tag {
   bool isExplicit = false;
 };
 
+// Values (sizes) between a range's bounds that its constraint leaves out:
+// (1 | 5) is 1..5 without 2..4.
+struct Gap {
+  int64_t first = 0;
+  int64_t last = 0;
+};
+
 // PER-visible constraints, already combined (serial application,
 // intersections, unions) into the effective root constraint and its
-// extensibility. Absent optionals mean "no constraint of that sort".
+// extensibility. Absent optionals mean "no constraint of that sort". PER
+// encodes within the bounds; the gaps are for checking values.
 struct ValueRange {
   std::optional<int64_t> lower;  // none: MIN
   std::optional<int64_t> upper;  // none: MAX
   bool extensible = false;
+  std::vector<Gap> gaps;  // ascending, disjoint, not adjacent, within the bounds
 };
 
 struct SizeRange {
   uint32_t lower = 0;
   std::optional<uint32_t> upper;  // none: MAX
   bool extensible = false;
+  std::vector<Gap> gaps;  // as ValueRange's
 };
 
 struct CharRange {

@@ -1,10 +1,11 @@
 // Constraints reduced to what PER sees of them (X.691 clause 9.3 and B.2):
 // the bounds of an INTEGER's values, of sizes, and the permitted alphabet
 // of known-multiplier character strings, each with its extensibility.
-// Single values bound by their hull; unions and intersections combine the
-// parts that their operands constrain; a constraint PER does not see
-// (inner subtyping, CONTAINING, user-defined, an extensible FROM) leaves
-// its part unconstrained. Values are still read and checked everywhere.
+// Single values bound by their hull, whose gaps are kept for checking
+// values; unions and intersections combine the parts that their operands
+// constrain; a constraint PER does not see (inner subtyping, CONTAINING,
+// user-defined, an extensible FROM) leaves its part unconstrained. Values
+// are still read and checked everywhere.
 #include <algorithm>
 
 #include "compiler/resolver.h"
@@ -21,6 +22,7 @@ struct Bounds {
   bool empty = false;
   std::optional<int64_t> lower, upper;
   bool extensible = false;
+  std::vector<Gap> gaps;
 };
 
 struct Characters {
@@ -43,28 +45,72 @@ std::vector<CharRange> normalized(std::vector<CharRange> ranges) {
 }
 
 // A range the model holds, as the bounds reduction works on.
-Bounds boundsOf(const ValueRange &r) { return {true, false, r.lower, r.upper, r.extensible}; }
+Bounds boundsOf(const ValueRange &r) { return {true, false, r.lower, r.upper, r.extensible, r.gaps}; }
 Bounds boundsOf(const SizeRange &r) {
-  return {true, false, int64_t{r.lower}, r.upper ? std::optional<int64_t>(*r.upper) : std::nullopt, r.extensible};
+  return {true, false, int64_t{r.lower}, r.upper ? std::optional<int64_t>(*r.upper) : std::nullopt, r.extensible,
+          r.gaps};
+}
+
+// The values of bounds as ascending, disjoint ranges (MIN and MAX as the
+// 64-bit ends), and the values of a hull that such ranges leave out.
+std::vector<Gap> piecesOf(const Bounds &b) {
+  std::vector<Gap> pieces;
+  int64_t from = b.lower.value_or(INT64_MIN);
+  for (const Gap &g : b.gaps) {
+    if (g.first > from) pieces.push_back({from, g.first - 1});
+    from = g.last + 1;
+  }
+  const int64_t to = b.upper.value_or(INT64_MAX);
+  if (b.gaps.empty() || b.gaps.back().last < to) pieces.push_back({from, to});
+  return pieces;
+}
+std::vector<Gap> gapsWithin(const Bounds &hull, std::vector<Gap> pieces) {
+  std::sort(pieces.begin(), pieces.end(), [](const Gap &x, const Gap &y) { return x.first < y.first; });
+  std::vector<Gap> gaps;
+  int64_t from = hull.lower.value_or(INT64_MIN);
+  const int64_t to = hull.upper.value_or(INT64_MAX);
+  bool done = false;
+  for (const Gap &p : pieces) {
+    if (done || p.last < from) continue;
+    if (p.first > from) gaps.push_back({from, std::min(p.first - 1, to)});
+    if (p.last >= to) done = true;
+    else from = std::max(from, p.last + 1);
+  }
+  if (!done) gaps.push_back({from, to});
+  return gaps;
 }
 
 Bounds unite(const Bounds &a, const Bounds &b) {
   if (!a.constrained || !b.constrained) return {};
   if (a.empty) return b;
   if (b.empty) return a;
-  Bounds r{true, false, std::nullopt, std::nullopt, a.extensible || b.extensible};
+  Bounds r{true, false, std::nullopt, std::nullopt, a.extensible || b.extensible, {}};
   if (a.lower && b.lower) r.lower = std::min(*a.lower, *b.lower);
   if (a.upper && b.upper) r.upper = std::max(*a.upper, *b.upper);
+  std::vector<Gap> pieces = piecesOf(a), more = piecesOf(b);
+  pieces.insert(pieces.end(), more.begin(), more.end());
+  r.gaps = gapsWithin(r, std::move(pieces));
   return r;
 }
 
+// The bounds stay those of the operands' hulls, as PER sees them, though
+// a gap may then reach one: (0..10 | 20 | 30) ^ 5..25 is 5..25 without
+// 11..19 and 21..25.
 Bounds intersect(const Bounds &a, const Bounds &b) {
   if (!a.constrained) return b;
   if (!b.constrained) return a;
-  Bounds r{true, a.empty || b.empty, a.lower, a.upper, a.extensible && b.extensible};
+  Bounds r{true, a.empty || b.empty, a.lower, a.upper, a.extensible && b.extensible, {}};
   if (b.lower && (!r.lower || *b.lower > *r.lower)) r.lower = b.lower;
   if (b.upper && (!r.upper || *b.upper < *r.upper)) r.upper = b.upper;
   if (r.lower && r.upper && *r.lower > *r.upper) r.empty = true;
+  if (r.empty) return r;
+  std::vector<Gap> common;
+  for (const Gap &x : piecesOf(a))
+    for (const Gap &y : piecesOf(b))
+      if (std::max(x.first, y.first) <= std::min(x.last, y.last))
+        common.push_back({std::max(x.first, y.first), std::min(x.last, y.last)});
+  r.empty = common.empty();
+  if (!r.empty) r.gaps = gapsWithin(r, std::move(common));
   return r;
 }
 
@@ -210,7 +256,7 @@ Resolver::Reduced Resolver::reduceElements(const ast::ElementSet &set, TypeId ba
         for (char32_t c : value->chars) ranges.push_back({c, c});
         reduced.alphabet = {true, normalized(std::move(ranges)), false};
       } else if (context == kSizes || builtin == Builtin::Integer) {
-        reduced.value = {true, false, value->integer, value->integer, false};
+        reduced.value = {true, false, value->integer, value->integer, false, {}};
       }
       return reduced;
     }
@@ -344,14 +390,14 @@ void Resolver::applyConstraints(TypeId id, const std::vector<const ast::Constrai
       Bounds after = intersect(before, reduced.value);
       if (after.empty) error(constraint->pos, "the constraints leave no value");
       after.extensible = reduced.value.extensible;
-      if (after.lower || after.upper || after.extensible)
-        type.valueRange = ValueRange{after.lower, after.upper, after.extensible};
+      if (after.lower || after.upper || after.extensible || !after.gaps.empty())
+        type.valueRange = ValueRange{after.lower, after.upper, after.extensible, after.gaps};
       else
         type.valueRange.reset();
       type.valuesWithAdditions.reset();
       if (reduced.additions) {
         const Bounds whole = intersect(before, reduced.valueWithAdditions);
-        type.valuesWithAdditions = ValueRange{whole.lower, whole.upper, true};
+        type.valuesWithAdditions = ValueRange{whole.lower, whole.upper, true, whole.gaps};
       }
     }
     const bool perSized = knownMultiplier(builtin) || (sized(builtin) && !characterString(builtin));
@@ -363,11 +409,11 @@ void Resolver::applyConstraints(TypeId id, const std::vector<const ast::Constrai
       if (after.empty) error(constraint->pos, "the constraints leave no size");
       after.extensible = reduced.size.extensible;
       const uint32_t lower = after.lower ? static_cast<uint32_t>(*after.lower) : 0;
-      if (lower > 0 || after.upper || after.extensible)
+      if (lower > 0 || after.upper || after.extensible || !after.gaps.empty())
         type.size = SizeRange{lower,
                               after.upper ? std::optional<uint32_t>(static_cast<uint32_t>(*after.upper))
                                           : std::nullopt,
-                              after.extensible};
+                              after.extensible, after.gaps};
       else
         type.size.reset();
       type.sizesWithAdditions.reset();
@@ -376,7 +422,7 @@ void Resolver::applyConstraints(TypeId id, const std::vector<const ast::Constrai
         type.sizesWithAdditions = SizeRange{static_cast<uint32_t>(whole.lower.value_or(0)),
                                             whole.upper ? std::optional<uint32_t>(static_cast<uint32_t>(*whole.upper))
                                                         : std::nullopt,
-                                            true};
+                                            true, whole.gaps};
       }
     }
     // An extensible permitted alphabet is not PER-visible.

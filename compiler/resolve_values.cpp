@@ -137,6 +137,28 @@ std::string bounds(const std::optional<int64_t> &lower, const std::optional<int6
   return (lower ? std::to_string(*lower) : "MIN") + ".." + (upper ? std::to_string(*upper) : "MAX");
 }
 
+// The values between bounds but for the gaps, as a union: "1 | 5..MAX"
+// ("1..5" without gaps).
+std::string valuesText(const std::optional<int64_t> &lower, const std::optional<int64_t> &upper,
+                       const std::vector<Gap> &gaps) {
+  if (gaps.empty()) return bounds(lower, upper);
+  std::string text;
+  auto piece = [&](const std::optional<int64_t> &from, const std::optional<int64_t> &to) {
+    text += (text.empty() ? "" : " | ") + (from && to && *from == *to ? std::to_string(*from) : bounds(from, to));
+  };
+  std::optional<int64_t> from = lower;
+  for (const Gap &g : gaps) {
+    if (!from || *from < g.first) piece(from, g.first - 1);
+    from = g.last + 1;
+  }
+  if (!upper || !from || *from <= *upper) piece(from, upper);
+  return text;
+}
+
+bool inGap(const std::vector<Gap> &gaps, int64_t n) {
+  return std::any_of(gaps.begin(), gaps.end(), [&](const Gap &g) { return n >= g.first && n <= g.last; });
+}
+
 struct NamedArc {
   const char *name;
   uint64_t arc;
@@ -879,11 +901,13 @@ void Resolver::checkValue(TypeId type, const Value &value, SourcePos pos) {
     // side; its saturated number is not what was written.
     const bool huge = value.octets.size() > 8, negative = huge && (value.octets[0] & 0x80) != 0;
     if ((range.lower && (huge ? negative : value.integer < *range.lower)) ||
-        (range.upper && (huge ? !negative : value.integer > *range.upper)))
+        (range.upper && (huge ? !negative : value.integer > *range.upper)) ||
+        (!huge && inGap(range.gaps, value.integer)))
       error(pos, "value " +
                      (huge ? "'" + hexText(value.octets) + "'H, which does not fit 64 bits,"
                            : std::to_string(value.integer)) +
-                     " is outside the type's range " + bounds(range.lower, range.upper));
+                     " is outside the type's " + (range.gaps.empty() ? "range " : "values ") +
+                     valuesText(range.lower, range.upper, range.gaps));
   }
   if (t.size && !t.size->extensible) {
     std::optional<uint64_t> count;
@@ -894,10 +918,12 @@ void Resolver::checkValue(TypeId type, const Value &value, SourcePos pos) {
       case Value::Kind::SequenceOf: count = value.elements.size(); break;
       default: break;
     }
-    if (count && (*count < t.size->lower || (t.size->upper && *count > *t.size->upper)))
+    if (count && (*count < t.size->lower || (t.size->upper && *count > *t.size->upper) ||
+                  inGap(t.size->gaps, static_cast<int64_t>(*count))))
       error(pos, "value of size " + std::to_string(*count) + " is outside the type's SIZE " +
-                     bounds(int64_t{t.size->lower},
-                            t.size->upper ? std::optional<int64_t>(*t.size->upper) : std::nullopt));
+                     valuesText(int64_t{t.size->lower},
+                                t.size->upper ? std::optional<int64_t>(*t.size->upper) : std::nullopt,
+                                t.size->gaps));
   }
   if (value.kind != Value::Kind::CharString) return;
   for (char32_t c : value.chars) {

@@ -240,16 +240,29 @@ class TablesBuilder {
       if (r.lower) range.flags |= ZUR_R_LOWER;
       if (r.upper) range.flags |= ZUR_R_UPPER;
       if (r.extensible) range.flags |= ZUR_R_EXTENSIBLE;
+      // Any value in the hull of an extensible root is encoded as in the
+      // root: its gaps matter to nothing the codecs do.
+      const bool gaps = !r.extensible && !r.gaps.empty();
+      if (gaps) range.flags |= ZUR_R_GAPS;
+      range.gaps = gaps ? static_cast<uint32_t>(r.gaps.size()) : 0;
       z.valueRange = index16(o.ranges.size(), "value ranges");
       o.ranges.push_back(range);
+      if (gaps)
+        for (const Gap &g : r.gaps) o.ranges.push_back({g.first, g.last, ZUR_R_LOWER | ZUR_R_UPPER, 0});
     }
     if (type.size) {
       const SizeRange &s = *type.size;
-      ZurSize size{s.lower, s.upper.value_or(0), 0};
+      ZurSize size{s.lower, s.upper.value_or(0), 0, 0};
       if (s.upper) size.flags |= ZUR_R_UPPER;
       if (s.extensible) size.flags |= ZUR_R_EXTENSIBLE;
+      const bool gaps = !s.extensible && !s.gaps.empty();
+      if (gaps) size.flags |= ZUR_R_GAPS;
+      size.gaps = gaps ? static_cast<uint32_t>(s.gaps.size()) : 0;
       z.sizeRange = index16(o.sizes.size(), "size constraints");
       o.sizes.push_back(size);
+      if (gaps)
+        for (const Gap &g : s.gaps)
+          o.sizes.push_back({static_cast<uint32_t>(g.first), static_cast<uint32_t>(g.last), ZUR_R_UPPER, 0});
     }
     if (type.alphabet) {
       const Alphabet &a = *type.alphabet;

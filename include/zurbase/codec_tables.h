@@ -23,7 +23,7 @@ extern "C" {
    a little-endian 16-bit number; the rest is 0. The codecs refuse a control
    table without the magic (error row 34) or of another version (row 6). */
 #define ZUR_TABLES_MAGIC "zurT"
-#define ZUR_TABLES_VERSION 2
+#define ZUR_TABLES_VERSION 3
 
 struct ZurCodecTbl;
 
@@ -137,13 +137,18 @@ typedef struct ZurType {
 #define ZUR_R_LOWER 0x1u       /* the lower bound is set (ZurRange only) */
 #define ZUR_R_UPPER 0x2u       /* the upper bound is set; clear: MAX */
 #define ZUR_R_EXTENSIBLE 0x4u  /* the constraint has an extension marker */
+/* ZurRange, ZurSize: not extensible, and some values (sizes) between the
+   bounds are not permitted: `gaps` entries right after this one hold them,
+   each a range (lower, upper) with both bounds set, ascending. PER encodes
+   within the bounds all the same; the codecs refuse a value in a gap. */
+#define ZUR_R_GAPS 0x8u
 
 /* A PER-visible value range of an INTEGER (the root's, when extensible). */
 typedef struct ZurRange {
   int64_t lower;
   int64_t upper;
   uint32_t flags;
-  uint32_t reserved;
+  uint32_t gaps;  /* ZUR_R_GAPS: how many entries after this one are gaps */
 } ZurRange;
 
 /* A PER-visible size constraint. */
@@ -151,6 +156,7 @@ typedef struct ZurSize {
   uint32_t lower;
   uint32_t upper;
   uint32_t flags;
+  uint32_t gaps;  /* as ZurRange.gaps */
 } ZurSize;
 
 /* A PER-visible permitted alphabet: characters in rangeCount ranges at

@@ -214,12 +214,23 @@ std::vector<std::string> dumpTables(const ZurTables &tables) {
   const std::initializer_list<int> kStrings = {ZB_BIT_STRING, ZB_OCTET_STRING, ZB_UTF8_STRING, ZB_NUMERIC_STRING,
       ZB_PRINTABLE_STRING, ZB_TELETEX_STRING, ZB_VIDEOTEX_STRING, ZB_IA5_STRING, ZB_GRAPHIC_STRING, ZB_VISIBLE_STRING,
       ZB_GENERAL_STRING, ZB_UNIVERSAL_STRING, ZB_BMP_STRING, ZB_OBJECT_DESCRIPTOR, ZB_SEQUENCE_OF, ZB_SET_OF};
-  for (std::size_t i = 0; i < referred(&ZurType::valueRange, {ZB_INTEGER}); ++i) {
+  // A range's gaps follow it.
+  const std::size_t ranges = extent(z.types, z.typeCount, [&](const ZurType &t) {
+    return t.builtin == ZB_INTEGER && t.valueRange != 0 ? t.valueRange + 1u + z.ranges[t.valueRange].gaps : 0u;
+  });
+  for (std::size_t i = 0; i < ranges; ++i) {
     const ZurRange &r = z.ranges[i];
-    line("ranges", i, n(r.lower) + ".." + n(r.upper) + " flags " + n(r.flags) + " reserved " + n(r.reserved));
+    line("ranges", i, n(r.lower) + ".." + n(r.upper) + " flags " + n(r.flags) + " gaps " + n(r.gaps));
   }
-  for (std::size_t i = 0; i < referred(&ZurType::sizeRange, kStrings); ++i)
-    line("sizes", i, n(z.sizes[i].lower) + ".." + n(z.sizes[i].upper) + " flags " + n(z.sizes[i].flags));
+  const std::size_t sizes = extent(z.types, z.typeCount, [&](const ZurType &t) {
+    return std::find(kStrings.begin(), kStrings.end(), t.builtin) != kStrings.end() && t.sizeRange != 0
+               ? t.sizeRange + 1u + z.sizes[t.sizeRange].gaps
+               : 0u;
+  });
+  for (std::size_t i = 0; i < sizes; ++i)
+    line("sizes", i,
+         n(z.sizes[i].lower) + ".." + n(z.sizes[i].upper) + " flags " + n(z.sizes[i].flags) + " gaps " +
+             n(z.sizes[i].gaps));
   std::size_t charRanges = 0;
   for (std::size_t i = 0; i < referred(&ZurType::alphabet, kStrings); ++i) {
     const ZurAlphabet &a = z.alphabets[i];

@@ -35,6 +35,19 @@ void appendUtf8(std::vector<unsigned char> &out, uint32_t c) {
   }
 }
 
+// A value (size) of a constraint's gaps moved to the nearest one beside the
+// gap that the constraint permits (gaps follow the record; see ZUR_R_GAPS).
+template <class Record, class Number>
+Number besideGaps(const Record &r, Number n) {
+  if ((r.flags & ZUR_R_GAPS) == 0) return n;
+  const Record *gap = &r + 1;
+  for (uint32_t i = 0; i < r.gaps; ++i)
+    if (n >= gap[i].lower && n <= gap[i].upper)
+      return (r.flags & ZUR_R_UPPER) == 0 || gap[i].upper < r.upper ? static_cast<Number>(gap[i].upper + 1)
+                                                                     : static_cast<Number>(gap[i].lower - 1);
+  return n;
+}
+
 constexpr char kPrintable[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789 '()+,-./:=?";
 
 }  // namespace
@@ -272,7 +285,8 @@ void ValueGenerator::fillInteger(uint32_t type, unsigned char *v) {
     // (MIN..n) takes a number of at most 64 bits up to n.
     const ZurRange &r = s_.codec->ranges[zt.valueRange];
     if (zt.valueRange != 0 && (r.flags & (ZUR_R_LOWER | ZUR_R_UPPER)) == ZUR_R_UPPER) {
-      const auto x = static_cast<uint64_t>(r.upper - static_cast<int64_t>(pick(0, UINT32_MAX) >> pick(0, 31)));
+      const auto x = static_cast<uint64_t>(
+          besideGaps(r, r.upper - static_cast<int64_t>(pick(0, UINT32_MAX) >> pick(0, 31))));
       uint32_t n = 8;
       while (n > 1 && (x >> (8 * n - 9) == 0 || x >> (8 * n - 9) == (uint64_t{1} << (73 - 8 * n)) - 1)) --n;
       unsigned char *octets = allocate(n);
@@ -282,7 +296,8 @@ void ValueGenerator::fillInteger(uint32_t type, unsigned char *v) {
     }
     const bool nonNegative = zt.valueRange != 0 && (r.flags & ZUR_R_LOWER) != 0;
     const bool large = nonNegative && r.lower > 0;
-    const uint32_t n = pick(large ? 9 : 1, 20);
+    // Past 64 bits, no number is in a gap.
+    const uint32_t n = pick(large || (r.flags & ZUR_R_GAPS) != 0 ? 9 : 1, 20);
     unsigned char *octets = allocate(n);
     for (uint32_t k = 0; k < n; ++k) octets[k] = static_cast<unsigned char>(pick(0, 255));
     if (nonNegative) octets[0] &= 0x7F;
@@ -301,13 +316,15 @@ void ValueGenerator::fillInteger(uint32_t type, unsigned char *v) {
       }
       const uint64_t span = static_cast<uint64_t>(r.upper) - static_cast<uint64_t>(r.lower);
       const uint64_t offset = span == UINT64_MAX ? raw : raw % (span + 1);
-      store(v, static_cast<uint64_t>(r.lower) + offset);
+      store(v, besideGaps(r, static_cast<int64_t>(static_cast<uint64_t>(r.lower) + offset)));
       return;
     }
     if ((r.flags & ZUR_R_LOWER) != 0) {
-      store(v, r.lower + static_cast<int64_t>(raw >> 2));
+      store(v, besideGaps(r, r.lower + static_cast<int64_t>(raw >> 2)));
       return;
     }
+    store(v, besideGaps(r, coin() ? static_cast<int64_t>(raw >> 1) : -static_cast<int64_t>(raw >> 1)));
+    return;
   }
   store(v, coin() ? static_cast<int64_t>(raw >> 1) : -static_cast<int64_t>(raw >> 1));
 }
@@ -321,6 +338,7 @@ uint32_t ValueGenerator::length(uint32_t type, uint32_t fallbackMax) {
     hi = (size.flags & ZUR_R_UPPER) != 0 && size.upper - lo < fallbackMax ? size.upper : lo + fallbackMax;
     if (beyondRoots && (size.flags & ZUR_R_EXTENSIBLE) != 0 && (size.flags & ZUR_R_UPPER) != 0 && coin())
       return size.upper + 1 + pick(0, 3);
+    return besideGaps(size, pick(lo, hi));
   }
   return pick(lo, hi);
 }

@@ -458,7 +458,9 @@ std::vector<std::string> askErlang(const std::string &script, const std::string 
 // uper, and each side's octets decode on the other to the same value. asn1ct's
 // ALIGNED code writes a character its alphabet does not permit when the
 // alphabet's characters go as their own codes ("a" of FROM ("k".."u") as
-// 61), where its UNALIGNED code refuses it; that one is not compared.
+// 61), where its UNALIGNED code refuses it; and asn1ct writes any value (size)
+// between the bounds of a union, 3 of (1 | 5) too, which is no value of the
+// type: those are not compared.
 TEST(PerPeers, ErlangAgreesOnGeneratedConstraints) {
   for (uint32_t seed : {1u, 2u}) {
     SCOPED_TRACE("seed " + std::to_string(seed));
@@ -475,7 +477,7 @@ TEST(PerPeers, ErlangAgreesOnGeneratedConstraints) {
           rules == RULES_PER ? unaligned : askErlang("asn1_encode_term", rulesName, file, terms);
       std::vector<std::string> ourLines;
       std::vector<std::size_t> ourProbes;
-      std::size_t encoded = 0, refused = 0;
+      std::size_t encoded = 0, refused = 0, gaps = 0;
       for (std::size_t i = 0; i < terms.size(); ++i) {
         const Probe &p = shapes.probes()[i];
         SCOPED_TRACE(rulesName + " " + terms[i] + " (" + p.notation + ")");
@@ -484,6 +486,11 @@ TEST(PerPeers, ErlangAgreesOnGeneratedConstraints) {
         if (rules == RULES_PER_ALIGNED && weRefuse && !theyRefuse && unaligned[i].starts_with("error") &&
             ours.answer.find("which its type does not permit") != std::string::npos)
           continue;
+        // The type's values named as a union: the value lies in a gap.
+        if (weRefuse && !theyRefuse && ours.answer.find(" | ") != std::string::npos) {
+          ++gaps;
+          continue;
+        }
         EXPECT_EQ(weRefuse, theyRefuse) << "ours: " << ours.answer << "\nErlang's: " << theirs[i];
         if (weRefuse || theyRefuse) {
           refused += weRefuse && theyRefuse;
@@ -505,6 +512,7 @@ TEST(PerPeers, ErlangAgreesOnGeneratedConstraints) {
       // Both kinds of answer are many.
       EXPECT_GT(encoded, terms.size() / 3) << rulesName;
       EXPECT_GT(refused, terms.size() / 10) << rulesName;
+      EXPECT_GT(gaps, 0u) << rulesName;
     }
   }
 }

@@ -176,7 +176,9 @@ bool Encoder::integer(BitWriter &w, uint32_t type, const unsigned char *v, const
   if (z.valueRange != 0 && d.kind != KIND_UNSIGNED && d.kind != KIND_OCTETS_PTR2) {
     const ZurRange &r = s_.codec->ranges[z.valueRange];
     const int64_t n = loadSigned(v, d.lenSize);
-    if ((r.flags & ZUR_R_LOWER) != 0 && (r.flags & ZUR_R_UPPER) != 0 && n >= r.lower && n <= r.upper) {
+    // A range with gaps takes the general path, which checks them.
+    if ((r.flags & (ZUR_R_LOWER | ZUR_R_UPPER | ZUR_R_GAPS)) == (ZUR_R_LOWER | ZUR_R_UPPER) && n >= r.lower &&
+        n <= r.upper) {
       if (r.flags & ZUR_R_EXTENSIBLE) w.putZeros(1);
       const uint64_t offset = static_cast<uint64_t>(n) - static_cast<uint64_t>(r.lower);
       const uint64_t span = static_cast<uint64_t>(r.upper) - static_cast<uint64_t>(r.lower);
@@ -209,7 +211,7 @@ bool Encoder::anyInteger(BitWriter &w, uint32_t type, const unsigned char *v, co
                            : (!hasLower || n >= r.lower) && (!hasUpper || n <= r.upper);
   if (r.flags & ZUR_R_EXTENSIBLE) {
     w.putBit(!inRoot);
-  } else if (!inRoot) {
+  } else if (!inRoot || ((r.flags & ZUR_R_GAPS) != 0 && !(isUnsigned && n < 0) && inGaps(r, n))) {
     return fail(ROW_VALUE_RANGE, ReportArg::of(n));
   }
   uint64_t bits;
@@ -257,13 +259,15 @@ bool Encoder::hugeInteger(BitWriter &w, const ZurRange &r, const ZurHugeInt &v, 
   }
   if (r.flags & ZUR_R_EXTENSIBLE) {
     w.putBit(!inRoot);
-  } else if (!inRoot) {
+  } else if (!inRoot || (r.flags & ZUR_R_GAPS) != 0) {
     const uint8_t *q = p;
     std::size_t m = n;
     trim(q, m, true);
     int64_t value;
-    return signedValue(q, m, value) ? fail(ROW_VALUE_RANGE, ReportArg::of(value))
-                                    : fail(ROW_INTEGER_TOO_LONG, ReportArg::of(static_cast<int64_t>(m)));
+    const bool fits = signedValue(q, m, value);
+    if (!inRoot || (fits && inGaps(r, value)))
+      return fits ? fail(ROW_VALUE_RANGE, ReportArg::of(value))
+                  : fail(ROW_INTEGER_TOO_LONG, ReportArg::of(static_cast<int64_t>(m)));
   }
   if (inRoot && offset != nullptr) {
     trim(offset, offsetLength, false);
@@ -341,6 +345,12 @@ bool Encoder::bits(BitWriter &w, uint32_t type, const unsigned char *v, const Co
   if (z.flags & ZUR_T_NAMED_BITS) {
     while (n > 0 && !bitAt(n - 1)) --n;
     if (n < si.bounds.lower) n = si.bounds.lower;
+    // Zero bits up to the next size permitted.
+    if (si.gapped != nullptr) {
+      const ZurSize *gap = si.gapped + 1;
+      for (uint32_t i = 0; i < si.gapped->gaps; ++i)
+        if (n >= gap[i].lower && n <= gap[i].upper) n = uint64_t{gap[i].upper} + 1;
+    }
   }
   SizeForm f = sizeForm(si, n, 1, false);
   if (si.extensible) {

@@ -112,13 +112,25 @@ inline void storeSigned(unsigned char *p, unsigned width, int64_t v) {
   }
 }
 
+// Whether n lies in a gap of a range or size constraint (ZUR_R_GAPS): the
+// gaps are the entries right after it.
+template <class Record, class Number>
+bool inGaps(const Record &r, Number n) {
+  const Record *gap = &r + 1;
+  for (uint32_t i = 0; i < r.gaps; ++i)
+    if (n >= gap[i].lower && n <= gap[i].upper) return true;
+  return false;
+}
+
 // A size constraint as a length determinant sees it.
 struct SizeInfo {
   LengthBounds bounds;
   bool extensible = false;
+  const ZurSize *gapped = nullptr;  // the constraint, when it has gaps
   bool fixed() const { return bounds.bounded && bounds.lower == bounds.upper; }
   bool within(uint64_t n) const {
-    return n >= bounds.lower && (!bounds.bounded || n <= bounds.upper);
+    return n >= bounds.lower && (!bounds.bounded || n <= bounds.upper) &&
+           (gapped == nullptr || !inGaps(*gapped, n));
   }
 };
 
@@ -129,7 +141,7 @@ inline SizeInfo sizeInfo(const Schema &s, const ZurType &t) {
   const ZurSize &z = s.codec->sizes[t.sizeRange];
   const bool bounded = (z.flags & ZUR_R_UPPER) != 0;
   return SizeInfo{LengthBounds{z.lower, bounded ? z.upper : 0, bounded},
-                  (z.flags & ZUR_R_EXTENSIBLE) != 0};
+                  (z.flags & ZUR_R_EXTENSIBLE) != 0, (z.flags & ZUR_R_GAPS) != 0 ? &z : nullptr};
 }
 
 // Fixed sizes of fewer than 64K items take no length.
