@@ -251,6 +251,7 @@ Sizes ::= OCTET STRING (SIZE (1 | 4))
 Flags ::= BIT STRING { a(0), b(1) } (SIZE (1 | 4))
 Items ::= SEQUENCE (SIZE (1 | 3)) OF BOOLEAN
 Chars ::= IA5String (SIZE (1 | 3))
+Picks ::= IA5String (FROM ("a" | "c"))
 Gapped ::= INTEGER (11..15 | 20, ...)
 Letters ::= IA5String (FROM ("a".."z") ^ SIZE (1..8), ...)
 Open ::= OCTET STRING (SIZE (0..MAX, ...))
@@ -273,6 +274,8 @@ END
       {"Sizes", "'0102'H", "in.txt:1:13: error: value of size 2 is outside the type's SIZE 1 | 4\n", nullptr},
       {"Items", "{ TRUE, FALSE }", "in.txt:1:13: error: value of size 2 is outside the type's SIZE 1 | 3\n", nullptr},
       {"Chars", "\"ab\"", "in.txt:1:13: error: value of size 2 is outside the type's SIZE 1 | 3\n", nullptr},
+      {"Picks", "\"ca\"", "02 80", "02 80"},
+      {"Picks", "\"ab\"", "in.txt:1:13: error: value has the character U+0062, which its type does not permit\n", nullptr},
       {"Gapped", "16", "28", "28"},
       {"Gapped", "13", "10", "10"},
       {"Gapped", "21", "80 01 15", "80 8A 80"},
@@ -324,6 +327,7 @@ END
       {"Items", RULES_BER, "30 06 01 01 FF 01 01 00",
        "E0077S: Size constraint violated, number of SET OF/SEQUENCE OF components = 2.\n"},
       {"Chars", RULES_BER, "16 02 61 62", "E0063S: Size constraint violated, length of value = 2.\n"},
+      {"Picks", RULES_BER, "16 02 61 62", "E0064S: Permitted alphabet constraint violated, bad character: 'b'.\n"},
       // Named bits: trailing zeros go, then zeros up to a size permitted.
       {"Flags", RULES_BER, "03 02 06 40", "D0"},
       // asn1ct's form of 16: an extension value.
