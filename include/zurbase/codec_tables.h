@@ -140,7 +140,8 @@ typedef struct ZurType {
 /* ZurRange, ZurSize: not extensible, and some values (sizes) between the
    bounds are not permitted: `gaps` entries right after this one hold them,
    each a range (lower, upper) with both bounds set, ascending. PER encodes
-   within the bounds all the same; the codecs refuse a value in a gap. */
+   within the bounds all the same; the encoder refuses a value in a gap, the
+   decoder takes it. */
 #define ZUR_R_GAPS 0x8u
 
 /* A PER-visible value range of an INTEGER (the root's, when extensible). */

@@ -190,9 +190,9 @@ bool Decoder::integer(BitReader &r, uint32_t type, unsigned char *v, const Conte
   const uint64_t lower = static_cast<uint64_t>(range.lower), span = static_cast<uint64_t>(range.upper) - lower;
   uint64_t u;
   enum { UNCONSTRAINED, CONSTRAINED, SEMI_CONSTRAINED } form;
-  const uint64_t at = r.position();
   if (!inRoot || (!hasLower && !(isUnsigned && hasUpper))) {
     form = UNCONSTRAINED;
+    const uint64_t at = r.position();
     int64_t n;
     if (!getUnconstrained(r, n)) return false;
     // An upper bound alone is no part of the encoding.
@@ -200,6 +200,7 @@ bool Decoder::integer(BitReader &r, uint32_t type, unsigned char *v, const Conte
     u = static_cast<uint64_t>(n);
   } else if (hasUpper) {
     form = CONSTRAINED;
+    const uint64_t at = r.position();
     uint64_t offset;
     if (!getConstrained(r, span, offset)) return false;
     if (offset > span) return r.failAt(at, ROW_VALUE_RANGE, static_cast<int64_t>(lower + offset));
@@ -212,9 +213,6 @@ bool Decoder::integer(BitReader &r, uint32_t type, unsigned char *v, const Conte
     bool overflow = isUnsigned ? u < lower : static_cast<int64_t>(u) < range.lower;
     if (overflow) return r.fail(ROW_INTEGER_TOO_LONG, 9);
   }
-  if ((range.flags & ZUR_R_GAPS) != 0 && !(isUnsigned && static_cast<int64_t>(u) < 0) &&
-      inGaps(range, static_cast<int64_t>(u)))
-    return r.failAt(at, ROW_VALUE_RANGE, static_cast<int64_t>(u));
   if (isUnsigned)
     std::memcpy(v, &u, sizeof u);
   else
@@ -271,9 +269,6 @@ bool Decoder::hugeInteger(BitReader &r, const ZurRange &range, bool inRoot, ZurH
       return r.failAt(at, ROW_VALUE_RANGE, value);
     }
   }
-  int64_t value;
-  if ((range.flags & ZUR_R_GAPS) != 0 && signedValue(p, n, value) && inGaps(range, value))
-    return r.failAt(at, ROW_VALUE_RANGE, value);
   out.length = static_cast<uint32_t>(n);
   out.value = const_cast<uint8_t *>(p);
   return true;
@@ -341,7 +336,6 @@ struct SizeForm {
   bool fixed;
   bool alignItems;
   LengthBounds bounds;
-  const ZurSize *gapped;  // the root's constraint when it has gaps (SizeInfo's)
 };
 
 // Made in one piece: built field by field, the record would be read back
@@ -351,15 +345,14 @@ inline bool readSizeForm(BitReader &r, const SizeInfo &si, uint64_t itemBits, bo
   if (si.extensible && !r.getBit(extended)) return false;
   const bool fixed = !extended && si.fixed() && si.bounds.upper < kFixedLimit;
   const LengthBounds bounds = extended ? kUnboundedLength : si.bounds;
-  f = SizeForm{fixed, itemsAligned(characters, fixed, bounds, itemBits), bounds, extended ? nullptr : si.gapped};
+  f = SizeForm{fixed, itemsAligned(characters, fixed, bounds, itemBits), bounds};
   return true;
 }
 
 // A count read from the input against the root's bounds (not after the
 // extension bit, which frees it).
 bool checkSize(BitReader &r, const SizeForm &f, uint64_t n, int row) {
-  bool within = n >= f.bounds.lower && (!f.bounds.bounded || n <= f.bounds.upper) &&
-                (f.gapped == nullptr || !inGaps(*f.gapped, n));
+  bool within = n >= f.bounds.lower && (!f.bounds.bounded || n <= f.bounds.upper);
   return within || r.fail(row, static_cast<int64_t>(n));
 }
 

@@ -346,16 +346,17 @@ bool Encoder::bits(BitWriter &w, uint32_t type, const unsigned char *v, const Co
     while (n > 0 && !bitAt(n - 1)) --n;
     if (n < si.bounds.lower) n = si.bounds.lower;
     // Zero bits up to the next size permitted.
-    if (si.gapped != nullptr) {
-      const ZurSize *gap = si.gapped + 1;
-      for (uint32_t i = 0; i < si.gapped->gaps; ++i)
+    if (si.gapped) {
+      const ZurSize &size = s_.codec->sizes[z.sizeRange];
+      const ZurSize *gap = &size + 1;
+      for (uint32_t i = 0; i < size.gaps; ++i)
         if (n >= gap[i].lower && n <= gap[i].upper) n = uint64_t{gap[i].upper} + 1;
     }
   }
   SizeForm f = sizeForm(si, n, 1, false);
   if (si.extensible) {
     w.putBit(!f.inRoot);
-  } else if (!f.inRoot) {
+  } else if (!f.inRoot || (si.gapped && sizeInGap(s_, type, n))) {
     return fail(ROW_SIZE_CONSTRAINT, ReportArg::of(static_cast<int64_t>(n)));
   }
   auto putRange = [&](uint64_t first, uint64_t count) {
@@ -389,7 +390,7 @@ bool Encoder::octets(BitWriter &w, uint32_t type, const unsigned char *v, const 
   SizeForm f = sizeForm(si, o.length, 8, false);
   if (si.extensible) {
     w.putBit(!f.inRoot);
-  } else if (!f.inRoot) {
+  } else if (!f.inRoot || (si.gapped && sizeInGap(s_, type, o.length))) {
     return fail(ROW_SIZE_CONSTRAINT, ReportArg::of(o.length));
   }
   if (f.fixed) {
@@ -518,7 +519,7 @@ bool Encoder::knownMultiplier(BitWriter &w, uint32_t type, const unsigned char *
   }
   if (n != 0 && data == nullptr) return fail(ROW_NULL_IN_INPUT);
   SizeForm f = sizeForm(si, n, coding.bits, true);
-  if (!si.extensible && !f.inRoot)
+  if (!si.extensible && (!f.inRoot || (si.gapped && sizeInGap(s_, type, n))))
     return fail(ROW_SIZE_CONSTRAINT, ReportArg::of(static_cast<int64_t>(n)));
   if (si.extensible) w.putBit(!f.inRoot);
   // A character outside the alphabet fails the encoding, whatever was written.
@@ -799,7 +800,7 @@ bool Encoder::list(BitWriter &w, uint32_t type, const unsigned char *v, const Co
   SizeForm f = sizeForm(si, l.count, 0, false);
   if (si.extensible) {
     w.putBit(!f.inRoot);
-  } else if (!f.inRoot) {
+  } else if (!f.inRoot || (si.gapped && sizeInGap(s_, type, l.count))) {
     return fail(ROW_COUNT_CONSTRAINT, ReportArg::of(l.count));
   }
   Context inner{{nullptr, caption(elementType), 0, c.place.depth + 1}};

@@ -122,15 +122,15 @@ bool inGaps(const Record &r, Number n) {
   return false;
 }
 
-// A size constraint as a length determinant sees it.
+// A size constraint as a length determinant sees it. Small enough to be
+// passed in registers: the gaps of one that has them are looked up.
 struct SizeInfo {
   LengthBounds bounds;
   bool extensible = false;
-  const ZurSize *gapped = nullptr;  // the constraint, when it has gaps
+  bool gapped = false;  // ZUR_R_GAPS: see sizeInGap
   bool fixed() const { return bounds.bounded && bounds.lower == bounds.upper; }
   bool within(uint64_t n) const {
-    return n >= bounds.lower && (!bounds.bounded || n <= bounds.upper) &&
-           (gapped == nullptr || !inGaps(*gapped, n));
+    return n >= bounds.lower && (!bounds.bounded || n <= bounds.upper);
   }
 };
 
@@ -141,7 +141,13 @@ inline SizeInfo sizeInfo(const Schema &s, const ZurType &t) {
   const ZurSize &z = s.codec->sizes[t.sizeRange];
   const bool bounded = (z.flags & ZUR_R_UPPER) != 0;
   return SizeInfo{LengthBounds{z.lower, bounded ? z.upper : 0, bounded},
-                  (z.flags & ZUR_R_EXTENSIBLE) != 0, (z.flags & ZUR_R_GAPS) != 0 ? &z : nullptr};
+                  (z.flags & ZUR_R_EXTENSIBLE) != 0, (z.flags & ZUR_R_GAPS) != 0};
+}
+
+// Whether a size within the bounds of a type's SIZE lies in one of its
+// gaps; for a SizeInfo that is `gapped`.
+inline bool sizeInGap(const Schema &s, uint32_t type, uint64_t n) {
+  return inGaps(s.codec->sizes[s.type(type).sizeRange], n);
 }
 
 // Fixed sizes of fewer than 64K items take no length.
