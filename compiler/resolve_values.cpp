@@ -578,10 +578,16 @@ ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {
       }
       parser.expect(TokenKind::RightBrace, "'}'");
       // Named bits under a SIZE constraint take the 0 bits that reach its
-      // lower bound (one of a sane size: a larger one stays an error).
-      if (const auto &size = types_[type].size; size && value->bitCount < size->lower && size->lower <= 65536) {
-        value->bitCount = static_cast<uint32_t>(size->lower);
-        value->octets.resize((value->bitCount + 7) / 8);
+      // smallest size they fit: past its lower bound and any gap (one of a
+      // sane size: a larger one stays an error).
+      if (const auto &size = types_[type].size; size) {
+        int64_t count = std::max<int64_t>(value->bitCount, size->lower);
+        for (const Gap &g : size->gaps)  // ascending
+          if (count >= g.first && count <= g.last) count = g.last + 1;
+        if (count != value->bitCount && count <= 65536) {
+          value->bitCount = static_cast<uint32_t>(count);
+          value->octets.resize((value->bitCount + 7) / 8);
+        }
       }
       break;
     }

@@ -272,6 +272,8 @@ END
       {"Narrowed", "15", "in.txt:1:16: error: value 15 is outside the type's values 5..10 | 20\n", nullptr},
       {"Sizes", "'01020304'H", "C0 01 02 03 04", "C0 40 80 C1 00"},
       {"Sizes", "'0102'H", "in.txt:1:13: error: value of size 2 is outside the type's SIZE 1 | 4\n", nullptr},
+      {"Flags", "{ b }", "C0 40", "D0"},
+      {"Flags", "{ a }", "00 80", "20"},
       {"Items", "{ TRUE, FALSE }", "in.txt:1:13: error: value of size 2 is outside the type's SIZE 1 | 3\n", nullptr},
       {"Chars", "\"ab\"", "in.txt:1:13: error: value of size 2 is outside the type's SIZE 1 | 3\n", nullptr},
       {"Picks", "\"ca\"", "02 80", "02 80"},
