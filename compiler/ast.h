@@ -214,6 +214,10 @@ struct ImportClause {
   std::vector<Symbol> symbols;
   Name module;
   SourcePos modulePos;
+  // The module's OBJECT IDENTIFIER when written with numbers and names
+  // alone (empty otherwise: it may refer to values), and where.
+  std::vector<uint64_t> oid;
+  SourcePos oidPos;
 };
 
 struct Module {
@@ -221,6 +225,7 @@ struct Module {
   const std::vector<Token> *tokens = nullptr;
   Name name;
   SourcePos pos;
+  std::vector<uint64_t> oid;  // from the header; empty when none is given
   TagDefault tagDefault = TagDefault::Explicit;
   bool extensibilityImplied = false;
   bool exportsAll = true;

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "compiler/oid_arc_names.h"
+
 namespace zurasn1 {
 
 using ast::Assignment;
@@ -175,8 +177,20 @@ void Parser::parseModuleHeader(ast::Module &module) {
   module.name = name.text;
   module.pos = posOf(name);
   if (at(TokenKind::LeftBrace)) {
-    skipBraces();                           // DefinitiveOID
-    if (at(TokenKind::CString)) next();     // its IRI
+    const Token &open = peek();
+    PlainArcs oid = plainArcs(skipBraces(), true);
+    if (oid.other != nullptr && oid.other->kind == TokenKind::Number)
+      diagnostics_.error(posOf(*oid.other), "integer " + std::string(oid.other->text) + " is beyond 64 bits");
+    else if (oid.other != nullptr)
+      diagnostics_.error(posOf(*oid.other), "a module's OBJECT IDENTIFIER gives each arc as a number, "
+                                            "name(number) or a name X.660 gives that arc");
+    else if (oid.arcs.size() < 2)
+      diagnostics_.error(posOf(open), kTooFewArcs);
+    else if (const auto fault = firstArcsFault(oid.arcs))
+      diagnostics_.error(posOf(*oid.written[fault->arc]), fault->why);
+    else
+      module.oid = std::move(oid.arcs);
+    if (at(TokenKind::CString)) next();  // its IRI
   }
   expectKeyword(Keyword::Definitions);
   if (at(TokenKind::TypeReference) && atKeyword(Keyword::Instructions, 1))
@@ -195,6 +209,45 @@ void Parser::parseModuleHeader(ast::Module &module) {
   }
   expect(TokenKind::Assign, "'::='");
   expectKeyword(Keyword::Begin);
+}
+
+// The arcs of "{...}" written as a module header writes them: numbers,
+// name(number), and names X.660 gives the arc there; up to the first
+// component of another form. With `warn`, a name(number) whose name X.660
+// gives another arc is reported.
+Parser::PlainArcs Parser::plainArcs(TokenRange braces, bool warn) {
+  PlainArcs oid;
+  const uint32_t end = braces.end - 1;  // at '}'
+  auto number = [](const Token &digits, uint64_t &arc) {
+    arc = 0;
+    for (char c : digits.text) {
+      const auto digit = static_cast<uint64_t>(c - '0');
+      if (arc > (uint64_t{INT64_MAX} - digit) / 10) return false;  // as integers elsewhere
+      arc = arc * 10 + digit;
+    }
+    return true;
+  };
+  for (uint32_t i = braces.begin + 1; i < end;) {
+    const Token &component = tokens_[i];
+    uint64_t arc = 0;
+    if (component.kind == TokenKind::Number && number(component, arc)) {
+      i += 1;
+    } else if (component.kind == TokenKind::Identifier && i + 3 < braces.end &&
+               tokens_[i + 1].kind == TokenKind::LeftParen && tokens_[i + 2].kind == TokenKind::Number &&
+               tokens_[i + 3].kind == TokenKind::RightParen && number(tokens_[i + 2], arc)) {
+      if (uint64_t named; warn && namedArc(oid.arcs, component.text, named) && named != arc)
+        diagnostics_.warning(posOf(component), misnamedArc(component.text, named, arc));
+      i += 4;
+    } else if (component.kind != TokenKind::Identifier || !namedArc(oid.arcs, component.text, arc)) {
+      oid.other = &component;
+      break;
+    } else {
+      i += 1;
+    }
+    oid.arcs.push_back(arc);
+    oid.written.push_back(&component);
+  }
+  return oid;
 }
 
 // Symbol ::= Reference | ParameterizedReference ("Name{}")
@@ -238,7 +291,9 @@ void Parser::parseImports(ast::Module &module) {
     // AssignedIdentifier: an OBJECT IDENTIFIER value, or a DefinedValue
     // when what follows is not the next symbol list.
     if (at(TokenKind::LeftBrace)) {
-      skipBraces();
+      clause.oidPos = posOf(peek());
+      PlainArcs oid = plainArcs(skipBraces(), false);
+      if (oid.other == nullptr) clause.oid = std::move(oid.arcs);
     } else if (at(TokenKind::Identifier) && !at(TokenKind::Comma, 1) &&
                !atKeyword(Keyword::From, 1)) {
       next();

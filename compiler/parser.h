@@ -85,6 +85,12 @@ class Parser {
  private:
   ast::Module parseModuleDefinition();
   void parseModuleHeader(ast::Module &module);
+  struct PlainArcs {
+    std::vector<uint64_t> arcs;
+    std::vector<const Token *> written;  // where each arc is
+    const Token *other = nullptr;        // the first component of another form
+  };
+  PlainArcs plainArcs(ast::TokenRange braces, bool warn);
   bool parseBody(ast::Module &module);
   void parseExports(ast::Module &module);
   void parseImports(ast::Module &module);

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 
+#include "compiler/oid_arc_names.h"
 #include "compiler/resolver.h"
 
 namespace zurasn1 {
@@ -157,39 +158,6 @@ std::string valuesText(const std::optional<int64_t> &lower, const std::optional<
 
 bool inGap(const std::vector<Gap> &gaps, int64_t n) {
   return std::any_of(gaps.begin(), gaps.end(), [&](const Gap &g) { return n >= g.first && n <= g.last; });
-}
-
-struct NamedArc {
-  const char *name;
-  uint64_t arc;
-};
-// The arcs X.660 names, which an OBJECT IDENTIFIER value may give by name alone.
-constexpr NamedArc kRootArcs[] = {{"itu-t", 0}, {"ccitt", 0}, {"iso", 1}, {"joint-iso-itu-t", 2},
-                                  {"joint-iso-ccitt", 2}};
-constexpr NamedArc kItuArcs[] = {{"recommendation", 0}, {"question", 1}, {"administration", 2},
-                                 {"network-operator", 3}, {"identified-organization", 4}};
-constexpr NamedArc kIsoArcs[] = {{"standard", 0}, {"registration-authority", 1},
-                                 {"member-body", 2}, {"identified-organization", 3}};
-
-bool namedArc(const std::vector<uint64_t> &above, std::string_view name, uint64_t &arc) {
-  auto find = [&](const auto &table) {
-    for (const NamedArc &entry : table)
-      if (name == entry.name) {
-        arc = entry.arc;
-        return true;
-      }
-    return false;
-  };
-  if (above.empty()) return find(kRootArcs);
-  if (above.size() == 1 && above[0] == 0) return find(kItuArcs);
-  if (above.size() == 1 && above[0] == 1) return find(kIsoArcs);
-  // The series of ITU-T Recommendations, a(1) to z(26), below recommendation.
-  if (above.size() == 2 && above[0] == 0 && above[1] == 0 && name.size() == 1 && name[0] >= 'a' &&
-      name[0] <= 'z') {
-    arc = static_cast<uint64_t>(name[0] - 'a' + 1);
-    return true;
-  }
-  return false;
 }
 
 }  // namespace
@@ -616,11 +584,8 @@ ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {
           // The number is the arc; a name X.660 gives another arc there
           // says something else, most likely by mistake.
           if (uint64_t known;
-              !relative && namedArc(value->arcs, arc.text, known) && known != static_cast<uint64_t>(number)) {
-            const std::string given = std::to_string(number);
-            diagnostics_.warning(at, std::string(arc.text) + " is the name of arc " + std::to_string(known) +
-                                         ", not of " + given + ": the arc is " + given);
-          }
+              !relative && namedArc(value->arcs, arc.text, known) && known != static_cast<uint64_t>(number))
+            diagnostics_.warning(at, misnamedArc(arc.text, known, static_cast<uint64_t>(number)));
           value->arcs.push_back(static_cast<uint64_t>(number));
           parser.expect(TokenKind::RightParen, "')'");
         } else if (uint64_t known; !relative && arc.kind == TokenKind::Identifier &&
@@ -666,9 +631,8 @@ ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {
       parser.next();
       if (!relative) {
         // Its encoding joins the first two arcs in one number.
-        if (value->arcs.size() < 2) parser.fail(first, "an OBJECT IDENTIFIER has two arcs at least");
-        if (value->arcs[0] > 2) error(written[0], "the first arc of an OBJECT IDENTIFIER is 0, 1 or 2");
-        if (value->arcs[0] < 2 && value->arcs[1] > 39) error(written[1], "the second arc under 0 or 1 is below 40");
+        if (value->arcs.size() < 2) parser.fail(first, kTooFewArcs);
+        if (const auto fault = firstArcsFault(value->arcs)) error(written[fault->arc], fault->why);
       }
       break;
     }

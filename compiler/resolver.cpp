@@ -10,12 +10,17 @@
 
 namespace zurasn1 {
 
-
 namespace {
 
 // Assignments that need others while they are read: deeper chains would
 // exhaust the stack of a Windows program before they end.
 constexpr std::size_t kMaxAssignmentDepth = 100;
+
+std::string oidText(const std::vector<uint64_t> &arcs) {
+  std::string text = "{";
+  for (uint64_t arc : arcs) text += " " + std::to_string(arc);
+  return text + " }";
+}
 
 }  // namespace
 
@@ -74,6 +79,11 @@ void Resolver::buildScopes() {
     for (const ast::ImportClause &clause : scope.ast->imports) {
       auto from = moduleByName_.find(clause.module);
       ModuleScope *source = from == moduleByName_.end() ? nullptr : from->second;
+      if (source != nullptr && !clause.oid.empty() && !source->ast->oid.empty() &&
+          clause.oid != source->ast->oid)
+        diagnostics_.warning(clause.oidPos, "module " + std::string(clause.module) + " is imported as " +
+                                                oidText(clause.oid) + ", but its header says " +
+                                                oidText(source->ast->oid));
       for (const ast::Symbol &symbol : clause.symbols) {
         ModuleScope::Import import{source, clause.module, symbol.pos};
         const std::string name(symbol.name);

@@ -178,6 +178,23 @@ TEST(CompilerDiagnostics, RefusedModules) {
        "t.asn1:2:27: warning: iso is the name of arc 1, not of 2: the arc is 2\n"
        "t.asn1:3:34: warning: member-body is the name of arc 2, not of 3: the arc is 3\n"
        "t.asn1:4:48: warning: x is the name of arc 24, not of 5: the arc is 5\n"},
+      // A module header's OBJECT IDENTIFIER: the same arcs, no value
+      // references; an import under another one than the module's own.
+      {"A { 1 } DEFINITIONS ::= BEGIN END\nB { 3 1 } DEFINITIONS ::= BEGIN END\n"
+       "C { iso(1) 40 } DEFINITIONS ::= BEGIN END\nD { iso id-mod 2 } DEFINITIONS ::= BEGIN END\n"
+       "E { 1 18446744073709551616 } DEFINITIONS ::= BEGIN END\nF { iso(2) 3 } DEFINITIONS ::= BEGIN END\n"
+       "G { joint-iso-itu-t ds(5) } DEFINITIONS ::= BEGIN EXPORTS x; x INTEGER ::= 1 END\n"
+       "H DEFINITIONS ::= BEGIN IMPORTS x FROM G { 2 5 1 }; END\n"
+       "I DEFINITIONS ::= BEGIN IMPORTS x FROM G { 2 ds(5) } y FROM J { joint-iso-itu-t j 1 }; j INTEGER ::= 9 END\n"
+       "J { 2 9 } DEFINITIONS ::= BEGIN EXPORTS y; y INTEGER ::= 1 END",
+       "t.asn1:1:3: error: an OBJECT IDENTIFIER has two arcs at least\n"
+       "t.asn1:2:5: error: the first arc of an OBJECT IDENTIFIER is 0, 1 or 2\n"
+       "t.asn1:3:12: error: the second arc under 0 or 1 is below 40\n"
+       "t.asn1:4:9: error: a module's OBJECT IDENTIFIER gives each arc as a number, name(number) or a "
+       "name X.660 gives that arc\n"
+       "t.asn1:5:7: error: integer 18446744073709551616 is beyond 64 bits\n"
+       "t.asn1:6:5: warning: iso is the name of arc 1, not of 2: the arc is 2\n"
+       "t.asn1:8:42: warning: module G is imported as { 2 5 1 }, but its header says { 2 5 }\n"},
       // SignedNumber: no hyphen before zero, wherever an integer is written
       // (REAL's own -0 forms are another matter).
       {"a INTEGER ::= -0\nA ::= INTEGER { a(-0) }\nB ::= INTEGER (-0..5)\nC ::= SEQUENCE { a INTEGER DEFAULT -0 }\n"
