@@ -151,14 +151,22 @@ inline void pack(ApiWord *w, int &n, T v) {
   }
 }
 
+// The ten words of a call's arguments, unused ones zero.
+template <class... Args>
+ZUR_FORCE_INLINE inline PrintWords packWords(Args... args) {
+  static_assert((0 + ... + wordsFor<Args>()) <= kPrintWords,
+                "apiPrint takes at most ten argument words");
+  PrintWords words{};
+  [[maybe_unused]] int n = 0;
+  (pack(words.w, n, args), ...);
+  return words;
+}
+
 // The run-time formatter's call, packing the words again: out of line, the
 // words of the inlined paths need no memory.
 template <class... Args>
 [[gnu::noinline]] int printPacked(OutputScope *out, const char *format, Args... args) {
-  PrintWords words{};
-  [[maybe_unused]] int n = 0;
-  (pack(words.w, n, args), ...);
-  return printParsed(out, format, words);
+  return printParsed(out, format, packWords(args...));
 }
 
 // A compiled format of several conversions.
@@ -189,27 +197,39 @@ ZUR_FORCE_INLINE inline int appendCompiled(OutputScope &out, const PrintFormat &
 
 }  // namespace detail
 
+// The application's print hook of env, or null. The hook table changes only
+// outside the library, so a loop of calls may look the hook up once.
+inline PrintHookFn printHookOf(const Env *env) {
+  return env->hooks != nullptr ? env->hooks->print : nullptr;
+}
+
 // The standard-output scope that apiPrint appends this Env's text to, where
 // a run of calls may be written as one: none when a hook takes the text (it
 // sees every call), standard output is forbidden or no entry point runs.
 inline OutputScope *directOutput(const Env *env) {
-  if ((env->hooks != nullptr && env->hooks->print != nullptr) || env->hookOnly != 0) return nullptr;
+  if (printHookOf(env) != nullptr || env->hookOnly != 0) return nullptr;
   return currentOutput;
+}
+
+// One apiPrint call handed to the hook: the format and the ten words.
+template <class... Args>
+ZUR_FORCE_INLINE inline int callPrintHook(PrintHookFn hook, Env *env, const char *format,
+                                          Args... args) {
+  const PrintWords words = detail::packWords(args...);
+  const ApiWord *w = words.w;
+  return hook(env, format, w[0], w[1], w[2], w[3], w[4], w[5], w[6], w[7], w[8], w[9]);
 }
 
 template <class... Args>
 ZUR_FORCE_INLINE inline int apiPrint(Env *env, const PrintFormat &format, Args... args) {
-  static_assert((0 + ... + detail::wordsFor<Args>()) <= kPrintWords,
-                "apiPrint takes at most ten argument words");
+  // No standard-output text can be pending here: the hook table changes only
+  // outside the library, and every call out flushes first.
+  if (PrintHookFn hook = printHookOf(env); hook != nullptr)
+    return callPrintHook(hook, env, format.text, args...);
+  if (env->hookOnly != 0) return 0;
   ApiWord w[kPrintWords] = {};
   [[maybe_unused]] int n = 0;
   (detail::pack(w, n, args), ...);
-  // No standard-output text can be pending here: the hook table changes only
-  // outside the library, and every call out flushes first.
-  if (env->hooks != nullptr && env->hooks->print != nullptr)
-    return env->hooks->print(env, format.text, w[0], w[1], w[2], w[3], w[4], w[5], w[6], w[7], w[8],
-                             w[9]);
-  if (env->hookOnly != 0) return 0;
   OutputScope *out = currentOutput;
   if (out != nullptr && format.compiled) return detail::appendCompiled(*out, format, w);
   return detail::printPacked(out, format.text, args...);

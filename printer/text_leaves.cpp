@@ -17,16 +17,25 @@ namespace {
   apiPrint(env, kFormats.indent, 2 * indent, "");
 }
 
+// A line break for the hook, out of line: a tail call from printNewline,
+// which then sets up no frame for it.
+[[gnu::noinline]] void hookIndentLine(PrintHookFn hook, Env *env, int32_t indent) {
+  callPrintHook(hook, env, kFormats.indent, 2 * indent, "");
+}
+
 }  // namespace
 
 void printNewline(Env *env, int back) {
   WorkArea &w = env->workArea;
   int32_t d = w.printDepth - back;
   if (d >= 0) w.printIndent = d;
-  // Standard output takes the text of the format without it: a line break
-  // comes several times per value printed.
+  // A line break comes several times per value printed: a hook is called
+  // here, without a second look-up, and standard output takes the text of
+  // the format without it.
   const int32_t indent = w.printIndent;
-  if (OutputScope *out = directOutput(env); out != nullptr && indent >= 0 && indent <= kDirectIndent)
+  if (PrintHookFn hook = printHookOf(env); hook != nullptr)
+    hookIndentLine(hook, env, indent);
+  else if (OutputScope *out = directOutput(env); out != nullptr && indent >= 0 && indent <= kDirectIndent)
     out->putLineBreak(2 * static_cast<std::size_t>(indent));
   else
     printIndentLine(env, indent);
@@ -38,7 +47,11 @@ void printHexOctets(Env *env, const char *prefix, const unsigned char *octets, i
               ? static_cast<int>(env->printLimit)
               : count;
   if (prefix != nullptr) apiPrint(env, kFormats.text, prefix);
-  if (OutputScope *out = directOutput(env); out != nullptr && n > 0)
+  // One call per octet: the hook is looked up once for all of them.
+  if (PrintHookFn hook = printHookOf(env); hook != nullptr)
+    for (int i = 0; i < n; ++i)
+      callPrintHook(hook, env, kFormats.octet, static_cast<unsigned>(octets[i]));
+  else if (OutputScope *out = directOutput(env); out != nullptr && n > 0)
     out->putHexOctets(octets, static_cast<std::size_t>(n));
   else
     for (int i = 0; i < n; ++i) apiPrint(env, kFormats.octet, static_cast<unsigned>(octets[i]));
