@@ -4,8 +4,8 @@
 // cut, none), on a stream and on standard output's scope. The reference
 // formats each conversion alone with the words turned back into C arguments;
 // on Windows it is the C run-time's _snprintf, which reads "%I64" itself.
-// Then what C leaves open, texts past INT_MAX, and apiPrint's compiled
-// formats against the formatter.
+// Then what C leaves open, texts past INT_MAX, apiPrint's compiled formats
+// against the formatter, and the printer's line breaks on a staged buffer.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -358,6 +358,29 @@ TEST(PrintFormat, CompiledFormatsPrintAsTheFormatter) {
   }
   EXPECT_EQ(out.text(), want);
   EXPECT_EQ(results, lengths);
+}
+
+// A line break of any width at every fill of a staged buffer: the short
+// ones store past their end, the others are written piece by piece.
+TEST(StagedOutput, LineBreaksAtEveryFill) {
+  std::FILE *file = std::tmpfile();
+  ASSERT_NE(file, nullptr);
+  std::string want;
+  {
+    zur::StagedOutput<64> out(file);
+    const std::string filler(64, 'x');
+    for (std::size_t fill = 0; fill <= 64; ++fill) {
+      for (std::size_t blanks : {0, 1, 2, 7, 8, 15, 16, 17, 40, 100}) {
+        out.put(filler.data(), fill);
+        out.putLineBreak(blanks);
+        out.put("|", 1);
+        want += filler.substr(0, fill) + "\n" + std::string(blanks, ' ') + "|";
+      }
+    }
+    out.flush();
+  }
+  EXPECT_EQ(fileText(file), want);
+  std::fclose(file);
 }
 
 }  // namespace
