@@ -7,6 +7,7 @@
 
 #include "frame/force_inline.h"
 #include "frame/text_sinks.h"
+#include "zurbase/format.h"
 
 namespace zur {
 namespace {
@@ -264,12 +265,17 @@ constexpr std::array<Formatter, sizeof(CommonFormats)> kByAddress = [] {
   return t;
 }();
 
-}  // namespace
-
-int formatWords(char *buf, std::size_t cap, const char *f, const ApiWord *words) {
+ZUR_FORCE_INLINE inline int formatByAddress(char *buf, std::size_t cap, const char *f,
+                                            const ApiWord *words) {
   const auto at = reinterpret_cast<std::uintptr_t>(f) - reinterpret_cast<std::uintptr_t>(&kFormats);
   if (at < kByAddress.size()) return kByAddress[at](buf, cap, f, words);
   return formatByContent(buf, cap, f, words);
+}
+
+}  // namespace
+
+int formatWords(char *buf, std::size_t cap, const char *f, const ApiWord *words) {
+  return formatByAddress(buf, cap, f, words);
 }
 
 int formatWordsTo(std::FILE *stream, const char *format, const ApiWord *words) {
@@ -281,3 +287,10 @@ int formatWordsTo(std::FILE *stream, const char *format, const ApiWord *words) {
 }
 
 }  // namespace zur
+
+// The hooks' formatter, defined beside the dispatch: a hook calls it once per
+// apiPrint call, and it reaches the formatter of the format in one jump.
+extern "C" int zurFormatWords(char *buf, size_t size, const char *format,
+                              const ApiWord words[ZUR_PRINT_WORDS]) {
+  return zur::formatByAddress(buf, size, format, words);
+}
