@@ -18,6 +18,7 @@
 
 #include "frame/print.h"
 #include "tests/support/test_env.h"
+#include "zurbase/format.h"
 
 namespace {
 
@@ -302,16 +303,18 @@ TEST(WordFormat, WalkerFormatsInEveryBufferSize) {
       {"%I64d", words(int64_t{-9223372036854775807LL - 1}), "-9223372036854775808"},
       {zur::kFormats.signed64, words(int64_t{9223372036854775807LL}), "9223372036854775807"},
   };
-  for (const auto &c : cases) {
-    // Up to a buffer that holds any number, where numbers take a path of their own.
-    for (std::size_t cap = 0; cap <= std::max<std::size_t>(c.want.size() + 2, 22); ++cap) {
-      std::string buf(cap + 1, '#');
-      std::string want = cap == 0 ? "" : c.want.substr(0, cap - 1) + '\0';
-      want.resize(cap + 1, '#');
-      EXPECT_EQ(zur::formatWords(buf.data(), cap, c.format, c.words.w),
-                static_cast<int>(c.want.size()))
-          << c.format << " in " << cap;
-      EXPECT_EQ(buf, want) << c.format << " in " << cap;
+  // The library's entry and the hooks' one, which has the dispatch of its own.
+  for (auto *format : {zur::formatWords, zurFormatWords}) {
+    for (const auto &c : cases) {
+      // Up to a buffer that holds any number, where numbers take a path of their own.
+      for (std::size_t cap = 0; cap <= std::max<std::size_t>(c.want.size() + 2, 22); ++cap) {
+        std::string buf(cap + 1, '#');
+        std::string want = cap == 0 ? "" : c.want.substr(0, cap - 1) + '\0';
+        want.resize(cap + 1, '#');
+        EXPECT_EQ(format(buf.data(), cap, c.format, c.words.w), static_cast<int>(c.want.size()))
+            << c.format << " in " << cap;
+        EXPECT_EQ(buf, want) << c.format << " in " << cap;
+      }
     }
   }
 }
