@@ -197,8 +197,8 @@ ZUR_FORCE_INLINE inline int appendCompiled(OutputScope &out, const PrintFormat &
 
 }  // namespace detail
 
-// The application's print hook of env, or null. The hook table changes only
-// outside the library, so a loop of calls may look the hook up once.
+// The application's print hook of env, or null: looked up for every call,
+// since a hook, or a service the printer calls, may install another.
 inline PrintHookFn printHookOf(const Env *env) {
   return env->hooks != nullptr ? env->hooks->print : nullptr;
 }

@@ -47,11 +47,7 @@ void printHexOctets(Env *env, const char *prefix, const unsigned char *octets, i
               ? static_cast<int>(env->printLimit)
               : count;
   if (prefix != nullptr) apiPrint(env, kFormats.text, prefix);
-  // One call per octet: the hook is looked up once for all of them.
-  if (PrintHookFn hook = printHookOf(env); hook != nullptr)
-    for (int i = 0; i < n; ++i)
-      callPrintHook(hook, env, kFormats.octet, static_cast<unsigned>(octets[i]));
-  else if (OutputScope *out = directOutput(env); out != nullptr && n > 0)
+  if (OutputScope *out = directOutput(env); out != nullptr && n > 0)
     out->putHexOctets(octets, static_cast<std::size_t>(n));
   else
     for (int i = 0; i < n; ++i) apiPrint(env, kFormats.octet, static_cast<unsigned>(octets[i]));

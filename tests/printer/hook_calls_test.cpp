@@ -3,6 +3,7 @@
 // recorded from the unbuffered printer. Set ZUR_WRITE_HOOK_CALLS to rewrite it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #ifdef _WIN32
@@ -101,6 +102,39 @@ TEST(HookCalls, SameFormatsAndTextsAsTheReference) {
   std::stringstream want;
   want << in.rdbuf();
   EXPECT_EQ(calls, want.str());
+}
+
+// A hook that installs another while a print runs hands over at once: the
+// next call, wherever it falls (inside a SEQUENCE, a line break, a run of
+// octets), goes to the new hook.
+long handOverAfter = 0;
+long firstHookCalls = 0;
+int handingOverHook(Env *env, const char *format, ApiWord w0, ApiWord w1, ApiWord w2, ApiWord w3,
+                    ApiWord w4, ApiWord w5, ApiWord w6, ApiWord w7, ApiWord w8, ApiWord w9) {
+  ++firstHookCalls;
+  if (firstHookCalls == handOverAfter) zurcoreSetPrintHook(env, recordingHook);
+  return recordingHook(env, format, w0, w1, w2, w3, w4, w5, w6, w7, w8, w9);
+}
+
+TEST(HookCalls, AHookInstalledDuringAPrintTakesTheNextCall) {
+  std::string whole;
+  {
+    TestEnv env;
+    zurcoreSetPrintHook(env.get(), recordingHook);
+    calls.clear();
+    printAll(env.get());
+    whole = calls;
+  }
+  const auto total = static_cast<long>(std::count(whole.begin(), whole.end(), '\n'));
+  for (handOverAfter = 1; handOverAfter < total; handOverAfter += 5) {
+    TestEnv env;
+    zurcoreSetPrintHook(env.get(), handingOverHook);
+    calls.clear();
+    firstHookCalls = 0;
+    printAll(env.get());
+    EXPECT_EQ(firstHookCalls, handOverAfter);
+    EXPECT_EQ(calls, whole) << "handed over after " << handOverAfter << " calls";
+  }
 }
 
 // Standard output gets the text the hook calls make, also when a fault inside
