@@ -224,7 +224,7 @@ class Decoder {
   void traceTag(int i, const Header &h);
   // The contents of a leaf type's own tag, whose header `h` is read (pos_ is
   // past it).
-  [[gnu::always_inline]] bool leafContents(uint32_t type, unsigned char *v, const Header &h, std::size_t limit,
+  [[gnu::noinline]] bool leafContents(uint32_t type, unsigned char *v, const Header &h, std::size_t limit,
                                            const Naming &naming, int32_t depth) {
     const int tagCount = s_.type(type).tagCount;
     if (kTraced) traceElement(naming, typeCaption(s_, type), tagCount, depth, !h.constructed);
