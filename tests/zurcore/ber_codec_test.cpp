@@ -341,6 +341,57 @@ TEST(BerCodec, TimesAreWrittenFieldByFieldAsPrintfWouldWriteThem) {
   }
 }
 
+// The common forms, YYMMDDHHMMSSZ and YYYYMMDDHHMMSSZ, are read eight
+// digits at a time: each field comes out as printf wrote it, and any octet
+// but a digit in any place of them (0x3A to 0x3F and the digits with their
+// top bit set among them) is refused, as no other form of that length and
+// end can hold it.
+TEST(BerCodec, CommonTimeFormsReadEveryDigitAndNothingElse) {
+  std::srand(12);
+  const auto any = [](int low, int high) { return low + std::rand() % (high - low + 1); };
+  for (int i = 0; i < 400; ++i) {
+    const bool generalized = i % 2 != 0;
+    TimeValue want{};
+    want.year = static_cast<int16_t>(generalized ? any(0, 9999) : any(0, 99));
+    want.month = static_cast<int16_t>(any(1, 12));
+    want.day = static_cast<int16_t>(any(1, 28));
+    want.hour = static_cast<int16_t>(any(0, 23));
+    want.minute = static_cast<int16_t>(any(0, 59));
+    want.second = static_cast<int16_t>(any(0, 60));
+    char text[32];
+    const int digits = std::snprintf(text, sizeof text, generalized ? "%04d%02d%02d%02d%02d%02d" : "%02d%02d%02d%02d%02d%02d",
+                                     want.year, want.month, want.day, want.hour, want.minute, want.second);
+    const std::string contents = std::string(text) + "Z";
+    Octets in{static_cast<unsigned char>(generalized ? 0x18 : 0x17), static_cast<unsigned char>(contents.size())};
+    for (const char c : contents) in.push_back(static_cast<unsigned char>(c));
+    const char *type = generalized ? "Gen" : "Utc";
+    zurtest::Decoded d = rows().decode(type, RULES_DER, in);
+    ASSERT_EQ(d.status, 0) << d.message << " " << text;
+    const auto *got = static_cast<const TimeValue *>(d.value);
+    EXPECT_EQ(got->year, want.year) << text;
+    EXPECT_EQ(got->month, want.month) << text;
+    EXPECT_EQ(got->day, want.day) << text;
+    EXPECT_EQ(got->hour, want.hour) << text;
+    EXPECT_EQ(got->minute, want.minute) << text;
+    EXPECT_EQ(got->second, want.second) << text;
+    EXPECT_EQ(got->utc, generalized ? 1 : 0) << text;
+    rows().release(d.value);
+    if (i >= 2) continue;  // every octet in every place, once per type
+    for (int place = 0; place < digits; ++place) {
+      for (int octet = 0; octet < 256; ++octet) {
+        if (octet >= '0' && octet <= '9') continue;
+        Octets bad = in;
+        bad[2 + place] = static_cast<unsigned char>(octet);
+        for (int32_t rules : {RULES_BER, RULES_DER}) {
+          zurtest::Decoded b = rows().decode(type, rules, bad);
+          EXPECT_EQ(b.status, 12) << type << " octet " << octet << " in place " << place << " rules " << rules;
+          if (b.status == 0) rows().release(b.value);
+        }
+      }
+    }
+  }
+}
+
 // A value that no encoding can say, refused alike under every rules with
 // the fault named: a count of octets without their address, contents that
 // are no OBJECT IDENTIFIER, an INTEGER of no octets.
