@@ -362,7 +362,12 @@ bool Decoder<kTraced>::decodeInteger(uint32_t type, unsigned char *v, const unsi
     std::memcpy(v, &e, sizeof e);
     return true;
   }
-  std::memcpy(v, &u, d.lenSize);  // the low lenSize bytes, in the machine's order
+  // The low lenSize bytes, in the machine's order; a copy of a fixed size
+  // for the usual 64-bit integer, which is a store rather than a call.
+  if (d.lenSize == sizeof u)
+    std::memcpy(v, &u, sizeof u);
+  else
+    std::memcpy(v, &u, d.lenSize);
   return true;
 }
 
