@@ -106,30 +106,20 @@ bool Encoder::tracedContents(BitWriter &w, uint32_t type, const unsigned char *v
   return false;
 }
 
-// One call for each kind, most of them the last thing done, so that this
-// dispatch leaves no frame behind.
+// One call for each kind, each the last thing done, so that this dispatch
+// keeps no frame: a kind handled in place here would make every value pay
+// for saving the registers it needs.
 inline bool Encoder::contents(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
   const uint8_t builtin = s_.type(type).builtin;
   switch (builtin) {
-    case ZB_BOOLEAN:
-      w.putBit(v[0] != 0);
-      traceLength(c, nullptr, false, 1);
-      return true;
-    case ZB_NULL:
-      if (trace_ != nullptr) trace_->item(c.place, nullptr, PER_NOT_ENCODED, false, 0);
-      return true;
+    case ZB_BOOLEAN: return boolean(w, v, c);
+    case ZB_NULL: return null(c);
     case ZB_INTEGER: return integer(w, type, v, c);
     case ZB_ENUMERATED: return enumerated(w, type, v, c);
     case ZB_REAL: return real(w, type, v, c);
     case ZB_BIT_STRING: return bits(w, type, v, c);
     case ZB_OCTET_STRING: return octets(w, type, v, c);
-    case ZB_OBJECT_IDENTIFIER: {
-      const ZurOid &oid = *reinterpret_cast<const ZurOid *>(v);
-      if (oid.length != 0 && oid.value == nullptr) return fail(ROW_NULL_IN_INPUT);
-      const ArcCheck check = checkArcs(oid.value, oid.length, false);
-      if (check.row != 0) return fail(check.row, ReportArg::of(check.argument));
-      return lengthOctets(w, oid.value, oid.length, c);
-    }
+    case ZB_OBJECT_IDENTIFIER: return objectIdentifier(w, v, c);
     case ZB_RELATIVE_OID: return relativeOid(w, v, c);
     case ZB_SEQUENCE:
     case ZB_SET: return sequence(w, type, v, c);
@@ -139,11 +129,34 @@ inline bool Encoder::contents(BitWriter &w, uint32_t type, const unsigned char *
     case ZB_OPEN_TYPE: return openType(w, type, v, c);
     default:
       if (isKnownMultiplier(builtin)) return knownMultiplier(w, type, v, c);
-      // the other character strings: octets behind a length
-      const ZurChars &chars = *reinterpret_cast<const ZurChars *>(v);
-      if (chars.length != 0 && chars.value == nullptr) return fail(ROW_NULL_IN_INPUT);
-      return lengthOctets(w, reinterpret_cast<const uint8_t *>(chars.value), chars.length, c);
+      return octetString(w, v, c);
   }
+}
+
+bool Encoder::boolean(BitWriter &w, const unsigned char *v, const Context &c) {
+  w.putBit(v[0] != 0);
+  traceLength(c, nullptr, false, 1);
+  return true;
+}
+
+bool Encoder::null(const Context &c) {
+  if (trace_ != nullptr) trace_->item(c.place, nullptr, PER_NOT_ENCODED, false, 0);
+  return true;
+}
+
+bool Encoder::objectIdentifier(BitWriter &w, const unsigned char *v, const Context &c) {
+  const ZurOid &oid = *reinterpret_cast<const ZurOid *>(v);
+  if (oid.length != 0 && oid.value == nullptr) return fail(ROW_NULL_IN_INPUT);
+  const ArcCheck check = checkArcs(oid.value, oid.length, false);
+  if (check.row != 0) return fail(check.row, ReportArg::of(check.argument));
+  return lengthOctets(w, oid.value, oid.length, c);
+}
+
+// The character strings without a known multiplier: octets behind a length.
+bool Encoder::octetString(BitWriter &w, const unsigned char *v, const Context &c) {
+  const ZurChars &chars = *reinterpret_cast<const ZurChars *>(v);
+  if (chars.length != 0 && chars.value == nullptr) return fail(ROW_NULL_IN_INPUT);
+  return lengthOctets(w, reinterpret_cast<const uint8_t *>(chars.value), chars.length, c);
 }
 
 bool Encoder::real(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
@@ -168,12 +181,13 @@ bool Encoder::relativeOid(BitWriter &w, const unsigned char *v, const Context &c
   return lengthOctets(w, contents_.data(), n, c);
 }
 
-// Inline where it pays, as value(): the most frequent kind, and most often
-// a signed number within both bounds.
+// The most frequent kind, and most often a signed number within both
+// bounds: that case alone, untraced, so that it keeps few registers;
+// anyInteger() takes the rest, and traces.
 bool Encoder::integer(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
   const TypeDesc &d = s_.desc(type);
   const ZurType &z = s_.type(type);
-  if (z.valueRange != 0 && d.kind != KIND_UNSIGNED && d.kind != KIND_OCTETS_PTR2) {
+  if (z.valueRange != 0 && d.kind != KIND_UNSIGNED && d.kind != KIND_OCTETS_PTR2 && trace_ == nullptr) {
     const ZurRange &r = s_.codec->ranges[z.valueRange];
     const int64_t n = loadSigned(v, d.lenSize);
     // A range with gaps takes the general path, which checks them.
@@ -183,8 +197,6 @@ bool Encoder::integer(BitWriter &w, uint32_t type, const unsigned char *v, const
       const uint64_t offset = static_cast<uint64_t>(n) - static_cast<uint64_t>(r.lower);
       const uint64_t span = static_cast<uint64_t>(r.upper) - static_cast<uint64_t>(r.lower);
       putConstrained(w, offset, span);
-      if (trace_ != nullptr)
-        traceLength(c, nullptr, w.aligned() && span > 0xFFFF, constrainedBits(w.aligned(), offset, span));
       return true;
     }
   }

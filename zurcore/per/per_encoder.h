@@ -89,6 +89,11 @@ class Encoder : private TracedCodec {
   bool contents(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
   bool refuse(const unsigned char *v);
   bool tracedContents(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
+  // Out of line, as every kind that contents() dispatches to.
+  [[gnu::noinline]] bool boolean(BitWriter &w, const unsigned char *v, const Context &c);
+  [[gnu::noinline]] bool null(const Context &c);
+  [[gnu::noinline]] bool objectIdentifier(BitWriter &w, const unsigned char *v, const Context &c);
+  [[gnu::noinline]] bool octetString(BitWriter &w, const unsigned char *v, const Context &c);
   bool real(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
   bool relativeOid(BitWriter &w, const unsigned char *v, const Context &c);
   [[gnu::noinline]] bool integer(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
