@@ -34,6 +34,7 @@ Deep ::= SEQUENCE { next Deep OPTIONAL }
 Many ::= SEQUENCE OF NULL
 Open ::= SEQUENCE { kind INTEGER, value ANY DEFINED BY kind }
 Ia5 ::= IA5String
+Bounded ::= IA5String (SIZE (1..4))
 Lower ::= VisibleString (FROM ("a".."z"))
 Visible ::= VisibleString
 Printable ::= PrintableString
@@ -199,7 +200,8 @@ TEST(PerCodec, EncodingChecksTheConstraints) {
 
 // Each character is checked whichever way the encoder writes it: as the
 // octets themselves, as codes packed into words, as indexes in one range or
-// in several, or in no bits at all (an alphabet of one character).
+// in several, or in no bits at all (an alphabet of one character); behind
+// an unconstrained length or a constrained one.
 TEST(PerCodec, EncodingChecksEveryCharacter) {
   const struct {
     const char *type;
@@ -212,6 +214,10 @@ TEST(PerCodec, EncodingChecksEveryCharacter) {
       {"Ia5", RULES_PER, "AB", "02 83 08"},
       {"Ia5", RULES_PER, "AB\xFF", "E0064S: Permitted alphabet constraint violated, bad character: 'U+00FF'.\n"},
       {"Ia5", RULES_PER, "ABCDEFGHIJ", "0A 83 0A 1C 48 B1 A3 C8 93 28"},
+      {"Bounded", RULES_PER_ALIGNED, "AB", "40 41 42"},
+      {"Bounded", RULES_PER_ALIGNED, "AB\x80", "E0064S: Permitted alphabet constraint violated, bad character: 'U+0080'.\n"},
+      {"Bounded", RULES_PER, "AB", "60 C2"},
+      {"Bounded", RULES_PER, "A\xFF", "E0064S: Permitted alphabet constraint violated, bad character: 'U+00FF'.\n"},
       {"Visible", RULES_PER, "ABCDEFGHIJ", "0A 83 0A 1C 48 B1 A3 C8 93 28"},
       {"Visible", RULES_PER, "ABCDEFGHIJKLMNOP\x7F", "E0064S: Permitted alphabet constraint violated, bad character: 'U+007F'.\n"},
       {"Visible", RULES_PER, "ABC\x1F" "EFGHIJ", "E0064S: Permitted alphabet constraint violated, bad character: 'U+001F'.\n"},

@@ -499,70 +499,75 @@ bool writeChars(BitWriter &w, const CharCoding &coding, const Char *chars, uint6
 
 }  // namespace
 
+// The time types as the characters of their VisibleString form, the other
+// types with a known multiplier as their characters of one width each.
 bool Encoder::knownMultiplier(BitWriter &w, uint32_t type, const unsigned char *v,
                               const Context &c) {
-  const TypeDesc &d = s_.desc(type);
   const ZurType &z = s_.type(type);
+  if (z.builtin == ZB_UTC_TIME || z.builtin == ZB_GENERALIZED_TIME) return timeString(w, type, v, c);
+  const uint16_t kind = s_.desc(type).kind;
+  if (kind == KIND_BMP_STRING) {
+    const ZurBmpChars &s = *reinterpret_cast<const ZurBmpChars *>(v);
+    return characters(w, type, sizeInfo(s_, z), s.value, s.length, c);
+  }
+  if (kind == KIND_UNIVERSAL_STRING) {
+    const ZurUniversalChars &s = *reinterpret_cast<const ZurUniversalChars *>(v);
+    return characters(w, type, sizeInfo(s_, z), s.value, s.length, c);
+  }
+  const ZurChars &s = *reinterpret_cast<const ZurChars *>(v);
+  return characters(w, type, sizeInfo(s_, z), reinterpret_cast<const uint8_t *>(s.value), s.length, c);
+}
+
+bool Encoder::timeString(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
+  const bool generalized = s_.type(type).builtin == ZB_GENERALIZED_TIME;
+  const TimeValue &t = *reinterpret_cast<const TimeValue *>(v);
+  if (!encodableTime(generalized, t)) return fail(ROW_TIME_RANGE);
+  char text[32];
+  const uint64_t n = formatTime(generalized, t, text);
+  return characters(w, type, SizeInfo{}, reinterpret_cast<const uint8_t *>(text), n, c);
+}
+
+template <class Char>
+bool Encoder::characters(BitWriter &w, uint32_t type, const SizeInfo &si, const Char *data, uint64_t n,
+                         const Context &c) {
+  if (n != 0 && data == nullptr) return fail(ROW_NULL_IN_INPUT);
   CharCoding made;
   const CharCoding &coding = typeCoding(s_, type, aligned_, made);
-  const bool isTime = z.builtin == ZB_UTC_TIME || z.builtin == ZB_GENERALIZED_TIME;
-  const SizeInfo si = isTime ? SizeInfo{} : sizeInfo(s_, z);
-  const void *data;
-  unsigned width = 1;
-  uint64_t n;
-  char time[32];
-  if (isTime) {
-    const bool generalized = z.builtin == ZB_GENERALIZED_TIME;
-    const TimeValue &t = *reinterpret_cast<const TimeValue *>(v);
-    if (!encodableTime(generalized, t)) return fail(ROW_TIME_RANGE);
-    n = formatTime(generalized, t, time);
-    data = time;
-  } else {
-    if (d.kind == KIND_BMP_STRING) {
-      const ZurBmpChars &s = *reinterpret_cast<const ZurBmpChars *>(v);
-      n = s.length, data = s.value, width = 2;
-    } else if (d.kind == KIND_UNIVERSAL_STRING) {
-      const ZurUniversalChars &s = *reinterpret_cast<const ZurUniversalChars *>(v);
-      n = s.length, data = s.value, width = 4;
-    } else {
-      const ZurChars &s = *reinterpret_cast<const ZurChars *>(v);
-      n = s.length, data = s.value;
-    }
-  }
-  if (n != 0 && data == nullptr) return fail(ROW_NULL_IN_INPUT);
-  SizeForm f = sizeForm(si, n, coding.bits, true);
+  const SizeForm f = sizeForm(si, n, coding.bits, true);
   if (!si.extensible && (!f.inRoot || (si.gapped && sizeInGap(s_, type, n))))
     return fail(ROW_SIZE_CONSTRAINT, ReportArg::of(static_cast<int64_t>(n)));
   if (si.extensible) w.putBit(!f.inRoot);
-  // A character outside the alphabet fails the encoding, whatever was written.
-  bool ok = true;
-  auto putChars = [&](uint64_t first, uint64_t count) {
-    if (!ok) return;
-    uint32_t bad = 0;
-    switch (width) {
-      case 1: ok = writeChars(w, coding, static_cast<const uint8_t *>(data) + first, count, bad); break;
-      case 2: ok = writeChars(w, coding, static_cast<const uint16_t *>(data) + first, count, bad); break;
-      default: ok = writeChars(w, coding, static_cast<const uint32_t *>(data) + first, count, bad);
-    }
-    if (!ok) {
-      std::snprintf(badChar_, sizeof badChar_, bad >= 0x20 && bad < 0x7F ? "%c" : "U+%04X",
-                    static_cast<unsigned>(bad));
-      fail(ROW_ALPHABET_CONSTRAINT, ReportArg::named(badChar_));
-    }
-  };
   if (f.fixed) {
     if (f.alignItems) w.align();
-    putChars(0, n);
-    if (ok) traceLength(c, nullptr, false, n * coding.bits);
-    return ok;
+    if (!codes(w, coding, data, n)) return false;
+    traceLength(c, nullptr, false, n * coding.bits);
+    return true;
+  }
+  if (f.bounds.constrainedForm()) {  // one length, of all of them: the usual case, without the loop
+    putLength(w, f.bounds, n);
+    if (f.alignItems) w.align();
+    if (!codes(w, coding, data, n)) return false;
+    traceLength(c, nullptr, true, n * coding.bits);
+    return true;
   }
   const bool fragmented = isFragment(f.bounds, n);
   int32_t piece = 0;
+  // A character outside the alphabet fails the encoding, whatever was written.
+  bool ok = true;
   putPieces(w, f.bounds, n, f.alignItems, [&](uint64_t first, uint32_t count) {
-    putChars(first, count);
+    if (ok) ok = codes(w, coding, data + first, count);
     if (ok) traceLength(c, nullptr, true, uint64_t{count} * coding.bits, fragmented ? ++piece : -1);
   });
   return ok;
+}
+
+template <class Char>
+bool Encoder::codes(BitWriter &w, const CharCoding &coding, const Char *chars, uint64_t n) {
+  uint32_t bad = 0;
+  if (writeChars(w, coding, chars, n, bad)) return true;
+  std::snprintf(badChar_, sizeof badChar_, bad >= 0x20 && bad < 0x7F ? "%c" : "U+%04X",
+                static_cast<unsigned>(bad));
+  return fail(ROW_ALPHABET_CONSTRAINT, ReportArg::named(badChar_));
 }
 
 template <class EncodeInner>

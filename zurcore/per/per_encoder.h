@@ -8,6 +8,7 @@
 
 #include "bit_writer.h"
 #include "per_trace.h"
+#include "per_values.h"
 #include "zurbase/values.h"
 #include "zurcore/codec/report.h"
 #include "zurcore/codec/tables.h"
@@ -103,6 +104,14 @@ class Encoder : private TracedCodec {
   bool bits(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
   bool octets(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
   bool knownMultiplier(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
+  bool timeString(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
+  // A known-multiplier string of n characters, under its size constraint.
+  template <class Char>
+  bool characters(BitWriter &w, uint32_t type, const SizeInfo &si, const Char *data, uint64_t n,
+                  const Context &c);
+  // The codes of n characters; false at one outside the alphabet.
+  template <class Char>
+  bool codes(BitWriter &w, const CharCoding &coding, const Char *chars, uint64_t n);
   bool lengthOctets(BitWriter &w, const uint8_t *data, uint64_t length, const Context &c,
                     const char *label = nullptr);
   template <bool InOrderNarrow>
