@@ -445,6 +445,25 @@ TEST(PerCodec, LongPreamblesAreRead) {
   }
 }
 
+// A SEQUENCE without components, and one of an extension marker alone: no
+// bits, and the extension bit, before the component that follows them.
+TEST(PerCodec, EmptySequencesTakeNoPresenceBits) {
+  CodecHarness h(std::vector<zurasn1::ModuleText>{
+      {"empty.asn1", "Empty DEFINITIONS AUTOMATIC TAGS ::= BEGIN\n"
+                     "Holder ::= SEQUENCE { e SEQUENCE {}, x SEQUENCE { ... }, b BOOLEAN }\n"
+                     "END\n"}});
+  const Octets in = fromHex("40");  // x's extension bit 0, then b TRUE
+  for (int32_t rules : {RULES_PER, RULES_PER_ALIGNED}) {
+    SCOPED_TRACE(rules == RULES_PER ? "UNALIGNED" : "ALIGNED");
+    const zurtest::Decoded d = h.decode("Holder", rules, in);
+    ASSERT_EQ(d.status, 0) << d.message;
+    EXPECT_EQ(h.print("Holder", d.value), "value Holder ::= \n{\n  e \n  {\n  },\n  x \n  {\n  },\n  b TRUE\n}\n");
+    const zurtest::Encoded e = h.encode("Holder", rules, d.value);
+    ASSERT_EQ(e.status, 0) << e.message;
+    EXPECT_EQ(toHex(e.octets), toHex(in));
+  }
+}
+
 // The trace of the A.2 record: one field line per PER item.
 TEST(PerCodec, TraceShowsTheFieldLines) {
   CodecHarness h(std::vector<std::string>{ZURBASE_TEST_DATA "/asn1/personnel_constrained.asn1"});

@@ -611,18 +611,17 @@ struct Encoder::Inclusion {
 // Which components of a SEQUENCE or SET value go into the encoding (a
 // DEFAULT equal to its default value stays out), found once, and the
 // presence bits of the root components that may be absent, put in runs of up
-// to 56. Out of line, with registers of its own, and made twice: the usual
-// case, in the module's order and narrow, without the other's look-ups.
-template <bool InOrderNarrow>
+// to 56. Out of line, with registers of its own: the general case, of a SET
+// in canonical order or of over 64 components; narrowPresence() takes the
+// usual one.
 Encoder::Presence Encoder::presence(BitWriter &w, uint32_t type, const unsigned char *v,
                                     std::size_t base) {
   const TypeDesc &d = s_.desc(type);
   const uint32_t first = d.ref, count = static_cast<uint32_t>(d.count);
   const ZurComponent *const components = &s_.component(first);
   const FieldDesc *const fields = &s_.field(first);
-  const uint16_t *order =
-      !InOrderNarrow && s_.type(type).builtin == ZB_SET ? canonicalOrder(s_, type) : nullptr;
-  const bool wide = !InOrderNarrow && count > 64;
+  const uint16_t *order = s_.type(type).builtin == ZB_SET ? canonicalOrder(s_, type) : nullptr;
+  const bool wide = count > 64;
   const PresenceMask mask(d, v);
   uint64_t narrow = 0, additionBits = 0;
   Added added;
@@ -662,6 +661,48 @@ Encoder::Presence Encoder::presence(BitWriter &w, uint32_t type, const unsigned 
   return Presence{narrow, additionBits, added, anyAddition};
 }
 
+// presence() for up to 64 components in the module's order, in a pass that
+// keeps its state in registers: a component that is always there costs only
+// the look at its flags, and the additions are only marked, their bounds
+// read from the marks afterwards.
+Encoder::Presence Encoder::narrowPresence(BitWriter &w, uint32_t type, const unsigned char *v) {
+  const TypeDesc &d = s_.desc(type);
+  const uint32_t first = d.ref, count = static_cast<uint32_t>(d.count);
+  const ZurComponent *const components = &s_.component(first);
+  const FieldDesc *const fields = &s_.field(first);
+  const PresenceMask mask(d, v);
+  // All in but those found absent. Branches on the type's flags only, as presence().
+  uint64_t included = count == 0 ? 0 : ~uint64_t{0} >> (64 - count), additionBits = 0;
+  uint64_t preamble = 0;
+  unsigned pending = 0;
+  for (uint32_t i = 0; i < count; ++i) {
+    const uint8_t flags = components[i].flags;
+    if ((flags & (ZUR_C_OPTIONAL | ZUR_C_DEFAULT | ZUR_C_EXTENSION)) == 0) continue;
+    bool in = mask.has(fields[i]);
+    if ((flags & ZUR_C_DEFAULT) != 0 && in) in = !equalsDefault(s_, first + i, v);
+    included &= ~(uint64_t{!in} << i);
+    if (flags & ZUR_C_EXTENSION) {
+      additionBits |= uint64_t{1} << i;
+      continue;
+    }
+    preamble = preamble << 1 | in;
+    if (++pending == 56) {
+      w.putBits(preamble, pending);
+      preamble = 0;
+      pending = 0;
+    }
+  }
+  w.putBits(preamble, pending);
+  Added added;
+  if (additionBits != 0) {
+    added.lo = static_cast<uint32_t>(std::countr_zero(additionBits));
+    added.hi = static_cast<uint32_t>(64 - std::countl_zero(additionBits));
+    for (uint64_t m = additionBits; m != 0; m &= m - 1)
+      added.count = std::max<uint32_t>(added.count, components[std::countr_zero(m)].addition);
+  }
+  return Presence{included, additionBits, added, (included & additionBits) != 0};
+}
+
 bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
   const Nesting nesting(depth_);
   const TypeDesc &d = s_.desc(type);
@@ -683,8 +724,7 @@ bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, cons
     }
   } release{wide ? &present_ : nullptr, base};
   if (wide) present_.resize(base + count);
-  const Presence p = order == nullptr && !wide ? presence<true>(w, type, v, base)
-                                                : presence<false>(w, type, v, base);
+  const Presence p = order == nullptr && !wide ? narrowPresence(w, type, v) : presence(w, type, v, base);
   const uint64_t narrow = p.narrow;
   const Inclusion included{narrow, base, wide};
   if (p.anyAddition) w.setBit(extensionBit);

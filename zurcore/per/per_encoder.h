@@ -114,9 +114,9 @@ class Encoder : private TracedCodec {
   bool codes(BitWriter &w, const CharCoding &coding, const Char *chars, uint64_t n);
   bool lengthOctets(BitWriter &w, const uint8_t *data, uint64_t length, const Context &c,
                     const char *label = nullptr);
-  template <bool InOrderNarrow>
   [[gnu::noinline]] Presence presence(BitWriter &w, uint32_t type, const unsigned char *v,
                                       std::size_t base);
+  [[gnu::noinline]] Presence narrowPresence(BitWriter &w, uint32_t type, const unsigned char *v);
   bool sequence(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
   bool additions(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c,
                  Inclusion included, Added added);
