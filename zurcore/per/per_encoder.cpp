@@ -736,10 +736,13 @@ bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, cons
     if (w.bitLength() > extensionBit) traceLength(c, "preamble", false, w.bitLength() - extensionBit);
   }
   Context inner{{nullptr, nullptr, 0, c.place.depth + 1}};
-  const bool plainComponents = plain();
+  const bool inOrder = order == nullptr && !included.wide;
+  if (inOrder && plain()) {
+    if (!plainComponents(w, fields, narrow & ~p.additionBits, v, inner)) return false;
+    return !p.anyAddition || additions(w, type, v, c, included, p.added);
+  }
   auto encodeRoot = [&](uint32_t i) {
     const FieldDesc &f = fields[i];
-    if (plainComponents) return value<false>(w, f.type, v + f.offset, inner) || failedIn(first + i);
     if (trace_ != nullptr) {
       inner.place.fieldName = name(first + i);
       inner.place.caption = caption(f.type);
@@ -747,7 +750,7 @@ bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, cons
     inner.place.index = static_cast<int32_t>(i + 1);
     return checkedValue(w, f.type, v + f.offset, inner) || failedIn(first + i);
   };
-  if (order == nullptr && !included.wide) {
+  if (inOrder) {
     // In the module's order: straight through the bits of those included.
     for (uint64_t m = narrow & ~p.additionBits; m != 0; m &= m - 1)
       if (!encodeRoot(static_cast<uint32_t>(std::countr_zero(m)))) return false;
@@ -759,6 +762,19 @@ bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, cons
     }
   }
   return !p.anyAddition || additions(w, type, v, c, included, p.added);
+}
+
+// The root components of a SEQUENCE value in the module's order, one bit
+// of `included` each, neither traced nor at the depth limit: a loop of its
+// own, whose few values stay in registers across the calls it makes.
+bool Encoder::plainComponents(BitWriter &w, const FieldDesc *fields, uint64_t included,
+                              const unsigned char *v, const Context &inner) {
+  for (; included != 0; included &= included - 1) {
+    const FieldDesc &f = fields[std::countr_zero(included)];
+    if (!value<false>(w, f.type, v + f.offset, inner))
+      return failedIn(static_cast<uint32_t>(&f - &s_.field(0)));
+  }
+  return true;
 }
 
 // The extension additions of a SEQUENCE or SET value: their presence bits,

@@ -118,6 +118,8 @@ class Encoder : private TracedCodec {
                                       std::size_t base);
   [[gnu::noinline]] Presence narrowPresence(BitWriter &w, uint32_t type, const unsigned char *v);
   bool sequence(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
+  [[gnu::noinline]] bool plainComponents(BitWriter &w, const FieldDesc *fields, uint64_t included,
+                                         const unsigned char *v, const Context &inner);
   bool additions(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c,
                  Inclusion included, Added added);
   bool choice(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
