@@ -218,14 +218,10 @@ void Parser::parseModuleHeader(ast::Module &module) {
 Parser::PlainArcs Parser::plainArcs(TokenRange braces, bool warn) {
   PlainArcs oid;
   const uint32_t end = braces.end - 1;  // at '}'
+  // As integers elsewhere: an arc beyond INT64_MAX is reported by the caller.
   auto number = [](const Token &digits, uint64_t &arc) {
-    arc = 0;
-    for (char c : digits.text) {
-      const auto digit = static_cast<uint64_t>(c - '0');
-      if (arc > (uint64_t{INT64_MAX} - digit) / 10) return false;  // as integers elsewhere
-      arc = arc * 10 + digit;
-    }
-    return true;
+    arc = numberOf(digits);
+    return arc <= uint64_t{INT64_MAX};
   };
   for (uint32_t i = braces.begin + 1; i < end;) {
     const Token &component = tokens_[i];

@@ -358,11 +358,7 @@ ValuePtr Resolver::readValueAt(TypeId type, Scope scope, Parser &parser) {
   // after the '-' that was there (or null).
   auto readNumber = [&](const Token *minus, const Token &digits) -> int64_t {
     const bool negative = minus != nullptr;
-    uint64_t magnitude = 0;
-    for (char c : digits.text) {
-      if (magnitude > (UINT64_MAX - 9) / 10) magnitude = UINT64_MAX;  // saturates: reported below
-      else magnitude = magnitude * 10 + static_cast<uint64_t>(c - '0');
-    }
+    const uint64_t magnitude = numberOf(digits);
     // SignedNumber's hyphen stands before a positive number only.
     if (negative && magnitude == 0) parser.fail(*minus, "zero is written 0, without a '-'");
     const uint64_t limit = negative ? uint64_t{1} << 63 : uint64_t{INT64_MAX};

@@ -93,6 +93,17 @@ struct Token {
 // How a token reads in a message: its text, or "end of file".
 std::string_view describe(const Token &token);
 
+// The value of a Number token's digits, UINT64_MAX for any beyond it: every
+// reader compares it with a bound of 2^63 at most, so saturating loses nothing.
+inline uint64_t numberOf(const Token &digits) {
+  uint64_t n = 0;
+  for (char c : digits.text) {
+    if (n > (UINT64_MAX - 9) / 10) return UINT64_MAX;
+    n = n * 10 + static_cast<uint64_t>(c - '0');
+  }
+  return n;
+}
+
 }  // namespace zurasn1
 
 #endif
