@@ -74,6 +74,9 @@ void initServices(SvcTbl &s) {
   s.service16 = service16;
   s.mapValue = mapValue;
   s.remapValue = remapValue;
+  // Marks remapValue as printing nothing: the printer then keeps its
+  // standard-output text buffered across the call.
+  s.op17 = reinterpret_cast<ApiWord>(remapValue);
   s.unmapValue = unmapValue;
   s.service31 = service31;
   s.makeDeferredHandle = makeDeferredHandle;

@@ -82,7 +82,9 @@ enum SvcOp {
 typedef struct SvcTbl {
   ApiWord ops0to15[16];         /* operations this library does not call */
   Service16Fn service16;        /* 16 */
-  ApiWord op17;
+  ApiWord op17;                 /* the address of remapValue when it prints
+                                   nothing and reads no memory (zurcore's
+                                   does): a mark, never called */
   MapValueFn mapValue;          /* 18 */
   RemapValueFn remapValue;      /* 19 */
   UnmapValueFn unmapValue;      /* 20 */

@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "frame/sibling.h"
 #include "library/entry_points.h"
 #include "tests/guard/guard_support.h"
 #include "tests/support/test_env.h"
@@ -24,6 +25,14 @@ std::atomic<long> allocations{0};
 // A service that writes to standard output itself.
 void *printingRemap(Env *, void *, void *toRef, uint32_t) {
   std::fputs("<remap>", stdout);
+  return toRef;
+}
+
+// How much text standard output had been handed when a remapValue was first
+// called; prints nothing itself.
+long handedAtRemap = -1;
+void *notingRemap(Env *, void *, void *toRef, uint32_t) {
+  if (handedAtRemap < 0) handedAtRemap = std::ftell(stdout);
   return toRef;
 }
 
@@ -75,6 +84,30 @@ TEST_F(StdoutBufferTest, TextComesOutWholeAndInOrder) {
   EXPECT_TRUE(text == printed(5, "zurbase") + "app1\nAB\napp2" + printed(9, big) +
                           zurtest::hookText())
       << text.substr(0, 200);
+}
+
+// A remapValue marked as printing nothing is called with the text gathered
+// so far still held, so that the elements of a list cost no write each;
+// zurcore marks its own. An unmarked one, or one whose mark names the service
+// it replaced, is called after the text is handed on.
+TEST_F(StdoutBufferTest, OnlyAMarkedQuietRemapIsCalledWithTheTextHeld) {
+  EXPECT_TRUE(zur::remapIsQuiet(env->services));
+  const long header = static_cast<long>(std::string("value Rec ::= ").size());
+  const long beforeB = static_cast<long>(recTextBeforeB(5).size());
+  const ApiWord zurcoreMark = env->services->op17;
+  const struct {
+    ApiWord mark;
+    long handed;
+  } rows[] = {{reinterpret_cast<ApiWord>(notingRemap), header}, {0, beforeB}, {zurcoreMark, beforeB}};
+  env->services->remapValue = notingRemap;
+  for (const auto &row : rows) {
+    env->services->op17 = row.mark;
+    handedAtRemap = -1;
+    StdoutCapture out;
+    EXPECT_EQ(zur::apiPrintPdu(env.get(), PDU_REC, &rec), 0);
+    EXPECT_EQ(out.text(), recText(5, "zurbase"));
+    EXPECT_EQ(handedAtRemap, row.handed) << "mark " << row.mark;
+  }
 }
 
 TEST_F(StdoutBufferTest, TwoThreadsPrintingAtOnceKeepTheirOwnText) {
