@@ -164,6 +164,17 @@ class StagedOutput {
       putLongLineBreak(blanks);
     }
   }
+  // A mark such as "," before the line break, stored with it.
+  ZUR_FORCE_INLINE void putMarkedLineBreak(char mark, std::size_t blanks) {
+    if (const std::size_t at = len_; blanks <= 16 && Size - at >= 18) {
+      len_ = at + blanks + 2;
+      data_[at] = mark;
+      data_[at + 1] = '\n';
+      std::memcpy(data_ + at + 2, "                ", 16);
+    } else {
+      putLongMarkedLineBreak(mark, blanks);
+    }
+  }
   void beginCall() { callStart_ = len_; }
   void endCall() { callStart_ = kNoCall; }
 
@@ -193,6 +204,10 @@ class StagedOutput {
   [[gnu::noinline]] void putLongLineBreak(std::size_t blanks) {
     put("\n", 1);
     fill(' ', blanks);
+  }
+  [[gnu::noinline]] void putLongMarkedLineBreak(char mark, std::size_t blanks) {
+    put(&mark, 1);
+    putLongLineBreak(blanks);
   }
   [[gnu::noinline]] void fillLarge(char c, std::size_t n) {
     while (n > 0) {

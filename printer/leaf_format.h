@@ -12,6 +12,8 @@ namespace zur {
 // New line, indented two spaces per step; the indentation becomes
 // printDepth - back unless that is negative.
 void printNewline(Env *env, int back);
+// Deeper indentation, which no walk reaches, goes through the format.
+inline constexpr int32_t kDirectIndent = 1 << 16;
 
 // prefix, the first count octets (at most printLimit) as "%02X", then the
 // suffix, marked with " ..." when octets were left out.

@@ -7,9 +7,6 @@
 
 namespace zur {
 
-// Deeper indentation, which no walk reaches, goes through the format.
-constexpr int32_t kDirectIndent = 1 << 16;
-
 namespace {
 
 // Out of line: the usual path below then saves no registers for it.

@@ -97,13 +97,32 @@ ZUR_FORCE_INLINE inline void printMember(const CtlTbl *ctl, const TypeDesc *td,
   printFramed(ctl, td, cursor, inList);
 }
 
-// "{" before the first component or element, "," before each further one.
-ZUR_FORCE_INLINE inline void printSeparator(Env *env, bool &first) {
+// "{" or "," through apiPrint, then the line break: printItemBreak's path
+// for anything but standard output at a usual depth.
+[[gnu::noinline]] void printItemBreakByCalls(Env *env, bool first) {
   if (first)
     apiPrint(env, kFormats.open);
   else
     apiPrint(env, kFormats.comma);
-  first = false;
+  printNewline(env, 0);
+}
+
+// "{" before the first component or element, "," before each further one,
+// then a new line at the value's depth. A hook gets the two calls from here,
+// each with its own look-up; on standard output one look-up serves both,
+// since nothing between the two texts can install a hook.
+ZUR_FORCE_INLINE inline void printItemBreak(Env *env, bool first) {
+  if (PrintHookFn hook = printHookOf(env); hook != nullptr) {
+    callPrintHook(hook, env, first ? kFormats.open : kFormats.comma);
+    printNewline(env, 0);
+    return;
+  }
+  WorkArea &w = env->workArea;
+  const int32_t indent = w.printDepth >= 0 ? w.printDepth : w.printIndent;
+  OutputScope *out = directOutput(env);
+  if (out == nullptr || indent < 0 || indent > kDirectIndent) return printItemBreakByCalls(env, first);
+  w.printIndent = indent;
+  out->putMarkedLineBreak(first ? '{' : ',', 2 * static_cast<std::size_t>(indent));
 }
 
 void printSequence(WalkFrame &f) {
@@ -115,8 +134,8 @@ void printSequence(WalkFrame &f) {
   for (int32_t i = 0; i < t.count; ++i) {
     const FieldDesc *c = ctlComponent(f.ctl, &t, i);
     if (!ctlComponentPresent(c, f.s, t.lenSize, valueAddress(own) + c->offset)) continue;
-    printSeparator(env, first);
-    printNewline(env, 0);
+    printItemBreak(env, first);
+    first = false;
     apiPrint(env, kFormats.name, ctlComponentName(f.ctl, c));
     own.offset += c->offset;
     printMember(f.ctl, ctlType(f.ctl, c->type), &own, 0);
@@ -153,8 +172,8 @@ void printSequenceOf(WalkFrame &f, uint32_t linkSize) {
     while (followLink(&cur, t.dataOffset + static_cast<uint32_t>(t.count))) {
       if (loop.cameRound(cur.blockRef)) leaveEndlessValue(env);
       f.moved = true;
-      printSeparator(env, first);
-      printNewline(env, 0);
+      printItemBreak(env, first);
+      first = false;
       cur.offset += t.dataOffset;
       printValue(f.ctl, element, &cur, 1);
       cur.offset -= t.dataOffset;
@@ -171,8 +190,8 @@ void printSequenceOf(WalkFrame &f, uint32_t linkSize) {
         n = 0;
     }
     for (int32_t i = 0; i < n; ++i) {
-      printSeparator(env, first);
-      printNewline(env, 0);
+      printItemBreak(env, first);
+      first = false;
       printMember(f.ctl, element, &cur, 1);
       cur.offset += static_cast<uint32_t>(t.count);
     }

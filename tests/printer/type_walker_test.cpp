@@ -217,5 +217,30 @@ TEST_F(TypeWalker, ReadsBlocksThroughTheRemappingService) {
   EXPECT_EQ(copies.size(), 2u);  // into the held block and back
 }
 
+// Lists long enough to fill the standard-output buffer twice over, at a
+// shallow indentation and at one of more blanks than a line break stores at
+// once, with numbers of every width: standard output gets the hook's text
+// wherever the buffer fills.
+TEST_F(TypeWalker, LongListsReachStandardOutputAsTheHookSeesThem) {
+  const uint16_t listOf = b.sequenceOf(KIND_SEQOF_PTR_ARRAY, "L", b.integer());
+  uint16_t nested = listOf;
+  for (int level = 0; level < 12; ++level) nested = b.sequence("S", {field("s", nested)});
+  const int pdus[] = {b.pdu(listOf), b.pdu(nested)};
+  const CtlTbl *ctl = b.table();
+  std::vector<int32_t> numbers(5000);
+  for (uint32_t i = 0; i < numbers.size(); ++i)
+    numbers[i] = static_cast<int32_t>((i * 2654435761u) >> (i % 31));
+  ByAddress<int32_t, int32_t> list{static_cast<int32_t>(numbers.size()), numbers.data()};
+  for (int pdu : pdus) {
+    const std::string hooked = printPdu(env, ctl, pdu, &list);
+    zurcoreSetPrintHook(env.get(), nullptr);
+    StdoutCapture out;
+    EXPECT_EQ(zur::printPdu(env.get(), pdu, &list, ctl), 0);
+    const std::string text = out.text();
+    EXPECT_GT(text.size(), 2u * 16384);
+    EXPECT_TRUE(text == hooked) << "PDU " << pdu;  // too long to show
+  }
+}
+
 }  // namespace
 }  // namespace zurtest
