@@ -201,7 +201,14 @@ void printSequenceOf(WalkFrame &f, uint32_t linkSize) {
   apiPrint(env, kFormats.close);
 }
 
-void dispatch(WalkFrame &f, uint32_t linkSize) {
+// printScalar for a value reached through an address, out of line: its
+// calls' words then take no room in the frame of every nesting level.
+[[gnu::noinline]] bool printHeldScalar(const WalkFrame &f) {
+  return printScalar(f.ctl, *f.t, f.env, f.s);
+}
+
+// Inlined into printFramed, its one caller: a frame then costs one call.
+ZUR_FORCE_INLINE inline void dispatch(WalkFrame &f, uint32_t linkSize) {
   const TypeDesc &t = *f.t;
   switch (t.kind) {
     case KIND_SEQUENCE:
@@ -224,7 +231,10 @@ void dispatch(WalkFrame &f, uint32_t linkSize) {
       printSequenceOf(f, linkSize);
       return;
     default:
-      if (!printScalar(f.ctl, t, f.env, f.s) && t.kind <= KIND_OID_ENCODED) printStringValue(f);
+      // printMember has tried the scalar kinds of a value not held through
+      // an address.
+      if ((t.typeFlags & TYPE_BY_POINTER) != 0 && printHeldScalar(f)) return;
+      if (t.kind <= KIND_OID_ENCODED) printStringValue(f);
       return;
   }
 }
@@ -233,7 +243,7 @@ void dispatch(WalkFrame &f, uint32_t linkSize) {
 void printFramed(const CtlTbl *ctl, const TypeDesc *td, PrintCursor *cursor, uint8_t inList) {
   Env *env = cursor->env;
   const uint32_t linkSize = listLinkSize(td);
-  WalkFrame f{ctl, td, env, cursor, cursor, {}, false, nullptr, inList};
+  WalkFrame f(ctl, td, cursor, inList);
 
   if ((td->typeFlags & TYPE_BY_POINTER) != 0) {
     void *p = loadAddress(valueAddress(*cursor));

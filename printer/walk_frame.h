@@ -8,14 +8,18 @@
 namespace zur {
 
 struct WalkFrame {
+  // `own` is left unset: it is filled where it is first used (fillOwn).
+  WalkFrame(const CtlTbl *table, const TypeDesc *type, PrintCursor *cursor, uint8_t element)
+      : ctl(table), t(type), env(cursor->env), caller(cursor), current(cursor), inList(element) {}
+
   const CtlTbl *ctl;
   const TypeDesc *t;
   Env *env;
   PrintCursor *caller;
   PrintCursor *current;  // the caller's cursor or `own`
   PrintCursor own;       // the private cursor
-  bool moved;            // `own` left the caller's block
-  unsigned char *s;      // the value's address on entry
+  bool moved = false;    // `own` left the caller's block
+  unsigned char *s = nullptr;  // the value's address on entry
   uint8_t inList;        // the value is an element of a SEQUENCE OF or SET OF
 
   // The private cursor, first copied from the current one unless it has
