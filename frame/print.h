@@ -227,6 +227,9 @@ ZUR_FORCE_INLINE inline int apiPrint(Env *env, const PrintFormat &format, Args..
   if (PrintHookFn hook = printHookOf(env); hook != nullptr)
     return callPrintHook(hook, env, format.text, args...);
   if (env->hookOnly != 0) return 0;
+  // Packed here rather than by packWords: words returned in a struct stay
+  // in memory, some ten stores a call (callgrind: 8% more instructions on
+  // the printer's standard-output path).
   ApiWord w[kPrintWords] = {};
   [[maybe_unused]] int n = 0;
   (detail::pack(w, n, args), ...);
