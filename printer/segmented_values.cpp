@@ -107,7 +107,7 @@ void printAddressedSegments(WalkFrame &f, Unit unit, uint32_t linkSize, uint32_t
 void printSegmentedValue(WalkFrame &f) {
   const TypeDesc &t = *f.t;
   const uint32_t nodeSize = t.dataOffset + t.size;
-  if (!followLink(&f.own, nodeSize)) return;
+  if (!followLink(&f.fillOwn(), nodeSize)) return;
   f.moved = true;
   if (f.inList == 0) printNewline(f.env, 0);
   const uint32_t linkSize = listLinkSize(&t);

@@ -78,11 +78,12 @@ void printArcArray(WalkFrame &f) {
 void printArcList(WalkFrame &f) {
   const TypeDesc &t = *f.t;
   apiPrint(f.env, kFormats.open);
+  PrintCursor &own = f.fillOwn();
   LoopCheck loop;
-  while (followLink(&f.own, t.dataOffset + static_cast<uint32_t>(t.count))) {
-    if (loop.cameRound(f.own.blockRef)) leaveEndlessValue(f.env);
+  while (followLink(&own, t.dataOffset + static_cast<uint32_t>(t.count))) {
+    if (loop.cameRound(own.blockRef)) leaveEndlessValue(f.env);
     f.moved = true;
-    apiPrint(f.env, " %lu", static_cast<uint32_t>(loadUInt(f.own.base + t.dataOffset, t.lenSize)));
+    apiPrint(f.env, " %lu", static_cast<uint32_t>(loadUInt(own.base + t.dataOffset, t.lenSize)));
   }
   apiPrint(f.env, " }");
 }

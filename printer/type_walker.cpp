@@ -160,14 +160,14 @@ void printChoice(WalkFrame &f) {
   printValue(f.ctl, ctlType(f.ctl, c->type), &own, 0);
 }
 
-void printSequenceOf(WalkFrame &f, uint32_t linkSize) {
+void printSequenceOf(WalkFrame &f) {
   const TypeDesc &t = *f.t;
   Env *env = f.env;
   const TypeDesc *element = ctlElementType(f.ctl, &t);
   if (f.inList == 0) printNewline(env, 1);
   bool first = true;
-  if (linkSize != 0) {
-    PrintCursor &cur = *f.current;
+  if (listLinkSize(&t) != 0) {
+    PrintCursor &cur = f.fillOwn();
     LoopCheck loop;
     while (followLink(&cur, t.dataOffset + static_cast<uint32_t>(t.count))) {
       if (loop.cameRound(cur.blockRef)) leaveEndlessValue(env);
@@ -208,7 +208,7 @@ void printSequenceOf(WalkFrame &f, uint32_t linkSize) {
 }
 
 // Inlined into printFramed, its one caller: a frame then costs one call.
-ZUR_FORCE_INLINE inline void dispatch(WalkFrame &f, uint32_t linkSize) {
+ZUR_FORCE_INLINE inline void dispatch(WalkFrame &f) {
   const TypeDesc &t = *f.t;
   switch (t.kind) {
     case KIND_SEQUENCE:
@@ -228,7 +228,7 @@ ZUR_FORCE_INLINE inline void dispatch(WalkFrame &f, uint32_t linkSize) {
     case KIND_SETOF_PTR_ARRAY:
     case KIND_SEQOF_LIST2:
     case KIND_SETOF_LIST2:
-      printSequenceOf(f, linkSize);
+      printSequenceOf(f);
       return;
     default:
       // printMember has tried the scalar kinds of a value not held through
@@ -242,7 +242,6 @@ ZUR_FORCE_INLINE inline void dispatch(WalkFrame &f, uint32_t linkSize) {
 // Entered with printDepth already counting the value.
 void printFramed(const CtlTbl *ctl, const TypeDesc *td, PrintCursor *cursor, uint8_t inList) {
   Env *env = cursor->env;
-  const uint32_t linkSize = listLinkSize(td);
   WalkFrame f(ctl, td, cursor, inList);
 
   if ((td->typeFlags & TYPE_BY_POINTER) != 0) {
@@ -258,13 +257,10 @@ void printFramed(const CtlTbl *ctl, const TypeDesc *td, PrintCursor *cursor, uin
       f.own.base = nullptr;
     }
     f.current = &f.own;
-  } else if (linkSize != 0) {
-    f.own = *cursor;
-    f.current = &f.own;
   }
 
   f.s = valueAddress(*f.current);
-  if (f.s != nullptr) dispatch(f, linkSize);
+  if (f.s != nullptr) dispatch(f);
 
   if (f.moved)
     cursor->base = remapValue(env, f.own.blockRef, cursor->blockRef, cursor->blockSize);

@@ -191,6 +191,36 @@ TEST_F(StringValues, SegmentedCharactersInlineAndNulTerminated) {
   EXPECT_EQ(show(text, &head), "\n    \"ab\"\n    \"cde\"");
 }
 
+// A value printed by following a chain of nodes leaves the SEQUENCE's own
+// place as it was: the component after it is read where it lies.
+TEST_F(StringValues, ChainsLeaveTheComponentAfterThemInPlace) {
+  struct IntNode {
+    IntNode *next;
+    int32_t value;
+  };
+  TypeDesc arcList = CtlBuilder::desc(KIND_OID_LIST, sizeof(void *), 4, offsetof(ArcNode, arc));
+  arcList.count = 4;
+  IntNode i2{nullptr, 8}, i1{&i2, 7};
+  ArcNode a2{nullptr, 3}, a1{&a2, 1};
+  SegNode s2{nullptr, 1, {0xCD}}, s1{&s2, 1, {0xAB}};
+  const struct {
+    uint16_t chain;
+    void *head;
+    const char *text;
+  } cases[] = {
+      {b.sequenceOf(KIND_SEQOF_LIST, nullptr, b.integer()), &i1, "\n  {\n    7,\n    8\n  }"},
+      {b.add(arcList), &a1, "{ 1 3 }"},
+      {segmented(KIND_SEG_OCTETS_INLINE, offsetof(SegNode, data)), &s1, "\n    'AB'H\n    'CD'H"}};
+  for (const auto &c : cases) {
+    struct {
+      void *head;
+      int32_t z;
+    } v{c.head, 6};
+    const uint16_t top = b.sequence("Top", {field("l", c.chain), field("z", b.integer())});
+    EXPECT_EQ(show(top, &v), std::string("\n{\n  l ") + c.text + ",\n  z 6\n}");
+  }
+}
+
 struct SegPtrNode2 {
   SegPtrNode2 *next, *prev;
   uint32_t length;
