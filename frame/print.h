@@ -24,10 +24,11 @@ namespace zur {
 // scope of the innermost running entry point of a thread is the current one;
 // it is handed to stdout in one write when the entry point returns, before
 // the library calls out (services, memory, codecs: the callee may write to
-// stdout itself), and when a print is left through its emergency exit. The
-// text goes through stdio, so it stays in order with what the application
-// writes there between two calls; a failed write sets stdout's error flag as
-// stdio's own buffering would.
+// stdout itself) except to a remapValue marked quiet (remapIsQuiet), and
+// when a print is left through its emergency exit. The text goes through
+// stdio, so it stays in order with what the application writes there between
+// two calls; a failed write sets stdout's error flag as stdio's own buffering
+// would.
 class OutputScope : public StagedOutput<16384> {
  public:
   OutputScope() noexcept;
