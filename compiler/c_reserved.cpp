@@ -96,7 +96,7 @@ const std::set<std::string> kLibraryNames = {
     "ZUR_TAG_EXPLICIT", "ZUR_TAG_NUMBER", "ZUR_TAG_PRIVATE", "ZUR_TAG_UNIVERSAL", "ZUR_T_BY_POINTER",
     "ZUR_T_EXTENSIBLE", "ZUR_T_NAMED_BITS", "ZUR_T_OWN_TAG", "ZurAlphabet", "ZurBits", "ZurBmpChars",
     "ZurBuiltin", "ZurChars", "ZurCodecTbl", "ZurComponent", "ZurEnum", "ZurHugeInt", "ZurNamed",
-    "ZurObject", "ZurOctets", "ZurOid", "ZurOpenType", "ZurRange", "ZurRelativeOid", "ZurSize",
+    "ZurObject", "ZurOctets", "ZurOid", "ZurOpenType", "ZurPresence", "ZurRange", "ZurRelativeOid", "ZurSize",
     "ZurTables", "ZurTag", "ZurType", "ZurUniversalChars", "ZurcoreLimits", "ZurcoreServiceCall",
     "ZurcoreTraceOptions",
     "BUFSIZ", "DOMAIN", "EOF", "FILENAME_MAX", "FOPEN_MAX", "FP_FAST_FMA", "FP_FAST_FMAF",

@@ -320,7 +320,7 @@ class Writer {
              flagNames(z.flags, {{ZUR_T_EXTENSIBLE, "ZUR_T_EXTENSIBLE"}, {ZUR_T_NAMED_BITS, "ZUR_T_NAMED_BITS"}, {ZUR_T_OWN_TAG, "ZUR_T_OWN_TAG"}, {ZUR_T_BY_POINTER, "ZUR_T_BY_POINTER"}}) + ", " +
              str(z.tagCount) + ", " + str(z.identifier) + ", " + str(z.firstTag) + ", " + str(z.matchCount) + ", " + str(z.firstMatch) + ", " +
              str(z.valueRange) + ", " + str(z.sizeRange) + ", " + str(z.alphabet) + ", " + str(z.order) + ", " +
-             str(z.named) + ", " + str(z.openType) + ", " + tagName(z.startTag) + "}";
+             str(z.named) + ", " + str(z.openType) + ", " + tagName(z.startTag) + ", " + str(z.presence) + "}";
     });
     const std::string components = array(s, "ZurComponent", "zur_components", t.components, [](const ZurComponent &z, std::size_t) {
       return "{" +
@@ -368,10 +368,13 @@ class Writer {
     const std::string objects = array(s, "ZurObject", "zur_objects", t.objects, [&](const ZurObject &o, std::size_t i) {
       return "{&" + local("zur_object_id" + str(i)) + ", " + str(o.alternative) + ", " + str(o.type) + "}";
     });
+    const std::string presences = array(s, "ZurPresence", "zur_presences", t.presences, [](const ZurPresence &p, std::size_t) {
+      return "{" + hexLiteral(p.components) + ", " + hexLiteral(p.additions) + ", " + str(p.rootBits) + "}";
+    });
     s += "\nstatic const ZurCodecTbl " + local("zur_codec") + " = {\n    " + str(t.codecTypes.size()) + ", " + str(t.components.size()) + ", " +
          types + ", " + components + ", " + tags + ",\n    " + ranges + ", " + sizes + ", " + alphabets + ", " + charRanges +
          ", " + enums + ", " + enumValues + ",\n    " + named + ", " + order + ", " + defaults + ", " + openTypes + ", " +
-         paths + ", " + objects + "};\n";
+         paths + ", " + objects + ", " + presences + "};\n";
     return s;
   }
 

@@ -30,6 +30,7 @@ class TablesBuilder {
     o.defaults.push_back(nullptr);
     o.defaultImages.emplace_back();
     o.openTypes.push_back({});
+    o.presences.push_back({});
     parents_.resize(model_.types.size());
     for (TypeId id = 0; id < model_.types.size(); ++id) {
       const Type &t = model_.types[id];
@@ -125,6 +126,7 @@ class TablesBuilder {
       if (type.builtin == Builtin::BitString) z.flags |= ZUR_T_NAMED_BITS;
     }
     if (type.builtin == Builtin::Enumerated) enumerators(type, z);
+    if (type.builtin == Builtin::Sequence) presence(t, firstField, z);
     if (type.builtin == Builtin::Set || (type.builtin == Builtin::Choice && !t.members.empty()))
       canonicalOrder(type, z);
     if (!t.objectAlternatives.empty()) openType(i, type, z);
@@ -159,6 +161,32 @@ class TablesBuilder {
     }
     o.fields.push_back(f);
     o.components.push_back(z);
+  }
+
+  // The presence record of a SEQUENCE whose mask a PER encoder may copy
+  // (ZurPresence), read from the components and fields just described;
+  // none for the others, whose components it looks at one by one.
+  void presence(const TypeLayout &t, uint16_t firstField, ZurType &z) {
+    Tables &o = *out_;
+    if (t.members.size() > 64 || (t.lenSize != 1 && t.lenSize != 2 && t.lenSize != 4)) return;
+    ZurPresence p{};
+    int rank = 0;
+    for (uint32_t k = 0; k < t.members.size(); ++k) {
+      const ZurComponent &c = o.components[firstField + k];
+      if ((c.flags & (ZUR_C_OPTIONAL | ZUR_C_DEFAULT | ZUR_C_EXTENSION)) == 0) continue;
+      // A DEFAULT value equal to its default stays out, which its bit does not tell.
+      if ((c.flags & ZUR_C_DEFAULT) != 0 || o.fields[firstField + k].presenceBit != rank++) return;
+      p.components |= uint64_t{1} << k;
+      if ((c.flags & ZUR_C_EXTENSION) != 0) {
+        p.additions |= uint64_t{1} << k;
+      } else if (p.additions != 0) {  // a root component after the additions
+        return;
+      } else {
+        ++p.rootBits;
+      }
+    }
+    z.presence = index16(o.presences.size(), "presence records");
+    o.presences.push_back(p);
   }
 
   uint16_t nameIndex(const std::string &name) {
@@ -393,7 +421,8 @@ class TablesBuilder {
                           o.defaults.data(),
                           o.openTypes.data(),
                           o.paths.data(),
-                          o.objects.data()};
+                          o.objects.data(),
+                          o.presences.data()};
     CtlTbl &ctl = o.tables.ctl;
     std::memcpy(ctl.reserved0, ZUR_TABLES_MAGIC, 4);
     ctl.reserved0[4] = ZUR_TABLES_VERSION & 0xFF;

@@ -45,6 +45,7 @@ struct Tables {
   std::vector<ZurOpenType> openTypes;
   std::vector<uint16_t> paths;
   std::vector<ZurObject> objects;
+  std::vector<ZurPresence> presences;
 
   // What the C writer writes for the values: defaultImages[i] is the value
   // at defaults[i] (from 1), objectIds[i] the id of objects[i].

@@ -23,7 +23,7 @@ extern "C" {
    a little-endian 16-bit number; the rest is 0. The codecs refuse a control
    table without the magic (error row 34) or of another version (row 6). */
 #define ZUR_TABLES_MAGIC "zurT"
-#define ZUR_TABLES_VERSION 3
+#define ZUR_TABLES_VERSION 4
 
 struct ZurCodecTbl;
 
@@ -131,6 +131,8 @@ typedef struct ZurType {
                             selects the type */
   uint16_t startTag;     /* matchCount 1: that match tag, so that a BER decoder tells
                             whether a component is present with one load; else 0 */
+  uint16_t presence;     /* SEQUENCE: index in presences, 0 when its presence bits are
+                            not laid out as ZurPresence describes */
 } ZurType;
 
 /* ZurRange.flags, ZurSize.flags, ZurAlphabet.flags */
@@ -232,6 +234,19 @@ typedef struct ZurObject {
   uint16_t type;         /* type index of that alternative */
 } ZurObject;
 
+/* A SEQUENCE of at most 64 components, none DEFAULT, whose presence mask is
+   an integer (at most 32 bits) giving the root components' bits before any
+   extension addition's: the first rootBits bits of its mask are, in order,
+   the presence bits of a PER encoding, and component i (from 0, in the
+   module's order) has the presence bit numbered by its rank among the
+   components set in `components`. A PER encoder takes them from the mask at
+   once rather than component by component. */
+typedef struct ZurPresence {
+  uint64_t components;   /* bit i (1 << i): component i has a presence bit */
+  uint64_t additions;    /* bit i: component i is an extension addition */
+  uint32_t rootBits;     /* root components with a presence bit */
+} ZurPresence;
+
 typedef struct ZurCodecTbl {
   uint32_t typeCount;             /* entries in types: the control table's type count */
   uint32_t componentCount;        /* entries in components: the control table's field count */
@@ -250,6 +265,7 @@ typedef struct ZurCodecTbl {
   const ZurOpenType *openTypes;
   const uint16_t *paths;
   const ZurObject *objects;
+  const ZurPresence *presences;
 } ZurCodecTbl;
 
 /* The codec tables of a control table, or null when it carries no magic. */

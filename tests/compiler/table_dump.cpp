@@ -190,7 +190,7 @@ std::vector<std::string> dumpTables(const ZurTables &tables) {
          "builtin " + n(t.builtin) + " flags " + n(t.flags) + " tags " + n(t.tagCount) + "@" + n(t.firstTag) +
              " match " + n(t.matchCount) + "@" + n(t.firstMatch) + " valueRange " + n(t.valueRange) + " sizeRange " +
              n(t.sizeRange) + " alphabet " + n(t.alphabet) + " order " + n(t.order) + " named " + n(t.named) +
-             " openType " + n(t.openType) + " startTag " + n(t.startTag) + " identifier " + n(t.identifier));
+             " openType " + n(t.openType) + " startTag " + n(t.startTag) + " identifier " + n(t.identifier) + " presence " + n(t.presence));
   }
   for (uint32_t i = 0; i < z.componentCount; ++i) {
     const ZurComponent &c = z.components[i];
@@ -268,6 +268,10 @@ std::vector<std::string> dumpTables(const ZurTables &tables) {
            "alternative " + n(object.alternative) + " type " + n(object.type) + " id " +
                (id < 0 ? "?" : dumpValue(ctl, static_cast<uint16_t>(id), object.id)));
     }
+  }
+  for (std::size_t i = 0; i < referred(&ZurType::presence, {ZB_SEQUENCE}); ++i) {
+    const ZurPresence &p = z.presences[i];
+    line("presences", i, n(p.components) + " additions " + n(p.additions) + " root " + n(p.rootBits));
   }
   return out;
 }

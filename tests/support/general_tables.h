@@ -1,8 +1,8 @@
 // A copy of compiled tables without identifier octets, in their types and
-// their components, as tables of earlier versions may hold them: the BER
-// decoder then takes none of its shortcuts for the usual headers, and what
-// it tells of an input is the general way's answer that the shortcuts must
-// give too.
+// their components, and without presence records: the BER decoder then
+// takes none of its shortcuts for the usual headers, nor the PER encoder
+// for presence bits, and what they make of a value is the general way's
+// answer that the shortcuts must give too.
 #ifndef ZURBASE_TESTS_SUPPORT_GENERAL_TABLES_H
 #define ZURBASE_TESTS_SUPPORT_GENERAL_TABLES_H
 
@@ -16,7 +16,10 @@ struct GeneralTables {
   explicit GeneralTables(const ZurTables &t)
       : tables(t), codec(*t.codec), types(t.codec->types, t.codec->types + t.codec->typeCount),
         components(t.codec->components, t.codec->components + t.codec->componentCount) {
-    for (ZurType &z : types) z.identifier = 0;
+    for (ZurType &z : types) {
+      z.identifier = 0;
+      z.presence = 0;
+    }
     for (ZurComponent &z : components) z.identifier = 0;
     codec.types = types.data();
     codec.components = components.data();

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "tests/support/codec_harness.h"
+#include "tests/support/general_tables.h"
 #include "tests/support/value_generator.h"
 
 namespace {
@@ -461,6 +462,66 @@ TEST(PerCodec, EmptySequencesTakeNoPresenceBits) {
     const zurtest::Encoded e = h.encode("Holder", rules, d.value);
     ASSERT_EQ(e.status, 0) << e.message;
     EXPECT_EQ(toHex(e.octets), toHex(in));
+  }
+}
+
+// A SEQUENCE's presence record lets the encoder copy the preamble from the
+// value's mask: for masks of 1, 2 and 4 bytes, full and not, 0 and 64
+// components, root components after the additions and a version bracket.
+// The types that cannot have one (a DEFAULT, an OPTIONAL root component
+// after the additions, a mask of bytes) must not; every value encodes as it
+// does by the general way, from tables without the records.
+TEST(PerCodec, PresenceRecordsEncodeAsTheGeneralWay) {
+  std::string module = "Presence DEFINITIONS AUTOMATIC TAGS ::= BEGIN\n";
+  auto sequence = [&](const std::string &name, int optional, int mandatoryEvery, int total) {
+    module += name + " ::= SEQUENCE {";
+    for (int i = 0, o = 0; i < total; ++i) {
+      const bool isOptional = o < optional && (mandatoryEvery == 0 || i % mandatoryEvery != 0);
+      o += isOptional;
+      module += (i ? ", c" : " c") + std::to_string(i) + (isOptional ? " INTEGER (0..3) OPTIONAL" : " BOOLEAN");
+    }
+    module += " }\n";
+  };
+  sequence("P8", 8, 0, 8);
+  sequence("P9", 9, 3, 14);
+  sequence("P16", 16, 0, 16);
+  sequence("P17", 17, 2, 34);
+  sequence("P32", 32, 0, 32);
+  sequence("P33", 33, 0, 33);
+  sequence("M64", 32, 2, 64);
+  module +=
+      "Empty ::= SEQUENCE {}\n"
+      "Ext ::= SEQUENCE { a BOOLEAN OPTIONAL, b INTEGER (0..7), ..., x BOOLEAN OPTIONAL,"
+      " [[ y BOOLEAN, z BOOLEAN OPTIONAL ]], ..., c BOOLEAN, d IA5String (SIZE (1..3)) }\n"
+      "After ::= SEQUENCE { a BOOLEAN OPTIONAL, ..., x BOOLEAN OPTIONAL, ..., c BOOLEAN OPTIONAL }\n"
+      "Dflt ::= SEQUENCE { a BOOLEAN OPTIONAL, b INTEGER (0..7) DEFAULT 3 }\n"
+      "Holder ::= SEQUENCE { p8 P8, p9 P9, p16 P16, p17 P17, p32 P32, p33 P33, m64 M64,"
+      " e Empty, x Ext, a After, d Dflt }\n"
+      "END\n";
+  CodecHarness h(std::vector<zurasn1::ModuleText>{{"presence.asn1", module}});
+  const ZurTables &tables = h.compiled().tables();
+  const std::pair<const char *, bool> records[] = {
+      {"P8", true},   {"P9", true},    {"P16", true}, {"P17", true},    {"P32", true},   {"P33", false},
+      {"M64", true},  {"Empty", true}, {"Ext", true}, {"After", false}, {"Dflt", false}, {"Holder", true}};
+  for (const auto &[type, record] : records) {
+    const uint32_t t = tables.ctl.pduTypes[h.pdu(type) - 1];
+    EXPECT_EQ(tables.codec->types[t].presence != 0, record) << type;
+  }
+  const zurtest::GeneralTables general(tables);
+  zurtest::ValueGenerator generator(&tables.ctl, 11);
+  Env *env = h.env();
+  const CtlTbl *quick = env->ctlTbl;
+  for (int i = 0; i < 200; ++i) {
+    const void *value = generator.value(h.pdu("Holder"));
+    for (int32_t rules : {RULES_PER, RULES_PER_ALIGNED}) {
+      SCOPED_TRACE("value " + std::to_string(i) + (rules == RULES_PER ? " UNALIGNED" : " ALIGNED"));
+      const zurtest::Encoded fast = h.encode("Holder", rules, value);
+      env->ctlTbl = general.ctlTbl();
+      const zurtest::Encoded slow = h.encode("Holder", rules, value);
+      env->ctlTbl = quick;
+      ASSERT_EQ(fast.status, 0) << fast.message;
+      ASSERT_EQ(toHex(fast.octets), toHex(slow.octets));
+    }
   }
 }
 

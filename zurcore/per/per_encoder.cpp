@@ -693,14 +693,38 @@ Encoder::Presence Encoder::narrowPresence(BitWriter &w, uint32_t type, const uns
     }
   }
   w.putBits(preamble, pending);
+  return Presence{included, additionBits, addedOf(type, additionBits), (included & additionBits) != 0};
+}
+
+// narrowPresence() for a SEQUENCE whose presence record says that its mask
+// holds the bits as the encoding wants them: the preamble is the mask's
+// first bits, and a component is looked at only for the bit it has.
+Encoder::Presence Encoder::maskPresence(BitWriter &w, uint32_t type, const unsigned char *v) {
+  const TypeDesc &d = s_.desc(type);
+  const ZurPresence &p = s_.codec->presences[s_.type(type).presence];
+  const uint64_t word = maskWord(d.lenSize, v);
+  if (p.rootBits != 0) w.putBits(word >> (64 - p.rootBits), p.rootBits);
+  const uint32_t count = static_cast<uint32_t>(d.count);
+  // Those without a presence bit, then the mask's bits in turn, one for
+  // each component that has one.
+  uint64_t included = (count == 0 ? 0 : ~uint64_t{0} >> (64 - count)) & ~p.components;
+  uint64_t bits = word;
+  for (uint64_t m = p.components; m != 0; m &= m - 1, bits <<= 1)
+    included |= (bits >> 63) << std::countr_zero(m);
+  return Presence{included, p.additions, addedOf(type, p.additions), (included & p.additions) != 0};
+}
+
+// The additions' bounds from their marks, and their number from the highest
+// one's (a version bracket is one).
+Encoder::Added Encoder::addedOf(uint32_t type, uint64_t additionBits) const {
   Added added;
-  if (additionBits != 0) {
-    added.lo = static_cast<uint32_t>(std::countr_zero(additionBits));
-    added.hi = static_cast<uint32_t>(64 - std::countl_zero(additionBits));
-    for (uint64_t m = additionBits; m != 0; m &= m - 1)
-      added.count = std::max<uint32_t>(added.count, components[std::countr_zero(m)].addition);
-  }
-  return Presence{included, additionBits, added, (included & additionBits) != 0};
+  if (additionBits == 0) return added;
+  const ZurComponent *const components = &s_.component(s_.desc(type).ref);
+  added.lo = static_cast<uint32_t>(std::countr_zero(additionBits));
+  added.hi = static_cast<uint32_t>(64 - std::countl_zero(additionBits));
+  for (uint64_t m = additionBits; m != 0; m &= m - 1)
+    added.count = std::max<uint32_t>(added.count, components[std::countr_zero(m)].addition);
+  return added;
 }
 
 bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
@@ -724,7 +748,10 @@ bool Encoder::sequence(BitWriter &w, uint32_t type, const unsigned char *v, cons
     }
   } release{wide ? &present_ : nullptr, base};
   if (wide) present_.resize(base + count);
-  const Presence p = order == nullptr && !wide ? narrowPresence(w, type, v) : presence(w, type, v, base);
+  const Presence p = wide                 ? presence(w, type, v, base)
+                     : z.presence != 0     ? maskPresence(w, type, v)
+                     : order == nullptr    ? narrowPresence(w, type, v)
+                                           : presence(w, type, v, base);
   const uint64_t narrow = p.narrow;
   const Inclusion included{narrow, base, wide};
   if (p.anyAddition) w.setBit(extensionBit);

@@ -56,28 +56,32 @@ inline bool isPresent(const TypeDesc &parent, const FieldDesc &f, const unsigned
   }
 }
 
+// A presence mask of 1, 2 or 4 bytes (an integer) as one word, bit 0 of the
+// mask at the top; 0 for a wider one.
+inline uint64_t maskWord(uint16_t width, const unsigned char *value) {
+  switch (width) {
+    case 1: return uint64_t{value[0]} << 56;
+    case 2: {
+      uint16_t m;
+      std::memcpy(&m, value, 2);
+      return uint64_t{m} << 48;
+    }
+    case 4: {
+      uint32_t m;
+      std::memcpy(&m, value, 4);
+      return uint64_t{m} << 32;
+    }
+    default: return 0;
+  }
+}
+
 // isPresent for each component of one value, its mask read once when it is
 // an integer.
 class PresenceMask {
  public:
-  PresenceMask(const TypeDesc &parent, const unsigned char *value) : parent_(parent), value_(value) {
-    switch (parent.lenSize) {
-      case 1: word_ = uint64_t{value[0]} << 56; break;
-      case 2: {
-        uint16_t m;
-        std::memcpy(&m, value, 2);
-        word_ = uint64_t{m} << 48;
-        break;
-      }
-      case 4: {
-        uint32_t m;
-        std::memcpy(&m, value, 4);
-        word_ = uint64_t{m} << 32;
-        break;
-      }
-      default: bytes_ = true;
-    }
-  }
+  PresenceMask(const TypeDesc &parent, const unsigned char *value)
+      : parent_(parent), value_(value), word_(maskWord(parent.lenSize, value)),
+        bytes_(parent.lenSize != 1 && parent.lenSize != 2 && parent.lenSize != 4) {}
   bool has(const FieldDesc &f) const {
     if (f.presenceBit >= 0 && !bytes_) return (word_ << f.presenceBit) >> 63;
     return isPresent(parent_, f, value_);
@@ -86,8 +90,8 @@ class PresenceMask {
  private:
   const TypeDesc &parent_;
   const unsigned char *value_;
-  uint64_t word_ = 0;  // bit 0 of the mask at the top
-  bool bytes_ = false;
+  uint64_t word_;  // bit 0 of the mask at the top
+  bool bytes_;
 };
 
 inline void setPresent(const TypeDesc &parent, const FieldDesc &f, unsigned char *value) {
