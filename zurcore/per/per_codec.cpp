@@ -16,12 +16,19 @@ namespace {
 
 bool alignedRules(Env *env) { return env->encRules == RULES_PER_ALIGNED; }
 
-int checkPdu(Env *env, char *msgBuf, uint32_t flags, char letter, const CtlTbl *ctl,
-             int32_t pdu, Schema &schema) {
-  int row = openSchema(ctl, schema);
+// The refusal of checkPdu, out of its way: a call whose tables and PDU are
+// good sets up no frame for a report.
+[[gnu::cold, gnu::noinline]] int refusePdu(Env *env, char *msgBuf, uint32_t flags, char letter,
+                                           const CtlTbl *ctl, int32_t pdu, int row) {
   if (row != 0) return report(env, msgBuf, flags, letter, row, ReportArg::of(row == ROW_TABLES_VERSION ? zurTablesVersion(ctl) : 0), nullptr, {});
-  if (pdu < 1 || pdu > ctl->pduCount)
-    return report(env, msgBuf, flags, letter, ROW_PDU_RANGE, ReportArg::of(pdu), nullptr, {});
+  return report(env, msgBuf, flags, letter, ROW_PDU_RANGE, ReportArg::of(pdu), nullptr, {});
+}
+
+// Inline in each entry point, whose every call makes it.
+inline int checkPdu(Env *env, char *msgBuf, uint32_t flags, char letter, const CtlTbl *ctl,
+                    int32_t pdu, Schema &schema) {
+  const int row = openSchema(ctl, schema);
+  if (row != 0 || pdu < 1 || pdu > ctl->pduCount) return refusePdu(env, msgBuf, flags, letter, ctl, pdu, row);
   return 0;
 }
 
