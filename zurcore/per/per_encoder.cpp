@@ -694,7 +694,8 @@ Encoder::Presence Encoder::narrowPresence(BitWriter &w, uint32_t type, const uns
     }
   }
   w.putBits(preamble, pending);
-  return Presence{included, additionBits, addedOf(type, additionBits), (included & additionBits) != 0};
+  const bool anyAddition = (included & additionBits) != 0;
+  return Presence{included, additionBits, anyAddition ? addedOf(type, additionBits) : Added{}, anyAddition};
 }
 
 // narrowPresence() for a SEQUENCE whose presence record says that its mask
@@ -712,7 +713,8 @@ Encoder::Presence Encoder::maskPresence(BitWriter &w, uint32_t type, const unsig
   uint64_t bits = word;
   for (uint64_t m = p.components; m != 0; m &= m - 1, bits <<= 1)
     included |= (bits >> 63) << std::countr_zero(m);
-  return Presence{included, p.additions, addedOf(type, p.additions), (included & p.additions) != 0};
+  const bool anyAddition = (included & p.additions) != 0;
+  return Presence{included, p.additions, anyAddition ? addedOf(type, p.additions) : Added{}, anyAddition};
 }
 
 // The additions' bounds from their marks, and their number from the highest
