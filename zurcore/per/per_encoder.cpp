@@ -529,7 +529,7 @@ bool Encoder::timeString(BitWriter &w, uint32_t type, const unsigned char *v, co
 }
 
 template <class Char>
-bool Encoder::characters(BitWriter &w, uint32_t type, const SizeInfo &si, const Char *data, uint64_t n,
+inline bool Encoder::characters(BitWriter &w, uint32_t type, const SizeInfo &si, const Char *data, uint64_t n,
                          const Context &c) {
   if (n != 0 && data == nullptr) return fail(ROW_NULL_IN_INPUT);
   CharCoding made;

@@ -106,8 +106,9 @@ class Encoder : private TracedCodec {
   bool knownMultiplier(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
   bool timeString(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
   // A known-multiplier string of n characters, under its size constraint.
+  // Inline in its callers, each a call for every string.
   template <class Char>
-  bool characters(BitWriter &w, uint32_t type, const SizeInfo &si, const Char *data, uint64_t n,
+  [[gnu::always_inline]] bool characters(BitWriter &w, uint32_t type, const SizeInfo &si, const Char *data, uint64_t n,
                   const Context &c);
   // The codes of n characters; false at one outside the alphabet.
   template <class Char>
