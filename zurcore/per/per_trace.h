@@ -80,7 +80,8 @@ class TracedCodec {
     if (trace_ != nullptr) trace_->length(c.place, label, encoded, bits, fragment);
   }
 
-  const Schema &s_;
+  // A copy, not a reference: each of its arrays is one load away, not two.
+  const Schema s_;
   PerTrace *trace_;
 };
 
