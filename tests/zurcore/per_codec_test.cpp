@@ -9,6 +9,7 @@
 #include "tests/support/codec_harness.h"
 #include "tests/support/general_tables.h"
 #include "tests/support/value_generator.h"
+#include "zurcore/per/per_values.h"
 
 namespace {
 
@@ -369,6 +370,21 @@ TEST(PerCodec, LongStringsAreFragmented) {
     EXPECT_EQ(d.consumed, static_cast<int32_t>(in.size()));
     EXPECT_EQ(toHex(rows().encode("Blob", rules, d.value).octets), toHex(in));
   }
+}
+
+// The elements of a list lie in its array: a list of some elements without
+// one is refused before an element is read.
+TEST(PerCodec, EncodingRefusesAListWithoutItsArray) {
+  zurtest::Decoded d = rows().decode("Many", RULES_PER, fromHex("03"));
+  ASSERT_EQ(d.status, 0) << d.message;
+  auto &list = *static_cast<zurcore::per::ZurList *>(d.value);
+  ASSERT_EQ(list.count, 3u);
+  unsigned char *const elements = list.value;
+  list.value = nullptr;
+  for (int32_t rules : {RULES_PER, RULES_PER_ALIGNED})
+    EXPECT_EQ(rows().encode("Many", rules, d.value).message, "E0011S: Unexpected NULL pointer in input.\n");
+  list.value = elements;
+  EXPECT_EQ(toHex(rows().encode("Many", RULES_PER, d.value).octets), "03");
 }
 
 // Nesting and allocation are bounded by the Env's limits, decoding and

@@ -80,11 +80,16 @@ bool Encoder::encode(BitWriter &w, uint32_t type, const void *v) {
 }
 
 // Inline in each caller: a call less per value, and each caller's dispatch
-// by kind is a jump of its own, better predicted.
+// by kind is a jump of its own, better predicted. Only a value held through
+// an address can be missing: one in place lies within a value already
+// checked (list() checks an array of elements).
 template <bool Checked>
 inline bool Encoder::value(BitWriter &w, uint32_t type, const unsigned char *held, const Context &c) {
-  const unsigned char *v = valueAt(s_.desc(type), held);
-  if (v == nullptr || (Checked && depth_ >= maxDepth_)) return refuse(v);
+  const unsigned char *v = held;
+  if ((s_.desc(type).typeFlags & TYPE_BY_POINTER) != 0 &&
+      (v = *reinterpret_cast<const unsigned char *const *>(held)) == nullptr)
+    return refuse(v);
+  if (Checked && depth_ >= maxDepth_) return refuse(v);
   if (Checked && trace_ != nullptr) return tracedContents(w, type, v, c);
   return contents(w, type, v, c);
 }
@@ -910,6 +915,7 @@ bool Encoder::list(BitWriter &w, uint32_t type, const unsigned char *v, const Co
   bool ok = true;
   const bool plainElements = plain();
   auto elements = [&](uint64_t from, uint64_t n) {
+    if (ok && n != 0 && l.value == nullptr) ok = fail(ROW_NULL_IN_INPUT);
     for (uint64_t i = from; ok && i < from + n; ++i) {
       if (plainElements) {
         ok = value<false>(w, elementType, l.value + i * stride, inner);

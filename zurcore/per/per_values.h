@@ -21,15 +21,6 @@ struct ZurList {
   unsigned char *value;
 };
 
-// The value of a type where its parent holds it: through its address for a
-// type held by pointer.
-inline unsigned char *valueAt(const TypeDesc &d, unsigned char *held) {
-  return (d.typeFlags & TYPE_BY_POINTER) != 0 ? *reinterpret_cast<unsigned char **>(held) : held;
-}
-inline const unsigned char *valueAt(const TypeDesc &d, const unsigned char *held) {
-  return valueAt(d, const_cast<unsigned char *>(held));
-}
-
 // The presence of an OPTIONAL, DEFAULT or extension component: its bit of
 // the parent's mask (bit 0 the most significant; masks of up to 4 bytes are
 // integers) or, for a negative presenceBit, a non-null address.
