@@ -240,10 +240,13 @@ bool Decoder::hugeInteger(BitReader &r, const ZurRange &range, bool inRoot, ZurH
   if (inRoot && (range.flags & ZUR_R_LOWER)) {
     // The offset from the lower bound is unsigned: add the bound back, in
     // two's complement one octet wider than both.
-    const std::size_t width = static_cast<std::size_t>(length) + 9;
-    auto *wide = static_cast<uint8_t *>(allocate(r, width));
+    // Summed in 64 bits: allocate() refuses a width that a 32-bit size_t
+    // would have wrapped.
+    const uint64_t wideLength = length + 9;
+    auto *wide = static_cast<uint8_t *>(allocate(r, wideLength));
     if (wide == nullptr) return false;
-    std::memcpy(wide + 9, data, static_cast<std::size_t>(length));
+    const auto width = static_cast<std::size_t>(wideLength);
+    std::memcpy(wide + 9, data, width - 9);
     data = wide;
     uint64_t add = static_cast<uint64_t>(range.lower);
     uint8_t addFill = range.lower < 0 ? 0xFF : 0x00;
