@@ -141,26 +141,37 @@ constexpr std::uint32_t kPowersOfTen[] = {1,      10,      100,      1000,      
   return static_cast<int>(p + n - buf);
 }
 
-constexpr char kBlanks[] = "                ";  // sixteen
+// The start of an indented line and its end with the NUL, eight characters
+// each, and blanks between.
+constexpr char kLineHead[] = "\n       ";
+constexpr char kLineTail[] = "       ";
+constexpr char kBlanks[] = "        ";
 
-// "\n%*s" of an empty text: a new line and an indentation.
+// "\n%*s" of an empty text: a new line and an indentation. The text and its
+// NUL, size characters, are copied from the head and the tail of a line and
+// blanks between, in stores that overlap and end at the NUL: no call and no
+// loop for the usual indentations. The stores are the widest whose tail
+// stays clear of the new line.
 [[gnu::noinline]] int formatIndent(char *buf, std::size_t cap, const char *, const ApiWord *words) {
   const auto width = static_cast<std::int32_t>(words[0]);
   const char *s = reinterpret_cast<const char *>(words[1]);
   if (s == nullptr || *s != '\0' || width < 0 || width > 64 ||
       static_cast<std::size_t>(width) + 1 >= cap)
     return formatWhole<whole("\n%*s")>(buf, cap, words);
-  const auto n = static_cast<std::size_t>(width);
-  buf[0] = '\n';
-  // Blanks in pieces of sixteen, the last one overlapping: no call, so the
-  // short indentations need no saved registers.
-  if (n > 16) {
-    for (std::size_t i = 0; i < n - 16; i += 16) std::memcpy(buf + 1 + i, kBlanks, 16);
-    std::memcpy(buf + 1 + n - 16, kBlanks, 16);
+  const std::size_t size = static_cast<std::size_t>(width) + 2;
+  if (size > 8) {
+    std::memcpy(buf, kLineHead, 8);
+    for (std::size_t at = 8; at + 8 < size; at += 8) std::memcpy(buf + at, kBlanks, 8);
+    std::memcpy(buf + size - 8, kLineTail, 8);
+  } else if (size > 4) {
+    std::memcpy(buf, kLineHead, 4);
+    std::memcpy(buf + size - 4, kLineTail + 4, 4);
+  } else if (size > 2) {
+    std::memcpy(buf, kLineHead, 2);
+    std::memcpy(buf + size - 2, kLineTail + 6, 2);
   } else {
-    fillText(buf + 1, ' ', n);
+    std::memcpy(buf, "\n", 2);
   }
-  buf[n + 1] = '\0';
   return width + 1;
 }
 

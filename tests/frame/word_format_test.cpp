@@ -279,11 +279,12 @@ TEST(WordFormat, EdgesOnEveryPath) {
 // gives the text cut as snprintf cuts it, and nothing past it.
 TEST(WordFormat, WalkerFormatsInEveryBufferSize) {
   const std::string wide(70, 'w'), spaces(65, ' '), w16(16, 'w'), w40(40, 'w');
-  const struct {
+  struct Row {
     const char *format;
     zur::PrintWords words;
     std::string want;
-  } cases[] = {
+  };
+  std::vector<Row> cases = {
       {zur::kFormats.octet, words(0xAu), "0A"}, {"%02X", words(0x1FFu), "1FF"},
       {"%02X", {{static_cast<ApiWord>(0x1000000F5ULL)}}, "F5"},
       {"\n%*s", words(0, ""), "\n"}, {zur::kFormats.indent, words(64, ""), "\n" + spaces.substr(1)},
@@ -303,6 +304,9 @@ TEST(WordFormat, WalkerFormatsInEveryBufferSize) {
       {"%I64d", words(int64_t{-9223372036854775807LL - 1}), "-9223372036854775808"},
       {zur::kFormats.signed64, words(int64_t{9223372036854775807LL}), "9223372036854775807"},
   };
+  // Every indentation the line breaks' own path writes, and the first it leaves.
+  for (int width = 0; width <= 65; ++width)
+    cases.push_back({zur::kFormats.indent, words(width, ""), "\n" + std::string(width, ' ')});
   // The library's entry and the hooks' one, which has the dispatch of its own.
   for (auto *format : {zur::formatWords, zurFormatWords}) {
     for (const auto &c : cases) {
