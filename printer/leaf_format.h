@@ -9,8 +9,16 @@
 
 namespace zur {
 
-// New line, indented two spaces per step; the indentation becomes
-// printDepth - back unless that is negative.
+// The indentation of a line break back steps above the value's depth, in
+// steps of two blanks: that depth, kept for later breaks, unless it is
+// negative (a value printed outside the walk), then the last break's.
+inline int32_t newlineIndent(WorkArea &w, int back) {
+  const int32_t d = w.printDepth - back;
+  if (d >= 0) w.printIndent = d;
+  return w.printIndent;
+}
+
+// New line, indented by newlineIndent.
 void printNewline(Env *env, int back);
 // Deeper indentation, which no walk reaches, goes through the format.
 inline constexpr int32_t kDirectIndent = 1 << 16;

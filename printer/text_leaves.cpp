@@ -23,13 +23,10 @@ namespace {
 }  // namespace
 
 void printNewline(Env *env, int back) {
-  WorkArea &w = env->workArea;
-  int32_t d = w.printDepth - back;
-  if (d >= 0) w.printIndent = d;
   // A line break comes several times per value printed: a hook is called
   // here, without a second look-up, and standard output takes the text of
   // the format without it.
-  const int32_t indent = w.printIndent;
+  const int32_t indent = newlineIndent(env->workArea, back);
   if (PrintHookFn hook = printHookOf(env); hook != nullptr)
     hookIndentLine(hook, env, indent);
   else if (OutputScope *out = directOutput(env); out != nullptr && indent >= 0 && indent <= kDirectIndent)

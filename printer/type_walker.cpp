@@ -117,11 +117,9 @@ ZUR_FORCE_INLINE inline void printItemBreak(Env *env, bool first) {
     printNewline(env, 0);
     return;
   }
-  WorkArea &w = env->workArea;
-  const int32_t indent = w.printDepth >= 0 ? w.printDepth : w.printIndent;
+  const int32_t indent = newlineIndent(env->workArea, 0);
   OutputScope *out = directOutput(env);
   if (out == nullptr || indent < 0 || indent > kDirectIndent) return printItemBreakByCalls(env, first);
-  w.printIndent = indent;
   out->putMarkedLineBreak(first ? '{' : ',', 2 * static_cast<std::size_t>(indent));
 }
 
