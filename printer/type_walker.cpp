@@ -109,12 +109,18 @@ ZUR_FORCE_INLINE inline void printMember(const CtlTbl *ctl, const TypeDesc *td,
 
 // "{" before the first component or element, "," before each further one,
 // then a new line at the value's depth. A hook gets the two calls from here,
-// each with its own look-up; on standard output one look-up serves both,
-// since nothing between the two texts can install a hook.
+// each with its own look-up (the line break's without printNewline's call
+// and frame: some nine instructions less per item); on standard output one
+// look-up serves both, since nothing between the two texts can install a
+// hook.
 ZUR_FORCE_INLINE inline void printItemBreak(Env *env, bool first) {
   if (PrintHookFn hook = printHookOf(env); hook != nullptr) {
     callPrintHook(hook, env, first ? kFormats.open : kFormats.comma);
-    printNewline(env, 0);
+    const int32_t indent = newlineIndent(env->workArea, 0);
+    if (hook = printHookOf(env); hook != nullptr)
+      callPrintHook(hook, env, kFormats.indent, 2 * indent, "");
+    else
+      printNewline(env, 0);
     return;
   }
   const int32_t indent = newlineIndent(env->workArea, 0);
