@@ -175,6 +175,17 @@ class StagedOutput {
       putLongMarkedLineBreak(mark, blanks);
     }
   }
+  // A line break and `blanks` blanks, then a mark such as "}", stored with it.
+  ZUR_FORCE_INLINE void putLineBreakThen(char mark, std::size_t blanks) {
+    if (const std::size_t at = len_; blanks <= 16 && Size - at >= 18) {
+      len_ = at + blanks + 2;
+      data_[at] = '\n';
+      std::memcpy(data_ + at + 1, "                ", 16);
+      data_[at + 1 + blanks] = mark;
+    } else {
+      putLongLineBreakThen(mark, blanks);
+    }
+  }
   void beginCall() { callStart_ = len_; }
   void endCall() { callStart_ = kNoCall; }
 
@@ -208,6 +219,10 @@ class StagedOutput {
   [[gnu::noinline]] void putLongMarkedLineBreak(char mark, std::size_t blanks) {
     put(&mark, 1);
     putLongLineBreak(blanks);
+  }
+  [[gnu::noinline]] void putLongLineBreakThen(char mark, std::size_t blanks) {
+    putLongLineBreak(blanks);
+    put(&mark, 1);
   }
   [[gnu::noinline]] void fillLarge(char c, std::size_t n) {
     while (n > 0) {

@@ -129,6 +129,30 @@ ZUR_FORCE_INLINE inline void printItemBreak(Env *env, bool first) {
   out->putMarkedLineBreak(first ? '{' : ',', 2 * static_cast<std::size_t>(indent));
 }
 
+// The line break and "}" through apiPrint: printValueEnd's path for anything
+// but standard output at a usual depth.
+[[gnu::noinline]] void printValueEndByCalls(Env *env) {
+  printNewline(env, 1);
+  apiPrint(env, kFormats.close);
+}
+
+// "{" when the value had no item, then "}" on a line of its own a step above
+// the value's depth. As for printItemBreak, a hook gets the line break from
+// here after a look-up of its own, and standard output stores the line break
+// and the brace together.
+ZUR_FORCE_INLINE inline void printValueEnd(Env *env, bool first) {
+  if (first) apiPrint(env, kFormats.open);
+  if (PrintHookFn hook = printHookOf(env); hook != nullptr) {
+    callPrintHook(hook, env, kFormats.indent, 2 * newlineIndent(env->workArea, 1), "");
+    apiPrint(env, kFormats.close);
+    return;
+  }
+  const int32_t indent = newlineIndent(env->workArea, 1);
+  OutputScope *out = directOutput(env);
+  if (out == nullptr || indent < 0 || indent > kDirectIndent) return printValueEndByCalls(env);
+  out->putLineBreakThen('}', 2 * static_cast<std::size_t>(indent));
+}
+
 void printSequence(WalkFrame &f) {
   const TypeDesc &t = *f.t;
   Env *env = f.env;
@@ -145,9 +169,7 @@ void printSequence(WalkFrame &f) {
     printMember(f.ctl, ctlType(f.ctl, c->type), &own, 0);
     own.offset -= c->offset;
   }
-  if (first) apiPrint(env, kFormats.open);
-  printNewline(env, 1);
-  apiPrint(env, kFormats.close);
+  printValueEnd(env, first);
 }
 
 // Compilers may leave count 0 for a CHOICE; then the selector is trusted with
@@ -200,9 +222,7 @@ void printSequenceOf(WalkFrame &f) {
       cur.offset += static_cast<uint32_t>(t.count);
     }
   }
-  if (first) apiPrint(env, kFormats.open);
-  printNewline(env, 1);
-  apiPrint(env, kFormats.close);
+  printValueEnd(env, first);
 }
 
 // printScalar for a value reached through an address, out of line: its

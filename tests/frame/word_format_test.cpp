@@ -367,8 +367,9 @@ TEST(PrintFormat, CompiledFormatsPrintAsTheFormatter) {
   EXPECT_EQ(results, lengths);
 }
 
-// A line break of any width at every fill of a staged buffer: the short
-// ones store past their end, the others are written piece by piece.
+// A line break of any width, alone and with a mark after it, at every fill of
+// a staged buffer: the short ones store past their end, the others are
+// written piece by piece.
 TEST(StagedOutput, LineBreaksAtEveryFill) {
   std::FILE *file = std::tmpfile();
   ASSERT_NE(file, nullptr);
@@ -382,6 +383,9 @@ TEST(StagedOutput, LineBreaksAtEveryFill) {
         out.putLineBreak(blanks);
         out.put("|", 1);
         want += filler.substr(0, fill) + "\n" + std::string(blanks, ' ') + "|";
+        out.put(filler.data(), fill);
+        out.putLineBreakThen('}', blanks);
+        want += filler.substr(0, fill) + "\n" + std::string(blanks, ' ') + "}";
       }
     }
     out.flush();
