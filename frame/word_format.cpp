@@ -208,6 +208,23 @@ template <std::size_t Blank>
   return putName<Blank>(buf, cap, words, s, n);
 }
 
+// "\"%.*s\"" of a text cut at a precision of at most 64, written in place
+// when the precision fits the buffer; a null text or any other precision
+// takes the general path.
+[[gnu::noinline]] int formatQuoted(char *buf, std::size_t cap, const char *, const ApiWord *words) {
+  const auto precision = static_cast<std::int32_t>(words[0]);
+  const char *s = reinterpret_cast<const char *>(words[1]);
+  if (s == nullptr || precision < 0 || precision > 64 ||
+      static_cast<std::size_t>(precision) + 2 >= cap)
+    return formatWhole<whole("\"%.*s\"")>(buf, cap, words);
+  const std::size_t n = strnlen(s, static_cast<std::size_t>(precision));
+  buf[0] = '"';
+  copyText(buf + 1, s, n);
+  buf[n + 1] = '"';
+  buf[n + 2] = '\0';
+  return static_cast<int>(n + 2);
+}
+
 // A format of one character and no conversion: the printer's brackets and
 // commas.
 [[gnu::noinline]] int formatCharacter(char *buf, std::size_t cap, const char *f, const ApiWord *) {
@@ -215,11 +232,6 @@ template <std::size_t Blank>
   buf[0] = *f;
   buf[1] = '\0';
   return 1;
-}
-
-template <WholeFormat F>
-int formatWholeAt(char *buf, std::size_t cap, const char *, const ApiWord *words) {
-  return formatWhole<F>(buf, cap, words);
 }
 
 // format is the text, its NUL included.
@@ -248,7 +260,7 @@ ZUR_FORCE_INLINE inline bool is(const char *format, const char (&text)[N]) {
       if (is(f, "\n%*s")) return formatIndent(buf, cap, f, words);
       break;
     case '"':
-      if (is(f, "\"%.*s\"")) return formatWhole<whole("\"%.*s\"")>(buf, cap, words);
+      if (is(f, "\"%.*s\"")) return formatQuoted(buf, cap, f, words);
       break;
     default:
       return formatLiteral(buf, cap, f, words);
@@ -269,7 +281,7 @@ constexpr std::array<Formatter, sizeof(CommonFormats)> kByAddress = [] {
   t[offsetof(CommonFormats, name)] = formatName<1>;
   t[offsetof(CommonFormats, text)] = formatName<0>;
   t[offsetof(CommonFormats, signed64)] = formatSigned;
-  t[offsetof(CommonFormats, quoted)] = formatWholeAt<whole("\"%.*s\"")>;
+  t[offsetof(CommonFormats, quoted)] = formatQuoted;
   t[offsetof(CommonFormats, open)] = formatCharacter;
   t[offsetof(CommonFormats, comma)] = formatCharacter;
   t[offsetof(CommonFormats, close)] = formatCharacter;

@@ -307,6 +307,15 @@ TEST(WordFormat, WalkerFormatsInEveryBufferSize) {
   // Every indentation the line breaks' own path writes, and the first it leaves.
   for (int width = 0; width <= 65; ++width)
     cases.push_back({zur::kFormats.indent, words(width, ""), "\n" + std::string(width, ' ')});
+  // Quoted texts cut at every precision the quoted path takes and the first it
+  // leaves, at or before their end; a negative precision is none.
+  for (int precision = -1; precision <= 65; ++precision) {
+    const std::size_t whole = precision < 0 ? wide.size() : static_cast<std::size_t>(precision);
+    cases.push_back({zur::kFormats.quoted, words(precision, wide.c_str()),
+                     '"' + wide.substr(0, whole) + '"'});
+    cases.push_back({"\"%.*s\"", words(precision, "name"),
+                     '"' + std::string("name").substr(0, whole) + '"'});
+  }
   // The library's entry and the hooks' one, which has the dispatch of its own.
   for (auto *format : {zur::formatWords, zurFormatWords}) {
     for (const auto &c : cases) {
