@@ -14,8 +14,17 @@ inline uint64_t loadBigEndian64(const uint8_t *p) {
          uint64_t{p[4]} << 24 | uint64_t{p[5]} << 16 | uint64_t{p[6]} << 8 | uint64_t{p[7]};
 }
 
+// Written out: as a loop, GCC leaves it eight byte stores where it inlines
+// into a large function.
 inline void storeBigEndian64(uint8_t *p, uint64_t v) {
-  for (int i = 0; i < 8; ++i) p[i] = static_cast<uint8_t>(v >> (56 - 8 * i));
+  p[0] = static_cast<uint8_t>(v >> 56);
+  p[1] = static_cast<uint8_t>(v >> 48);
+  p[2] = static_cast<uint8_t>(v >> 40);
+  p[3] = static_cast<uint8_t>(v >> 32);
+  p[4] = static_cast<uint8_t>(v >> 24);
+  p[5] = static_cast<uint8_t>(v >> 16);
+  p[6] = static_cast<uint8_t>(v >> 8);
+  p[7] = static_cast<uint8_t>(v);
 }
 
 // The number that the fewest two's-complement octets p[0..n) give; false

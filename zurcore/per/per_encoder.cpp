@@ -514,14 +514,14 @@ bool Encoder::knownMultiplier(BitWriter &w, uint32_t type, const unsigned char *
   const uint16_t kind = s_.desc(type).kind;
   if (kind == KIND_BMP_STRING) {
     const ZurBmpChars &s = *reinterpret_cast<const ZurBmpChars *>(v);
-    return characters(w, type, sizeInfo(s_, z), s.value, s.length, c);
+    return characters(w, type, z, s.value, s.length, c);
   }
   if (kind == KIND_UNIVERSAL_STRING) {
     const ZurUniversalChars &s = *reinterpret_cast<const ZurUniversalChars *>(v);
-    return characters(w, type, sizeInfo(s_, z), s.value, s.length, c);
+    return characters(w, type, z, s.value, s.length, c);
   }
   const ZurChars &s = *reinterpret_cast<const ZurChars *>(v);
-  return characters(w, type, sizeInfo(s_, z), reinterpret_cast<const uint8_t *>(s.value), s.length, c);
+  return characters(w, type, z, reinterpret_cast<const uint8_t *>(s.value), s.length, c);
 }
 
 bool Encoder::timeString(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
@@ -530,12 +530,35 @@ bool Encoder::timeString(BitWriter &w, uint32_t type, const unsigned char *v, co
   if (!encodableTime(generalized, t)) return fail(ROW_TIME_RANGE);
   char text[32];
   const uint64_t n = formatTime(generalized, t, text);
-  return characters(w, type, SizeInfo{}, reinterpret_cast<const uint8_t *>(text), n, c);
+  return anyCharacters(w, type, SizeInfo{}, reinterpret_cast<const uint8_t *>(text), n, c);
+}
+
+// The general path spills its size form and coding around its calls, some
+// 200 instructions a string; the usual case needs neither.
+template <class Char>
+inline bool Encoder::characters(BitWriter &w, uint32_t type, const ZurType &z, const Char *data, uint64_t n,
+                                const Context &c) {
+  if (z.sizeRange != 0 && z.alphabet == 0 && data != nullptr) {
+    const ZurSize &size = s_.codec->sizes[z.sizeRange];
+    if ((size.flags & (ZUR_R_UPPER | ZUR_R_GAPS)) == ZUR_R_UPPER && size.upper < kFixedLimit &&
+        n >= size.lower && n <= size.upper) {
+      const CharCoding &coding = *canonicalCoding(z.builtin, aligned_);
+      if (size.flags & ZUR_R_EXTENSIBLE) w.putZeros(1);
+      // A fixed size takes no length.
+      const bool fixed = size.lower == size.upper;
+      if (!fixed) putConstrained(w, n - size.lower, uint64_t{size.upper} - size.lower);
+      if (uint64_t{size.upper} * coding.bits >= 16) w.align();
+      if (!codes(w, coding, data, n)) return false;
+      traceLength(c, nullptr, !fixed, n * coding.bits);
+      return true;
+    }
+  }
+  return anyCharacters(w, type, sizeInfo(s_, z), data, n, c);
 }
 
 template <class Char>
-inline bool Encoder::characters(BitWriter &w, uint32_t type, const SizeInfo &si, const Char *data, uint64_t n,
-                         const Context &c) {
+bool Encoder::anyCharacters(BitWriter &w, uint32_t type, SizeInfo si, const Char *data, uint64_t n,
+                            const Context &c) {
   if (n != 0 && data == nullptr) return fail(ROW_NULL_IN_INPUT);
   CharCoding made;
   const CharCoding &coding = typeCoding(s_, type, aligned_, made);

@@ -105,11 +105,17 @@ class Encoder : private TracedCodec {
   bool octets(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
   bool knownMultiplier(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
   bool timeString(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
-  // A known-multiplier string of n characters, under its size constraint.
-  // Inline in its callers, each a call for every string.
+  // A known-multiplier string of n characters of a type z: the usual case in
+  // place (its own alphabet, a size of both bounds below 64K without gaps,
+  // met), else anyCharacters(). Inline in its callers, each a call for
+  // every string.
   template <class Char>
-  [[gnu::always_inline]] bool characters(BitWriter &w, uint32_t type, const SizeInfo &si, const Char *data, uint64_t n,
-                  const Context &c);
+  [[gnu::always_inline]] bool characters(BitWriter &w, uint32_t type, const ZurType &z, const Char *data,
+                                         uint64_t n, const Context &c);
+  // A known-multiplier string of n characters, under its size constraint.
+  template <class Char>
+  [[gnu::noinline]] bool anyCharacters(BitWriter &w, uint32_t type, SizeInfo si, const Char *data, uint64_t n,
+                                       const Context &c);
   // The codes of n characters; false at one outside the alphabet.
   template <class Char>
   bool codes(BitWriter &w, const CharCoding &coding, const Char *chars, uint64_t n);
