@@ -353,10 +353,33 @@ SizeForm sizeForm(const SizeInfo &si, uint64_t n, uint64_t itemBits, bool charac
 
 }  // namespace
 
+// The size of a bit or octet string when it meets a constraint of both
+// bounds below 64K without gaps, which the usual case writes without the
+// general size form; null otherwise.
+inline const ZurSize *Encoder::metSize(const ZurType &z, uint64_t n) const {
+  if (z.sizeRange == 0) return nullptr;
+  const ZurSize &size = s_.codec->sizes[z.sizeRange];
+  if ((size.flags & (ZUR_R_UPPER | ZUR_R_GAPS)) == ZUR_R_UPPER && size.upper < kFixedLimit && n >= size.lower &&
+      n <= size.upper)
+    return &size;
+  return nullptr;
+}
+
 bool Encoder::bits(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
   const ZurType &z = s_.type(type);
   const ZurBits &b = *reinterpret_cast<const ZurBits *>(v);
   if (b.length != 0 && b.value == nullptr) return fail(ROW_NULL_IN_INPUT);
+  const ZurSize *met = (z.flags & ZUR_T_NAMED_BITS) == 0 ? metSize(z, b.length) : nullptr;
+  if (met != nullptr) {
+    if (met->flags & ZUR_R_EXTENSIBLE) w.putZeros(1);
+    // A fixed size takes no length, and starts on an octet past 16 bits.
+    const bool fixed = met->lower == met->upper;
+    if (!fixed) putConstrained(w, b.length - met->lower, uint64_t{met->upper} - met->lower);
+    if (!fixed || met->upper > 16) w.align();
+    w.putBitString(b.value, b.length);
+    traceLength(c, nullptr, !fixed, b.length);
+    return true;
+  }
   SizeInfo si = sizeInfo(s_, z);
   uint64_t n = b.length;
   auto bitAt = [&](uint64_t i) { return i < b.length && (b.value[i / 8] >> (7 - i % 8)) & 1; };
@@ -404,6 +427,16 @@ bool Encoder::bits(BitWriter &w, uint32_t type, const unsigned char *v, const Co
 bool Encoder::octets(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c) {
   const ZurOctets &o = *reinterpret_cast<const ZurOctets *>(v);
   if (o.length != 0 && o.value == nullptr) return fail(ROW_NULL_IN_INPUT);
+  if (const ZurSize *met = metSize(s_.type(type), o.length)) {
+    if (met->flags & ZUR_R_EXTENSIBLE) w.putZeros(1);
+    // A fixed size takes no length, and starts on an octet past two octets.
+    const bool fixed = met->lower == met->upper;
+    if (!fixed) putConstrained(w, o.length - met->lower, uint64_t{met->upper} - met->lower);
+    if (!fixed || met->upper > 2) w.align();
+    w.putOctets(o.value, o.length);
+    traceLength(c, nullptr, !fixed, uint64_t{o.length} * 8);
+    return true;
+  }
   SizeInfo si = sizeInfo(s_, s_.type(type));
   SizeForm f = sizeForm(si, o.length, 8, false);
   if (si.extensible) {

@@ -101,6 +101,7 @@ class Encoder : private TracedCodec {
   bool anyInteger(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
   bool hugeInteger(BitWriter &w, const ZurRange &r, const ZurHugeInt &v, const Context &c);
   bool enumerated(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
+  [[gnu::always_inline]] const ZurSize *metSize(const ZurType &z, uint64_t n) const;
   bool bits(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
   bool octets(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
   bool knownMultiplier(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
