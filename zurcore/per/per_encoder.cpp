@@ -323,6 +323,14 @@ bool Encoder::enumerated(BitWriter &w, uint32_t type, const unsigned char *v, co
 
 bool Encoder::lengthOctets(BitWriter &w, const uint8_t *data, uint64_t length, const Context &c,
                            const char *label) {
+  // Fewer than 128 octets, the usual case: a length of one octet, in line.
+  if (length < 0x80) {
+    w.align();
+    w.putBits(length, 8);
+    w.putOctets(data, static_cast<std::size_t>(length));
+    traceLength(c, label, true, length * 8);
+    return true;
+  }
   const bool fragmented = length >= LengthBounds::kFragment;
   int32_t piece = 0;
   putPieces(w, kUnboundedLength, length, true, [&](uint64_t first, uint32_t n) {
