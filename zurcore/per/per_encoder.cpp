@@ -731,6 +731,11 @@ Encoder::Presence Encoder::presence(BitWriter &w, uint32_t type, const unsigned 
   return Presence{narrow, additionBits, added, anyAddition};
 }
 
+inline Encoder::Presence Encoder::presenceOf(uint32_t type, uint64_t included, uint64_t additionBits) const {
+  const bool anyAddition = (included & additionBits) != 0;
+  return Presence{included, additionBits, anyAddition ? addedOf(type, additionBits) : Added{}, anyAddition};
+}
+
 // presence() for up to 64 components in the module's order, in a pass that
 // keeps its state in registers: a component that is always there costs only
 // the look at its flags, and the additions are only marked, their bounds
@@ -763,8 +768,7 @@ Encoder::Presence Encoder::narrowPresence(BitWriter &w, uint32_t type, const uns
     }
   }
   w.putBits(preamble, pending);
-  const bool anyAddition = (included & additionBits) != 0;
-  return Presence{included, additionBits, anyAddition ? addedOf(type, additionBits) : Added{}, anyAddition};
+  return presenceOf(type, included, additionBits);
 }
 
 // narrowPresence() for a SEQUENCE whose presence record says that its mask
@@ -782,8 +786,7 @@ Encoder::Presence Encoder::maskPresence(BitWriter &w, uint32_t type, const unsig
   uint64_t bits = word;
   for (uint64_t m = p.components; m != 0; m &= m - 1, bits <<= 1)
     included |= (bits >> 63) << std::countr_zero(m);
-  const bool anyAddition = (included & p.additions) != 0;
-  return Presence{included, p.additions, anyAddition ? addedOf(type, p.additions) : Added{}, anyAddition};
+  return presenceOf(type, included, p.additions);
 }
 
 // The additions' bounds from their marks, and their number from the highest

@@ -128,6 +128,9 @@ class Encoder : private TracedCodec {
   [[gnu::noinline]] Presence maskPresence(BitWriter &w, uint32_t type, const unsigned char *v);
   // The extension additions among the components of `type` marked in additionBits.
   Added addedOf(uint32_t type, uint64_t additionBits) const;
+  // The Presence of up to 64 components, those of `included` in the
+  // encoding, with the additions' bounds when one of them is.
+  Presence presenceOf(uint32_t type, uint64_t included, uint64_t additionBits) const;
   bool sequence(BitWriter &w, uint32_t type, const unsigned char *v, const Context &c);
   [[gnu::noinline]] bool plainComponents(BitWriter &w, const FieldDesc *fields, uint64_t included,
                                          const unsigned char *v, const Context &inner);
