@@ -481,13 +481,12 @@ TEST(PerCodec, EmptySequencesTakeNoPresenceBits) {
   }
 }
 
-// A SEQUENCE's presence record lets the encoder copy the preamble from the
-// value's mask: for masks of 1, 2 and 4 bytes, full and not, 0 and 64
-// components, root components after the additions and a version bracket.
-// The types that cannot have one (a DEFAULT, an OPTIONAL root component
-// after the additions, a mask of bytes) must not; every value encodes as it
-// does by the general way, from tables without the records.
-TEST(PerCodec, PresenceRecordsEncodeAsTheGeneralWay) {
+// SEQUENCEs with presence records and without: for masks of 1, 2 and 4
+// bytes, full and not, 0 and 64 components, root components after the
+// additions and a version bracket. The types that cannot have one (a
+// DEFAULT, an OPTIONAL root component after the additions, a mask of bytes)
+// must not.
+std::string presenceModule() {
   std::string module = "Presence DEFINITIONS AUTOMATIC TAGS ::= BEGIN\n";
   auto sequence = [&](const std::string &name, int optional, int mandatoryEvery, int total) {
     module += name + " ::= SEQUENCE {";
@@ -505,15 +504,22 @@ TEST(PerCodec, PresenceRecordsEncodeAsTheGeneralWay) {
   sequence("P32", 32, 0, 32);
   sequence("P33", 33, 0, 33);
   sequence("M64", 32, 2, 64);
-  module +=
-      "Empty ::= SEQUENCE {}\n"
-      "Ext ::= SEQUENCE { a BOOLEAN OPTIONAL, b INTEGER (0..7), ..., x BOOLEAN OPTIONAL,"
-      " [[ y BOOLEAN, z BOOLEAN OPTIONAL ]], ..., c BOOLEAN, d IA5String (SIZE (1..3)) }\n"
-      "After ::= SEQUENCE { a BOOLEAN OPTIONAL, ..., x BOOLEAN OPTIONAL, ..., c BOOLEAN OPTIONAL }\n"
-      "Dflt ::= SEQUENCE { a BOOLEAN OPTIONAL, b INTEGER (0..7) DEFAULT 3 }\n"
-      "Holder ::= SEQUENCE { p8 P8, p9 P9, p16 P16, p17 P17, p32 P32, p33 P33, m64 M64,"
-      " e Empty, x Ext, a After, d Dflt }\n"
-      "END\n";
+  return module +
+         "Empty ::= SEQUENCE {}\n"
+         "Ext ::= SEQUENCE { a BOOLEAN OPTIONAL, b INTEGER (0..7), ..., x BOOLEAN OPTIONAL,"
+         " [[ y BOOLEAN, z BOOLEAN OPTIONAL ]], ..., c BOOLEAN, d IA5String (SIZE (1..3)) }\n"
+         "After ::= SEQUENCE { a BOOLEAN OPTIONAL, ..., x BOOLEAN OPTIONAL, ..., c BOOLEAN OPTIONAL }\n"
+         "Dflt ::= SEQUENCE { a BOOLEAN OPTIONAL, b INTEGER (0..7) DEFAULT 3 }\n"
+         "Holder ::= SEQUENCE { p8 P8, p9 P9, p16 P16, p17 P17, p32 P32, p33 P33, m64 M64,"
+         " e Empty, x Ext, a After, d Dflt }\n"
+         "END\n";
+}
+
+// A SEQUENCE's presence record lets the encoder copy the preamble from the
+// value's mask; every value encodes as it does by the general way, from
+// tables without the records.
+TEST(PerCodec, PresenceRecordsEncodeAsTheGeneralWay) {
+  const std::string module = presenceModule();
   CodecHarness h(std::vector<zurasn1::ModuleText>{{"presence.asn1", module}});
   const ZurTables &tables = h.compiled().tables();
   const std::pair<const char *, bool> records[] = {
@@ -537,6 +543,50 @@ TEST(PerCodec, PresenceRecordsEncodeAsTheGeneralWay) {
       env->ctlTbl = quick;
       ASSERT_EQ(fast.status, 0) << fast.message;
       ASSERT_EQ(toHex(fast.octets), toHex(slow.octets));
+    }
+  }
+}
+
+// The decoder copies the preamble into the mask by the same records and
+// checks the depth once for all the components: every encoding decodes to
+// the value the general way makes of it, and every prefix of it, or the
+// encoding under a depth limit that a component passes, is refused alike.
+TEST(PerCodec, PresenceRecordsDecodeAsTheGeneralWay) {
+  CodecHarness h(std::vector<zurasn1::ModuleText>{{"presence.asn1", presenceModule()}});
+  const ZurTables &tables = h.compiled().tables();
+  const zurtest::GeneralTables general(tables);
+  zurtest::ValueGenerator generator(&tables.ctl, 12);
+  Env *env = h.env();
+  const CtlTbl *quick = env->ctlTbl;
+  auto both = [&](int32_t rules, const Octets &in) {
+    const zurtest::Decoded fast = h.decode("Holder", rules, in);
+    env->ctlTbl = general.ctlTbl();
+    const zurtest::Decoded slow = h.decode("Holder", rules, in);
+    env->ctlTbl = quick;
+    return std::pair{fast.status == 0 ? h.print("Holder", fast.value) : fast.message,
+                     slow.status == 0 ? h.print("Holder", slow.value) : slow.message};
+  };
+  for (int i = 0; i < 100; ++i) {
+    const void *value = generator.value(h.pdu("Holder"));
+    for (int32_t rules : {RULES_PER, RULES_PER_ALIGNED}) {
+      SCOPED_TRACE("value " + std::to_string(i) + (rules == RULES_PER ? " UNALIGNED" : " ALIGNED"));
+      const zurtest::Encoded e = h.encode("Holder", rules, value);
+      ASSERT_EQ(e.status, 0) << e.message;
+      const auto [fast, slow] = both(rules, e.octets);
+      ASSERT_EQ(fast, slow);
+      ASSERT_EQ(fast, h.print("Holder", value));
+      for (std::size_t n = 0; n < e.octets.size(); ++n) {
+        const auto [cutFast, cutSlow] = both(rules, Octets(e.octets.begin(), e.octets.begin() + n));
+        ASSERT_EQ(cutFast, cutSlow) << n << " octets";
+      }
+      for (uint32_t depth : {1u, 2u}) {
+        ZurcoreLimits shallow{depth, 0};
+        zurcoreSetLimits(env, &shallow);
+        const auto [deepFast, deepSlow] = both(rules, e.octets);
+        zurcoreSetLimits(env, nullptr);
+        ASSERT_EQ(deepFast, deepSlow) << "depth " << depth;
+        ASSERT_NE(deepFast.find("nesting deeper than the limit"), std::string::npos) << deepFast;
+      }
     }
   }
 }

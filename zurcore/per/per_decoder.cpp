@@ -1,6 +1,7 @@
 #include "per_decoder.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdio>
 #include <cstring>
 
@@ -96,6 +97,17 @@ inline bool Decoder::value(BitReader &r, uint32_t type, unsigned char *held, con
   --depth_;
   if (!ok && trace_ != nullptr) trace_->error(c.place);
   return ok;
+}
+
+inline bool Decoder::component(BitReader &r, uint32_t type, unsigned char *held, const Context &c) {
+  const TypeDesc &d = s_.desc(type);
+  unsigned char *v = held;
+  if ((d.typeFlags & TYPE_BY_POINTER) != 0) {
+    v = static_cast<unsigned char *>(allocate(r, d.size));
+    if (v == nullptr) return false;
+    std::memcpy(held, &v, sizeof v);
+  }
+  return contents(r, type, v, c);
 }
 
 // One dispatch on the built-in type, every kind in a function of its own
@@ -609,7 +621,9 @@ bool Decoder::inOpenType(BitReader &r, const Context &c, const char *label,
 }
 
 bool Decoder::sequence(BitReader &r, uint32_t type, unsigned char *v, const Context &c) {
-  const uint16_t *order = s_.type(type).builtin == ZB_SET ? canonicalOrder(s_, type) : nullptr;
+  const ZurType &z = s_.type(type);
+  if (z.presence != 0 && trace_ == nullptr) return maskedSequence(r, type, v, c);
+  const uint16_t *order = z.builtin == ZB_SET ? canonicalOrder(s_, type) : nullptr;
   if (order != nullptr)
     return sequenceComponents(r, type, v, c, [order](uint32_t k) { return uint32_t{order[k]}; });
   return sequenceComponents(r, type, v, c, [](uint32_t k) { return k; });
@@ -688,7 +702,13 @@ bool Decoder::sequenceComponents(BitReader &r, uint32_t type, unsigned char *v, 
   }
   presence_.resize(base);
   if (!ok) return false;
-  if (extended) return additions(r, type, v, frame, c);
+  if (extended) {
+    // The additions lie between the first and the last of them.
+    uint32_t lo = 0, hi = count;
+    while (lo < hi && components[lo].addition == 0) ++lo;
+    while (hi > lo && components[hi - 1].addition == 0) --hi;
+    return additions(r, type, v, frame, c, lo, hi);
+  }
   for (uint32_t i = 0; extensionDefaults && i < count; ++i) {
     const uint8_t flags = components[i].flags;
     if ((flags & ZUR_C_EXTENSION) && (flags & ZUR_C_DEFAULT)) copyDefault(s_, first + i, v);
@@ -696,15 +716,51 @@ bool Decoder::sequenceComponents(BitReader &r, uint32_t type, unsigned char *v, 
   return true;
 }
 
+// An untraced SEQUENCE whose presence record (ZurPresence) says that its
+// mask's first bits are the preamble: the preamble goes into the mask at
+// once, and only the components it includes are looked at. Such a type has
+// no DEFAULT component, so nothing is left to fill in for those absent.
+bool Decoder::maskedSequence(BitReader &r, uint32_t type, unsigned char *v, const Context &c) {
+  const TypeDesc &d = s_.desc(type);
+  const ZurType &z = s_.type(type);
+  const ZurPresence &p = s_.codec->presences[z.presence];
+  bool extended = false;
+  if ((z.flags & ZUR_T_EXTENSIBLE) && !r.getBit(extended)) return false;
+  // At most 32 bits, at the top of the word.
+  const uint64_t preamble = r.peek() & ~(~uint64_t{0} >> p.rootBits);
+  if (!r.skipPeeked(p.rootBits)) return false;
+  orMaskWord(d.lenSize, v, preamble);
+  // Those without a presence bit, then a bit of the preamble for each root
+  // component that has one, in turn.
+  const uint32_t count = static_cast<uint32_t>(d.count);
+  uint64_t included = (count == 0 ? 0 : ~uint64_t{0} >> (64 - count)) & ~p.components;
+  uint64_t bits = preamble;
+  for (uint64_t m = p.components & ~p.additions; m != 0; m &= m - 1, bits <<= 1)
+    included |= (bits >> 63) << std::countr_zero(m);
+  ValueFrame frame{c.frame, v, type};
+  const Context inner{{nullptr, nullptr, 0, c.place.depth + 1}, &frame};
+  const FieldDesc *const fields = &s_.field(d.ref);
+  if (included != 0 && depth_ >= maxDepth_) {  // refused by value(), as deep as it is
+    const FieldDesc &f = fields[std::countr_zero(included)];
+    return value(r, f.type, v + f.offset, inner);
+  }
+  ++depth_;
+  for (; included != 0; included &= included - 1) {
+    const FieldDesc &f = fields[std::countr_zero(included)];
+    if (!component(r, f.type, v + f.offset, inner)) return --depth_, false;
+  }
+  --depth_;
+  if (!extended) return true;
+  const uint32_t lo = p.additions == 0 ? count : static_cast<uint32_t>(std::countr_zero(p.additions));
+  const uint32_t hi = p.additions == 0 ? count : static_cast<uint32_t>(64 - std::countl_zero(p.additions));
+  return additions(r, type, v, frame, c, lo, hi);
+}
+
 bool Decoder::additions(BitReader &r, uint32_t type, unsigned char *v, const ValueFrame &frame,
-                        const Context &c) {
+                        const Context &c, uint32_t lo, uint32_t hi) {
   const TypeDesc &d = s_.desc(type);
   const uint32_t first = d.ref, count = static_cast<uint32_t>(d.count);
   const ZurComponent *const components = &s_.component(first);
-  // The additions lie between the first and the last of them.
-  uint32_t lo = 0, hi = count;
-  while (lo < hi && components[lo].addition == 0) ++lo;
-  while (hi > lo && components[hi - 1].addition == 0) --hi;
   const uint64_t start = r.position();
   uint32_t n;
   if (!getSmallLength(r, n)) return false;

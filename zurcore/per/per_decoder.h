@@ -43,6 +43,9 @@ class Decoder : private TracedCodec {
   };
 
   bool value(BitReader &r, uint32_t type, unsigned char *held, const Context &c);
+  // value() for a component of a value that has checked the depth for all
+  // of them; untraced.
+  bool component(BitReader &r, uint32_t type, unsigned char *held, const Context &c);
   bool contents(BitReader &r, uint32_t type, unsigned char *v, const Context &c);
   bool boolean(BitReader &r, unsigned char *v, const Context &c);
   bool null(const Context &c);
@@ -58,12 +61,14 @@ class Decoder : private TracedCodec {
   bool knownMultiplier(BitReader &r, uint32_t type, unsigned char *v, const Context &c);
   bool time(BitReader &r, uint32_t type, unsigned char *v, const Context &c);
   bool sequence(BitReader &r, uint32_t type, unsigned char *v, const Context &c);
+  bool maskedSequence(BitReader &r, uint32_t type, unsigned char *v, const Context &c);
   // A SEQUENCE's or SET's components, the k-th of the encoding at position(k).
   template <class Position>
   bool sequenceComponents(BitReader &r, uint32_t type, unsigned char *v, const Context &c,
                           Position position);
+  // The additions lie between components lo and hi.
   bool additions(BitReader &r, uint32_t type, unsigned char *v, const ValueFrame &frame,
-                 const Context &c);
+                 const Context &c, uint32_t lo, uint32_t hi);
   bool choice(BitReader &r, uint32_t type, unsigned char *v, const Context &c);
   bool list(BitReader &r, uint32_t type, unsigned char *v, const Context &c);
   bool openType(BitReader &r, uint32_t type, unsigned char *v, const Context &c);

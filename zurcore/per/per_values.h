@@ -66,6 +66,27 @@ inline uint64_t maskWord(uint16_t width, const unsigned char *value) {
   }
 }
 
+// The inverse of maskWord: sets the bits of `word` (bit 0 of the mask at
+// the top) in a mask of 1, 2 or 4 bytes.
+inline void orMaskWord(uint16_t width, unsigned char *value, uint64_t word) {
+  switch (width) {
+    case 1: value[0] = static_cast<unsigned char>(value[0] | word >> 56); break;
+    case 2: {
+      uint16_t m;
+      std::memcpy(&m, value, 2);
+      m = static_cast<uint16_t>(m | word >> 48);
+      std::memcpy(value, &m, 2);
+      break;
+    }
+    default: {
+      uint32_t m;
+      std::memcpy(&m, value, 4);
+      m |= static_cast<uint32_t>(word >> 32);
+      std::memcpy(value, &m, 4);
+    }
+  }
+}
+
 // isPresent for each component of one value, its mask read once when it is
 // an integer.
 class PresenceMask {
