@@ -118,6 +118,48 @@ TEST(PerCodec, FaultsAreReportedWithRowAndBit) {
   EXPECT_EQ(rows().encode("Capped", RULES_PER, over.value).message, "E0062S: Value range constraint violated, value = 26.\n");
 }
 
+// VisibleString's characters, 8-bit in the ALIGNED variant and 7-bit in
+// the other, are read eight at a time: strings of every length up to two
+// steps and a part, good or with a code outside the alphabet in each place,
+// an octet above 0x7F behind them. The value keeps its terminator.
+TEST(PerCodec, OneOctetCharactersAreReadEightAtATime) {
+  for (int32_t rules : {RULES_PER, RULES_PER_ALIGNED}) {
+    const unsigned bits = rules == RULES_PER ? 7 : 8;
+    for (unsigned n = 0; n <= 17; ++n) {
+      for (int bad = -1; bad < static_cast<int>(n); ++bad) {
+        SCOPED_TRACE(std::to_string(bits) + "-bit, " + std::to_string(n) + " characters, bad at " +
+                     std::to_string(bad));
+        std::string text;
+        Octets in{static_cast<unsigned char>(n)};
+        unsigned used = 0;  // bits of in's last octet
+        for (unsigned i = 0; i < n; ++i) {
+          const unsigned code = static_cast<int>(i) == bad ? 0x1F : 'A' + i;
+          text += static_cast<char>(code);
+          for (unsigned b = bits; b-- > 0;) {
+            if (used % 8 == 0) in.push_back(0);
+            in.back() |= static_cast<unsigned char>(((code >> b) & 1) << (7 - used % 8));
+            ++used;
+          }
+        }
+        const std::size_t size = in.size();
+        in.push_back(0xFF);
+        const zurtest::Decoded d = rows().decode("Visible", rules, in);
+        if (bad >= 0) {
+          EXPECT_EQ(d.message, "D0064S: Permitted alphabet constraint violated, bad character: 'code 31' at bit " +
+                                   std::to_string(8 + bad * bits) + ".\n");
+          continue;
+        }
+        ASSERT_EQ(d.status, 0) << d.message;
+        EXPECT_EQ(static_cast<std::size_t>(d.consumed), size);
+        const auto &chars = *static_cast<const ZurChars *>(d.value);
+        ASSERT_EQ(chars.length, n);
+        EXPECT_EQ(std::string(chars.value, n), text);
+        EXPECT_EQ(chars.value[n], '\0');
+      }
+    }
+  }
+}
+
 // In the ALIGNED variant, characters start on an octet boundary when the
 // most their size allows takes 16 bits or more, with a length or without;
 // fixed octets only over 16 bits. An alphabet of one character takes one

@@ -438,70 +438,81 @@ bool Decoder::octets(BitReader &r, uint32_t type, unsigned char *v, const Contex
 namespace {
 
 // The usual strings of one-octet characters whose codes are the characters
-// of one range, several characters a step: 8-bit codes on an octet
-// boundary are the octets themselves, 7-bit codes are spread eight at a
-// time. Reads the characters it takes whole and returns true; false, having
-// read nothing, when a character is outside the range or the codes are of
-// another width, for readChars to read them (and report the first one).
+// of one range, eight characters a step: 8-bit codes on an octet boundary
+// are the octets themselves, 7-bit codes are spread one to an octet. A
+// last step of fewer takes the codes it needs from its window, the others
+// cleared, and stores all eight octets: `out` has room up to the next
+// multiple of eight behind n, as allocateFilled() leaves it, and the octet
+// behind the last character stays the terminator. Reads the characters and
+// returns true; false, having read nothing, when a character is outside the
+// range or the codes are of another width, for readChars to read them (and
+// report the first one).
 inline bool readOctetChars(BitReader &r, const CharCoding &coding, uint8_t *out, uint64_t n) {
   if (coding.rangeCount != 1 || coding.indexed || coding.ranges[1] > 0x7F) return false;
+  const unsigned bits = coding.bits;
+  if (bits != 7 && (bits != 8 || r.position() % 8 != 0)) return false;
+  constexpr uint64_t ones = 0x0101010101010101, highs = ones * 0x80;
   const auto lo = static_cast<uint8_t>(coding.ranges[0]), hi = static_cast<uint8_t>(coding.ranges[1]);
-  if (coding.bits == 8 && r.position() % 8 == 0) {
-    const uint8_t *in = r.here();
-    bool within = true;
-    for (uint64_t i = 0; i < n; ++i) within &= static_cast<uint8_t>(in[i] - lo) <= hi - lo;
-    if (!within) return false;
-    std::memcpy(out, in, static_cast<std::size_t>(n));
-    r.advance(n * 8);
-    return true;
-  }
-  if (coding.bits != 7 || n < 8) return false;
   const uint64_t start = r.position();
-  uint64_t i = 0;
-  for (; i + 8 <= n; i += 8) {
-    const uint64_t codes = spreadSevens(r.peek() >> 8);
-    if (!octetsWithin(codes, lo, hi)) return r.rewind(start), false;
+  for (uint64_t i = 0; i < n; i += 8) {
+    uint64_t codes = bits == 8 ? r.peek() : spreadSevens(r.peek() >> 8);
+    const uint64_t taken = std::min<uint64_t>(n - i, 8);
+    const uint64_t keep = ~uint64_t{0} << (64 - 8 * taken);
+    codes &= keep;
+    // Those cleared read as lo, within the range.
+    const uint64_t checked = codes | (ones * lo & ~keep);
+    if ((checked & highs) != 0 || !octetsWithin(checked, lo, hi)) return r.rewind(start), false;
     storeBigEndian64(out + i, codes);
-    r.advance(56);
-  }
-  // The last few one by one.
-  for (; i < n; ++i) {
-    const auto code = static_cast<uint8_t>(r.peek() >> 57);
-    if (static_cast<uint8_t>(code - lo) > hi - lo) return r.rewind(start), false;
-    out[i] = code;
-    r.advance(7);
+    r.advance(taken * bits);
   }
   return true;
 }
 
-// Reads n characters into out, each a code of the alphabet's width, as
-// many from one window as it holds; the caller has made sure they are
-// all there.
-template <class Char>
-bool readChars(BitReader &r, const CharCoding &coding, Char *out, uint64_t n) {
-  if constexpr (sizeof(Char) == 1) {
-    if (readOctetChars(r, coding, out, n)) return true;
-  }
-  const unsigned bits = coding.bits;
+// Reads n codes of `bits` bits into out, as many from one window as it
+// holds, each turned into its character by decode(code, ch), false for a
+// code of no character; the caller has made sure they are all there.
+template <class Char, class Decode>
+bool readCodes(BitReader &r, unsigned bits, Char *out, uint64_t n, Decode decode) {
   const uint64_t perWindow = bits == 0 ? n : BitReader::kWindowBits / bits;
-  // Kept in locals: the stores through out may alias the coding.
-  const bool oneRange = coding.rangeCount == 1, indexed = coding.indexed;
-  const uint32_t first = oneRange ? coding.ranges[0] : 0, last = oneRange ? coding.ranges[1] : 0;
   for (uint64_t i = 0; i < n;) {
     uint64_t window = r.peek();
     const uint64_t at = r.position(), end = std::min(n, i + perWindow);
     for (uint64_t j = i; j < end; ++j) {
       const auto code = static_cast<uint32_t>(window >> 1 >> (63 - bits));
       window <<= bits;
-      uint32_t ch = indexed ? first + code : code;
-      const bool known = oneRange ? ch >= first && ch <= last : decodeChar(coding, code, ch);
-      if (!known) return r.failAt(at + (j - i) * bits, ROW_ALPHABET_CONSTRAINT, code);
+      uint32_t ch;
+      if (!decode(code, ch)) return r.failAt(at + (j - i) * bits, ROW_ALPHABET_CONSTRAINT, code);
       out[j] = static_cast<Char>(ch);
     }
     r.advance((end - i) * bits);
     i = end;
   }
   return true;
+}
+
+// Reads n characters into out, each a code of the alphabet's width; the
+// caller has made sure they are all there. Out of line, one copy per
+// width, so that knownMultiplier() stays a small frame.
+template <class Char>
+[[gnu::noinline]] bool readChars(BitReader &r, const CharCoding &coding, Char *out, uint64_t n) {
+  if constexpr (sizeof(Char) == 1) {
+    if (readOctetChars(r, coding, out, n)) return true;
+  }
+  const unsigned bits = coding.bits;
+  if (coding.rangeCount != 1) {
+    return readCodes(r, bits, out, n, [&coding](uint32_t code, uint32_t &ch) { return decodeChar(coding, code, ch); });
+  }
+  // Kept in locals: the stores through out may alias the coding.
+  const bool indexed = coding.indexed;
+  const uint32_t first = coding.ranges[0], last = coding.ranges[1];
+  // Every code a character, itself (BMPString, UniversalString): nothing to look at.
+  if (!indexed && first == 0 && (bits >= 32 || last >= (uint64_t{1} << bits) - 1)) {
+    return readCodes(r, bits, out, n, [](uint32_t code, uint32_t &ch) { return ch = code, true; });
+  }
+  return readCodes(r, bits, out, n, [indexed, first, last](uint32_t code, uint32_t &ch) {
+    ch = indexed ? first + code : code;
+    return ch >= first && ch <= last;
+  });
 }
 
 }  // namespace
