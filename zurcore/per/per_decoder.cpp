@@ -188,6 +188,20 @@ bool Decoder::integer(BitReader &r, uint32_t type, unsigned char *v, const Conte
   const ZurType &z = s_.type(type);
   static constexpr ZurRange kUnbounded{};
   const ZurRange &range = z.valueRange != 0 ? s_.codec->ranges[z.valueRange] : kUnbounded;
+  // The usual INTEGER (lb..ub) in a word, untraced: its offset read at once.
+  if (range.flags == (ZUR_R_LOWER | ZUR_R_UPPER) && d.kind != KIND_OCTETS_PTR2 && trace_ == nullptr) {
+    const uint64_t lower = static_cast<uint64_t>(range.lower), span = static_cast<uint64_t>(range.upper) - lower;
+    const uint64_t at = r.position();
+    uint64_t offset;
+    if (!getConstrained(r, span, offset)) return false;
+    if (offset > span) return r.failAt(at, ROW_VALUE_RANGE, static_cast<int64_t>(lower + offset));
+    const uint64_t u = lower + offset;
+    if (d.kind == KIND_UNSIGNED)
+      std::memcpy(v, &u, sizeof u);
+    else
+      storeSigned(v, d.lenSize, static_cast<int64_t>(u));
+    return true;
+  }
   const bool hasLower = (range.flags & ZUR_R_LOWER) != 0, hasUpper = (range.flags & ZUR_R_UPPER) != 0;
   bool inRoot = true;
   if (range.flags & ZUR_R_EXTENSIBLE) {
