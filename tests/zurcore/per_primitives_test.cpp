@@ -2,7 +2,9 @@
 // variants; every encoding row is also decoded back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -290,18 +292,65 @@ TEST(PerBits, EveryWidthAtEveryOffset) {
 }
 
 // Runs of octets at every bit offset, short and long, as the same octets
-// put one by one.
+// put one by one; read back from the middle of the input and from its end,
+// and refused where the input stops an octet short.
 TEST(PerBits, OctetRunsAtEveryOffset) {
   std::vector<uint8_t> data(40);
   for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(0xA5 ^ (i * 37));
   for (unsigned offset = 0; offset < 8; ++offset) {
     for (std::size_t count : {1, 2, 3, 4, 5, 7, 8, 9, 15, 16, 17, 33, 40}) {
+      SCOPED_TRACE(std::to_string(offset) + " " + std::to_string(count));
       BitWriter run(false), one(false);
       for (BitWriter *w : {&run, &one}) w->putBits(0x5A, offset);
       run.putOctets(data.data(), count);
       for (std::size_t i = 0; i < count; ++i) one.putBits(data[i], 8);
-      EXPECT_EQ(hex(run), hex(one)) << offset << " " << count;
+      EXPECT_EQ(hex(run), hex(one));
       EXPECT_EQ(run.bitLength(), offset + 8 * count);
+      for (unsigned after : {0u, 24u}) {
+        BitWriter w(false);
+        w.putBits(0x5A, offset);
+        w.putOctets(data.data(), count);
+        w.putBits(0xFFFFFF, after);
+        BitReader r(w.data(), w.octetLength(), false);
+        uint64_t lead, rest;
+        std::vector<uint8_t> back(count);
+        ASSERT_TRUE(r.getBits(offset, lead) && r.getOctets(back.data(), count) && r.getBits(after, rest));
+        EXPECT_EQ(back, std::vector<uint8_t>(data.begin(), data.begin() + count));
+        EXPECT_EQ(rest, 0xFFFFFFu >> (24 - after));
+      }
+      BitReader shortOne(run.data(), (offset + 8 * count) / 8 - (offset == 0 ? 1 : 0), false);
+      uint64_t lead;
+      uint8_t back[40];
+      ASSERT_TRUE(shortOne.getBits(offset, lead));
+      EXPECT_FALSE(shortOne.getOctets(back, count));
+      EXPECT_EQ(shortOne.fault().row, ROW_PREMATURE_END);
+      EXPECT_EQ(shortOne.fault().bitOffset, offset);
+    }
+  }
+}
+
+// Bit strings of every length up to over a window at every bit offset,
+// ones behind them: read back with the unused bits of the last octet
+// cleared, the reader then at the ones.
+TEST(PerBits, BitStringsAtEveryOffset) {
+  const uint8_t pattern[] = {0xC6, 0x5B, 0xE9, 0x37, 0xA4, 0x1D, 0xF2, 0x8E, 0x63, 0xB5};
+  for (unsigned offset = 0; offset < 8; ++offset) {
+    for (unsigned count = 0; count <= 8 * sizeof pattern; ++count) {
+      SCOPED_TRACE(std::to_string(offset) + " " + std::to_string(count));
+      BitWriter w(false);
+      w.putBits(0, offset);
+      w.putBitString(pattern, count);
+      w.putBits(0xFFFF, 16);
+      BitReader r(w.data(), w.octetLength(), false);
+      uint64_t lead, ones;
+      uint8_t back[sizeof pattern];
+      std::memset(back, 0xFF, sizeof back);
+      ASSERT_TRUE(r.getBits(offset, lead) && r.getBitString(back, count) && r.getBits(16, ones));
+      EXPECT_EQ(ones, 0xFFFFu);
+      for (unsigned k = 0; k < (count + 7) / 8; ++k) {
+        const unsigned used = std::min(8u, count - 8 * k);
+        EXPECT_EQ(back[k], pattern[k] & (0xFF00u >> used)) << k;
+      }
     }
   }
 }

@@ -17,6 +17,11 @@ bool BitReader::getBitsNearEnd(unsigned count, uint64_t &value) {
 
 bool BitReader::getOctets(uint8_t *out, std::size_t count) {
   if (!need(uint64_t{count} * 8)) return false;
+  if (count < 8) {  // the usual few, from one window
+    storeWindow(out, count);
+    pos_ += uint64_t{count} * 8;
+    return true;
+  }
   if ((pos_ & 7) == 0) {
     if (count != 0) std::memcpy(out, data_ + pos_ / 8, count);
     pos_ += uint64_t{count} * 8;
@@ -37,6 +42,12 @@ bool BitReader::getOctets(uint8_t *out, std::size_t count) {
 
 bool BitReader::getBitString(uint8_t *out, uint64_t count) {
   if (!need(count)) return false;
+  if (count <= kWindowBits) {  // from one window, the bits past them cleared
+    const uint64_t w = window() & ~(~uint64_t{0} >> count);
+    for (uint64_t k = 0; k < (count + 7) / 8; ++k) out[k] = static_cast<uint8_t>(w >> (56 - 8 * k));
+    pos_ += count;
+    return true;
+  }
   std::size_t whole = static_cast<std::size_t>(count / 8);
   getOctets(out, whole);
   unsigned rest = static_cast<unsigned>(count & 7);
@@ -46,6 +57,11 @@ bool BitReader::getBitString(uint8_t *out, uint64_t count) {
     out[whole] = static_cast<uint8_t>(v << (8 - rest));
   }
   return true;
+}
+
+void BitReader::storeWindow(uint8_t *out, std::size_t count) const {
+  const uint64_t w = window();
+  for (std::size_t k = 0; k < count; ++k) out[k] = static_cast<uint8_t>(w >> (56 - 8 * k));
 }
 
 bool BitReader::skipBits(uint64_t count) {

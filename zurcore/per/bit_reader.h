@@ -115,6 +115,8 @@ class BitReader {
     return loadBigEndian64(p) << (pos_ & 7);
   }
   bool getBitsNearEnd(unsigned count, uint64_t &value);
+  // The first `count` (below 8) octets of the window into out.
+  void storeWindow(uint8_t *out, std::size_t count) const;
 
   const uint8_t *data_;
   uint64_t pos_ = 0;
