@@ -7,14 +7,6 @@ unsigned signedOctetsFor(int64_t n) {
   return bitsFor(magnitude) / 8 + 1;
 }
 
-namespace {
-
-// In the ALIGNED variant a range above 64K is encoded in the fewest octets,
-// their count first as a constrained number from 1.
-bool isOctetCountForm(const BitReader &r, uint64_t span) { return r.aligned() && span > 0xFFFF; }
-
-}  // namespace
-
 void putConstrainedAligned(BitWriter &w, uint64_t offset, uint64_t span) {
   if (span <= 0xFFFF) {
     w.align();
@@ -27,11 +19,9 @@ void putConstrainedAligned(BitWriter &w, uint64_t offset, uint64_t span) {
   }
 }
 
+// A range above 64K is encoded in the fewest octets, their count first as a
+// constrained number from 1.
 bool getConstrainedAligned(BitReader &r, uint64_t span, uint64_t &offset) {
-  if (!isOctetCountForm(r, span)) {
-    r.align();
-    return r.getBits(span == 0xFF ? 8 : 16, offset);
-  }
   uint64_t octets;
   if (!r.getBits(bitsFor(octetsFor(span) - 1), octets)) return false;
   if (octets + 1 > octetsFor(span)) return r.fail(ROW_MISENCODED);

@@ -29,9 +29,14 @@ inline void putConstrained(BitWriter &w, uint64_t offset, uint64_t span) {
     putConstrainedAligned(w, offset, span);
 }
 // Reads the offset; a value above span is left for the caller to judge.
+// Out of line: the ALIGNED form of a span above 64K, its octet count first.
 bool getConstrainedAligned(BitReader &r, uint64_t span, uint64_t &offset);
 inline bool getConstrained(BitReader &r, uint64_t span, uint64_t &offset) {
   if (!r.aligned() || span < 0xFF) return r.getBits(bitsFor(span), offset);
+  if (span <= 0xFFFF) {  // one octet or two, aligned
+    r.align();
+    return r.getBits(span == 0xFF ? 8 : 16, offset);
+  }
   return getConstrainedAligned(r, span, offset);
 }
 
